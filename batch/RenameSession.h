@@ -1,0 +1,93 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "batch/PipelineHost.h"
+#include "engine/BatchStats.h"
+#include "engine/RenameOptions.h"
+
+namespace brindle {
+
+class RenameLog;
+
+// How a batch ended.
+enum class BatchOutcome {
+    Completed,
+    DiskFull,  // the log could not be written for lack of space; the batch stopped
+};
+
+// How an Undo ended.
+enum class UndoOutcome {
+    LogNotOpened,   // "Error opening file"; nothing was moved
+    Completed,      // every record handled; the log kept or deleted as answered
+    DeleteFailed,   // the answer was Yes but the log could not be deleted
+    DiskFull,       // reserved for symmetry with batches
+};
+
+// The state that lives as long as the main dialog (or one brindle-cli run): the
+// options, the statistics, the pattern counters, the per-item members and the log
+// writer; and the operations of a batch and of Undo. It reaches its caller only
+// through the PipelineHost.
+class RenameSession {
+public:
+    explicit RenameSession(PipelineHost& host);
+    ~RenameSession();
+    RenameSession(const RenameSession&) = delete;
+    RenameSession& operator=(const RenameSession&) = delete;
+
+    RenameOptions& options() { return options_; }
+    const RenameOptions& options() const { return options_; }
+    BatchStats& stats() { return stats_; }
+    const BatchStats& stats() const { return stats_; }
+    char16_t letterCounter() const { return letterCounter_; }
+    void setLetterCounter(char16_t letter) { letterCounter_ = letter; }
+
+    // The folder the log is written to when options().logFileName is a bare name
+    // (the program's folder, ending with '/'). Empty: the current directory.
+    void setProgramFolder(std::u16string folder) { programFolder_ = std::move(folder); }
+    const std::u16string& programFolder() const { return programFolder_; }
+    // Where the log lies: logFileName itself when it is an absolute path, otherwise
+    // programFolder + logFileName.
+    std::u16string logPath() const;
+
+    // Batches. RunFolderBatch takes the folder the browser returned (a '/' is appended
+    // unless it ends with one); RunDropBatch the dropped paths in order (empty ones are
+    // skipped; when none is left nothing happens at all).
+    BatchOutcome RunFolderBatch(const std::u16string& chosenFolder);
+    BatchOutcome RunDropBatch(const std::vector<std::u16string>& droppedPaths);
+
+    // The steps around every batch, and the pieces a batch is made of.
+    void BeginBatch();
+    void EndBatch();
+    void ScanFolder(const std::u16string& folder);
+    std::u16string ProcessFile(const std::u16string& name);
+    // True once the disk-full stop has happened in the current batch.
+    bool stopped() const { return stopped_; }
+
+    // Enables "Undo" (through the host) exactly when the log exists; returns that.
+    bool UpdateUndoButton();
+    UndoOutcome OnUndo();
+
+    // Per-item members, set by the batch before each ProcessFile.
+    std::u16string currentDirectory;
+    std::u16string inputText;
+    // Kept by the pipeline.
+    std::u16string newDirectory;
+    std::u16string workingName;
+    std::u16string savedExtension;
+    std::int32_t symbolCount = 0;
+
+private:
+    PipelineHost& host_;
+    RenameOptions options_;
+    BatchStats stats_;
+    char16_t letterCounter_ = u'a';
+    std::u16string programFolder_;
+    std::unique_ptr<RenameLog> log_;
+    bool stopped_ = false;
+};
+
+}  // namespace brindle

@@ -1,0 +1,34 @@
+# Helpers shared by the layers' CMakeLists.
+
+# A layer of plain C++: every .cpp of its folder, the repository root as include path,
+# and a check at configure time that nothing links Qt into it. Qt's headers are
+# reachable only through Qt's targets, so an #include of Qt fails to compile as well.
+function(brindle_core_library name)
+    cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    if(sources)
+        add_library(${name} STATIC ${sources})
+        target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+        target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
+    else()
+        # A layer whose sources are still to come.
+        add_library(${name} INTERFACE)
+        target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+        target_link_libraries(${name} INTERFACE ${ARG_DEPENDS})
+    endif()
+    foreach(dep IN LISTS ARG_DEPENDS)
+        if(dep MATCHES "^Qt")
+            message(FATAL_ERROR "${name} must not link Qt (${dep})")
+        endif()
+    endforeach()
+endfunction()
+
+# One GoogleTest executable per test file, registered with CTest.
+function(brindle_gtest name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+                         PROPERTIES ENVIRONMENT "${ARG_ENVIRONMENT}")
+endfunction()

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace brindle {
+
+// The seven modes of the conversion group, numbered as the radio buttons.
+enum ConversionMode : int {
+    kNoConversion = 0,
+    kToLowerCase = 1,
+    kLowerLetter = 2,
+    kReverse = 3,
+    kReverseLetter = 4,
+    kToUpperCase = 5,
+    kUpperLetter = 6,
+};
+
+std::u16string ToLowerCase(std::u16string_view name);
+std::u16string ToUpperCase(std::u16string_view name);
+std::u16string ToLowerLetter(std::u16string_view name);
+std::u16string ToUpperLetter(std::u16string_view name);
+std::u16string ReverseName(std::u16string_view name);
+std::u16string ReverseLetterCase(std::u16string_view name);
+
+// Applies the conversion of `mode`; any value outside 0..6 changes nothing.
+std::u16string ApplyConversion(int mode, std::u16string_view name);
+
+}  // namespace brindle

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/RenameOptions.h"
+#include "platform/TextFile.h"
+
+namespace brindle {
+
+// Reads the next line of an open configuration file into `line` (decoded, a comment
+// cut with the double-quote rule, white space trimmed at both ends). False at the end
+// of the file.
+bool readConfigLine(TextFileReader& file, std::u16string& line);
+
+// Value of `key` in `section` ("[config]"), or empty. `sectionFound`, when given, is
+// set to whether the header was found; `maxHeaderLines` limits the lines examined while
+// looking for the header (0: no limit).
+std::u16string readConfigValue(std::u16string_view path, std::u16string_view section,
+                               std::u16string_view key, bool* sectionFound = nullptr,
+                               unsigned maxHeaderLines = 0);
+
+// True exactly when `key` of "[config]" has the value "1".
+bool ReadConfigFlag(std::u16string_view path, std::u16string_view key);
+
+// The "[config]" keys, in the order they are read.
+inline constexpr std::u16string_view kKeyOnlyEnglish = u"Only English";
+inline constexpr std::u16string_view kKeyShowLogWindow = u"Show Log Window";
+inline constexpr std::u16string_view kKeyForce63 = u"Force 63";
+inline constexpr std::u16string_view kKeyWithoutExtension = u"w/o File Extension";
+inline constexpr std::u16string_view kKeyOnlyLog = u"Only Log";
+inline constexpr std::u16string_view kKeyCountSymbols = u"Count # of symbols";
+inline constexpr std::u16string_view kKeyDeleteContents = u"Delete Contents";
+inline constexpr std::u16string_view kKeyResetCounters = u"Reset Counters";
+inline constexpr std::u16string_view kKeyScanSubfolders = u"Scan Subfolders";
+inline constexpr std::u16string_view kKeyReadOnly = u"Read Only";
+inline constexpr std::u16string_view kKeyWriteLogFile = u"Write Log File";
+inline constexpr std::u16string_view kKeyDuplicateExtension = u"Dublicate Extension";
+inline constexpr std::u16string_view kKeyRenameDir = u"Rename Dir";
+
+// Fills the thirteen options from "[config]" of options.iniFileName, in the order of
+// the keys above; "Only English" is read only when the file exists.
+void LoadConfigOptions(RenameOptions& options);
+
+using ReplacementTable = std::vector<std::pair<std::u16string, std::u16string>>;
+
+// The table of the method whose list text is `methodText` ("English" -> "[english]",
+// "" -> "[]"); nullopt when the file cannot be opened.
+std::optional<ReplacementTable> readReplacementTable(std::u16string_view path,
+                                                     std::u16string_view methodText);
+
+}  // namespace brindle

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace brindle {
+
+// The extension of a name is the text from its last '.' to its end, the dot
+// included; a name without '.' is all extension ('a.tar.gz' -> '.gz', 'notes.' -> '.',
+// 'README' -> 'README').
+std::u16string ExtensionOf(std::u16string_view name);
+
+// Removing the extension deletes every occurrence of it from the name
+// ('x.mp3.mp3' -> 'x'; a name without a dot becomes empty).
+std::u16string RemoveExtension(std::u16string_view name);
+
+}  // namespace brindle

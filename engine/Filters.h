@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace brindle {
+
+// 'song.mp3.mp3' -> 'song.mp3': only a doubled last extension, and only when the
+// doubled text stands at a position greater than 0.
+std::u16string RemoveDuplicateExtension(std::u16string_view name);
+
+// Result of the "Only English" stage: the name with the table of `filterMethod`
+// applied, or the name unchanged and tableOpened == false when the configuration file
+// could not be opened (the caller then takes the failure path).
+struct FilterResult {
+    std::u16string name;
+    bool tableOpened = true;
+};
+FilterResult ApplyFilterMethod(std::u16string_view name, std::u16string_view iniPath,
+                               std::u16string_view filterMethod);
+
+// The "Force 63" cut. `withoutExtension` is the option of the same name.
+std::u16string ForceLength(std::u16string_view name, int length, bool withoutExtension);
+
+}  // namespace brindle

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string>
+
+namespace brindle {
+
+// Every option the engine reads. The dialog binds each field to a control and
+// exchanges them ("save": controls -> fields, "load": fields -> controls); other
+// hosts (the command-line tool, tests) fill the fields directly.
+struct RenameOptions {
+    bool onlyEnglish = false;
+    bool force63 = false;
+    bool withoutExtension = false;
+    bool onlyLog = false;
+    bool countSymbols = false;
+    bool deleteContents = false;
+    bool resetCounters = false;
+    bool scanSubfolders = false;
+    bool showLogWindow = false;
+    bool skipReadOnly = false;
+    bool writeLogFile = false;
+    bool duplicateExtension = false;
+    bool renameDirs = false;
+
+    // 0 No Conversion, 1 To Lower Case, 2 Lower Letter, 3 Reverse,
+    // 4 Reverse Letter, 5 To Upper Case, 6 Upper Letter; -1 when no button is checked.
+    int conversionMode = 0;
+    // 0 until the dialog has opened, then 64.
+    int force63Length = 0;
+    // Also the running number of the name pattern.
+    int startIndex = 0;
+
+    std::u16string replaceWhat;
+    std::u16string replaceWith;
+    std::u16string methodLabel = u"replace with";
+    std::u16string namePattern;
+    std::u16string fileTypes;
+    // Current text of the method list: "English", "Symbols", "Custom", or "" while
+    // nothing is selected.
+    std::u16string filterMethod;
+
+    // The configuration file and the log. Bare names resolve against the current
+    // directory, which start-up makes the program's folder; hosts may give full paths.
+    std::u16string logFileName = u"Brindle.log";
+    std::u16string iniFileName = u"Brindle.ini";
+};
+
+}  // namespace brindle

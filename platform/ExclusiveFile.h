@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace brindle {
+
+// A file opened for appending under a non-blocking exclusive flock: created when
+// missing, never truncated, every write going to its end. Used for the log, which may
+// stay open and locked for a whole batch.
+class ExclusiveFile {
+public:
+    ExclusiveFile() = default;
+    ~ExclusiveFile();
+    ExclusiveFile(const ExclusiveFile&) = delete;
+    ExclusiveFile& operator=(const ExclusiveFile&) = delete;
+
+    // 0 or the errno of the failure (EWOULDBLOCK when another holder has the lock).
+    // Opening ignores SIGXFSZ, so that exceeding a file-size limit is reported by the
+    // write (EFBIG) instead of killing the process.
+    int OpenForAppend(std::u16string_view path);
+    bool IsOpen() const { return fd_ >= 0; }
+
+    // Writes all of `bytes` (one write where the system allows). 0 or errno.
+    int Write(std::string_view bytes);
+
+    // Current size and link count of the open file (fstat); -1 when unknown. A link
+    // count of 0 means someone removed the file while it was open.
+    std::int64_t Size() const;
+    std::int64_t LinkCount() const;
+
+    // 0 or the errno of a failing close.
+    int Close();
+
+private:
+    int fd_ = -1;
+};
+
+}  // namespace brindle

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brindle {
+
+// Every path is a UTF-16 name, encoded with the name codec at the system call. Paths of
+// any length work: longer ones than the system takes at once are reached component by
+// component through directory descriptors.
+
+// lstat succeeds: something (a file, a folder, even a dangling symbolic link) is there.
+bool PathExists(std::u16string_view path);
+
+// lstat says folder: a symbolic link is never a folder.
+bool IsFolderPath(std::u16string_view path);
+
+// The owner's write permission bit is clear; nullopt when the path cannot be examined.
+std::optional<bool> IsReadOnlyPath(std::u16string_view path);
+
+// A name that can stand as one component on this platform: not empty, not "." or "..",
+// no '/' or NUL, valid UTF-16 (IsValidName16).
+bool IsUsableName(std::u16string_view name);
+
+// Renames or moves `from` to `to` and never overwrites: renameat2(RENAME_NOREPLACE),
+// or an equivalent that never overwrites where the filesystem refuses the flag. A
+// change of letter case alone works on case-insensitive filesystems too (through a
+// temporary name). Returns 0 or the errno of the failure (EEXIST when `to` exists).
+int RenameNoReplace(std::u16string_view from, std::u16string_view to);
+
+struct FolderEntry {
+    std::u16string name;
+    bool isFolder = false;  // a real folder, not a link to one
+};
+
+// The entries of `folder` (with or without a final '/') other than "." and "..", in the
+// order the filesystem returns them, all collected before the call returns. A folder
+// that cannot be read has no entries.
+std::vector<FolderEntry> ListFolder(std::u16string_view folder);
+
+// Up to the last `count` bytes of the file into `tail`. False when the file cannot be
+// opened; true otherwise, with `tail` empty when the file is shorter than `count`.
+bool ReadFileTail(std::u16string_view path, std::size_t count, std::string& tail);
+
+// Whole file as bytes; nullopt when it cannot be opened.
+std::optional<std::string> ReadFileBytes(std::u16string_view path);
+
+// Deletes a file. Returns 0 or the errno of the failure.
+int DeleteFilePath(std::u16string_view path);
+
+// Which file-error text a failure shows; %1 stands for `name`.
+//  ENOENT "%1 was not found."; ENOTDIR, ENAMETOOLONG, EINVAL, ELOOP "%1 contains an
+//  invalid path."; EACCES, EPERM, EROFS "Access to %1 was denied."; EBUSY, ETXTBSY "A
+//  sharing violation occurred while accessing %1."; EWOULDBLOCK (a lock held elsewhere)
+//  "A locking violation occurred while accessing %1."; EIO "A hardware I/O error was
+//  reported while accessing %1."; anything else "An unknown error occurred while
+//  accessing %1."; ENOSPC, EDQUOT, EFBIG "Disk full while accessing %1.".
+std::u16string FileErrorText(int error, std::u16string_view name);
+bool IsDiskFullError(int error);
+
+// The folder of /proc/self/exe, ending with '/'; empty when it cannot be found.
+std::u16string ProgramFolder();
+bool SetCurrentFolder(std::u16string_view folder);
+std::u16string CurrentFolder();  // without a final '/', except for the root
+
+}  // namespace brindle
