@@ -32,3 +32,15 @@ function(brindle_gtest name)
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
                          PROPERTIES ENVIRONMENT "${ARG_ENVIRONMENT}")
 endfunction()
+
+# Every *Test.cpp of the calling folder becomes its own test executable, linked with
+# the given libraries and the shared test support.
+function(brindle_gtest_folder)
+    cmake_parse_arguments(ARG "" "" "LIBS;ENVIRONMENT" ${ARGN})
+    file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.cpp)
+    foreach(test IN LISTS tests)
+        get_filename_component(stem ${test} NAME_WE)
+        brindle_gtest(${stem} SOURCES ${test} LIBS ${ARG_LIBS} brindle_test_support
+                      ENVIRONMENT "${ARG_ENVIRONMENT}")
+    endforeach()
+endfunction()
