@@ -1,0 +1,51 @@
+// The configuration readers on arbitrary file contents: every key, every table, and the
+// header search with a line limit.
+#include <cstdlib>
+
+#include "FuzzInput.h"
+#include "engine/ConfigFile.h"
+#include "engine/Filters.h"
+#include "platform/TextFile.h"
+
+namespace {
+constexpr std::u16string_view kKeys[] = {
+    brindle::kKeyOnlyEnglish,       brindle::kKeyShowLogWindow,  brindle::kKeyForce63,
+    brindle::kKeyWithoutExtension,  brindle::kKeyOnlyLog,        brindle::kKeyCountSymbols,
+    brindle::kKeyDeleteContents,    brindle::kKeyResetCounters,  brindle::kKeyScanSubfolders,
+    brindle::kKeyReadOnly,          brindle::kKeyWriteLogFile,   brindle::kKeyDuplicateExtension,
+    brindle::kKeyRenameDir,
+};
+constexpr std::u16string_view kMethods[] = {u"English", u"Symbols", u"Custom", u""};
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static brindle::fuzz::MemoryFile file;
+    const std::u16string& path = file.Write(data, size);
+
+    brindle::TextFileReader reader;
+    if (reader.Open(path)) {
+        std::u16string line;
+        std::size_t lines = 0;
+        while (brindle::readConfigLine(reader, line)) {
+            // Trimmed at both ends: no white space may remain there.
+            if (!line.empty() && (line.front() == u' ' || line.back() == u' ')) std::abort();
+            ++lines;
+        }
+        if (lines > size + 1) std::abort();
+        reader.Close();
+    }
+
+    bool found = false;
+    const unsigned limit = size > 0 ? data[0] % 8u : 0u;
+    for (auto key : kKeys) {
+        const std::u16string value = brindle::readConfigValue(path, u"[config]", key, &found, limit);
+        if (!found && !value.empty()) std::abort();
+    }
+    for (auto method : kMethods) {
+        const auto table = brindle::readReplacementTable(path, method);
+        if (!table) continue;
+        const auto result = brindle::ApplyFilterMethod(u"My File (A)[!].zip", path, method);
+        (void)result;
+    }
+    return 0;
+}
