@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/Extension.h"
+#include "engine/PathParts.h"
+#include "engine/TextOps.h"
+
+namespace brindle {
+namespace {
+
+TEST(NamePartsTest, SplitsPathsAtSlashOnly) {
+    struct Row {
+        const char* name;
+        std::u16string path, namePart, directoryPart;
+    };
+    const Row rows[] = {
+        {"plain/FileInFolder", u"/music/rock/song.mp3", u"song.mp3", u"/music/rock/"},
+        {"plain/NoSeparator", u"song.mp3", u"song.mp3", u""},
+        {"plain/EndsWithSeparator", u"/music/rock/", u"", u"/music/rock/"},
+        {"plain/Root", u"/", u"", u"/"},
+        {"plain/Empty", u"", u"", u""},
+        {"ordinary/ColonIsPartOfTheName", u"/notes/12:30 call.txt", u"12:30 call.txt", u"/notes/"},
+        {"ordinary/BackslashIsPartOfTheName", u"/x/AC\\DC", u"AC\\DC", u"/x/"},
+        {"ordinary/DriveLetterIsNoFolder", u"C:\\Music", u"C:\\Music", u""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(NamePart(row.path), row.namePart);
+        EXPECT_EQ(DirectoryPart(row.path), row.directoryPart);
+    }
+}
+
+TEST(NamePartsTest, ExtensionIsFromTheLastDot) {
+    struct Row {
+        const char* name;
+        std::u16string input, extension, removed;
+    };
+    const Row rows[] = {
+        {"complicated/LastDot", u"a.tar.gz", u".gz", u"a.tar"},
+        {"complicated/EveryOccurrenceRemoved", u"a.gz.tar.gz", u".gz", u"a.tar"},
+        {"complicated/Doubled", u"x.mp3.mp3", u".mp3", u"x"},
+        {"complicated/TrailingDot", u"notes.", u".", u"notes"},
+        {"complicated/OnlyDots", u"a..", u".", u"a"},
+        {"noDot/AllExtension", u"README", u"README", u""},
+        {"noDot/Empty", u"", u"", u""},
+        {"leadingDot/HiddenFile", u".bashrc", u".bashrc", u""},
+        {"case/Sensitive", u"a.TXT.txt", u".txt", u"a.TXT"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(ExtensionOf(row.input), row.extension);
+        EXPECT_EQ(RemoveExtension(row.input), row.removed);
+    }
+}
+
+TEST(NamePartsTest, ReplacesNonOverlappingFromTheLeft) {
+    struct Row {
+        const char* name;
+        std::u16string text, what, with, expected;
+    };
+    const Row rows[] = {
+        {"overlap/LeftmostWins", u"aaa", u"aa", u"b", u"ba"},
+        {"overlap/ReplacementHoldsWhat", u"aa", u"a", u"aa", u"aaaa"},
+        {"empty/WhatChangesNothing", u"abc", u"", u"x", u"abc"},
+        {"empty/Text", u"", u"a", u"b", u""},
+        {"empty/WithDeletes", u"a-b-c", u"-", u"", u"abc"},
+        {"case/Sensitive", u"Aa", u"a", u"x", u"Ax"},
+        {"unicode/Cyrillic", u"Жук.txt", u"Ж", u"Zh", u"Zhук.txt"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(ReplaceAll(row.text, row.what, row.with), row.expected);
+    }
+}
+
+TEST(NamePartsTest, LowersOnlyAsciiLetters) {
+    EXPECT_EQ(AsciiLowered(u"@AZ[`az{ ÀÉ Ж"), u"@az[`az{ ÀÉ Ж");
+    EXPECT_EQ(FromAscii("-0042"), u"-0042");
+}
+
+}  // namespace
+}  // namespace brindle
