@@ -1,0 +1,42 @@
+// Per-name cost of the case conversions and the pattern creator, the stages that run for
+// every item of a batch.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <string>
+
+#include "engine/CaseConversion.h"
+#include "engine/PatternCreator.h"
+
+namespace {
+
+const std::u16string kName = u"my holiday photos (summer 2019)_best of.part_01.JPEG";
+
+void BM_Conversion(benchmark::State& state) {
+    const int mode = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        std::u16string converted = brindle::ApplyConversion(mode, kName);
+        benchmark::DoNotOptimize(converted);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_Conversion)->DenseRange(brindle::kNoConversion, brindle::kUpperLetter);
+
+void BM_PatternCreator(benchmark::State& state, const char16_t* pattern) {
+    std::int32_t index = 0;
+    char16_t letter = u'a';
+    const std::u16string folder = u"/home/user/Pictures/Summer/";
+    brindle::PatternContext context{index, letter, false, folder, folder + kName};
+    for (auto _ : state) {
+        std::u16string name = brindle::CreatePatternName(pattern, kName, context);
+        benchmark::DoNotOptimize(name);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK_CAPTURE(BM_PatternCreator, literal, u"Holiday photo");
+BENCHMARK_CAPTURE(BM_PatternCreator, nameNumberLetter, u"/O - /4/C");
+BENCHMARK_CAPTURE(BM_PatternCreator, folderAndNumber, u"/D_/9_/D_/0");
+
+}  // namespace
+
+BENCHMARK_MAIN();
