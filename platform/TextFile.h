@@ -40,6 +40,7 @@ public:
     std::string_view Remaining() const;
 
 private:
+    int fd_ = -1;  // kept open, and locked when asked, until Close()
     std::string data_;
     std::string::size_type pos_ = 0;
     bool open_ = false;
