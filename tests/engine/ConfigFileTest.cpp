@@ -1,0 +1,363 @@
+#include "engine/ConfigFile.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/TextFile.h"
+#include "tests/support/TempFolder.h"
+
+namespace brindle {
+namespace {
+
+using testing::TempFolder;
+
+// Another holder of the file's exclusive lock, as a second program would be.
+class HeldLock {
+public:
+    explicit HeldLock(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY)) {
+        if (fd_ < 0 || ::flock(fd_, LOCK_EX | LOCK_NB) != 0)
+            ADD_FAILURE() << "cannot lock";
+    }
+    ~HeldLock() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    HeldLock(const HeldLock&) = delete;
+    HeldLock& operator=(const HeldLock&) = delete;
+
+private:
+    int fd_;
+};
+
+std::vector<std::u16string> ConfigLines(const TempFolder& folder, const std::string& contents) {
+    folder.createFile("Brindle.ini", contents);
+    TextFileReader file;
+    EXPECT_TRUE(file.Open(folder.folder() + u"Brindle.ini"));
+    std::vector<std::u16string> lines;
+    std::u16string line;
+    while (readConfigLine(file, line))
+        lines.push_back(line);
+    return lines;
+}
+
+struct LineRow {
+    const char* name;
+    std::string bytes;
+    std::u16string expected;
+};
+
+TEST(ConfigFileTest, ReadConfigLineCutsCommentsAndTrims) {
+    const LineRow rows[] = {
+        {"comment/AfterValue", "Force 63 = 1 // on", u"Force 63 = 1"},
+        {"comment/WholeLine", "// a comment", u""},
+        {"comment/SingleSlashIsText", "a / b", u"a / b"},
+        {"comment/InsideQuotesKeepsTheLine", "name = \"x//y\" // z", u"name = \"x//y\""},
+        {"comment/TwoQuotesBefore", "\"a\" b // c", u"\"a\" b"},
+        {"comment/ThreeQuotesBefore", "a \"b\" \"c // d", u"a \"b\" \"c"},
+        {"comment/EscapedQuoteNotCounted", "a \\\"b // c", u"a \\\"b"},
+        {"comment/EscapedQuoteDoesNotClose", "a \"b // \\\" c\" d // e", u"a \"b // \\\" c\" d"},
+        {"comment/CountStartsAgainAfterClosingQuote", "x \"a//b\" y \"c//d\" // z",
+         u"x \"a//b\" y \"c//d\""},
+        {"comment/UnclosedQuoteKeepsTheRest", "a \"b // c // d", u"a \"b // c // d"},
+        {"trim/ControlSpaces", "\t\v\f a b \r\t", u"a b"},
+        {"trim/NoBreakSpaceUtf8", "\xC2\xA0 a \xC2\xA0", u"a"},
+        {"trim/NoBreakSpaceByte", "\xA0 a \xA0", u"a"},
+        {"trim/A0InsideUtf8Letter", "\xD0\xA0", u"\u0420"},
+        {"trim/InsideKept", "a \xC2\xA0 b", u"a \u00A0 b"},
+        {"decode/Cyrillic", "\xD0\x98\xD0\xBC\xD1\x8F = 1", u"Имя = 1"},
+        {"decode/ByteWhenNotUtf8", "caf\xE9", u"caf\u00E9"},
+        {"decode/ByteOrderMarkKept", "\xEF\xBB\xBF[config]", u"\uFEFF[config]"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempFolder folder;
+        EXPECT_EQ(ConfigLines(folder, row.bytes + "\n"), std::vector<std::u16string>{row.expected});
+    }
+}
+
+TEST(ConfigFileTest, ReadConfigLineReadsEveryLineUpToCtrlZ) {
+    TempFolder folder;
+    EXPECT_EQ(ConfigLines(folder, "a\r\n\r\n  b  // x\nc\x1A\nd\n"),
+              (std::vector<std::u16string>{u"a", u"", u"b", u"c"}));
+}
+
+struct FlagRow {
+    const char* name;
+    std::string contents;
+    bool expected;
+};
+
+TEST(ConfigFileTest, ReadConfigFlagFollowsTheEntryRules) {
+    const FlagRow rows[] = {
+        {"on/Spaced", "[config]\nForce 63 = 1\n", true},
+        {"on/LowerCaseKey", "[config]\nforce 63 = 1\n", true},
+        {"on/UpperCasePadded", "[config]\n   FORCE 63   =   1   \n", true},
+        {"on/TrailingComment", "[config]\nForce 63 = 1 // on\n", true},
+        {"on/TabBeforeEquals", "[config]\nForce 63\t=\t1\n", true},
+        {"on/CrLfLines", "[config]\r\nForce 63 = 1\r\n", true},
+        {"on/LastLineWithoutLineEnd", "[config]\nForce 63 = 1", true},
+        {"on/NoBreakSpaceBeforeValue",
+         "[config]\nForce 63 =\xC2\xA0"
+         "1\n",
+         true},
+        {"on/OtherLinesIgnored", "[config]\njunk\nForce 630 = 0\n\nForce 63 = 1\n", true},
+        {"off/NoSpaceBeforeEquals", "[config]\nForce 63=1\n", false},
+        {"off/Yes", "[config]\nForce 63 = yes\n", false},
+        {"off/ZeroOne", "[config]\nForce 63 = 01\n", false},
+        {"off/NoValue", "[config]\nForce 63 =\n", false},
+        {"off/Zero", "[config]\nForce 63 = 0\n", false},
+        {"off/NoEqualsIsEmptyValue", "[config]\nForce 63 1\nForce 63 = 1\n", false},
+        {"off/LongerKey", "[config]\nForce 630 = 1\n", false},
+        {"header/Capitalised", "[Config]\nForce 63 = 1\n", true},
+        {"header/Indented", "  [config]\nForce 63 = 1\n", true},
+        {"header/TextAfterName", "[config] options\nForce 63 = 1\n", true},
+        {"header/AfterTheTables", "[english]\na|b\n\n[config]\nForce 63 = 1\n", true},
+        {"header/Missing", "Force 63 = 1\n", false},
+        {"header/CommentedOut", "//[config]\nForce 63 = 1\n", false},
+        {"header/ByteOrderMarkBefore", "\xEF\xBB\xBF[config]\nForce 63 = 1\n", false},
+        {"section/EndsAtNextHeader", "[config]\n[other]\nForce 63 = 1\n", false},
+        {"section/EndsAtAnyBracketLine", "[config]\n  [\nForce 63 = 1\n", false},
+        {"duplicate/FirstOffWins", "[config]\nForce 63 = 0\nForce 63 = 1\n", false},
+        {"duplicate/FirstOnWins", "[config]\nForce 63 = 1\nForce 63 = 0\n", true},
+        {"duplicate/FirstHeaderWins", "[config]\n[x]\n[config]\nForce 63 = 1\n", false},
+        {"ctrlZ/EndsTheFile", "[config]\n\x1A\nForce 63 = 1\n", false},
+        {"empty/File", "", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempFolder folder;
+        folder.createFile("Brindle.ini", row.contents);
+        EXPECT_EQ(ReadConfigFlag(folder.folder() + u"Brindle.ini", kKeyForce63), row.expected);
+    }
+}
+
+struct ValueRow {
+    const char* name;
+    std::string contents;
+    std::u16string section;
+    std::u16string key;
+    std::u16string value;
+    bool found;
+};
+
+TEST(ConfigFileTest, ReadConfigValueGivesTheTextAfterTheFirstEquals) {
+    const ValueRow rows[] = {
+        {"value/KeepsCaseAndInnerSpace", "[s]\nName = Some  Value  \n", u"[s]", u"name",
+         u"Some  Value", true},
+        {"value/AfterFirstEquals", "[s]\nName = a = b\n", u"[s]", u"NAME", u"a = b", true},
+        {"value/Empty", "[s]\nName =\n", u"[s]", u"Name", u"", true},
+        {"value/QuotedComment", "[s]\nName = \"a//b\" // c\n", u"[s]", u"Name", u"\"a//b\"", true},
+        {"key/Missing", "[s]\nOther = 1\n", u"[s]", u"Name", u"", true},
+        {"key/WholeLine", "[s]\nName\n", u"[s]", u"Name", u"", true},
+        {"section/Missing", "[t]\nName = 1\n", u"[s]", u"Name", u"", false},
+        {"section/GivenInCapitals", "[sect]\nName = 1\n", u"[SECT]", u"Name", u"1", true},
+        {"cyrillic/Matches", "[Раздел]\nИмя = Значение\n", u"[Раздел]", u"Имя", u"Значение", true},
+        {"cyrillic/CaseOfNonAsciiCounts", "[Раздел]\nИмя = 1\n", u"[раздел]", u"Имя", u"", false},
+        {"latin1/Matches", "[s]\nCaf\xE9 = 1\n", u"[s]", u"caf\u00E9", u"1", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempFolder folder;
+        folder.createFile("Brindle.ini", row.contents);
+        bool found = !row.found;
+        EXPECT_EQ(readConfigValue(folder.folder() + u"Brindle.ini", row.section, row.key, &found),
+                  row.value);
+        EXPECT_EQ(found, row.found);
+    }
+}
+
+TEST(ConfigFileTest, MaxHeaderLinesLimitsTheHeaderSearch) {
+    TempFolder folder;
+    folder.createFile("Brindle.ini", "a\nb\n[config]\nForce 63 = 1\n");
+    const std::u16string path = folder.folder() + u"Brindle.ini";
+    const struct {
+        const char* name;
+        unsigned limit;
+        bool found;
+    } rows[] = {
+        {"limit/NoLimit", 0, true},
+        {"limit/OneShort", 2, false},
+        {"limit/Exact", 3, true},
+        {"limit/Generous", 100, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        bool found = !row.found;
+        EXPECT_EQ(readConfigValue(path, u"[config]", kKeyForce63, &found, row.limit),
+                  row.found ? u"1" : u"");
+        EXPECT_EQ(found, row.found);
+    }
+}
+
+TEST(ConfigFileTest, UnreadableFileGivesNothing) {
+    TempFolder folder;
+    bool found = true;
+    EXPECT_EQ(readConfigValue(folder.folder() + u"Brindle.ini", u"[config]", kKeyForce63, &found),
+              u"");
+    EXPECT_FALSE(found);
+    EXPECT_FALSE(readReplacementTable(folder.folder() + u"Brindle.ini", u"English"));
+
+    folder.createFile("Brindle.ini", "[config]\nForce 63 = 1\n\n[english]\na|b\n");
+    const HeldLock lock((folder.path() / "Brindle.ini").string());
+    found = true;
+    EXPECT_EQ(readConfigValue(folder.folder() + u"Brindle.ini", u"[config]", kKeyForce63, &found),
+              u"");
+    EXPECT_FALSE(found);
+    EXPECT_FALSE(readReplacementTable(folder.folder() + u"Brindle.ini", u"English"));
+}
+
+TEST(ConfigFileTest, ReadersReleaseTheFile) {
+    TempFolder folder;
+    folder.createFile("Brindle.ini", "[config]\nForce 63 = 1\n\n[english]\na|b\n");
+    const std::u16string path = folder.folder() + u"Brindle.ini";
+    // Each call must close (and unlock) the file, or the next exclusive open fails.
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(ReadConfigFlag(path, kKeyForce63));
+        EXPECT_EQ(readConfigValue(path, u"[config]", u"Missing"), u"");
+        EXPECT_TRUE(readReplacementTable(path, u"English"));
+    }
+}
+
+bool RenameOptions::*const kFlagFields[] = {
+    &RenameOptions::onlyEnglish,    &RenameOptions::showLogWindow,
+    &RenameOptions::force63,        &RenameOptions::withoutExtension,
+    &RenameOptions::onlyLog,        &RenameOptions::countSymbols,
+    &RenameOptions::deleteContents, &RenameOptions::resetCounters,
+    &RenameOptions::scanSubfolders, &RenameOptions::skipReadOnly,
+    &RenameOptions::writeLogFile,   &RenameOptions::duplicateExtension,
+    &RenameOptions::renameDirs,
+};
+const std::u16string_view kKeys[] = {
+    kKeyOnlyEnglish,  kKeyShowLogWindow,      kKeyForce63,       kKeyWithoutExtension, kKeyOnlyLog,
+    kKeyCountSymbols, kKeyDeleteContents,     kKeyResetCounters, kKeyScanSubfolders,   kKeyReadOnly,
+    kKeyWriteLogFile, kKeyDuplicateExtension, kKeyRenameDir,
+};
+
+std::string Utf8(std::u16string_view ascii) {
+    return std::string(ascii.begin(), ascii.end());
+}
+
+TEST(ConfigFileTest, LoadConfigOptionsSetsEachKeysOwnField) {
+    for (std::size_t on = 0; on < std::size(kKeys); ++on) {
+        SCOPED_TRACE(Utf8(kKeys[on]));
+        TempFolder folder;
+        std::string contents = "[config]\n";
+        for (std::size_t k = 0; k < std::size(kKeys); ++k) {
+            contents += Utf8(kKeys[k]) + (k == on ? " = 1\n" : " = 0\n");
+        }
+        folder.createFile("Brindle.ini", contents);
+        RenameOptions options;
+        for (auto field : kFlagFields)
+            options.*field = true;
+        options.iniFileName = folder.folder() + u"Brindle.ini";
+        LoadConfigOptions(options);
+        for (std::size_t f = 0; f < std::size(kFlagFields); ++f) {
+            EXPECT_EQ(options.*kFlagFields[f], f == on) << "field " << f;
+        }
+    }
+}
+
+TEST(ConfigFileTest, LoadConfigOptionsWithoutAFile) {
+    TempFolder folder;
+    RenameOptions options;
+    for (auto field : kFlagFields)
+        options.*field = true;
+    options.iniFileName = folder.folder() + u"Brindle.ini";
+    LoadConfigOptions(options);
+    // "Only English" is not read at all when there is no file; every other key is.
+    EXPECT_TRUE(options.onlyEnglish);
+    for (std::size_t f = 1; f < std::size(kFlagFields); ++f) {
+        EXPECT_FALSE(options.*kFlagFields[f]) << "field " << f;
+    }
+}
+
+TEST(ConfigFileTest, LoadConfigOptionsWhileAnotherHolderLocksTheFile) {
+    TempFolder folder;
+    std::string contents = "[config]\n";
+    for (auto key : kKeys)
+        contents += Utf8(key) + " = 1\n";
+    folder.createFile("Brindle.ini", contents);
+    const HeldLock lock((folder.path() / "Brindle.ini").string());
+    RenameOptions options;
+    for (auto field : kFlagFields)
+        options.*field = true;
+    options.iniFileName = folder.folder() + u"Brindle.ini";
+    LoadConfigOptions(options);
+    for (std::size_t f = 0; f < std::size(kFlagFields); ++f) {
+        EXPECT_FALSE(options.*kFlagFields[f]) << "field " << f;
+    }
+}
+
+struct TableRow {
+    const char* name;
+    std::string contents;
+    std::u16string method;
+    ReplacementTable expected;
+};
+
+TEST(ConfigFileTest, ReadReplacementTableParsesTheBody) {
+    const TableRow rows[] = {
+        {"pair/Simple", "[english]\na|b\n", u"English", {{u"a", u"b"}}},
+        {"pair/NoBarMapsToItself", "[english]\nabc\n", u"English", {{u"abc", u"abc"}}},
+        {"pair/LeadingBarEmptySource", "[english]\n|x\n", u"English", {{u"", u"x"}}},
+        {"pair/SpacesAreText", "[english]\na | b\n", u"English", {{u"a ", u" b"}}},
+        {"pair/SourceAndBarRemovedEverywhere",
+         "[english]\nab|cab|d\n",
+         u"English",
+         {{u"ab", u"cd"}}},
+        {"pair/EmptyReplacement", "[english]\na|\n", u"English", {{u"a", u""}}},
+        {"pair/NoCommentCutting", "[english]\na|b // c\n", u"English", {{u"a", u"b // c"}}},
+        {"pair/InFileOrder", "[english]\nab|x\nx|y\n", u"English", {{u"ab", u"x"}, {u"x", u"y"}}},
+        {"body/EndsAtEmptyLine", "[english]\na|b\n\nc|d\n", u"English", {{u"a", u"b"}}},
+        {"body/EndsAtBar", "[english]\na|b\n|\nc|d\n", u"English", {{u"a", u"b"}}},
+        {"body/EndsAtBars", "[english]\na|b\n||\nc|d\n", u"English", {{u"a", u"b"}}},
+        {"body/SpaceLineDoesNotEnd",
+         "[english]\na|b\n \nc|d\n",
+         u"English",
+         {{u"a", u"b"}, {u" ", u" "}, {u"c", u"d"}}},
+        {"body/NextHeaderJoins",
+         "[english]\na|b\n[symbols]\n |_\n",
+         u"English",
+         {{u"a", u"b"}, {u"[symbols]", u"[symbols]"}, {u" ", u"_"}}},
+        {"body/CrLfLines",
+         "[english]\r\na|b\r\nc|d\r\n\r\ne|f\r\n",
+         u"English",
+         {{u"a", u"b"}, {u"c", u"d"}}},
+        {"body/CtrlZEndsTheFile",
+         "[english]\na|b\x1A"
+         "c|d\n",
+         u"English",
+         {{u"a", u"b"}}},
+        {"body/FirstSectionOnly", "[english]\na|b\n\n[english]\nc|d\n", u"English", {{u"a", u"b"}}},
+        {"header/Capitalised", "[English]\na|b\n", u"English", {}},
+        {"header/Indented", " [english]\na|b\n", u"English", {}},
+        {"header/TextAfterName", "[english] letters\na|b\n", u"English", {{u"a", u"b"}}},
+        {"header/OtherSection", "[symbols]\na|b\n", u"English", {}},
+        {"header/EmptyBody", "[custom]\n", u"Custom", {}},
+        {"method/Lowered", "[symbols]\na|b\n", u"SyMbOlS", {{u"a", u"b"}}},
+        {"method/NoSelection", "[english]\na|b\n\n[]\nc|d\n", u"", {{u"c", u"d"}}},
+        {"decode/Cyrillic", "[english]\n\xD0\xB6|zh\n", u"English", {{u"ж", u"zh"}}},
+        {"decode/ByteWhenNotUtf8",
+         "[english]\ncaf\xE9|cafe\n",
+         u"English",
+         {{u"caf\u00E9", u"cafe"}}},
+        {"decode/ByteOrderMarkHidesHeader", "\xEF\xBB\xBF[english]\na|b\n", u"English", {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempFolder folder;
+        folder.createFile("Brindle.ini", row.contents);
+        const auto table = readReplacementTable(folder.folder() + u"Brindle.ini", row.method);
+        ASSERT_TRUE(table);
+        EXPECT_EQ(*table, row.expected);
+    }
+}
+
+}  // namespace
+}  // namespace brindle

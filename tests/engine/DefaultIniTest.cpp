@@ -1,0 +1,113 @@
+// The Brindle.ini that ships beside the program, read through the real readers.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "engine/ConfigFile.h"
+#include "engine/Filters.h"
+#include "engine/TextOps.h"
+#include "platform/NameCodec.h"
+
+namespace brindle {
+namespace {
+
+std::u16string DefaultIni() {
+    const char* path = std::getenv("BRINDLE_DEFAULT_INI");
+    if (!path) {
+        ADD_FAILURE() << "BRINDLE_DEFAULT_INI is not set";
+        return {};
+    }
+    return DecodeName(path);
+}
+
+struct FilterRow {
+    const char* name;
+    std::u16string method;
+    std::u16string input;
+    std::u16string expected;
+};
+
+TEST(DefaultIniTest, TablesTransliterateAndCleanUp) {
+    const FilterRow rows[] = {
+        {"english/Capitals", u"English", u"Щукин Юрий", u"Shchukin Iurii"},
+        {"english/TwoWords", u"English", u"Мой Файл", u"Moi Fail"},
+        {"english/HardSign", u"English", u"Подъезд", u"Podieezd"},
+        {"english/HardSignBeforeIa", u"English", u"Объявление", u"Obieiavlenie"},
+        {"english/SoftSignDropped", u"English", u"Ьмель Соль", u"mel Sol"},
+        {"english/Yo", u"English", u"Ёлка ёж", u"Elka ezh"},
+        {"english/ManyLetterSounds", u"English", u"Жёлтый Хлеб Цех Чай Шар Эхо Яма",
+         u"Zheltyi Khleb Tsekh Chai Shar Ekho Iama"},
+        {"english/LatinDigitsAndSymbolsKept", u"English", u"Report 2024 (v2)_final-A",
+         u"Report 2024 (v2)_final-A"},
+        {"english/Mixed", u"English", u"Отчёт Q3", u"Otchet Q3"},
+        {"symbols/Example", u"Symbols", u"My File (A)[!]", u"My_File_A"},
+        {"symbols/EveryListedSymbol", u"Symbols", u"a(b)c[d]e{f}g!h,i;j'k\"l`m~n@o#p$q%r^s&t+u=v",
+         u"abcdefghijklmnopqrstuv"},
+        {"symbols/LettersDigitsDotsDashesKept", u"Symbols", u"keep.these-and_these 123",
+         u"keep.these-and_these_123"},
+        {"symbols/CyrillicKept", u"Symbols", u"Мой Файл!", u"Мой_Файл"},
+        {"custom/Empty", u"Custom", u"My File (A)[!]", u"My File (A)[!]"},
+        {"noSelection/Nothing", u"", u"Мой Файл (A)", u"Мой Файл (A)"},
+    };
+    const std::u16string ini = DefaultIni();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const FilterResult result = ApplyFilterMethod(row.input, ini, row.method);
+        EXPECT_TRUE(result.tableOpened);
+        EXPECT_EQ(result.name, row.expected);
+    }
+}
+
+TEST(DefaultIniTest, EnglishLeavesNoRussianLetter) {
+    std::u16string alphabet;
+    for (char16_t c = u'А'; c <= u'я'; ++c)
+        alphabet += c;
+    alphabet += u"Ёё";
+    ASSERT_EQ(alphabet.size(), 66u);
+    const FilterResult result = ApplyFilterMethod(alphabet, DefaultIni(), u"English");
+    EXPECT_TRUE(result.tableOpened);
+    for (char16_t c : result.name) {
+        EXPECT_TRUE(IsAsciiUpper(c) || IsAsciiLower(c)) << "left over: " << static_cast<int>(c);
+    }
+}
+
+TEST(DefaultIniTest, TablesHaveNoIdleRows) {
+    // A row that maps its text to itself is a comment or a header swallowed into a body.
+    for (std::u16string_view method : {u"English", u"Symbols", u"Custom"}) {
+        const auto table = readReplacementTable(DefaultIni(), method);
+        ASSERT_TRUE(table);
+        for (const auto& [source, replacement] : *table) {
+            EXPECT_FALSE(source.empty());
+            EXPECT_NE(source, replacement) << EncodeName(source);
+        }
+    }
+    EXPECT_EQ(readReplacementTable(DefaultIni(), u"English")->size(), 66u);
+    EXPECT_TRUE(readReplacementTable(DefaultIni(), u"Custom")->empty());
+}
+
+TEST(DefaultIniTest, EveryConfigKeyIsPresentAndOff) {
+    const std::u16string_view keys[] = {
+        kKeyOnlyEnglish,    kKeyShowLogWindow, kKeyForce63,        kKeyWithoutExtension,
+        kKeyOnlyLog,        kKeyCountSymbols,  kKeyDeleteContents, kKeyResetCounters,
+        kKeyScanSubfolders, kKeyReadOnly,      kKeyWriteLogFile,   kKeyDuplicateExtension,
+        kKeyRenameDir,
+    };
+    for (auto key : keys) {
+        SCOPED_TRACE(EncodeName(key));
+        bool found = false;
+        EXPECT_EQ(readConfigValue(DefaultIni(), u"[config]", key, &found), u"0");
+        EXPECT_TRUE(found);
+    }
+
+    RenameOptions options;
+    options.iniFileName = DefaultIni();
+    options.onlyEnglish = true;
+    LoadConfigOptions(options);
+    EXPECT_FALSE(options.onlyEnglish);
+    EXPECT_FALSE(options.force63);
+    EXPECT_FALSE(options.renameDirs);
+}
+
+}  // namespace
+}  // namespace brindle
