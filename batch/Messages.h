@@ -3,10 +3,10 @@
 namespace brindle {
 
 // The program's own texts (string table), used exactly as they stand.
-inline constexpr char16_t kTextErrorOpeningFile[] = u"Error opening file";                 // 124
-inline constexpr char16_t kTextDeleteLogQuestion[] = u"Do you want to delete Log file?";   // 126
+inline constexpr char16_t kTextErrorOpeningFile[] = u"Error opening file";                // 124
+inline constexpr char16_t kTextDeleteLogQuestion[] = u"Do you want to delete Log file?";  // 126
 inline constexpr char16_t kTextDeleteLogWarning[] =
-    u"Are you sure that you want to delete Log file?";                                     // 127
+    u"Are you sure that you want to delete Log file?";  // 127
 inline constexpr char16_t kCaptionErrors[] = u"There was an error(s)!";
 inline constexpr char16_t kTextEnterInteger[] = u"Please enter an integer.";
 inline constexpr char16_t kTextReadOnly[] = u"(Read Only)";

@@ -11,7 +11,12 @@ namespace brindle {
 enum RowImage : int { kImageCheck = 0, kImageExclamation = 1, kImageCross = 2 };
 
 // Column indexes of the Output Log.
-enum OutputColumn : int { kColumnInput = 0, kColumnOutput = 1, kColumnCount = 2, kColumnFolder = 3 };
+enum OutputColumn : int {
+    kColumnInput = 0,
+    kColumnOutput = 1,
+    kColumnCount = 2,
+    kColumnFolder = 3
+};
 
 struct OutputRow {
     int image = kImageExclamation;

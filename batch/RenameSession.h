@@ -21,10 +21,10 @@ enum class BatchOutcome {
 
 // How an Undo ended.
 enum class UndoOutcome {
-    LogNotOpened,   // "Error opening file"; nothing was moved
-    Completed,      // every record handled; the log kept or deleted as answered
-    DeleteFailed,   // the answer was Yes but the log could not be deleted
-    DiskFull,       // reserved for symmetry with batches
+    LogNotOpened,  // "Error opening file"; nothing was moved
+    Completed,     // every record handled; the log kept or deleted as answered
+    DeleteFailed,  // the answer was Yes but the log could not be deleted
+    DiskFull,      // reserved for symmetry with batches
 };
 
 // The state that lives as long as the main dialog (or one brindle-cli run): the
@@ -80,7 +80,22 @@ public:
     std::u16string savedExtension;
     std::int32_t symbolCount = 0;
 
+    // The new directory of the last record written to the log; empty before the first.
+    const std::u16string& lastLoggedDirectory() const;
+
 private:
+    // The "Only English" table could not be opened.
+    void OnlyEnglishTableFailed();
+    // Writes the item's record; false when it could not be, and the item must not be
+    // renamed. Sets stopError_ when the disk is full.
+    bool WriteRecord(const std::u16string& name);
+    // Closes the log if open; a failure is reported to the user. The errno, or 0.
+    int CloseLog();
+    // The disk-full stop: the log is closed and the user told.
+    void StopForDiskFull(int error);
+    // logPath() made absolute for messages.
+    std::u16string LogFullPath() const;
+
     PipelineHost& host_;
     RenameOptions options_;
     BatchStats stats_;
@@ -88,6 +103,7 @@ private:
     std::u16string programFolder_;
     std::unique_ptr<RenameLog> log_;
     bool stopped_ = false;
+    int stopError_ = 0;
 };
 
 }  // namespace brindle

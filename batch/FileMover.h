@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+namespace brindle {
+
+// Decides where an item goes: the parent of `currentDirectory` when the extension of
+// `newName` occurs anywhere in `fileTypes` (a plain substring test, letters A-Z folded),
+// otherwise `currentDirectory` itself. `fileTypes` is lowered in place: the option keeps
+// the lowered text until the controls are next saved. An item of the root folder has
+// no parent and stays where it is.
+std::u16string ApplyFileMover(std::u16string& fileTypes, const std::u16string& currentDirectory,
+                              const std::u16string& newName);
+
+}  // namespace brindle

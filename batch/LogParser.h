@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brindle {
+
+// The log's lines, as bytes (the names in them are encoded with the name codec).
+inline constexpr std::string_view kLogVersionLine = "Version=3.7";
+inline constexpr std::string_view kLogKeyOldDirectory = "Old Directory=";
+inline constexpr std::string_view kLogKeyNewDirectory = "New Directory=";
+inline constexpr std::string_view kLogKeyOldFile = "Old File=";
+inline constexpr std::string_view kLogKeyNewFile = "New File=";
+inline constexpr std::string_view kLogKeyFileLength = "File Leght=";
+inline constexpr std::string_view kLogSeparator = "-------------------------------------------";
+inline constexpr std::string_view kLogLineEnd = "\r\n";
+
+// One record as Undo reads it: the item went from oldDirectory + oldName to
+// newDirectory + newName.
+struct LogRecord {
+    std::u16string oldDirectory;
+    std::u16string newDirectory;
+    std::u16string oldName;
+    std::u16string newName;
+    bool operator==(const LogRecord&) const = default;
+};
+
+// Reads the records of a log's bytes, oldest first, by Undo's reading rules:
+// - a line ends at LF, a CR right before it is dropped; a last line without its LF was
+//   torn by a crash and is ignored, as is a record whose lines the file ends amid;
+// - "Old Directory=" starts a chain "New Directory=", "Old File=", "New File="; the first
+//   line that does not carry the expected key is consumed and ends the chain;
+// - "Old File=" outside a chain starts a record when an old directory is known (else it
+//   is skipped), and takes "New File=" from the next line when it carries it;
+// - a value is the whole rest of the line after its key; a value a chain did not reach
+//   keeps the value of the record before;
+// - every other line is skipped.
+// Pure: no disk access.
+std::vector<LogRecord> ParseLog(std::string_view bytes);
+
+}  // namespace brindle

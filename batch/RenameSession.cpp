@@ -1,0 +1,56 @@
+#include "batch/RenameSession.h"
+
+#include "batch/RenameLog.h"
+#include "platform/FileSystem.h"
+
+namespace brindle {
+
+RenameSession::RenameSession(PipelineHost& host)
+    : host_(host), log_(std::make_unique<RenameLog>()) {}
+
+// The log's lock goes with the file; nothing is left to report by now.
+RenameSession::~RenameSession() = default;
+
+std::u16string RenameSession::logPath() const {
+    const std::u16string& name = options_.logFileName;
+    if (!name.empty() && name.front() == u'/')
+        return name;
+    return programFolder_ + name;
+}
+
+std::u16string RenameSession::LogFullPath() const {
+    std::u16string path = logPath();
+    if (!path.empty() && path.front() == u'/')
+        return path;
+    std::u16string folder = CurrentFolder();
+    if (folder.empty() || folder.back() != u'/')
+        folder += u'/';
+    return folder + path;
+}
+
+const std::u16string& RenameSession::lastLoggedDirectory() const {
+    return log_->lastLoggedDirectory();
+}
+
+int RenameSession::CloseLog() {
+    const int error = log_->Close();
+    if (error != 0) {
+        host_.ShowMessage(FileErrorText(error, LogFullPath()), u"", MessageIcon::Stop);
+    }
+    return error;
+}
+
+void RenameSession::StopForDiskFull(int error) {
+    // The message already tells what went wrong; a second one from the close adds nothing.
+    log_->Close();
+    host_.ShowMessage(FileErrorText(error, LogFullPath()), u"", MessageIcon::Stop);
+    stopped_ = true;
+}
+
+bool RenameSession::UpdateUndoButton() {
+    const bool exists = PathExists(logPath());
+    host_.SetUndoEnabled(exists);
+    return exists;
+}
+
+}  // namespace brindle
