@@ -1,0 +1,220 @@
+#include "cli/CliApp.h"
+
+#include <errno.h>
+#include <signal.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <optional>
+
+#include "batch/Messages.h"
+#include "batch/OutputRows.h"
+#include "batch/RenameSession.h"
+#include "cli/CliHost.h"
+#include "cli/CommandLine.h"
+#include "cli/OutputWriter.h"
+#include "engine/ConfigFile.h"
+#include "platform/FileSystem.h"
+#include "platform/NameCodec.h"
+
+namespace brindle::cli {
+
+namespace {
+
+constexpr int kIn = 0;
+constexpr int kOut = 1;
+constexpr int kErr = 2;
+
+void Complain(std::string_view text) {
+    WriteAll(kErr, MessageLine(text));
+}
+void Complain(std::u16string_view text) {
+    WriteAll(kErr, MessageLine(text));
+}
+
+std::optional<std::string> WorkingDirectory() {
+    std::string buffer(4096, '\0');
+    for (;;) {
+        if (::getcwd(buffer.data(), buffer.size()))
+            return std::string(buffer.c_str());
+        if (errno != ERANGE)
+            return std::nullopt;
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+// Turns the paths of the request into absolute ones; the working directory is asked
+// for only when a path is relative.
+class PathResolver {
+public:
+    // nullopt (with the message shown) when the working directory cannot be found.
+    std::optional<std::string> Absolute(const std::string& path) {
+        if (path.empty() || path.front() == '/')
+            return MakeAbsolute(path, "/");
+        if (!cwd_) {
+            cwd_ = WorkingDirectory();
+            if (!cwd_) {
+                Complain("cannot find the working directory: " + std::string(strerror(errno)));
+                return std::nullopt;
+            }
+        }
+        return MakeAbsolute(path, *cwd_);
+    }
+
+private:
+    std::optional<std::string> cwd_;
+};
+
+// The default files lie in the program's folder; without one, in the working directory.
+std::optional<std::u16string> FileOption(PathResolver& resolver,
+                                         const std::optional<std::string>& given,
+                                         std::string_view defaultName) {
+    if (given) {
+        const auto path = resolver.Absolute(*given);
+        if (!path)
+            return std::nullopt;
+        return DecodeName(*path);
+    }
+    const std::u16string folder = ProgramFolder();
+    if (!folder.empty())
+        return folder + DecodeName(defaultName);
+    const auto path = resolver.Absolute(std::string(defaultName));
+    if (!path)
+        return std::nullopt;
+    return DecodeName(*path);
+}
+
+// A --folder must be there, as the folder browser only returns folders that are.
+bool CheckFolder(const std::string& folder) {
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0) {
+        if (errno == ENAMETOOLONG && IsFolderPath(DecodeName(folder)))
+            return true;
+        Complain(FileErrorText(errno, DecodeName(folder)));
+        return false;
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        Complain(folder + " is not a folder.");
+        return false;
+    }
+    return true;
+}
+
+void PrintStatus(OutputBuffer& out, const BatchStats& stats) {
+    out.text() += EncodeName(FormatStatus(stats));
+    out.text() += '\n';
+    out.Flush();
+}
+
+int OutputResult(OutputBuffer& out, int status) {
+    if (out.Flush())
+        return status;
+    if (out.error() != EPIPE)
+        Complain("write error: " + std::string(strerror(out.error())));
+    return kExitFailure;
+}
+
+int RunRequest(CliRequest& request) {
+    PathResolver resolver;
+    const auto iniPath = FileOption(resolver, request.iniFile, "Brindle.ini");
+    const auto logPath = FileOption(resolver, request.logFile, "Brindle.log");
+    if (!iniPath || !logPath)
+        return kExitFailure;
+
+    std::optional<std::string> folder;
+    std::vector<std::u16string> paths;
+    if (request.command == Command::Batch) {
+        if (request.folder) {
+            folder = resolver.Absolute(*request.folder);
+            if (!folder)
+                return kExitFailure;
+            if (!CheckFolder(*folder))
+                return kExitFailure;
+        }
+        for (const auto& path : request.paths) {
+            const auto absolute = resolver.Absolute(path);
+            if (!absolute)
+                return kExitFailure;
+            paths.push_back(DecodeName(*absolute));
+        }
+    }
+
+    OutputBuffer out(kOut);
+    Terminal terminal;
+    terminal.inputFd = kIn;
+    terminal.errorFd = kErr;
+    terminal.inputIsTerminal = ::isatty(kIn) == 1;
+    const bool outIsTerminal = ::isatty(kOut) == 1;
+    // Rows on the terminal are progress enough.
+    terminal.showProgress =
+        ::isatty(kErr) == 1 && (request.format == OutputFormat::Quiet || !outIsTerminal);
+    terminal.flushEveryRow = outIsTerminal;
+    CliHost host(out, request.format, request.logAnswer, terminal);
+
+    RenameSession session(host);
+    session.options() = request.options;
+    session.options().iniFileName = *iniPath;
+    session.options().logFileName = *logPath;
+    session.setProgramFolder(ProgramFolder());
+
+    if (request.command == Command::Batch && session.options().onlyEnglish) {
+        // Before the first item: a batch that cannot apply its table renames nothing.
+        const RenameOptions& options = session.options();
+        if (!readReplacementTable(options.iniFileName, options.filterMethod)) {
+            Complain(std::u16string(kTextErrorOpeningFile) + u": " + options.iniFileName);
+            return kExitFailure;
+        }
+    }
+
+    if (request.format == OutputFormat::Tsv) {
+        AppendTsvHeader(out.text());
+        out.Commit(outIsTerminal);
+    }
+
+    int status = kExitOk;
+    if (request.command == Command::Undo) {
+        host.setOpenErrorDetail(*logPath);
+        const UndoOutcome outcome = session.OnUndo();
+        host.EndProgress();
+        if (outcome != UndoOutcome::Completed)
+            status = kExitFailure;
+    } else {
+        const BatchOutcome outcome =
+            folder ? session.RunFolderBatch(DecodeName(*folder)) : session.RunDropBatch(paths);
+        host.EndProgress();
+        if (outcome != BatchOutcome::Completed)
+            status = kExitFailure;
+        if (host.onlyEnglishFailed())
+            status = std::max(status, kExitItemFailed);
+    }
+    if (session.stats().exceptions != 0)
+        status = std::max(status, kExitItemFailed);
+    // The figures of the whole run, also where an operation that stopped early left
+    // the window's status line as it was.
+    PrintStatus(out, session.stats());
+    return OutputResult(out, status);
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args) {
+    // A closed pipe must not kill a batch between a rename and its log record.
+    ::signal(SIGPIPE, SIG_IGN);
+
+    ParseOutcome parsed = ParseCommandLine(args);
+    if (!parsed.request) {
+        Complain(parsed.error + " (see 'brindle-cli --help')");
+        return kExitFailure;
+    }
+    CliRequest& request = *parsed.request;
+    if (request.command == Command::Help || request.command == Command::Version) {
+        OutputBuffer out(kOut);
+        out.text() += request.command == Command::Help ? std::string(HelpText()) : VersionText();
+        return OutputResult(out, kExitOk);
+    }
+    return RunRequest(request);
+}
+
+}  // namespace brindle::cli

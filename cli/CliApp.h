@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brindle::cli {
+
+// Exit statuses.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitItemFailed = 1;  // an item or an Undo record had an exception
+inline constexpr int kExitFailure = 2;     // a usage error or a failure of the whole run
+
+// The whole program on standard input, output and error; returns the exit status.
+// `args` are the arguments after the program's name.
+int RunCli(const std::vector<std::string>& args);
+
+std::string_view HelpText();
+std::string VersionText();
+
+}  // namespace brindle::cli

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "batch/PipelineHost.h"
+#include "cli/CommandLine.h"
+#include "cli/OutputWriter.h"
+
+namespace brindle::cli {
+
+// Where the host talks to the person: descriptors and what they are.
+struct Terminal {
+    int inputFd = 0;
+    int errorFd = 2;
+    bool inputIsTerminal = false;
+    // Show the progress line on errorFd while a long batch runs.
+    bool showProgress = false;
+    // Write every row at once instead of collecting them (standard output is a terminal).
+    bool flushEveryRow = false;
+};
+
+// brindle-cli as a host of the batch core: rows go to standard output as they come,
+// messages and questions to standard error. There are no controls, so "save" and "load"
+// change nothing.
+class CliHost final : public PipelineHost {
+public:
+    CliHost(OutputBuffer& out, OutputFormat format, LogAnswer answer, Terminal terminal);
+
+    bool SaveOptions(RenameOptions& options) override;
+    void LoadOptions(const RenameOptions& options) override;
+    void AddOutputRow(const OutputRow& row) override;
+    void RemoveAllRows() override;
+    void SetStatus(const std::u16string& text) override;
+    void SetOutputTitle(const std::u16string& title) override;
+    void ShowMessage(const std::u16string& text, const std::u16string& caption,
+                     MessageIcon icon) override;
+    bool AskYesNo(const std::u16string& text, const std::u16string& caption,
+                  MessageIcon icon) override;
+    void OnlyEnglishTableFailed() override;
+    void SetUndoEnabled(bool enabled) override;
+
+    // Added after ": " to a bare "Error opening file", which names no file itself.
+    void setOpenErrorDetail(std::u16string detail) { openErrorDetail_ = std::move(detail); }
+    // The "Only English" table could not be read during the batch.
+    bool onlyEnglishFailed() const { return onlyEnglishFailed_; }
+    std::int64_t rowCount() const { return rows_; }
+    // Removes the progress line, if one is shown.
+    void EndProgress();
+
+private:
+    void UpdateProgress();
+
+    OutputBuffer& out_;
+    OutputFormat format_;
+    LogAnswer answer_;
+    Terminal terminal_;
+    std::int64_t rows_ = 0;
+    std::u16string openErrorDetail_;
+    bool onlyEnglishFailed_ = false;
+    bool progressShown_ = false;
+    std::chrono::steady_clock::time_point start_;
+    std::chrono::steady_clock::time_point lastProgress_;
+};
+
+// Reads one answer line from `fd`; true for "y" or "yes" (any letter case, white space
+// around it ignored).
+bool ReadYes(int fd);
+
+}  // namespace brindle::cli

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/RenameOptions.h"
+
+namespace brindle::cli {
+
+enum class Command { Batch, Undo, Help, Version };
+enum class OutputFormat { Rows, Tsv, Quiet };
+// What Undo does with the log when it is done.
+enum class LogAnswer { Ask, Delete, Keep };
+
+// One run of brindle-cli as the command line asks for it. Paths are kept as the bytes
+// they were given in; making them absolute needs the working directory (MakeAbsolute).
+struct CliRequest {
+    Command command = Command::Batch;
+    // Every batch option lands in its field; the file names are set by the caller.
+    RenameOptions options;
+    std::optional<std::string> folder;  // --folder
+    std::vector<std::string> paths;     // dropped-items batch, in order
+    std::optional<std::string> iniFile;
+    std::optional<std::string> logFile;
+    OutputFormat format = OutputFormat::Rows;
+    LogAnswer logAnswer = LogAnswer::Ask;
+};
+
+struct ParseOutcome {
+    std::optional<CliRequest> request;
+    std::string error;  // the usage error when there is no request
+};
+
+// `args` are the arguments after the program's name.
+ParseOutcome ParseCommandLine(const std::vector<std::string>& args);
+
+// An optional sign and at least one digit, within a signed 32-bit integer.
+std::optional<std::int32_t> ParseInt32(std::string_view text);
+
+// `path` made absolute against `workingDirectory` (itself absolute), with "." and ".."
+// resolved as text, repeated '/' collapsed and a trailing '/' dropped ("/" stays).
+// An empty path stays empty: a drop skips it.
+std::string MakeAbsolute(std::string_view path, std::string_view workingDirectory);
+
+// The names of every option the parser knows, with the leading "--".
+std::vector<std::string_view> KnownOptionNames();
+
+}  // namespace brindle::cli

@@ -1,0 +1,125 @@
+#include "cli/CliApp.h"
+
+#ifndef BRINDLE_VERSION
+#define BRINDLE_VERSION "unknown"
+#endif
+
+namespace brindle::cli {
+
+std::string VersionText() {
+    return "brindle-cli (Brindle) " BRINDLE_VERSION "\n";
+}
+
+std::string_view HelpText() {
+    return R"help(NAME
+    brindle-cli - rename files in batches, with the renaming engine of Brindle
+
+SYNOPSIS
+    brindle-cli [OPTION]... --folder DIR
+    brindle-cli [OPTION]... PATH...
+    brindle-cli --undo [--delete-log | --keep-log] [--log FILE] [--tsv | --quiet]
+
+DESCRIPTION
+    The first form renames the files of DIR, as "Choose Folder" in Brindle's main
+    dialog does; the second renames the PATHs, in order, as if they were dropped on the
+    dialog: files are renamed, folders are scanned with --subfolders and renamed
+    themselves, after everything else, with --rename-dirs. The third form undoes every
+    rename recorded in the log, oldest first, and then deletes the log or keeps it.
+    Brindle and brindle-cli write and read the same log, so either one undoes the
+    other's batches.
+
+    Each new name is built by the same fixed chain of stages as in Brindle: doubled
+    extension, Only English, case conversion, replace, name pattern, length cut, file
+    mover. Every option is off or empty unless given; the [config] section of the
+    configuration file is not read. Paths are made absolute (against the working
+    directory, "." and ".." resolved as text, a trailing '/' dropped) before the batch,
+    so the log records absolute folders. A PATH that does not exist is taken for a file:
+    its rename fails.
+
+OPTIONS
+    --case MODE
+        Case conversion: none, lower, lower-letter, reverse, reverse-letter, upper or
+        upper-letter.
+    --replace-what TEXT, --replace-with TEXT
+        Replace every occurrence of the first text by the second (not with Only English).
+    --only-english METHOD
+        Apply the replacement table english, symbols or custom of the configuration
+        file; like ticking the box in the dialog, this also sets --without-extension.
+    --with-extension
+        Edit the extension too, even with --without-extension or --only-english,
+        whatever the order of the options.
+    --without-extension
+        Leave the extension out of the editing ("w/o File Extension").
+    --duplicate-extension
+        Turn a doubled last extension into one ('song.mp3.mp3' -> 'song.mp3').
+    --count-symbols
+        Count the symbols of each name (column "#").
+    --force-length N
+        Cut names longer than N (0 or more), as "Force 63" does.
+    --pattern TEXT
+        Build each name from the name pattern TEXT.
+    --start-index N
+        First running number of the pattern (negative numbers too).
+    --file-types LIST
+        Move files whose extension occurs in LIST (such as '.exe,.bat') one folder up.
+    --subfolders
+        Scan subfolders ("Scan Subfolders").
+    --rename-dirs
+        Rename the folders given as PATHs ("Rename Dir").
+    --skip-read-only
+        Leave read-only files alone and count them as exceptions ("Read Only").
+    --dry-run
+        List the new names and rename nothing ("Only Log").
+    --write-log
+        Record every item in the log, for Undo ("Write Log File").
+    --ini FILE
+        The configuration file (default: Brindle.ini in the program's folder).
+    --log FILE
+        The log (default: Brindle.log in the program's folder).
+    --undo
+        Undo the renames recorded in the log.
+    --delete-log, --keep-log
+        After Undo, delete the log or keep it without asking. Without either, Undo asks
+        when standard input is a terminal and otherwise keeps the log.
+    --tsv
+        Write a header line and tab-separated rows.
+    --quiet
+        Write only the status line.
+    --help
+        Show this text and exit.
+    --version
+        Show the version and exit.
+
+    Options and paths may come in any order; an option's value follows it as the next
+    argument or after '=' (--case=lower). When an option is repeated, its last value
+    counts; of --tsv and --quiet the last one counts. Numbers are an optional sign and
+    digits within 32 bits. "--" ends the options, so that names beginning with '-' can
+    follow.
+
+OUTPUT
+    One line per row of the Output Log, as the row is produced: "Input File", "Output
+    File (Exceptions)", "#" and "Folder (New Folder)", separated by two spaces, or by
+    tabs with --tsv (after a header line of the titles). Names are written as their
+    bytes on disk, with tab, carriage return, line feed and backslash written as \t, \r,
+    \n and \\; without --tsv, other control characters are written as \xHH. The status
+    line "Total files: ... | Exceptions: ..." always comes last. While a long batch runs
+    and standard error is a terminal, a progress line is shown there.
+
+EXIT STATUS
+    0   the batch or Undo had no exception.
+    1   an item had one: a failed rename, a read-only skip, an error row of Undo, a
+        record that could not be written, or the replacement table became unreadable
+        during the batch.
+    2   a usage error (nothing is renamed), or the whole run failed: a --folder that
+        does not exist, a log that cannot be opened for Undo or deleted after it, a full
+        disk while writing the log (the batch stops), a configuration file that cannot
+        be opened for --only-english (checked before the first item: nothing is
+        renamed), or standard output that cannot be written.
+
+FILES
+    Brindle.ini, Brindle.log
+        In the program's folder, unless --ini or --log name others.
+)help";
+}
+
+}  // namespace brindle::cli

@@ -1,0 +1,129 @@
+#include "cli/OutputWriter.h"
+
+#include <errno.h>
+#include <unistd.h>
+
+#include "platform/NameCodec.h"
+
+namespace brindle::cli {
+
+namespace {
+
+constexpr std::string_view kProgramPrefix = "brindle-cli: ";
+
+void AppendEscapedBytes(std::string& out, std::string_view bytes, bool escapeControls) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    for (const char c : bytes) {
+        switch (c) {
+            case '\t':
+                out += "\\t";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            default: {
+                const auto byte = static_cast<unsigned char>(c);
+                if (escapeControls && (byte < 0x20 || byte == 0x7f)) {
+                    out += "\\x";
+                    out += kHex[byte >> 4];
+                    out += kHex[byte & 0xf];
+                } else {
+                    out += c;
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+
+OutputBuffer::OutputBuffer(int fd, std::size_t capacity) : fd_(fd), capacity_(capacity) {
+    buffer_.reserve(capacity_ + 4096);
+}
+
+OutputBuffer::~OutputBuffer() {
+    Flush();
+}
+
+void OutputBuffer::Commit(bool flushNow) {
+    if (flushNow || buffer_.size() >= capacity_)
+        Flush();
+}
+
+bool OutputBuffer::Flush() {
+    if (error_ == 0 && !buffer_.empty())
+        error_ = WriteAll(fd_, buffer_);
+    buffer_.clear();
+    return error_ == 0;
+}
+
+int WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return 0;
+}
+
+void AppendEscaped(std::string& out, std::u16string_view text, bool escapeControls) {
+    // Plain ASCII without anything to escape is the common case: no codec needed.
+    bool plain = true;
+    for (const char16_t c : text) {
+        if (c >= 0x80 || c < 0x20 || c == 0x7f || c == u'\\') {
+            plain = false;
+            break;
+        }
+    }
+    if (plain) {
+        for (const char16_t c : text)
+            out += static_cast<char>(c);
+        return;
+    }
+    AppendEscapedBytes(out, EncodeName(text), escapeControls);
+}
+
+void AppendRow(std::string& out, const OutputRow& row, OutputFormat format) {
+    if (format == OutputFormat::Quiet)
+        return;
+    const bool tsv = format == OutputFormat::Tsv;
+    const std::string_view separator = tsv ? "\t" : "  ";
+    AppendEscaped(out, row.input, !tsv);
+    out += separator;
+    AppendEscaped(out, row.output, !tsv);
+    out += separator;
+    AppendEscaped(out, row.count, !tsv);
+    out += separator;
+    AppendEscaped(out, row.folder, !tsv);
+    out += '\n';
+}
+
+void AppendTsvHeader(std::string& out) {
+    out += "Input File\tOutput File (Exceptions)\t#\tFolder (New Folder)\n";
+}
+
+std::string MessageLine(std::u16string_view text) {
+    std::string line(kProgramPrefix);
+    AppendEscaped(line, text, true);
+    line += '\n';
+    return line;
+}
+
+std::string MessageLine(std::string_view text) {
+    std::string line(kProgramPrefix);
+    AppendEscapedBytes(line, text, true);
+    line += '\n';
+    return line;
+}
+
+}  // namespace brindle::cli
