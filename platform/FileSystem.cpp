@@ -1,17 +1,57 @@
 #include "platform/FileSystem.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
+#include <stdio.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstring>
 
 #include "platform/NameCodec.h"
 #include "platform/PathAt.h"
+#include "platform/RenameFallback.h"
+
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1 << 0)
+#endif
 
 namespace brindle {
-namespace {
 
 using detail::PathAt;
+
+int detail::RenameWithoutNoReplaceFlag(const PathAt& from, const PathAt& to) {
+    struct stat source {};
+    if (fstatat(from.dir(), from.name(), &source, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno;
+    if (!S_ISDIR(source.st_mode)) {
+        if (linkat(from.dir(), from.name(), to.dir(), to.name(), 0) == 0) {
+            if (unlinkat(from.dir(), from.name(), 0) == 0)
+                return 0;
+            const int unlinkError = errno;
+            // Leave things as they were rather than with two names.
+            unlinkat(to.dir(), to.name(), 0);
+            return unlinkError;
+        }
+        const int linkError = errno;
+        if (linkError != EPERM && linkError != EOPNOTSUPP && linkError != EMLINK) {
+            return linkError;
+        }
+    }
+    struct stat target {};
+    if (fstatat(to.dir(), to.name(), &target, AT_SYMLINK_NOFOLLOW) == 0)
+        return EEXIST;
+    if (errno != ENOENT)
+        return errno;
+    return renameat(from.dir(), from.name(), to.dir(), to.name()) == 0 ? 0 : errno;
+}
+
+namespace {
 
 // Opens a file for reading. Non-blocking, so that a named pipe cannot hang the caller;
 // -1 with errno set on failure.
@@ -56,7 +96,149 @@ std::string ReadAt(int fd, off_t offset, std::size_t count) {
     return bytes;
 }
 
+// lstat through the path helper; 0 or errno.
+int LinkStat(std::u16string_view path, struct stat& info) {
+    const PathAt at(path);
+    if (at.error() != 0)
+        return at.error();
+    return fstatat(at.dir(), at.name(), &info, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno;
+}
+
+int RenameAt2(const PathAt& from, const PathAt& to, unsigned int flags) {
+    // Called through syscall() so that no particular C library version is needed.
+    const long result = syscall(SYS_renameat2, from.dir(), from.name(), to.dir(), to.name(), flags);
+    return result == 0 ? 0 : errno;
+}
+
+bool SameFile(const PathAt& a, const PathAt& b) {
+    struct stat first {};
+    struct stat second {};
+    return fstatat(a.dir(), a.name(), &first, AT_SYMLINK_NOFOLLOW) == 0 &&
+           fstatat(b.dir(), b.name(), &second, AT_SYMLINK_NOFOLLOW) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+// A rename that never replaces anything.
+int RenameNoReplaceAt(const PathAt& from, const PathAt& to) {
+    const int error = RenameAt2(from, to, RENAME_NOREPLACE);
+    if (error != EINVAL && error != ENOSYS)
+        return error;
+    return detail::RenameWithoutNoReplaceFlag(from, to);
+}
+
+// A name in the folder of `from` that nothing else is using right now.
+std::string TemporaryName(std::uint64_t attempt) {
+    static std::atomic<std::uint64_t> counter{0};
+    char name[64];
+    snprintf(name, sizeof name, ".brindle-%ld-%llu-%llu.tmp", static_cast<long>(getpid()),
+             static_cast<unsigned long long>(counter.fetch_add(1)),
+             static_cast<unsigned long long>(attempt));
+    return name;
+}
+
+// The path of a sibling of `path` called `name`.
+std::string SiblingPath(const std::string& path, const std::string& name) {
+    std::string::size_type end = path.size();
+    while (end > 1 && path[end - 1] == '/')
+        --end;  // "dir/" names "dir"
+    const auto slash = path.rfind('/', end - 1);
+    return slash == std::string::npos ? name : path.substr(0, slash + 1) + name;
+}
+
+// `from` and `to` are one file under two spellings (a change of letter case on a
+// filesystem that ignores case): step aside to a free name, then to the new spelling.
+int RenameThroughTemporary(const std::string& from, const PathAt& fromAt, const PathAt& toAt) {
+    for (std::uint64_t attempt = 0; attempt < 100; ++attempt) {
+        const PathAt temporary(SiblingPath(from, TemporaryName(attempt)));
+        if (temporary.error() != 0)
+            return temporary.error();
+        const int aside = RenameNoReplaceAt(fromAt, temporary);
+        if (aside == EEXIST)
+            continue;
+        if (aside != 0)
+            return aside;
+        const int error = RenameNoReplaceAt(temporary, toAt);
+        if (error == 0)
+            return 0;
+        // Two real links of one file, say: nothing may change, so go back.
+        RenameNoReplaceAt(temporary, fromAt);
+        return error;
+    }
+    return EEXIST;
+}
+
 }  // namespace
+
+bool PathExists(std::u16string_view path) {
+    struct stat info {};
+    return LinkStat(path, info) == 0;
+}
+
+bool IsFolderPath(std::u16string_view path) {
+    struct stat info {};
+    return LinkStat(path, info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::optional<bool> IsReadOnlyPath(std::u16string_view path) {
+    struct stat info {};
+    if (LinkStat(path, info) != 0)
+        return std::nullopt;
+    return (info.st_mode & S_IWUSR) == 0;
+}
+
+bool IsUsableName(std::u16string_view name) {
+    if (name.empty() || name == u"." || name == u"..")
+        return false;
+    if (name.find_first_of(std::u16string_view(u"/\0", 2)) != std::u16string_view::npos) {
+        return false;
+    }
+    return IsValidName16(name);
+}
+
+int RenameNoReplace(std::u16string_view from, std::u16string_view to) {
+    const std::string fromBytes = EncodeName(from);
+    const std::string toBytes = EncodeName(to);
+    const PathAt fromAt(fromBytes);
+    if (fromAt.error() != 0)
+        return fromAt.error();
+    const PathAt toAt(toBytes);
+    if (toAt.error() != 0)
+        return toAt.error();
+    const int error = RenameNoReplaceAt(fromAt, toAt);
+    if (error == EEXIST && fromBytes != toBytes && SameFile(fromAt, toAt)) {
+        return RenameThroughTemporary(fromBytes, fromAt, toAt);
+    }
+    return error;
+}
+
+std::vector<FolderEntry> ListFolder(std::u16string_view folder) {
+    std::vector<FolderEntry> entries;
+    const PathAt at(folder);
+    if (at.error() != 0)
+        return entries;
+    const int fd = openat(at.dir(), at.name(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return entries;
+    DIR* dir = fdopendir(fd);
+    if (!dir) {
+        close(fd);
+        return entries;
+    }
+    while (const dirent* entry = readdir(dir)) {
+        const char* name = entry->d_name;
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
+            continue;
+        bool isFolder = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_UNKNOWN) {
+            struct stat info {};
+            isFolder =
+                fstatat(dirfd(dir), name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
+        }
+        entries.push_back({DecodeName(name), isFolder});
+    }
+    closedir(dir);
+    return entries;
+}
 
 bool ReadFileTail(std::u16string_view path, std::size_t count, std::string& tail) {
     tail.clear();
@@ -96,6 +278,106 @@ std::optional<std::string> ReadFileBytes(std::u16string_view path) {
         offset += got;
     }
     return bytes;
+}
+
+int DeleteFilePath(std::u16string_view path) {
+    const PathAt at(path);
+    if (at.error() != 0)
+        return at.error();
+    return unlinkat(at.dir(), at.name(), 0) == 0 ? 0 : errno;
+}
+
+std::u16string FileErrorText(int error, std::u16string_view name) {
+    std::u16string_view text;
+    switch (error) {
+        case ENOENT:
+            text = u"%1 was not found.";
+            break;
+        case ENOTDIR:
+        case ENAMETOOLONG:
+        case EINVAL:
+        case ELOOP:
+            text = u"%1 contains an invalid path.";
+            break;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            text = u"Access to %1 was denied.";
+            break;
+        case EBUSY:
+        case ETXTBSY:
+            text = u"A sharing violation occurred while accessing %1.";
+            break;
+        case EWOULDBLOCK:
+            text = u"A locking violation occurred while accessing %1.";
+            break;
+        case EIO:
+            text = u"A hardware I/O error was reported while accessing %1.";
+            break;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            text = u"Disk full while accessing %1.";
+            break;
+        default:
+            text = u"An unknown error occurred while accessing %1.";
+            break;
+    }
+    std::u16string result(text);
+    const auto at = result.find(u"%1");
+    result.replace(at, 2, name);
+    return result;
+}
+
+bool IsDiskFullError(int error) {
+    return error == ENOSPC || error == EDQUOT || error == EFBIG;
+}
+
+std::u16string ProgramFolder() {
+    std::string buffer(PATH_MAX, '\0');
+    for (;;) {
+        const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (length < 0)
+            return {};
+        if (static_cast<std::size_t>(length) < buffer.size()) {
+            buffer.resize(static_cast<std::size_t>(length));
+            break;
+        }
+        buffer.resize(buffer.size() * 2);  // the link may be longer than PATH_MAX
+    }
+    const auto slash = buffer.rfind('/');
+    if (slash == std::string::npos)
+        return {};
+    return DecodeName(std::string_view(buffer).substr(0, slash + 1));
+}
+
+bool SetCurrentFolder(std::u16string_view folder) {
+    const PathAt at(folder);
+    if (at.error() != 0)
+        return false;
+    if (at.dir() == AT_FDCWD)
+        return chdir(at.name()) == 0;
+    const int fd = openat(at.dir(), at.name(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool changed = fchdir(fd) == 0;
+    close(fd);
+    return changed;
+}
+
+std::u16string CurrentFolder() {
+    std::string buffer(PATH_MAX, '\0');
+    for (;;) {
+        if (getcwd(buffer.data(), buffer.size()))
+            break;
+        if (errno != ERANGE)
+            return {};
+        buffer.resize(buffer.size() * 2);
+    }
+    buffer.resize(std::strlen(buffer.c_str()));
+    while (buffer.size() > 1 && buffer.back() == '/')
+        buffer.pop_back();
+    return DecodeName(buffer);
 }
 
 }  // namespace brindle

@@ -1,0 +1,358 @@
+#include <gtest/gtest.h>
+
+#include <errno.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "TempFolder.h"
+#include "platform/FileSystem.h"
+#include "platform/NameCodec.h"
+#include "platform/RenameFallback.h"
+
+namespace brindle {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempFolder;
+
+void MakeLink(const TempFolder& folder, const std::string& target, const std::string& link) {
+    ASSERT_EQ(symlink(target.c_str(), (folder.path() / link).c_str()), 0) << link;
+}
+
+// Everything below the folder, "sub/" for folders; links stay under their own names.
+std::vector<std::string> Listing(const TempFolder& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::recursive_directory_iterator(folder.path())) {
+        std::string relative = entry.path().lexically_relative(folder.path()).string();
+        if (entry.is_directory() && !entry.is_symlink())
+            relative += '/';
+        names.push_back(relative);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Runs `body` in a child process and returns its exit status, so that what the body
+// changes for the whole process (current folder, user id) never reaches the tests.
+int InChild(const std::function<int()>& body) {
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(body());
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child)
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+TEST(FileSystemTest, ExaminesWhatIsAtAPath) {
+    TempFolder folder;
+    folder.createFiles({"file.txt", "locked.txt", "othersOnly.txt", "sub/", "lockedSub/"});
+    chmod((folder.path() / "locked.txt").c_str(), 0444);
+    chmod((folder.path() / "othersOnly.txt").c_str(), 0466);
+    chmod((folder.path() / "lockedSub").c_str(), 0555);
+    MakeLink(folder, "sub", "linkToFolder");
+    MakeLink(folder, "locked.txt", "linkToLocked");
+    MakeLink(folder, "nowhere", "dangling");
+    struct Row {
+        const char* name;
+        std::string relative;
+        bool exists, isFolder;
+        std::optional<bool> readOnly;
+    };
+    const Row rows[] = {
+        {"file/Plain", "file.txt", true, false, false},
+        {"file/OwnerWriteClear", "locked.txt", true, false, true},
+        {"file/OnlyOwnerBitCounts", "othersOnly.txt", true, false, true},
+        {"file/TrailingSlashIsNoFolder", "file.txt/", false, false, std::nullopt},
+        {"folder/Plain", "sub", true, true, false},
+        {"folder/TrailingSlash", "sub/", true, true, false},
+        {"folder/OwnerWriteClear", "lockedSub", true, true, true},
+        {"link/ToFolderIsNoFolder", "linkToFolder", true, false, false},
+        {"link/AttributesAreTheLinks", "linkToLocked", true, false, false},
+        {"link/DanglingExists", "dangling", true, false, false},
+        {"missing/Name", "none.txt", false, false, std::nullopt},
+        {"missing/Folder", "none/file.txt", false, false, std::nullopt},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::u16string path = folder.folder() + DecodeName(row.relative);
+        EXPECT_EQ(PathExists(path), row.exists);
+        EXPECT_EQ(IsFolderPath(path), row.isFolder);
+        EXPECT_EQ(IsReadOnlyPath(path), row.readOnly);
+    }
+    EXPECT_FALSE(PathExists(u""));
+}
+
+TEST(FileSystemTest, UsableNamesAreSingleValidComponents) {
+    struct Row {
+        const char* name;
+        std::u16string text;
+        bool usable;
+    };
+    const Row rows[] = {
+        {"ordinary/Plain", u"song.mp3", true},
+        {"ordinary/ColonAndBackslash", u"12:30 AC\\DC.txt", true},
+        {"ordinary/ThreeDots", u"...", true},
+        {"ordinary/ByteEscape", u"caf\xDCE9", true},
+        {"ordinary/Emoji", u"\U0001F600", true},
+        {"special/Empty", u"", false},
+        {"special/Dot", u".", false},
+        {"special/DotDot", u"..", false},
+        {"separator/Slash", u"../up", false},
+        {"separator/TrailingSlash", u"a/", false},
+        {"nul/Inside", std::u16string(u"a\0b", 3), false},
+        {"surrogate/Lone", u"a\xD800", false},
+        {"surrogate/SplitPair", u"\xDE00\xD83D", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(IsUsableName(row.text), row.usable);
+    }
+}
+
+struct RenameRow {
+    const char* name;
+    std::string from, to;
+    int error;
+    std::vector<std::string> listing;  // afterwards
+};
+
+// The common scene: files with their own names as contents, a folder with a file, an
+// empty folder, a link to a folder and two links of one file.
+void SetUpRenameScene(const TempFolder& folder) {
+    for (const char* name : {"a.txt", "b.txt", "d/inner.txt", "caf\xE9"}) {
+        folder.createFile(name, name);
+    }
+    folder.createFiles({"empty/"});
+    MakeLink(folder, "d", "linkToD");
+    ASSERT_EQ(link((folder.path() / "a.txt").c_str(), (folder.path() / "hard.txt").c_str()), 0);
+}
+
+const std::vector<std::string> kScene = {"a.txt",       "b.txt",  "caf\xE9",  "d/",
+                                         "d/inner.txt", "empty/", "hard.txt", "linkToD"};
+
+std::vector<std::string> SceneWith(std::vector<std::string> removed,
+                                   std::vector<std::string> added) {
+    std::vector<std::string> names;
+    for (const auto& name : kScene) {
+        if (std::find(removed.begin(), removed.end(), name) == removed.end()) {
+            names.push_back(name);
+        }
+    }
+    names.insert(names.end(), added.begin(), added.end());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+const RenameRow kNeverReplaceRows[] = {
+    {"file/Rename", "a.txt", "c.txt", 0, SceneWith({"a.txt"}, {"c.txt"})},
+    {"file/OntoFile", "a.txt", "b.txt", EEXIST, kScene},
+    {"file/OntoFolder", "a.txt", "empty", EEXIST, kScene},
+    {"file/OntoLink", "a.txt", "linkToD", EEXIST, kScene},
+    {"file/IntoFolder", "b.txt", "d/b.txt", 0, SceneWith({"b.txt"}, {"d/b.txt"})},
+    {"file/UndecodableToUtf8", "caf\xE9", "caf\xC3\xA9", 0,
+     SceneWith({"caf\xE9"}, {"caf\xC3\xA9"})},
+    {"file/LetterCaseOnly", "b.txt", "B.txt", 0, SceneWith({"b.txt"}, {"B.txt"})},
+    {"file/HardLinkOfItself", "a.txt", "hard.txt", EEXIST, kScene},
+    {"file/SameEntryThroughFolderLink", "d/inner.txt", "linkToD/inner.txt", 0, kScene},
+    {"folder/Rename", "d", "e", 0, SceneWith({"d/", "d/inner.txt"}, {"e/", "e/inner.txt"})},
+    {"folder/OntoEmptyFolder", "d", "empty", EEXIST, kScene},
+    {"folder/OntoFile", "d", "a.txt", EEXIST, kScene},
+    {"folder/IntoItself", "d", "d/sub", EINVAL, kScene},
+    {"link/RenamedNotItsTarget", "linkToD", "link2", 0, SceneWith({"linkToD"}, {"link2"})},
+    {"missing/Source", "none.txt", "c.txt", ENOENT, kScene},
+    {"missing/TargetFolder", "a.txt", "none/a.txt", ENOENT, kScene},
+};
+
+void CheckRename(const RenameRow& row, const std::function<int(const TempFolder&)>& rename) {
+    SCOPED_TRACE(row.name);
+    TempFolder folder;
+    SetUpRenameScene(folder);
+    EXPECT_EQ(rename(folder), row.error);
+    EXPECT_EQ(Listing(folder), row.listing);
+    // Nothing that stayed lost its contents.
+    for (const char* name : {"a.txt", "b.txt", "d/inner.txt"}) {
+        if (folder.exists(name)) {
+            EXPECT_EQ(folder.readFile(name), name);
+        }
+    }
+}
+
+TEST(FileSystemTest, RenameNeverReplaces) {
+    for (const auto& row : kNeverReplaceRows) {
+        CheckRename(row, [&](const TempFolder& folder) {
+            return RenameNoReplace(folder.folder() + DecodeName(row.from),
+                                   folder.folder() + DecodeName(row.to));
+        });
+    }
+}
+
+// The way taken where a filesystem refuses RENAME_NOREPLACE, run here on one that does
+// not, must keep the same promises.
+TEST(FileSystemTest, RenameWithoutTheFlagNeverReplacesEither) {
+    for (const auto& row : kNeverReplaceRows) {
+        if (std::string_view(row.name).starts_with("file/SameEntry"))
+            continue;
+        CheckRename(row, [&](const TempFolder& folder) {
+            const detail::PathAt from((folder.path() / row.from).string());
+            const detail::PathAt to((folder.path() / row.to).string());
+            return detail::RenameWithoutNoReplaceFlag(from, to);
+        });
+    }
+}
+
+TEST(FileSystemTest, RenameRefusesPathsWithNul) {
+    TempFolder folder;
+    folder.createFiles({"a"});
+    EXPECT_EQ(RenameNoReplace(folder.folder() + u"a", folder.folder() + std::u16string(u"b\0c", 3)),
+              EINVAL);
+    EXPECT_EQ(Listing(folder), std::vector<std::string>{"a"});
+}
+
+TEST(FileSystemTest, ListsEntriesWithoutFollowingLinks) {
+    TempFolder folder;
+    folder.createFiles({"top/file.txt", "top/sub/deep.txt", "top/caf\xE9"});
+    MakeLink(folder, "sub", "top/linkToSub");
+    MakeLink(folder, "file.txt", "top/linkToFile");
+    MakeLink(folder, "..", "top/cycle");
+    MakeLink(folder, "nowhere", "top/dangling");
+    const std::vector<std::pair<std::u16string, bool>> expected = {
+        {u"caf\xDCE9", false},  {u"cycle", false},     {u"dangling", false}, {u"file.txt", false},
+        {u"linkToFile", false}, {u"linkToSub", false}, {u"sub", true},
+    };
+    for (const std::u16string& path : {folder.folder() + u"top", folder.folder() + u"top/"}) {
+        std::vector<std::pair<std::u16string, bool>> listed;
+        for (const auto& entry : ListFolder(path))
+            listed.emplace_back(entry.name, entry.isFolder);
+        std::sort(listed.begin(), listed.end());
+        EXPECT_EQ(listed, expected);
+    }
+}
+
+TEST(FileSystemTest, WhatIsNoReadableFolderHasNoEntries) {
+    TempFolder folder;
+    folder.createFiles({"file.txt", "empty/"});
+    MakeLink(folder, "nowhere", "dangling");
+    for (const char* relative : {"file.txt", "empty", "missing", "dangling"}) {
+        SCOPED_TRACE(relative);
+        EXPECT_TRUE(ListFolder(folder.folder() + DecodeName(relative)).empty());
+    }
+    EXPECT_TRUE(ListFolder(u"").empty());
+}
+
+TEST(FileSystemTest, FolderWithoutReadPermissionHasNoEntries) {
+    TempFolder folder;
+    folder.createFiles({"open/a.txt", "closed/a.txt"});
+    // An unprivileged user, since permissions do not bind root; the child becomes one.
+    chmod(folder.path().c_str(), 0755);
+    chmod((folder.path() / "open").c_str(), 0755);
+    chmod((folder.path() / "closed").c_str(), 0);
+    const std::u16string open = folder.folder() + u"open", closed = folder.folder() + u"closed";
+    const int status = InChild([&] {
+        if (geteuid() == 0 && setresuid(65534, 65534, 65534) != 0)
+            return 10;
+        if (ListFolder(open).size() != 1)
+            return 11;
+        return ListFolder(closed).empty() ? 0 : 12;
+    });
+    EXPECT_EQ(status, 0);
+}
+
+TEST(FileSystemTest, DeletesFilesOnly) {
+    TempFolder folder;
+    folder.createFiles({"a.txt", "sub/", "target.txt"});
+    MakeLink(folder, "target.txt", "link");
+    struct Row {
+        const char* name;
+        std::string relative;
+        int error;
+    };
+    const Row rows[] = {
+        {"file/Deleted", "a.txt", 0},
+        {"file/AlreadyGone", "a.txt", ENOENT},
+        {"link/DeletedNotItsTarget", "link", 0},
+        {"folder/NotDeleted", "sub", EISDIR},
+        {"missing/Folder", "none/a.txt", ENOENT},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(DeleteFilePath(folder.folder() + DecodeName(row.relative)), row.error);
+    }
+    EXPECT_EQ(Listing(folder), (std::vector<std::string>{"sub/", "target.txt"}));
+}
+
+TEST(FileSystemTest, FileErrorTexts) {
+    struct Row {
+        const char* name;
+        int error;
+        std::u16string text;
+        bool diskFull;
+    };
+    const Row rows[] = {
+        {"missing/NoEntry", ENOENT, u"Brindle.log was not found.", false},
+        {"path/NotFolder", ENOTDIR, u"Brindle.log contains an invalid path.", false},
+        {"path/TooLong", ENAMETOOLONG, u"Brindle.log contains an invalid path.", false},
+        {"path/Invalid", EINVAL, u"Brindle.log contains an invalid path.", false},
+        {"path/Loop", ELOOP, u"Brindle.log contains an invalid path.", false},
+        {"access/Denied", EACCES, u"Access to Brindle.log was denied.", false},
+        {"access/NotPermitted", EPERM, u"Access to Brindle.log was denied.", false},
+        {"access/ReadOnlyFilesystem", EROFS, u"Access to Brindle.log was denied.", false},
+        {"sharing/Busy", EBUSY, u"A sharing violation occurred while accessing Brindle.log.",
+         false},
+        {"sharing/TextBusy", ETXTBSY, u"A sharing violation occurred while accessing Brindle.log.",
+         false},
+        {"locking/HeldElsewhere", EWOULDBLOCK,
+         u"A locking violation occurred while accessing Brindle.log.", false},
+        {"hardware/Io", EIO, u"A hardware I/O error was reported while accessing Brindle.log.",
+         false},
+        {"full/NoSpace", ENOSPC, u"Disk full while accessing Brindle.log.", true},
+        {"full/Quota", EDQUOT, u"Disk full while accessing Brindle.log.", true},
+        {"full/FileTooBig", EFBIG, u"Disk full while accessing Brindle.log.", true},
+        {"other/Exists", EEXIST, u"An unknown error occurred while accessing Brindle.log.", false},
+        {"other/NoError", 0, u"An unknown error occurred while accessing Brindle.log.", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(FileErrorText(row.error, u"Brindle.log"), row.text);
+        EXPECT_EQ(IsDiskFullError(row.error), row.diskFull);
+    }
+    // The name goes in as it is, even when it looks like a placeholder itself.
+    EXPECT_EQ(FileErrorText(ENOENT, u"%1.log"), u"%1.log was not found.");
+}
+
+TEST(FileSystemTest, ProgramFolderHoldsTheProgram) {
+    const std::u16string folder = ProgramFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(folder.front(), u'/');
+    EXPECT_EQ(folder.back(), u'/');
+    EXPECT_FALSE(IsFolderPath(folder + DecodeName(program_invocation_short_name)));
+    EXPECT_TRUE(PathExists(folder + DecodeName(program_invocation_short_name)));
+}
+
+TEST(FileSystemTest, CurrentFolderFollowsSetCurrentFolder) {
+    TempFolder folder;
+    folder.createFiles({"caf\xE9/"});
+    const std::u16string target = folder.folder() + u"caf\xDCE9";
+    const int status = InChild([&] {
+        if (!SetCurrentFolder(target + u"/"))
+            return 10;
+        if (CurrentFolder() != target)
+            return 11;
+        if (!SetCurrentFolder(u"/"))
+            return 12;
+        if (CurrentFolder() != u"/")
+            return 13;
+        return SetCurrentFolder(target + u"/missing") ? 14 : 0;
+    });
+    EXPECT_EQ(status, 0);
+}
+
+}  // namespace
+}  // namespace brindle
