@@ -1,0 +1,470 @@
+// The real brindle-cli on real temporary folders.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "CliProcess.h"
+#include "TempFolder.h"
+#include "cli/CommandLine.h"
+
+namespace brindle::testing {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+std::string Status(int total, int changed, int input, int output, int exceptions) {
+    std::ostringstream text;
+    text << "Total files: " << total << " | Changed files: " << changed
+         << " | Average Input length: " << input << " | Average Output length: " << output
+         << " | Exceptions: " << exceptions;
+    return text.str();
+}
+
+// "{D}" stands for the temporary folder, with its final '/'.
+std::string Expand(std::string text, const TempFolder& temp) {
+    const std::string folder = temp.path().string() + "/";
+    for (auto at = text.find("{D}"); at != std::string::npos; at = text.find("{D}", at)) {
+        text.replace(at, 3, folder);
+        at += folder.size();
+    }
+    return text;
+}
+
+Strings Expand(const Strings& texts, const TempFolder& temp) {
+    Strings expanded;
+    for (const auto& text : texts)
+        expanded.push_back(Expand(text, temp));
+    return expanded;
+}
+
+void MakeReadOnly(const TempFolder& temp, const std::string& relative) {
+    ASSERT_EQ(chmod((temp.path() / relative).c_str(), 0444), 0);
+}
+
+void WriteText(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+struct BatchCase {
+    const char* name;
+    Strings files;     // relative to the temporary folder; "x/" makes a folder
+    Strings readOnly;  // files made read-only first
+    Strings args;      // "{D}" is the temporary folder
+    Strings rows;      // in any order
+    std::string status;
+    Strings listing;  // afterwards
+    int exitStatus;
+};
+
+TEST(CliProgramTest, Batches) {
+    const std::vector<BatchCase> cases = {
+        {"lower case over a folder",
+         {"w/FILE_A.TXT", "w/b.txt"},
+         {},
+         {"--case", "lower", "--folder", "{D}w"},
+         {"FILE_A.TXT  file_a.txt  0  {D}w/", "b.txt  b.txt  0  {D}w/"},
+         Status(2, 1, 10, 10, 0),
+         {"w/", "w/b.txt", "w/file_a.txt"},
+         0},
+        {"an empty folder still gets its status line",
+         {"w/"},
+         {},
+         {"--case", "lower", "--folder", "{D}w/"},
+         {},
+         Status(0, 0, 0, 0, 0),
+         {"w/"},
+         0},
+        {"subfolders are left alone without --subfolders",
+         {"w/A.TXT", "w/s/B.TXT"},
+         {},
+         {"--case=lower", "--folder={D}w"},
+         {"A.TXT  a.txt  0  {D}w/"},
+         Status(1, 1, 5, 5, 0),
+         {"w/", "w/a.txt", "w/s/", "w/s/B.TXT"},
+         0},
+        {"subfolders are scanned with --subfolders",
+         {"w/s/B.TXT"},
+         {},
+         {"--subfolders", "--case=lower", "--folder={D}w"},
+         {"B.TXT  b.txt  0  {D}w/s/"},
+         Status(1, 1, 5, 5, 0),
+         {"w/", "w/s/", "w/s/b.txt"},
+         0},
+        {"a dry run only lists",
+         {"w/A.TXT"},
+         {},
+         {"--dry-run", "--case=lower", "--folder={D}w"},
+         {"A.TXT  a.txt  0  {D}w/"},
+         Status(1, 1, 5, 5, 0),
+         {"w/", "w/A.TXT"},
+         0},
+        {"a read-only file is skipped and counted",
+         {"w/A.TXT"},
+         {"w/A.TXT"},
+         {"--skip-read-only", "--case=lower", "--folder={D}w"},
+         {"A.TXT  a.txt(Read Only)  0  {D}w/"},
+         Status(1, 1, 5, 5, 1),
+         {"w/", "w/A.TXT"},
+         1},
+        {"an existing target is never overwritten",
+         {"w/A.txt", "w/b.txt"},
+         {},
+         {"--replace-what=A", "--replace-with=b", "{D}w/A.txt", "{D}w/b.txt"},
+         {"A.txt  (Unknown Error Aquired)  0  {D}w/", "b.txt  b.txt  0  {D}w/"},
+         Status(2, 1, 5, 5, 1),
+         {"w/", "w/A.txt", "w/b.txt"},
+         1},
+        {"a dropped path that does not exist is a failed rename",
+         {"w/"},
+         {},
+         {"--case", "lower", "{D}w/GONE.TXT"},
+         {"GONE.TXT  (Unknown Error Aquired)  0  {D}w/"},
+         Status(1, 1, 8, 8, 1),
+         {"w/"},
+         1},
+        {"a dropped folder is renamed after its contents",
+         {"w/Sub/X.TXT"},
+         {},
+         {"--case", "lower", "--subfolders", "--rename-dirs", "{D}w/Sub/"},
+         {"X.TXT  x.txt  0  {D}w/Sub/", "{D}w/Sub  sub  0  {D}w/"},
+         Status(2, 2, 5, 5, 0),
+         {"w/", "w/sub/", "w/sub/x.txt"},
+         0},
+        {"the file mover sends listed types up",
+         {"w/s/Setup.EXE", "w/s/keep.txt"},
+         {},
+         {"--file-types", ".exe,.bat", "--subfolders", "--folder", "{D}w"},
+         {"Setup.EXE  Setup.EXE  0  {D}w/", "keep.txt  keep.txt  0  {D}w/s/"},
+         Status(2, 1, 9, 9, 0),
+         {"w/", "w/Setup.EXE", "w/s/", "w/s/keep.txt"},
+         0},
+        {"options reach the pipeline",
+         {"w/my song.mp3.mp3"},
+         {},
+         {"--duplicate-extension", "--count-symbols", "--case=upper-letter", "--pattern=/O-/4",
+          "--start-index=-1", "--without-extension", "--folder={D}w"},
+         {"my song.mp3.mp3  My Song--001.mp3  7  {D}w/"},
+         Status(1, 1, 15, 16, 0),
+         {"w/", "w/My Song--001.mp3"},
+         0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder temp;
+        for (const auto& file : c.files)
+            temp.createFile(file);
+        for (const auto& file : c.readOnly)
+            MakeReadOnly(temp, file);
+        const CliResult result = RunCliProcess(Expand(c.args, temp));
+        EXPECT_EQ(result.status, c.exitStatus);
+        EXPECT_EQ(result.err, "");
+        Strings lines = Lines(result.out);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back(), c.status);
+        lines.pop_back();
+        Strings expectedRows = Expand(c.rows, temp);
+        std::sort(lines.begin(), lines.end());
+        std::sort(expectedRows.begin(), expectedRows.end());
+        EXPECT_EQ(lines, expectedRows);
+        EXPECT_EQ(temp.listing(), c.listing);
+    }
+}
+
+TEST(CliProgramTest, OutputFormats) {
+    // Tab, backslash, line feed, a byte that is not UTF-8 and an escape character.
+    const std::string name = "t\tb\\c\nd\xff\x1b.txt";
+    const std::string upper = "T\tB\\C\nD\xff\x1b.TXT";
+    struct Case {
+        const char* name;
+        Strings formatArgs;
+        Strings lines;  // before the status line
+    };
+    const std::vector<Case> cases = {
+        {"rows", {}, {"t\\tb\\\\c\\nd\xff\\x1b.txt  T\\tB\\\\C\\nD\xff\\x1b.TXT  0  {D}w/"}},
+        {"tsv",
+         {"--tsv"},
+         {"Input File\tOutput File (Exceptions)\t#\tFolder (New Folder)",
+          "t\\tb\\\\c\\nd\xff\x1b.txt\tT\\tB\\\\C\\nD\xff\x1b.TXT\t0\t{D}w/"}},
+        {"quiet", {"--quiet"}, {}},
+        {"the last of tsv and quiet", {"--tsv", "--quiet"}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder temp;
+        temp.createFile("w/" + name);
+        Strings args = c.formatArgs;
+        args.insert(args.end(), {"--case", "upper", "--folder", temp.path().string() + "/w"});
+        const CliResult result = RunCliProcess(args);
+        EXPECT_EQ(result.status, 0);
+        Strings expected = Expand(c.lines, temp);
+        expected.push_back(Status(1, 1, 13, 13, 0));
+        EXPECT_EQ(Lines(result.out), expected);
+        EXPECT_EQ(temp.listing(), (Strings{"w/", "w/" + upper}));
+    }
+}
+
+struct FailureCase {
+    const char* name;
+    Strings args;
+    std::string message;  // the whole of standard error
+    bool statusLine;      // the operation ran and reported its figures
+};
+
+TEST(CliProgramTest, WholeRunFailures) {
+    const std::vector<FailureCase> cases = {
+        {"usage error",
+         {"--case=title", "--folder={D}w"},
+         "brindle-cli: invalid argument 'title' for '--case' (none, lower, lower-letter, "
+         "reverse, reverse-letter, upper, upper-letter) (see 'brindle-cli --help')\n",
+         false},
+        {"usage error after valid options",
+         {"--case=lower", "{D}w/A.TXT", "--folder", "{D}w"},
+         "brindle-cli: '--folder' cannot be combined with paths (see 'brindle-cli --help')\n",
+         false},
+        {"missing folder",
+         {"--case=lower", "--folder", "{D}none"},
+         "brindle-cli: {D}none was not found.\n",
+         false},
+        {"folder that is a file",
+         {"--case=lower", "--folder", "{D}w/A.TXT"},
+         "brindle-cli: {D}w/A.TXT is not a folder.\n",
+         false},
+        {"configuration file that cannot be opened",
+         {"--case=lower", "--only-english=english", "--ini", "{D}none.ini", "--folder", "{D}w"},
+         "brindle-cli: Error opening file: {D}none.ini\n",
+         false},
+        {"log that cannot be opened for Undo",
+         {"--undo", "--log", "{D}none.log", "--delete-log"},
+         "brindle-cli: Error opening file: {D}none.log\n",
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder temp;
+        temp.createFile("w/A.TXT");
+        const CliResult result = RunCliProcess(Expand(c.args, temp));
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.err, Expand(c.message, temp));
+        EXPECT_EQ(result.out, c.statusLine ? Status(0, 0, 0, 0, 0) + "\n" : "");
+        EXPECT_EQ(temp.listing(), (Strings{"w/", "w/A.TXT"}));
+    }
+}
+
+TEST(CliProgramTest, RecordThatCannotBeWrittenKeepsTheItem) {
+    TempFolder temp;
+    temp.createFiles({"w/A.TXT", "log/"});
+    // A folder where the log should be: no record, so no rename either.
+    const CliResult result = RunCliProcess({"--write-log", "--log", temp.path() / "log",
+                                            "--case=lower", "--quiet", temp.path() / "w/A.TXT"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, Status(1, 1, 5, 5, 1) + "\n");
+    EXPECT_TRUE(temp.exists("w/A.TXT"));
+}
+
+struct UndoAnswerCase {
+    const char* name;
+    Strings answerArgs;
+    bool terminal;
+    std::string typed;
+    bool logDeleted;
+    std::string question;  // standard error
+};
+
+TEST(CliProgramTest, UndoPutsNamesBackAndTreatsTheLogAsAnswered) {
+    const std::string question = "brindle-cli: Do you want to delete Log file? [y/N] ";
+    const std::vector<UndoAnswerCase> cases = {
+        {"--delete-log", {"--delete-log"}, false, "", true, ""},
+        {"--keep-log", {"--keep-log"}, true, "y\n", false, ""},
+        {"nobody to ask", {}, false, "y\n", false, ""},
+        {"answered y", {}, true, "y\n", true, question},
+        {"answered YES", {}, true, " YES \n", true, question},
+        {"answered n", {}, true, "n\n", false, question},
+        {"answered nothing", {}, true, "\n", false, question},
+        {"answered yess", {}, true, "yess\n", false, question},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder temp;
+        temp.createFiles({"w/ONE.TXT", "w/Two.txt"});
+        const std::string log = (temp.path() / "b.log").string();
+        const CliResult batch = RunCliProcess(
+            {"--write-log", "--log", log, "--case", "lower", "--folder", temp.path() / "w"});
+        ASSERT_EQ(batch.status, 0);
+        ASSERT_EQ(temp.listing(), (Strings{"b.log", "w/", "w/one.txt", "w/two.txt"}));
+
+        Strings args{"--undo", "--log", log};
+        args.insert(args.end(), c.answerArgs.begin(), c.answerArgs.end());
+        const CliResult undo = RunCliProcess(args, CliRunOptions().typed(c.typed, c.terminal));
+        EXPECT_EQ(undo.status, 0);
+        EXPECT_EQ(undo.err, c.question);
+        Strings rows = Lines(undo.out);
+        ASSERT_EQ(rows.size(), 3u);
+        EXPECT_EQ(rows.back(), Status(2, 0, 7, 7, 0));
+        rows.pop_back();
+        std::sort(rows.begin(), rows.end());
+        EXPECT_EQ(rows,
+                  Expand(Strings{"one.txt  ONE.TXT    {D}w/", "two.txt  Two.txt    {D}w/"}, temp));
+        Strings listing{"w/", "w/ONE.TXT", "w/Two.txt"};
+        if (!c.logDeleted)
+            listing.insert(listing.begin(), "b.log");
+        EXPECT_EQ(temp.listing(), listing);
+    }
+}
+
+TEST(CliProgramTest, UndoWithErrorsAsksTheWarningFormAndExitsOne) {
+    TempFolder temp;
+    temp.createFiles({"w/A.TXT", "w/B.TXT"});
+    const std::string log = (temp.path() / "b.log").string();
+    ASSERT_EQ(
+        RunCliProcess({"--write-log", "--log", log, "--case=lower", "--folder", temp.path() / "w"})
+            .status,
+        0);
+    std::filesystem::remove(temp.path() / "w/b.txt");
+
+    const CliResult undo =
+        RunCliProcess({"--undo", "--log", log, "--tsv"}, CliRunOptions().typed("n\n", true));
+    EXPECT_EQ(undo.status, 1);
+    EXPECT_EQ(undo.err,
+              "brindle-cli: There was an error(s)! Are you sure that you want to delete Log "
+              "file? [y/N] ");
+    Strings lines = Lines(undo.out);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines.front(), "Input File\tOutput File (Exceptions)\t#\tFolder (New Folder)");
+    EXPECT_EQ(lines.back(), Status(2, 0, 5, 5, 1));
+    Strings rows(lines.begin() + 1, lines.end() - 1);
+    std::sort(rows.begin(), rows.end());
+    EXPECT_EQ(
+        rows,
+        Expand(Strings{"a.txt\tA.TXT\t\t{D}w/", "b.txt\tB.TXTError opening file\t\t{D}w/"}, temp));
+    EXPECT_EQ(temp.listing(), (Strings{"b.log", "w/", "w/A.TXT"}));
+}
+
+TEST(CliProgramTest, UndoReadsALogInTheSharedFormat) {
+    TempFolder temp;
+    temp.createFiles({"w/new name.txt"});
+    const std::string folder = temp.path().string() + "/w/";
+    // As the desktop program leaves it: CR LF line ends, one directory pair.
+    WriteText(temp.path() / "Brindle.log", "Version=3.7\r\nOld Directory=" + folder +
+                                               "\r\nNew Directory=" + folder +
+                                               "\r\nOld File=Old Name.TXT\r\nNew File=new "
+                                               "name.txt\r\n" +
+                                               std::string(43, '-') + "\r\n");
+    const CliResult undo =
+        RunCliProcess({"--undo", "--quiet", "--delete-log", "--log", temp.path() / "Brindle.log"});
+    EXPECT_EQ(undo.status, 0);
+    EXPECT_EQ(undo.out, Status(1, 0, 12, 12, 0) + "\n");
+    EXPECT_EQ(temp.listing(), (Strings{"w/", "w/Old Name.TXT"}));
+}
+
+TEST(CliProgramTest, RelativePathsAreMadeAbsoluteBeforeTheBatch) {
+    TempFolder temp;
+    temp.createFiles({"w/A.TXT", "w/s/B.TXT", "logs/"});
+    const CliRunOptions inTemp = CliRunOptions().in(temp.path().string());
+    const CliResult folderBatch = RunCliProcess(
+        {"--write-log", "--log", "logs/../b.log", "--case=lower", "--folder", "./w/s/../"}, inTemp);
+    EXPECT_EQ(folderBatch.status, 0);
+    EXPECT_EQ(Lines(folderBatch.out).front(), Expand("A.TXT  a.txt  0  {D}w/", temp));
+    const std::string log = temp.readFile("b.log");
+    EXPECT_NE(log.find(Expand("Old Directory={D}w/\r\nNew Directory={D}w/\r\n", temp)),
+              std::string::npos)
+        << log;
+
+    const CliResult dropBatch = RunCliProcess({"--case=lower", "w//s/./B.TXT"}, inTemp);
+    EXPECT_EQ(dropBatch.status, 0);
+    EXPECT_EQ(Lines(dropBatch.out).front(), Expand("B.TXT  b.txt  0  {D}w/s/", temp));
+    EXPECT_EQ(temp.listing(), (Strings{"b.log", "logs/", "w/", "w/a.txt", "w/s/", "w/s/b.txt"}));
+}
+
+TEST(CliProgramTest, NamesBeginningWithADashFollowTheEndOfOptions) {
+    TempFolder temp;
+    temp.createFiles({"-N.TXT"});
+    const CliRunOptions inTemp = CliRunOptions().in(temp.path().string());
+
+    const CliResult refused = RunCliProcess({"--case=lower", "-N.TXT"}, inTemp);
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.err,
+              "brindle-cli: unrecognized option '-N.TXT' (see 'brindle-cli --help')\n");
+    EXPECT_TRUE(temp.exists("-N.TXT"));
+
+    const CliResult renamed = RunCliProcess({"--case=lower", "--quiet", "--", "-N.TXT"}, inTemp);
+    EXPECT_EQ(renamed.status, 0);
+    EXPECT_EQ(temp.listing(), (Strings{"-n.txt"}));
+}
+
+TEST(CliProgramTest, DefaultFilesLieBesideTheProgram) {
+    TempFolder temp;
+    temp.createFiles({"bin/", "w/box.txt"});
+    const auto program = temp.path() / "bin/brindle-cli";
+    std::filesystem::copy_file(BRINDLE_CLI_PATH, program);
+    WriteText(temp.path() / "bin/Brindle.ini", "[custom]\no|0\nt|T\n\n");
+
+    const CliResult result = RunCliProcess(
+        {"--only-english", "custom", "--write-log", "--quiet", "--folder", temp.path() / "w"},
+        CliRunOptions().withBinary(program.string()).in("/"));
+    EXPECT_EQ(result.status, 0) << result.err;
+    // The extension is set aside, as ticking "Only English" does.
+    EXPECT_EQ(temp.listing(), (Strings{"bin/", "bin/Brindle.ini", "bin/Brindle.log",
+                                       "bin/brindle-cli", "w/", "w/b0x.txt"}));
+
+    const CliResult withExtension = RunCliProcess(
+        {"--with-extension", "--only-english", "custom", "--quiet", temp.path() / "w/b0x.txt"},
+        CliRunOptions().withBinary(program.string()));
+    EXPECT_EQ(withExtension.status, 0);
+    EXPECT_TRUE(temp.exists("w/b0x.TxT"));
+}
+
+TEST(CliProgramTest, DiskFullStopsTheBatchAndTheLogStillUndoesIt) {
+    TempFolder temp;
+    for (int i = 0; i < 40; ++i)
+        temp.createFile("w/FILE_" + std::to_string(100 + i) + ".TXT");
+    const std::string log = (temp.path() / "b.log").string();
+    // A file-size limit makes the log's writes fail as a full disk does.
+    const CliResult batch = RunCliProcess(
+        {"--write-log", "--log", log, "--case=lower", "--quiet", "--folder", temp.path() / "w"},
+        CliRunOptions().limitFileSize(400));
+    EXPECT_EQ(batch.status, 2);
+    EXPECT_EQ(batch.err, "brindle-cli: Disk full while accessing " + log + ".\n");
+    const Strings afterBatch = temp.listing();
+    const auto renamed = std::count_if(afterBatch.begin(), afterBatch.end(), [](const auto& p) {
+        return p.find("file_") != std::string::npos;
+    });
+    EXPECT_GT(renamed, 0);
+    EXPECT_LT(renamed, 40);
+
+    const CliResult undo = RunCliProcess({"--undo", "--quiet", "--delete-log", "--log", log});
+    EXPECT_EQ(undo.status, 0);
+    for (const auto& path : temp.listing())
+        EXPECT_EQ(path.find("file_"), std::string::npos) << path;
+}
+
+TEST(CliProgramTest, HelpAndVersion) {
+    const CliResult help = RunCliProcess({"--case=lower", "--help", "--bogus"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.err, "");
+    std::ifstream manFile(std::string(BRINDLE_SOURCE_DIR) + "/cli/brindle-cli.1");
+    std::stringstream man;
+    man << manFile.rdbuf();
+    for (const std::string_view option : cli::KnownOptionNames()) {
+        const std::string name(option);
+        EXPECT_NE(help.out.find(name), std::string::npos) << name;
+        std::string escaped;
+        for (const char c : name)
+            escaped += c == '-' ? std::string("\\-") : std::string(1, c);
+        EXPECT_NE(man.str().find("\\fB" + escaped), std::string::npos) << name;
+    }
+
+    const CliResult version = RunCliProcess({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "brindle-cli (Brindle) 3.7.0\n");
+}
+
+}  // namespace
+}  // namespace brindle::testing
