@@ -1,0 +1,24 @@
+#include "balloon/BalloonHook.h"
+
+#include "balloon/BalloonGuard.h"
+#include "balloon/BalloonWnd.h"
+
+namespace brindle {
+
+BalloonHook::BalloonHook(CBalloonWnd& balloon, Procedure procedure, QObject& watched)
+    : m_balloon(balloon), m_procedure(procedure), m_watched(&watched) {
+    watched.installEventFilter(this);
+}
+
+BalloonHook::~BalloonHook() {
+    if (m_watched) {
+        m_watched->removeEventFilter(this);
+    }
+}
+
+bool BalloonHook::eventFilter(QObject* watched, QEvent* event) {
+    RunGuarded("event filter", [&] { (m_balloon.*m_procedure)(watched, event); });
+    return false;
+}
+
+}  // namespace brindle
