@@ -26,7 +26,8 @@ void BM_PatternCreator(benchmark::State& state, const char16_t* pattern) {
     std::int32_t index = 0;
     char16_t letter = u'a';
     const std::u16string folder = u"/home/user/Pictures/Summer/";
-    brindle::PatternContext context{index, letter, false, folder, folder + kName};
+    const std::u16string itemPath = folder + kName;  // the context only views it
+    brindle::PatternContext context{index, letter, false, folder, itemPath};
     for (auto _ : state) {
         std::u16string name = brindle::CreatePatternName(pattern, kName, context);
         benchmark::DoNotOptimize(name);

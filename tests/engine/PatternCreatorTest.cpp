@@ -137,8 +137,8 @@ TEST(PatternCreatorTest, BuildsNamesFromEscapes) {
         SCOPED_TRACE(row.name);
         std::int32_t index = row.startIndex;
         char16_t letter = row.letter;
-        PatternContext context{index, letter, row.withoutExtension, row.directory,
-                               row.directory + row.input};
+        const std::u16string itemPath = row.directory + row.input;
+        PatternContext context{index, letter, row.withoutExtension, row.directory, itemPath};
         EXPECT_EQ(CreatePatternName(row.pattern, row.input, context), row.expected);
         EXPECT_EQ(index, row.indexAfter.value_or(row.startIndex));
         EXPECT_EQ(letter, row.letterAfter.value_or(row.letter));
@@ -194,8 +194,8 @@ TEST(PatternCreatorTest, TagEscapesReadTheItemOnDisk) {
         std::int32_t index = 0;
         char16_t letter = u'a';
         const std::u16string directory = folder.folder();
-        PatternContext context{index, letter, row.withoutExtension, directory,
-                               directory + u"On Disk.mp3"};
+        const std::u16string itemPath = directory + u"On Disk.mp3";
+        PatternContext context{index, letter, row.withoutExtension, directory, itemPath};
         EXPECT_EQ(CreatePatternName(row.pattern, row.input, context), row.expected);
     }
 }
