@@ -1,0 +1,100 @@
+#pragma once
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "RecordingHost.h"
+#include "TempFolder.h"
+#include "batch/LogParser.h"
+#include "batch/RenameSession.h"
+#include "platform/FileSystem.h"
+#include "platform/NameCodec.h"
+
+namespace brindle::testing {
+
+inline std::u16string U(const std::string& utf8) {
+    return DecodeName(utf8);
+}
+inline std::string N(std::u16string_view name) {
+    return EncodeName(name);
+}
+
+// A session as the main dialog holds it, its program folder "prog/" inside a fresh
+// temporary folder (so the log is prog/Brindle.log), the items under "items/".
+class BatchFixture : public ::testing::Test {
+protected:
+    BatchFixture() {
+        temp.createFiles({"prog/", "items/"});
+        session.setProgramFolder(temp.folder("prog"));
+        session.options().force63Length = 64;
+    }
+
+    RenameOptions& options() { return session.options(); }
+    std::u16string items() const { return temp.folder("items"); }
+    std::string itemsBytes() const { return N(items()); }
+    std::string log() const { return temp.readFile("prog/Brindle.log"); }
+    bool logExists() const { return temp.exists("prog/Brindle.log"); }
+    std::vector<LogRecord> logRecords() const { return ParseLog(log()); }
+
+    // The names of the folder's entries, in the order the scan meets them.
+    std::vector<std::string> listed(const std::string& relative) const {
+        std::vector<std::string> names;
+        for (const FolderEntry& entry : ListFolder(temp.folder(relative))) {
+            names.push_back(N(entry.name));
+        }
+        return names;
+    }
+
+    void setReadOnly(const std::string& relative) const {
+        struct stat info {};
+        const std::string path = (temp.path() / relative).string();
+        ASSERT_EQ(stat(path.c_str(), &info), 0);
+        ASSERT_EQ(chmod(path.c_str(), info.st_mode & ~static_cast<mode_t>(S_IWUSR)), 0);
+    }
+
+    TempFolder temp;
+    RecordingHost host;
+    RenameSession session{host};
+};
+
+// The log's lines as the writer forms them.
+inline std::string Line(const std::string& text) {
+    return text + "\r\n";
+}
+inline std::string Pair(const std::string& oldDirectory, const std::string& newDirectory) {
+    return Line("Old Directory=" + oldDirectory) + Line("New Directory=" + newDirectory);
+}
+inline std::string Record(const std::string& oldName, const std::string& newName) {
+    return Line("Old File=" + oldName) + Line("New File=" + newName) +
+           Line(std::string(kLogSeparator));
+}
+inline const std::string kHeader = Line("Version=3.7");
+
+// Holds an exclusive flock on a file, as a second program would.
+class LockHolder {
+public:
+    explicit LockHolder(const std::string& path) {
+        fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        locked_ = fd_ >= 0 && flock(fd_, LOCK_EX | LOCK_NB) == 0;
+    }
+    ~LockHolder() {
+        if (fd_ >= 0)
+            close(fd_);
+    }
+    LockHolder(const LockHolder&) = delete;
+    LockHolder& operator=(const LockHolder&) = delete;
+    bool locked() const { return locked_; }
+
+private:
+    int fd_ = -1;
+    bool locked_ = false;
+};
+
+}  // namespace brindle::testing

@@ -1,0 +1,251 @@
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "BatchFixture.h"
+#include "batch/Messages.h"
+
+namespace brindle::testing {
+namespace {
+
+class LogTest : public BatchFixture {
+protected:
+    LogTest() {
+        options().writeLogFile = true;
+        options().conversionMode = 1;
+    }
+    std::string logPathBytes() const { return N(session.logPath()); }
+    void appendToLog(const std::string& bytes) const {
+        std::ofstream out(temp.path() / "prog/Brindle.log", std::ios::binary | std::ios::app);
+        out << bytes;
+    }
+};
+
+TEST_F(LogTest, FolderBatchWritesOnePairAndEveryRecord) {
+    temp.createFiles({"items/Track01.MP3", "items/a.txt", "items/B.TXT"});
+    options().countSymbols = true;
+    const std::vector<std::string> order = listed("items");
+    EXPECT_EQ(session.RunFolderBatch(items()), BatchOutcome::Completed);
+
+    std::string expected = kHeader + Pair(itemsBytes(), itemsBytes());
+    for (const std::string& name : order) {
+        std::string lowered = name;
+        for (char& c : lowered)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const std::string length = std::to_string(name.size());
+        expected += Line("Old File=" + name) + Line("New File=" + lowered) +
+                    Line("File Leght=" + length) + Line(std::string(kLogSeparator));
+    }
+    EXPECT_EQ(log(), expected);
+    EXPECT_EQ(host.undoEnabled, std::vector<bool>{true});
+
+    // A second batch over the same folder in the same run adds records without a pair.
+    temp.createFiles({"items/C.TXT"});
+    options().countSymbols = false;
+    session.RunFolderBatch(items());
+    EXPECT_NE(log().find(Record("C.TXT", "c.txt"), expected.size()), std::string::npos);
+    EXPECT_EQ(log().find("Old Directory=", expected.size()), std::string::npos);
+}
+
+TEST_F(LogTest, DirectoryPairRules) {
+    // Two sibling folders' files sent into their common parent; then an unmoved file.
+    temp.createFiles({"items/s1/a.exe", "items/s2/b.exe", "items/s2/c.txt"});
+    options().fileTypes = u".exe";
+    options().conversionMode = 0;
+    const std::string s1 = N(temp.folder("items/s1"));
+    const std::string s2 = N(temp.folder("items/s2"));
+    const std::string parent = itemsBytes();
+    session.RunDropBatch({temp.folder("items/s1") + u"a.exe", temp.folder("items/s2") + u"b.exe",
+                          temp.folder("items/s2") + u"c.txt"});
+    EXPECT_EQ(log(), kHeader + Pair(s1, parent) + Record("a.exe", "a.exe") + Pair(s2, parent) +
+                         Record("b.exe", "b.exe") + Pair(s2, s2) + Record("c.txt", "c.txt"));
+    EXPECT_EQ(temp.listing(), (std::vector<std::string>{"items/", "items/a.exe", "items/b.exe",
+                                                        "items/s1/", "items/s2/", "items/s2/c.txt",
+                                                        "prog/", "prog/Brindle.log"}));
+}
+
+TEST_F(LogTest, PairAgainWhenTheLogIsNotAsWeLeftIt) {
+    temp.createFiles({"items/A", "items/B", "items/C"});
+    const std::vector<std::u16string> a = {items() + u"A"}, b = {items() + u"B"},
+                                      c = {items() + u"C"};
+    session.RunDropBatch(a);
+    // Another program appends its own record of another folder.
+    const std::string foreign = Pair("/else/", "/else/") + Record("x", "y");
+    appendToLog(foreign);
+    session.RunDropBatch(b);
+    const std::string pair = Pair(itemsBytes(), itemsBytes());
+    EXPECT_EQ(log(), kHeader + pair + Record("A", "a") + foreign + pair + Record("B", "b"));
+
+    // Removed between batches: a new file, header first, with its pair.
+    std::filesystem::remove(temp.path() / "prog/Brindle.log");
+    session.RunDropBatch(c);
+    EXPECT_EQ(log(), kHeader + pair + Record("C", "c"));
+}
+
+TEST_F(LogTest, LogRemovedDuringABatchIsCreatedAgain) {
+    temp.createFiles({"items/A", "items/B"});
+    host.afterRow = [this](const OutputRow&) {
+        std::filesystem::remove(temp.path() / "prog/Brindle.log");
+        host.afterRow = nullptr;
+    };
+    session.RunDropBatch({items() + u"A", items() + u"B"});
+    EXPECT_EQ(log(), kHeader + Pair(itemsBytes(), itemsBytes()) + Record("B", "b"));
+    EXPECT_EQ(temp.listing(), (std::vector<std::string>{"items/", "items/a", "items/b", "prog/",
+                                                        "prog/Brindle.log"}));
+}
+
+TEST_F(LogTest, TornLastLineOfAnotherWriterStaysApart) {
+    temp.createFiles({"items/A"});
+    temp.createFile("prog/Brindle.log",
+                    kHeader + Pair("/q/", "/q/") + Record("x", "y") + "Old Directory=/q");
+    session.RunDropBatch({items() + u"A"});
+    const std::vector<LogRecord> records = logRecords();
+    ASSERT_FALSE(records.empty());
+    EXPECT_EQ(records.back(), (LogRecord{items(), items(), u"A", u"a"}));
+}
+
+TEST_F(LogTest, NamesAreWrittenWholeWithTheNameCodec) {
+    // Cyrillic, and bytes that are not UTF-8 at all.
+    temp.createFiles({"items/\xD0\x9F\xD1\x80\xD0\xB8.TXT", "items/\xFF\xFE.TXT"});
+    session.RunFolderBatch(items());
+    const std::string text = log();
+    EXPECT_NE(text.find(Record("\xD0\x9F\xD1\x80\xD0\xB8.TXT", "\xD0\x9F\xD1\x80\xD0\xB8.txt")),
+              std::string::npos);
+    EXPECT_NE(text.find(Record("\xFF\xFE.TXT", "\xFF\xFE.txt")), std::string::npos);
+    EXPECT_EQ(temp.listing(),
+              (std::vector<std::string>{"items/", "items/\xD0\x9F\xD1\x80\xD0\xB8.txt",
+                                        "items/\xFF\xFE.txt", "prog/", "prog/Brindle.log"}));
+}
+
+TEST_F(LogTest, LineBreaksInNamesAreNeitherRenamedNorLogged) {
+    temp.createFiles({"items/Bad\nOld File=x", "items/Fine"});
+    session.RunFolderBatch(items());
+    EXPECT_EQ(log(), kHeader + Pair(itemsBytes(), itemsBytes()) + Record("Fine", "fine"));
+    EXPECT_TRUE(temp.exists("items/Bad\nOld File=x"));
+    EXPECT_EQ(session.stats().exceptions, 1);
+    bool sawFailure = false;
+    for (const OutputRow& row : host.rows.rows()) {
+        if (row.input == u"Bad\nOld File=x") {
+            EXPECT_EQ(row.output, kTextRenameFailed);
+            sawFailure = true;
+        }
+    }
+    EXPECT_TRUE(sawFailure);
+
+    // Without the log there is nothing to protect: the name is renamed.
+    options().writeLogFile = false;
+    session.RunFolderBatch(items());
+    EXPECT_TRUE(temp.exists("items/bad\nold file=x"));
+}
+
+// When the record cannot be written, nothing is renamed; the batch goes on.
+TEST_F(LogTest, NoRenameWithoutItsRecord) {
+    {
+        SCOPED_TRACE("locked/AnotherHolder");
+        temp.createFiles({"items/A", "items/B"});
+        LockHolder other((temp.path() / "prog/Brindle.log").string());
+        ASSERT_TRUE(other.locked());
+        EXPECT_EQ(session.RunFolderBatch(items()), BatchOutcome::Completed);
+        EXPECT_EQ(temp.listing(), (std::vector<std::string>{"items/", "items/A", "items/B", "prog/",
+                                                            "prog/Brindle.log"}));
+        EXPECT_EQ(host.column(kColumnOutput),
+                  (std::vector<std::u16string>{kTextRenameFailed, kTextRenameFailed}));
+        EXPECT_EQ(session.stats().exceptions, 2);
+        EXPECT_EQ(session.stats().changedFiles, 2);
+        EXPECT_TRUE(host.messages.empty());
+        EXPECT_EQ(log(), "");
+    }
+    {
+        SCOPED_TRACE("folder/Missing");
+        options().logFileName = temp.folder() + u"nowhere/Brindle.log";
+        session.RunFolderBatch(items());
+        EXPECT_TRUE(temp.exists("items/A"));
+        EXPECT_EQ(session.stats().exceptions, 4);
+    }
+    {
+        SCOPED_TRACE("path/IsAFolder");
+        temp.createFiles({"logdir/"});
+        options().logFileName = temp.folder() + u"logdir";
+        session.RunFolderBatch(items());
+        EXPECT_TRUE(temp.exists("items/A"));
+        EXPECT_EQ(session.stats().exceptions, 6);
+        EXPECT_TRUE(host.messages.empty());
+    }
+    {
+        SCOPED_TRACE("recovered/PairAfterFailures");
+        options().logFileName = u"Brindle.log";
+        session.RunFolderBatch(items());
+        EXPECT_EQ(temp.listing(),
+                  (std::vector<std::string>{"items/", "items/a", "items/b", "logdir/", "prog/",
+                                            "prog/Brindle.log"}));
+        EXPECT_TRUE(log().starts_with(kHeader + Pair(itemsBytes(), itemsBytes())));
+    }
+}
+
+// The batch runs in a child process under a file-size limit; the parent looks at what
+// the child left on disk.
+TEST_F(LogTest, DiskFullStopsTheBatchAndLeavesNoTornRecord) {
+    temp.createFiles({"items/F1", "items/F2", "items/F3", "items/F4", "items/F5"});
+    const std::vector<std::string> order = listed("items");
+    const std::string pair = Pair(itemsBytes(), itemsBytes());
+    const std::string twoRecords = kHeader + pair + Record(order[0], "f" + order[0].substr(1)) +
+                                   Record(order[1], "f" + order[1].substr(1));
+    const rlim_t limit = twoRecords.size() + 20;  // the third record fits only in part
+    const std::u16string expectedMessage = u"Disk full while accessing " + session.logPath() + u".";
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const rlimit size{limit, limit};
+        if (setrlimit(RLIMIT_FSIZE, &size) != 0)
+            _exit(10);
+        options().showLogWindow = true;
+        const BatchOutcome outcome = session.RunFolderBatch(items());
+        if (outcome != BatchOutcome::DiskFull)
+            _exit(11);
+        if (!session.stopped())
+            _exit(12);
+        if (host.messages.size() != 1)
+            _exit(13);
+        if (!(host.messages[0] == Shown{expectedMessage, u"", MessageIcon::Stop}))
+            _exit(14);
+        // Stopped at the third item: its row is there, no row after it, no end steps.
+        if (host.rows.size() != 3)
+            _exit(15);
+        if (host.rows.at(2).output != kTextRenameFailed)
+            _exit(16);
+        if (!host.undoEnabled.empty())
+            _exit(17);
+        if (host.titles != std::vector<std::u16string>{kTitleWorking})
+            _exit(18);
+        if (host.calls.back() != "message")
+            _exit(19);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+
+    EXPECT_EQ(log(), twoRecords);
+    std::vector<std::string> expected = {"items/"};
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        expected.push_back("items/" + (i < 2 ? "f" + order[i].substr(1) : order[i]));
+    }
+    expected.push_back("prog/");
+    expected.push_back("prog/Brindle.log");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(temp.listing(), expected);
+}
+
+}  // namespace
+}  // namespace brindle::testing

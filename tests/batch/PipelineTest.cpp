@@ -1,0 +1,349 @@
+#include <climits>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "BatchFixture.h"
+#include "batch/Messages.h"
+
+namespace brindle::testing {
+namespace {
+
+class PipelineTest : public BatchFixture {
+protected:
+    // Processes one file of items/ as a folder batch does.
+    void Process(const std::string& name) {
+        session.currentDirectory = items();
+        session.inputText = U(name);
+        session.ProcessFile(U(name));
+    }
+    const OutputRow& lastRow() const { return host.rows.at(host.rows.size() - 1); }
+};
+
+struct NameCase {
+    const char* name;
+    std::vector<std::string> files;  // under items/
+    std::string item;
+    std::function<void(RenameOptions&)> set;
+    std::vector<std::string> expectedListing;  // below items/
+    std::u16string expectedOutput;
+    int changed;
+    int exceptions;
+};
+
+TEST_F(PipelineTest, NamesOnDisk) {
+    const std::vector<NameCase> cases = {
+        {"lower/CaseAloneCounts",
+         {"readme.TXT"},
+         "readme.TXT",
+         [](RenameOptions& o) { o.conversionMode = 1; },
+         {"readme.txt"},
+         u"readme.txt",
+         1,
+         0},
+        {"lower/ExtensionSetAside",
+         {"readme.TXT"},
+         "readme.TXT",
+         [](RenameOptions& o) {
+             o.conversionMode = 1;
+             o.withoutExtension = true;
+         },
+         {"readme.TXT"},
+         u"readme.TXT",
+         0,
+         0},
+        {"withoutExtension/NoDotPattern",
+         {"README"},
+         "README",
+         [](RenameOptions& o) {
+             o.withoutExtension = true;
+             o.namePattern = u"X";
+         },
+         {"XREADME"},
+         u"XREADME",
+         1,
+         0},
+        {"withoutExtension/DoubledExtension",
+         {"a.txt.txt"},
+         "a.txt.txt",
+         [](RenameOptions& o) { o.withoutExtension = true; },
+         {"a.txt"},
+         u"a.txt",
+         1,
+         0},
+        {"replace/EveryOccurrence",
+         {"abab.txt"},
+         "abab.txt",
+         [](RenameOptions& o) {
+             o.replaceWhat = u"ab";
+             o.replaceWith = u"x";
+         },
+         {"xx.txt"},
+         u"xx.txt",
+         1,
+         0},
+        {"replace/EqualPairDoesNothing",
+         {"abab.txt"},
+         "abab.txt",
+         [](RenameOptions& o) {
+             o.replaceWhat = u"ab";
+             o.replaceWith = u"ab";
+         },
+         {"abab.txt"},
+         u"abab.txt",
+         0,
+         0},
+        {"unusable/SlashWouldLeaveFolder",
+         {"a.txt"},
+         "a.txt",
+         [](RenameOptions& o) {
+             o.replaceWhat = u"a";
+             o.replaceWith = u"../";
+         },
+         {"a.txt"},
+         kTextRenameFailed,
+         1,
+         1},
+        {"unusable/DotDot",
+         {"x"},
+         "x",
+         [](RenameOptions& o) {
+             o.replaceWhat = u"x";
+             o.replaceWith = u"..";
+         },
+         {"x"},
+         kTextRenameFailed,
+         1,
+         1},
+        {"unusable/Empty",
+         {"x"},
+         "x",
+         [](RenameOptions& o) {
+             o.replaceWhat = u"x";
+             o.replaceWith = u"";
+         },
+         {"x"},
+         kTextRenameFailed,
+         1,
+         1},
+        {"unusable/BrokenSurrogate",
+         {"\xF0\x9F\x98\x80"},
+         "\xF0\x9F\x98\x80",
+         [](RenameOptions& o) { o.conversionMode = 3; },
+         {"\xF0\x9F\x98\x80"},
+         kTextRenameFailed,
+         1,
+         1},
+        {"exists/NeverOverwrites",
+         {"A.txt", "a.txt"},
+         "A.txt",
+         [](RenameOptions& o) { o.conversionMode = 1; },
+         {"A.txt", "a.txt"},
+         kTextRenameFailed,
+         1,
+         1},
+        {"mover/SentUpAndRenamed",
+         {"sub/Setup.EXE"},
+         "sub/Setup.EXE",
+         [](RenameOptions& o) {
+             o.conversionMode = 1;
+             o.fileTypes = u".exe";
+         },
+         {"setup.exe", "sub/"},
+         u"setup.exe",
+         1,
+         0},
+    };
+    for (const NameCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        for (const std::string& file : c.files)
+            folder.createFile(file, file);
+        RecordingHost caseHost;
+        RenameSession caseSession(caseHost);
+        c.set(caseSession.options());
+        const std::string item = c.item;
+        const auto slash = item.rfind('/');
+        caseSession.currentDirectory =
+            slash == std::string::npos ? folder.folder() : folder.folder(item.substr(0, slash));
+        caseSession.ProcessFile(U(slash == std::string::npos ? item : item.substr(slash + 1)));
+
+        EXPECT_EQ(folder.listing(), c.expectedListing);
+        ASSERT_EQ(caseHost.rows.size(), 1u);
+        EXPECT_EQ(caseHost.rows.at(0).output, c.expectedOutput);
+        EXPECT_EQ(caseSession.stats().changedFiles, c.changed);
+        EXPECT_EQ(caseSession.stats().exceptions, c.exceptions);
+        // Whatever failed, the files keep their contents.
+        for (const std::string& file : c.files) {
+            if (folder.exists(file)) {
+                EXPECT_EQ(folder.readFile(file), file);
+            }
+        }
+    }
+}
+
+TEST_F(PipelineTest, RowStatsAndExchangesOfOneItem) {
+    temp.createFiles({"items/Track01.MP3"});
+    options().conversionMode = 1;
+    options().countSymbols = true;
+    session.inputText = u"shown text";
+    session.currentDirectory = items();
+    session.ProcessFile(u"Track01.MP3");
+
+    // Saved before the stages and again after the case stage, loaded after the name.
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"save", "save", "load", "row", "status"}));
+    OutputRow expected;
+    expected.image = kImageExclamation;
+    expected.input = u"shown text";
+    expected.output = u"track01.mp3";
+    expected.count = u"11";
+    expected.folder = items();
+    ASSERT_EQ(host.rows.size(), 1u);
+    EXPECT_EQ(host.rows.at(0), expected);
+    EXPECT_EQ(host.statuses.back(),
+              u"Total files: 1 | Changed files: 1 | Average Input length: 11 | "
+              u"Average Output length: 11 | Exceptions: 0");
+    EXPECT_EQ(session.stats().nextRow, 1);
+}
+
+TEST_F(PipelineTest, OptionsAreReadAfreshFromTheControlsForEachItem) {
+    temp.createFiles({"items/a1", "items/a2"});
+    int item = 0;
+    // The controls say "replace a with b" for the first item, "with c" for the second;
+    // the second save of an item is what the replace stage sees.
+    host.onSave = [&item](RenameOptions& o) {
+        o.replaceWhat = u"a";
+        o.replaceWith = item < 2 ? u"b" : u"c";
+        ++item;
+    };
+    Process("a1");
+    Process("a2");
+    EXPECT_EQ(temp.listing(),
+              (std::vector<std::string>{"items/", "items/b1", "items/c2", "prog/"}));
+}
+
+TEST_F(PipelineTest, SymbolCountKeepsItsLastValueAndStatsAreMaxima) {
+    temp.createFiles({"items/abcde", "items/abcdefghijkl", "items/abcdefg"});
+    Process("abcde");
+    EXPECT_EQ(lastRow().count, u"0");
+    options().countSymbols = true;
+    Process("abcdefghijkl");
+    EXPECT_EQ(lastRow().count, u"12");
+    options().countSymbols = false;
+    Process("abcdefg");
+    EXPECT_EQ(lastRow().count, u"12");
+    EXPECT_EQ(session.stats().maxInputLength, 12);
+    EXPECT_EQ(session.stats().maxOutputLength, 12);
+    EXPECT_EQ(session.stats().totalFiles, 3);
+    EXPECT_EQ(session.stats().changedFiles, 0);
+}
+
+TEST_F(PipelineTest, CountersWrapWithoutOverflow) {
+    temp.createFiles({"items/A"});
+    session.stats().totalFiles = INT_MAX;
+    session.stats().changedFiles = INT_MAX;
+    session.stats().nextRow = INT_MAX;
+    options().conversionMode = 1;
+    Process("A");
+    EXPECT_EQ(session.stats().totalFiles, INT_MIN);
+    EXPECT_EQ(session.stats().changedFiles, INT_MIN);
+    EXPECT_EQ(session.stats().nextRow, INT_MIN);
+}
+
+TEST_F(PipelineTest, ReadOnlyFiles) {
+    temp.createFiles({"items/A.txt", "items/B.txt"});
+    setReadOnly("items/A.txt");
+    options().conversionMode = 1;
+    options().writeLogFile = true;
+
+    options().skipReadOnly = true;
+    Process("A.txt");
+    EXPECT_EQ(lastRow().output, u"a.txt(Read Only)");
+    EXPECT_EQ(session.stats().exceptions, 1);
+    EXPECT_EQ(session.stats().changedFiles, 1);
+    // Writable files go on being renamed.
+    Process("B.txt");
+    EXPECT_EQ(lastRow().output, u"b.txt");
+    // The record holds the plain new name.
+    EXPECT_EQ(log(), kHeader + Pair(itemsBytes(), itemsBytes()) + Record("A.txt", "a.txt") +
+                         Record("B.txt", "b.txt"));
+
+    // A dry run reads no attributes and raises nothing.
+    options().onlyLog = true;
+    Process("A.txt");
+    EXPECT_EQ(lastRow().output, u"a.txt");
+    EXPECT_EQ(session.stats().exceptions, 1);
+
+    // Without the option a read-only file is renamed like any other.
+    options().onlyLog = false;
+    options().skipReadOnly = false;
+    Process("A.txt");
+    EXPECT_EQ(lastRow().output, u"a.txt");
+    EXPECT_EQ(temp.listing(), (std::vector<std::string>{"items/", "items/a.txt", "items/b.txt",
+                                                        "prog/", "prog/Brindle.log"}));
+}
+
+TEST_F(PipelineTest, OnlyLogChangesNothingButTheLog) {
+    temp.createFiles({"items/sub/Setup.EXE", "items/sub/Read.ME"});
+    options().onlyLog = true;
+    options().writeLogFile = true;
+    options().conversionMode = 1;
+    options().fileTypes = u".EXE";
+    session.currentDirectory = temp.folder("items/sub");
+    for (const char16_t* name : {u"Setup.EXE", u"Read.ME"}) {
+        session.inputText = name;
+        session.ProcessFile(name);
+    }
+    EXPECT_EQ(temp.listing(),
+              (std::vector<std::string>{"items/", "items/sub/", "items/sub/Read.ME",
+                                        "items/sub/Setup.EXE", "prog/", "prog/Brindle.log"}));
+    EXPECT_EQ(host.column(kColumnOutput), (std::vector<std::u16string>{u"setup.exe", u"read.me"}));
+    EXPECT_EQ(host.column(kColumnFolder),
+              (std::vector<std::u16string>{items(), temp.folder("items/sub")}));
+    EXPECT_EQ(session.stats().changedFiles, 2);
+    EXPECT_EQ(session.stats().exceptions, 0);
+    // The mover lowered the option.
+    EXPECT_EQ(options().fileTypes, u".exe");
+}
+
+TEST_F(PipelineTest, OnlyEnglishTableMissing) {
+    temp.createFiles({"items/ab1", "items/ab2"});
+    options().onlyEnglish = true;
+    options().filterMethod = u"English";
+    options().iniFileName = temp.folder() + u"missing.ini";
+    options().replaceWhat = u"a";
+    options().replaceWith = u"x";
+    Process("ab1");
+    Process("ab2");
+
+    EXPECT_EQ(
+        host.callsFrom(0),
+        (std::vector<std::string>{"save", "save", "message", "load", "tableFailed", "save", "load",
+                                  "row", "status", "save", "save", "load", "row", "status"}));
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0],
+              (Shown{u"Error opening file: " + options().iniFileName, u"", MessageIcon::Warning}));
+    EXPECT_FALSE(options().onlyEnglish);
+    // The replace stage applies to the very item whose table failed.
+    EXPECT_EQ(temp.listing(),
+              (std::vector<std::string>{"items/", "items/xb1", "items/xb2", "prog/"}));
+}
+
+TEST_F(PipelineTest, OnlyEnglishTableTakesThePlaceOfTheReplacePair) {
+    temp.createFile("Brindle.ini", "[english]\n\xD0\xB6|zh\n");
+    temp.createFiles({"items/\xD0\xB6uk"});
+    options().onlyEnglish = true;
+    options().filterMethod = u"English";
+    options().iniFileName = temp.folder() + u"Brindle.ini";
+    options().replaceWhat = u"u";
+    options().replaceWith = u"o";
+    Process("\xD0\xB6uk");
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(temp.listing(),
+              (std::vector<std::string>{"Brindle.ini", "items/", "items/zhuk", "prog/"}));
+}
+
+}  // namespace
+}  // namespace brindle::testing

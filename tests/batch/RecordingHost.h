@@ -1,0 +1,104 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "batch/OutputRows.h"
+#include "batch/PipelineHost.h"
+
+namespace brindle::testing {
+
+// A message box or a question as the session asked for it.
+struct Shown {
+    std::u16string text;
+    std::u16string caption;
+    MessageIcon icon = MessageIcon::None;
+    bool operator==(const Shown&) const = default;
+};
+
+// Stands where the main dialog stands: keeps the rows in an OutputRowStore, records
+// everything else the session tells it, and answers questions from a queue.
+class RecordingHost : public PipelineHost {
+public:
+    bool SaveOptions(RenameOptions& options) override {
+        calls.push_back("save");
+        if (onSave)
+            onSave(options);
+        return true;
+    }
+    void LoadOptions(const RenameOptions& options) override {
+        calls.push_back("load");
+        loadedStartIndex.push_back(options.startIndex);
+    }
+    void AddOutputRow(const OutputRow& row) override {
+        calls.push_back("row");
+        rows.Append(row);
+        if (afterRow)
+            afterRow(row);
+    }
+    void RemoveAllRows() override {
+        calls.push_back("clear");
+        rows.Clear();
+    }
+    void SetStatus(const std::u16string& text) override {
+        calls.push_back("status");
+        statuses.push_back(text);
+    }
+    void SetOutputTitle(const std::u16string& title) override {
+        calls.push_back("title");
+        titles.push_back(title);
+    }
+    void ShowMessage(const std::u16string& text, const std::u16string& caption,
+                     MessageIcon icon) override {
+        calls.push_back("message");
+        messages.push_back({text, caption, icon});
+    }
+    bool AskYesNo(const std::u16string& text, const std::u16string& caption,
+                  MessageIcon icon) override {
+        calls.push_back("question");
+        questions.push_back({text, caption, icon});
+        if (answers.empty()) {
+            ADD_FAILURE() << "a question nobody expected";
+            return false;
+        }
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    void OnlyEnglishTableFailed() override { calls.push_back("tableFailed"); }
+    void SetUndoEnabled(bool enabled) override {
+        calls.push_back("undo");
+        undoEnabled.push_back(enabled);
+    }
+
+    // The calls from index `from` on, for order checks.
+    std::vector<std::string> callsFrom(std::size_t from) const {
+        return {calls.begin() + static_cast<std::ptrdiff_t>(from), calls.end()};
+    }
+    std::vector<std::u16string> column(int index) const {
+        std::vector<std::u16string> texts;
+        for (const OutputRow& row : rows.rows())
+            texts.push_back(row.text(index));
+        return texts;
+    }
+
+    OutputRowStore rows;
+    std::vector<std::string> calls;
+    std::vector<std::u16string> statuses;
+    std::vector<std::u16string> titles;
+    std::vector<Shown> messages;
+    std::vector<Shown> questions;
+    std::vector<bool> undoEnabled;
+    std::vector<int> loadedStartIndex;
+    std::deque<bool> answers;
+    // Stands for the controls: what a "save" copies into the options.
+    std::function<void(RenameOptions&)> onSave;
+    // Runs after each row, between two items.
+    std::function<void(const OutputRow&)> afterRow;
+};
+
+}  // namespace brindle::testing

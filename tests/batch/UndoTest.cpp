@@ -1,0 +1,209 @@
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "BatchFixture.h"
+#include "batch/Messages.h"
+
+namespace brindle::testing {
+namespace {
+
+const Shown kAskDelete{u"Do you want to delete Log file?", u"Brindle", MessageIcon::Question};
+const Shown kAskDeleteAfterErrors{u"Are you sure that you want to delete Log file?",
+                                  u"There was an error(s)!", MessageIcon::Warning};
+
+class UndoTest : public BatchFixture {
+protected:
+    UndoTest() { options().writeLogFile = true; }
+};
+
+TEST_F(UndoTest, PutsEveryItemBack) {
+    temp.createFiles({"items/Keep.txt", "items/Move.EXE", "items/Locked.TXT", "items/Taken.TXT",
+                      "items/taken.txt", "items/same", "items/Sub/Deep.TXT"});
+    setReadOnly("items/Locked.TXT");
+    const std::vector<std::string> before = temp.listing();
+    options().conversionMode = 1;
+    options().skipReadOnly = true;
+    options().scanSubfolders = true;
+    options().fileTypes = u".exe";
+    session.RunFolderBatch(items());
+    ASSERT_TRUE(temp.exists("move.exe"));
+    EXPECT_EQ(session.stats().exceptions, 2);  // the read-only file and the taken name
+
+    const std::size_t batchRows = host.rows.size();
+    host.answers = {true};
+    EXPECT_EQ(session.OnUndo(), UndoOutcome::Completed);
+    EXPECT_EQ(temp.listing(), before);
+    // The failures of the batch are failures of Undo too: nothing to bring back.
+    EXPECT_EQ(host.questions, std::vector<Shown>{kAskDeleteAfterErrors});
+    EXPECT_FALSE(logExists());
+    EXPECT_EQ(host.undoEnabled.back(), false);
+    // A row for every record that changed something, after the batch's rows.
+    EXPECT_EQ(host.rows.size(), batchRows + 5);
+}
+
+TEST_F(UndoTest, MovesNewestFirst) {
+    temp.createFiles({"items/a"});
+    options().replaceWhat = u"a";
+    options().replaceWith = u"b";
+    session.RunFolderBatch(items());
+    options().replaceWhat = u"b";
+    options().replaceWith = u"c";
+    session.RunFolderBatch(items());
+    ASSERT_TRUE(temp.exists("items/c"));
+
+    options().deleteContents = true;
+    host.answers = {false};
+    EXPECT_EQ(session.OnUndo(), UndoOutcome::Completed);
+    EXPECT_EQ(temp.listing(),
+              (std::vector<std::string>{"items/", "items/a", "prog/", "prog/Brindle.log"}));
+    // Rows in the order the moves happened; Undo's counters started from 0, its rows
+    // follow the batches' rows.
+    ASSERT_EQ(host.rows.size(), 4u);
+    OutputRow second;
+    second.image = kImageExclamation;
+    second.input = u"c";
+    second.output = u"b";
+    second.folder = items();
+    EXPECT_EQ(host.rows.at(2), second);
+    EXPECT_EQ(host.rows.at(3).input, u"b");
+    EXPECT_EQ(host.rows.at(3).output, u"a");
+    EXPECT_EQ(host.questions, std::vector<Shown>{kAskDelete});
+    EXPECT_EQ(host.statuses.back(),
+              u"Total files: 2 | Changed files: 0 | Average Input length: 1 | "
+              u"Average Output length: 1 | Exceptions: 0");
+    EXPECT_EQ(session.stats().nextRow, 4);
+    EXPECT_TRUE(logExists());
+
+    // Answered No: a second Undo finds every item already back.
+    host.answers = {false};
+    session.OnUndo();
+    EXPECT_EQ(host.column(kColumnOutput).back(), u"a" + std::u16string(kTextErrorOpeningFile));
+    EXPECT_EQ(host.rows.at(host.rows.size() - 1).image, kImageCross);
+    EXPECT_EQ(host.questions.back(), kAskDeleteAfterErrors);
+}
+
+TEST_F(UndoTest, DroppedFolderRenamedAfterItsContents) {
+    temp.createFiles({"items/Album/Song.MP3", "items/Album/Inner/Cover.JPG"});
+    options().conversionMode = 1;
+    options().scanSubfolders = true;
+    options().renameDirs = true;
+    session.RunDropBatch({items() + u"Album"});
+    ASSERT_EQ(temp.listing(),
+              (std::vector<std::string>{"items/", "items/album/", "items/album/Inner/",
+                                        "items/album/Inner/cover.jpg", "items/album/song.mp3",
+                                        "prog/", "prog/Brindle.log"}));
+    host.answers = {true};
+    session.OnUndo();
+    EXPECT_EQ(temp.listing(), (std::vector<std::string>{
+                                  "items/", "items/Album/", "items/Album/Inner/",
+                                  "items/Album/Inner/Cover.JPG", "items/Album/Song.MP3", "prog/"}));
+    EXPECT_EQ(host.questions, std::vector<Shown>{kAskDelete});
+}
+
+TEST_F(UndoTest, NamesComeBackByteForByte) {
+    temp.createFiles(
+        {"items/\xD0\x9F\xD1\x80\xD0\xB8.TXT", "items/\xFF\xFE.TXT", "items/a\\b:c.TXT"});
+    const std::vector<std::string> before = temp.listing();
+    options().conversionMode = 1;
+    session.RunFolderBatch(items());
+    host.answers = {true};
+    session.OnUndo();
+    EXPECT_EQ(temp.listing(), before);
+    EXPECT_EQ(session.stats().exceptions, 0);
+}
+
+TEST_F(UndoTest, AfterAnOnlyLogRun) {
+    temp.createFiles({"items/A", "items/b"});
+    options().conversionMode = 1;
+    options().onlyLog = true;
+    session.RunFolderBatch(items());
+    host.answers = {false};
+    session.OnUndo();
+    // 'b' kept its name and is passed over; 'a' never existed.
+    ASSERT_EQ(host.rows.size(), 3u);
+    OutputRow error;
+    error.image = kImageCross;
+    error.input = u"a";
+    error.output = u"AError opening file";
+    error.folder = items();
+    EXPECT_EQ(host.rows.at(2), error);
+    EXPECT_EQ(host.questions, std::vector<Shown>{kAskDeleteAfterErrors});
+    EXPECT_TRUE(logExists());
+    EXPECT_EQ(host.undoEnabled, std::vector<bool>{true});  // only the batch's end
+    EXPECT_EQ(session.stats().totalFiles, 3);
+    EXPECT_EQ(session.stats().exceptions, 1);
+}
+
+TEST_F(UndoTest, LogThatHoldsOnlyItsHeader) {
+    temp.createFile("prog/Brindle.log", kHeader);
+    host.answers = {false};
+    EXPECT_EQ(session.OnUndo(), UndoOutcome::Completed);
+    EXPECT_TRUE(host.rows.empty());
+    EXPECT_EQ(host.questions, std::vector<Shown>{kAskDelete});
+}
+
+TEST_F(UndoTest, LogThatCannotBeOpened) {
+    const Shown error{u"Error opening file", u"", MessageIcon::Warning};
+    {
+        SCOPED_TRACE("missing");
+        EXPECT_EQ(session.OnUndo(), UndoOutcome::LogNotOpened);
+        EXPECT_EQ(host.messages, std::vector<Shown>{error});
+        EXPECT_EQ(host.undoEnabled, std::vector<bool>{false});
+    }
+    {
+        SCOPED_TRACE("lockedElsewhere");
+        temp.createFile("prog/Brindle.log", kHeader + Pair("/x/", "/x/") + Record("a", "b"));
+        LockHolder other((temp.path() / "prog/Brindle.log").string());
+        ASSERT_TRUE(other.locked());
+        EXPECT_EQ(session.OnUndo(), UndoOutcome::LogNotOpened);
+        EXPECT_EQ(host.messages, (std::vector<Shown>{error, error}));
+        EXPECT_EQ(host.undoEnabled, (std::vector<bool>{false, false}));
+        EXPECT_TRUE(host.questions.empty());
+        EXPECT_TRUE(host.rows.empty());
+    }
+}
+
+TEST_F(UndoTest, DeletionThatFails) {
+    // A log that can be read but not deleted: a memory file reached through /proc.
+    const int fd = memfd_create("brindle-log", 0);
+    ASSERT_GE(fd, 0);
+    const std::string text = kHeader;
+    ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    options().logFileName = U("/proc/self/fd/" + std::to_string(fd));
+    host.answers = {true};
+    const std::size_t statusesBefore = host.statuses.size();
+    EXPECT_EQ(session.OnUndo(), UndoOutcome::DeleteFailed);
+    close(fd);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].icon, MessageIcon::Stop);
+    EXPECT_EQ(host.messages[0].text, u"Access to " + options().logFileName + u" was denied.");
+    // The button stays as it was, the status line too.
+    EXPECT_TRUE(host.undoEnabled.empty());
+    EXPECT_EQ(host.statuses.size(), statusesBefore);
+}
+
+TEST_F(UndoTest, MovedItemGoesBackIntoItsFolder) {
+    temp.createFiles({"items/sub/one.txt", "items/sub/Tool.exe", "items/sub/two.txt"});
+    options().fileTypes = u".exe";
+    session.RunDropBatch({temp.folder("items/sub") + u"one.txt",
+                          temp.folder("items/sub") + u"Tool.exe",
+                          temp.folder("items/sub") + u"two.txt"});
+    ASSERT_TRUE(temp.exists("items/Tool.exe"));
+    const std::string sub = N(temp.folder("items/sub"));
+    EXPECT_EQ(log(), kHeader + Pair(sub, sub) + Record("one.txt", "one.txt") +
+                         Pair(sub, itemsBytes()) + Record("Tool.exe", "Tool.exe") + Pair(sub, sub) +
+                         Record("two.txt", "two.txt"));
+    host.answers = {true};
+    session.OnUndo();
+    EXPECT_TRUE(temp.exists("items/sub/Tool.exe"));
+    EXPECT_EQ(host.rows.size(), 4u);  // the batch's three and the one move back
+}
+
+}  // namespace
+}  // namespace brindle::testing
