@@ -1,0 +1,53 @@
+#include "app/BusyInputGuard.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+
+BusyInputGuard::BusyInputGuard() {
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+BusyInputGuard::~BusyInputGuard() {
+    if (QCoreApplication* app = QCoreApplication::instance())
+        app->removeEventFilter(this);
+}
+
+bool BusyInputGuard::IsRefused(int eventType) {
+    switch (static_cast<QEvent::Type>(eventType)) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::NonClientAreaMouseButtonPress:
+        case QEvent::NonClientAreaMouseButtonRelease:
+        case QEvent::NonClientAreaMouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TabletPress:
+        case QEvent::TabletRelease:
+        case QEvent::Close:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+        case QEvent::Quit:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool BusyInputGuard::eventFilter(QObject* watched, QEvent* event) {
+    if (suspended_ == 0 && IsRefused(event->type())) {
+        ++refused_;
+        // A refused close or drop must not count as accepted by whoever sent it.
+        event->ignore();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}

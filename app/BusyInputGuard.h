@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QObject>
+
+// While a batch or an Undo runs, the events it lets through are only those that paint:
+// every click, key, wheel turn, shortcut, close request and drop meant for any window of
+// the program is refused until it ends. Installed on the application for the duration of
+// one operation.
+class BusyInputGuard : public QObject {
+    Q_OBJECT
+
+public:
+    BusyInputGuard();
+    ~BusyInputGuard() override;
+    BusyInputGuard(const BusyInputGuard&) = delete;
+    BusyInputGuard& operator=(const BusyInputGuard&) = delete;
+
+    // A message box shown during the operation must take its answer: while suspended,
+    // nothing is refused (the box is modal, so the other windows stay blocked anyway).
+    void Suspend() { ++suspended_; }
+    void Resume() { --suspended_; }
+
+    // How many events were refused so far.
+    int refused() const { return refused_; }
+
+    // Whether an event of this type is refused while busy.
+    static bool IsRefused(int eventType);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    int refused_ = 0;
+    int suspended_ = 0;
+};

@@ -1,0 +1,735 @@
+#include "app/CBrindleDlg.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QTimer>
+
+#include <charconv>
+#include <exception>
+#include <limits>
+#include <optional>
+
+#include "app/AppResources.h"
+#include "app/BusyInputGuard.h"
+#include "app/COutputDlg.h"
+#include "app/CUpDownCtrl.h"
+#include "app/ContextHelp.h"
+#include "app/ControlIds.h"
+#include "app/CreditsLibrary.h"
+#include "app/DialogUnits.h"
+#include "app/OutputLogModel.h"
+#include "app/QtText.h"
+#include "batch/Messages.h"
+#include "engine/ConfigFile.h"
+#include "platform/FileSystem.h"
+
+using brindle::MessageButtons;
+using brindle::MessageIcon;
+using brindle::MessageResult;
+using brindle::RenameOptions;
+
+namespace {
+
+constexpr char16_t kSelectMethod[] = u"select method";
+constexpr char16_t kReplaceWithLabel[] = u"replace with";
+constexpr char16_t kCaption[] = u"Brindle";
+
+void SetId(QWidget* widget, int id) {
+    widget->setObjectName(QString::number(id));
+    widget->setProperty(kControlIdProperty, id);
+}
+
+// The integer rule: spaces and tabs around the text are ignored; what is left is a decimal
+// integer with an optional sign. An empty text, other characters or a value that does not
+// fit in 32 bits are invalid.
+std::optional<int> ParseInteger(const QString& text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    const auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    while (begin < end && blank(text[begin]))
+        ++begin;
+    while (end > begin && blank(text[end - 1]))
+        --end;
+    std::string digits;
+    for (qsizetype i = begin; i < end; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c > 0x7F)
+            return std::nullopt;
+        digits += static_cast<char>(c);
+    }
+    std::size_t at = 0;
+    bool negative = false;
+    if (at < digits.size() && (digits[at] == '+' || digits[at] == '-')) {
+        negative = digits[at] == '-';
+        ++at;
+    }
+    if (at == digits.size())
+        return std::nullopt;
+    for (std::size_t i = at; i < digits.size(); ++i)
+        if (digits[i] < '0' || digits[i] > '9')
+            return std::nullopt;
+    long long value = 0;
+    const auto [ptr, error] =
+        std::from_chars(digits.data() + at, digits.data() + digits.size(), value);
+    if (error != std::errc() || ptr != digits.data() + digits.size())
+        return std::nullopt;
+    if (negative)
+        value = -value;
+    if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return static_cast<int>(value);
+}
+
+}  // namespace
+
+CBrindleDlg::CBrindleDlg(brindle::DesktopServices& services, AboutBoxCall aboutBox,
+                         std::u16string programFolder, QWidget* parent)
+    : QDialog(parent),
+      services_(services),
+      aboutBox_(std::move(aboutBox)),
+      programFolder_(std::move(programFolder)),
+      session_(*this) {
+    setObjectName(QStringLiteral("CBrindleDlg"));
+    // A window of its own on the taskbar, with a minimise box and no maximise box.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setAcceptDrops(true);
+    setWindowIcon(AppIcon());
+
+    const DialogUnits units(QApplication::font());
+    setFont(QApplication::font());
+    setFixedSize(units.size(250, 202));
+    CreateControls(units);
+    SetTabOrder();
+
+    output_ = new COutputDlg(this);
+    output_->hide();
+
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+CBrindleDlg::~CBrindleDlg() {
+    if (QCoreApplication* app = QCoreApplication::instance())
+        app->removeEventFilter(this);
+}
+
+void CBrindleDlg::CreateControls(const DialogUnits& u) {
+    // Group boxes first, so that every control lies above them.
+    const auto group = [&](const char* title, int x, int y, int w, int h) {
+        auto* box = new QGroupBox(QString::fromLatin1(title), this);
+        box->setGeometry(u.rect(x, y, w, h));
+        box->setFocusPolicy(Qt::NoFocus);
+    };
+    group("Lower <--> Upper Case + Reverse File Conversion", 7, 7, 236, 32);
+    group("File Name Editor", 7, 40, 236, 42);
+    group("File Name Creator", 7, 83, 160, 47);
+    group("File Mover", 171, 83, 72, 47);
+    group("Configuration", 7, 132, 236, 42);
+
+    const auto label = [&](const char* text, int x, int y, int w, int h) {
+        auto* l = new QLabel(QString::fromLatin1(text), this);
+        l->setGeometry(u.rect(x, y, w, h));
+        return l;
+    };
+    const auto check = [&](int id, const char* text, int x, int y, int w, int h) {
+        auto* box = new QCheckBox(QString::fromLatin1(text), this);
+        SetId(box, id);
+        box->setGeometry(u.rect(x, y, w, h));
+        return box;
+    };
+    const auto edit = [&](int id, int x, int y, int w, int h) {
+        auto* e = new QLineEdit(this);
+        SetId(e, id);
+        e->setGeometry(u.rect(x, y, w, h));
+        // Drops over an edit belong to the dialog: they start a batch.
+        e->setAcceptDrops(false);
+        return e;
+    };
+    const auto digitsOnly = [](QLineEdit* e) {
+        e->setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), e));
+    };
+    const auto button = [&](int id, const char* text, int x, int y, int w, int h) {
+        auto* b = new QPushButton(QString::fromLatin1(text), this);
+        SetId(b, id);
+        b->setGeometry(u.rect(x, y, w, h));
+        b->setAutoDefault(false);
+        b->setDefault(false);
+        return b;
+    };
+
+    struct RadioSpec {
+        int id;
+        const char* text;
+        int x, y, w, h;
+    };
+    // Template order, which is also the order of conversionMode.
+    const RadioSpec radios[] = {
+        {ids::kNoConversion, "No Conversion", 10, 16, 59, 8},
+        {ids::kToLowerCase, "To &Lower Case", 71, 16, 59, 8},
+        {ids::kLowerLetter, "Lo&wer Letter", 133, 16, 52, 8},
+        {ids::kReverse, "Re&verse", 190, 16, 50, 8},
+        {ids::kReverseLetter, "&Reverse Letter", 10, 26, 60, 8},
+        {ids::kToUpperCase, "To &Upper Case", 71, 26, 59, 8},
+        {ids::kUpperLetter, "U&pper Letter", 133, 26, 52, 8},
+    };
+    conversionGroup_ = new QButtonGroup(this);
+    for (int i = 0; i < static_cast<int>(conversion_.size()); ++i) {
+        const RadioSpec& r = radios[i];
+        auto* radio = new QRadioButton(QString::fromLatin1(r.text), this);
+        SetId(radio, r.id);
+        radio->setGeometry(u.rect(r.x, r.y, r.w, r.h));
+        // Not a tab stop.
+        radio->setFocusPolicy(Qt::ClickFocus);
+        conversionGroup_->addButton(radio, i);
+        conversion_[static_cast<std::size_t>(i)] = radio;
+    }
+
+    replaceWhat_ = edit(ids::kReplaceWhat, 62, 49, 38, 12);
+    replaceWith_ = edit(ids::kReplaceWith, 62, 64, 38, 12);
+    methodLabel_ = label("", 11, 56, 50, 9);
+    SetId(methodLabel_, ids::kMethodLabel);
+    methodLabel_->setTextFormat(Qt::PlainText);
+    methodList_ = new QComboBox(this);
+    SetId(methodList_, ids::kMethodList);
+    methodList_->addItems(
+        {QStringLiteral("English"), QStringLiteral("Symbols"), QStringLiteral("Custom")});
+    methodList_->setCurrentIndex(-1);
+    methodList_->setGeometry(u.rect(11, 66, 89, 12));
+    methodList_->setAcceptDrops(false);
+    methodList_->hide();
+
+    onlyEnglish_ = check(ids::kOnlyEnglish, "Only &English", 105, 49, 50, 9);
+    countSymbols_ = check(ids::kCountSymbols, "# of &Symbols", 182, 49, 56, 9);
+    duplicateExtension_ = check(ids::kDuplicateExtension, "Du&blicate Extension", 105, 58, 74, 9);
+    force63_ = check(ids::kForce63, "Foce &63", 182, 58, 37, 9);
+    withoutExtension_ = check(ids::kWithoutExtension, "w/o File Extension", 105, 67, 69, 9);
+    force63Length_ = edit(ids::kForce63Length, 182, 67, 44, 12);
+    digitsOnly(force63Length_);
+    force63Spin_ = new CUpDownCtrl(this);
+    SetId(force63Spin_, ids::kForce63Spin);
+    force63Spin_->setGeometry(u.rect(226, 67, 9, 12));
+    force63Spin_->SetBuddy(force63Length_);
+    force63Length_->hide();
+    force63Spin_->hide();
+
+    label("Name pattern:", 11, 94, 47, 8);
+    namePattern_ = edit(ids::kNamePattern, 60, 92, 98, 12);
+    label("Starting index:", 11, 107, 47, 9);
+    startIndex_ = edit(ids::kStartIndex, 60, 105, 43, 12);
+    digitsOnly(startIndex_);
+    startIndexSpin_ = new CUpDownCtrl(this);
+    SetId(startIndexSpin_, ids::kStartIndexSpin);
+    startIndexSpin_->setGeometry(u.rect(102, 105, 9, 12));
+    startIndexSpin_->SetBuddy(startIndex_);
+    resetCounters_ = check(ids::kResetCounters, "Reset Cou&nters", 11, 119, 62, 9);
+
+    label("File Type:", 177, 94, 31, 8);
+    fileTypes_ = edit(ids::kFileTypes, 211, 92, 24, 12);
+
+    renameDir_ = check(ids::kRenameDir, "Rename Dir", 11, 142, 48, 9);
+    writeLogFile_ = check(ids::kWriteLogFile, "Wr&ite Log File", 62, 142, 55, 9);
+    deleteContents_ = check(ids::kDeleteContents, "Dele&te Contents", 126, 142, 67, 9);
+    onlyLog_ = check(ids::kOnlyLog, "&Only Log", 11, 152, 39, 9);
+    showLogWindow_ = check(ids::kShowLogWindow, "Open/&Close Log", 62, 152, 63, 9);
+    readOnly_ = check(ids::kReadOnly, "Read Only", 11, 162, 45, 9);
+    scanSubfolders_ = check(ids::kScanSubfolders, "Scan Sub&folders", 62, 162, 64, 9);
+
+    chooseFolder_ = button(ids::kChooseFolder, "Choose &Folder", 15, 181, 59, 14);
+    exit_ = button(ids::kExit, "E&xit", 96, 181, 59, 14);
+    undo_ = button(ids::kUndo, "Undo", 176, 181, 59, 14);
+    undo_->setEnabled(false);
+
+    connect(onlyEnglish_, &QCheckBox::clicked, this, &CBrindleDlg::OnOnlyEnglishChanged);
+    connect(force63_, &QCheckBox::clicked, this, &CBrindleDlg::OnForce63Changed);
+    connect(showLogWindow_, &QCheckBox::clicked, this, &CBrindleDlg::OnShowLogChanged);
+    connect(exit_, &QPushButton::clicked, this, &CBrindleDlg::OnExit);
+    connect(chooseFolder_, &QPushButton::clicked, this, &CBrindleDlg::OnChooseFolder);
+    connect(undo_, &QPushButton::clicked, this, &CBrindleDlg::OnUndo);
+}
+
+void CBrindleDlg::SetTabOrder() {
+    const int order[] = {ids::kReplaceWhat,
+                         ids::kReplaceWith,
+                         ids::kOnlyEnglish,
+                         ids::kCountSymbols,
+                         ids::kDuplicateExtension,
+                         ids::kForce63,
+                         ids::kWithoutExtension,
+                         ids::kMethodList,
+                         ids::kNamePattern,
+                         ids::kStartIndex,
+                         ids::kResetCounters,
+                         ids::kRenameDir,
+                         ids::kWriteLogFile,
+                         ids::kDeleteContents,
+                         ids::kOnlyLog,
+                         ids::kShowLogWindow,
+                         ids::kReadOnly,
+                         ids::kScanSubfolders,
+                         ids::kChooseFolder,
+                         ids::kExit,
+                         ids::kUndo,
+                         ids::kForce63Length,
+                         ids::kFileTypes};
+    QWidget* previous = nullptr;
+    for (const int id : order) {
+        QWidget* next = control(id);
+        next->setFocusPolicy(Qt::StrongFocus);
+        if (previous)
+            setTabOrder(previous, next);
+        previous = next;
+    }
+}
+
+QWidget* CBrindleDlg::control(int id) const {
+    for (QWidget* child : findChildren<QWidget*>(QString::number(id), Qt::FindDirectChildrenOnly))
+        if (child->property(kControlIdProperty).toInt() == id)
+            return child;
+    return nullptr;
+}
+
+// --- Opening -------------------------------------------------------------------------
+
+void CBrindleDlg::showEvent(QShowEvent* event) {
+    OnInitDialog();
+    QDialog::showEvent(event);
+}
+
+void CBrindleDlg::OnInitDialog() {
+    if (opened_)
+        return;
+    opened_ = true;
+    RenameOptions& o = session_.options();
+    // The framework's initialisation ends with a "load" of the constructor values.
+    LoadOptions(o);
+    force63Spin_->SetRange(64, 1000);
+    startIndexSpin_->SetRange(0, 1000);
+    setWindowIcon(AppIcon());
+    PlaceOutputLog();
+    session_.setProgramFolder(programFolder_);
+    session_.UpdateUndoButton();
+    session_.setLetterCounter(u'a');
+    output_->PrepareList();
+    output_->SetStatus(ToQString(brindle::FormatStatus(brindle::BatchStats{})));
+    SaveOptions(o);
+    o.force63Length = 64;
+    setWindowTitle(QString::fromUtf16(kCaption));
+
+    const std::u16string& ini = o.iniFileName;
+    const bool iniExists = brindle::PathExists(ini);
+    onlyEnglish_->setEnabled(iniExists);
+    if (iniExists) {
+        o.onlyEnglish = brindle::ReadConfigFlag(ini, brindle::kKeyOnlyEnglish);
+        if (o.onlyEnglish)
+            o.methodLabel = kSelectMethod;
+        ShowReplaceEdits(!o.onlyEnglish);
+        methodList_->setVisible(o.onlyEnglish);
+    }
+    o.showLogWindow = brindle::ReadConfigFlag(ini, brindle::kKeyShowLogWindow);
+    if (o.showLogWindow) {
+        output_->show();
+        output_->activateWindow();
+    }
+    o.force63 = brindle::ReadConfigFlag(ini, brindle::kKeyForce63);
+    force63Length_->setVisible(o.force63);
+    force63Spin_->setVisible(o.force63);
+    o.withoutExtension = brindle::ReadConfigFlag(ini, brindle::kKeyWithoutExtension);
+    o.onlyLog = brindle::ReadConfigFlag(ini, brindle::kKeyOnlyLog);
+    o.countSymbols = brindle::ReadConfigFlag(ini, brindle::kKeyCountSymbols);
+    o.deleteContents = brindle::ReadConfigFlag(ini, brindle::kKeyDeleteContents);
+    o.resetCounters = brindle::ReadConfigFlag(ini, brindle::kKeyResetCounters);
+    o.scanSubfolders = brindle::ReadConfigFlag(ini, brindle::kKeyScanSubfolders);
+    o.skipReadOnly = brindle::ReadConfigFlag(ini, brindle::kKeyReadOnly);
+    o.writeLogFile = brindle::ReadConfigFlag(ini, brindle::kKeyWriteLogFile);
+    o.duplicateExtension = brindle::ReadConfigFlag(ini, brindle::kKeyDuplicateExtension);
+    o.renameDirs = brindle::ReadConfigFlag(ini, brindle::kKeyRenameDir);
+    LoadOptions(o);
+}
+
+void CBrindleDlg::PlaceOutputLog() {
+    const DialogUnits units(QApplication::font());
+    output_->move(geometry().topLeft() + units.point(160, 210));
+}
+
+// --- Data exchange ---------------------------------------------------------------------
+
+bool CBrindleDlg::UpdateData(bool save) {
+    if (save)
+        return SaveOptions(session_.options());
+    LoadOptions(session_.options());
+    return true;
+}
+
+namespace {
+
+// One table, in the exchange order, drives both directions.
+struct Bindings {
+    std::vector<std::pair<QCheckBox*, bool RenameOptions::*>> checks;
+    std::vector<std::pair<QLineEdit*, int RenameOptions::*>> integers;
+    std::vector<std::pair<QWidget*, std::u16string RenameOptions::*>> texts;
+};
+
+QString TextOf(QWidget* w) {
+    if (auto* e = qobject_cast<QLineEdit*>(w))
+        return e->text();
+    if (auto* l = qobject_cast<QLabel*>(w))
+        return l->text();
+    return {};
+}
+
+void SetTextOf(QWidget* w, const QString& text) {
+    if (auto* e = qobject_cast<QLineEdit*>(w)) {
+        // Writing the same text again would move the caret for nothing.
+        if (e->text() != text)
+            e->setText(text);
+    } else if (auto* l = qobject_cast<QLabel*>(w)) {
+        l->setText(text);
+    }
+}
+
+}  // namespace
+
+bool CBrindleDlg::SaveOptions(RenameOptions& o) {
+    // The selected method is read from the list itself, whatever the exchange reports.
+    o.filterMethod = FromQString(methodList_->currentText());
+    const Bindings b{{{onlyEnglish_, &RenameOptions::onlyEnglish},
+                      {force63_, &RenameOptions::force63},
+                      {withoutExtension_, &RenameOptions::withoutExtension},
+                      {onlyLog_, &RenameOptions::onlyLog},
+                      {countSymbols_, &RenameOptions::countSymbols},
+                      {deleteContents_, &RenameOptions::deleteContents},
+                      {resetCounters_, &RenameOptions::resetCounters},
+                      {scanSubfolders_, &RenameOptions::scanSubfolders},
+                      {showLogWindow_, &RenameOptions::showLogWindow},
+                      {readOnly_, &RenameOptions::skipReadOnly},
+                      {writeLogFile_, &RenameOptions::writeLogFile},
+                      {duplicateExtension_, &RenameOptions::duplicateExtension},
+                      {renameDir_, &RenameOptions::renameDirs}},
+                     {{force63Length_, &RenameOptions::force63Length},
+                      {startIndex_, &RenameOptions::startIndex}},
+                     {{replaceWhat_, &RenameOptions::replaceWhat},
+                      {replaceWith_, &RenameOptions::replaceWith},
+                      {methodLabel_, &RenameOptions::methodLabel},
+                      {namePattern_, &RenameOptions::namePattern},
+                      {fileTypes_, &RenameOptions::fileTypes}}};
+    for (const auto& [box, field] : b.checks)
+        o.*field = box->isChecked();
+    o.conversionMode = conversionGroup_->checkedId();
+    for (const auto& [edit, field] : b.integers) {
+        const std::optional<int> value = ParseInteger(edit->text());
+        if (!value) {
+            ShowMessage(brindle::kTextEnterInteger, {}, MessageIcon::Warning);
+            edit->setFocus(Qt::OtherFocusReason);
+            edit->selectAll();
+            return false;
+        }
+        o.*field = *value;
+    }
+    for (const auto& [widget, field] : b.texts)
+        o.*field = FromQString(TextOf(widget));
+    return true;
+}
+
+void CBrindleDlg::LoadOptions(const RenameOptions& o) {
+    const std::pair<QCheckBox*, bool RenameOptions::*> checks[] = {
+        {onlyEnglish_, &RenameOptions::onlyEnglish},
+        {force63_, &RenameOptions::force63},
+        {withoutExtension_, &RenameOptions::withoutExtension},
+        {onlyLog_, &RenameOptions::onlyLog},
+        {countSymbols_, &RenameOptions::countSymbols},
+        {deleteContents_, &RenameOptions::deleteContents},
+        {resetCounters_, &RenameOptions::resetCounters},
+        {scanSubfolders_, &RenameOptions::scanSubfolders},
+        {showLogWindow_, &RenameOptions::showLogWindow},
+        {readOnly_, &RenameOptions::skipReadOnly},
+        {writeLogFile_, &RenameOptions::writeLogFile},
+        {duplicateExtension_, &RenameOptions::duplicateExtension},
+        {renameDir_, &RenameOptions::renameDirs}};
+    for (const auto& [box, field] : checks)
+        box->setChecked(o.*field);
+    if (o.conversionMode >= 0 && o.conversionMode < static_cast<int>(conversion_.size())) {
+        conversion_[static_cast<std::size_t>(o.conversionMode)]->setChecked(true);
+    } else if (QAbstractButton* checked = conversionGroup_->checkedButton()) {
+        conversionGroup_->setExclusive(false);
+        checked->setChecked(false);
+        conversionGroup_->setExclusive(true);
+    }
+    SetTextOf(force63Length_, QString::number(o.force63Length));
+    SetTextOf(startIndex_, QString::number(o.startIndex));
+    SetTextOf(replaceWhat_, ToQString(o.replaceWhat));
+    SetTextOf(replaceWith_, ToQString(o.replaceWith));
+    SetTextOf(methodLabel_, ToQString(o.methodLabel));
+    SetTextOf(namePattern_, ToQString(o.namePattern));
+    SetTextOf(fileTypes_, ToQString(o.fileTypes));
+}
+
+// --- Check boxes, Exit, keys -------------------------------------------------------------
+
+void CBrindleDlg::ShowReplaceEdits(bool show) {
+    replaceWhat_->setVisible(show);
+    replaceWith_->setVisible(show);
+}
+
+void CBrindleDlg::OnOnlyEnglishChanged() {
+    if (busy_)
+        return;
+    RenameOptions& o = session_.options();
+    SaveOptions(o);
+    o.withoutExtension = o.onlyEnglish;
+    o.methodLabel = o.onlyEnglish ? kSelectMethod : kReplaceWithLabel;
+    LoadOptions(o);
+    ShowReplaceEdits(!o.onlyEnglish);
+    methodList_->setVisible(o.onlyEnglish);
+}
+
+void CBrindleDlg::OnForce63Changed() {
+    if (busy_)
+        return;
+    RenameOptions& o = session_.options();
+    SaveOptions(o);
+    force63Length_->setVisible(o.force63);
+    force63Spin_->setVisible(o.force63);
+    LoadOptions(o);
+}
+
+void CBrindleDlg::OnShowLogChanged() {
+    if (busy_)
+        return;
+    RenameOptions& o = session_.options();
+    SaveOptions(o);
+    output_->setVisible(o.showLogWindow);
+    LoadOptions(o);
+}
+
+void CBrindleDlg::OnExit() {
+    if (busy_)
+        return;
+    if (SaveOptions(session_.options()))
+        accept();
+}
+
+void CBrindleDlg::OnHelp() {
+    if (busy_ || !aboutBox_)
+        return;
+    // A fresh text for every call.
+    aboutBox_(brindle::AboutText());
+}
+
+void CBrindleDlg::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier))
+                break;
+            event->accept();
+            OnExit();
+            return;
+        case Qt::Key_Escape:
+            if (event->modifiers() != Qt::NoModifier)
+                break;
+            event->accept();
+            if (!busy_)
+                reject();
+            return;
+        case Qt::Key_F1:
+            if (event->modifiers() != Qt::NoModifier)
+                break;
+            event->accept();
+            OnHelp();
+            return;
+        default:
+            break;
+    }
+    // Not QDialog's: it would press a default button, and this dialog has none.
+    QWidget::keyPressEvent(event);
+}
+
+void CBrindleDlg::closeEvent(QCloseEvent* event) {
+    if (busy_) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+// --- Context help ----------------------------------------------------------------------
+
+bool CBrindleDlg::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick &&
+        type != QEvent::MouseButtonRelease && type != QEvent::ContextMenu)
+        return QDialog::eventFilter(watched, event);
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this)
+        return QDialog::eventFilter(watched, event);
+    if (type == QEvent::ContextMenu)
+        return true;  // the press has had its help
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() != Qt::RightButton)
+        return QDialog::eventFilter(watched, event);
+    if (type != QEvent::MouseButtonRelease)
+        ContextHelp(widget, mouse->globalPosition().toPoint());
+    return true;
+}
+
+bool CBrindleDlg::ContextHelp(QWidget* target, const QPoint& globalPos) {
+    const QVariant id = target->property(kControlIdProperty);
+    if (!id.isValid())
+        return false;
+    const std::optional<ContextHelpTexts> help = ContextHelpFor(id.toInt());
+    if (!help)
+        return false;
+    ShowContextHelpBalloon(help->title, help->text, globalPos, &services_);
+    emit contextHelpShown(id.toInt(), help->title, help->text);
+    return true;
+}
+
+// --- Batches and Undo ------------------------------------------------------------------
+
+void CBrindleDlg::RunBusy(const std::function<void()>& work) {
+    if (busy_)
+        return;
+    busy_ = true;
+    guard_ = std::make_unique<BusyInputGuard>();
+    paintTimer_.start();
+    try {
+        work();
+    } catch (const std::exception& error) {
+        // The operation could not end; say so instead of leaving a half-done batch silent.
+        guard_->Suspend();
+        services_.ShowMessageBox(FromQString(QString::fromLocal8Bit(error.what())), {},
+                                 MessageButtons::Ok, MessageIcon::Stop);
+        guard_->Resume();
+    }
+    // Input that arrived meanwhile is refused, not handled late.
+    QCoreApplication::processEvents();
+    guard_.reset();
+    busy_ = false;
+}
+
+void CBrindleDlg::PaintProgress() {
+    if (!busy_)
+        return;
+    if (paintTimer_.isValid() && paintTimer_.elapsed() < paintIntervalMs_)
+        return;
+    // Only paint: input stays queued and is refused when the operation ends.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    paintTimer_.start();
+}
+
+void CBrindleDlg::OnChooseFolder() {
+    if (busy_)
+        return;
+    const std::optional<std::u16string> folder =
+        services_.BrowseForFolder(brindle::kTextChooseFolder);
+    if (!folder)
+        return;
+    RunBusy([&] { session_.RunFolderBatch(*folder); });
+}
+
+void CBrindleDlg::OnDropFiles(const std::vector<std::u16string>& paths) {
+    if (busy_)
+        return;
+    RunBusy([&] { session_.RunDropBatch(paths); });
+}
+
+void CBrindleDlg::OnUndo() {
+    if (busy_)
+        return;
+    RunBusy([&] { session_.OnUndo(); });
+}
+
+void CBrindleDlg::dragEnterEvent(QDragEnterEvent* event) {
+    if (!busy_ && event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void CBrindleDlg::dragMoveEvent(QDragMoveEvent* event) {
+    if (!busy_ && event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void CBrindleDlg::dropEvent(QDropEvent* event) {
+    if (busy_ || !event->mimeData()->hasUrls()) {
+        event->ignore();
+        return;
+    }
+    std::vector<std::u16string> paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        paths.push_back(PathFromDroppedUrl(url));
+    event->acceptProposedAction();
+    // The batch runs once the drop has finished, so the file manager is not held waiting.
+    QTimer::singleShot(0, this, [this, paths] { OnDropFiles(paths); });
+}
+
+// --- PipelineHost ----------------------------------------------------------------------
+
+void CBrindleDlg::AddOutputRow(const brindle::OutputRow& row) {
+    output_->model()->Append(row);
+    PaintProgress();
+}
+
+void CBrindleDlg::RemoveAllRows() {
+    output_->model()->RemoveAll();
+    PaintProgress();
+}
+
+void CBrindleDlg::SetStatus(const std::u16string& text) {
+    output_->SetStatus(ToQString(text));
+    PaintProgress();
+}
+
+void CBrindleDlg::SetOutputTitle(const std::u16string& title) {
+    output_->setWindowTitle(ToQString(title));
+    PaintProgress();
+}
+
+void CBrindleDlg::ShowMessage(const std::u16string& text, const std::u16string& caption,
+                              MessageIcon icon) {
+    if (guard_)
+        guard_->Suspend();
+    services_.ShowMessageBox(text, caption, MessageButtons::Ok, icon);
+    if (guard_)
+        guard_->Resume();
+}
+
+bool CBrindleDlg::AskYesNo(const std::u16string& text, const std::u16string& caption,
+                           MessageIcon icon) {
+    if (guard_)
+        guard_->Suspend();
+    const MessageResult answer =
+        services_.ShowMessageBox(text, caption, MessageButtons::YesNo, icon);
+    if (guard_)
+        guard_->Resume();
+    return answer == MessageResult::Yes;
+}
+
+void CBrindleDlg::OnlyEnglishTableFailed() {
+    ShowReplaceEdits(true);
+    methodList_->hide();
+    onlyEnglish_->setEnabled(false);
+}
+
+void CBrindleDlg::SetUndoEnabled(bool enabled) {
+    undo_->setEnabled(enabled);
+}

@@ -1,0 +1,150 @@
+#pragma once
+
+#include <QDialog>
+#include <QElapsedTimer>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "batch/PipelineHost.h"
+#include "batch/RenameSession.h"
+#include "engine/RenameOptions.h"
+#include "platform/DesktopServices.h"
+
+class BusyInputGuard;
+class COutputDlg;
+class CUpDownCtrl;
+class DialogUnits;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+// The main dialog: every option of the renaming engine bound to a control, the three
+// check-box handlers, "Exit", context help on a right-click, the about box on F1, and the
+// batches ("Choose Folder", drops) and Undo, which run in the rename session with this
+// dialog as their host.
+class CBrindleDlg : public QDialog, public brindle::PipelineHost {
+    Q_OBJECT
+
+public:
+    // Shows the about box with the given text.
+    using AboutBoxCall = std::function<void(const std::u16string&)>;
+
+    // `programFolder` is where the log is written (ending with '/'); the configuration file
+    // and the log are found by their bare names in the current directory, which start-up
+    // makes that same folder.
+    CBrindleDlg(brindle::DesktopServices& services, AboutBoxCall aboutBox,
+                std::u16string programFolder, QWidget* parent = nullptr);
+    ~CBrindleDlg() override;
+
+    // The opening sequence; runs once, at the latest when the dialog is first shown.
+    void OnInitDialog();
+
+    // The control with this id, or null.
+    QWidget* control(int id) const;
+    COutputDlg* outputDlg() const { return output_; }
+    brindle::RenameSession& session() { return session_; }
+    const brindle::RenameOptions& options() const { return session_.options(); }
+    bool busy() const { return busy_; }
+    // How often a running batch lets the Output Log paint (0: after every change).
+    void setPaintInterval(int milliseconds) { paintIntervalMs_ = milliseconds; }
+
+    // The data exchange: "save" copies the controls into the options (false, after the
+    // message, on an invalid integer), "load" the options into the controls.
+    bool UpdateData(bool save);
+
+    // Handlers.
+    void OnOnlyEnglishChanged();
+    void OnForce63Changed();
+    void OnShowLogChanged();
+    void OnExit();
+    void OnHelp();
+    void OnChooseFolder();
+    void OnDropFiles(const std::vector<std::u16string>& paths);
+    void OnUndo();
+
+    // PipelineHost
+    bool SaveOptions(brindle::RenameOptions& options) override;
+    void LoadOptions(const brindle::RenameOptions& options) override;
+    void AddOutputRow(const brindle::OutputRow& row) override;
+    void RemoveAllRows() override;
+    void SetStatus(const std::u16string& text) override;
+    void SetOutputTitle(const std::u16string& title) override;
+    void ShowMessage(const std::u16string& text, const std::u16string& caption,
+                     brindle::MessageIcon icon) override;
+    bool AskYesNo(const std::u16string& text, const std::u16string& caption,
+                  brindle::MessageIcon icon) override;
+    void OnlyEnglishTableFailed() override;
+    void SetUndoEnabled(bool enabled) override;
+
+signals:
+    // A right-click found help for a control and launched its balloon.
+    void contextHelpShown(int controlId, const QString& title, const QString& text);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void CreateControls(const DialogUnits& units);
+    void SetTabOrder();
+    bool ContextHelp(QWidget* target, const QPoint& globalPos);
+    // Runs one batch or Undo with input refused and the Output Log painting as it goes.
+    void RunBusy(const std::function<void()>& work);
+    void PaintProgress();
+    void PlaceOutputLog();
+    void ShowReplaceEdits(bool show);
+
+    brindle::DesktopServices& services_;
+    AboutBoxCall aboutBox_;
+    std::u16string programFolder_;
+    brindle::RenameSession session_;
+
+    std::array<QRadioButton*, 7> conversion_{};
+    QButtonGroup* conversionGroup_ = nullptr;
+    QLineEdit* replaceWhat_ = nullptr;
+    QLineEdit* replaceWith_ = nullptr;
+    QLabel* methodLabel_ = nullptr;
+    QComboBox* methodList_ = nullptr;
+    QCheckBox* onlyEnglish_ = nullptr;
+    QCheckBox* countSymbols_ = nullptr;
+    QCheckBox* duplicateExtension_ = nullptr;
+    QCheckBox* force63_ = nullptr;
+    QCheckBox* withoutExtension_ = nullptr;
+    QLineEdit* force63Length_ = nullptr;
+    CUpDownCtrl* force63Spin_ = nullptr;
+    QLineEdit* namePattern_ = nullptr;
+    QLineEdit* startIndex_ = nullptr;
+    CUpDownCtrl* startIndexSpin_ = nullptr;
+    QCheckBox* resetCounters_ = nullptr;
+    QLineEdit* fileTypes_ = nullptr;
+    QCheckBox* renameDir_ = nullptr;
+    QCheckBox* writeLogFile_ = nullptr;
+    QCheckBox* deleteContents_ = nullptr;
+    QCheckBox* onlyLog_ = nullptr;
+    QCheckBox* showLogWindow_ = nullptr;
+    QCheckBox* readOnly_ = nullptr;
+    QCheckBox* scanSubfolders_ = nullptr;
+    QPushButton* chooseFolder_ = nullptr;
+    QPushButton* exit_ = nullptr;
+    QPushButton* undo_ = nullptr;
+
+    COutputDlg* output_ = nullptr;
+    bool opened_ = false;
+    bool busy_ = false;
+    std::unique_ptr<BusyInputGuard> guard_;
+    QElapsedTimer paintTimer_;
+    int paintIntervalMs_ = 100;
+};

@@ -1,0 +1,109 @@
+#include "app/COutputDlg.h"
+
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QTableView>
+
+#include <algorithm>
+
+#include "app/ControlIds.h"
+#include "app/DialogUnits.h"
+#include "app/OutputLogModel.h"
+#include "batch/Messages.h"
+
+namespace {
+
+// The band at the bottom that holds the status line.
+constexpr int kStatusBand = 15;
+
+}  // namespace
+
+COutputDlg::COutputDlg(QWidget* owner)
+    : QWidget(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      list_(new QTableView(this)),
+      statusLine_(new QLabel(this)),
+      model_(new OutputLogModel(this)) {
+    setObjectName(QStringLiteral("COutputDlg"));
+    setWindowTitle(QString::fromUtf16(brindle::kTitleOutputLog));
+    list_->setObjectName(QString::number(ids::kOutputList));
+    list_->setProperty(kControlIdProperty, ids::kOutputList);
+    statusLine_->setObjectName(QString::number(ids::kOutputStatus));
+    statusLine_->setProperty(kControlIdProperty, ids::kOutputStatus);
+    statusLine_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    statusLine_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    statusLine_->setTextFormat(Qt::PlainText);
+    list_->setModel(model_);
+
+    const DialogUnits units(font());
+    resize(units.size(354, 106));
+    OnSize();
+}
+
+void COutputDlg::PrepareList() {
+    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list_->setShowGrid(false);
+    list_->setWordWrap(false);
+    list_->setIconSize(QSize(14, 14));
+    list_->verticalHeader()->hide();
+    list_->verticalHeader()->setDefaultSectionSize(std::max(list_->fontMetrics().height() + 2, 16));
+    QHeaderView* header = list_->horizontalHeader();
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    header->setStretchLastSection(false);
+    header->setHighlightSections(false);
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(-1, Qt::AscendingOrder);
+    for (int column = 0; column < OutputLogModel::kColumns; ++column)
+        header->resizeSection(column, OutputLogModel::kColumnWidths[column]);
+    connect(header, &QHeaderView::sectionClicked, this, &COutputDlg::OnColumnClick);
+}
+
+void COutputDlg::SetStatus(const QString& text) {
+    statusText_ = text;
+    statusLine_->setText(text);
+    statusLine_->repaint();
+}
+
+void COutputDlg::OnColumnClick(int column) {
+    if (column < 0 || column >= OutputLogModel::kColumns)
+        return;
+    sortDirection_ = column == sortColumn_ ? -sortDirection_ : 1;
+    list_->clearSelection();
+    model_->SortRows(column, sortDirection_);
+    // The header shows the mark of this column only; the titles stay as they are.
+    list_->horizontalHeader()->setSortIndicator(
+        column, sortDirection_ == 1 ? Qt::AscendingOrder : Qt::DescendingOrder);
+    sortColumn_ = column;
+}
+
+void COutputDlg::closeEvent(QCloseEvent* event) {
+    // Only "Open/Close Log" hides the window.
+    event->ignore();
+}
+
+void COutputDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void COutputDlg::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    OnSize();
+}
+
+void COutputDlg::OnSize() {
+    const int w = width();
+    const int h = height();
+    // The status line's last pixel row lies just below the client area.
+    list_->setGeometry(0, 0, w, h - kStatusBand);
+    statusLine_->setGeometry(0, h - kStatusBand, w, kStatusBand + 1);
+    list_->update();
+    statusLine_->update();
+}

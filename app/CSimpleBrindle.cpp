@@ -1,0 +1,59 @@
+#include "app/CSimpleBrindle.h"
+
+#include <QApplication>
+#include <QPushButton>
+
+#include "app/AppResources.h"
+#include "app/ControlIds.h"
+#include "app/DialogUnits.h"
+
+CSimpleBrindle::CSimpleBrindle(brindle::DesktopServices& services,
+                               std::vector<std::u16string> arguments, QWidget* parent)
+    : QDialog(parent),
+      services_(services),
+      arguments_(std::move(arguments)),
+      ok_(new QPushButton(QStringLiteral("OK"), this)),
+      cancel_(new QPushButton(QStringLiteral("Cancel"), this)) {
+    setObjectName(QStringLiteral("CSimpleBrindle"));
+    setWindowTitle(QStringLiteral("Dialog"));
+    setWindowIcon(AppIcon());
+    const DialogUnits units(QApplication::font());
+    setFont(QApplication::font());
+    setFixedSize(units.size(186, 95));
+    ok_->setObjectName(QString::number(ids::kOk));
+    ok_->setProperty(kControlIdProperty, ids::kOk);
+    ok_->setGeometry(units.rect(129, 7, 50, 14));
+    ok_->setDefault(true);
+    cancel_->setObjectName(QString::number(ids::kCancel));
+    cancel_->setProperty(kControlIdProperty, ids::kCancel);
+    cancel_->setGeometry(units.rect(129, 24, 50, 14));
+    cancel_->setAutoDefault(false);
+    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void CSimpleBrindle::showEvent(QShowEvent* event) {
+    OnInitDialog();
+    QDialog::showEvent(event);
+}
+
+void CSimpleBrindle::OnInitDialog() {
+    if (opened_)
+        return;
+    opened_ = true;
+    // The arguments come as the system handed them over, so a '*' or a quote inside one
+    // stays part of it, and every argument, the last one too, is a piece.
+    std::u16string joined;
+    for (std::size_t i = 0; i < arguments_.size(); ++i) {
+        if (i > 0)
+            joined += u'*';
+        joined += arguments_[i];
+    }
+    services_.ShowMessageBox(joined, {}, brindle::MessageButtons::Ok, brindle::MessageIcon::None);
+    pieces_.clear();
+    for (const std::u16string& argument : arguments_) {
+        pieces_.push_back(argument);
+        services_.ShowMessageBox(argument, {}, brindle::MessageButtons::Ok,
+                                 brindle::MessageIcon::None);
+    }
+}

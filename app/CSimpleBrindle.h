@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDialog>
+
+#include <string>
+#include <vector>
+
+#include "platform/DesktopServices.h"
+
+class QPushButton;
+
+// The command-line dialog: started with arguments, the program renames nothing; it shows
+// the arguments in message boxes (all of them joined by '*', then each one in its own
+// box) and waits for "OK" or "Cancel".
+class CSimpleBrindle : public QDialog {
+    Q_OBJECT
+
+public:
+    CSimpleBrindle(brindle::DesktopServices& services, std::vector<std::u16string> arguments,
+                   QWidget* parent = nullptr);
+
+    // The opening: the message boxes. Runs once, at the latest when the dialog is shown.
+    void OnInitDialog();
+    const std::vector<std::u16string>& pieces() const { return pieces_; }
+
+    QPushButton* okButton() const { return ok_; }
+    QPushButton* cancelButton() const { return cancel_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    brindle::DesktopServices& services_;
+    std::vector<std::u16string> arguments_;
+    std::vector<std::u16string> pieces_;
+    QPushButton* ok_;
+    QPushButton* cancel_;
+    bool opened_ = false;
+};

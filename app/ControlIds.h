@@ -1,0 +1,52 @@
+#pragma once
+
+// Control identifiers of the main dialog, the Output Log and the command-line dialog. Each
+// control carries its id as its object name, so context help and tests find it by id.
+namespace ids {
+
+inline constexpr int kNoConversion = 1001;
+inline constexpr int kToLowerCase = 1002;
+inline constexpr int kToUpperCase = 1003;
+inline constexpr int kReplaceWhat = 1004;
+inline constexpr int kReplaceWith = 1005;
+inline constexpr int kOnlyEnglish = 1006;
+inline constexpr int kChooseFolder = 1008;
+inline constexpr int kExit = 1009;
+inline constexpr int kReverse = 1010;
+inline constexpr int kUndo = 1011;
+inline constexpr int kForce63 = 1012;
+inline constexpr int kWithoutExtension = 1013;
+inline constexpr int kOnlyLog = 1014;
+inline constexpr int kReadOnly = 1015;
+inline constexpr int kCountSymbols = 1016;
+inline constexpr int kUpperLetter = 1017;
+inline constexpr int kMethodLabel = 1018;
+inline constexpr int kMethodList = 1019;
+inline constexpr int kLowerLetter = 1020;
+inline constexpr int kReverseLetter = 1021;
+inline constexpr int kResetCounters = 1022;
+inline constexpr int kDuplicateExtension = 1023;
+inline constexpr int kDeleteContents = 1024;
+inline constexpr int kShowLogWindow = 1025;
+inline constexpr int kRenameDir = 1026;
+inline constexpr int kForce63Length = 1027;
+inline constexpr int kScanSubfolders = 1029;
+inline constexpr int kWriteLogFile = 1030;
+inline constexpr int kNamePattern = 1033;
+inline constexpr int kStartIndex = 1034;
+inline constexpr int kFileTypes = 1035;
+inline constexpr int kForce63Spin = 1040;
+inline constexpr int kStartIndexSpin = 134;
+
+// The Output Log's list and status line.
+inline constexpr int kOutputList = 1015;
+inline constexpr int kOutputStatus = 1028;
+
+// Standard buttons of the command-line dialog.
+inline constexpr int kOk = 1;
+inline constexpr int kCancel = 2;
+
+}  // namespace ids
+
+// Name under which a control's id is stored as a dynamic property.
+inline constexpr char kControlIdProperty[] = "controlId";

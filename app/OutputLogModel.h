@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QPixmap>
+
+#include <array>
+
+#include "batch/OutputRows.h"
+
+// The Output Log's rows as a table model over the batch core's row store. Rows are only
+// appended or removed all at once; a sort reorders the store itself, so a row added after a
+// sort goes to the bottom.
+class OutputLogModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    explicit OutputLogModel(QObject* parent = nullptr);
+
+    const brindle::OutputRowStore& store() const { return store_; }
+
+    void Append(const brindle::OutputRow& row);
+    void RemoveAll();
+    // Reorders the store with CompareRows on `column`, `direction` 1 or -1.
+    void SortRows(int column, int direction);
+
+    // The three images of the row strip (check, exclamation, cross).
+    const QPixmap& image(int index) const;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+    static constexpr int kColumns = 4;
+    static const char* const kColumnTitles[kColumns];
+    static constexpr int kColumnWidths[kColumns] = {136, 136, 25, 230};
+
+private:
+    brindle::OutputRowStore store_;
+    std::array<QPixmap, 3> images_;
+};

@@ -1,0 +1,79 @@
+#include "app/QtDesktopServices.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+#include "app/QtText.h"
+
+using brindle::MessageButtons;
+using brindle::MessageIcon;
+using brindle::MessageResult;
+
+namespace {
+
+QMessageBox::Icon ToQtIcon(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+        case MessageIcon::Warning:
+            return QMessageBox::Warning;
+        case MessageIcon::Question:
+            return QMessageBox::Question;
+        case MessageIcon::Stop:
+            return QMessageBox::Critical;
+        case MessageIcon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+QWidget* QtDesktopServices::Owner() {
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return QApplication::activeWindow();
+}
+
+MessageResult QtDesktopServices::ShowMessageBox(const std::u16string& text,
+                                                const std::u16string& caption,
+                                                MessageButtons buttons, MessageIcon icon) {
+    const QString title =
+        ToQString(caption.empty() ? std::u16string(brindle::kApplicationName) : caption);
+    QMessageBox box(
+        ToQtIcon(icon), title, ToQString(text),
+        buttons == MessageButtons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok,
+        Owner());
+    box.setTextFormat(Qt::PlainText);
+    if (buttons == MessageButtons::YesNo) {
+        box.setDefaultButton(QMessageBox::Yes);
+        // Closing the question without an answer counts as No.
+        box.setEscapeButton(QMessageBox::No);
+    }
+    const int answer = box.exec();
+    if (buttons == MessageButtons::Ok)
+        return MessageResult::Ok;
+    return answer == QMessageBox::Yes ? MessageResult::Yes : MessageResult::No;
+}
+
+std::optional<std::u16string> QtDesktopServices::BrowseForFolder(const std::u16string& prompt) {
+    const QString folder = QFileDialog::getExistingDirectory(Owner(), ToQString(prompt));
+    if (folder.isEmpty())
+        return std::nullopt;
+    return PathFromQt(folder);
+}
+
+bool QtDesktopServices::OpenUrl(const std::u16string& url) {
+    return QDesktopServices::openUrl(QUrl(ToQString(url)));
+}
+
+bool QtDesktopServices::TooltipAnimationEnabled() const {
+    return QApplication::isEffectEnabled(Qt::UI_AnimateTooltip);
+}
+
+bool QtDesktopServices::TooltipFadeEnabled() const {
+    return QApplication::isEffectEnabled(Qt::UI_FadeTooltip);
+}

@@ -1,0 +1,25 @@
+#include "app/QtText.h"
+
+#include <QFile>
+
+#include "platform/NameCodec.h"
+
+std::u16string PathFromQt(const QString& path) {
+    const QByteArray bytes = QFile::encodeName(path);
+    return brindle::DecodeName(
+        std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+}
+
+std::u16string PathFromDroppedUrl(const QUrl& url) {
+    if (!url.isValid() || url.scheme().compare(QLatin1String("file"), Qt::CaseInsensitive) != 0)
+        return {};
+    const QString host = url.host();
+    if (!host.isEmpty() && host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0)
+        return {};
+    const QByteArray bytes =
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    if (bytes.isEmpty())
+        return {};
+    return brindle::DecodeName(
+        std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+}
