@@ -28,6 +28,7 @@ struct CliRunOptions {
     std::string input;             // written to standard input
     bool inputIsTerminal = false;  // standard input is a pseudo-terminal
     rlim_t fileSizeLimit = RLIM_INFINITY;
+    bool closeOutput = false;  // nobody reads standard output: a closed pipe
 
     CliRunOptions& withBinary(std::string path) {
         binary = std::move(path);
@@ -44,6 +45,10 @@ struct CliRunOptions {
     }
     CliRunOptions& limitFileSize(rlim_t bytes) {
         fileSizeLimit = bytes;
+        return *this;
+    }
+    CliRunOptions& withOutputClosed() {
+        closeOutput = true;
         return *this;
     }
 };
@@ -96,6 +101,10 @@ inline CliResult RunCliProcess(const std::vector<std::string>& args,
     }
     close(outPipe[1]);
     close(errPipe[1]);
+    if (options.closeOutput) {
+        close(outPipe[0]);
+        outPipe[0] = -1;
+    }
     if (options.inputIsTerminal) {
         // The terminal keeps the typed line until the program reads it.
         if (!options.input.empty() && write(master, options.input.data(), options.input.size()) < 0)
@@ -111,7 +120,7 @@ inline CliResult RunCliProcess(const std::vector<std::string>& args,
     CliResult result;
     pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
     std::string* sinks[2] = {&result.out, &result.err};
-    int open = 2;
+    int open = options.closeOutput ? 1 : 2;
     while (open > 0) {
         if (poll(fds, 2, -1) < 0) {
             if (errno == EINTR)

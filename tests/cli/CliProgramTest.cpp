@@ -399,6 +399,37 @@ TEST(CliProgramTest, NamesBeginningWithADashFollowTheEndOfOptions) {
     EXPECT_EQ(temp.listing(), (Strings{"-n.txt"}));
 }
 
+TEST(CliProgramTest, AnEmptyPathIsSkippedNotTakenForTheWorkingDirectory) {
+    TempFolder temp;
+    temp.createFiles({"w/"});
+    const CliResult result = RunCliProcess({"--rename-dirs", "--case=upper", ""},
+                                           CliRunOptions().in((temp.path() / "w").string()));
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, Status(0, 0, 0, 0, 0) + "\n");
+    EXPECT_EQ(temp.listing(), (Strings{"w/"}));
+}
+
+TEST(CliProgramTest, AClosedOutputDoesNotCutTheBatchShort) {
+    TempFolder temp;
+    constexpr int kFiles = 3000;  // rows enough to fill the pipe several times
+    for (int i = 0; i < kFiles; ++i)
+        temp.createFile("w/FILE_" + std::to_string(i) + ".TXT");
+    const std::string log = (temp.path() / "b.log").string();
+    const CliResult result =
+        RunCliProcess({"--write-log", "--log", log, "--case=lower", "--folder", temp.path() / "w"},
+                      CliRunOptions().withOutputClosed());
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "");
+    const Strings listing = temp.listing();
+    EXPECT_EQ(std::count_if(listing.begin(), listing.end(),
+                            [](const auto& p) { return p.find("w/file_") == 0; }),
+              kFiles);
+    // Every rename has its record: Undo brings every name back.
+    EXPECT_EQ(RunCliProcess({"--undo", "--quiet", "--delete-log", "--log", log}).status, 0);
+    EXPECT_EQ(temp.listing().size(), static_cast<std::size_t>(kFiles + 1));
+    EXPECT_TRUE(temp.exists("w/FILE_0.TXT"));
+}
+
 TEST(CliProgramTest, DefaultFilesLieBesideTheProgram) {
     TempFolder temp;
     temp.createFiles({"bin/", "w/box.txt"});
