@@ -41,10 +41,11 @@ struct FolderEntry {
 std::vector<FolderEntry> ListFolder(std::u16string_view folder);
 
 // Up to the last `count` bytes of the file into `tail`. False when the file cannot be
-// opened; true otherwise, with `tail` empty when the file is shorter than `count`.
+// opened; true otherwise, with `tail` empty when the file is shorter than `count` (or
+// is no regular file: a named pipe or a device is never waited on).
 bool ReadFileTail(std::u16string_view path, std::size_t count, std::string& tail);
 
-// Whole file as bytes; nullopt when it cannot be opened.
+// Whole file as bytes; nullopt when it cannot be opened or read, or is no regular file.
 std::optional<std::string> ReadFileBytes(std::u16string_view path);
 
 // Deletes a file. Returns 0 or the errno of the failure.
