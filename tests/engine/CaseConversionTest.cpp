@@ -19,7 +19,6 @@ TEST(CaseConversionTest, ConvertsByMode) {
         {"upperLetter/ExtensionStartsAWord", kUpperLetter, u"my file.zip", u"My File.Zip"},
         {"upperLetter/LeadingSeparator", kUpperLetter, u"_abc", u"_Abc"},
         {"upperLetter/SecondSpaceIsTheConvertedChar", kUpperLetter, u"a  b", u"A  b"},
-        {"upperLetter/UnderscoreAfterSpace", kUpperLetter, u"my _file", u"My _file"},
         {"upperLetter/ParenAfterSpace", kUpperLetter, u"my file (a)[!].zip", u"My File (a)[!].Zip"},
         {"upperLetter/TrailingSeparator", kUpperLetter, u"abc_", u"Abc_"},
         {"upperLetter/EveryDot", kUpperLetter, u"x.y.z", u"X.Y.Z"},
@@ -35,18 +34,14 @@ TEST(CaseConversionTest, ConvertsByMode) {
         {"lower/AsciiOnly", kToLowerCase, u"STRAßE ÀÉ Привет.TXT", u"straße ÀÉ Привет.txt"},
         {"upper/AsciiOnly", kToUpperCase, u"straße àé привет.txt", u"STRAßE àé привет.TXT"},
         {"upper/NeighboursOfLetters", kToUpperCase, u"@[`{az", u"@[`{AZ"},
-        {"lower/NeighboursOfLetters", kToLowerCase, u"@[`{AZ", u"@[`{az"},
         {"reverse/WholeName", kReverse, u"My File (A)[!].zip", u"piz.]![)A( eliF yM"},
-        {"reverse/OneChar", kReverse, u"x", u"x"},
         // Code units, not characters: the pair comes out in the opposite order.
         {"reverse/SplitsSurrogatePair", kReverse, u"a\U0001F600",
          u"\xDE00\xD83D"
          u"a"},
         {"reverseLetter/SwapsAscii", kReverseLetter, u"My File (A)[!].zip", u"mY fILE (a)[!].ZIP"},
         {"reverseLetter/NonAscii", kReverseLetter, u"Straße Жк", u"sTRAßE Жк"},
-        {"none/Unchanged", kNoConversion, u"My File.ZIP", u"My File.ZIP"},
         {"outOfRange/Negative", -1, u"My File.ZIP", u"My File.ZIP"},
-        {"outOfRange/Seven", 7, u"My File.ZIP", u"My File.ZIP"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -59,11 +54,6 @@ TEST(CaseConversionTest, EmptyNameStaysEmptyInEveryMode) {
         SCOPED_TRACE(mode);
         EXPECT_EQ(ApplyConversion(mode, u""), u"");
     }
-}
-
-TEST(CaseConversionTest, ReverseTwiceGivesTheNameBack) {
-    const std::u16string name = u"Trip (2019) \U0001F600 Ünïcode.tar.gz";
-    EXPECT_EQ(ReverseName(ReverseName(name)), name);
 }
 
 }  // namespace

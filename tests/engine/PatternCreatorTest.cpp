@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <limits>
-#include <optional>
 #include <string>
 
 #include "tests/support/TempFolder.h"
@@ -15,143 +14,79 @@ namespace {
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 
-struct Row {
-    const char* name;
-    std::u16string pattern;
-    std::u16string input = u"a.txt";
-    std::u16string expected;
-    std::int32_t startIndex = 0;
-    std::optional<std::int32_t> indexAfter = {};  // unchanged when not given
-    char16_t letter = u'a';
-    std::optional<char16_t> letterAfter = {};
-    bool withoutExtension = false;
-    std::u16string directory = u"/music/Rock/";
-};
-
-TEST(PatternCreatorTest, BuildsNamesFromEscapes) {
+TEST(PatternCreatorTest, NumbersArePrintfPadded) {
+    struct Row {
+        const char* name;
+        std::u16string pattern;
+        std::int32_t startIndex;
+        std::u16string expected;
+        std::int32_t indexAfter;
+    };
     const Row rows[] = {
-        {.name = "number/Width3",
-         .pattern = u"/3",
-         .expected = u"007.txt",
-         .startIndex = 7,
-         .indexAfter = 8},
-        {.name = "number/WiderThanWidth",
-         .pattern = u"/3",
-         .expected = u"1234.txt",
-         .startIndex = 1234,
-         .indexAfter = 1235},
-        {.name = "number/Width0IsPlain",
-         .pattern = u"/0",
-         .expected = u"7.txt",
-         .startIndex = 7,
-         .indexAfter = 8},
-        {.name = "number/Width1IsPlain",
-         .pattern = u"/1",
-         .expected = u"-7.txt",
-         .startIndex = -7,
-         .indexAfter = -6},
-        {.name = "number/SignInsideWidth",
-         .pattern = u"/3",
-         .expected = u"-05.txt",
-         .startIndex = -5,
-         .indexAfter = -4},
-        {.name = "number/Width9",
-         .pattern = u"/9",
-         .expected = u"000000042.txt",
-         .startIndex = 42,
-         .indexAfter = 43},
-        {.name = "number/Minimum",
-         .pattern = u"/9",
-         .expected = u"-2147483648.txt",
-         .startIndex = kMin,
-         .indexAfter = kMin + 1},
-        {.name = "number/WrapsAtMaximum",
-         .pattern = u"/1/1",
-         .expected = u"2147483647-2147483648.txt",
-         .startIndex = kMax,
-         .indexAfter = kMin + 1},
-        {.name = "number/TwoEscapes",
-         .pattern = u"/3/3",
-         .expected = u"000001.txt",
-         .indexAfter = 2},
-        {.name = "number/Track",
-         .pattern = u"Track/2",
-         .input = u"song.mp3",
-         .expected = u"Track01.mp3",
-         .startIndex = 1,
-         .indexAfter = 2},
-        {.name = "name/WithoutItsExtension",
-         .pattern = u"/O-copy",
-         .input = u"a.b.txt",
-         .expected = u"a.b-copy.txt"},
-        {.name = "name/EveryExtensionOccurrence",
-         .pattern = u"/O",
-         .input = u"x.mp3.mp3",
-         .expected = u"x.mp3"},
-        {.name = "name/NoDotIsAllExtension",
-         .pattern = u"X/O",
-         .input = u"README",
-         .expected = u"XREADME"},
-        {.name = "name/WithoutExtensionOption",
-         .pattern = u"/O-/1",
-         .input = u"a.b",
-         .expected = u"a.b-3",
-         .startIndex = 3,
-         .indexAfter = 4,
-         .withoutExtension = true},
-        {.name = "literal/LowerCaseEscape", .pattern = u"/o", .expected = u"o.txt"},
-        {.name = "literal/FirstCharNeverEscape", .pattern = u"O3CD", .expected = u"O3CD.txt"},
-        {.name = "literal/AfterEscapeLetter", .pattern = u"/OC", .expected = u"aC.txt"},
-        {.name = "literal/TagEscapeOffMp3", .pattern = u"\\A\\C\\N", .expected = u"ACN.txt"},
-        {.name = "prefix/Deleted", .pattern = u"a/b\\c", .expected = u"abc.txt"},
-        {.name = "prefix/CopiedSlashStartsEscape",
-         .pattern = u"\\/C",
-         .expected = u"q.txt",
-         .letter = u'q',
-         .letterAfter = u'r'},
-        {.name = "prefix/DoubledSlash", .pattern = u"//O", .expected = u"a.txt"},
-        {.name = "prefix/OnlySlashes", .pattern = u"/\\/", .expected = u".txt"},
-        {.name = "letter/WrapsAfterZ",
-         .pattern = u"/C/C",
-         .expected = u"yz.txt",
-         .letter = u'y',
-         .letterAfter = u'a'},
-        {.name = "letter/OutOfRangeRestartsAtA",
-         .pattern = u"/C",
-         .expected = u"a.txt",
-         .letter = u'{',
-         .letterAfter = u'b'},
-        {.name = "folder/Name", .pattern = u"/D", .expected = u"Rock.txt"},
-        {.name = "folder/Root", .pattern = u"/D", .expected = u".txt", .directory = u"/"},
-        {.name = "folder/ColonIsOrdinary",
-         .pattern = u"/D",
-         .expected = u"12:30.txt",
-         .directory = u"/calls/12:30/"},
-        {.name = "folder/BackslashDeleted",
-         .pattern = u"/D",
-         .expected = u"ACDC.txt",
-         .directory = u"/m/AC\\DC/"},
-        {.name = "folder/NotAfterSlash", .pattern = u"xD", .expected = u"xD.txt"},
+        {"width/Three", u"/3", 7, u"007.txt", 8},
+        {"width/NumberIsWider", u"/3", 1234, u"1234.txt", 1235},
+        {"width/ZeroIsPlain", u"/0", 7, u"7.txt", 8},
+        {"width/OneIsPlain", u"/1", -7, u"-7.txt", -6},
+        {"sign/InsideWidth", u"/3", -5, u"-05.txt", -4},
+        {"limits/Minimum", u"/9", kMin, u"-2147483648.txt", kMin + 1},
+        {"limits/WrapsAtMaximum", u"/1/1", kMax, u"2147483647-2147483648.txt", kMin + 1},
+        {"count/TwoEscapes", u"/3/3", 0, u"000001.txt", 2},
+        {"count/AfterLiteral", u"Track/2", 1, u"Track01.txt", 2},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         std::int32_t index = row.startIndex;
-        char16_t letter = row.letter;
-        const std::u16string itemPath = row.directory + row.input;
-        PatternContext context{index, letter, row.withoutExtension, row.directory, itemPath};
-        EXPECT_EQ(CreatePatternName(row.pattern, row.input, context), row.expected);
-        EXPECT_EQ(index, row.indexAfter.value_or(row.startIndex));
-        EXPECT_EQ(letter, row.letterAfter.value_or(row.letter));
+        char16_t letter = u'a';
+        PatternContext context{index, letter, false, u"/f/", u"/f/a.txt"};
+        EXPECT_EQ(CreatePatternName(row.pattern, u"a.txt", context), row.expected);
+        EXPECT_EQ(index, row.indexAfter);
     }
 }
 
-TEST(PatternCreatorTest, CountersCarryOnFromItemToItem) {
+TEST(PatternCreatorTest, BuildsNamesFromEscapes) {
+    struct Row {
+        const char* name;
+        std::u16string pattern, input, directory, expected;
+        bool withoutExtension = false;
+    };
+    const Row rows[] = {
+        {"name/WithoutItsExtension", u"/O-copy", u"a.b.txt", u"/f/", u"a.b-copy.txt"},
+        {"name/EveryExtensionOccurrence", u"/O", u"x.mp3.mp3", u"/f/", u"x.mp3"},
+        {"name/NoDotIsAllExtension", u"X/O", u"README", u"/f/", u"XREADME"},
+        {"name/WithoutExtensionOption", u"/O!", u"a.b", u"/f/", u"a.b!", true},
+        {"literal/LowerCaseEscape", u"/o", u"a.txt", u"/f/", u"o.txt"},
+        {"literal/FirstCharNeverEscape", u"O3CD", u"a.txt", u"/f/", u"O3CD.txt"},
+        {"literal/AfterEscapeLetter", u"/OC", u"a.txt", u"/f/", u"aC.txt"},
+        {"literal/TagEscapeOffMp3", u"\\A\\C\\N", u"a.txt", u"/f/", u"ACN.txt"},
+        {"prefix/Deleted", u"a/b\\c", u"a.txt", u"/f/", u"abc.txt"},
+        {"prefix/CopiedSlashStartsEscape", u"\\/C", u"a.txt", u"/f/", u"q.txt"},
+        {"folder/Name", u"/D", u"a.txt", u"/music/Rock/", u"Rock.txt"},
+        {"folder/Root", u"/D", u"a.txt", u"/", u".txt"},
+        {"folder/ColonIsOrdinary", u"/D", u"a.txt", u"/calls/12:30/", u"12:30.txt"},
+        {"folder/BackslashDeleted", u"/D", u"a.txt", u"/m/AC\\DC/", u"ACDC.txt"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::int32_t index = 0;
+        char16_t letter = u'q';
+        const std::u16string itemPath = row.directory + row.input;
+        PatternContext context{index, letter, row.withoutExtension, row.directory, itemPath};
+        EXPECT_EQ(CreatePatternName(row.pattern, row.input, context), row.expected);
+    }
+}
+
+TEST(PatternCreatorTest, LetterCounterCarriesOnFromItemToItem) {
     std::int32_t index = 0;
     char16_t letter = u'y';
     PatternContext context{index, letter, false, u"/f/", u""};
     EXPECT_EQ(CreatePatternName(u"/O_/C", u"a.txt", context), u"a_y.txt");
     EXPECT_EQ(CreatePatternName(u"/O_/C", u"b.txt", context), u"b_z.txt");
     EXPECT_EQ(CreatePatternName(u"/O_/C", u"c.txt", context), u"c_a.txt");
+    EXPECT_EQ(letter, u'b');
+    EXPECT_EQ(index, 0);
+
+    letter = u'{';  // outside 'a'..'z': starts over
+    EXPECT_EQ(CreatePatternName(u"/C", u"a.txt", context), u"a.txt");
     EXPECT_EQ(letter, u'b');
 }
 
