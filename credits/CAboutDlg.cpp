@@ -115,20 +115,10 @@ void CAboutDlg::SetLinkColour(QRgb colour) {
     update(LinkArea());
 }
 
-bool CAboutDlg::event(QEvent* event) {
-    // F1 belongs to the box while it is up: no shortcut of the owner may see it, or it
-    // would open a second about box.
-    if (event->type() == QEvent::ShortcutOverride &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
-        event->accept();
-        return true;
-    }
-    return QDialog::event(event);
-}
-
 void CAboutDlg::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    // F1 inside the box is no request for help: it would only open a second about box.
     if (key == Qt::Key_F1) {
         event->accept();
         return;

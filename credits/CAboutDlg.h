@@ -30,7 +30,6 @@ public:
     static constexpr QRgb kLinkHot = qRgb(0, 0, 0);
 
 protected:
-    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

@@ -328,19 +328,6 @@ TEST_F(AboutBoxTest, IsCentredOverItsOwnerAndKeptInsideTheWorkArea) {
     }
 }
 
-TEST_F(AboutBoxTest, KeepsNothingFromOneCallToTheNext) {
-    for (int call = 0; call < 2; ++call) {
-        const BoxRun run = RunBox([this] { return ShowText(u"BRINDLE\nLAST"); },
-                                  [&](QDialog& box) {
-                                      EXPECT_GE(Darkest(box.grab().toImage(), kLinkArea), 225);
-                                      EXPECT_EQ(box.cursor().shape(), Qt::ArrowCursor);
-                                      QTest::mouseMove(&box, {150, 145});  // leave the link lit
-                                      QTest::keyClick(&box, Qt::Key_Return);
-                                  });
-        EXPECT_TRUE(run.driven && run.result);
-    }
-}
-
 TEST_F(AboutBoxTest, FailsOnAThreadOtherThanTheApplicationsOwn) {
     bool result = true;
     std::thread other([&] { result = exports.aboutBox(u"BRINDLE\nLAST"); });
