@@ -82,14 +82,6 @@ TEST(CliProgramTest, Batches) {
          Status(0, 0, 0, 0, 0),
          {"w/"},
          0},
-        {"subfolders are left alone without --subfolders",
-         {"w/A.TXT", "w/s/B.TXT"},
-         {},
-         {"--case=lower", "--folder={D}w"},
-         {"A.TXT  a.txt  0  {D}w/"},
-         Status(1, 1, 5, 5, 0),
-         {"w/", "w/a.txt", "w/s/", "w/s/B.TXT"},
-         0},
         {"subfolders are scanned with --subfolders",
          {"w/s/B.TXT"},
          {},
@@ -194,7 +186,6 @@ TEST(CliProgramTest, OutputFormats) {
          {"Input File\tOutput File (Exceptions)\t#\tFolder (New Folder)",
           "t\\tb\\\\c\\nd\xff\x1b.txt\tT\\tB\\\\C\\nD\xff\x1b.TXT\t0\t{D}w/"}},
         {"quiet", {"--quiet"}, {}},
-        {"the last of tsv and quiet", {"--tsv", "--quiet"}, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -287,7 +278,6 @@ TEST(CliProgramTest, UndoPutsNamesBackAndTreatsTheLogAsAnswered) {
         {"answered y", {}, true, "y\n", true, question},
         {"answered YES", {}, true, " YES \n", true, question},
         {"answered n", {}, true, "n\n", false, question},
-        {"answered nothing", {}, true, "\n", false, question},
         {"answered yess", {}, true, "yess\n", false, question},
     };
     for (const auto& c : cases) {
