@@ -12,8 +12,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!brindle::IsValidName16(name)) std::abort();
 
     const bool valid = brindle::IsValidUtf8(bytes);
-    for (char16_t c : name) {
-        const bool escape = c >= 0xDC80 && c <= 0xDCFF;
+    // Valid UTF-8 needs no byte escapes (lone U+DC80..U+DCFF, not the low half of a pair).
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char16_t c = name[i];
+        const bool paired = i > 0 && name[i - 1] >= 0xD800 && name[i - 1] <= 0xDBFF;
+        const bool escape = c >= 0xDC80 && c <= 0xDCFF && !paired;
         if (valid && escape) std::abort();
     }
     const std::u16string line = brindle::DecodeTextLine(bytes);

@@ -15,8 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     char16_t letter = static_cast<char16_t>(u'a' + input.Byte() % 26);
     const bool withoutExtension = (input.Byte() & 1) != 0;
 
-    brindle::PatternContext context{startIndex, letter, withoutExtension, folder,
-                                    folder + name};
+    const std::u16string itemPath = folder + name;
+    brindle::PatternContext context{startIndex, letter, withoutExtension, folder, itemPath};
     const std::u16string result = brindle::CreatePatternName(pattern, name, context);
     for (char16_t c : result) {
         if (c == u'/' || c == u'\\') std::abort();

@@ -73,7 +73,7 @@ std::vector<std::string> TempFolder::listing() const {
     std::error_code ec;
     for (auto it = fs::recursive_directory_iterator(path_, ec);
          !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        std::string relative = fs::relative(it->path(), path_).string();
+        std::string relative = it->path().lexically_relative(path_).string();
         if (it->is_directory() && !it->is_symlink()) relative += '/';
         names.push_back(relative);
     }

@@ -1,0 +1,50 @@
+// Undo's log parser on arbitrary bytes. Only the pure parser runs: nothing here may
+// move a real file. Whatever the bytes, the records must be ones the text really holds,
+// and a log the writer made from them must read back as the same records.
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "batch/LogParser.h"
+#include "batch/RenameLog.h"
+
+namespace {
+std::size_t CountOf(std::string_view text, std::string_view what) {
+    std::size_t count = 0;
+    for (auto pos = text.find(what); pos != std::string_view::npos;
+         pos = text.find(what, pos + what.size()))
+        ++count;
+    return count;
+}
+
+bool HasLineFeed(const brindle::LogRecord& r) {
+    for (const auto* value : {&r.oldDirectory, &r.newDirectory, &r.oldName, &r.newName}) {
+        if (value->find(u'\n') != std::u16string::npos) return true;
+    }
+    return false;
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const auto records = brindle::ParseLog(bytes);
+    // Every record starts at its own "Old Directory=" or "Old File=" line.
+    if (records.size() >
+        CountOf(bytes, brindle::kLogKeyOldFile) + CountOf(bytes, brindle::kLogKeyOldDirectory))
+        std::abort();
+
+    // Write the records back the way the writer does (a pair before each), read again.
+    std::string log;
+    brindle::WriteLogLine(log, u"Version=3.7");
+    for (const auto& r : records) {
+        if (HasLineFeed(r)) std::abort();  // a value never spans lines
+        brindle::WriteLogLine(log, brindle::kLogKeyOldDirectory, r.oldDirectory);
+        brindle::WriteLogLine(log, brindle::kLogKeyNewDirectory, r.newDirectory);
+        brindle::WriteLogLine(log, brindle::kLogKeyOldFile, r.oldName);
+        brindle::WriteLogLine(log, brindle::kLogKeyNewFile, r.newName);
+        brindle::WriteLogLine(log, u"-------------------------------------------");
+    }
+    const auto again = brindle::ParseLog(log);
+    if (again != records) std::abort();
+    return 0;
+}
