@@ -1,0 +1,113 @@
+// A balloon on a real X server, where its window shape and its fading are carried out by
+// the server: the screen must show the balloon's colour inside the shape and what lies
+// behind it outside. Run it against a 24-bit screen, for instance
+//     Xvfb :99 -screen 0 1280x1024x24 &  DISPLAY=:99 BalloonXvfbSmoke
+// Without DISPLAY it exits with 77 (skipped).
+
+#include <QApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <QTest>
+#include <QWidget>
+
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "balloon/BalloonWnd.h"
+#include "platform/DesktopServices.h"
+
+namespace {
+
+class SmokeServices : public brindle::DesktopServices {
+public:
+    brindle::MessageResult ShowMessageBox(const std::u16string&, const std::u16string&,
+                                          brindle::MessageButtons, brindle::MessageIcon) override {
+        return brindle::MessageResult::Ok;
+    }
+    std::optional<std::u16string> BrowseForFolder(const std::u16string&) override {
+        return std::nullopt;
+    }
+    bool OpenUrl(const std::u16string&) override { return false; }
+    bool TooltipAnimationEnabled() const override { return true; }
+    bool TooltipFadeEnabled() const override { return true; }
+};
+
+int g_failures = 0;
+
+void Check(bool condition, const char* what) {
+    std::printf("%s: %s\n", condition ? "ok" : "FAILED", what);
+    if (!condition) {
+        ++g_failures;
+    }
+}
+
+bool Near(const QColor& a, const QColor& b) {
+    return std::abs(a.red() - b.red()) <= 8 && std::abs(a.green() - b.green()) <= 8 &&
+           std::abs(a.blue() - b.blue()) <= 8;
+}
+
+QImage GrabScreen(const QRect& area) {
+    return QGuiApplication::primaryScreen()
+        ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+        .toImage();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        std::puts("DISPLAY is not set: skipped");
+        return 77;
+    }
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication application(argc, argv);
+
+    QWidget owner;
+    owner.setWindowTitle(QStringLiteral("Owner"));
+    owner.setGeometry(40, 40, 200, 120);
+    owner.show();
+    Check(QTest::qWaitForWindowExposed(&owner), "the owner window shows");
+
+    SmokeServices services;
+    brindle::CBalloonWnd balloon(&services);
+    const bool created = balloon.Create(
+        QStringLiteral("Smoke test"), QStringLiteral("A balloon on a real X server."),
+        QPoint(400, 300), brindle::BH_INNER_SHADOW | brindle::BH_SHOW_CLOSE_BUTTON, nullptr,
+        QString(), 0);
+    Check(created, "the balloon is created");
+    if (!created) {
+        return 1;
+    }
+    Check((balloon.Options() & brindle::BH_NO_FADE) == 0, "the X server lets it fade");
+    Check(QTest::qWaitForWindowExposed(&balloon), "the balloon shows");
+    Check(QTest::qWaitFor([&] { return balloon.windowOpacity() == 1.0; }),
+          "the fade in ends fully opaque");
+
+    const QRect area = balloon.geometry();
+    const QColor background = balloon.BackgroundColour();
+    const QPoint centre(area.width() / 2, (balloon.Placement().bodyTop + area.height()) / 2);
+    // The server paints asynchronously: wait until the balloon's body is on the screen.
+    const bool painted = QTest::qWaitFor(
+        [&] { return Near(GrabScreen(area).pixelColor(centre), background); }, 5000);
+    Check(painted, "the body shows the balloon's colour");
+
+    const QImage screen = GrabScreen(area);
+    const QRegion shape = balloon.Shape().value_or(QRegion());
+    Check(!shape.contains(QPoint(0, balloon.Placement().bodyTop)), "the corner lies outside");
+    Check(!Near(screen.pixelColor(0, balloon.Placement().bodyTop), background),
+          "the screen behind shows through the rounded corner");
+    Check(!Near(screen.pixelColor(area.width() - 3, 2), background),
+          "the screen behind shows through the tail band beside the tail");
+    Check(balloon.mask() == shape, "the window carries the balloon's shape");
+
+    balloon.RequestClose();
+    Check(balloon.isVisible(), "closing fades out first");
+    Check(QTest::qWaitFor([&] { return !balloon.HasWindow(); }), "the balloon closes");
+    Check(!balloon.isVisible(), "the balloon is hidden");
+
+    std::printf("%d failure(s)\n", g_failures);
+    return g_failures == 0 ? 0 : 1;
+}
