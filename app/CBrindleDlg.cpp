@@ -307,8 +307,9 @@ QWidget* CBrindleDlg::control(int id) const {
 // --- Opening -------------------------------------------------------------------------
 
 void CBrindleDlg::showEvent(QShowEvent* event) {
-    OnInitDialog();
+    // After the dialog has found its place: the Output Log is placed relative to it.
     QDialog::showEvent(event);
+    OnInitDialog();
 }
 
 void CBrindleDlg::OnInitDialog() {

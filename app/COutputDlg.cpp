@@ -53,6 +53,7 @@ void COutputDlg::PrepareList() {
     QHeaderView* header = list_->horizontalHeader();
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     header->setStretchLastSection(false);
+    header->setMinimumSectionSize(1);
     header->setHighlightSections(false);
     header->setSectionsClickable(true);
     header->setSortIndicatorShown(true);

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QApplication>
+#include <QDir>
+#include <QString>
+#include <QWidget>
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "TempFolder.h"
+#include "app/QtText.h"
+#include "platform/DesktopServices.h"
+
+namespace apptest {
+
+using brindle::MessageButtons;
+using brindle::MessageIcon;
+using brindle::MessageResult;
+
+struct RecordedBox {
+    QString text;
+    QString caption;  // as shown: the application's name when the box gives none
+    MessageButtons buttons;
+    MessageIcon icon;
+};
+
+// Answers in place of a person and records what was asked.
+class RecordingServices : public brindle::DesktopServices {
+public:
+    MessageResult ShowMessageBox(const std::u16string& text, const std::u16string& caption,
+                                 MessageButtons buttons, MessageIcon icon) override {
+        boxes.push_back(
+            {ToQString(text),
+             ToQString(caption.empty() ? std::u16string(brindle::kApplicationName) : caption),
+             buttons, icon});
+        if (onBox)
+            onBox();
+        if (buttons == MessageButtons::Ok)
+            return MessageResult::Ok;
+        if (answers.empty())
+            return MessageResult::No;
+        const MessageResult answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::optional<std::u16string> BrowseForFolder(const std::u16string& prompt) override {
+        prompts.push_back(ToQString(prompt));
+        return folder;
+    }
+    bool OpenUrl(const std::u16string& url) override {
+        urls.push_back(ToQString(url));
+        return true;
+    }
+    bool TooltipAnimationEnabled() const override { return false; }
+    bool TooltipFadeEnabled() const override { return false; }
+
+    std::vector<RecordedBox> boxes;
+    std::deque<MessageResult> answers;
+    std::optional<std::u16string> folder;
+    std::vector<QString> prompts;
+    std::vector<QString> urls;
+    std::function<void()> onBox;
+};
+
+// A temporary program folder that is the current directory while the object lives, as
+// start-up makes the real one.
+class ProgramFolder {
+public:
+    ProgramFolder() : previous_(QDir::currentPath()) {
+        QDir::setCurrent(QString::fromStdString(temp_.path().string()));
+    }
+    ~ProgramFolder() { QDir::setCurrent(previous_); }
+    ProgramFolder(const ProgramFolder&) = delete;
+    ProgramFolder& operator=(const ProgramFolder&) = delete;
+
+    brindle::testing::TempFolder& temp() { return temp_; }
+    std::u16string folder() const { return temp_.folder(); }
+    QString path(const std::string& relative) const {
+        return QString::fromStdString((temp_.path() / relative).string());
+    }
+
+private:
+    brindle::testing::TempFolder temp_;
+    QString previous_;
+};
+
+template <typename T = QWidget>
+T* Control(QWidget* dialog, int id) {
+    return dialog->findChild<T*>(QString::number(id), Qt::FindDirectChildrenOnly);
+}
+
+}  // namespace apptest

@@ -1,0 +1,329 @@
+// Batches and Undo through the main dialog on real temporary folders: "Choose Folder",
+// drops from a file manager, the Output Log's rows and status line, painting while a batch
+// runs, input refused meanwhile, Undo with both answers, and the "Only English" failure.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QUrl>
+
+#include <memory>
+
+#include "AppTestSupport.h"
+#include "app/CBrindleDlg.h"
+#include "app/COutputDlg.h"
+#include "app/ControlIds.h"
+#include "app/OutputLogModel.h"
+#include "platform/NameCodec.h"
+
+using namespace apptest;
+
+namespace {
+
+QStringList Rows(const COutputDlg* out, int column) {
+    QStringList texts;
+    for (const brindle::OutputRow& row : out->model()->store().rows())
+        texts << QString::fromStdU16String(row.text(column));
+    return texts;
+}
+
+QStringList Sorted(QStringList list) {
+    list.sort();
+    return list;
+}
+
+}  // namespace
+
+class BatchWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ProgramFolder> folder_;
+    std::unique_ptr<RecordingServices> services_;
+    std::unique_ptr<CBrindleDlg> dlg_;
+
+    CBrindleDlg& Open(const std::string& ini = "[config]\nShow Log Window = 1\n") {
+        folder_->temp().createFile("Brindle.ini", ini);
+        dlg_ = std::make_unique<CBrindleDlg>(*services_, nullptr, folder_->folder());
+        dlg_->show();
+        return *dlg_;
+    }
+    template <typename T = QWidget>
+    T* Ctl(int id) {
+        return Control<T>(dlg_.get(), id);
+    }
+    void Click(int id) { QTest::mouseClick(Ctl(id), Qt::LeftButton); }
+    void Tick(int id) { Ctl<QCheckBox>(id)->setChecked(true); }
+    void ChooseFolder(const std::string& relative) {
+        services_->folder = brindle::DecodeName(folder_->path(relative).toStdString());
+        Click(ids::kChooseFolder);
+    }
+    // What a file manager delivers: an enter and a drop with file URLs, aimed at `target`.
+    bool Drop(QWidget* target, const QList<QUrl>& urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        const QPoint at(2, 2);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+        // The batch starts once the drop is over.
+        QCoreApplication::processEvents();
+        return drop.isAccepted();
+    }
+    QUrl Url(const std::string& relative) const {
+        return QUrl::fromLocalFile(folder_->path(relative));
+    }
+
+private slots:
+    void init() {
+        folder_ = std::make_unique<ProgramFolder>();
+        services_ = std::make_unique<RecordingServices>();
+    }
+    void cleanup() {
+        dlg_.reset();
+        services_.reset();
+        folder_.reset();
+    }
+
+    void chooseFolderRunsABatch() {
+        folder_->temp().createFiles({"work/One.TXT", "work/two.txt", "work/sub/Deep.txt"});
+        CBrindleDlg& dlg = Open();
+        Click(ids::kToLowerCase);
+        Tick(ids::kWriteLogFile);
+        ChooseFolder("work");
+        QCOMPARE(services_->prompts, std::vector<QString>{"Choose the Dir with Target Files:"});
+        QCOMPARE(folder_->temp().listing(),
+                 (std::vector<std::string>{"Brindle.ini", "Brindle.log", "work/", "work/one.txt",
+                                           "work/sub/", "work/sub/Deep.txt", "work/two.txt"}));
+        COutputDlg* out = dlg.outputDlg();
+        QCOMPARE(Sorted(Rows(out, 0)), (QStringList{"One.TXT", "two.txt"}));
+        QCOMPARE(Sorted(Rows(out, 1)), (QStringList{"one.txt", "two.txt"}));
+        const QString work = folder_->path("work") + "/";
+        QCOMPARE(Rows(out, 3), (QStringList{work, work}));
+        QCOMPARE(out->model()->rowCount(), 2);
+        QCOMPARE(out->statusText(),
+                 QString("Total files: 2 | Changed files: 1 | Average Input length: 7 | Average "
+                         "Output length: 7 | Exceptions: 0"));
+        QCOMPARE(out->windowTitle(), QString("Output Log"));
+        QVERIFY(Ctl(ids::kUndo)->isEnabled());
+        QVERIFY(services_->boxes.empty());
+        QVERIFY(!dlg.busy());
+    }
+
+    void cancelledBrowserDoesNothing() {
+        folder_->temp().createFiles({"work/A.txt"});
+        CBrindleDlg& dlg = Open();
+        Click(ids::kToLowerCase);
+        services_->folder.reset();
+        Click(ids::kChooseFolder);
+        QCOMPARE(services_->prompts.size(), std::size_t(1));
+        QVERIFY(folder_->temp().exists("work/A.txt"));
+        QCOMPARE(dlg.outputDlg()->model()->rowCount(), 0);
+    }
+
+    void dropOfFilesAndFolders() {
+        folder_->temp().createFiles({"in/a.txt", "in/Tree/b.txt", "in/Tree/c/d.txt", "in/Empty/"});
+        CBrindleDlg& dlg = Open();
+        Click(ids::kToUpperCase);
+        Tick(ids::kScanSubfolders);
+        Tick(ids::kRenameDir);
+        // Over an edit: the drop belongs to the dialog.
+        QVERIFY(Drop(Ctl(ids::kReplaceWhat), {Url("in/Tree"), QUrl("https://example.invalid/x.txt"),
+                                              Url("in/a.txt"), Url("in/Empty")}));
+        QCOMPARE(
+            folder_->temp().listing(),
+            (std::vector<std::string>{"Brindle.ini", "in/", "in/A.TXT", "in/EMPTY/", "in/TREE/",
+                                      "in/TREE/B.TXT", "in/TREE/c/", "in/TREE/c/D.TXT"}));
+        // The first pass in drop order, then the folder renames; a folder shows its path.
+        const QStringList inputs = Rows(dlg.outputDlg(), 0);
+        QCOMPARE(inputs.size(), 5);
+        QCOMPARE(Sorted(inputs.mid(0, 2)), (QStringList{"b.txt", "d.txt"}));
+        QCOMPARE(inputs.mid(2),
+                 (QStringList{"a.txt", folder_->path("in/Tree"), folder_->path("in/Empty")}));
+        QVERIFY(dlg.outputDlg()->statusText().startsWith("Total files: 5 | Changed files: 5"));
+    }
+
+    void dropOfNothingUsable() {
+        CBrindleDlg& dlg = Open("[config]\nShow Log Window = 1\nDelete Contents = 1\n");
+        dlg.AddOutputRow({});
+        Drop(&dlg, {QUrl("https://example.invalid/a")});
+        // Not even the batch start: the old row stays.
+        QCOMPARE(dlg.outputDlg()->model()->rowCount(), 1);
+    }
+
+    void rowsReachTheViewBeforeTheBatchEnds() {
+        for (int i = 0; i < 6; ++i)
+            folder_->temp().createFile("many/f" + std::to_string(i));
+        CBrindleDlg& dlg = Open();
+        dlg.setPaintInterval(0);
+        COutputDlg* out = dlg.outputDlg();
+        QVERIFY(QTest::qWaitForWindowExposed(out));
+        struct PaintWatch : QObject {
+            CBrindleDlg* dlg;
+            const COutputDlg* out;
+            QList<int> rowsAtPaint;
+            QStringList titlesAtPaint;
+            bool eventFilter(QObject*, QEvent* e) override {
+                if (e->type() == QEvent::Paint && dlg->busy()) {
+                    rowsAtPaint << out->model()->rowCount();
+                    titlesAtPaint << out->windowTitle();
+                }
+                return false;
+            }
+        } watch;
+        watch.dlg = &dlg;
+        watch.out = out;
+        out->list()->viewport()->installEventFilter(&watch);
+        ChooseFolder("many");
+        QCOMPARE(out->model()->rowCount(), 6);
+        QVERIFY(!watch.rowsAtPaint.isEmpty());
+        QVERIFY(watch.rowsAtPaint.first() < 6);
+        QVERIFY(watch.titlesAtPaint.contains("Working..."));
+    }
+
+    void inputIsRefusedDuringABatch() {
+        for (int i = 0; i < 4; ++i)
+            folder_->temp().createFile("busy/f" + std::to_string(i) + ".TXT");
+        folder_->temp().createFile("other/x.TXT");
+        CBrindleDlg& dlg = Open();
+        Click(ids::kToLowerCase);
+        Tick(ids::kWriteLogFile);
+        COutputDlg* out = dlg.outputDlg();
+        bool tried = false;
+        bool closed = true;
+        QObject::connect(out->model(), &QAbstractItemModel::rowsInserted, &dlg, [&] {
+            if (tried)
+                return;
+            tried = true;
+            QVERIFY(dlg.busy());
+            QTest::mouseClick(Ctl(ids::kChooseFolder), Qt::LeftButton);
+            QTest::mouseClick(Ctl(ids::kUndo), Qt::LeftButton);
+            QTest::mouseClick(Ctl(ids::kExit), Qt::LeftButton);
+            QTest::mouseClick(Ctl(ids::kOnlyLog), Qt::LeftButton);
+            QTest::keyClick(Ctl(ids::kNamePattern), Qt::Key_Escape);
+            QTest::keyClick(Ctl(ids::kNamePattern), Qt::Key_Return);
+            QTest::keyClicks(Ctl(ids::kNamePattern), "zz");
+            closed = dlg.close();
+            Drop(&dlg, {Url("other/x.TXT")});
+            QTest::mouseClick(out->list()->horizontalHeader()->viewport(), Qt::LeftButton, {},
+                              QPoint(5, 5));
+        });
+        ChooseFolder("busy");
+        QVERIFY(tried);
+        QVERIFY(!closed);
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(services_->prompts.size(), std::size_t(1));
+        QVERIFY(services_->boxes.empty());
+        QVERIFY(!Ctl<QCheckBox>(ids::kOnlyLog)->isChecked());
+        QCOMPARE(Ctl<QLineEdit>(ids::kNamePattern)->text(), QString());
+        QVERIFY(folder_->temp().exists("other/x.TXT"));
+        QCOMPARE(out->sortColumn(), -1);
+        QCOMPARE(out->model()->rowCount(), 4);
+        QVERIFY(folder_->temp().exists("busy/f0.txt"));
+        // Once it has ended, the dialog takes input again.
+        Click(ids::kExit);
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    }
+
+    void undoWithBothAnswers() {
+        folder_->temp().createFiles({"u/A.TXT", "u/B.TXT"});
+        CBrindleDlg& dlg = Open();
+        Click(ids::kToLowerCase);
+        Tick(ids::kWriteLogFile);
+        ChooseFolder("u");
+        QCOMPARE(folder_->temp().listing(), (std::vector<std::string>{"Brindle.ini", "Brindle.log",
+                                                                      "u/", "u/a.txt", "u/b.txt"}));
+        QVERIFY(Ctl(ids::kUndo)->isEnabled());
+
+        // No: the files go back, the log and the button stay.
+        services_->answers = {MessageResult::No};
+        Click(ids::kUndo);
+        QCOMPARE(folder_->temp().listing(), (std::vector<std::string>{"Brindle.ini", "Brindle.log",
+                                                                      "u/", "u/A.TXT", "u/B.TXT"}));
+        QCOMPARE(services_->boxes.size(), std::size_t(1));
+        QCOMPARE(services_->boxes[0].text, QString("Do you want to delete Log file?"));
+        QCOMPARE(services_->boxes[0].caption, QString("Brindle"));
+        QCOMPARE(services_->boxes[0].icon, MessageIcon::Question);
+        QCOMPARE(services_->boxes[0].buttons, MessageButtons::YesNo);
+        QVERIFY(Ctl(ids::kUndo)->isEnabled());
+        COutputDlg* out = dlg.outputDlg();
+        QCOMPARE(out->model()->rowCount(), 4);
+        QCOMPARE(Sorted(Rows(out, 1).mid(2)), (QStringList{"A.TXT", "B.TXT"}));
+        QCOMPARE(out->model()->store().at(2).image, int(brindle::kImageExclamation));
+        QVERIFY(out->statusText().startsWith("Total files: 4 | Changed files: 2"));
+
+        // Again: nothing is where the log says, so every record fails and the question
+        // takes its warning form. Yes deletes the log and disables the button.
+        services_->answers = {MessageResult::Yes};
+        Click(ids::kUndo);
+        QCOMPARE(services_->boxes.size(), std::size_t(2));
+        QCOMPARE(services_->boxes[1].text,
+                 QString("Are you sure that you want to delete Log file?"));
+        QCOMPARE(services_->boxes[1].caption, QString("There was an error(s)!"));
+        QCOMPARE(services_->boxes[1].icon, MessageIcon::Warning);
+        QCOMPARE(services_->boxes[1].buttons, MessageButtons::YesNo);
+        QVERIFY(!folder_->temp().exists("Brindle.log"));
+        QVERIFY(!Ctl(ids::kUndo)->isEnabled());
+        QCOMPARE(out->model()->rowCount(), 6);
+        QCOMPARE(out->model()->store().at(5).image, int(brindle::kImageCross));
+        QVERIFY(Rows(out, 1)[5].endsWith(".TXTError opening file"));
+        QVERIFY(out->statusText().endsWith("Exceptions: 2"));
+    }
+
+    void undoWithoutALog() {
+        folder_->temp().createFile("Brindle.log", "Version=3.7\r\n");
+        Open();
+        QVERIFY(Ctl(ids::kUndo)->isEnabled());
+        std::remove(folder_->path("Brindle.log").toLocal8Bit().constData());
+        Click(ids::kUndo);
+        QCOMPARE(services_->boxes.size(), std::size_t(1));
+        QCOMPARE(services_->boxes[0].text, QString("Error opening file"));
+        QCOMPARE(services_->boxes[0].icon, MessageIcon::Warning);
+        QVERIFY(!Ctl(ids::kUndo)->isEnabled());
+    }
+
+    void onlyEnglishTableCannotBeOpened() {
+        folder_->temp().createFiles({"e/one.txt", "e/two.txt"});
+        CBrindleDlg& dlg = Open("[config]\nOnly English = 1\nShow Log Window = 1\n");
+        QVERIFY(Ctl<QCheckBox>(ids::kOnlyEnglish)->isChecked());
+        Ctl<QComboBox>(ids::kMethodList)->setCurrentIndex(0);
+        Ctl<QLineEdit>(ids::kReplaceWhat)->setText("o");
+        Ctl<QLineEdit>(ids::kReplaceWith)->setText("0");
+        std::remove(folder_->path("Brindle.ini").toLocal8Bit().constData());
+        ChooseFolder("e");
+        // Said once, for the first item; the filter is off for the rest.
+        QCOMPARE(services_->boxes.size(), std::size_t(1));
+        QCOMPARE(services_->boxes[0].text, QString("Error opening file: Brindle.ini"));
+        QCOMPARE(services_->boxes[0].buttons, MessageButtons::Ok);
+        QVERIFY(!Ctl<QCheckBox>(ids::kOnlyEnglish)->isChecked());
+        QVERIFY(!Ctl(ids::kOnlyEnglish)->isEnabled());
+        QVERIFY(Ctl(ids::kReplaceWhat)->isVisible());
+        QVERIFY(Ctl(ids::kReplaceWith)->isVisible());
+        QVERIFY(!Ctl(ids::kMethodList)->isVisible());
+        QVERIFY(!dlg.options().onlyEnglish);
+        // The replace stage ran for both items, the first included.
+        QCOMPARE(Sorted(Rows(dlg.outputDlg(), 1)), (QStringList{"0ne.txt", "tw0.txt"}));
+    }
+
+    void invalidIndexDuringABatchIsAskedAndTheBatchGoesOn() {
+        folder_->temp().createFiles({"i/A.TXT"});
+        Open();
+        Click(ids::kToLowerCase);
+        Ctl<QLineEdit>(ids::kStartIndex)->clear();
+        ChooseFolder("i");
+        QVERIFY(!services_->boxes.empty());
+        QCOMPARE(services_->boxes[0].text, QString("Please enter an integer."));
+        QVERIFY(folder_->temp().exists("i/a.txt"));
+    }
+};
+
+QTEST_MAIN(BatchWindowTest)
+#include "BatchWindowTest.moc"

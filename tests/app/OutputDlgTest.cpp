@@ -1,0 +1,214 @@
+// The Output Log window: a tool window without a close button that ignores Escape, its
+// list over the row store, header sorting that reorders the store itself, and its layout.
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableView>
+#include <QTest>
+
+#include <memory>
+
+#include "AppTestSupport.h"
+#include "app/AppResources.h"
+#include "app/CBrindleDlg.h"
+#include "app/COutputDlg.h"
+#include "app/OutputLogModel.h"
+
+using namespace apptest;
+using brindle::OutputRow;
+
+class OutputDlgTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ProgramFolder> folder_;
+    std::unique_ptr<RecordingServices> services_;
+    std::unique_ptr<CBrindleDlg> dlg_;
+    COutputDlg* out_ = nullptr;
+
+    void Add(const char* input, const char* count, int image = brindle::kImageExclamation) {
+        OutputRow row;
+        row.image = image;
+        row.input = QString(input).toStdU16String();
+        row.output = row.input + u"!";
+        row.count = QString(count).toStdU16String();
+        row.folder = u"/f/";
+        dlg_->AddOutputRow(row);
+    }
+    QStringList Column(int column) const {
+        QStringList texts;
+        for (const OutputRow& row : out_->model()->store().rows())
+            texts << QString::fromStdU16String(row.text(column));
+        return texts;
+    }
+    void ClickHeader(int column) {
+        QHeaderView* header = out_->list()->horizontalHeader();
+        const QPoint at(header->sectionViewportPosition(column) + 5, header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+    }
+
+private slots:
+    void init() {
+        folder_ = std::make_unique<ProgramFolder>();
+        folder_->temp().createFile("Brindle.ini", "[config]\nShow Log Window = 1\n");
+        services_ = std::make_unique<RecordingServices>();
+        dlg_ = std::make_unique<CBrindleDlg>(*services_, nullptr, folder_->folder());
+        dlg_->show();
+        out_ = dlg_->outputDlg();
+        QVERIFY(QTest::qWaitForWindowExposed(out_));
+    }
+    void cleanup() {
+        dlg_.reset();
+        services_.reset();
+        folder_.reset();
+    }
+
+    void windowKind() {
+        QCOMPARE(out_->windowTitle(), QString("Output Log"));
+        QCOMPARE(out_->windowFlags() & Qt::WindowType_Mask, Qt::Tool);
+        QVERIFY(!(out_->windowFlags() & Qt::WindowCloseButtonHint));
+        QVERIFY(!(out_->windowFlags() & Qt::WindowSystemMenuHint));
+        QVERIFY(out_->minimumSize() != out_->maximumSize());
+        QCOMPARE(out_->parentWidget(), dlg_.get());
+    }
+
+    void escapeAndCloseLeaveItOpen() {
+        QTest::keyClick(out_->list(), Qt::Key_Escape);
+        QTest::keyClick(out_, Qt::Key_Escape);
+        QVERIFY(out_->isVisible());
+        QVERIFY(!out_->close());
+        QVERIFY(out_->isVisible());
+        QVERIFY(dlg_->isVisible());
+    }
+
+    void listSetUp() {
+        QTableView* list = out_->list();
+        QCOMPARE(list->objectName(), QString("1015"));
+        QCOMPARE(list->selectionBehavior(), QAbstractItemView::SelectRows);
+        QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
+        const char* titles[] = {"Input File", "Output File (Exceptions)", "#",
+                                "Folder (New Folder)"};
+        const int widths[] = {136, 136, 25, 230};
+        for (int c = 0; c < 4; ++c) {
+            QCOMPARE(list->model()->headerData(c, Qt::Horizontal).toString(), QString(titles[c]));
+            QCOMPARE(list->horizontalHeader()->sectionSize(c), widths[c]);
+            QCOMPARE(list->model()
+                             ->headerData(c, Qt::Horizontal, Qt::TextAlignmentRole)
+                             .value<Qt::Alignment>() &
+                         Qt::AlignHorizontal_Mask,
+                     Qt::AlignLeft);
+        }
+        QCOMPARE(out_->statusText(),
+                 QString("Total files: 0 | Changed files: 0 | Average Input length: 0 | Average "
+                         "Output length: 0 | Exceptions: 0"));
+        QCOMPARE(out_->statusLine()->frameShadow(), QFrame::Sunken);
+        // The list is the view over the store, with no sorting proxy between them.
+        QCOMPARE(list->model(), out_->model());
+    }
+
+    void rowImagesComeFromTheStrip() {
+        Add("a", "1", brindle::kImageExclamation);
+        Add("b", "", brindle::kImageCross);
+        const QImage strip = RowImageStrip().toImage();
+        QCOMPARE(strip.size(), QSize(42, 14));
+        for (int row = 0; row < 2; ++row) {
+            const QModelIndex index = out_->model()->index(row, 0);
+            const QImage shown = index.data(Qt::DecorationRole).value<QPixmap>().toImage();
+            const int image = row == 0 ? 1 : 2;
+            QCOMPARE(shown.convertToFormat(QImage::Format_ARGB32),
+                     strip.copy(image * 14, 0, 14, 14).convertToFormat(QImage::Format_ARGB32));
+        }
+        // Transparent around the pictures: a corner of each image lets the row show through.
+        for (int image = 0; image < 3; ++image)
+            QCOMPARE(qAlpha(strip.pixel(image * 14, 0)), 0);
+        // Three different pictures: green, yellow and red in their middles.
+        const QRgb check = strip.pixel(9, 7), warn = strip.pixel(14 + 4, 11),
+                   cross = strip.pixel(28 + 7, 7);
+        QVERIFY(qGreen(check) > 2 * qRed(check));
+        QVERIFY(qRed(warn) > 200 && qGreen(warn) > 150 && qBlue(warn) < 80);
+        QVERIFY(qRed(cross) > 2 * qGreen(cross));
+    }
+
+    void sorting_data() {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QStringList>("inputs");
+        QTest::addColumn<QStringList>("counts");
+        QTest::addColumn<int>("clicks");
+        QTest::addColumn<QStringList>("expected");  // of the sort column
+        QTest::newRow("# ascending by value, empty first")
+            << 2 << QStringList{"a", "b", "c", "d"} << QStringList{"12", "", "100", "5"} << 1
+            << QStringList{"", "5", "12", "100"};
+        QTest::newRow("# second click descends")
+            << 2 << QStringList{"a", "b", "c", "d"} << QStringList{"12", "", "100", "5"} << 2
+            << QStringList{"100", "12", "5", ""};
+        QTest::newRow("# third click ascends again")
+            << 2 << QStringList{"a", "b", "c", "d"} << QStringList{"12", "", "100", "5"} << 3
+            << QStringList{"", "5", "12", "100"};
+        QTest::newRow("input ignores letter case")
+            << 0 << QStringList{"b.txt", "A.txt", "a.txt"} << QStringList{"1", "2", "3"} << 1
+            << QStringList{"A.txt", "a.txt", "b.txt"};
+        QTest::newRow("empty list") << 0 << QStringList{} << QStringList{} << 1 << QStringList{};
+    }
+    void sorting() {
+        QFETCH(int, column);
+        QFETCH(QStringList, inputs);
+        QFETCH(QStringList, counts);
+        QFETCH(int, clicks);
+        QFETCH(QStringList, expected);
+        for (int i = 0; i < inputs.size(); ++i)
+            Add(inputs[i].toUtf8().constData(), counts[i].toUtf8().constData());
+        for (int i = 0; i < clicks; ++i)
+            ClickHeader(column);
+        QCOMPARE(Column(column), expected);
+        QHeaderView* header = out_->list()->horizontalHeader();
+        QCOMPARE(header->sortIndicatorSection(), column);
+        QCOMPARE(header->sortIndicatorOrder(),
+                 clicks % 2 ? Qt::AscendingOrder : Qt::DescendingOrder);
+        QCOMPARE(out_->sortDirection(), clicks % 2 ? 1 : -1);
+        // The view shows the store's order.
+        for (int row = 0; row < expected.size(); ++row)
+            QCOMPARE(out_->model()->index(row, column).data().toString(), expected[row]);
+    }
+
+    void anotherColumnSortsAscendingAndMovesTheMark() {
+        Add("b", "2");
+        Add("a", "1");
+        ClickHeader(2);
+        ClickHeader(2);
+        ClickHeader(0);
+        QCOMPARE(out_->list()->horizontalHeader()->sortIndicatorSection(), 0);
+        QCOMPARE(out_->sortDirection(), 1);
+        QCOMPARE(Column(0), (QStringList{"a", "b"}));
+        // Titles never change.
+        QCOMPARE(out_->model()->headerData(2, Qt::Horizontal).toString(), QString("#"));
+    }
+
+    void rowAddedAfterASortGoesToTheBottom() {
+        Add("c", "3");
+        Add("a", "1");
+        ClickHeader(0);
+        Add("b", "2");
+        QCOMPARE(Column(0), (QStringList{"a", "c", "b"}));
+        QCOMPARE(out_->model()->index(2, 0).data().toString(), QString("b"));
+    }
+
+    void sizeKeepsTheStatusBand() {
+        out_->resize(500, 300);
+        QCOMPARE(out_->list()->geometry(), QRect(0, 0, 500, 285));
+        QCOMPARE(out_->statusLine()->geometry(), QRect(0, 285, 500, 16));
+        out_->resize(200, 100);
+        QCOMPARE(out_->list()->geometry(), QRect(0, 0, 200, 85));
+        QCOMPARE(out_->statusLine()->geometry(), QRect(0, 85, 200, 16));
+    }
+
+    void removeAllEmptiesTheStore() {
+        Add("a", "1");
+        Add("b", "2");
+        dlg_->RemoveAllRows();
+        QCOMPARE(out_->model()->rowCount(), 0);
+        QVERIFY(out_->model()->store().empty());
+    }
+};
+
+QTEST_MAIN(OutputDlgTest)
+#include "OutputDlgTest.moc"
