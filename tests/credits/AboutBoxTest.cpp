@@ -4,7 +4,6 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QPaintEvent>
-#include <QPointer>
 #include <QScreen>
 #include <QShortcut>
 #include <QTest>
@@ -191,40 +190,38 @@ TEST_F(AboutBoxTest, LinkTurnsBlackUnderTheCursorWithOneRepaintPerChange) {
         {{200, 146}, true, false},  {{305, 146}, false, true},  {{200, 153}, false, false},
         {{200, 139}, false, false}, {{119, 146}, false, false}, {{150, 145}, true, true},
     };
-    const BoxRun run =
-        RunBox([this] { return ShowText(u"BRINDLE\nLAST"); },
-               [&](QDialog& box) {
-                   PaintWatch watch;
-                   box.installEventFilter(&watch);
-                   for (const auto& step : steps) {
-                       SCOPED_TRACE(QTest::toString(step.at));
-                       watch.regions.clear();
-                       QTest::mouseMove(&box, step.at);
-                       QCoreApplication::processEvents();
-                       ASSERT_EQ(watch.regions.size(), step.repainted ? 1u : 0u);
-                       if (step.repainted) {
-                           EXPECT_TRUE(watch.regions[0].contains(kLinkRect));
-                           EXPECT_TRUE(kLinkArea.contains(watch.regions[0].boundingRect()));
-                       }
-                       EXPECT_EQ(box.cursor().shape(),
-                                 step.hot ? Qt::PointingHandCursor : Qt::ArrowCursor);
-                       const int darkest = Darkest(box.grab().toImage(), kLinkArea);
-                       if (step.hot) {
-                           EXPECT_LT(darkest, 60);
-                       } else {
-                           EXPECT_GE(darkest, 225);
-                       }
-                   }
-                   // The cursor can leave the window straight from the link.
-                   watch.regions.clear();
-                   QEvent leave(QEvent::Leave);
-                   QCoreApplication::sendEvent(&box, &leave);
-                   QCoreApplication::processEvents();
-                   EXPECT_EQ(watch.regions.size(), 1u);
-                   EXPECT_GE(Darkest(box.grab().toImage(), kLinkArea), 225);
-                   box.removeEventFilter(&watch);
-                   QTest::keyClick(&box, Qt::Key_Escape);
-               });
+    const auto drive = [&](QDialog& box) {
+        PaintWatch watch;
+        box.installEventFilter(&watch);
+        for (const auto& step : steps) {
+            SCOPED_TRACE(::testing::Message() << step.at.x() << "," << step.at.y());
+            watch.regions.clear();
+            QTest::mouseMove(&box, step.at);
+            QCoreApplication::processEvents();
+            ASSERT_EQ(watch.regions.size(), step.repainted ? 1u : 0u);
+            if (step.repainted) {
+                EXPECT_TRUE(watch.regions[0].contains(kLinkRect));
+                EXPECT_TRUE(kLinkArea.contains(watch.regions[0].boundingRect()));
+            }
+            EXPECT_EQ(box.cursor().shape(), step.hot ? Qt::PointingHandCursor : Qt::ArrowCursor);
+            const int darkest = Darkest(box.grab().toImage(), kLinkArea);
+            if (step.hot) {
+                EXPECT_LT(darkest, 60);
+            } else {
+                EXPECT_GE(darkest, 225);
+            }
+        }
+        // The cursor can leave the window straight from the link.
+        watch.regions.clear();
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(&box, &leave);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(watch.regions.size(), 1u);
+        EXPECT_GE(Darkest(box.grab().toImage(), kLinkArea), 225);
+        box.removeEventFilter(&watch);
+        QTest::keyClick(&box, Qt::Key_Escape);
+    };
+    const BoxRun run = RunBox([this] { return ShowText(u"BRINDLE\nLAST"); }, drive);
     EXPECT_TRUE(run.driven && !run.leftOpen);
     EXPECT_FALSE(run.result);
 }
@@ -309,21 +306,20 @@ TEST_F(AboutBoxTest, IsCentredOverItsOwnerAndKeptInsideTheWorkArea) {
         } else {
             ASSERT_EQ(QApplication::activeWindow(), nullptr);
         }
-        const BoxRun run =
-            RunBox([this] { return ShowText(u"BRINDLE\nLAST"); },
-                   [&](QDialog& box) {
-                       EXPECT_STREQ(box.metaObject()->className(), "CAboutDlg");
-                       EXPECT_EQ(box.parentWidget(), owner ? owner->window.get() : nullptr);
-                       EXPECT_TRUE(box.windowFlags() & Qt::FramelessWindowHint);
-                       EXPECT_EQ(box.windowModality(), Qt::ApplicationModal);
-                       EXPECT_EQ(box.size(), size);
-                       const QRect placed = box.frameGeometry();
-                       EXPECT_TRUE(work.contains(placed));
-                       if (!c.centre.isNull()) {
-                           EXPECT_LE((placed.center() - c.centre).manhattanLength(), 2);
-                       }
-                       QTest::keyClick(&box, Qt::Key_Return);
-                   });
+        const auto drive = [&](QDialog& box) {
+            EXPECT_STREQ(box.metaObject()->className(), "CAboutDlg");
+            EXPECT_EQ(box.parentWidget(), owner ? owner->window.get() : nullptr);
+            EXPECT_TRUE(box.windowFlags() & Qt::FramelessWindowHint);
+            EXPECT_EQ(box.windowModality(), Qt::ApplicationModal);
+            EXPECT_EQ(box.size(), size);
+            const QRect placed = box.frameGeometry();
+            EXPECT_TRUE(work.contains(placed));
+            if (!c.centre.isNull()) {
+                EXPECT_LE((placed.center() - c.centre).manhattanLength(), 2);
+            }
+            QTest::keyClick(&box, Qt::Key_Return);
+        };
+        const BoxRun run = RunBox([this] { return ShowText(u"BRINDLE\nLAST"); }, drive);
         EXPECT_TRUE(run.driven && run.result);
     }
 }
