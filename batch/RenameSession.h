@@ -63,6 +63,8 @@ public:
     void BeginBatch();
     void EndBatch();
     void ScanFolder(const std::u16string& folder);
+    // With "Write Log File" on, the log stays open and locked from the item's record
+    // until EndBatch (or Undo, or the session's end).
     std::u16string ProcessFile(const std::u16string& name);
     // True once the disk-full stop has happened in the current batch.
     bool stopped() const { return stopped_; }

@@ -161,25 +161,5 @@ TEST_F(FolderScanTest, DropOfNothingUsableDoesNothing) {
     EXPECT_TRUE(host.calls.empty());
 }
 
-TEST_F(FolderScanTest, ResetCountersStartsThePatternAfresh) {
-    temp.createFiles({"items/one.x"});
-    options().startIndex = 17;
-    session.setLetterCounter(u'k');
-    options().resetCounters = true;
-    options().namePattern = u"/C/1";
-    session.RunFolderBatch(items());
-    EXPECT_EQ(temp.listing(), (std::vector<std::string>{"items/", "items/a0.x", "prog/"}));
-}
-
-TEST_F(FolderScanTest, RootFolderItemsStayInTheRoot) {
-    // Only the decision is looked at: nothing in '/' is touched by a dry run.
-    options().onlyLog = true;
-    options().fileTypes = u".txt";
-    session.RunDropBatch({u"/brindle-no-such-file.txt"});
-    ASSERT_EQ(host.rows.size(), 1u);
-    EXPECT_EQ(host.rows.at(0).folder, u"/");
-    EXPECT_EQ(session.stats().changedFiles, 0);
-}
-
 }  // namespace
 }  // namespace brindle::testing

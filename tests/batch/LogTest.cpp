@@ -71,6 +71,12 @@ TEST_F(LogTest, DirectoryPairRules) {
     EXPECT_EQ(temp.listing(), (std::vector<std::string>{"items/", "items/a.exe", "items/b.exe",
                                                         "items/s1/", "items/s2/", "items/s2/c.txt",
                                                         "prog/", "prog/Brindle.log"}));
+    // Each goes back where it came from.
+    host.answers = {true};
+    session.OnUndo();
+    EXPECT_EQ(temp.listing(),
+              (std::vector<std::string>{"items/", "items/s1/", "items/s1/a.exe", "items/s2/",
+                                        "items/s2/b.exe", "items/s2/c.txt", "prog/"}));
 }
 
 TEST_F(LogTest, PairAgainWhenTheLogIsNotAsWeLeftIt) {

@@ -54,17 +54,6 @@ TEST_F(PipelineTest, NamesOnDisk) {
          u"readme.TXT",
          0,
          0},
-        {"withoutExtension/NoDotPattern",
-         {"README"},
-         "README",
-         [](RenameOptions& o) {
-             o.withoutExtension = true;
-             o.namePattern = u"X";
-         },
-         {"XREADME"},
-         u"XREADME",
-         1,
-         0},
         {"withoutExtension/DoubledExtension",
          {"a.txt.txt"},
          "a.txt.txt",
@@ -84,17 +73,6 @@ TEST_F(PipelineTest, NamesOnDisk) {
          u"xx.txt",
          1,
          0},
-        {"replace/EqualPairDoesNothing",
-         {"abab.txt"},
-         "abab.txt",
-         [](RenameOptions& o) {
-             o.replaceWhat = u"ab";
-             o.replaceWith = u"ab";
-         },
-         {"abab.txt"},
-         u"abab.txt",
-         0,
-         0},
         {"unusable/SlashWouldLeaveFolder",
          {"a.txt"},
          "a.txt",
@@ -112,17 +90,6 @@ TEST_F(PipelineTest, NamesOnDisk) {
          [](RenameOptions& o) {
              o.replaceWhat = u"x";
              o.replaceWith = u"..";
-         },
-         {"x"},
-         kTextRenameFailed,
-         1,
-         1},
-        {"unusable/Empty",
-         {"x"},
-         "x",
-         [](RenameOptions& o) {
-             o.replaceWhat = u"x";
-             o.replaceWith = u"";
          },
          {"x"},
          kTextRenameFailed,
@@ -206,22 +173,6 @@ TEST_F(PipelineTest, RowStatsAndExchangesOfOneItem) {
               u"Total files: 1 | Changed files: 1 | Average Input length: 11 | "
               u"Average Output length: 11 | Exceptions: 0");
     EXPECT_EQ(session.stats().nextRow, 1);
-}
-
-TEST_F(PipelineTest, OptionsAreReadAfreshFromTheControlsForEachItem) {
-    temp.createFiles({"items/a1", "items/a2"});
-    int item = 0;
-    // The controls say "replace a with b" for the first item, "with c" for the second;
-    // the second save of an item is what the replace stage sees.
-    host.onSave = [&item](RenameOptions& o) {
-        o.replaceWhat = u"a";
-        o.replaceWith = item < 2 ? u"b" : u"c";
-        ++item;
-    };
-    Process("a1");
-    Process("a2");
-    EXPECT_EQ(temp.listing(),
-              (std::vector<std::string>{"items/", "items/b1", "items/c2", "prog/"}));
 }
 
 TEST_F(PipelineTest, SymbolCountKeepsItsLastValueAndStatsAreMaxima) {

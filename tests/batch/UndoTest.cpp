@@ -188,22 +188,5 @@ TEST_F(UndoTest, DeletionThatFails) {
     EXPECT_EQ(host.statuses.size(), statusesBefore);
 }
 
-TEST_F(UndoTest, MovedItemGoesBackIntoItsFolder) {
-    temp.createFiles({"items/sub/one.txt", "items/sub/Tool.exe", "items/sub/two.txt"});
-    options().fileTypes = u".exe";
-    session.RunDropBatch({temp.folder("items/sub") + u"one.txt",
-                          temp.folder("items/sub") + u"Tool.exe",
-                          temp.folder("items/sub") + u"two.txt"});
-    ASSERT_TRUE(temp.exists("items/Tool.exe"));
-    const std::string sub = N(temp.folder("items/sub"));
-    EXPECT_EQ(log(), kHeader + Pair(sub, sub) + Record("one.txt", "one.txt") +
-                         Pair(sub, itemsBytes()) + Record("Tool.exe", "Tool.exe") + Pair(sub, sub) +
-                         Record("two.txt", "two.txt"));
-    host.answers = {true};
-    session.OnUndo();
-    EXPECT_TRUE(temp.exists("items/sub/Tool.exe"));
-    EXPECT_EQ(host.rows.size(), 4u);  // the batch's three and the one move back
-}
-
 }  // namespace
 }  // namespace brindle::testing
