@@ -177,6 +177,10 @@ CBalloonWnd::~CBalloonWnd() {
     }
     m_callReturnHook.reset();
     QObject::disconnect(m_ownerConnection);
+    // Gone before the widget's own teardown, so no signal of it reaches a half-destroyed
+    // balloon.
+    delete m_fadeAnimation;
+    m_fadeAnimation = nullptr;
 }
 
 void CBalloonWnd::Launch(const QString& title, const QString& content, QPoint anchor,
@@ -472,11 +476,13 @@ void CBalloonWnd::OnOwnerDestroyed() {
     m_owner = nullptr;
     const bool hadWindow = m_hasWindow;
     if (hadWindow) {
-        hide();
-        if (QWidget::mouseGrabber() == this) {
-            releaseMouse();
-        }
-        TearDownWindow();
+        RunGuarded("closing with the owner", [this] {
+            hide();
+            if (QWidget::mouseGrabber() == this) {
+                releaseMouse();
+            }
+            TearDownWindow();
+        });
     }
     if ((hadWindow || m_deletePending) && (m_options & BH_DELETE_ON_DESTROY)) {
         // Deleted now when nothing of the balloon is running: the owner may be the last

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QImage>
 #include <QPointer>
 #include <QTest>
 #include <QWindow>
@@ -237,8 +238,10 @@ TEST(BalloonWndTest, CloseButtonClosesOnlyWhenTheReleaseIsOnIt) {
         QTest::mouseMove(window, off);
         EXPECT_EQ(balloon.CloseButtonState(), kCloseButtonFlat);
 
+        const QImage flat = balloon.grab(button).toImage();
         QTest::mousePress(window, Qt::LeftButton, {}, on);
         EXPECT_EQ(balloon.CloseButtonState(), kCloseButtonHot | kCloseButtonPushed);
+        EXPECT_NE(balloon.grab(button).toImage(), flat);  // painted in its pushed look
         EXPECT_EQ(QWidget::mouseGrabber(), &balloon);
         QPoint release = on;
         if (c.moveOff) {
