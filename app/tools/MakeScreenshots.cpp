@@ -1,3 +1,104 @@
-int main() {
+// Makes the README's screenshots with the program's own windows under the offscreen
+// platform: the main dialog, and the Output Log after a real batch over a temporary
+// folder.  brindle_screenshots <folder>
+// The offscreen platform draws no window decorations, so the pictures show the client
+// areas only.
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <optional>
+
+#include "app/CBrindleDlg.h"
+#include "app/COutputDlg.h"
+#include "app/ControlIds.h"
+#include "app/QtText.h"
+
+namespace {
+
+// Answers the folder browser with the sample folder; no box needs a person.
+class ScriptedServices : public brindle::DesktopServices {
+public:
+    explicit ScriptedServices(std::u16string folder) : folder_(std::move(folder)) {}
+    brindle::MessageResult ShowMessageBox(const std::u16string& text, const std::u16string&,
+                                          brindle::MessageButtons, brindle::MessageIcon) override {
+        std::fprintf(stderr, "unexpected message: %s\n", ToQString(text).toLocal8Bit().constData());
+        return brindle::MessageResult::No;
+    }
+    std::optional<std::u16string> BrowseForFolder(const std::u16string&) override {
+        return folder_;
+    }
+    bool OpenUrl(const std::u16string&) override { return false; }
+    bool TooltipAnimationEnabled() const override { return false; }
+    bool TooltipFadeEnabled() const override { return false; }
+
+private:
+    std::u16string folder_;
+};
+
+bool Touch(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly);
+}
+
+template <typename T = QWidget>
+T* Ctl(QWidget* dialog, int id) {
+    return dialog->findChild<T*>(QString::number(id), Qt::FindDirectChildrenOnly);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Brindle"));
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: brindle_screenshots <folder>\n");
+        return 2;
+    }
+    const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath() + QLatin1Char('/');
+
+    QTemporaryDir temp;
+    if (!temp.isValid())
+        return 1;
+    const QString programFolder = temp.path() + QStringLiteral("/Brindle/");
+    const QString samples = temp.path() + QStringLiteral("/Holiday 2005/");
+    QDir().mkpath(programFolder);
+    QDir().mkpath(samples);
+    for (const char* name : {"beach_at_dawn.JPG", "old_town_walk.JPG", "the_harbour_at_night.JPG",
+                             "packing_list.TXT", "road_trip_song.mp3"})
+        if (!Touch(samples + QString::fromLatin1(name)))
+            return 1;
+    {
+        QFile ini(programFolder + QStringLiteral("Brindle.ini"));
+        if (!ini.open(QIODevice::WriteOnly))
+            return 1;
+        ini.write("[config]\nShow Log Window = 1\nWrite Log File = 1\nCount # of symbols = 1\n");
+    }
+    QDir::setCurrent(programFolder);
+
+    ScriptedServices services(PathFromQt(samples));
+    CBrindleDlg dialog(services, nullptr, PathFromQt(programFolder));
+    dialog.show();
+    Ctl<QRadioButton>(&dialog, ids::kUpperLetter)->setChecked(true);
+    Ctl<QLineEdit>(&dialog, ids::kReplaceWhat)->setText(QStringLiteral("_"));
+    Ctl<QLineEdit>(&dialog, ids::kReplaceWith)->setText(QStringLiteral(" "));
+    Ctl<QLineEdit>(&dialog, ids::kFileTypes)->setText(QStringLiteral(".txt"));
+    QApplication::processEvents();
+    if (!dialog.grab().save(out + QStringLiteral("main-dialog.png")))
+        return 1;
+
+    Ctl<QPushButton>(&dialog, ids::kChooseFolder)->click();
+    COutputDlg* log = dialog.outputDlg();
+    log->resize(log->width() + 40, log->height() + 20);
+    QApplication::processEvents();
+    if (!log->grab().save(out + QStringLiteral("output-log.png")))
+        return 1;
     return 0;
 }
