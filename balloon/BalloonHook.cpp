@@ -1,5 +1,7 @@
 #include "balloon/BalloonHook.h"
 
+#include <functional>
+
 #include "balloon/BalloonGuard.h"
 #include "balloon/BalloonWnd.h"
 
@@ -17,7 +19,11 @@ BalloonHook::~BalloonHook() {
 }
 
 bool BalloonHook::eventFilter(QObject* watched, QEvent* event) {
-    RunGuarded("event filter", [&] { (m_balloon.*m_procedure)(watched, event); });
+    CBalloonWnd& balloon = m_balloon;
+    const Procedure procedure = m_procedure;
+    RunGuarded("event filter", [&balloon, procedure, watched, event] {
+        std::invoke(procedure, balloon, watched, event);
+    });
     return false;
 }
 

@@ -565,6 +565,9 @@ void CBalloonWnd::CallReturnHookProc(QObject* watched, QEvent* event) {
 }
 
 bool CBalloonWnd::event(QEvent* event) {
+    if (event->type() == QEvent::DeferredDelete) {
+        return QWidget::event(event);  // deletes the balloon: nothing of it may follow
+    }
     ++m_dispatchDepth;
     bool handled = true;
     if (event->type() == CloseRequestEvent()) {
