@@ -379,13 +379,6 @@ bool CBrindleDlg::UpdateData(bool save) {
 
 namespace {
 
-// One table, in the exchange order, drives both directions.
-struct Bindings {
-    std::vector<std::pair<QCheckBox*, bool RenameOptions::*>> checks;
-    std::vector<std::pair<QLineEdit*, int RenameOptions::*>> integers;
-    std::vector<std::pair<QWidget*, std::u16string RenameOptions::*>> texts;
-};
-
 QString TextOf(QWidget* w) {
     if (auto* e = qobject_cast<QLineEdit*>(w))
         return e->text();
@@ -406,48 +399,8 @@ void SetTextOf(QWidget* w, const QString& text) {
 
 }  // namespace
 
-bool CBrindleDlg::SaveOptions(RenameOptions& o) {
-    // The selected method is read from the list itself, whatever the exchange reports.
-    o.filterMethod = FromQString(methodList_->currentText());
-    const Bindings b{{{onlyEnglish_, &RenameOptions::onlyEnglish},
-                      {force63_, &RenameOptions::force63},
-                      {withoutExtension_, &RenameOptions::withoutExtension},
-                      {onlyLog_, &RenameOptions::onlyLog},
-                      {countSymbols_, &RenameOptions::countSymbols},
-                      {deleteContents_, &RenameOptions::deleteContents},
-                      {resetCounters_, &RenameOptions::resetCounters},
-                      {scanSubfolders_, &RenameOptions::scanSubfolders},
-                      {showLogWindow_, &RenameOptions::showLogWindow},
-                      {readOnly_, &RenameOptions::skipReadOnly},
-                      {writeLogFile_, &RenameOptions::writeLogFile},
-                      {duplicateExtension_, &RenameOptions::duplicateExtension},
-                      {renameDir_, &RenameOptions::renameDirs}},
-                     {{force63Length_, &RenameOptions::force63Length},
-                      {startIndex_, &RenameOptions::startIndex}},
-                     {{replaceWhat_, &RenameOptions::replaceWhat},
-                      {replaceWith_, &RenameOptions::replaceWith},
-                      {methodLabel_, &RenameOptions::methodLabel},
-                      {namePattern_, &RenameOptions::namePattern},
-                      {fileTypes_, &RenameOptions::fileTypes}}};
-    for (const auto& [box, field] : b.checks)
-        o.*field = box->isChecked();
-    o.conversionMode = conversionGroup_->checkedId();
-    for (const auto& [edit, field] : b.integers) {
-        const std::optional<int> value = ParseInteger(edit->text());
-        if (!value) {
-            ShowMessage(brindle::kTextEnterInteger, {}, MessageIcon::Warning);
-            edit->setFocus(Qt::OtherFocusReason);
-            edit->selectAll();
-            return false;
-        }
-        o.*field = *value;
-    }
-    for (const auto& [widget, field] : b.texts)
-        o.*field = FromQString(TextOf(widget));
-    return true;
-}
-
-void CBrindleDlg::LoadOptions(const RenameOptions& o) {
+bool CBrindleDlg::DoDataExchange(bool save, RenameOptions& o) {
+    // One table in the exchange order drives both directions.
     const std::pair<QCheckBox*, bool RenameOptions::*> checks[] = {
         {onlyEnglish_, &RenameOptions::onlyEnglish},
         {force63_, &RenameOptions::force63},
@@ -462,22 +415,62 @@ void CBrindleDlg::LoadOptions(const RenameOptions& o) {
         {writeLogFile_, &RenameOptions::writeLogFile},
         {duplicateExtension_, &RenameOptions::duplicateExtension},
         {renameDir_, &RenameOptions::renameDirs}};
-    for (const auto& [box, field] : checks)
-        box->setChecked(o.*field);
-    if (o.conversionMode >= 0 && o.conversionMode < static_cast<int>(conversion_.size())) {
+    const std::pair<QLineEdit*, int RenameOptions::*> integers[] = {
+        {force63Length_, &RenameOptions::force63Length}, {startIndex_, &RenameOptions::startIndex}};
+    const std::pair<QWidget*, std::u16string RenameOptions::*> texts[] = {
+        {replaceWhat_, &RenameOptions::replaceWhat},
+        {replaceWith_, &RenameOptions::replaceWith},
+        {methodLabel_, &RenameOptions::methodLabel},
+        {namePattern_, &RenameOptions::namePattern},
+        {fileTypes_, &RenameOptions::fileTypes}};
+
+    for (const auto& [box, field] : checks) {
+        if (save)
+            o.*field = box->isChecked();
+        else
+            box->setChecked(o.*field);
+    }
+    if (save) {
+        o.conversionMode = conversionGroup_->checkedId();
+    } else if (o.conversionMode >= 0 && o.conversionMode < static_cast<int>(conversion_.size())) {
         conversion_[static_cast<std::size_t>(o.conversionMode)]->setChecked(true);
     } else if (QAbstractButton* checked = conversionGroup_->checkedButton()) {
         conversionGroup_->setExclusive(false);
         checked->setChecked(false);
         conversionGroup_->setExclusive(true);
     }
-    SetTextOf(force63Length_, QString::number(o.force63Length));
-    SetTextOf(startIndex_, QString::number(o.startIndex));
-    SetTextOf(replaceWhat_, ToQString(o.replaceWhat));
-    SetTextOf(replaceWith_, ToQString(o.replaceWith));
-    SetTextOf(methodLabel_, ToQString(o.methodLabel));
-    SetTextOf(namePattern_, ToQString(o.namePattern));
-    SetTextOf(fileTypes_, ToQString(o.fileTypes));
+    for (const auto& [edit, field] : integers) {
+        if (!save) {
+            SetTextOf(edit, QString::number(o.*field));
+            continue;
+        }
+        const std::optional<int> value = ParseInteger(edit->text());
+        if (!value) {
+            ShowMessage(brindle::kTextEnterInteger, {}, MessageIcon::Warning);
+            edit->setFocus(Qt::OtherFocusReason);
+            edit->selectAll();
+            return false;
+        }
+        o.*field = *value;
+    }
+    for (const auto& [widget, field] : texts) {
+        if (save)
+            o.*field = FromQString(TextOf(widget));
+        else
+            SetTextOf(widget, ToQString(o.*field));
+    }
+    return true;
+}
+
+bool CBrindleDlg::SaveOptions(RenameOptions& o) {
+    // The selected method is read from the list itself, whatever the exchange reports.
+    o.filterMethod = FromQString(methodList_->currentText());
+    return DoDataExchange(true, o);
+}
+
+void CBrindleDlg::LoadOptions(const RenameOptions& o) {
+    RenameOptions shown = o;
+    DoDataExchange(false, shown);
 }
 
 // --- Check boxes, Exit, keys -------------------------------------------------------------

@@ -99,6 +99,8 @@ protected:
 
 private:
     void CreateControls(const DialogUnits& units);
+    // The exchange itself: "save" (controls to `o`) or "load" (`o` to the controls).
+    bool DoDataExchange(bool save, brindle::RenameOptions& o);
     void SetTabOrder();
     bool ContextHelp(QWidget* target, const QPoint& globalPos);
     // Runs one batch or Undo with input refused and the Output Log painting as it goes.
