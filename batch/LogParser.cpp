@@ -50,13 +50,19 @@ private:
 
 }  // namespace
 
-std::vector<LogRecord> ParseLog(std::string_view bytes) {
+std::vector<LogRecord> ParseLog(std::string_view bytes, std::vector<bool>* whole) {
     std::vector<LogRecord> records;
     Reader reader(bytes);
     LogRecord current;
     std::string_view line;
+    auto add = [&](bool complete) {
+        records.push_back(current);
+        if (whole)
+            whole->push_back(complete);
+    };
     while (reader.Next(line)) {
         if (Carries(line, kLogKeyOldDirectory)) {
+            bool complete = false;
             current.oldDirectory = ValueOf(line, kLogKeyOldDirectory);
             // A chain the file ends amid is a record torn by a crash: never undone.
             if (!reader.Next(line))
@@ -71,19 +77,21 @@ std::vector<LogRecord> ParseLog(std::string_view bytes) {
                         break;
                     if (Carries(line, kLogKeyNewFile)) {
                         current.newName = ValueOf(line, kLogKeyNewFile);
+                        complete = true;
                     }
                 }
             }
-            records.push_back(current);
+            add(complete);
         } else if (Carries(line, kLogKeyOldFile)) {
             if (current.oldDirectory.empty())
                 continue;
             current.oldName = ValueOf(line, kLogKeyOldFile);
             if (!reader.Next(line))
                 break;
-            if (Carries(line, kLogKeyNewFile))
+            const bool complete = Carries(line, kLogKeyNewFile);
+            if (complete)
                 current.newName = ValueOf(line, kLogKeyNewFile);
-            records.push_back(current);
+            add(complete);
         }
     }
     return records;

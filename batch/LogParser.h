@@ -36,7 +36,10 @@ struct LogRecord {
 // - a value is the whole rest of the line after its key; a value a chain did not reach
 //   keeps the value of the record before;
 // - every other line is skipped.
+// When `whole` is given, it gets one flag per record: false when the record's chain
+// ended before its own "New File=" line, so that some of its values are the record
+// before's and the record names no rename that really happened.
 // Pure: no disk access.
-std::vector<LogRecord> ParseLog(std::string_view bytes);
+std::vector<LogRecord> ParseLog(std::string_view bytes, std::vector<bool>* whole = nullptr);
 
 }  // namespace brindle

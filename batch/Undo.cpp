@@ -19,10 +19,18 @@ std::int32_t LengthOf(const std::u16string& text) {
     return static_cast<std::int32_t>(std::min(text.size(), kMax));
 }
 
+// Brindle logs absolute folders that end with '/'. Any other text (a log edited by hand)
+// would reach into the working directory or glue a name onto a folder's name.
+bool IsLoggedFolder(const std::u16string& folder) {
+    return !folder.empty() && folder.front() == u'/' && folder.back() == u'/';
+}
+
 // Moves the item of one record back; false when it is missing or cannot be moved. A
 // name that cannot be a name (a log edited by hand, say) never takes a path elsewhere.
 bool MoveBack(const LogRecord& record) {
     if (!IsUsableName(record.oldName) || !IsUsableName(record.newName))
+        return false;
+    if (!IsLoggedFolder(record.oldDirectory) || !IsLoggedFolder(record.newDirectory))
         return false;
     const std::u16string from = record.newDirectory + record.newName;
     if (!PathExists(from))
@@ -55,10 +63,11 @@ UndoOutcome RenameSession::OnUndo() {
     // Every record is read first, then undone newest first: an item renamed twice goes
     // back through both names, and a renamed folder gets its old name back before its
     // contents are looked for in it.
-    const std::vector<LogRecord> records = ParseLog(reader.Remaining());
+    std::vector<bool> whole;
+    const std::vector<LogRecord> records = ParseLog(reader.Remaining(), &whole);
     bool errors = false;
-    for (auto it = records.rbegin(); it != records.rend(); ++it) {
-        const LogRecord& record = *it;
+    for (std::size_t index = records.size(); index-- > 0;) {
+        const LogRecord& record = records[index];
         if (record.newName == record.oldName && record.newDirectory == record.oldDirectory) {
             continue;
         }
@@ -68,7 +77,9 @@ UndoOutcome RenameSession::OnUndo() {
         OutputRow row;
         row.input = record.newName;
         row.folder = record.oldDirectory;
-        if (MoveBack(record)) {
+        // A record whose chain broke borrows names from the record before it: moving on
+        // them would send that record's item somewhere it never was.
+        if (whole[index] && MoveBack(record)) {
             row.image = kImageExclamation;
             row.output = record.oldName;
         } else {

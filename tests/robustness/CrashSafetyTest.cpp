@@ -1,0 +1,161 @@
+// brindle-cli killed with SIGKILL at random moments of its batches and of its Undo: Undo
+// must still bring every file back under its own name, in its own folder, with its own
+// contents.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
+
+#include "Robustness.h"
+#include "TempFolder.h"
+
+namespace brindle::robustness {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::duration_cast;
+using std::chrono::nanoseconds;
+
+constexpr int kFilesInA = 700;
+constexpr int kFilesInSub = 300;
+constexpr int kFilesInB = 800;
+constexpr int kRequiredKills = 200;
+constexpr int kWantedKills = 215;  // a margin over the requirement
+constexpr int kMaxRuns = 320;
+// Stops the loop on a machine far slower than expected; the count then decides.
+constexpr auto kBudget = std::chrono::seconds(420);
+constexpr std::uint32_t kSeed = 20261208;
+
+// Two dropped folders and a subfolder: the log needs directory pairs between them, and
+// the dropped folders themselves are renamed last, after all they hold.
+class CrashSafety : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tree_ = (temp_.path() / "tree").string();
+        log_ = (temp_.path() / "Brindle.log").string();
+        int number = 0;
+        auto make = [&](const std::string& folder, int count) {
+            for (int i = 0; i < count; ++i) {
+                char name[32];
+                std::snprintf(name, sizeof name, "FILE_%04d.TXT", ++number);
+                const std::string relative = folder + "/" + name;
+                // Each file holds its own first path: an overwrite would show.
+                temp_.createFile("tree/" + relative, relative);
+            }
+        };
+        make("A_DIR", kFilesInA);
+        make("A_DIR/SUB", kFilesInSub);
+        make("B_DIR", kFilesInB);
+        original_ = ReadTree(tree_);
+        ASSERT_EQ(original_.size(),
+                  static_cast<std::size_t>(kFilesInA + kFilesInSub + kFilesInB + 3));
+    }
+
+    CliRun Batch() const {
+        return CliRun({"--write-log", "--log", log_, "--case", "lower", "--pattern", "/O-/5",
+                       "--subfolders", "--rename-dirs", "--quiet", tree_ + "/A_DIR",
+                       tree_ + "/B_DIR"});
+    }
+    CliRun Undo() const { return CliRun({"--undo", "--log", log_, "--delete-log", "--quiet"}); }
+
+    // Files now under a new name (the counter makes every new name differ).
+    int RenamedFiles() const {
+        int renamed = 0;
+        for (const auto& [path, what] : ReadTree(tree_)) {
+            if (path.find("file_") != std::string::npos)
+                ++renamed;
+        }
+        return renamed;
+    }
+
+    testing::TempFolder temp_;
+    std::string tree_;
+    std::string log_;
+    Tree original_;
+};
+
+TEST_F(CrashSafety, UndoBringsEveryFileBackAfterKillsAtRandomMoments) {
+    constexpr int kFiles = kFilesInA + kFilesInSub + kFilesInB;
+
+    // One uncut batch and one uncut Undo scale the delays.
+    Clock::time_point start = Clock::now();
+    const CliResult batch = RunCli(Batch());
+    const nanoseconds batchTime = Clock::now() - start;
+    ASSERT_EQ(batch.status, 0) << batch.err;
+    ASSERT_EQ(RenamedFiles(), kFiles);
+    start = Clock::now();
+    const CliResult undo = RunCli(Undo());
+    const nanoseconds undoTime = Clock::now() - start;
+    ASSERT_EQ(undo.status, 0) << undo.err;
+    ASSERT_EQ(ReadTree(tree_), original_);
+
+    std::mt19937 random(kSeed);
+    auto uniform = [&random](nanoseconds upTo) {
+        std::uniform_int_distribution<std::int64_t> pick(0, upTo.count());
+        return nanoseconds(pick(random));
+    };
+    const Clock::time_point loopStart = Clock::now();
+    int runs = 0;
+    int batchKills = 0;
+    int undoKills = 0;
+    int cutMidway = 0;  // kills that left some files renamed and some not
+    while (batchKills < kWantedKills && runs < kMaxRuns && Clock::now() - loopStart < kBudget) {
+        SCOPED_TRACE("run " + std::to_string(runs));
+        nanoseconds delay;
+        switch (runs % 10) {
+            case 0:
+                delay = nanoseconds(0);
+                break;
+            case 1:
+                delay = uniform(std::chrono::milliseconds(2));  // just after the start
+                break;
+            default:
+                delay = uniform(batchTime + batchTime / 20);
+                break;
+        }
+        ++runs;
+        if (KillAfter(StartCli(Batch()), delay))
+            ++batchKills;
+        const int renamed = RenamedFiles();
+        if (renamed > 0 && renamed < kFiles)
+            ++cutMidway;
+
+        // Every third Undo is killed too, and then run again to its end.
+        // Undo has as much to do as the batch did before its kill.
+        const nanoseconds undoShare = undoTime * renamed / kFiles;
+        if (runs % 3 == 0 && KillAfter(StartCli(Undo()), uniform(undoShare + undoShare / 10)))
+            ++undoKills;
+        const bool logThere = access(log_.c_str(), F_OK) == 0;
+        const CliResult finalUndo = RunCli(Undo());
+        ASSERT_EQ(finalUndo.signal, 0);
+        if (logThere) {
+            // Error rows (records whose rename the kill cut off) are no failure here.
+            ASSERT_TRUE(finalUndo.status == 0 || finalUndo.status == 1)
+                << finalUndo.status << " " << finalUndo.err;
+            ASSERT_EQ(finalUndo.err, "");
+        } else {
+            ASSERT_EQ(finalUndo.status, 2);
+            ASSERT_EQ(finalUndo.err, "brindle-cli: Error opening file: " + log_ + "\n");
+        }
+        ASSERT_NE(access(log_.c_str(), F_OK), 0) << "the log outlived --delete-log";
+
+        const Tree now = ReadTree(tree_);
+        ASSERT_TRUE(now == original_) << "after a kill " << delay.count() << " ns in:\n"
+                                      << Differences(original_, now);
+    }
+    const auto seconds = duration_cast<std::chrono::milliseconds>(Clock::now() - loopStart);
+    std::printf(
+        "[ crash    ] %d files, seed %u: %d runs, %d batch kills (%d midway), %d Undo kills, "
+        "%.1f s; uncut batch %.0f ms, Undo %.0f ms\n",
+        kFiles, kSeed, runs, batchKills, cutMidway, undoKills,
+        static_cast<double>(seconds.count()) / 1000.0, static_cast<double>(batchTime.count()) / 1e6,
+        static_cast<double>(undoTime.count()) / 1e6);
+    RecordProperty("batch_kills", batchKills);
+    RecordProperty("undo_kills", undoKills);
+    EXPECT_GE(batchKills, kRequiredKills) << "the budget ran out after " << runs << " runs";
+    // Most kills must land inside the work, or the test proves little.
+    EXPECT_GE(cutMidway, batchKills / 2);
+}
+
+}  // namespace
+}  // namespace brindle::robustness

@@ -1,0 +1,546 @@
+// Faults of the log, through the real brindle-cli: a log that cannot be written, opened,
+// or deleted, a full disk, and a log edited by hand into every malformed shape. Each
+// shows its own message or row, and no file is lost or overwritten.
+#include <gtest/gtest.h>
+#include <sys/file.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "Robustness.h"
+#include "TempFolder.h"
+
+namespace brindle::robustness {
+namespace {
+
+const std::string kSep = "-------------------------------------------";
+const std::string kTsvHeader = "Input File\tOutput File (Exceptions)\t#\tFolder (New Folder)";
+
+std::string L(const std::string& text) {
+    return text + "\r\n";
+}
+
+// "{W}" stands for the items' folder, with its final '/'; "{L}" for the log's path; "{T}"
+// for the temporary folder, without its final '/'.
+std::string Expand(std::string text, const std::string& w, const std::string& log,
+                   const std::string& t) {
+    for (const auto& [key, value] :
+         {std::pair<std::string, std::string>{"{W}", w}, {"{L}", log}, {"{T}", t}}) {
+        for (auto at = text.find(key); at != std::string::npos; at = text.find(key, at)) {
+            text.replace(at, key.size(), value);
+            at += value.size();
+        }
+    }
+    return text;
+}
+
+// The files of a tree as "path=contents" (folders as "path/").
+Strings Listing(const Tree& tree) {
+    Strings lines;
+    for (const auto& [path, what] : tree) {
+        if (what.starts_with("file:"))
+            lines.push_back(path + "=" + what.substr(5));
+        else if (what == "folder:")
+            lines.push_back(path);
+        else
+            lines.push_back(path + " " + what);
+    }
+    return lines;
+}
+
+// Holds an exclusive flock on a file, as a second program would.
+class LockHolder {
+public:
+    explicit LockHolder(const std::string& path)
+        : fd_(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
+        locked_ = fd_ >= 0 && flock(fd_, LOCK_EX | LOCK_NB) == 0;
+    }
+    ~LockHolder() {
+        if (fd_ >= 0)
+            close(fd_);
+    }
+    LockHolder(const LockHolder&) = delete;
+    LockHolder& operator=(const LockHolder&) = delete;
+    bool locked() const { return locked_; }
+
+private:
+    int fd_;
+    bool locked_ = false;
+};
+
+// ---- A log edited by hand ------------------------------------------------------------
+
+struct HandEditedCase {
+    const char* name;
+    std::string log;  // "{W}" the items' folder
+    Strings rows;     // Undo's rows, in their order (newest record first)
+    int exitStatus;
+    Strings after;  // the tree afterwards, "path=contents"
+};
+
+// Every item holds its own first path, so a wrong move or an overwrite shows. "cwd/" is
+// the working directory of the Undo, to show that nothing is taken from there.
+const Strings kItems = {"w/new.txt", "w/other.txt", "w/sub/", "cwd/new.txt"};
+const Strings kUntouched = {
+    "cwd/",  "cwd/new.txt=cwd/new.txt", "w/", "w/new.txt=w/new.txt", "w/other.txt=w/other.txt",
+    "w/sub/"};
+
+Strings With(Strings listing, const Strings& without, const Strings& with) {
+    for (const auto& gone : without)
+        std::erase(listing, gone);
+    listing.insert(listing.end(), with.begin(), with.end());
+    std::sort(listing.begin(), listing.end());
+    return listing;
+}
+
+std::string Pair(const std::string& oldDirectory, const std::string& newDirectory) {
+    return L("Old Directory=" + oldDirectory) + L("New Directory=" + newDirectory);
+}
+std::string Record(const std::string& oldName, const std::string& newName) {
+    return L("Old File=" + oldName) + L("New File=" + newName) + L(kSep);
+}
+const std::string kHeader = L("Version=3.7");
+const std::string kGood = kHeader + Pair("{W}", "{W}") + Record("a.txt", "new.txt");
+const Strings kGoodUndone = With(kUntouched, {"w/new.txt=w/new.txt"}, {"w/a.txt=w/new.txt"});
+const std::string kGoodRow = "new.txt\ta.txt\t\t{W}";
+
+TEST(LogFaults, HandEditedLogs) {
+    const std::string huge(1 << 20, 'x');
+    const std::string longName(70000, 'n');
+    const std::vector<HandEditedCase> cases = {
+        {"log/Empty", "", {}, 0, kUntouched},
+        {"log/HeaderOnly", kHeader, {}, 0, kUntouched},
+        {"log/NoHeader",
+         Pair("{W}", "{W}") + Record("a.txt", "new.txt"),
+         {kGoodRow},
+         0,
+         kGoodUndone},
+        {"log/SameRecordTwice",
+         kGood + Record("a.txt", "new.txt"),
+         {kGoodRow, "new.txt\ta.txtError opening file\t\t{W}"},
+         1,
+         kGoodUndone},
+        {"torn/LastLineWithoutLineEnd",
+         kHeader + Pair("{W}", "{W}") + L("Old File=a.txt") + "New File=new.txt",
+         {},
+         0,
+         kUntouched},
+        {"torn/AfterOldFile",
+         kHeader + Pair("{W}", "{W}") + L("Old File=a.txt"),
+         {},
+         0,
+         kUntouched},
+        {"torn/AfterADirectory",
+         kGood + L("Old Directory={W}sub/") + "New Direct",
+         {kGoodRow},
+         0,
+         kGoodUndone},
+        {"lines/OnlyRecordLinesNoDirectory",
+         kHeader + Record("a.txt", "new.txt"),
+         {},
+         0,
+         kUntouched},
+        // A chain the file breaks before its own "New File=" has no name of its own: it is
+        // reported, and nothing is moved on the names of the record before it.
+        {"lines/MissingNewDirectory",
+         kGood + L("Old Directory={W}sub/") + Record("b.txt", "other.txt"),
+         {"new.txt\ta.txtError opening file\t\t{W}sub/", kGoodRow},
+         1,
+         kGoodUndone},
+        {"lines/MissingOldFileInAChain",
+         kGood + Pair("{W}sub/", "{W}") + L("New File=other.txt") + L(kSep),
+         {"new.txt\ta.txtError opening file\t\t{W}sub/", kGoodRow},
+         1,
+         kGoodUndone},
+        {"lines/MissingNewFile",
+         kGood + L("Old File=b.txt") + L(kSep),
+         {"new.txt\tb.txtError opening file\t\t{W}", kGoodRow},
+         1,
+         kGoodUndone},
+        {"lines/MissingNewFileAtTheStart",
+         kHeader + Pair("{W}", "{W}") + L("Old File=b.txt") + L(kSep),
+         {"\tb.txtError opening file\t\t{W}"},
+         1,
+         kUntouched},
+        {"values/EmptyOldFile",
+         kHeader + Pair("{W}", "{W}") + Record("", "new.txt"),
+         {"new.txt\tError opening file\t\t{W}"},
+         1,
+         kUntouched},
+        {"values/EmptyNewFile",
+         kHeader + Pair("{W}", "{W}") + Record("new.txt", ""),
+         {"\tnew.txtError opening file\t\t{W}"},
+         1,
+         kUntouched},
+        // Brindle logs absolute folders with their final '/'; anything else would reach
+        // into the working directory or glue a name onto a folder's.
+        {"values/EmptyOldDirectory",
+         kHeader + Pair("", "{W}") + Record("a.txt", "new.txt"),
+         {"new.txt\ta.txtError opening file\t\t"},
+         1,
+         kUntouched},
+        {"values/EmptyNewDirectory",
+         kHeader + Pair("{W}", "") + Record("a.txt", "new.txt"),
+         {"new.txt\ta.txtError opening file\t\t{W}"},
+         1,
+         kUntouched},
+        {"values/RelativeDirectory",
+         kHeader + Pair("w/", "cwd/") + Record("a.txt", "new.txt"),
+         {"new.txt\ta.txtError opening file\t\tw/"},
+         1,
+         kUntouched},
+        {"values/DirectoryWithoutItsSlash",
+         kHeader + Pair("{T}/w/sub", "{W}") + Record("a.txt", "new.txt"),
+         {"new.txt\ta.txtError opening file\t\t{T}/w/sub"},
+         1,
+         kUntouched},
+        {"values/NameWithASlash",
+         kHeader + Pair("{W}", "{W}") + Record("../a.txt", "new.txt"),
+         {"new.txt\t../a.txtError opening file\t\t{W}"},
+         1,
+         kUntouched},
+        {"values/NameDotDot",
+         kHeader + Pair("{W}sub/", "{W}") + Record("..", "new.txt"),
+         {"new.txt\t..Error opening file\t\t{W}sub/"},
+         1,
+         kUntouched},
+        {"values/NameWithNul",
+         kHeader + Pair("{W}", "{W}") + Record(std::string("a\0b", 3), "new.txt"),
+         {"new.txt\ta" + std::string(1, '\0') + "bError opening file\t\t{W}"},
+         1,
+         kUntouched},
+        {"values/KeyInsideTheValue",
+         kHeader + Pair("{W}", "{W}") + Record("New File=a.txt", "new.txt"),
+         {"new.txt\tNew File=a.txt\t\t{W}"},
+         0,
+         With(kUntouched, {"w/new.txt=w/new.txt"}, {"w/New File=a.txt=w/new.txt"})},
+        {"huge/NameTooLong",
+         kHeader + Pair("{W}", "{W}") + Record("a.txt", longName),
+         {longName + "\ta.txtError opening file\t\t{W}"},
+         1,
+         kUntouched},
+        {"huge/LineBeforeARecord",
+         kHeader + L(huge) + Pair("{W}", "{W}") + Record("a.txt", "new.txt"),
+         {kGoodRow},
+         0,
+         kGoodUndone},
+        {"huge/LastLineTorn", kGood + huge, {kGoodRow}, 0, kGoodUndone},
+        {"garbage/BinaryBytes",
+         std::string("\0\xff\xfe\r\r\x1a\n\x80Old File\n=\n", 16),
+         {},
+         0,
+         kUntouched},
+        {"garbage/CarriageReturnsOnly",
+         "Version=3.7\rOld Directory={W}\rNew Directory={W}\rOld File=a.txt\rNew "
+         "File=new.txt\r",
+         {},
+         0,
+         kUntouched},
+        {"keys/WrongLetterCase",
+         kHeader + L("old directory={W}") + L("new directory={W}") + L("old file=a.txt") +
+             L("new file=new.txt"),
+         {},
+         0,
+         kUntouched},
+        {"keys/LeadingSpace",
+         kHeader + L(" Old Directory={W}") + L(" New Directory={W}") + L(" Old File=a.txt") +
+             L(" New File=new.txt"),
+         {},
+         0,
+         kUntouched},
+        {"keys/SpaceBeforeEquals",
+         kHeader + L("Old Directory ={W}") + L("New Directory ={W}") + Record("a.txt", "new.txt"),
+         {},
+         0,
+         kUntouched},
+    };
+    for (const HandEditedCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing::TempFolder temp;
+        for (const auto& item : kItems)
+            temp.createFile(item, item.back() == '/' ? "" : item);
+        const std::string t = temp.path().string();
+        const std::string w = t + "/w/";
+        const std::string log = t + "/edited.log";
+        WriteFile(log, Expand(c.log, w, log, t));
+
+        const CliResult undo =
+            RunCli(CliRun({"--undo", "--tsv", "--keep-log", "--log", log}).in(t + "/cwd"));
+        EXPECT_EQ(undo.signal, 0);
+        EXPECT_EQ(undo.status, c.exitStatus);
+        EXPECT_EQ(undo.err, "");
+        Strings lines = Lines(undo.out);
+        ASSERT_GE(lines.size(), 2u);
+        EXPECT_EQ(lines.front(), kTsvHeader);
+        EXPECT_TRUE(lines.back().starts_with("Total files: "));
+        Strings expected;
+        for (const auto& row : c.rows)
+            expected.push_back(Expand(row, w, log, t));
+        EXPECT_EQ(Strings(lines.begin() + 1, lines.end() - 1), expected);
+        Tree tree = ReadTree(t);
+        tree.erase("edited.log");
+        EXPECT_EQ(Listing(tree), c.after);
+    }
+}
+
+// ---- Logs that cannot be opened, written or deleted ------------------------------------
+
+enum class Setup {
+    None,
+    LogIsAFolder,
+    LogIsAFifo,
+    LogLocked,
+    LogUnreadable,      // mode 000, Undo as an ordinary user
+    LogReadOnly,        // mode 444, the batch as an ordinary user
+    LogFolderReadOnly,  // the log's folder mode 555, run as an ordinary user
+    LogIsDevFull,
+};
+
+struct OpenFaultCase {
+    const char* name;
+    Setup setup;
+    bool undo;  // Undo of a good log, else a batch that writes the log
+    Strings rows;
+    std::string err;
+    int exitStatus;
+    bool itemsRenamed;  // after the run, the items carry their new names
+};
+
+TEST(LogFaults, LogsThatCannotBeOpenedWrittenOrDeleted) {
+    const std::string failedRows[] = {"A.TXT\t(Unknown Error Aquired)\t0\t{W}",
+                                      "B.TXT\t(Unknown Error Aquired)\t0\t{W}"};
+    const Strings batchFailed(std::begin(failedRows), std::end(failedRows));
+    const std::string openError = "brindle-cli: Error opening file: {L}\n";
+    const std::vector<OpenFaultCase> cases = {
+        {"batch/LogIsAFolder", Setup::LogIsAFolder, false, batchFailed, "", 1, false},
+        {"batch/LogIsAFifo", Setup::LogIsAFifo, false, batchFailed, "", 1, false},
+        {"batch/LogIsDevFull", Setup::LogIsDevFull, false, batchFailed, "", 1, false},
+        {"batch/LogLockedByAnother", Setup::LogLocked, false, batchFailed, "", 1, false},
+        {"batch/LogReadOnly", Setup::LogReadOnly, false, batchFailed, "", 1, false},
+        {"batch/LogFolderNotWritable", Setup::LogFolderReadOnly, false, batchFailed, "", 1, false},
+        {"undo/LogIsAFolder", Setup::LogIsAFolder, true, {}, openError, 2, true},
+        {"undo/LogIsAFifo", Setup::LogIsAFifo, true, {}, openError, 2, true},
+        {"undo/LogLockedByAnother", Setup::LogLocked, true, {}, openError, 2, true},
+        {"undo/LogUnreadable", Setup::LogUnreadable, true, {}, openError, 2, true},
+        // Everything is moved back first; only the deletion fails.
+        {"undo/LogFolderNotWritable",
+         Setup::LogFolderReadOnly,
+         true,
+         {"a.txt\tA.TXT\t\t{W}", "b.txt\tB.TXT\t\t{W}"},
+         "brindle-cli: Access to {L} was denied.\n",
+         2,
+         false},
+    };
+    for (const OpenFaultCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing::TempFolder temp;
+        const std::string t = temp.path().string();
+        const std::string w = t + "/w/";
+        std::string log = t + "/logs/b.log";
+        temp.createFile("w/A.TXT", "w/A.TXT");
+        temp.createFile("w/B.TXT", "w/B.TXT");
+        temp.createFiles({"logs/"});
+        if (c.undo) {
+            // The batch that the Undo undoes, with a log that works.
+            const CliResult batch = RunCli(
+                CliRun({"--write-log", "--log", log, "--case=lower", w + "A.TXT", w + "B.TXT"}));
+            ASSERT_EQ(batch.status, 0) << batch.err;
+        }
+        const Tree before = ReadTree(t + "/w");
+        bool asUser = false;
+        std::optional<LockHolder> lock;
+        switch (c.setup) {
+            case Setup::None:
+                break;
+            case Setup::LogIsAFolder:
+                std::filesystem::remove(log);
+                std::filesystem::create_directory(log);
+                break;
+            case Setup::LogIsAFifo:
+                std::filesystem::remove(log);
+                ASSERT_EQ(mkfifo(log.c_str(), 0644), 0);
+                break;
+            case Setup::LogLocked:
+                lock.emplace(log);
+                ASSERT_TRUE(lock->locked());
+                break;
+            case Setup::LogUnreadable:
+                ASSERT_EQ(chmod(log.c_str(), 0), 0);
+                asUser = true;
+                break;
+            case Setup::LogReadOnly:
+                WriteFile(log, "");
+                ASSERT_EQ(chmod(log.c_str(), 0444), 0);
+                asUser = true;
+                break;
+            case Setup::LogFolderReadOnly:
+                asUser = true;
+                break;
+            case Setup::LogIsDevFull:
+                log = "/dev/full";
+                break;
+        }
+        if (asUser) {
+            GiveToOrdinaryUser(t);
+            ASSERT_EQ(chmod(t.c_str(), 0755), 0);
+        }
+        if (c.setup == Setup::LogFolderReadOnly) {
+            ASSERT_EQ(chmod((t + "/logs").c_str(), 0555), 0);
+        }
+
+        CliRun run = c.undo ? CliRun({"--undo", "--tsv", "--delete-log", "--log", log})
+                            : CliRun({"--write-log", "--tsv", "--log", log, "--case=lower",
+                                      w + "A.TXT", w + "B.TXT"});
+        if (asUser)
+            run.asUser();
+        const CliResult result = RunCli(run);
+        EXPECT_EQ(result.signal, 0);
+        EXPECT_EQ(result.status, c.exitStatus);
+        EXPECT_EQ(result.err, Expand(c.err, w, log, t));
+        Strings lines = Lines(result.out);
+        ASSERT_GE(lines.size(), 2u);
+        Strings expected;
+        for (const auto& row : c.rows)
+            expected.push_back(Expand(row, w, log, t));
+        Strings rows(lines.begin() + 1, lines.end() - 1);
+        std::sort(rows.begin(), rows.end());
+        EXPECT_EQ(rows, expected);
+        const Tree after = ReadTree(t + "/w");
+        if (c.itemsRenamed) {
+            EXPECT_EQ(after, before);
+            EXPECT_TRUE(after.contains("a.txt"));
+        } else {
+            EXPECT_EQ(Listing(after), (Strings{"A.TXT=w/A.TXT", "B.TXT=w/B.TXT"}));
+        }
+    }
+}
+
+// Another holder takes the log between two items of a batch, or gives it back: the items
+// whose records could not be written are not renamed, the others are, and Undo brings
+// back exactly those.
+TEST(LogFaults, LockTakenAndReleasedAroundABatch) {
+    testing::TempFolder temp;
+    const std::string t = temp.path().string();
+    const std::string log = t + "/b.log";
+    temp.createFile("w/A.TXT", "w/A.TXT");
+    temp.createFile("w/B.TXT", "w/B.TXT");
+    {
+        LockHolder other(log);
+        ASSERT_TRUE(other.locked());
+        const CliResult locked = RunCli(
+            CliRun({"--write-log", "--quiet", "--log", log, "--case=lower", t + "/w/A.TXT"}));
+        EXPECT_EQ(locked.status, 1);
+        EXPECT_EQ(locked.out, Status(1, 1, 5, 5, 1) + "\n");
+    }
+    const CliResult released = RunCli(CliRun(
+        {"--write-log", "--quiet", "--log", log, "--case=lower", t + "/w/A.TXT", t + "/w/B.TXT"}));
+    EXPECT_EQ(released.status, 0);
+    EXPECT_TRUE(temp.exists("w/a.txt") && temp.exists("w/b.txt"));
+    {
+        LockHolder other(log);
+        ASSERT_TRUE(other.locked());
+        const CliResult undo = RunCli(CliRun({"--undo", "--quiet", "--delete-log", "--log", log}));
+        EXPECT_EQ(undo.status, 2);
+        EXPECT_EQ(undo.err, "brindle-cli: Error opening file: " + log + "\n");
+        EXPECT_TRUE(temp.exists("w/a.txt") && temp.exists("w/b.txt"));
+    }
+    const CliResult undo = RunCli(CliRun({"--undo", "--tsv", "--delete-log", "--log", log}));
+    EXPECT_EQ(undo.status, 0);
+    EXPECT_EQ(Listing(ReadTree(t)), (Strings{"w/", "w/A.TXT=w/A.TXT", "w/B.TXT=w/B.TXT"}));
+}
+
+// ---- A full disk ------------------------------------------------------------------------
+
+// What a run inside the small filesystem's child leaves for the parent to check.
+std::string DiskFullReport(const std::string& t, const std::string& log, int files,
+                           bool fillFirst) {
+    std::string report;
+    if (fillFirst) {
+        // Nothing left, not even for the header line.
+        const int fd = open((t + "/small/filler").c_str(), O_WRONLY | O_CREAT, 0644);
+        const std::string block(4096, 'f');
+        while (write(fd, block.data(), block.size()) > 0) {
+        }
+        close(fd);
+    }
+    const CliResult batch = RunCli(
+        CliRun({"--write-log", "--quiet", "--log", log, "--case=lower", "--folder", t + "/w"}));
+    report += "batch " + std::to_string(batch.status) + " " + batch.err;
+    int renamed = 0;
+    for (const auto& [path, what] : ReadTree(t + "/w"))
+        renamed += path.starts_with("file_") ? 1 : 0;
+    const std::string bytes = ReadFile(log);
+    int records = 0;
+    for (auto at = bytes.find("Old File="); at != std::string::npos;
+         at = bytes.find("Old File=", at + 1)) {
+        ++records;
+    }
+    report += "renamed " + std::string(renamed > 0 ? "some" : "none") +
+              (renamed < files ? ", not all" : ", all") + "\n";
+    report += "records " + std::string(records == renamed ? "match" : "differ") + "\n";
+    report += "log ends " +
+              std::string(bytes.empty() || bytes.ends_with(kSep + "\r\n") ? "whole" : "torn") +
+              "\n";
+    if (fillFirst)
+        std::filesystem::remove(t + "/small/filler");
+    const CliResult undo = RunCli(CliRun({"--undo", "--quiet", "--delete-log", "--log", log}));
+    report += "undo " + std::to_string(undo.status) + " " + undo.err;
+    renamed = 0;
+    for (const auto& [path, what] : ReadTree(t + "/w"))
+        renamed += path.starts_with("file_") ? 1 : 0;
+    report += "renamed after undo " + std::to_string(renamed) + "\n";
+    return report;
+}
+
+TEST(LogFaults, FullDiskWhileTheLogIsWritten) {
+    constexpr int kFiles = 200;
+    struct Case {
+        const char* name;
+        bool fillFirst;
+        std::string report;
+    };
+    const std::vector<Case> cases = {
+        {"disk/FillsUpMidBatch", false,
+         "batch 2 brindle-cli: Disk full while accessing {L}.\nrenamed some, not all\n"
+         "records match\nlog ends whole\nundo 0 renamed after undo 0\n"},
+        {"disk/FullBeforeTheHeader", true,
+         "batch 2 brindle-cli: Disk full while accessing {L}.\nrenamed none, not all\n"
+         "records match\nlog ends whole\nundo 0 renamed after undo 0\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing::TempFolder temp;
+        const std::string t = temp.path().string();
+        for (int i = 0; i < kFiles; ++i)
+            temp.createFile("w/FILE_" + std::to_string(1000 + i) + ".TXT", "x");
+        temp.createFiles({"small/"});
+        const std::string log = t + "/small/b.log";
+        const std::string reportPath = t + "/report";
+        // A filesystem of two pages: the log fills it after a few dozen records.
+        std::optional<int> status = InPrivateTmpfs(t + "/small", 8192, [&] {
+            WriteFile(reportPath, DiskFullReport(t, log, kFiles, c.fillFirst));
+            return 0;
+        });
+        if (!status) {
+            // No mounts here: a file-size limit makes the same failure (EFBIG).
+            if (c.fillFirst) {
+                std::printf("[ skipped  ] %s needs a filesystem of its own\n", c.name);
+                continue;
+            }
+            ASSERT_EQ(RunCli(CliRun({"--write-log", "--quiet", "--log", log, "--case=lower",
+                                     "--folder", t + "/w"})
+                                 .limitFileSize(8192))
+                          .status,
+                      2);
+            ASSERT_EQ(RunCli(CliRun({"--undo", "--quiet", "--delete-log", "--log", log})).status,
+                      0);
+            EXPECT_EQ(ReadTree(t + "/w").count("FILE_1000.TXT"), 1u);
+            continue;
+        }
+        ASSERT_EQ(*status, 0);
+        EXPECT_EQ(ReadFile(reportPath), Expand(c.report, "", log, t));
+    }
+}
+
+}  // namespace
+}  // namespace brindle::robustness
