@@ -3,11 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
-#include <QScreen>
 #include <QTest>
 
 #include <algorithm>
@@ -56,11 +54,6 @@ protected:
         return balloon;
     }
 
-    int HalfWorkAreaWidth() const {
-        const int width = QGuiApplication::primaryScreen()->availableGeometry().width();
-        return width - width / 2;
-    }
-
     std::unique_ptr<QWidget> owner_;
 };
 
@@ -80,12 +73,9 @@ TEST_F(BalloonLayoutTest, HeaderJoinsIconCloseButtonAndTitleWithEightPixelGaps) 
     };
     const Case cases[] = {
         {"nothing", false, false, false, QSize(0, 0)},
-        {"icon", true, false, false, icon},
         {"close button", false, true, false, QSize(buttonExtent, buttonExtent)},
         {"icon and close button", true, true, false,
          QSize(10 + 8 + buttonExtent, std::max(12, buttonExtent))},
-        {"close button and title", false, true, true,
-         QSize(buttonExtent + 8 + title.width(), std::max(buttonExtent, title.height()))},
         {"all three", true, true, true,
          QSize(10 + 8 + buttonExtent + 8 + title.width(),
                std::max({12, buttonExtent, title.height()}))},
@@ -103,30 +93,20 @@ TEST_F(BalloonLayoutTest, HeaderJoinsIconCloseButtonAndTitleWithEightPixelGaps) 
     }
 }
 
-TEST_F(BalloonLayoutTest, EmptyHeaderAndEmptyContentStillKeepTheGap) {
-    auto bare = Make(QString(), QStringLiteral("Only a body"));
+TEST_F(BalloonLayoutTest, WithAnEmptyHeaderTheContentStartsEightPixelsDown) {
+    auto bare = Make(QString(), QStringLiteral("Text right under the gap"));
     EXPECT_EQ(MeasureHeader(*bare), QSize(0, 0));
-    const QSize content = MeasureContent(*bare);
-    EXPECT_EQ(bare->ClientSize(), content + QSize(0, 8));
-
-    auto titleOnly = Make(QStringLiteral("Only a title"), QString());
-    EXPECT_EQ(MeasureContent(*titleOnly), QSize(0, 0));
-    EXPECT_EQ(titleOnly->ClientSize(), MeasureHeader(*titleOnly) + QSize(0, 8));
-
+    EXPECT_EQ(bare->ClientSize(), MeasureContent(*bare) + QSize(0, 8));
     auto empty = Make(QString(), QString());
-    EXPECT_EQ(empty->ClientSize(), QSize(0, 8));
-    EXPECT_EQ(empty->size(), QSize(16, 44));
-}
+    EXPECT_EQ(empty->size(), QSize(16, 44));  // the gap, the margins and the tail band
 
-TEST_F(BalloonLayoutTest, ContentIsPaintedEightPixelsBelowAnEmptyHeader) {
-    auto balloon = Make(QString(), QStringLiteral("Text right under the gap"));
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(balloon.get()));
-    const QImage image = balloon->grab().toImage();
-    const QRect client = balloon->ClientRect();
-    const QColor background = balloon->BackgroundColour();
+    // Painted as measured: nothing in the gap, the text below it.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(bare.get()));
+    const QImage image = bare->grab().toImage();
+    const QRect client = bare->ClientRect();
     auto rowHasInk = [&](int y) {
         for (int x = client.left(); x <= client.right(); ++x) {
-            if (image.pixelColor(x, y) != background) {
+            if (image.pixelColor(x, y) != bare->BackgroundColour()) {
                 return true;
             }
         }
@@ -140,58 +120,6 @@ TEST_F(BalloonLayoutTest, ContentIsPaintedEightPixelsBelowAnEmptyHeader) {
         inked = inked || rowHasInk(y);
     }
     EXPECT_TRUE(inked);
-}
-
-TEST_F(BalloonLayoutTest, ContentWrapsAtWordsWithinHalfTheWorkArea) {
-    const int oneLine = MeasureContent(*Make(QString(), QStringLiteral("x"))).height();
-    QString words;
-    for (int i = 0; i < 60; ++i) {
-        words += QStringLiteral("word%1 ").arg(i);
-    }
-    const QSize wrapped = MeasureContent(*Make(QString(), words.trimmed()));
-    EXPECT_LE(wrapped.width(), HalfWorkAreaWidth());
-    EXPECT_GE(wrapped.height(), 3 * oneLine);
-
-    // A single word longer than that is not broken.
-    const QSize longWord = MeasureContent(*Make(QString(), QString(120, QLatin1Char('W'))));
-    EXPECT_GT(longWord.width(), HalfWorkAreaWidth());
-    EXPECT_EQ(longWord.height(), oneLine);
-}
-
-TEST_F(BalloonLayoutTest, ATitleWiderThanTheContentSetsTheWidth) {
-    auto balloon =
-        Make(QStringLiteral("A rather long title for a tiny text"), QStringLiteral("ok"));
-    const QSize header = MeasureHeader(*balloon);
-    ASSERT_GT(header.width(), MeasureContent(*balloon).width());
-    EXPECT_EQ(balloon->ClientSize().width(), header.width());
-}
-
-TEST_F(BalloonLayoutTest, WindowSitsOnItsPlacementWithTheTipOnTheAnchor) {
-    struct Case {
-        std::string name;
-        QPoint anchor;
-        int quadrant;
-    };
-    const Case cases[] = {
-        {"upper left", QPoint(200, 200), 1},
-        {"upper right", QPoint(600, 200), 0},
-        {"lower right", QPoint(600, 600), 2},
-        {"lower left", QPoint(200, 600), 3},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        auto balloon = Make(QStringLiteral("Title"), QStringLiteral("Text"), 0, QIcon(), c.anchor);
-        const BalloonPlacement& placement = balloon->Placement();
-        EXPECT_EQ(placement.quadrant, c.quadrant);
-        EXPECT_EQ(balloon->AnchorQuadrant(), c.quadrant);
-        EXPECT_EQ(balloon->geometry(), QRect(placement.topLeft.x, placement.topLeft.y,
-                                             placement.size.cx, placement.size.cy));
-        EXPECT_EQ(balloon->pos() + QPoint(placement.tail.tip.x, placement.tail.tip.y), c.anchor);
-        const int tailTop = TailOnTop(c.quadrant) ? 20 : 0;
-        EXPECT_EQ(balloon->ClientRect(),
-                  QRect(8, 8 + tailTop, balloon->width() - 16, balloon->height() - 36));
-        EXPECT_EQ(balloon->CloseButtonRect().right(), balloon->ClientRect().right());
-    }
 }
 
 TEST_F(BalloonLayoutTest, ShapeIsAppliedOnlyWhenItChanges) {
@@ -227,47 +155,6 @@ TEST_F(BalloonLayoutTest, ShapeIsAppliedOnlyWhenItChanges) {
     EXPECT_FALSE(shape.contains(QPoint(10, balloon->height() - 5)));  // beside the tail
 }
 
-TEST_F(BalloonLayoutTest, BorderAndInnerShadowFollowTheShape) {
-    struct Case {
-        std::string name;
-        std::uint32_t options;
-    };
-    const Case cases[] = {{"plain", 0}, {"inner shadow", BH_INNER_SHADOW}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        auto balloon = Make(QString(), QStringLiteral("Shadowed"), c.options);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(balloon.get()));
-        ASSERT_EQ(balloon->Placement().bodyTop, 20);
-        const QImage image = balloon->grab().toImage();
-        const QColor back = balloon->BackgroundColour();
-        const QColor text = balloon->TextColour();
-        const BalloonRgb backRgb{back.red(), back.green(), back.blue()};
-        const BalloonRgb lightRgb = InnerShadowLight(backRgb);
-        const BalloonRgb darkRgb =
-            InnerShadowDark(backRgb, {text.red(), text.green(), text.blue()});
-        const QColor light(lightRgb.red, lightRgb.green, lightRgb.blue);
-        const QColor dark(darkRgb.red, darkRgb.green, darkRgb.blue);
-        const bool shadow = (c.options & BH_INNER_SHADOW) != 0;
-
-        const int x = balloon->width() / 2;
-        const int top = balloon->Placement().bodyTop;
-        const int bottom = balloon->Placement().bodyBottom;
-        EXPECT_EQ(image.pixelColor(x, top), text);
-        EXPECT_EQ(image.pixelColor(x, top + 1), shadow ? light : back);
-        EXPECT_EQ(image.pixelColor(x, top + 2), shadow ? light : back);
-        EXPECT_EQ(image.pixelColor(x, top + 3), back);
-        EXPECT_EQ(image.pixelColor(x, bottom - 1), text);
-        EXPECT_EQ(image.pixelColor(x, bottom - 2), shadow ? dark : back);
-        EXPECT_EQ(image.pixelColor(x, bottom - 3), shadow ? dark : back);
-        EXPECT_EQ(image.pixelColor(x, bottom - 4), back);
-        const int y = (top + bottom) / 2;
-        EXPECT_EQ(image.pixelColor(0, y), text);
-        EXPECT_EQ(image.pixelColor(1, y), shadow ? light : back);
-        EXPECT_EQ(image.pixelColor(balloon->width() - 1, y), text);
-        EXPECT_EQ(image.pixelColor(balloon->width() - 2, y), shadow ? dark : back);
-    }
-}
-
 TEST_F(BalloonLayoutTest, ScaledIconIsFlattenedOntoTheBackgroundWhichStaysTransparent) {
     QPixmap source(16, 16);
     source.fill(Qt::transparent);
@@ -288,15 +175,10 @@ TEST_F(BalloonLayoutTest, ScaledIconIsFlattenedOntoTheBackgroundWhichStaysTransp
     EXPECT_EQ(image.pixelColor(icon + QPoint(1, 1)), balloon->BackgroundColour());
     EXPECT_EQ(image.pixelColor(icon + QPoint(16, 16)), QColor(Qt::red));
 
-    // Null images leave no icon, and the header shrinks with it.
+    // A null image leaves no icon, and the header shrinks with it.
     balloon->SetIcon(QIcon());
     EXPECT_EQ(balloon->IconSize(), QSize());
     EXPECT_EQ(MeasureHeader(*balloon), QSize(0, 0));
-    balloon->SetIconBitmapMasked(QPixmap(), Qt::white);
-    EXPECT_EQ(balloon->IconSize(), QSize());
-    balloon->SetIconBitmap(IconPixmap(QSize(20, 10)), QBitmap());
-    EXPECT_EQ(balloon->IconSize(), QSize(20, 10));
-    EXPECT_EQ(balloon->size(), balloon->ClientSize() + QSize(16, 36));
 }
 
 }  // namespace
