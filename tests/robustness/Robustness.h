@@ -211,7 +211,7 @@ inline std::string ReadAll(int fd) {
     return bytes;
 }
 
-inline void ReadTreeAt(int fd, const std::string& prefix, Tree& tree) {
+inline void ReadTreeAt(int fd, const std::string& prefix, Tree& tree, bool contents) {
     DIR* dir = fdopendir(dup(fd));
     if (!dir) {
         tree[prefix + "?"] = "unreadable";
@@ -236,13 +236,15 @@ inline void ReadTreeAt(int fd, const std::string& prefix, Tree& tree) {
                 tree[path + "/?"] = "unreadable";
                 continue;
             }
-            ReadTreeAt(child, path + "/", tree);
+            ReadTreeAt(child, path + "/", tree, contents);
             close(child);
         } else if (S_ISLNK(info.st_mode)) {
             std::string target(4096, '\0');
             const ssize_t length = readlinkat(fd, name.c_str(), target.data(), target.size());
             target.resize(length < 0 ? 0 : static_cast<std::size_t>(length));
             tree[path] = "link:" + target;
+        } else if (S_ISREG(info.st_mode) && !contents) {
+            tree[path] = "file:";
         } else if (S_ISREG(info.st_mode)) {
             const int file = openat(fd, name.c_str(), O_RDONLY | O_NOFOLLOW);
             tree[path] = file < 0 ? "file?" : "file:" + ReadAll(file);
@@ -254,12 +256,13 @@ inline void ReadTreeAt(int fd, const std::string& prefix, Tree& tree) {
     }
 }
 
-inline Tree ReadTree(const std::string& root) {
+// Without `contents`, files read as "file:" alone.
+inline Tree ReadTree(const std::string& root, bool contents = true) {
     Tree tree;
     const int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY);
     if (fd < 0)
         return tree;
-    ReadTreeAt(fd, "", tree);
+    ReadTreeAt(fd, "", tree, contents);
     close(fd);
     return tree;
 }

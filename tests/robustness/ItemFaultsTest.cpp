@@ -1,0 +1,473 @@
+// Items that change under a running batch (vanish, are renamed by someone else, become
+// unreadable), targets that exist, folders that cannot be listed, and link cycles. No
+// item is lost or overwritten; each failure shows in its own row.
+#include <gtest/gtest.h>
+#include <sys/file.h>
+
+#include <filesystem>
+
+#include "Robustness.h"
+#include "TempFolder.h"
+#include "batch/RenameSession.h"
+#include "platform/NameCodec.h"
+
+namespace brindle::robustness {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The files of a tree as "path=contents", folders as "path/", links as "path -> target".
+Strings Listing(const Tree& tree) {
+    Strings lines;
+    for (const auto& [path, what] : tree) {
+        if (what.starts_with("file:"))
+            lines.push_back(path + "=" + what.substr(5));
+        else if (what.starts_with("link:"))
+            lines.push_back(path + " -> " + what.substr(5));
+        else if (what == "folder:")
+            lines.push_back(path);
+        else
+            lines.push_back(path + " " + what);
+    }
+    return lines;
+}
+
+std::string Joined(const Strings& lines) {
+    std::string text;
+    for (const auto& line : lines)
+        text += line + "\n";
+    return text;
+}
+
+// ---- Faults between two items, the batch core in-process ---------------------------------
+
+// Hosts the batch as brindle-cli does, and runs a fault between the first item and the
+// next one.
+class FaultingHost : public PipelineHost {
+public:
+    bool SaveOptions(RenameOptions&) override { return true; }
+    void LoadOptions(const RenameOptions&) override {}
+    void AddOutputRow(const OutputRow& row) override {
+        rows.push_back(EncodeName(row.input) + " | " + EncodeName(row.output));
+        if (rows.size() == 1 && afterFirstItem)
+            afterFirstItem();
+    }
+    void RemoveAllRows() override {}
+    void SetStatus(const std::u16string&) override {}
+    void SetOutputTitle(const std::u16string&) override {}
+    void ShowMessage(const std::u16string& text, const std::u16string&, MessageIcon) override {
+        rows.push_back("message " + EncodeName(text));
+    }
+    bool AskYesNo(const std::u16string&, const std::u16string&, MessageIcon) override {
+        return true;
+    }
+    void OnlyEnglishTableFailed() override {}
+    void SetUndoEnabled(bool) override {}
+
+    Strings rows;
+    std::function<void()> afterFirstItem;
+};
+
+struct BetweenItemsCase {
+    const char* name;
+    // Run in the batch's process (as the ordinary user when the tests run as root),
+    // with the temporary folder's path.
+    std::function<void(const std::string&)> before;
+    std::function<void(const std::string&)> afterFirstItem;
+    Strings batchRows;
+    Strings afterBatch;
+    Strings undoRows;
+    Strings afterUndo;
+};
+
+// A batch over the dropped paths w/A.TXT, w/B.TXT and w/SUB (scanned), lower case, with
+// the log; then Undo. The child reports rows and trees; the parent compares.
+std::string RunBetweenItems(const std::string& t, const BetweenItemsCase& c) {
+    FaultingHost host;
+    RenameSession session(host);
+    RenameOptions& options = session.options();
+    options.conversionMode = 1;
+    options.writeLogFile = true;
+    options.scanSubfolders = true;
+    options.logFileName = DecodeName(t + "/log/Brindle.log");
+    if (c.before)
+        c.before(t);
+    host.afterFirstItem = [&] { c.afterFirstItem(t); };
+    session.RunDropBatch(
+        {DecodeName(t + "/w/A.TXT"), DecodeName(t + "/w/B.TXT"), DecodeName(t + "/w/SUB")});
+    std::string report = Joined(host.rows) + "--\n";
+    report += Joined(Listing(ReadTree(t + "/w"))) + "--\n";
+    host.rows.clear();
+    host.afterFirstItem = nullptr;
+    session.OnUndo();
+    report += Joined(host.rows) + "--\n";
+    return report;
+}
+
+// A lock another holder keeps in the batch's process.
+int heldLock = -1;
+
+const Strings kAllRenamed = {"A.TXT | a.txt", "B.TXT | b.txt", "C.TXT | c.txt"};
+const Strings kOriginal = {"A.TXT=A", "B.TXT=B", "SUB/", "SUB/C.TXT=C"};
+const std::string kFailed = "(Unknown Error Aquired)";
+const std::string kNotBack = "Error opening file";
+
+TEST(ItemFaults, FaultsBetweenTwoItemsOfABatch) {
+    const std::vector<BetweenItemsCase> cases = {
+        {"vanish/NextItemDeleted",
+         nullptr,
+         [](const std::string& t) { fs::remove(t + "/w/B.TXT"); },
+         {"A.TXT | a.txt", "B.TXT | " + kFailed, "C.TXT | c.txt"},
+         {"SUB/", "SUB/c.txt=C", "a.txt=A"},
+         {"c.txt | C.TXT", "b.txt | B.TXT" + kNotBack, "a.txt | A.TXT"},
+         {"A.TXT=A", "SUB/", "SUB/C.TXT=C"}},
+        {"vanish/FolderRemovedBeforeItsScan",
+         nullptr,
+         [](const std::string& t) { fs::remove_all(t + "/w/SUB"); },
+         // A dropped path that names nothing is taken for a file.
+         {"A.TXT | a.txt", "B.TXT | b.txt", "SUB | " + kFailed},
+         {"a.txt=A", "b.txt=B"},
+         {"sub | SUB" + kNotBack, "b.txt | B.TXT", "a.txt | A.TXT"},
+         {"A.TXT=A", "B.TXT=B"}},
+        {"renamed/NextItemRenamedByAnother",
+         nullptr,
+         [](const std::string& t) { fs::rename(t + "/w/B.TXT", t + "/w/OTHER.TXT"); },
+         {"A.TXT | a.txt", "B.TXT | " + kFailed, "C.TXT | c.txt"},
+         {"OTHER.TXT=B", "SUB/", "SUB/c.txt=C", "a.txt=A"},
+         {"c.txt | C.TXT", "b.txt | B.TXT" + kNotBack, "a.txt | A.TXT"},
+         {"A.TXT=A", "OTHER.TXT=B", "SUB/", "SUB/C.TXT=C"}},
+        {"renamed/TargetTakenByAnother",
+         nullptr,
+         [](const std::string& t) { WriteFile(t + "/w/b.txt", "theirs"); },
+         {"A.TXT | a.txt", "B.TXT | " + kFailed, "C.TXT | c.txt"},
+         {"B.TXT=B", "SUB/", "SUB/c.txt=C", "a.txt=A", "b.txt=theirs"},
+         // Their b.txt cannot go back to B.TXT either: that name is taken.
+         {"c.txt | C.TXT", "b.txt | B.TXT" + kNotBack, "a.txt | A.TXT"},
+         {"A.TXT=A", "B.TXT=B", "SUB/", "SUB/C.TXT=C", "b.txt=theirs"}},
+        {"renamed/NextItemSwappedForAFolder",
+         nullptr,
+         [](const std::string& t) {
+             fs::remove(t + "/w/B.TXT");
+             fs::create_directory(t + "/w/B.TXT");
+         },
+         // Now a dropped folder: scanned, not renamed.
+         {"A.TXT | a.txt", "C.TXT | c.txt"},
+         {"B.TXT/", "SUB/", "SUB/c.txt=C", "a.txt=A"},
+         {"c.txt | C.TXT", "a.txt | A.TXT"},
+         {"A.TXT=A", "B.TXT/", "SUB/", "SUB/C.TXT=C"}},
+        {"unreadable/FolderBeforeItsScan",
+         nullptr,
+         [](const std::string& t) { chmod((t + "/w/SUB").c_str(), 0); },
+         {"A.TXT | a.txt", "B.TXT | b.txt"},
+         {"SUB/", "SUB/? unreadable", "a.txt=A", "b.txt=B"},
+         {"b.txt | B.TXT", "a.txt | A.TXT"},
+         kOriginal},
+        {"unreadable/NextItem",
+         nullptr,
+         [](const std::string& t) { chmod((t + "/w/B.TXT").c_str(), 0); },
+         kAllRenamed,
+         {"SUB/", "SUB/c.txt=C", "a.txt=A", "b.txt file?"},
+         {"c.txt | C.TXT", "b.txt | B.TXT", "a.txt | A.TXT"},
+         kOriginal},
+        {"unwritable/FolderOfTheNextItems",
+         nullptr,
+         [](const std::string& t) { chmod((t + "/w/SUB").c_str(), 0555); },
+         {"A.TXT | a.txt", "B.TXT | b.txt", "C.TXT | " + kFailed},
+         {"SUB/", "SUB/C.TXT=C", "a.txt=A", "b.txt=B"},
+         {"c.txt | C.TXT" + kNotBack, "b.txt | B.TXT", "a.txt | A.TXT"},
+         kOriginal},
+        // The batch holds the log from its first record to its end: another holder
+        // cannot take it in between.
+        {"lock/AnotherTriesToTakeIt",
+         nullptr,
+         [](const std::string& t) {
+             const int fd = open((t + "/log/Brindle.log").c_str(), O_RDWR | O_CLOEXEC);
+             if (fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0)
+                 WriteFile(t + "/w/LOCK TAKEN", "");
+             if (fd >= 0)
+                 close(fd);
+         },
+         kAllRenamed,
+         {"SUB/", "SUB/c.txt=C", "a.txt=A", "b.txt=B"},
+         {"c.txt | C.TXT", "b.txt | B.TXT", "a.txt | A.TXT"},
+         kOriginal},
+        // Held by another when the batch starts, given back after the first item: that
+        // item is not renamed (it has no record), the others are.
+        {"lock/ReleasedAfterTheFirstItem",
+         [](const std::string& t) {
+             heldLock = open((t + "/log/Brindle.log").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+             flock(heldLock, LOCK_EX | LOCK_NB);
+         },
+         [](const std::string&) { close(heldLock); },
+         {"A.TXT | " + kFailed, "B.TXT | b.txt", "C.TXT | c.txt"},
+         {"A.TXT=A", "SUB/", "SUB/c.txt=C", "b.txt=B"},
+         {"c.txt | C.TXT", "b.txt | B.TXT"},
+         kOriginal},
+    };
+    for (const BetweenItemsCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing::TempFolder temp;
+        const std::string t = temp.path().string();
+        temp.createFile("w/A.TXT", "A");
+        temp.createFile("w/B.TXT", "B");
+        temp.createFile("w/SUB/C.TXT", "C");
+        temp.createFiles({"log/"});
+        GiveToOrdinaryUser(t);
+        ASSERT_EQ(chmod(t.c_str(), 0755), 0);
+
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (RunningAsRoot() && (setgroups(0, nullptr) != 0 || setgid(kOrdinaryGroup) != 0 ||
+                                    setuid(kOrdinaryUser) != 0)) {
+                _exit(2);
+            }
+            try {
+                WriteFile(t + "/report", RunBetweenItems(t, c));
+            } catch (const std::exception&) {
+                _exit(3);
+            }
+            _exit(0);
+        }
+        const int status = WaitFor(child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        const std::string expected = Joined(c.batchRows) + "--\n" + Joined(c.afterBatch) + "--\n" +
+                                     Joined(c.undoRows) + "--\n";
+        EXPECT_EQ(ReadFile(t + "/report"), expected);
+        // Read here, where nothing is unreadable.
+        EXPECT_EQ(Listing(ReadTree(t + "/w")), c.afterUndo);
+    }
+}
+
+// ---- Through brindle-cli ------------------------------------------------------------------
+
+struct CliCase {
+    const char* name;
+    std::function<void(const std::string&)> make;  // builds the tree below the folder
+    Strings batchArgs;                             // "{T}" the temporary folder
+    bool asUser;            // the batch runs as the ordinary user (permissions count as root)
+    Strings rows;           // the batch's rows, sorted, "{T}" for the folder
+    int exitStatus;         // the batch's
+    Strings after;          // the tree after the batch
+    Strings undoRows = {};  // sorted; empty: no Undo is run
+    Strings afterUndo = {};
+};
+
+std::string ExpandT(std::string text, const std::string& t) {
+    for (auto at = text.find("{T}"); at != std::string::npos; at = text.find("{T}", at)) {
+        text.replace(at, 3, t);
+        at += t.size();
+    }
+    return text;
+}
+
+void RunCliCases(const std::vector<CliCase>& cases) {
+    for (const CliCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing::TempFolder temp;
+        const std::string t = temp.path().string();
+        c.make(t);
+        const std::string log = t + "/../" + fs::path(t).filename().string() + ".log";
+        Strings args = {"--write-log", "--log", log};
+        for (const auto& arg : c.batchArgs)
+            args.push_back(ExpandT(arg, t));
+        CliRun run(args);
+        if (c.asUser) {
+            GiveToOrdinaryUser(t);
+            chmod(t.c_str(), 0755);
+            run.asUser();
+        }
+        const CliResult batch = RunCli(run);
+        EXPECT_EQ(batch.signal, 0);
+        EXPECT_EQ(batch.status, c.exitStatus);
+        EXPECT_EQ(batch.err, "");
+        Strings rows = Lines(batch.out);
+        ASSERT_FALSE(rows.empty());
+        rows.pop_back();  // the status line
+        std::sort(rows.begin(), rows.end());
+        Strings expected;
+        for (const auto& row : c.rows)
+            expected.push_back(ExpandT(row, t));
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(rows, expected);
+        EXPECT_EQ(Listing(ReadTree(t)), c.after);
+        if (!c.undoRows.empty()) {
+            const CliResult undo = RunCli(CliRun({"--undo", "--delete-log", "--log", log}));
+            EXPECT_EQ(undo.signal, 0);
+            Strings undoRows = Lines(undo.out);
+            ASSERT_FALSE(undoRows.empty());
+            undoRows.pop_back();
+            std::sort(undoRows.begin(), undoRows.end());
+            Strings expectedUndo;
+            for (const auto& row : c.undoRows)
+                expectedUndo.push_back(ExpandT(row, t));
+            std::sort(expectedUndo.begin(), expectedUndo.end());
+            EXPECT_EQ(undoRows, expectedUndo);
+            EXPECT_EQ(Listing(ReadTree(t)), c.afterUndo);
+        }
+        fs::remove(log);
+    }
+}
+
+void Make(const std::string& t, const Strings& paths) {
+    for (const auto& path : paths) {
+        if (path.back() == '/')
+            fs::create_directories(t + "/" + path);
+        else {
+            fs::create_directories(fs::path(t + "/" + path).parent_path());
+            WriteFile(t + "/" + path, path);
+        }
+    }
+}
+
+TEST(ItemFaults, TargetsThatExistAreNeverOverwritten) {
+    const std::string failed = "(Unknown Error Aquired)";
+    const std::vector<CliCase> cases = {
+        {"target/FolderOntoAnEmptyFolder",
+         [](const std::string& t) {
+             Make(t, {"SUB/X", "sub/"});
+         },
+         {"--rename-dirs", "--case=lower", "{T}/SUB"},
+         false,
+         {"{T}/SUB  " + failed + "  0  {T}/"},
+         1,
+         {"SUB/", "SUB/X=SUB/X", "sub/"}},
+        {"target/FolderOntoAFile",
+         [](const std::string& t) {
+             Make(t, {"SUB/", "sub"});
+         },
+         {"--rename-dirs", "--case=lower", "{T}/SUB"},
+         false,
+         {"{T}/SUB  " + failed + "  0  {T}/"},
+         1,
+         {"SUB/", "sub=sub"}},
+        {"target/FileOntoAFolder",
+         [](const std::string& t) {
+             Make(t, {"A.TXT", "a.txt/"});
+         },
+         {"--case=lower", "{T}/A.TXT"},
+         false,
+         {"A.TXT  " + failed + "  0  {T}/"},
+         1,
+         {"A.TXT=A.TXT", "a.txt/"}},
+        {"target/FileMovedUpOntoAFile",
+         [](const std::string& t) {
+             Make(t, {"s/A.TXT", "a.txt"});
+         },
+         {"--case=lower", "--file-types=.txt", "{T}/s/A.TXT"},
+         false,
+         {"A.TXT  " + failed + "  0  {T}/"},
+         1,
+         {"a.txt=a.txt", "s/", "s/A.TXT=s/A.TXT"}},
+    };
+    RunCliCases(cases);
+
+    // Undo onto a name that someone took after the batch: reported, nothing replaced.
+    struct UndoCase {
+        const char* name;
+        Strings files;
+        Strings args;
+        std::string takenName;  // made after the batch; "x/" a folder
+        std::string row;
+        Strings after;
+    };
+    const std::vector<UndoCase> undoCases = {
+        {"undo/FileOntoATakenName",
+         {"A.TXT"},
+         {"--case=lower", "{T}/A.TXT"},
+         "A.TXT",
+         "a.txt  A.TXTError opening file    {T}/",
+         {"A.TXT=theirs", "a.txt=A.TXT"}},
+        {"undo/FolderOntoAnEmptyFolder",
+         {"SUB/X"},
+         {"--rename-dirs", "--case=lower", "{T}/SUB"},
+         "SUB/",
+         "sub  SUBError opening file    {T}/",
+         {"SUB/", "sub/", "sub/X=SUB/X"}},
+    };
+    for (const UndoCase& c : undoCases) {
+        SCOPED_TRACE(c.name);
+        testing::TempFolder temp;
+        const std::string t = temp.path().string();
+        Make(t, c.files);
+        const std::string log = t + ".log";
+        Strings args = {"--write-log", "--quiet", "--log", log};
+        for (const auto& arg : c.args)
+            args.push_back(ExpandT(arg, t));
+        ASSERT_EQ(RunCli(CliRun(args)).status, 0);
+        if (c.takenName.back() == '/')
+            fs::create_directory(t + "/" + c.takenName);
+        else
+            WriteFile(t + "/" + c.takenName, "theirs");
+        const CliResult undo = RunCli(CliRun({"--undo", "--delete-log", "--log", log}));
+        EXPECT_EQ(undo.status, 1);
+        EXPECT_EQ(Lines(undo.out).front(), ExpandT(c.row, t));
+        EXPECT_EQ(Listing(ReadTree(t)), c.after);
+        fs::remove(log);
+    }
+}
+
+TEST(ItemFaults, FoldersThatCannotBeListedAndLinkCycles) {
+    const std::vector<CliCase> cases = {
+        {"unlistable/ChosenFolder",
+         [](const std::string& t) {
+             Make(t, {"w/A.TXT"});
+             chmod((t + "/w").c_str(), 0);
+         },
+         {"--case=lower", "--subfolders", "--folder", "{T}/w"},
+         true,
+         {},
+         0,
+         {"w/", "w/A.TXT=w/A.TXT"}},
+        {"unlistable/SubfolderIsPassedOver",
+         [](const std::string& t) {
+             Make(t, {"w/A.TXT", "w/shut/B.TXT", "w/through/C.TXT"});
+             chmod((t + "/w/shut").c_str(), 0);
+             chmod((t + "/w/through").c_str(), 0111);  // may be passed, not listed
+         },
+         {"--case=lower", "--subfolders", "--folder", "{T}/w"},
+         true,
+         {"A.TXT  a.txt  0  {T}/w/"},
+         0,
+         {"w/", "w/a.txt=w/A.TXT", "w/shut/", "w/shut/B.TXT=w/shut/B.TXT", "w/through/",
+          "w/through/C.TXT=w/through/C.TXT"},
+         {"a.txt  A.TXT    {T}/w/"},
+         {"w/", "w/A.TXT=w/A.TXT", "w/shut/", "w/shut/B.TXT=w/shut/B.TXT", "w/through/",
+          "w/through/C.TXT=w/through/C.TXT"}},
+        // Links are never descended into: each is renamed once, as a file, and the
+        // batch ends.
+        {"links/CyclesUnderScanSubfolders",
+         [](const std::string& t) {
+             Make(t, {"w/f.txt", "w/sub/g.txt"});
+             fs::create_directory_symlink(".", t + "/w/loop");
+             fs::create_directory_symlink("..", t + "/w/sub/back");
+             fs::create_symlink("b", t + "/w/a");
+             fs::create_symlink("a", t + "/w/b");
+         },
+         {"--case=upper", "--subfolders", "--folder", "{T}/w"},
+         false,
+         {"a  A  0  {T}/w/", "b  B  0  {T}/w/", "back  BACK  0  {T}/w/sub/",
+          "f.txt  F.TXT  0  {T}/w/", "g.txt  G.TXT  0  {T}/w/sub/", "loop  LOOP  0  {T}/w/"},
+         0,
+         {"w/", "w/A -> b", "w/B -> a", "w/F.TXT=w/f.txt", "w/LOOP -> .", "w/sub/",
+          "w/sub/BACK -> ..", "w/sub/G.TXT=w/sub/g.txt"},
+         {"A  a    {T}/w/", "B  b    {T}/w/", "BACK  back    {T}/w/sub/", "F.TXT  f.txt    {T}/w/",
+          "G.TXT  g.txt    {T}/w/sub/", "LOOP  loop    {T}/w/"},
+         {"w/", "w/a -> b", "w/b -> a", "w/f.txt=w/f.txt", "w/loop -> .", "w/sub/",
+          "w/sub/back -> ..", "w/sub/g.txt=w/sub/g.txt"}},
+        {"links/DroppedLinkToAFolderIsAFile",
+         [](const std::string& t) {
+             Make(t, {"w/sub/g.txt"});
+             fs::create_directory_symlink("sub", t + "/w/link");
+         },
+         {"--case=upper", "--subfolders", "--rename-dirs", "{T}/w/link"},
+         false,
+         {"link  LINK  0  {T}/w/"},
+         0,
+         {"w/", "w/LINK -> sub", "w/sub/", "w/sub/g.txt=w/sub/g.txt"}},
+    };
+    RunCliCases(cases);
+}
+
+}  // namespace
+}  // namespace brindle::robustness
