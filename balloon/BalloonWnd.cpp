@@ -248,7 +248,6 @@ bool CBalloonWnd::Create(const QString& title, const QString& content, QPoint an
         flags |= Qt::WindowStaysOnTopHint;
     }
     setWindowFlags(flags);
-    setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(title);
     setGeometry(0, 0, 10, 10);
 
@@ -467,6 +466,11 @@ void CBalloonWnd::TearDownWindow() {
     if (m_fadeAnimation != nullptr) {
         m_fadeAnimation->stop();
     }
+    // Requests for this window must not reach a window made later by the same object.
+    QCoreApplication::removePostedEvents(this, CloseRequestEvent());
+    QCoreApplication::removePostedEvents(this, RepositionEvent());
+    m_closePosted = false;
+    m_repositionPosted = false;
     m_hasWindow = false;
     m_closing = false;
 }
