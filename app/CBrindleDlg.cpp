@@ -16,7 +16,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
-#include <QTimer>
 
 #include <charconv>
 #include <exception>
@@ -255,12 +254,16 @@ void CBrindleDlg::CreateControls(const DialogUnits& u) {
     undo_ = button(ids::kUndo, "Undo", 176, 181, 59, 14);
     undo_->setEnabled(false);
 
-    connect(onlyEnglish_, &QCheckBox::clicked, this, &CBrindleDlg::OnOnlyEnglishChanged);
-    connect(force63_, &QCheckBox::clicked, this, &CBrindleDlg::OnForce63Changed);
-    connect(showLogWindow_, &QCheckBox::clicked, this, &CBrindleDlg::OnShowLogChanged);
-    connect(exit_, &QPushButton::clicked, this, &CBrindleDlg::OnExit);
-    connect(chooseFolder_, &QPushButton::clicked, this, &CBrindleDlg::OnChooseFolder);
-    connect(undo_, &QPushButton::clicked, this, &CBrindleDlg::OnUndo);
+    const auto handle = [this](QAbstractButton* source, void (CBrindleDlg::*handler)()) {
+        connect(source, &QAbstractButton::clicked, this,
+                [this, handler] { Safely([this, handler] { (this->*handler)(); }); });
+    };
+    handle(onlyEnglish_, &CBrindleDlg::OnOnlyEnglishChanged);
+    handle(force63_, &CBrindleDlg::OnForce63Changed);
+    handle(showLogWindow_, &CBrindleDlg::OnShowLogChanged);
+    handle(exit_, &CBrindleDlg::OnExit);
+    handle(chooseFolder_, &CBrindleDlg::OnChooseFolder);
+    handle(undo_, &CBrindleDlg::OnUndo);
 }
 
 void CBrindleDlg::SetTabOrder() {
@@ -304,12 +307,23 @@ QWidget* CBrindleDlg::control(int id) const {
     return nullptr;
 }
 
+// Handlers run inside Qt's event delivery, which no exception may cross: one that cannot
+// finish says why in a message box.
+void CBrindleDlg::Safely(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const std::exception& error) {
+        services_.ShowMessageBox(FromQString(QString::fromLocal8Bit(error.what())), {},
+                                 MessageButtons::Ok, MessageIcon::Stop);
+    }
+}
+
 // --- Opening -------------------------------------------------------------------------
 
 void CBrindleDlg::showEvent(QShowEvent* event) {
     // After the dialog has found its place: the Output Log is placed relative to it.
     QDialog::showEvent(event);
-    OnInitDialog();
+    Safely([this] { OnInitDialog(); });
 }
 
 void CBrindleDlg::OnInitDialog() {
@@ -532,7 +546,7 @@ void CBrindleDlg::keyPressEvent(QKeyEvent* event) {
             if (event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier))
                 break;
             event->accept();
-            OnExit();
+            Safely([this] { OnExit(); });
             return;
         case Qt::Key_Escape:
             if (event->modifiers() != Qt::NoModifier)
@@ -545,7 +559,7 @@ void CBrindleDlg::keyPressEvent(QKeyEvent* event) {
             if (event->modifiers() != Qt::NoModifier)
                 break;
             event->accept();
-            OnHelp();
+            Safely([this] { OnHelp(); });
             return;
         default:
             break;
@@ -673,7 +687,8 @@ void CBrindleDlg::dropEvent(QDropEvent* event) {
         paths.push_back(PathFromDroppedUrl(url));
     event->acceptProposedAction();
     // The batch runs once the drop has finished, so the file manager is not held waiting.
-    QTimer::singleShot(0, this, [this, paths] { OnDropFiles(paths); });
+    QMetaObject::invokeMethod(
+        this, [this, paths] { Safely([&] { OnDropFiles(paths); }); }, Qt::QueuedConnection);
 }
 
 // --- PipelineHost ----------------------------------------------------------------------

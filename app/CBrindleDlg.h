@@ -103,6 +103,7 @@ private:
     bool DoDataExchange(bool save, brindle::RenameOptions& o);
     void SetTabOrder();
     bool ContextHelp(QWidget* target, const QPoint& globalPos);
+    void Safely(const std::function<void()>& work);
     // Runs one batch or Undo with input refused and the Output Log painting as it goes.
     void RunBusy(const std::function<void()>& work);
     void PaintProgress();

@@ -10,8 +10,20 @@
 #include <algorithm>
 #include <limits>
 
+namespace {
+
+constexpr int kRepeatDelayMs = 400;
+constexpr int kRepeatIntervalMs = 60;
+
+}  // namespace
+
 CUpDownCtrl::CUpDownCtrl(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::NoFocus);
+    connect(&repeat_, &QTimer::timeout, this, [this] {
+        repeat_.setInterval(kRepeatIntervalMs);
+        if (pressed_ != 0)
+            Step(pressed_);
+    });
 }
 
 void CUpDownCtrl::SetBuddy(QLineEdit* buddy) {
@@ -78,11 +90,13 @@ void CUpDownCtrl::mousePressEvent(QMouseEvent* event) {
     }
     pressed_ = UpHalf().contains(event->position().toPoint()) ? 1 : -1;
     Step(pressed_);
+    repeat_.start(kRepeatDelayMs);
     update();
 }
 
 void CUpDownCtrl::mouseReleaseEvent(QMouseEvent* event) {
     pressed_ = 0;
+    repeat_.stop();
     update();
     QWidget::mouseReleaseEvent(event);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
 
 class QLineEdit;
@@ -38,4 +39,6 @@ private:
     int upper_ = 100;
     int position_ = 0;
     int pressed_ = 0;  // +1 the up arrow is held, -1 the down arrow, 0 none
+    // Holding an arrow down keeps stepping, as up-down controls do.
+    QTimer repeat_;
 };

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMimeData>
@@ -148,6 +149,18 @@ private slots:
         QCOMPARE(inputs.mid(2),
                  (QStringList{"a.txt", folder_->path("in/Tree"), folder_->path("in/Empty")}));
         QVERIFY(dlg.outputDlg()->statusText().startsWith("Total files: 5 | Changed files: 5"));
+    }
+
+    void droppedNameThatIsNotUtf8KeepsItsBytes() {
+        const std::string name = "caf\xe9 \xff.TXT";
+        folder_->temp().createFile("raw/" + name);
+        Open();
+        Click(ids::kToLowerCase);
+        // A file manager percent-encodes the name's bytes as they are.
+        const QByteArray path = QFile::encodeName(folder_->path("raw/")) + QByteArray(name.c_str());
+        QVERIFY(Drop(dlg_.get(), {QUrl::fromEncoded("file://" + path.toPercentEncoding("/"))}));
+        QVERIFY(folder_->temp().exists("raw/caf\xe9 \xff.txt"));
+        QVERIFY(!folder_->temp().exists("raw/" + name));
     }
 
     void dropOfNothingUsable() {
