@@ -43,6 +43,7 @@ struct CliRun {
     std::string workingDirectory;  // empty: the test's own
     bool asOrdinaryUser = false;   // only changes anything when the test runs as root
     rlim_t fileSizeLimit = RLIM_INFINITY;
+    std::string outputFile;  // standard output goes there instead of to the test
 
     CliRun() = default;
     explicit CliRun(Strings arguments) : args(std::move(arguments)) {}
@@ -58,6 +59,10 @@ struct CliRun {
         fileSizeLimit = bytes;
         return *this;
     }
+    CliRun& writingTo(std::string path) {
+        outputFile = std::move(path);
+        return *this;
+    }
 };
 
 struct CliResult {
@@ -69,6 +74,11 @@ struct CliResult {
 
 // In the child, after fork: everything but the program itself. Returns only on failure.
 inline void PrepareChild(const CliRun& run) {
+    if (!run.outputFile.empty()) {
+        const int fd = open(run.outputFile.c_str(), O_WRONLY);
+        if (fd < 0 || dup2(fd, 1) < 0)
+            return;
+    }
     if (!run.workingDirectory.empty() && chdir(run.workingDirectory.c_str()) != 0)
         return;
     if (run.fileSizeLimit != RLIM_INFINITY) {
