@@ -10,6 +10,7 @@
 #include "engine/CaseConversion.h"
 #include "engine/Extension.h"
 #include "engine/Filters.h"
+#include "engine/PathParts.h"
 #include "engine/PatternCreator.h"
 #include "engine/TextOps.h"
 #include "platform/FileSystem.h"
@@ -123,10 +124,15 @@ std::u16string RenameSession::ProcessFile(const std::u16string& name) {
     if (changed)
         stats_.changedFiles = WrappingIncrement(stats_.changedFiles);
 
+    // The log is the only way back for the renames it holds: a batch over its folder
+    // must not rename it away from where Undo looks for it.
+    const bool isTheLog = changed && !options_.onlyLog && NamePart(logPath()) == name &&
+                          currentDirectory + name == LogFullPath();
+
     // The record goes to the log before anything moves, so that no item is ever renamed
     // without the record that can bring it back.
     stopError_ = 0;
-    const bool recorded = !options_.writeLogFile || WriteRecord(name);
+    const bool recorded = !isTheLog && (!options_.writeLogFile || WriteRecord(name));
     if (!recorded) {
         stats_.exceptions = WrappingIncrement(stats_.exceptions);
         row.output = kTextRenameFailed;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -447,6 +448,36 @@ TEST(LogFaults, LockTakenAndReleasedAroundABatch) {
     const CliResult undo = RunCli(CliRun({"--undo", "--tsv", "--delete-log", "--log", log}));
     EXPECT_EQ(undo.status, 0);
     EXPECT_EQ(Listing(ReadTree(t)), (Strings{"w/", "w/A.TXT=w/A.TXT", "w/B.TXT=w/B.TXT"}));
+}
+
+// A batch over the folder that holds the log (the program's folder, say) leaves the log
+// where Undo looks for it; its own earlier records stay reachable.
+TEST(LogFaults, TheLogIsNotRenamedByItsOwnBatch) {
+    testing::TempFolder temp;
+    const std::string t = temp.path().string();
+    const std::string log = t + "/w/Brindle.log";
+    temp.createFile("o/X.TXT", "o/X.TXT");
+    temp.createFile("w/A.TXT", "w/A.TXT");
+    ASSERT_EQ(
+        RunCli(CliRun({"--write-log", "--quiet", "--log", log, "--case=lower", t + "/o/X.TXT"}))
+            .status,
+        0);
+    const CliResult batch = RunCli(
+        CliRun({"--write-log", "--tsv", "--log", log, "--case=lower", "--folder", t + "/w"}));
+    EXPECT_EQ(batch.status, 1);
+    Strings rows = Lines(batch.out);
+    ASSERT_EQ(rows.size(), 4u);
+    rows = Strings(rows.begin() + 1, rows.end() - 1);
+    std::sort(rows.begin(), rows.end());
+    EXPECT_EQ(rows, (Strings{"A.TXT\ta.txt\t0\t" + t + "/w/",
+                             "Brindle.log\t(Unknown Error Aquired)\t0\t" + t + "/w/"}));
+    // Dropped on its own, too.
+    EXPECT_EQ(RunCli(CliRun({"--quiet", "--log", log, "--case=upper", log})).status, 1);
+    EXPECT_TRUE(temp.exists("w/Brindle.log"));
+
+    const CliResult undo = RunCli(CliRun({"--undo", "--quiet", "--delete-log", "--log", log}));
+    EXPECT_EQ(undo.status, 0) << undo.err;
+    EXPECT_EQ(Listing(ReadTree(t)), (Strings{"o/", "o/X.TXT=o/X.TXT", "w/", "w/A.TXT=w/A.TXT"}));
 }
 
 // ---- A full disk ------------------------------------------------------------------------
