@@ -615,6 +615,14 @@ void CBrindleDlg::RunBusy(const std::function<void()>& work) {
         return;
     busy_ = true;
     guard_ = std::make_unique<BusyInputGuard>();
+    // However the operation ends, the dialog takes input again afterwards.
+    struct EndBusy {
+        CBrindleDlg& dlg;
+        ~EndBusy() {
+            dlg.guard_.reset();
+            dlg.busy_ = false;
+        }
+    } endBusy{*this};
     paintTimer_.start();
     try {
         work();
@@ -627,8 +635,6 @@ void CBrindleDlg::RunBusy(const std::function<void()>& work) {
     }
     // Input that arrived meanwhile is refused, not handled late.
     QCoreApplication::processEvents();
-    guard_.reset();
-    busy_ = false;
 }
 
 void CBrindleDlg::PaintProgress() {
