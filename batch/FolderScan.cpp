@@ -63,17 +63,32 @@ void RenameSession::EndBatch() {
 }
 
 void RenameSession::ScanFolder(const std::u16string& folder) {
-    const std::u16string base = WithSeparator(folder);
-    // Entries are all collected before the first is processed: an item renamed or moved
-    // into this folder is never met a second time.
-    const std::vector<FolderEntry> entries = ListFolder(base);
-    for (const FolderEntry& entry : entries) {
-        if (stopped_)
-            return;
+    // Depth first, a subfolder at the point where its parent's listing meets it. The
+    // descent keeps its own stack, so a tree of any depth cannot exhaust the call stack.
+    // Each folder's entries are all collected before the first is processed: an item
+    // renamed or moved into a folder is never met a second time.
+    struct Level {
+        std::u16string base;
+        std::vector<FolderEntry> entries;
+        std::size_t next = 0;
+    };
+    std::vector<Level> levels;
+    const auto enter = [&levels](std::u16string base) {
+        std::vector<FolderEntry> entries = ListFolder(base);
+        levels.push_back(Level{std::move(base), std::move(entries)});
+    };
+    enter(WithSeparator(folder));
+    while (!levels.empty() && !stopped_) {
+        Level& level = levels.back();
+        if (level.next == level.entries.size()) {
+            levels.pop_back();
+            continue;
+        }
+        const FolderEntry& entry = level.entries[level.next++];
         if (entry.isFolder) {
-            ScanFolder(base + entry.name);
+            enter(level.base + entry.name + kPathSeparator);  // invalidates `level`
         } else {
-            currentDirectory = base;
+            currentDirectory = level.base;
             inputText = entry.name;
             ProcessFile(inputText);
         }
