@@ -72,8 +72,48 @@ struct CliResult {
     std::string err;
 };
 
+// The program where the ordinary user may run it: the build folder may lie below one
+// that only root can enter. Copied once per test process, removed at its end.
+class OrdinaryUsersProgram {
+public:
+    static const std::string& Path() {
+        static const OrdinaryUsersProgram program;
+        return program.path_;
+    }
+    ~OrdinaryUsersProgram() {
+        unlink(path_.c_str());
+        rmdir(folder_.c_str());
+    }
+
+private:
+    OrdinaryUsersProgram() {
+        folder_ = "/tmp/brindle-cli-XXXXXX";
+        if (!mkdtemp(folder_.data()) || chmod(folder_.c_str(), 0755) != 0)
+            throw std::runtime_error("cannot make a folder for the program");
+        path_ = folder_ + "/brindle-cli";
+        const int from = open(BRINDLE_CLI_PATH, O_RDONLY | O_CLOEXEC);
+        const int to = open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0755);
+        if (from < 0 || to < 0)
+            throw std::runtime_error("cannot copy the program");
+        char buffer[65536];
+        for (ssize_t got; (got = read(from, buffer, sizeof buffer)) > 0;) {
+            if (write(to, buffer, static_cast<std::size_t>(got)) != got)
+                throw std::runtime_error("cannot copy the program");
+        }
+        close(from);
+        close(to);
+    }
+    std::string folder_;
+    std::string path_;
+};
+
+inline bool DropsToOrdinaryUser(const CliRun& run) {
+    return run.asOrdinaryUser && RunningAsRoot();
+}
+
 // In the child, after fork: everything but the program itself. Returns only on failure.
-inline void PrepareChild(const CliRun& run) {
+// `program` was chosen before the fork.
+inline void PrepareChild(const CliRun& run, const std::string& program) {
     if (!run.outputFile.empty()) {
         const int fd = open(run.outputFile.c_str(), O_WRONLY);
         if (fd < 0 || dup2(fd, 1) < 0)
@@ -86,13 +126,13 @@ inline void PrepareChild(const CliRun& run) {
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
             return;
     }
-    if (run.asOrdinaryUser && RunningAsRoot()) {
+    if (DropsToOrdinaryUser(run)) {
         if (setgroups(0, nullptr) != 0 || setgid(kOrdinaryGroup) != 0 ||
             setuid(kOrdinaryUser) != 0) {
             return;
         }
     }
-    std::vector<std::string> strings{BRINDLE_CLI_PATH};
+    std::vector<std::string> strings{program};
     strings.insert(strings.end(), run.args.begin(), run.args.end());
     std::vector<char*> argv;
     for (auto& text : strings)
@@ -124,6 +164,8 @@ inline CliResult RunCli(const CliRun& run) {
     int in[2];
     if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0 || pipe2(in, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe failed");
+    const std::string program =
+        DropsToOrdinaryUser(run) ? OrdinaryUsersProgram::Path() : BRINDLE_CLI_PATH;
     const pid_t pid = fork();
     if (pid < 0)
         throw std::runtime_error("fork failed");
@@ -131,7 +173,7 @@ inline CliResult RunCli(const CliRun& run) {
         dup2(in[0], 0);
         dup2(out[1], 1);
         dup2(err[1], 2);
-        PrepareChild(run);
+        PrepareChild(run, program);
         _exit(127);
     }
     close(in[0]);
@@ -167,6 +209,8 @@ inline CliResult RunCli(const CliRun& run) {
 
 // Starts brindle-cli with every standard stream on /dev/null, for runs that are killed.
 inline pid_t StartCli(const CliRun& run) {
+    const std::string program =
+        DropsToOrdinaryUser(run) ? OrdinaryUsersProgram::Path() : BRINDLE_CLI_PATH;
     const pid_t pid = fork();
     if (pid < 0)
         throw std::runtime_error("fork failed");
@@ -177,7 +221,7 @@ inline pid_t StartCli(const CliRun& run) {
         dup2(null, 0);
         dup2(null, 1);
         dup2(null, 2);
-        PrepareChild(run);
+        PrepareChild(run, program);
         _exit(127);
     }
     return pid;
