@@ -40,7 +40,7 @@ enum class Opt {
     Version,
 };
 
-struct OptionSpec {
+struct OptionInfo {
     std::string_view name;
     Opt id;
     bool takesValue;
@@ -49,33 +49,33 @@ struct OptionSpec {
 };
 
 constexpr std::array kOptions{
-    OptionSpec{"--case", Opt::Case, true, false},
-    OptionSpec{"--replace-what", Opt::ReplaceWhat, true, false},
-    OptionSpec{"--replace-with", Opt::ReplaceWith, true, false},
-    OptionSpec{"--only-english", Opt::OnlyEnglish, true, false},
-    OptionSpec{"--with-extension", Opt::WithExtension, false, false},
-    OptionSpec{"--duplicate-extension", Opt::DuplicateExtension, false, false},
-    OptionSpec{"--without-extension", Opt::WithoutExtension, false, false},
-    OptionSpec{"--count-symbols", Opt::CountSymbols, false, false},
-    OptionSpec{"--force-length", Opt::ForceLength, true, false},
-    OptionSpec{"--pattern", Opt::Pattern, true, false},
-    OptionSpec{"--start-index", Opt::StartIndex, true, false},
-    OptionSpec{"--file-types", Opt::FileTypes, true, false},
-    OptionSpec{"--subfolders", Opt::Subfolders, false, false},
-    OptionSpec{"--rename-dirs", Opt::RenameDirs, false, false},
-    OptionSpec{"--skip-read-only", Opt::SkipReadOnly, false, false},
-    OptionSpec{"--dry-run", Opt::DryRun, false, false},
-    OptionSpec{"--write-log", Opt::WriteLog, false, false},
-    OptionSpec{"--ini", Opt::Ini, true, false},
-    OptionSpec{"--folder", Opt::Folder, true, false},
-    OptionSpec{"--log", Opt::Log, true, true},
-    OptionSpec{"--tsv", Opt::Tsv, false, true},
-    OptionSpec{"--quiet", Opt::Quiet, false, true},
-    OptionSpec{"--undo", Opt::Undo, false, true},
-    OptionSpec{"--delete-log", Opt::DeleteLog, false, true},
-    OptionSpec{"--keep-log", Opt::KeepLog, false, true},
-    OptionSpec{"--help", Opt::Help, false, true},
-    OptionSpec{"--version", Opt::Version, false, true},
+    OptionInfo{"--case", Opt::Case, true, false},
+    OptionInfo{"--replace-what", Opt::ReplaceWhat, true, false},
+    OptionInfo{"--replace-with", Opt::ReplaceWith, true, false},
+    OptionInfo{"--only-english", Opt::OnlyEnglish, true, false},
+    OptionInfo{"--with-extension", Opt::WithExtension, false, false},
+    OptionInfo{"--duplicate-extension", Opt::DuplicateExtension, false, false},
+    OptionInfo{"--without-extension", Opt::WithoutExtension, false, false},
+    OptionInfo{"--count-symbols", Opt::CountSymbols, false, false},
+    OptionInfo{"--force-length", Opt::ForceLength, true, false},
+    OptionInfo{"--pattern", Opt::Pattern, true, false},
+    OptionInfo{"--start-index", Opt::StartIndex, true, false},
+    OptionInfo{"--file-types", Opt::FileTypes, true, false},
+    OptionInfo{"--subfolders", Opt::Subfolders, false, false},
+    OptionInfo{"--rename-dirs", Opt::RenameDirs, false, false},
+    OptionInfo{"--skip-read-only", Opt::SkipReadOnly, false, false},
+    OptionInfo{"--dry-run", Opt::DryRun, false, false},
+    OptionInfo{"--write-log", Opt::WriteLog, false, false},
+    OptionInfo{"--ini", Opt::Ini, true, false},
+    OptionInfo{"--folder", Opt::Folder, true, false},
+    OptionInfo{"--log", Opt::Log, true, true},
+    OptionInfo{"--tsv", Opt::Tsv, false, true},
+    OptionInfo{"--quiet", Opt::Quiet, false, true},
+    OptionInfo{"--undo", Opt::Undo, false, true},
+    OptionInfo{"--delete-log", Opt::DeleteLog, false, true},
+    OptionInfo{"--keep-log", Opt::KeepLog, false, true},
+    OptionInfo{"--help", Opt::Help, false, true},
+    OptionInfo{"--version", Opt::Version, false, true},
 };
 
 struct NamedValue {
@@ -122,10 +122,10 @@ std::string ChoiceList(const std::array<NamedValue, N>& table) {
     return list;
 }
 
-const OptionSpec* FindOption(std::string_view name) {
-    for (const auto& spec : kOptions) {
-        if (spec.name == name)
-            return &spec;
+const OptionInfo* FindOption(std::string_view name) {
+    for (const auto& option : kOptions) {
+        if (option.name == name)
+            return &option;
     }
     return nullptr;
 }
@@ -204,8 +204,8 @@ std::string MakeAbsolute(std::string_view path, std::string_view workingDirector
 
 std::vector<std::string_view> KnownOptionNames() {
     std::vector<std::string_view> names;
-    for (const auto& spec : kOptions)
-        names.push_back(spec.name);
+    for (const auto& option : kOptions)
+        names.push_back(option.name);
     return names;
 }
 
@@ -235,12 +235,12 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
 
         const auto equals = arg.find('=');
         const std::string_view name = std::string_view(arg).substr(0, equals);
-        const OptionSpec* spec = FindOption(name);
-        if (!spec)
+        const OptionInfo* option = FindOption(name);
+        if (!option)
             return fail("unrecognized option " + Quoted(name));
 
         std::string value;
-        if (spec->takesValue) {
+        if (option->takesValue) {
             if (equals != std::string::npos) {
                 value = arg.substr(equals + 1);
             } else if (i + 1 < args.size()) {
@@ -251,10 +251,10 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
         } else if (equals != std::string::npos) {
             return fail("option " + Quoted(name) + " doesn't allow an argument");
         }
-        if (!spec->undoOption && firstBatchOption.empty())
-            firstBatchOption = spec->name;
+        if (!option->undoOption && firstBatchOption.empty())
+            firstBatchOption = option->name;
 
-        switch (spec->id) {
+        switch (option->id) {
             case Opt::Case: {
                 const NamedValue* mode = FindNamed(kCaseNames, value);
                 if (!mode)
