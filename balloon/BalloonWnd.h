@@ -105,6 +105,7 @@ public:
     void Reposition();
 
     std::uint32_t Options() const { return m_options; }
+    std::uint32_t Timeout() const { return m_timeout; }
     bool HasWindow() const { return m_hasWindow; }
     unsigned CloseButtonState() const { return m_closeButtonState; }
     // In window coordinates.

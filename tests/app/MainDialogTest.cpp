@@ -4,16 +4,20 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCursor>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
+#include <vector>
 
 #include "AppTestSupport.h"
 #include "app/CBrindleDlg.h"
@@ -23,6 +27,7 @@
 #include "app/ControlIds.h"
 #include "app/CreditsLibrary.h"
 #include "app/DialogUnits.h"
+#include "balloon/BalloonWnd.h"
 
 using namespace apptest;
 
@@ -49,6 +54,15 @@ private:
     QLineEdit* Edit(int id) { return Ctl<QLineEdit>(id); }
     QCheckBox* Check(int id) { return Ctl<QCheckBox>(id); }
     void RightClick(QWidget* w) { QTest::mouseClick(w, Qt::RightButton, {}, QPoint(3, 3)); }
+    // The balloons whose windows are up.
+    static std::vector<brindle::CBalloonWnd*> Balloons() {
+        std::vector<brindle::CBalloonWnd*> found;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* balloon = qobject_cast<brindle::CBalloonWnd*>(w);
+                balloon && balloon->HasWindow())
+                found.push_back(balloon);
+        return found;
+    }
 
 private slots:
     void init() {
@@ -499,6 +513,67 @@ private slots:
         QCOMPARE(spy[0][1].toString(), LoadHelpString(titleId));
         QCOMPARE(spy[0][2].toString(), LoadHelpString(textId));
         QCOMPARE(watch.presses, 0);
+    }
+
+    // The balloon a right-click launches: at the cursor, with the information icon, and
+    // closed by a mouse move only after the short time-out.
+    void contextHelpLaunchesTheBalloon() {
+        using namespace brindle;
+        CBrindleDlg& dlg = Open();
+        QWidget* pattern = Ctl(ids::kNamePattern);
+        const QPoint cursor = pattern->mapToGlobal(QPoint(3, 3));
+        QCursor::setPos(cursor);
+        QCoreApplication::processEvents();
+        QVERIFY(Balloons().empty());
+        RightClick(pattern);
+        const std::vector<CBalloonWnd*> launched = Balloons();
+        QCOMPARE(launched.size(), std::size_t(1));
+        QPointer<CBalloonWnd> balloon = launched.front();
+        QVERIFY(balloon->isVisible());
+        QCOMPARE(balloon->windowTitle(), LoadHelpString(151));
+        QCOMPARE(balloon->Options() & ~BH_NO_FADE,
+                 BH_CLOSE_ON_MOUSE_MOVE | BH_DELAY_CLOSE | BH_DELETE_ON_DESTROY);
+        QCOMPARE(balloon->Timeout(), 100u);
+        const BalloonPoint tip = balloon->Placement().tail.tip;
+        QCOMPARE(balloon->pos() + QPoint(tip.x, tip.y), cursor);
+
+        // The icon: the balloon looks like one launched with the information icon, and
+        // unlike one with another icon.
+        const QImage shown = balloon->grab().toImage();
+        auto lookOf = [&](QStyle::StandardPixmap icon) {
+            const std::vector<CBalloonWnd*> before = Balloons();
+            CBalloonWnd::Launch(LoadHelpString(151), LoadHelpString(152), cursor, icon, 0, nullptr,
+                                QString(), 0, services_.get());
+            QImage look;
+            for (CBalloonWnd* other : Balloons())
+                if (std::find(before.begin(), before.end(), other) == before.end()) {
+                    look = other->grab().toImage();
+                    other->RequestClose();
+                }
+            return look;
+        };
+        const QImage information = lookOf(QStyle::SP_MessageBoxInformation);
+        const QImage warning = lookOf(QStyle::SP_MessageBoxWarning);
+        QVERIFY(!information.isNull());
+        QVERIFY(information != warning);
+        QCOMPARE(shown, information);
+
+        // Within the move tolerance it stays; beyond it, the first move only starts the
+        // time-out, at whose end it closes and deletes itself.
+        QCursor::setPos(cursor + QPoint(2, 2));
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents();
+        QVERIFY(balloon);
+        QVERIFY(balloon->Options() & BH_CLOSE_ON_MOUSE_MOVE);
+        QCursor::setPos(cursor + QPoint(40, -30));
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents();
+        QVERIFY(balloon);
+        QVERIFY(balloon->isVisible());
+        QCOMPARE(balloon->Options() & (BH_CLOSE_ON_ANY_MOUSE | BH_DELAY_CLOSE), 0u);
+        QVERIFY(QTest::qWaitFor([&] { return balloon.isNull(); }));
+        QVERIFY(Balloons().empty());
+        QVERIFY(dlg.isVisible());
     }
 
     void contextHelpTexts() {
