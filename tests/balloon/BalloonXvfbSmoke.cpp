@@ -2,9 +2,9 @@
 // the server: the screen must show the balloon's colour inside the shape and what lies
 // behind it outside. Run it against a 24-bit screen, for instance
 //     Xvfb :99 -screen 0 1280x1024x24 &  DISPLAY=:99 BalloonXvfbSmoke
-// Without DISPLAY it exits with 77 (skipped). Under LeakSanitizer the desktop bus library
-// that Qt's X11 platform loads reports a leak of its own; run it there with
-// ASAN_OPTIONS=detect_leaks=0.
+// Without DISPLAY it exits with 77 (skipped). The test suite runs it on a virtual server
+// of its own (UnderXvfb.sh); under LeakSanitizer with tests/app/lsan-desktop.supp, for the
+// leaks of the desktop libraries that Qt's X11 platform loads.
 
 #include <QApplication>
 #include <QImage>
