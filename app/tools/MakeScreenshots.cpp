@@ -1,13 +1,17 @@
 // Makes the README's screenshots with the program's own windows under the offscreen
-// platform: the main dialog, and the Output Log after a real batch over a temporary
-// folder.  brindle_screenshots <folder>
+// platform: the main dialog, a context help balloon over it, and the Output Log after a
+// real batch over a temporary folder.  brindle_screenshots <folder>
 // The offscreen platform draws no window decorations, so the pictures show the client
-// areas only.
+// areas only; nor does it cut windows to their shapes, so the balloon is laid over the
+// dialog through its own window mask.
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -19,6 +23,7 @@
 #include "app/COutputDlg.h"
 #include "app/ControlIds.h"
 #include "app/QtText.h"
+#include "balloon/BalloonWnd.h"
 
 namespace {
 
@@ -50,6 +55,45 @@ bool Touch(const QString& path) {
 template <typename T = QWidget>
 T* Ctl(QWidget* dialog, int id) {
     return dialog->findChild<T*>(QString::number(id), Qt::FindDirectChildrenOnly);
+}
+
+// A right-click on the control as the mouse gives it, so the dialog's own context help
+// launches the balloon; then the dialog and the balloon, cut to its shape, in one picture.
+QImage BalloonOverDialog(QWidget* dialog, int controlId) {
+    QWidget* control = Ctl(dialog, controlId);
+    if (control == nullptr)
+        return {};
+    const QPoint local(control->width() / 3, control->height() / 2);
+    const QPoint global = control->mapToGlobal(local);
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, local, global, Qt::RightButton,
+                          type == QEvent::MouseButtonPress ? Qt::RightButton : Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(control, &event);
+    }
+    QApplication::processEvents();
+    brindle::CBalloonWnd* balloon = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* candidate = qobject_cast<brindle::CBalloonWnd*>(w); candidate && w->isVisible())
+            balloon = candidate;
+    if (balloon == nullptr)
+        return {};
+
+    const QRect dialogArea(dialog->mapToGlobal(QPoint(0, 0)), dialog->size());
+    const QRect balloonArea = balloon->geometry();
+    const QRect canvas = dialogArea.united(balloonArea);
+    QImage image(canvas.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.drawPixmap(dialogArea.topLeft() - canvas.topLeft(), dialog->grab());
+    const QPoint at = balloonArea.topLeft() - canvas.topLeft();
+    painter.setClipRegion(balloon->mask().translated(at));
+    painter.drawPixmap(at, balloon->grab());
+    painter.end();
+    // The first request only starts the balloon's delay; the second closes it.
+    balloon->RequestClose();
+    balloon->RequestClose();
+    return image;
 }
 
 }  // namespace
@@ -92,6 +136,9 @@ int main(int argc, char** argv) {
     Ctl<QLineEdit>(&dialog, ids::kFileTypes)->setText(QStringLiteral(".txt"));
     QApplication::processEvents();
     if (!dialog.grab().save(out + QStringLiteral("main-dialog.png")))
+        return 1;
+    const QImage balloon = BalloonOverDialog(&dialog, ids::kOnlyLog);
+    if (balloon.isNull() || !balloon.save(out + QStringLiteral("balloon-help.png")))
         return 1;
 
     Ctl<QPushButton>(&dialog, ids::kChooseFolder)->click();
