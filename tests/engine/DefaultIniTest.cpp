@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 
+#include "TempFolder.h"
 #include "engine/ConfigFile.h"
 #include "engine/Filters.h"
 #include "engine/TextOps.h"
@@ -12,13 +15,23 @@
 namespace brindle {
 namespace {
 
+// A private copy of the shipped file: the readers lock the file they read, and tests
+// running side by side must not find it held by one another.
 std::u16string DefaultIni() {
     const char* path = std::getenv("BRINDLE_DEFAULT_INI");
     if (!path) {
         ADD_FAILURE() << "BRINDLE_DEFAULT_INI is not set";
         return {};
     }
-    return DecodeName(path);
+    static const testing::TempFolder folder;
+    static const std::u16string copy = [&] {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream contents;
+        contents << in.rdbuf();
+        folder.createFile("Brindle.ini", contents.str());
+        return folder.folder() + u"Brindle.ini";
+    }();
+    return copy;
 }
 
 struct FilterRow {
