@@ -46,9 +46,18 @@ void RestoreSize(std::u16string_view path, std::int64_t size) {
 }  // namespace
 
 int RenameLog::OpenLog(std::u16string_view path) {
+    std::int64_t size = -1;
+    return OpenLogAndMeasure(path, size);
+}
+
+int RenameLog::OpenLogAndMeasure(std::u16string_view path, std::int64_t& size) {
+    size = -1;
     if (file_.IsOpen()) {
-        if (path == path_ && file_.LinkCount() != 0)
+        std::int64_t links = -1;
+        const bool known = file_.SizeAndLinkCount(size, links);
+        if (path == path_ && (!known || links != 0))
             return 0;
+        size = -1;
         // Removed meanwhile, or another log: start on the file now at the path. What
         // was written to a removed file is gone with it, so its close has nothing to say.
         file_.Close();
@@ -57,6 +66,7 @@ int RenameLog::OpenLog(std::u16string_view path) {
     if (error != 0)
         return error;
     path_ = std::u16string(path);
+    size = file_.Size();
     return 0;
 }
 
@@ -67,15 +77,16 @@ LogWriteResult RenameLog::Fail(int error) {
 }
 
 LogWriteResult RenameLog::AppendRenameRecord(std::u16string_view path, const RenameRecord& record) {
-    const int openError = OpenLog(path);
+    std::int64_t size = -1;
+    const int openError = OpenLogAndMeasure(path, size);
     if (openError != 0)
         return Fail(openError);
-    const std::int64_t size = file_.Size();
     if (size < 0)
         return Fail(EIO);
 
     const bool asWeLeftIt = size == sizeAfterLastRecord_;
-    std::string bytes;
+    std::string& bytes = bytes_;
+    bytes.clear();
     if (!asWeLeftIt && size > 0 && !EndsWithLineEnd(path)) {
         // Someone's torn last line: end it, and give a chain it left open a line to
         // consume, so that this record's own lines are read as they stand.
@@ -104,8 +115,8 @@ LogWriteResult RenameLog::AppendRenameRecord(std::u16string_view path, const Ren
         return Fail(writeError);
     }
     sizeAfterLastRecord_ = size + static_cast<std::int64_t>(bytes.size());
-    lastOldDirectory_ = std::u16string(record.currentDirectory);
-    lastNewDirectory_ = std::u16string(record.newDirectory);
+    lastOldDirectory_.assign(record.currentDirectory);
+    lastNewDirectory_.assign(record.newDirectory);
     return LogWriteResult::Written;
 }
 

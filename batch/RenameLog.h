@@ -59,11 +59,16 @@ public:
 
 private:
     LogWriteResult Fail(int error);
+    // OpenLog that also gives the file's size (-1 when unknown), from the same fstat
+    // that tells whether the open file was removed.
+    int OpenLogAndMeasure(std::u16string_view path, std::int64_t& size);
 
     ExclusiveFile file_;
     std::u16string path_;
     std::u16string lastOldDirectory_;
     std::u16string lastNewDirectory_;
+    // The record being built, kept to reuse its capacity.
+    std::string bytes_;
     // Size of the file right after our last record; -1 before the first one or after a
     // failure, so that the next record carries its directory pair.
     std::int64_t sizeAfterLastRecord_ = -1;

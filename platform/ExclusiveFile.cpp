@@ -95,6 +95,15 @@ std::int64_t ExclusiveFile::LinkCount() const {
     return static_cast<std::int64_t>(info.st_nlink);
 }
 
+bool ExclusiveFile::SizeAndLinkCount(std::int64_t& size, std::int64_t& linkCount) const {
+    struct stat info {};
+    if (fd_ < 0 || fstat(fd_, &info) != 0)
+        return false;
+    size = static_cast<std::int64_t>(info.st_size);
+    linkCount = static_cast<std::int64_t>(info.st_nlink);
+    return true;
+}
+
 int ExclusiveFile::Close() {
     if (fd_ < 0)
         return 0;

@@ -29,6 +29,8 @@ public:
     // count of 0 means someone removed the file while it was open.
     std::int64_t Size() const;
     std::int64_t LinkCount() const;
+    // Both from one fstat, for callers that need both per write. False when unknown.
+    bool SizeAndLinkCount(std::int64_t& size, std::int64_t& linkCount) const;
 
     // 0 or the errno of a failing close.
     int Close();
