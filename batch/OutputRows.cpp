@@ -1,7 +1,10 @@
 #include "batch/OutputRows.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "engine/TextOps.h"
 
@@ -67,13 +70,39 @@ void OutputRowStore::Sort(int column, int direction) {
                      });
 }
 
+namespace {
+
+void AppendAscii(std::u16string& out, std::string_view text) {
+    for (const char c : text)
+        out.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
+}
+
+void AppendNumber(std::u16string& out, std::int32_t value) {
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    AppendAscii(out, std::string_view(digits, static_cast<std::size_t>(end - digits)));
+}
+
+}  // namespace
+
+void FormatStatus(const BatchStats& stats, std::u16string& out) {
+    out.clear();
+    AppendAscii(out, "Total files: ");
+    AppendNumber(out, stats.totalFiles);
+    AppendAscii(out, " | Changed files: ");
+    AppendNumber(out, stats.changedFiles);
+    AppendAscii(out, " | Average Input length: ");
+    AppendNumber(out, stats.maxInputLength);
+    AppendAscii(out, " | Average Output length: ");
+    AppendNumber(out, stats.maxOutputLength);
+    AppendAscii(out, " | Exceptions: ");
+    AppendNumber(out, stats.exceptions);
+}
+
 std::u16string FormatStatus(const BatchStats& stats) {
-    const std::string text = "Total files: " + std::to_string(stats.totalFiles) +
-                             " | Changed files: " + std::to_string(stats.changedFiles) +
-                             " | Average Input length: " + std::to_string(stats.maxInputLength) +
-                             " | Average Output length: " + std::to_string(stats.maxOutputLength) +
-                             " | Exceptions: " + std::to_string(stats.exceptions);
-    return FromAscii(text);
+    std::u16string text;
+    FormatStatus(stats, text);
+    return text;
 }
 
 }  // namespace brindle

@@ -54,5 +54,7 @@ private:
 // "Total files: %i | Changed files: %i | Average Input length: %i | Average Output
 // length: %i | Exceptions: %i"
 std::u16string FormatStatus(const BatchStats& stats);
+// The same text into `out`, reusing its capacity: the status is formatted per item.
+void FormatStatus(const BatchStats& stats, std::u16string& out);
 
 }  // namespace brindle

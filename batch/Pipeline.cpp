@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -113,11 +114,18 @@ std::u16string RenameSession::ProcessFile(const std::u16string& name) {
     RaiseTo(stats_.maxInputLength, LengthOf(name));
     RaiseTo(stats_.maxOutputLength, LengthOf(newName));
 
-    OutputRow row;
+    // One row reused from item to item: assigning keeps the strings' capacity.
+    OutputRow& row = row_;
     row.image = kImageExclamation;
     row.input = inputText;
     row.output = newName;
-    row.count = FromAscii(std::to_string(symbolCount));
+    {
+        char digits[16];
+        const auto end = std::to_chars(digits, digits + sizeof digits, symbolCount).ptr;
+        row.count.clear();
+        for (const char* c = digits; c != end; ++c)
+            row.count.push_back(static_cast<char16_t>(*c));
+    }
     row.folder = newDirectory;
 
     const bool changed = newName != name || newDirectory != currentDirectory;
@@ -150,7 +158,8 @@ std::u16string RenameSession::ProcessFile(const std::u16string& name) {
 
     host_.AddOutputRow(row);
     stats_.nextRow = WrappingIncrement(stats_.nextRow);
-    host_.SetStatus(FormatStatus(stats_));
+    FormatStatus(stats_, status_);
+    host_.SetStatus(status_);
 
     if (stopError_ != 0)
         StopForDiskFull(stopError_);

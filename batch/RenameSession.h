@@ -106,6 +106,9 @@ private:
     std::unique_ptr<RenameLog> log_;
     bool stopped_ = false;
     int stopError_ = 0;
+    // The status line and the row, reused from item to item.
+    std::u16string status_;
+    OutputRow row_;
 };
 
 }  // namespace brindle
