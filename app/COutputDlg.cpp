@@ -66,7 +66,7 @@ void COutputDlg::PrepareList() {
 void COutputDlg::SetStatus(const QString& text) {
     statusText_ = text;
     statusLine_->setText(text);
-    statusLine_->repaint();
+    statusLine_->update();
 }
 
 void COutputDlg::OnColumnClick(int column) {
