@@ -134,8 +134,11 @@ std::u16string RenameSession::ProcessFile(const std::u16string& name) {
 
     // The log is the only way back for the renames it holds: a batch over its folder
     // must not rename it away from where Undo looks for it.
+    // The folder may be reached through a link, so the file itself decides; the name test
+    // keeps that look-up off every other item.
     const bool isTheLog = changed && !options_.onlyLog && NamePart(logPath()) == name &&
-                          currentDirectory + name == LogFullPath();
+                          (currentDirectory + name == LogFullPath() ||
+                           IsSameFile(currentDirectory + name, LogFullPath()));
 
     // The record goes to the log before anything moves, so that no item is ever renamed
     // without the record that can bring it back.

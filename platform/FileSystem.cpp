@@ -179,6 +179,17 @@ bool IsFolderPath(std::u16string_view path) {
     return LinkStat(path, info) == 0 && S_ISDIR(info.st_mode);
 }
 
+bool IsSameFile(std::u16string_view item, std::u16string_view target) {
+    struct stat itemInfo {};
+    struct stat targetInfo {};
+    if (LinkStat(item, itemInfo) != 0)
+        return false;
+    const PathAt at(target);
+    if (at.error() != 0 || fstatat(at.dir(), at.name(), &targetInfo, 0) != 0)
+        return false;
+    return itemInfo.st_dev == targetInfo.st_dev && itemInfo.st_ino == targetInfo.st_ino;
+}
+
 std::optional<bool> IsReadOnlyPath(std::u16string_view path) {
     struct stat info {};
     if (LinkStat(path, info) != 0)

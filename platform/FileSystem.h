@@ -17,6 +17,10 @@ bool PathExists(std::u16string_view path);
 // lstat says folder: a symbolic link is never a folder.
 bool IsFolderPath(std::u16string_view path);
 
+// `item` itself (a link is not followed) is the file that `target` leads to (links
+// followed): renaming `item` would rename `target`'s file. False when either is missing.
+bool IsSameFile(std::u16string_view item, std::u16string_view target);
+
 // The owner's write permission bit is clear; nullopt when the path cannot be examined.
 std::optional<bool> IsReadOnlyPath(std::u16string_view path);
 

@@ -471,9 +471,15 @@ TEST(LogFaults, TheLogIsNotRenamedByItsOwnBatch) {
     std::sort(rows.begin(), rows.end());
     EXPECT_EQ(rows, (Strings{"A.TXT\ta.txt\t0\t" + t + "/w/",
                              "Brindle.log\t(Unknown Error Aquired)\t0\t" + t + "/w/"}));
-    // Dropped on its own, too.
+    // Dropped on its own, too, and reached through a link to its folder.
     EXPECT_EQ(RunCli(CliRun({"--quiet", "--log", log, "--case=upper", log})).status, 1);
     EXPECT_TRUE(temp.exists("w/Brindle.log"));
+    ASSERT_EQ(symlink((t + "/w").c_str(), (t + "/link").c_str()), 0);
+    EXPECT_EQ(
+        RunCli(CliRun({"--quiet", "--log", log, "--case=upper", t + "/link/Brindle.log"})).status,
+        1);
+    EXPECT_TRUE(temp.exists("w/Brindle.log"));
+    ASSERT_EQ(unlink((t + "/link").c_str()), 0);
 
     const CliResult undo = RunCli(CliRun({"--undo", "--quiet", "--delete-log", "--log", log}));
     EXPECT_EQ(undo.status, 0) << undo.err;
