@@ -17,39 +17,10 @@
 #include "app/CBrindleDlg.h"
 #include "app/ControlIds.h"
 #include "app/QtText.h"
+#include "app/tools/ToolSupport.h"
 
-namespace {
-
-// Answers the folder browser; any box would need a person, so it counts as a failure.
-class BenchServices : public brindle::DesktopServices {
-public:
-    explicit BenchServices(std::u16string folder) : folder_(std::move(folder)) {}
-    brindle::MessageResult ShowMessageBox(const std::u16string& text, const std::u16string&,
-                                          brindle::MessageButtons, brindle::MessageIcon) override {
-        std::fprintf(stderr, "brindle-bench-dialog: unexpected message: %s\n",
-                     ToQString(text).toLocal8Bit().constData());
-        ++boxes;
-        return brindle::MessageResult::No;
-    }
-    std::optional<std::u16string> BrowseForFolder(const std::u16string&) override {
-        return folder_;
-    }
-    bool OpenUrl(const std::u16string&) override { return false; }
-    bool TooltipAnimationEnabled() const override { return false; }
-    bool TooltipFadeEnabled() const override { return false; }
-
-    int boxes = 0;
-
-private:
-    std::u16string folder_;
-};
-
-template <typename T = QWidget>
-T* Ctl(QWidget* dialog, int id) {
-    return dialog->findChild<T*>(QString::number(id), Qt::FindDirectChildrenOnly);
-}
-
-}  // namespace
+using brindle::tools::Ctl;
+using brindle::tools::ScriptedServices;
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -68,15 +39,12 @@ int main(int argc, char** argv) {
     if (!temp.isValid())
         return 1;
     const QString programFolder = temp.path() + QLatin1Char('/');
-    {
-        QFile ini(programFolder + QStringLiteral("Brindle.ini"));
-        if (!ini.open(QIODevice::WriteOnly))
-            return 1;
-        ini.write("[config]\nShow Log Window = 1\nWrite Log File = 0\n");
-    }
+    if (!brindle::tools::WriteProgramIni(programFolder,
+                                         "[config]\nShow Log Window = 1\nWrite Log File = 0\n"))
+        return 1;
     QDir::setCurrent(programFolder);
 
-    BenchServices services(PathFromQt(folder));
+    ScriptedServices services(PathFromQt(folder));
     CBrindleDlg dialog(services, nullptr, PathFromQt(programFolder));
     dialog.show();
     auto* lower = Ctl<QRadioButton>(&dialog, ids::kToLowerCase);

@@ -23,38 +23,17 @@
 #include "app/COutputDlg.h"
 #include "app/ControlIds.h"
 #include "app/QtText.h"
+#include "app/tools/ToolSupport.h"
 #include "balloon/BalloonWnd.h"
 
+using brindle::tools::Ctl;
+using brindle::tools::ScriptedServices;
+
 namespace {
-
-// Answers the folder browser with the sample folder; no box needs a person.
-class ScriptedServices : public brindle::DesktopServices {
-public:
-    explicit ScriptedServices(std::u16string folder) : folder_(std::move(folder)) {}
-    brindle::MessageResult ShowMessageBox(const std::u16string& text, const std::u16string&,
-                                          brindle::MessageButtons, brindle::MessageIcon) override {
-        std::fprintf(stderr, "unexpected message: %s\n", ToQString(text).toLocal8Bit().constData());
-        return brindle::MessageResult::No;
-    }
-    std::optional<std::u16string> BrowseForFolder(const std::u16string&) override {
-        return folder_;
-    }
-    bool OpenUrl(const std::u16string&) override { return false; }
-    bool TooltipAnimationEnabled() const override { return false; }
-    bool TooltipFadeEnabled() const override { return false; }
-
-private:
-    std::u16string folder_;
-};
 
 bool Touch(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly);
-}
-
-template <typename T = QWidget>
-T* Ctl(QWidget* dialog, int id) {
-    return dialog->findChild<T*>(QString::number(id), Qt::FindDirectChildrenOnly);
 }
 
 // A right-click on the control as the mouse gives it, so the dialog's own context help
@@ -119,12 +98,10 @@ int main(int argc, char** argv) {
                              "packing_list.TXT", "road_trip_song.mp3"})
         if (!Touch(samples + QString::fromLatin1(name)))
             return 1;
-    {
-        QFile ini(programFolder + QStringLiteral("Brindle.ini"));
-        if (!ini.open(QIODevice::WriteOnly))
-            return 1;
-        ini.write("[config]\nShow Log Window = 1\nWrite Log File = 1\nCount # of symbols = 1\n");
-    }
+    if (!brindle::tools::WriteProgramIni(
+            programFolder,
+            "[config]\nShow Log Window = 1\nWrite Log File = 1\nCount # of symbols = 1\n"))
+        return 1;
     QDir::setCurrent(programFolder);
 
     ScriptedServices services(PathFromQt(samples));
