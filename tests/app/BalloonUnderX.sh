@@ -21,7 +21,7 @@ if [ "${3:-}" != inside ]; then
         echo "the shape probe was not built (no X11 headers): skipped"
         exit 77
     fi
-    exec xvfb-run -a sh "$0" "$program" "$probe" inside
+    exec xvfb-run -a -n 170 sh "$0" "$program" "$probe" inside
 fi
 
 # The ids of the visible windows with this exact name.

@@ -8,4 +8,4 @@ for tool in xvfb-run xauth; do
         exit 77
     fi
 done
-exec xvfb-run -a "$@"
+exec xvfb-run -a -n 180 "$@"
