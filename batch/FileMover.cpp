@@ -6,8 +6,6 @@
 
 namespace brindle {
 
-namespace {
-
 std::u16string ParentFolder(const std::u16string& directory) {
     std::u16string_view trimmed = directory;
     if (!trimmed.empty() && IsPathSeparator(trimmed.back()))
@@ -17,8 +15,6 @@ std::u16string ParentFolder(const std::u16string& directory) {
         return directory;
     return DirectoryPart(trimmed);
 }
-
-}  // namespace
 
 std::u16string ApplyFileMover(std::u16string& fileTypes, const std::u16string& currentDirectory,
                               const std::u16string& newName) {

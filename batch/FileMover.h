@@ -9,6 +9,10 @@ namespace brindle {
 // otherwise `currentDirectory` itself. `fileTypes` is lowered in place: the option keeps
 // the lowered text until the controls are next saved. An item of the root folder has
 // no parent and stays where it is.
+// The folder the file mover sends an item of `directory` to: its parent, by text; the
+// root is its own parent.
+std::u16string ParentFolder(const std::u16string& directory);
+
 std::u16string ApplyFileMover(std::u16string& fileTypes, const std::u16string& currentDirectory,
                               const std::u16string& newName);
 

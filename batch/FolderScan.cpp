@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/FileMover.h"
 #include "batch/Messages.h"
 #include "batch/RenameLog.h"
 #include "batch/RenameSession.h"
@@ -34,6 +35,10 @@ std::u16string WithoutFinalSeparators(std::u16string path) {
 
 void RenameSession::BeginBatch() {
     stopped_ = false;
+    folders_.Clear();
+    ForgetItemFolders();
+    logGuard_.Refresh(logPath());
+    guardedOpens_ = log_->opens();
     // The batch goes on whatever the save reports: the host has told the user.
     host_.SaveOptions(options_);
     if (options_.deleteContents) {
@@ -50,6 +55,8 @@ void RenameSession::BeginBatch() {
 }
 
 void RenameSession::EndBatch() {
+    folders_.Clear();
+    ForgetItemFolders();
     const int closeError = CloseLog();
     if (closeError != 0 && IsDiskFullError(closeError)) {
         // The last records may not have reached the disk: the batch ends here, as a
@@ -62,22 +69,34 @@ void RenameSession::EndBatch() {
         host_.SetOutputTitle(kTitleOutputLog);
 }
 
+void RenameSession::ForgetItemFolders() {
+    currentFolder.reset();
+    parentFolder.reset();
+    parentDirectory.clear();
+}
+
 void RenameSession::ScanFolder(const std::u16string& folder) {
+    ScanTree(WithSeparator(folder));
+}
+
+void RenameSession::ScanTree(const std::u16string& base) {
     // Depth first, a subfolder at the point where its parent's listing meets it. The
     // descent keeps its own stack, so a tree of any depth cannot exhaust the call stack.
     // Each folder's entries are all collected before the first is processed: an item
-    // renamed or moved into a folder is never met a second time.
+    // renamed or moved into a folder is never met a second time. Every subfolder is
+    // opened from its parent's descriptor and never through a link, so a folder swapped
+    // for a link meanwhile cannot lead the batch anywhere else.
     struct Level {
         std::u16string base;
+        std::shared_ptr<const OpenFolder> folder;
         std::vector<FolderEntry> entries;
         std::size_t next = 0;
     };
     std::vector<Level> levels;
-    const auto enter = [&levels](std::u16string base) {
-        std::vector<FolderEntry> entries = ListFolder(base);
-        levels.push_back(Level{std::move(base), std::move(entries)});
-    };
-    enter(WithSeparator(folder));
+    const std::u16string topParentDirectory = ParentFolder(base);
+    const std::shared_ptr<const OpenFolder> topParent = folders_.Get(topParentDirectory);
+    const std::shared_ptr<const OpenFolder> top = folders_.Get(base);
+    levels.push_back(Level{base, top, top->List()});
     while (!levels.empty() && !stopped_) {
         Level& level = levels.back();
         if (level.next == level.entries.size()) {
@@ -86,13 +105,29 @@ void RenameSession::ScanFolder(const std::u16string& folder) {
         }
         const FolderEntry& entry = level.entries[level.next++];
         if (entry.isFolder) {
-            enter(level.base + entry.name + kPathSeparator);  // invalidates `level`
-        } else {
-            currentDirectory = level.base;
-            inputText = entry.name;
-            ProcessFile(inputText);
+            // A folder that cannot be opened as itself is passed over, as an unreadable
+            // one is.
+            auto child =
+                std::make_shared<const OpenFolder>(OpenFolder::Child(*level.folder, entry.name));
+            std::vector<FolderEntry> entries = child->List();
+            std::u16string childBase = level.base + entry.name + kPathSeparator;
+            levels.push_back(Level{std::move(childBase), std::move(child), std::move(entries)});
+            continue;  // `level` is invalid now
         }
+        currentDirectory = level.base;
+        inputText = entry.name;
+        currentFolder = level.folder;
+        if (levels.size() >= 2) {
+            const Level& parent = levels[levels.size() - 2];
+            parentFolder = parent.folder;
+            parentDirectory = parent.base;
+        } else {
+            parentFolder = topParent;
+            parentDirectory = topParentDirectory;
+        }
+        ProcessFile(inputText);
     }
+    ForgetItemFolders();
 }
 
 BatchOutcome RenameSession::RunFolderBatch(const std::u16string& chosenFolder) {
@@ -102,9 +137,13 @@ BatchOutcome RenameSession::RunFolderBatch(const std::u16string& chosenFolder) {
     const std::u16string folder = WithSeparator(chosenFolder);
     BeginBatch();
     if (options_.scanSubfolders) {
-        ScanFolder(folder);
+        ScanTree(folder);
     } else {
-        const std::vector<FolderEntry> entries = ListFolder(folder);
+        // The folder and its parent (the file mover's target) are opened once, now.
+        const std::u16string parent = ParentFolder(folder);
+        const std::shared_ptr<const OpenFolder> parentOpen = folders_.Get(parent);
+        const std::shared_ptr<const OpenFolder> open = folders_.Get(folder);
+        const std::vector<FolderEntry> entries = open->List();
         for (const FolderEntry& entry : entries) {
             if (stopped_)
                 break;
@@ -112,8 +151,12 @@ BatchOutcome RenameSession::RunFolderBatch(const std::u16string& chosenFolder) {
                 continue;
             currentDirectory = folder;
             inputText = entry.name;
+            currentFolder = open;
+            parentFolder = parentOpen;
+            parentDirectory = parent;
             ProcessFile(entry.name);
         }
+        ForgetItemFolders();
     }
     if (stopped_)
         return BatchOutcome::DiskFull;
@@ -134,6 +177,8 @@ BatchOutcome RenameSession::RunDropBatch(const std::vector<std::u16string>& drop
         return BatchOutcome::Completed;
 
     BeginBatch();
+    // Dropped items are renamed in the folders of their paths, opened (links followed)
+    // when the first item of each is met.
     for (const std::u16string& path : paths) {
         if (stopped_)
             return BatchOutcome::DiskFull;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,22 @@ inline constexpr std::string_view kLogKeyNewFile = "New File=";
 inline constexpr std::string_view kLogKeyFileLength = "File Leght=";
 inline constexpr std::string_view kLogSeparator = "-------------------------------------------";
 inline constexpr std::string_view kLogLineEnd = "\r\n";
+
+// Lines that readers of the original format skip: they stand between records, never
+// inside a chain. "Inodes=" comes before the record it belongs to and gives the inode
+// numbers of the item, its folder and its new folder as they were before the rename
+// ("-" where unknown); it also tells that the record's outcome is marked. The marks name
+// their record by the byte offset of its "Old File=" line: "Renamed=" and "Failed=" say
+// what became of the rename, "Undone=" that Undo has put the item back, and "Temporary="
+// (offset, "old" or "new", name) that the item was about to step aside to a temporary
+// name of its old or its new folder.
+inline constexpr std::string_view kLogKeyInodes = "Inodes=";
+inline constexpr std::string_view kLogKeyRenamed = "Renamed=";
+inline constexpr std::string_view kLogKeyFailed = "Failed=";
+inline constexpr std::string_view kLogKeyUndone = "Undone=";
+inline constexpr std::string_view kLogKeyTemporary = "Temporary=";
+inline constexpr std::string_view kLogTemporaryInOld = "old";
+inline constexpr std::string_view kLogTemporaryInNew = "new";
 
 // One record as Undo reads it: the item went from oldDirectory + oldName to
 // newDirectory + newName.
@@ -41,5 +58,31 @@ struct LogRecord {
 // before's and the record names no rename that really happened.
 // Pure: no disk access.
 std::vector<LogRecord> ParseLog(std::string_view bytes, std::vector<bool>* whole = nullptr);
+
+enum class RecordOutcome { Unknown, Renamed, Failed };
+
+// Where a record's item was about to step aside to.
+struct TemporaryStep {
+    bool inNewFolder = false;
+    std::u16string name;
+    bool operator==(const TemporaryStep&) const = default;
+};
+
+// One record as Undo needs it: its names, and what the lines around it tell.
+struct UndoRecord {
+    LogRecord names;
+    bool whole = true;            // the chain reached the record's own "New File=" line
+    bool marked = false;          // an "Inodes=" line came before it: its outcome is marked
+    std::uint64_t itemInode = 0;  // 0: unknown
+    std::uint64_t oldFolderInode = 0;
+    std::uint64_t newFolderInode = 0;
+    std::uint64_t offset = 0;  // of its "Old File=" line
+    RecordOutcome outcome = RecordOutcome::Unknown;
+    bool undone = false;
+    std::vector<TemporaryStep> temporarySteps;
+};
+
+// The records of ParseLog, with the new lines applied to them.
+std::vector<UndoRecord> ParseLogForUndo(std::string_view bytes);
 
 }  // namespace brindle

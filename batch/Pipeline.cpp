@@ -15,6 +15,8 @@
 #include "engine/PatternCreator.h"
 #include "engine/TextOps.h"
 #include "platform/FileSystem.h"
+#include "platform/FolderRename.h"
+#include "platform/OpenFolder.h"
 
 namespace brindle {
 
@@ -40,23 +42,52 @@ void RenameSession::OnlyEnglishTableFailed() {
     host_.OnlyEnglishTableFailed();
 }
 
-bool RenameSession::WriteRecord(const std::u16string& name) {
+bool RenameSession::WriteRecord(const std::u16string& name, const EntryStatus* item,
+                                const OpenFolder* from, const OpenFolder* to) {
     // A line break would split its line: the record could not be read back, and a name
     // could forge records of its own.
     if (HoldsLineBreak(name) || HoldsLineBreak(workingName) || HoldsLineBreak(currentDirectory) ||
         HoldsLineBreak(newDirectory)) {
         return false;
     }
-    const RenameRecord record{.currentDirectory = currentDirectory,
-                              .newDirectory = newDirectory,
-                              .oldName = name,
-                              .newName = workingName,
-                              .countSymbols = options_.countSymbols,
-                              .symbolCount = symbolCount};
+    const RenameRecord record{
+        .currentDirectory = currentDirectory,
+        .newDirectory = newDirectory,
+        .oldName = name,
+        .newName = workingName,
+        .countSymbols = options_.countSymbols,
+        .symbolCount = symbolCount,
+        .itemInode = item ? item->identity.inode : 0,
+        .oldFolderInode = from && from->isOpen() ? from->identity().inode : 0,
+        .newFolderInode = to && to->isOpen() ? to->identity().inode : 0,
+    };
     const LogWriteResult result = log_->AppendRenameRecord(logPath(), record);
     if (result == LogWriteResult::DiskFull)
         stopError_ = log_->lastError();
-    return result == LogWriteResult::Written;
+    if (result != LogWriteResult::Written)
+        return false;
+    // The batch may just have made the log, or made it anew.
+    if (!logGuard_.active() || log_->opens() != guardedOpens_) {
+        logGuard_.Refresh(logPath());
+        guardedOpens_ = log_->opens();
+    }
+    return true;
+}
+
+bool RenameSession::RenameItem(const std::u16string& name, const OpenFolder& from,
+                               const OpenFolder& to) {
+    const bool logged = options_.writeLogFile;
+    const bool renamed =
+        IsUsableName(workingName) &&
+        RenameNoReplace(from, name, to, workingName, logged ? logSteps_.get() : nullptr) == 0;
+    if (logged) {
+        log_->NoteOutcome(renamed);
+        // A failure is marked at once: the target this rename met may be an empty file or
+        // folder that Undo must never take for a claim of its own left by a kill.
+        if (!renamed && log_->WritePending(false) == LogWriteResult::DiskFull)
+            stopError_ = log_->lastError();
+    }
+    return renamed;
 }
 
 std::u16string RenameSession::ProcessFile(const std::u16string& name) {
@@ -132,31 +163,49 @@ std::u16string RenameSession::ProcessFile(const std::u16string& name) {
     if (changed)
         stats_.changedFiles = WrappingIncrement(stats_.changedFiles);
 
-    // The log is the only way back for the renames it holds: a batch over its folder
-    // must not rename it away from where Undo looks for it.
-    // The folder may be reached through a link, so the file itself decides; the name test
-    // keeps that look-up off every other item.
-    const bool isTheLog = changed && !options_.onlyLog && NamePart(logPath()) == name &&
-                          (currentDirectory + name == LogFullPath() ||
-                           IsSameFile(currentDirectory + name, LogFullPath()));
+    // Where the item is renamed between: the folders the scan opened, or those of its
+    // paths. Only looked up when something is to move.
+    std::shared_ptr<const OpenFolder> from;
+    std::shared_ptr<const OpenFolder> to;
+    EntryStatus item;
+    bool itemKnown = false;
+    const bool renaming = changed && !options_.onlyLog;
+    if (renaming) {
+        from = currentFolder ? currentFolder : folders_.Get(currentDirectory);
+        if (newDirectory == currentDirectory)
+            to = from;
+        else if (parentFolder && newDirectory == parentDirectory)
+            to = parentFolder;
+        else
+            to = folders_.Get(newDirectory);
+        if (options_.writeLogFile || options_.skipReadOnly || logGuard_.active())
+            itemKnown = from->Stat(name, item) == 0;
+    }
+    // The log is the only way back for the renames it holds: a batch must not rename it,
+    // or a folder above it, away from where Undo looks for it, whatever path leads there.
+    const bool isTheLog = itemKnown && logGuard_.Guards(item.identity);
 
     // The record goes to the log before anything moves, so that no item is ever renamed
     // without the record that can bring it back.
     stopError_ = 0;
-    const bool recorded = !isTheLog && (!options_.writeLogFile || WriteRecord(name));
+    const bool recorded =
+        !isTheLog && (!options_.writeLogFile ||
+                      WriteRecord(name, itemKnown ? &item : nullptr, from.get(), to.get()));
     if (!recorded) {
         stats_.exceptions = WrappingIncrement(stats_.exceptions);
         row.output = kTextRenameFailed;
-    } else if (changed && !options_.onlyLog) {
-        const std::u16string oldPath = currentDirectory + name;
-        if (options_.skipReadOnly && IsReadOnlyPath(oldPath).value_or(false)) {
+    } else if (renaming) {
+        if (options_.skipReadOnly && itemKnown && item.readOnly) {
             stats_.exceptions = WrappingIncrement(stats_.exceptions);
             row.output = newName + kTextReadOnly;
-        } else if (!IsUsableName(newName) ||
-                   RenameNoReplace(oldPath, newDirectory + newName) != 0) {
+            if (options_.writeLogFile)
+                log_->NoteOutcome(false);
+        } else if (!RenameItem(name, *from, *to)) {
             stats_.exceptions = WrappingIncrement(stats_.exceptions);
             row.output = kTextRenameFailed;
         }
+    } else if (changed && options_.writeLogFile) {
+        log_->NoteOutcome(false);  // "Only Log": never renamed
     }
 
     host_.AddOutputRow(row);

@@ -1,8 +1,7 @@
 #include "batch/RenameLog.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <filesystem>
-#include <system_error>
 
 #include "batch/LogParser.h"
 #include "engine/TextOps.h"
@@ -27,23 +26,34 @@ bool HoldsLineBreak(std::u16string_view text) {
 
 namespace {
 
-// The log ends with a complete line. When it cannot be read, it is taken to.
-bool EndsWithLineEnd(std::u16string_view path) {
-    std::string tail;
-    if (!ReadFileTail(path, 1, tail) || tail.empty())
-        return true;
-    return tail.back() == '\n';
+// The longest tail read to find the log's last line.
+constexpr std::int64_t kTailWindow = 65536;
+
+void AppendInode(std::string& bytes, std::uint64_t inode) {
+    if (inode == 0)
+        bytes += '-';
+    else
+        bytes += std::to_string(inode);
 }
 
-// Takes back a record that was written only in part (the disk or the size limit filled
-// up half-way), so that no torn record is left for the next one to run into.
-void RestoreSize(std::u16string_view path, std::int64_t size) {
-    std::error_code ignored;
-    std::filesystem::resize_file(std::filesystem::path(EncodeName(path)),
-                                 static_cast<std::uintmax_t>(size), ignored);
+void AppendMark(std::string& bytes, std::string_view key, std::int64_t offset) {
+    bytes += key;
+    bytes += std::to_string(offset);
+    bytes += kLogLineEnd;
+}
+
+// A line after which a record's own lines are read as they stand.
+bool ClosesChains(std::string_view line) {
+    return line == kLogSeparator || line == kLogVersionLine || line.starts_with(kLogKeyRenamed) ||
+           line.starts_with(kLogKeyFailed) || line.starts_with(kLogKeyUndone) ||
+           line.starts_with(kLogKeyTemporary);
 }
 
 }  // namespace
+
+RenameLog::~RenameLog() {
+    Close();
+}
 
 int RenameLog::OpenLog(std::u16string_view path) {
     std::int64_t size = -1;
@@ -66,6 +76,7 @@ int RenameLog::OpenLogAndMeasure(std::u16string_view path, std::int64_t& size) {
     if (error != 0)
         return error;
     path_ = std::u16string(path);
+    ++opens_;
     size = file_.Size();
     return 0;
 }
@@ -74,6 +85,63 @@ LogWriteResult RenameLog::Fail(int error) {
     lastError_ = error;
     sizeAfterLastRecord_ = -1;
     return IsDiskFullError(error) ? LogWriteResult::DiskFull : LogWriteResult::Failed;
+}
+
+void RenameLog::PrepareForeignEnd(std::int64_t& size, std::string& bytes) {
+    const std::string closeTornLine =
+        std::string(kLogLineEnd) + std::string(kLogSeparator) + std::string(kLogLineEnd);
+    std::string tail;
+    const std::int64_t window = std::min(size, kTailWindow);
+    if (!ReadFileTail(path_, static_cast<std::size_t>(window), tail) ||
+        static_cast<std::int64_t>(tail.size()) != window) {
+        bytes += kLogSeparator;
+        bytes += kLogLineEnd;
+        return;
+    }
+    const std::size_t lastLineEnd = tail.rfind('\n');
+    if (lastLineEnd == std::string::npos) {
+        // One line longer than the window: end it, and close what it may have opened.
+        bytes += closeTornLine;
+        return;
+    }
+    if (lastLineEnd + 1 != tail.size()) {
+        // A last line torn by a crash is never read; completed, it would take a meaning
+        // it never had (a new name cut short), so it is cut off instead.
+        const std::int64_t cut = size - static_cast<std::int64_t>(tail.size() - (lastLineEnd + 1));
+        if (file_.Truncate(cut) != 0) {
+            bytes += closeTornLine;
+            return;
+        }
+        size = cut;
+        tail.resize(lastLineEnd + 1);
+        if (size == 0)
+            return;
+    }
+    // The last complete line: a chain it leaves open would swallow this record's lines.
+    std::string_view complete(tail);
+    complete.remove_suffix(1);
+    if (!complete.empty() && complete.back() == '\r')
+        complete.remove_suffix(1);
+    const std::size_t start = complete.rfind('\n');
+    const bool wholeLineSeen =
+        start != std::string_view::npos || static_cast<std::int64_t>(tail.size()) == size;
+    const std::string_view line = complete.substr(start == std::string_view::npos ? 0 : start + 1);
+    if (!wholeLineSeen || !ClosesChains(line)) {
+        bytes += kLogSeparator;
+        bytes += kLogLineEnd;
+    }
+}
+
+LogWriteResult RenameLog::WriteAt(std::int64_t size, const std::string& bytes) {
+    const int writeError = file_.Write(bytes);
+    if (writeError != 0) {
+        // A record written in part is taken back, so that no torn record is left.
+        if (file_.Size() > size)
+            file_.Truncate(size);
+        return Fail(writeError);
+    }
+    sizeAfterLastRecord_ = size + static_cast<std::int64_t>(bytes.size());
+    return LogWriteResult::Written;
 }
 
 LogWriteResult RenameLog::AppendRenameRecord(std::u16string_view path, const RenameRecord& record) {
@@ -87,20 +155,31 @@ LogWriteResult RenameLog::AppendRenameRecord(std::u16string_view path, const Ren
     const bool asWeLeftIt = size == sizeAfterLastRecord_;
     std::string& bytes = bytes_;
     bytes.clear();
-    if (!asWeLeftIt && size > 0 && !EndsWithLineEnd(path)) {
-        // Someone's torn last line: end it, and give a chain it left open a line to
-        // consume, so that this record's own lines are read as they stand.
-        bytes += kLogLineEnd;
-        bytes += kLogSeparator;
-        bytes += kLogLineEnd;
+    if (asWeLeftIt) {
+        bytes += pending_;
+    } else {
+        // The marks name records of a file that is gone or changed.
+        pending_.clear();
+        lastRecordOffset_ = -1;
+        if (size > 0)
+            PrepareForeignEnd(size, bytes);
     }
     if (size == 0)
         WriteLogLine(bytes, kLogVersionLine, u"");
+    // Before the record, where a torn write can only leave it without its record.
+    bytes += kLogKeyInodes;
+    AppendInode(bytes, record.itemInode);
+    bytes += ' ';
+    AppendInode(bytes, record.oldFolderInode);
+    bytes += ' ';
+    AppendInode(bytes, record.newFolderInode);
+    bytes += kLogLineEnd;
     if (!asWeLeftIt || record.currentDirectory != lastOldDirectory_ ||
         record.newDirectory != lastNewDirectory_) {
         WriteLogLine(bytes, kLogKeyOldDirectory, record.currentDirectory);
         WriteLogLine(bytes, kLogKeyNewDirectory, record.newDirectory);
     }
+    const std::int64_t offset = size + static_cast<std::int64_t>(bytes.size());
     WriteLogLine(bytes, kLogKeyOldFile, record.oldName);
     WriteLogLine(bytes, kLogKeyNewFile, record.newName);
     if (record.countSymbols) {
@@ -108,22 +187,87 @@ LogWriteResult RenameLog::AppendRenameRecord(std::u16string_view path, const Ren
     }
     WriteLogLine(bytes, kLogSeparator, u"");
 
-    const int writeError = file_.Write(bytes);
-    if (writeError != 0) {
-        if (file_.Size() > size)
-            RestoreSize(path_, size);
-        return Fail(writeError);
+    const LogWriteResult result = WriteAt(size, bytes);
+    if (result != LogWriteResult::Written) {
+        lastRecordOffset_ = -1;
+        return result;
     }
-    sizeAfterLastRecord_ = size + static_cast<std::int64_t>(bytes.size());
+    pending_.clear();
+    lastRecordOffset_ = offset;
     lastOldDirectory_.assign(record.currentDirectory);
     lastNewDirectory_.assign(record.newDirectory);
     return LogWriteResult::Written;
 }
 
-int RenameLog::Close() {
-    if (!file_.IsOpen())
+void RenameLog::NoteOutcome(bool renamed) {
+    if (lastRecordOffset_ < 0)
+        return;
+    AppendMark(pending_, renamed ? kLogKeyRenamed : kLogKeyFailed, lastRecordOffset_);
+}
+
+int RenameLog::FlushPending(bool durable) {
+    if (pending_.empty())
         return 0;
-    return file_.Close();
+    if (!file_.IsOpen()) {
+        pending_.clear();
+        return kMarksDropped;
+    }
+    std::int64_t size = -1;
+    const int openError = OpenLogAndMeasure(path_, size);
+    if (openError != 0) {
+        Fail(openError);
+        return openError;
+    }
+    if (size < 0 || size != sizeAfterLastRecord_) {
+        // Not the file the marks belong to any more.
+        pending_.clear();
+        lastRecordOffset_ = -1;
+        return kMarksDropped;
+    }
+    if (WriteAt(size, pending_) != LogWriteResult::Written)
+        return lastError_;
+    pending_.clear();
+    if (durable) {
+        const int error = file_.Sync();
+        if (error != 0) {
+            Fail(error);
+            return error;
+        }
+    }
+    return 0;
+}
+
+LogWriteResult RenameLog::WritePending(bool durable) {
+    const int error = FlushPending(durable);
+    if (error == 0 || error == kMarksDropped)
+        return LogWriteResult::Written;
+    return IsDiskFullError(error) ? LogWriteResult::DiskFull : LogWriteResult::Failed;
+}
+
+bool RenameLog::RecordTemporaryStep(std::u16string_view temporaryName) {
+    if (lastRecordOffset_ < 0 || HoldsLineBreak(temporaryName))
+        return false;
+    pending_ += kLogKeyTemporary;
+    pending_ += std::to_string(lastRecordOffset_);
+    pending_ += ' ';
+    pending_ += kLogTemporaryInOld;
+    pending_ += ' ';
+    WriteLogLine(pending_, temporaryName);
+    return FlushPending(true) == 0;
+}
+
+int RenameLog::Close() {
+    if (!file_.IsOpen()) {
+        pending_.clear();
+        return 0;
+    }
+    int error = FlushPending(false);
+    if (error == kMarksDropped)
+        error = 0;
+    pending_.clear();
+    lastRecordOffset_ = -1;
+    const int closeError = file_.Close();
+    return error != 0 ? error : closeError;
 }
 
 }  // namespace brindle

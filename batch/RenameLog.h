@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/ExclusiveFile.h"
+#include "platform/FolderRename.h"
 
 namespace brindle {
 
@@ -25,6 +26,11 @@ struct RenameRecord {
     std::u16string_view newName;
     bool countSymbols = false;
     std::int32_t symbolCount = 0;
+    // Inode numbers before the rename, 0 where unknown: Undo moves back only the item
+    // the batch renamed, between the folders it renamed it in.
+    std::uint64_t itemInode = 0;
+    std::uint64_t oldFolderInode = 0;
+    std::uint64_t newFolderInode = 0;
 };
 
 enum class LogWriteResult {
@@ -34,25 +40,41 @@ enum class LogWriteResult {
 };
 
 // The log writer. The file stays open and locked from the first record of a batch until
-// Close(), so that a batch costs one open, not one per item.
+// Close(), so that a batch costs one open, not one per item. What became of a record's
+// rename is marked in the log too; the mark rides in the next write, so that marking
+// costs no write of its own.
 class RenameLog {
 public:
+    ~RenameLog();
+
     // Opens `path` for appending: created when missing, never truncated, exclusively.
     // An open file of the same path is kept unless it was removed meanwhile. 0 or errno.
     int OpenLog(std::u16string_view path);
 
-    // Writes the item's whole record in one write, the file's header first when the file
-    // is empty, and a directory pair when one is due: when the old or the new directory
-    // differs from the last pair written, or when the file is not as the last record
-    // left it (new, emptied, grown by another writer). A failed write leaves the file as
-    // it was before the record.
+    // Writes the item's whole record in one write: the marks still pending, the file's
+    // header first when the file is empty, and a directory pair when one is due: when
+    // the old or the new directory differs from the last pair written, or when the file
+    // is not as the last record left it (new, emptied, grown by another writer; a torn
+    // last line is cut off first, and a chain left open is closed). A failed write
+    // leaves the file as it was before the record.
     LogWriteResult AppendRenameRecord(std::u16string_view path, const RenameRecord& record);
 
-    // 0 or the errno of a failing close. Closing a closed log does nothing.
+    // What became of the rename of the record written last; marked with the next write.
+    void NoteOutcome(bool renamed);
+    // Writes the pending marks now (`durable`: and makes them durable).
+    LogWriteResult WritePending(bool durable);
+    // Marks, durably and before it happens, that the last record's item is about to step
+    // aside to `temporaryName` in its old folder. False when that could not be written.
+    bool RecordTemporaryStep(std::u16string_view temporaryName);
+
+    // Writes what is pending, then closes. 0 or the errno of a failing write or close.
+    // Closing a closed log does nothing.
     int Close();
     bool IsOpen() const { return file_.IsOpen(); }
+    // How many times a file was opened at the log's path: a new count means a new file.
+    std::uint64_t opens() const { return opens_; }
 
-    // The errno of the last failure of OpenLog or AppendRenameRecord.
+    // The errno of the last failure of OpenLog, AppendRenameRecord or WritePending.
     int lastError() const { return lastError_; }
     // The new directory of the last record written.
     const std::u16string& lastLoggedDirectory() const { return lastNewDirectory_; }
@@ -62,6 +84,13 @@ private:
     // OpenLog that also gives the file's size (-1 when unknown), from the same fstat
     // that tells whether the open file was removed.
     int OpenLogAndMeasure(std::u16string_view path, std::int64_t& size);
+    // What goes before a record in a file that is not as our last write left it.
+    void PrepareForeignEnd(std::int64_t& size, std::string& bytes);
+    LogWriteResult WriteAt(std::int64_t size, const std::string& bytes);
+    // 0 when the pending marks are written (or none were pending), kMarksDropped when
+    // they belong to a file that is gone, otherwise the errno of the failure.
+    int FlushPending(bool durable);
+    static constexpr int kMarksDropped = -1;
 
     ExclusiveFile file_;
     std::u16string path_;
@@ -69,10 +98,27 @@ private:
     std::u16string lastNewDirectory_;
     // The record being built, kept to reuse its capacity.
     std::string bytes_;
-    // Size of the file right after our last record; -1 before the first one or after a
+    // Marks not written yet; they belong to the file as our last write left it.
+    std::string pending_;
+    // Size of the file right after our last write; -1 before the first one or after a
     // failure, so that the next record carries its directory pair.
     std::int64_t sizeAfterLastRecord_ = -1;
+    // Offset of the "Old File=" line of the record written last, -1 when none.
+    std::int64_t lastRecordOffset_ = -1;
     int lastError_ = 0;
+    std::uint64_t opens_ = 0;
+};
+
+// Records the steps of the current item's rename in the log before they are taken.
+class LoggedRenameSteps final : public RenameSteps {
+public:
+    explicit LoggedRenameSteps(RenameLog& log) : log_(log) {}
+    bool BeforeTemporaryStep(std::u16string_view temporaryName) override {
+        return log_.RecordTemporaryStep(temporaryName);
+    }
+
+private:
+    RenameLog& log_;
 };
 
 }  // namespace brindle

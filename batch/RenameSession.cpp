@@ -2,11 +2,14 @@
 
 #include "batch/RenameLog.h"
 #include "platform/FileSystem.h"
+#include "platform/FolderRename.h"
 
 namespace brindle {
 
 RenameSession::RenameSession(PipelineHost& host)
-    : host_(host), log_(std::make_unique<RenameLog>()) {}
+    : host_(host),
+      log_(std::make_unique<RenameLog>()),
+      logSteps_(std::make_unique<LoggedRenameSteps>(*log_)) {}
 
 // The log's lock goes with the file; nothing is left to report by now.
 RenameSession::~RenameSession() = default;

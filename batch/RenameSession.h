@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "batch/FolderCache.h"
+#include "batch/LogGuard.h"
 #include "batch/PipelineHost.h"
 #include "engine/BatchStats.h"
 #include "engine/RenameOptions.h"
@@ -12,6 +14,8 @@
 namespace brindle {
 
 class RenameLog;
+class RenameSteps;
+struct EntryStatus;
 
 // How a batch ended.
 enum class BatchOutcome {
@@ -24,7 +28,7 @@ enum class UndoOutcome {
     LogNotOpened,  // "Error opening file"; nothing was moved
     Completed,     // every record handled; the log kept or deleted as answered
     DeleteFailed,  // the answer was Yes but the log could not be deleted
-    DiskFull,      // reserved for symmetry with batches
+    DiskFull,      // the log could not be deleted for lack of space
 };
 
 // The state that lives as long as the main dialog (or one brindle-cli run): the
@@ -76,6 +80,12 @@ public:
     // Per-item members, set by the batch before each ProcessFile.
     std::u16string currentDirectory;
     std::u16string inputText;
+    // The folders the item is renamed between, opened once by the scan; when the batch
+    // leaves them unset, ProcessFile opens currentDirectory and the file mover's target
+    // by path (links followed).
+    std::shared_ptr<const OpenFolder> currentFolder;
+    std::shared_ptr<const OpenFolder> parentFolder;
+    std::u16string parentDirectory;
     // Kept by the pipeline.
     std::u16string newDirectory;
     std::u16string workingName;
@@ -90,7 +100,14 @@ private:
     void OnlyEnglishTableFailed();
     // Writes the item's record; false when it could not be, and the item must not be
     // renamed. Sets stopError_ when the disk is full.
-    bool WriteRecord(const std::u16string& name);
+    bool WriteRecord(const std::u16string& name, const EntryStatus* item, const OpenFolder* from,
+                     const OpenFolder* to);
+    // The item's rename on disk, after its record; true when it happened.
+    bool RenameItem(const std::u16string& name, const OpenFolder& from, const OpenFolder& to);
+    // Walks a tree depth first from `base` (ending with '/').
+    void ScanTree(const std::u16string& base);
+    // The per-item folders back to "open by path".
+    void ForgetItemFolders();
     // Closes the log if open; a failure is reported to the user. The errno, or 0.
     int CloseLog();
     // The disk-full stop: the log is closed and the user told.
@@ -104,6 +121,10 @@ private:
     char16_t letterCounter_ = u'a';
     std::u16string programFolder_;
     std::unique_ptr<RenameLog> log_;
+    std::unique_ptr<RenameSteps> logSteps_;
+    FolderCache folders_;
+    LogGuard logGuard_;
+    std::uint64_t guardedOpens_ = 0;  // the log's opens when the guard last looked
     bool stopped_ = false;
     int stopError_ = 0;
     // The status line and the row, reused from item to item.

@@ -4,11 +4,19 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "batch/FolderCache.h"
 #include "batch/LogParser.h"
 #include "batch/Messages.h"
+#include "batch/RenameLog.h"
 #include "batch/RenameSession.h"
+#include "platform/ExclusiveFile.h"
 #include "platform/FileSystem.h"
-#include "platform/TextFile.h"
+#include "platform/FolderRename.h"
+#include "platform/NameCodec.h"
+#include "platform/OpenFolder.h"
 
 namespace brindle {
 
@@ -25,29 +33,256 @@ bool IsLoggedFolder(const std::u16string& folder) {
     return !folder.empty() && folder.front() == u'/' && folder.back() == u'/';
 }
 
-// Moves the item of one record back; false when it is missing or cannot be moved. A
-// name that cannot be a name (a log edited by hand, say) never takes a path elsewhere.
-bool MoveBack(const LogRecord& record) {
-    if (!IsUsableName(record.oldName) || !IsUsableName(record.newName))
+// The last complete line of the log's bytes, and whether it lets a record's lines be
+// read as they stand (no chain left open).
+bool EndsClosed(std::string_view bytes) {
+    if (bytes.empty())
+        return true;
+    std::string_view complete = bytes.substr(0, bytes.rfind('\n') + 1);
+    if (complete.empty())
         return false;
-    if (!IsLoggedFolder(record.oldDirectory) || !IsLoggedFolder(record.newDirectory))
-        return false;
-    const std::u16string from = record.newDirectory + record.newName;
-    if (!PathExists(from))
-        return false;
-    return RenameNoReplace(from, record.oldDirectory + record.oldName) == 0;
+    complete.remove_suffix(1);
+    if (!complete.empty() && complete.back() == '\r')
+        complete.remove_suffix(1);
+    const std::size_t start = complete.rfind('\n');
+    const std::string_view line = complete.substr(start == std::string_view::npos ? 0 : start + 1);
+    return line == kLogSeparator || line == kLogVersionLine || line.starts_with(kLogKeyRenamed) ||
+           line.starts_with(kLogKeyFailed) || line.starts_with(kLogKeyUndone) ||
+           line.starts_with(kLogKeyTemporary);
 }
+
+// The marks Undo leaves in the log while it holds its lock: an undone record is never
+// replayed, and a temporary step is found again after a kill.
+class UndoMarks {
+public:
+    UndoMarks(ExclusiveFile& file, std::string_view bytes) : file_(file) {
+        usable_ = file.writable();
+        if (!usable_)
+            return;
+        // A torn last line is never read: cut it off rather than complete it. A chain a
+        // torn record left open would swallow the marks: close it.
+        const std::size_t lastLineEnd = bytes.rfind('\n');
+        const std::size_t complete = lastLineEnd == std::string_view::npos ? 0 : lastLineEnd + 1;
+        if (complete != bytes.size() && file.Truncate(static_cast<std::int64_t>(complete)) != 0) {
+            usable_ = false;
+            return;
+        }
+        if (!EndsClosed(bytes.substr(0, complete))) {
+            prefix_ += kLogSeparator;
+            prefix_ += kLogLineEnd;
+        }
+    }
+
+    void Undone(std::uint64_t offset) {
+        std::string line = Line(kLogKeyUndone, offset);
+        Write(line, false);
+    }
+
+    bool Temporary(std::uint64_t offset, std::u16string_view name) {
+        std::string line = Line(kLogKeyTemporary, offset);
+        line.resize(line.size() - kLogLineEnd.size());
+        line += ' ';
+        line += kLogTemporaryInNew;
+        line += ' ';
+        WriteLogLine(line, name);
+        return Write(line, true);
+    }
+
+private:
+    static std::string Line(std::string_view key, std::uint64_t offset) {
+        std::string line(key);
+        line += std::to_string(offset);
+        line += kLogLineEnd;
+        return line;
+    }
+
+    bool Write(const std::string& line, bool durable) {
+        if (!usable_)
+            return false;
+        const std::string bytes = prefix_ + line;
+        if (file_.Write(bytes) != 0)
+            return false;
+        prefix_.clear();
+        return !durable || file_.Sync() == 0;
+    }
+
+    ExclusiveFile& file_;
+    bool usable_ = false;
+    std::string prefix_;
+};
+
+// Records Undo's own temporary steps (a change of letter case on a filesystem that
+// ignores case) before they are taken.
+class UndoSteps final : public RenameSteps {
+public:
+    UndoSteps(UndoMarks& marks, std::uint64_t offset) : marks_(marks), offset_(offset) {}
+    bool BeforeTemporaryStep(std::u16string_view temporaryName) override {
+        return marks_.Temporary(offset_, temporaryName);
+    }
+
+private:
+    UndoMarks& marks_;
+    std::uint64_t offset_;
+};
+
+// Puts the items of records back, one record at a time.
+class UndoMover {
+public:
+    explicit UndoMover(UndoMarks& marks) : marks_(marks) {}
+
+    // True when the record's item is back under its old name.
+    bool Undo(const UndoRecord& record) {
+        const LogRecord& names = record.names;
+        // A record whose chain broke borrows names from the record before it: moving on
+        // them would send that record's item somewhere it never was. A name that cannot
+        // be a name (a log edited by hand, say) never takes a path elsewhere.
+        if (!record.whole || record.undone)
+            return false;
+        if (!IsUsableName(names.oldName) || !IsUsableName(names.newName))
+            return false;
+        if (!IsLoggedFolder(names.oldDirectory) || !IsLoggedFolder(names.newDirectory))
+            return false;
+        oldFolder_ = folders_.Get(names.oldDirectory);
+        newFolder_ = folders_.Get(names.newDirectory);
+        if (!oldFolder_->isOpen() || !newFolder_->isOpen())
+            return false;
+        stable_ = oldFolder_->inodesStable() && newFolder_->inodesStable();
+        if (record.marked && stable_) {
+            // A folder swapped for another (a link put in its place, say) since the batch.
+            if (!Matches(oldFolder_->identity().inode, record.oldFolderInode) ||
+                !Matches(newFolder_->identity().inode, record.newFolderInode)) {
+                return false;
+            }
+        }
+        if (FromTemporary(record))
+            return true;
+        if (!record.marked) {
+            // Written before outcomes were marked: what exists at the new name goes back.
+            EntryStatus atNew;
+            return newFolder_->Stat(names.newName, atNew) == 0 && MoveBack(record, atNew);
+        }
+        switch (record.outcome) {
+            case RecordOutcome::Failed:
+                return false;
+            case RecordOutcome::Renamed: {
+                EntryStatus atNew;
+                return newFolder_->Stat(names.newName, atNew) == 0 && IsItem(record, atNew) &&
+                       MoveBack(record, atNew);
+            }
+            case RecordOutcome::Unknown:
+                break;
+        }
+        return FromCutOffRename(record);
+    }
+
+private:
+    static bool Matches(std::uint64_t now, std::uint64_t logged) {
+        return logged == 0 || now == logged;
+    }
+    bool IsItem(const UndoRecord& record, const EntryStatus& status) const {
+        return !stable_ || Matches(status.identity.inode, record.itemInode);
+    }
+
+    bool Move(const UndoRecord& record, const OpenFolder& from, const std::u16string& fromName,
+              bool fromNewFolder, bool isFolder) {
+        UndoSteps steps(marks_, record.offset);
+        const int error = RenameNoReplace(from, fromName, *oldFolder_, record.names.oldName,
+                                          fromNewFolder ? &steps : nullptr);
+        if (error != 0)
+            return false;
+        // Folders opened below a folder that moved would lead to the wrong places.
+        if (isFolder)
+            folders_.Clear();
+        marks_.Undone(record.offset);
+        return true;
+    }
+    bool MoveBack(const UndoRecord& record, const EntryStatus& atNew) {
+        return Move(record, *newFolder_, record.names.newName, true, atNew.isFolder);
+    }
+
+    // An empty file or folder of the item's kind at `name` that is not `item`: a claim a
+    // rename made and a kill left behind. Removed; rmdir refuses a folder that is not
+    // empty.
+    void DropClaim(const OpenFolder& folder, const std::u16string& name, const EntryStatus& item) {
+        EntryStatus claim;
+        if (folder.Stat(name, claim) != 0 || claim.identity == item.identity)
+            return;
+        const std::string bytes = EncodeName(name);
+        if (item.isFolder && claim.isFolder)
+            unlinkat(folder.fd(), bytes.c_str(), AT_REMOVEDIR);
+        else if (!item.isFolder && claim.isRegular && claim.size == 0)
+            unlinkat(folder.fd(), bytes.c_str(), 0);
+    }
+
+    // A kill between two steps of a rename left the item under a temporary name.
+    bool FromTemporary(const UndoRecord& record) {
+        for (auto step = record.temporarySteps.rbegin(); step != record.temporarySteps.rend();
+             ++step) {
+            const OpenFolder& folder = step->inNewFolder ? *newFolder_ : *oldFolder_;
+            EntryStatus atTemporary;
+            if (folder.Stat(step->name, atTemporary) != 0 || !IsItem(record, atTemporary))
+                continue;
+            DropClaim(*newFolder_, record.names.newName, atTemporary);
+            DropClaim(*oldFolder_, record.names.oldName, atTemporary);
+            return Move(record, folder, step->name, false, atTemporary.isFolder);
+        }
+        return false;
+    }
+
+    // A kill came between the record and the mark of its outcome: the disk tells whether
+    // the rename happened. Only a rename that did is undone.
+    bool FromCutOffRename(const UndoRecord& record) {
+        const LogRecord& names = record.names;
+        EntryStatus atNew;
+        if (newFolder_->Stat(names.newName, atNew) != 0)
+            return false;
+        EntryStatus atOld;
+        if (oldFolder_->Stat(names.oldName, atOld) != 0)
+            return IsItem(record, atNew) && MoveBack(record, atNew);
+        // Both names lead somewhere. Where the folder takes both spellings for one entry,
+        // its listing tells which spelling the entry has.
+        if (oldFolder_->identity() == newFolder_->identity()) {
+            const bool newListed = newFolder_->ListsExactly(EncodeName(names.newName));
+            const bool oldListed = oldFolder_->ListsExactly(EncodeName(names.oldName));
+            if (newListed && !oldListed)
+                return IsItem(record, atNew) && MoveBack(record, atNew);
+            if (oldListed && !newListed)
+                return false;
+        }
+        if (atNew.identity == atOld.identity && !atNew.isFolder && atNew.links >= 2) {
+            // A hard link made and its old name not yet removed: the new name goes.
+            const std::string bytes = EncodeName(names.newName);
+            if (unlinkat(newFolder_->fd(), bytes.c_str(), 0) != 0)
+                return false;
+            marks_.Undone(record.offset);
+            return true;
+        }
+        // The rename never happened; an empty claim of the target may be left.
+        if (IsItem(record, atOld))
+            DropClaim(*newFolder_, names.newName, atOld);
+        return false;
+    }
+
+    UndoMarks& marks_;
+    FolderCache folders_;
+    std::shared_ptr<const OpenFolder> oldFolder_;
+    std::shared_ptr<const OpenFolder> newFolder_;
+    bool stable_ = false;
+};
 
 }  // namespace
 
 UndoOutcome RenameSession::OnUndo() {
     host_.SaveOptions(options_);
-    // Our own writer's lock would keep the reader out.
+    // Our own writer's lock would keep Undo out.
     CloseLog();
 
+    // The lock is held from the first read until the log is deleted or kept, so that no
+    // batch can log (and rename) in between and have its records deleted with the log.
     const std::u16string path = logPath();
-    TextFileReader reader;
-    if (!reader.Open(path, TextFileReader::Options{.exclusive = true, .ctrlZEndsFile = false})) {
+    ExclusiveFile file;
+    std::string bytes;
+    if (file.OpenForReadAndAppend(path) != 0 || file.ReadAll(bytes) != 0) {
         host_.ShowMessage(kTextErrorOpeningFile, u"", MessageIcon::Warning);
         host_.SetUndoEnabled(false);
         return UndoOutcome::LogNotOpened;
@@ -63,42 +298,42 @@ UndoOutcome RenameSession::OnUndo() {
     // Every record is read first, then undone newest first: an item renamed twice goes
     // back through both names, and a renamed folder gets its old name back before its
     // contents are looked for in it.
-    std::vector<bool> whole;
-    const std::vector<LogRecord> records = ParseLog(reader.Remaining(), &whole);
+    const std::vector<UndoRecord> records = ParseLogForUndo(bytes);
+    UndoMarks marks(file, bytes);
+    std::string().swap(bytes);
+    UndoMover mover(marks);
     bool errors = false;
     for (std::size_t index = records.size(); index-- > 0;) {
-        const LogRecord& record = records[index];
-        if (record.newName == record.oldName && record.newDirectory == record.oldDirectory) {
+        const UndoRecord& record = records[index];
+        const LogRecord& names = record.names;
+        if (names.newName == names.oldName && names.newDirectory == names.oldDirectory)
             continue;
-        }
-        stats_.maxInputLength = std::max(stats_.maxInputLength, LengthOf(record.oldName));
-        stats_.maxOutputLength = std::max(stats_.maxOutputLength, LengthOf(record.newName));
+        stats_.maxInputLength = std::max(stats_.maxInputLength, LengthOf(names.oldName));
+        stats_.maxOutputLength = std::max(stats_.maxOutputLength, LengthOf(names.newName));
 
         OutputRow row;
-        row.input = record.newName;
-        row.folder = record.oldDirectory;
-        // A record whose chain broke borrows names from the record before it: moving on
-        // them would send that record's item somewhere it never was.
-        if (whole[index] && MoveBack(record)) {
+        row.input = names.newName;
+        row.folder = names.oldDirectory;
+        if (mover.Undo(record)) {
             row.image = kImageExclamation;
-            row.output = record.oldName;
+            row.output = names.oldName;
         } else {
             stats_.exceptions = WrappingIncrement(stats_.exceptions);
             errors = true;
             row.image = kImageCross;
-            row.output = record.oldName + kTextErrorOpeningFile;
+            row.output = names.oldName + kTextErrorOpeningFile;
         }
         host_.AddOutputRow(row);
         stats_.nextRow = WrappingIncrement(stats_.nextRow);
         stats_.totalFiles = WrappingIncrement(stats_.totalFiles);
     }
-    reader.Close();
 
     const bool remove =
         errors ? host_.AskYesNo(kTextDeleteLogWarning, kCaptionErrors, MessageIcon::Warning)
                : host_.AskYesNo(kTextDeleteLogQuestion, kApplicationName, MessageIcon::Question);
     if (remove) {
-        const int error = DeleteFilePath(path);
+        const int error = file.RemoveFrom(path);
+        file.Close();
         if (error != 0) {
             const bool diskFull = IsDiskFullError(error);
             host_.ShowMessage(FileErrorText(error, diskFull ? LogFullPath() : options_.logFileName),
@@ -107,6 +342,7 @@ UndoOutcome RenameSession::OnUndo() {
         }
         host_.SetUndoEnabled(false);
     }
+    file.Close();
     host_.SetStatus(FormatStatus(stats_));
     return UndoOutcome::Completed;
 }

@@ -35,33 +35,117 @@ ExclusiveFile::~ExclusiveFile() {
     Close();
 }
 
+namespace {
+
+// The open file is still the one at the path (nobody removed or replaced it between our
+// open and our lock).
+bool StillAtPath(int fd, const detail::PathAt& at) {
+    struct stat open {};
+    struct stat atPath {};
+    if (fstat(fd, &open) != 0)
+        return false;
+    return fstatat(at.dir(), at.name(), &atPath, 0) == 0 && atPath.st_dev == open.st_dev &&
+           atPath.st_ino == open.st_ino;
+}
+
+constexpr int kOpenAttempts = 20;
+
+}  // namespace
+
 int ExclusiveFile::OpenForAppend(std::u16string_view path) {
+    return OpenLocked(path, true, false);
+}
+
+int ExclusiveFile::OpenForReadAndAppend(std::u16string_view path) {
+    return OpenLocked(path, false, true);
+}
+
+int ExclusiveFile::OpenLocked(std::u16string_view path, bool create, bool read) {
     Close();
     IgnoreFileSizeSignal();
     const detail::PathAt at(path);
     if (at.error() != 0)
         return at.error();
-    // Non-blocking open: a named pipe without a reader must not hang the batch.
-    const int fd =
-        openat(at.dir(), at.name(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0644);
-    if (fd < 0)
-        return errno;
-    const auto fail = [fd](int error) {
-        close(fd);
-        return error;
-    };
+    for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+        // Non-blocking open: a named pipe without a reader must not hang the batch.
+        int flags = (read ? O_RDWR : O_WRONLY) | O_APPEND | O_CLOEXEC | O_NONBLOCK;
+        if (create)
+            flags |= O_CREAT;
+        int fd = openat(at.dir(), at.name(), flags, 0644);
+        bool writable = fd >= 0;
+        if (fd < 0 && read && (errno == EACCES || errno == EROFS || errno == EPERM)) {
+            fd = openat(at.dir(), at.name(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+            writable = false;
+        }
+        if (fd < 0)
+            return errno;
+        const auto fail = [fd](int error) {
+            close(fd);
+            return error;
+        };
+        struct stat info {};
+        if (fstat(fd, &info) != 0)
+            return fail(errno);
+        if (!S_ISREG(info.st_mode))
+            return fail(S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+        if (flock(fd, LOCK_EX | LOCK_NB) != 0)
+            return fail(errno);
+        if (!StillAtPath(fd, at)) {
+            close(fd);
+            continue;
+        }
+        const int fileFlags = fcntl(fd, F_GETFL);
+        if (fileFlags < 0 || fcntl(fd, F_SETFL, fileFlags & ~O_NONBLOCK) != 0)
+            return fail(errno);
+        fd_ = fd;
+        writable_ = writable;
+        return 0;
+    }
+    return EWOULDBLOCK;
+}
+
+int ExclusiveFile::ReadAll(std::string& bytes) const {
+    bytes.clear();
+    if (fd_ < 0)
+        return EBADF;
     struct stat info {};
-    if (fstat(fd, &info) != 0)
-        return fail(errno);
-    if (!S_ISREG(info.st_mode))
-        return fail(EINVAL);
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0)
-        return fail(errno);
-    const int flags = fcntl(fd, F_GETFL);
-    if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
-        return fail(errno);
-    fd_ = fd;
-    return 0;
+    if (fstat(fd_, &info) == 0 && info.st_size > 0)
+        bytes.reserve(static_cast<std::size_t>(info.st_size));
+    char buffer[65536];
+    for (off_t offset = 0;;) {
+        const ssize_t got = pread(fd_, buffer, sizeof buffer, offset);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return errno;
+        if (got == 0)
+            return 0;
+        bytes.append(buffer, static_cast<std::size_t>(got));
+        offset += got;
+    }
+}
+
+int ExclusiveFile::Truncate(std::int64_t size) const {
+    if (fd_ < 0)
+        return EBADF;
+    return ftruncate(fd_, static_cast<off_t>(size)) == 0 ? 0 : errno;
+}
+
+int ExclusiveFile::Sync() const {
+    if (fd_ < 0)
+        return EBADF;
+    return fdatasync(fd_) == 0 ? 0 : errno;
+}
+
+int ExclusiveFile::RemoveFrom(std::u16string_view path) const {
+    if (fd_ < 0)
+        return EBADF;
+    const detail::PathAt at(path);
+    if (at.error() != 0)
+        return at.error();
+    if (!StillAtPath(fd_, at))
+        return ENOENT;
+    return unlinkat(at.dir(), at.name(), 0) == 0 ? 0 : errno;
 }
 
 int ExclusiveFile::Write(std::string_view bytes) {
@@ -109,6 +193,7 @@ int ExclusiveFile::Close() {
         return 0;
     const int fd = fd_;
     fd_ = -1;
+    writable_ = false;
     // On Linux the descriptor is gone even when close reports EINTR; never close twice.
     return close(fd) == 0 ? 0 : errno;
 }

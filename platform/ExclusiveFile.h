@@ -19,8 +19,14 @@ public:
     // 0 or the errno of the failure (EWOULDBLOCK when another holder has the lock).
     // Opening ignores SIGXFSZ, so that exceeding a file-size limit is reported by the
     // write (EFBIG) instead of killing the process.
+    // A file locked after another holder removed or replaced it is not the log any more:
+    // the open then starts over with the file now at the path.
     int OpenForAppend(std::u16string_view path);
+    // The same lock on an existing file, for reading it whole and appending to it; where
+    // it may only be read, it is opened for reading alone (writable() says which).
+    int OpenForReadAndAppend(std::u16string_view path);
     bool IsOpen() const { return fd_ >= 0; }
+    bool writable() const { return writable_; }
 
     // Writes all of `bytes` (one write where the system allows). 0 or errno.
     int Write(std::string_view bytes);
@@ -32,11 +38,24 @@ public:
     // Both from one fstat, for callers that need both per write. False when unknown.
     bool SizeAndLinkCount(std::int64_t& size, std::int64_t& linkCount) const;
 
+    // The whole file from its start. 0 or errno.
+    int ReadAll(std::string& bytes) const;
+    // Cuts the file to `size` bytes. 0 or errno.
+    int Truncate(std::int64_t size) const;
+    // Makes what was written durable (fdatasync). 0 or errno.
+    int Sync() const;
+    // Removes the file from `path` while the lock is still held, when the path still
+    // leads to it. 0 or errno.
+    int RemoveFrom(std::u16string_view path) const;
+
     // 0 or the errno of a failing close.
     int Close();
 
 private:
+    int OpenLocked(std::u16string_view path, bool create, bool read);
+
     int fd_ = -1;
+    bool writable_ = false;
 };
 
 }  // namespace brindle

@@ -6,50 +6,19 @@
 #include <limits.h>
 #include <stdio.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstdint>
 #include <cstring>
 
+#include "platform/FolderRename.h"
 #include "platform/NameCodec.h"
+#include "platform/OpenFolder.h"
 #include "platform/PathAt.h"
-#include "platform/RenameFallback.h"
-
-#ifndef RENAME_NOREPLACE
-#define RENAME_NOREPLACE (1 << 0)
-#endif
 
 namespace brindle {
 
 using detail::PathAt;
-
-int detail::RenameWithoutNoReplaceFlag(const PathAt& from, const PathAt& to) {
-    struct stat source {};
-    if (fstatat(from.dir(), from.name(), &source, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno;
-    if (!S_ISDIR(source.st_mode)) {
-        if (linkat(from.dir(), from.name(), to.dir(), to.name(), 0) == 0) {
-            if (unlinkat(from.dir(), from.name(), 0) == 0)
-                return 0;
-            const int unlinkError = errno;
-            // Leave things as they were rather than with two names.
-            unlinkat(to.dir(), to.name(), 0);
-            return unlinkError;
-        }
-        const int linkError = errno;
-        if (linkError != EPERM && linkError != EOPNOTSUPP && linkError != EMLINK) {
-            return linkError;
-        }
-    }
-    struct stat target {};
-    if (fstatat(to.dir(), to.name(), &target, AT_SYMLINK_NOFOLLOW) == 0)
-        return EEXIST;
-    if (errno != ENOENT)
-        return errno;
-    return renameat(from.dir(), from.name(), to.dir(), to.name()) == 0 ? 0 : errno;
-}
 
 namespace {
 
@@ -104,69 +73,6 @@ int LinkStat(std::u16string_view path, struct stat& info) {
     return fstatat(at.dir(), at.name(), &info, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno;
 }
 
-int RenameAt2(const PathAt& from, const PathAt& to, unsigned int flags) {
-    // Called through syscall() so that no particular C library version is needed.
-    const long result = syscall(SYS_renameat2, from.dir(), from.name(), to.dir(), to.name(), flags);
-    return result == 0 ? 0 : errno;
-}
-
-bool SameFile(const PathAt& a, const PathAt& b) {
-    struct stat first {};
-    struct stat second {};
-    return fstatat(a.dir(), a.name(), &first, AT_SYMLINK_NOFOLLOW) == 0 &&
-           fstatat(b.dir(), b.name(), &second, AT_SYMLINK_NOFOLLOW) == 0 &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-}
-
-// A rename that never replaces anything.
-int RenameNoReplaceAt(const PathAt& from, const PathAt& to) {
-    const int error = RenameAt2(from, to, RENAME_NOREPLACE);
-    if (error != EINVAL && error != ENOSYS)
-        return error;
-    return detail::RenameWithoutNoReplaceFlag(from, to);
-}
-
-// A name in the folder of `from` that nothing else is using right now.
-std::string TemporaryName(std::uint64_t attempt) {
-    static std::atomic<std::uint64_t> counter{0};
-    char name[64];
-    snprintf(name, sizeof name, ".brindle-%ld-%llu-%llu.tmp", static_cast<long>(getpid()),
-             static_cast<unsigned long long>(counter.fetch_add(1)),
-             static_cast<unsigned long long>(attempt));
-    return name;
-}
-
-// The path of a sibling of `path` called `name`.
-std::string SiblingPath(const std::string& path, const std::string& name) {
-    std::string::size_type end = path.size();
-    while (end > 1 && path[end - 1] == '/')
-        --end;  // "dir/" names "dir"
-    const auto slash = path.rfind('/', end - 1);
-    return slash == std::string::npos ? name : path.substr(0, slash + 1) + name;
-}
-
-// `from` and `to` are one file under two spellings (a change of letter case on a
-// filesystem that ignores case): step aside to a free name, then to the new spelling.
-int RenameThroughTemporary(const std::string& from, const PathAt& fromAt, const PathAt& toAt) {
-    for (std::uint64_t attempt = 0; attempt < 100; ++attempt) {
-        const PathAt temporary(SiblingPath(from, TemporaryName(attempt)));
-        if (temporary.error() != 0)
-            return temporary.error();
-        const int aside = RenameNoReplaceAt(fromAt, temporary);
-        if (aside == EEXIST)
-            continue;
-        if (aside != 0)
-            return aside;
-        const int error = RenameNoReplaceAt(temporary, toAt);
-        if (error == 0)
-            return 0;
-        // Two real links of one file, say: nothing may change, so go back.
-        RenameNoReplaceAt(temporary, fromAt);
-        return error;
-    }
-    return EEXIST;
-}
-
 }  // namespace
 
 bool PathExists(std::u16string_view path) {
@@ -206,20 +112,33 @@ bool IsUsableName(std::u16string_view name) {
     return IsValidName16(name);
 }
 
+namespace {
+
+// A path cut into its folder (opened, links followed) and its last component.
+struct FolderAndName {
+    std::u16string folder;
+    std::u16string name;
+};
+
+FolderAndName SplitPath(std::u16string_view path) {
+    while (path.size() > 1 && path.back() == u'/')
+        path.remove_suffix(1);
+    const auto slash = path.rfind(u'/');
+    if (slash == std::u16string_view::npos)
+        return {u".", std::u16string(path)};
+    return {std::u16string(path.substr(0, slash + 1)), std::u16string(path.substr(slash + 1))};
+}
+
+}  // namespace
+
 int RenameNoReplace(std::u16string_view from, std::u16string_view to) {
-    const std::string fromBytes = EncodeName(from);
-    const std::string toBytes = EncodeName(to);
-    const PathAt fromAt(fromBytes);
-    if (fromAt.error() != 0)
-        return fromAt.error();
-    const PathAt toAt(toBytes);
-    if (toAt.error() != 0)
-        return toAt.error();
-    const int error = RenameNoReplaceAt(fromAt, toAt);
-    if (error == EEXIST && fromBytes != toBytes && SameFile(fromAt, toAt)) {
-        return RenameThroughTemporary(fromBytes, fromAt, toAt);
-    }
-    return error;
+    const FolderAndName source = SplitPath(from);
+    const FolderAndName target = SplitPath(to);
+    const OpenFolder sourceFolder = OpenFolder::AtPath(source.folder);
+    if (source.folder == target.folder)
+        return brindle::RenameNoReplace(sourceFolder, source.name, sourceFolder, target.name);
+    const OpenFolder targetFolder = OpenFolder::AtPath(target.folder);
+    return brindle::RenameNoReplace(sourceFolder, source.name, targetFolder, target.name);
 }
 
 std::vector<FolderEntry> ListFolder(std::u16string_view folder) {

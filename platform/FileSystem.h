@@ -28,10 +28,10 @@ std::optional<bool> IsReadOnlyPath(std::u16string_view path);
 // no '/' or NUL, valid UTF-16 (IsValidName16).
 bool IsUsableName(std::u16string_view name);
 
-// Renames or moves `from` to `to` and never overwrites: renameat2(RENAME_NOREPLACE),
-// or an equivalent that never overwrites where the filesystem refuses the flag. A
-// change of letter case alone works on case-insensitive filesystems too (through a
-// temporary name). Returns 0 or the errno of the failure (EEXIST when `to` exists).
+// Renames or moves `from` to `to` and never overwrites: the folders of both paths are
+// opened (links in them followed) and the rename is made between them, as
+// FolderRename.h describes. Returns 0 or the errno of the failure (EEXIST when `to`
+// exists).
 int RenameNoReplace(std::u16string_view from, std::u16string_view to);
 
 struct FolderEntry {

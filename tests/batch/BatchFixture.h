@@ -26,6 +26,40 @@ inline std::string N(std::u16string_view name) {
     return EncodeName(name);
 }
 
+// The log's lines as the writer forms them.
+inline std::string Line(const std::string& text) {
+    return text + "\r\n";
+}
+inline std::string Pair(const std::string& oldDirectory, const std::string& newDirectory) {
+    return Line("Old Directory=" + oldDirectory) + Line("New Directory=" + newDirectory);
+}
+inline std::string Record(const std::string& oldName, const std::string& newName) {
+    return Line("Old File=" + oldName) + Line("New File=" + newName) +
+           Line(std::string(kLogSeparator));
+}
+inline const std::string kHeader = Line("Version=3.7");
+
+// The log as a reader of the original format takes it in: without the lines it skips
+// (inode numbers before each record, outcome and Undo marks between records).
+inline std::string WithoutMarks(const std::string& bytes) {
+    std::string kept;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find('\n', start);
+        end = end == std::string::npos ? bytes.size() : end + 1;
+        const std::string_view line(bytes.data() + start, end - start);
+        bool mark = false;
+        for (std::string_view key :
+             {kLogKeyInodes, kLogKeyRenamed, kLogKeyFailed, kLogKeyUndone, kLogKeyTemporary}) {
+            mark = mark || line.starts_with(key);
+        }
+        if (!mark)
+            kept += line;
+        start = end;
+    }
+    return kept;
+}
+
 // A session as the main dialog holds it, its program folder "prog/" inside a fresh
 // temporary folder (so the log is prog/Brindle.log), the items under "items/".
 class BatchFixture : public ::testing::Test {
@@ -40,6 +74,7 @@ protected:
     std::u16string items() const { return temp.folder("items"); }
     std::string itemsBytes() const { return N(items()); }
     std::string log() const { return temp.readFile("prog/Brindle.log"); }
+    std::string logWithoutMarks() const { return WithoutMarks(log()); }
     bool logExists() const { return temp.exists("prog/Brindle.log"); }
     std::vector<LogRecord> logRecords() const { return ParseLog(log()); }
 
@@ -63,19 +98,6 @@ protected:
     RecordingHost host;
     RenameSession session{host};
 };
-
-// The log's lines as the writer forms them.
-inline std::string Line(const std::string& text) {
-    return text + "\r\n";
-}
-inline std::string Pair(const std::string& oldDirectory, const std::string& newDirectory) {
-    return Line("Old Directory=" + oldDirectory) + Line("New Directory=" + newDirectory);
-}
-inline std::string Record(const std::string& oldName, const std::string& newName) {
-    return Line("Old File=" + oldName) + Line("New File=" + newName) +
-           Line(std::string(kLogSeparator));
-}
-inline const std::string kHeader = Line("Version=3.7");
 
 // Holds an exclusive flock on a file, as a second program would.
 class LockHolder {

@@ -13,8 +13,9 @@
 
 #include "TempFolder.h"
 #include "platform/FileSystem.h"
+#include "platform/FolderRename.h"
 #include "platform/NameCodec.h"
-#include "platform/RenameFallback.h"
+#include "platform/OpenFolder.h"
 
 namespace brindle {
 namespace {
@@ -201,9 +202,18 @@ TEST(FileSystemTest, RenameWithoutTheFlagNeverReplacesEither) {
         if (std::string_view(row.name).starts_with("file/SameEntry"))
             continue;
         CheckRename(row, [&](const TempFolder& folder) {
-            const detail::PathAt from((folder.path() / row.from).string());
-            const detail::PathAt to((folder.path() / row.to).string());
-            return detail::RenameWithoutNoReplaceFlag(from, to);
+            const auto split = [&](const std::string& path) {
+                const auto slash = path.rfind('/');
+                const std::string inside = slash == std::string::npos ? "" : path.substr(0, slash);
+                return std::pair(OpenFolder::AtPath(DecodeName((folder.path() / inside).string())),
+                                 path.substr(slash == std::string::npos ? 0 : slash + 1));
+            };
+            const auto [fromFolder, fromName] = split(row.from);
+            const auto [toFolder, toName] = split(row.to);
+            if (!toFolder.isOpen())
+                return toFolder.error();
+            return detail::RenameWithoutNoReplaceFlag(fromFolder, fromName.c_str(), toFolder,
+                                                      toName.c_str());
         });
     }
 }

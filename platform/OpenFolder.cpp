@@ -1,0 +1,228 @@
+#include "platform/OpenFolder.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <unordered_set>
+#include <utility>
+
+#include "platform/NameCodec.h"
+#include "platform/PathAt.h"
+
+namespace brindle {
+
+struct OpenFolder::NameSet {
+    std::unordered_set<std::string> names;
+};
+
+bool InodesStableOnFilesystem(std::int64_t statfsType) {
+    switch (static_cast<std::uint32_t>(statfsType)) {
+        case 0xEF53u:      // ext2, ext3, ext4
+        case 0x01021994u:  // tmpfs
+        case 0x858458F6u:  // ramfs
+        case 0x9123683Eu:  // btrfs
+        case 0x58465342u:  // xfs
+        case 0xF2F52010u:  // f2fs
+        case 0x2FC12FC1u:  // zfs
+        case 0x52654973u:  // reiserfs
+        case 0x3153464Au:  // jfs
+        case 0xCA451A4Eu:  // bcachefs
+        case 0x6969u:      // nfs
+            return true;
+        default:
+            // FAT and exFAT renumber after a remount, FUSE drivers give each spelling
+            // a number of its own, network shares may make numbers up: not trusted.
+            return false;
+    }
+}
+
+OpenFolder::~OpenFolder() {
+    if (fd_ >= 0)
+        close(fd_);
+}
+
+OpenFolder::OpenFolder(OpenFolder&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)),
+      error_(other.error_),
+      identity_(other.identity_),
+      inodesStable_(other.inodesStable_),
+      noReplaceRefused_(other.noReplaceRefused_),
+      names_(std::move(other.names_)) {}
+
+OpenFolder& OpenFolder::operator=(OpenFolder&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0)
+            close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+        error_ = other.error_;
+        identity_ = other.identity_;
+        inodesStable_ = other.inodesStable_;
+        noReplaceRefused_ = other.noReplaceRefused_;
+        names_ = std::move(other.names_);
+    }
+    return *this;
+}
+
+OpenFolder OpenFolder::FromDescriptor(int fd, int error) {
+    OpenFolder folder;
+    if (fd < 0) {
+        folder.error_ = error;
+        return folder;
+    }
+    struct stat info {};
+    if (fstat(fd, &info) != 0) {
+        folder.error_ = errno;
+        close(fd);
+        return folder;
+    }
+    folder.fd_ = fd;
+    folder.error_ = 0;
+    folder.identity_ = {static_cast<std::uint64_t>(info.st_dev),
+                        static_cast<std::uint64_t>(info.st_ino)};
+    struct statfs fs {};
+    folder.inodesStable_ = fstatfs(fd, &fs) == 0 && InodesStableOnFilesystem(fs.f_type);
+    return folder;
+}
+
+OpenFolder OpenFolder::AtPath(std::u16string_view path) {
+    const detail::PathAt at(path);
+    if (at.error() != 0)
+        return FromDescriptor(-1, at.error());
+    // O_PATH: renaming in a folder needs no right to read it.
+    const int fd = openat(at.dir(), at.name(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    return FromDescriptor(fd, errno);
+}
+
+OpenFolder OpenFolder::Child(const OpenFolder& parent, std::u16string_view name) {
+    if (!parent.isOpen())
+        return FromDescriptor(-1, parent.error());
+    const std::string bytes = EncodeName(name);
+    if (bytes.empty() || bytes.find_first_of(std::string_view("/\0", 2)) != std::string::npos)
+        return FromDescriptor(-1, EINVAL);
+    const int fd =
+        openat(parent.fd(), bytes.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    return FromDescriptor(fd, errno);
+}
+
+int OpenFolder::Stat(std::string_view nameBytes, EntryStatus& status) const {
+    if (fd_ < 0)
+        return error_;
+    const std::string name(nameBytes);
+    struct stat info {};
+    if (fstatat(fd_, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno;
+    status.identity = {static_cast<std::uint64_t>(info.st_dev),
+                       static_cast<std::uint64_t>(info.st_ino)};
+    status.isFolder = S_ISDIR(info.st_mode);
+    status.isRegular = S_ISREG(info.st_mode);
+    status.readOnly = (info.st_mode & S_IWUSR) == 0;
+    status.size = static_cast<std::int64_t>(info.st_size);
+    status.links = static_cast<std::uint64_t>(info.st_nlink);
+    return 0;
+}
+
+int OpenFolder::Stat(std::u16string_view name, EntryStatus& status) const {
+    return Stat(EncodeName(name), status);
+}
+
+std::vector<FolderEntry> OpenFolder::List() const {
+    std::vector<FolderEntry> entries;
+    if (fd_ < 0)
+        return entries;
+    // A descriptor of its own: the listing must start at the beginning whatever was
+    // read through ours before.
+    const int fd = openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return entries;
+    DIR* dir = fdopendir(fd);
+    if (!dir) {
+        close(fd);
+        return entries;
+    }
+    while (const dirent* entry = readdir(dir)) {
+        const char* name = entry->d_name;
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
+            continue;
+        bool isFolder = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_UNKNOWN) {
+            struct stat info {};
+            isFolder =
+                fstatat(dirfd(dir), name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
+        }
+        entries.push_back({DecodeName(name), isFolder});
+    }
+    closedir(dir);
+    return entries;
+}
+
+bool OpenFolder::ListsExactly(std::string_view nameBytes) const {
+    if (fd_ < 0)
+        return false;
+    if (!names_) {
+        names_ = std::make_unique<NameSet>();
+        for (const FolderEntry& entry : List())
+            names_->names.insert(EncodeName(entry.name));
+    }
+    return names_->names.contains(std::string(nameBytes));
+}
+
+void OpenFolder::NoteRenamedAway(std::string_view nameBytes) const {
+    if (names_)
+        names_->names.erase(std::string(nameBytes));
+}
+
+void OpenFolder::NoteRenamedHere(std::string_view nameBytes) const {
+    if (names_)
+        names_->names.insert(std::string(nameBytes));
+}
+
+std::vector<FileIdentity> FileAndFoldersAbove(std::u16string_view path) {
+    std::vector<FileIdentity> identities;
+    const detail::PathAt at(path);
+    if (at.error() != 0)
+        return identities;
+    const int fd = openat(at.dir(), at.name(), O_PATH | O_CLOEXEC);
+    if (fd < 0)
+        return identities;
+    struct stat info {};
+    if (fstat(fd, &info) != 0) {
+        close(fd);
+        return identities;
+    }
+    identities.push_back(
+        {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)});
+    // Where the file really lies, whatever links the path went through.
+    std::string real(4096, '\0');
+    const std::string link = "/proc/self/fd/" + std::to_string(fd);
+    for (;;) {
+        const ssize_t length = readlink(link.c_str(), real.data(), real.size());
+        if (length < 0) {
+            real.clear();
+            break;
+        }
+        if (static_cast<std::size_t>(length) < real.size()) {
+            real.resize(static_cast<std::size_t>(length));
+            break;
+        }
+        real.resize(real.size() * 2);
+    }
+    close(fd);
+    const auto slash = real.rfind('/');
+    if (real.empty() || real.front() != '/' || slash == std::string::npos)
+        return identities;
+    OpenFolder folder = OpenFolder::AtPath(DecodeName(real.substr(0, slash + 1)));
+    // Upwards through "..", which is never a link, until the root is its own parent.
+    for (int depth = 0; folder.isOpen() && depth < 100000; ++depth) {
+        if (identities.size() > 1 && identities.back() == folder.identity())
+            break;
+        identities.push_back(folder.identity());
+        folder = OpenFolder::Child(folder, u"..");
+    }
+    return identities;
+}
+
+}  // namespace brindle

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <cerrno>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+namespace brindle {
+
+// Which file a name leads to: device and inode number.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// What lstat tells of one entry of a folder.
+struct EntryStatus {
+    FileIdentity identity;
+    bool isFolder = false;
+    bool isRegular = false;
+    bool readOnly = false;  // the owner's write bit is clear
+    std::int64_t size = 0;
+    std::uint64_t links = 0;
+};
+
+// A folder opened once and reached through its descriptor from then on, so that a folder
+// swapped for a symbolic link after it was opened can no longer redirect what is done in
+// it. It also keeps what renames learn about its filesystem.
+class OpenFolder {
+public:
+    OpenFolder() = default;
+    ~OpenFolder();
+    OpenFolder(OpenFolder&& other) noexcept;
+    OpenFolder& operator=(OpenFolder&& other) noexcept;
+    OpenFolder(const OpenFolder&) = delete;
+    OpenFolder& operator=(const OpenFolder&) = delete;
+
+    // The folder at `path`, with or without a final '/'; symbolic links in the path are
+    // followed (they are the user's own). Paths of any length.
+    static OpenFolder AtPath(std::u16string_view path);
+    // The subfolder `name` of `parent`; a symbolic link there is never followed.
+    static OpenFolder Child(const OpenFolder& parent, std::u16string_view name);
+
+    bool isOpen() const { return fd_ >= 0; }
+    // The errno of a failed open (ENOENT for a folder never opened).
+    int error() const { return error_; }
+    int fd() const { return fd_; }
+    // The folder itself, from fstat when it was opened.
+    const FileIdentity& identity() const { return identity_; }
+    // True where an inode number names one file for good: false on filesystems whose
+    // numbers change with the spelling of a name or after a remount (FAT, exFAT, FUSE,
+    // network shares), and on any filesystem not known to keep them.
+    bool inodesStable() const { return inodesStable_; }
+
+    // lstat of an entry; 0 or errno.
+    int Stat(std::string_view nameBytes, EntryStatus& status) const;
+    int Stat(std::u16string_view name, EntryStatus& status) const;
+
+    // The entries other than "." and "..", in the order the filesystem returns them.
+    std::vector<FolderEntry> List() const;
+
+    // Whether an entry spelled exactly `nameBytes` is in the folder's listing. The listing
+    // is read once and then kept up to date by the renames made through this folder;
+    // changes made by others are not seen, so this may only decide whether a step is
+    // worth trying, never whether something may be replaced.
+    bool ListsExactly(std::string_view nameBytes) const;
+    void NoteRenamedAway(std::string_view nameBytes) const;
+    void NoteRenamedHere(std::string_view nameBytes) const;
+
+    // Learned by renames: this filesystem refuses RENAME_NOREPLACE.
+    bool noReplaceRefused() const { return noReplaceRefused_; }
+    void setNoReplaceRefused() const { noReplaceRefused_ = true; }
+
+private:
+    static OpenFolder FromDescriptor(int fd, int error);
+
+    struct NameSet;
+    int fd_ = -1;
+    int error_ = ENOENT;
+    FileIdentity identity_;
+    bool inodesStable_ = false;
+    mutable bool noReplaceRefused_ = false;
+    mutable std::unique_ptr<NameSet> names_;
+};
+
+// Whether inode numbers of a filesystem of this statfs type are known to be stable.
+bool InodesStableOnFilesystem(std::int64_t statfsType);
+
+// The file at `path` (links followed), then every folder that really holds it, up to
+// the root; empty when the file cannot be found.
+std::vector<FileIdentity> FileAndFoldersAbove(std::u16string_view path);
+
+}  // namespace brindle
