@@ -19,6 +19,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <optional>
@@ -44,6 +45,7 @@ struct CliRun {
     bool asOrdinaryUser = false;   // only changes anything when the test runs as root
     rlim_t fileSizeLimit = RLIM_INFINITY;
     std::string outputFile;  // standard output goes there instead of to the test
+    Strings tracer;          // run brindle-cli under this command (strace and its options)
 
     CliRun() = default;
     explicit CliRun(Strings arguments) : args(std::move(arguments)) {}
@@ -61,6 +63,16 @@ struct CliRun {
     }
     CliRun& writingTo(std::string path) {
         outputFile = std::move(path);
+        return *this;
+    }
+    // Under strace with fault injection, so that a race or a kill lands exactly where the
+    // test wants it: `rules` are strace's -e arguments ("inject=renameat2:signal=KILL").
+    CliRun& underStrace(const Strings& rules) {
+        tracer = {"strace", "-f", "-qq", "-o", "/dev/null"};
+        for (const std::string& rule : rules) {
+            tracer.push_back("-e");
+            tracer.push_back(rule);
+        }
         return *this;
     }
 };
@@ -107,6 +119,12 @@ private:
     std::string path_;
 };
 
+// strace, for tests that place a race or a kill at one system call.
+inline bool StraceWorks() {
+    static const bool works = std::system("strace -f -qq -o /dev/null true >/dev/null 2>&1") == 0;
+    return works;
+}
+
 inline bool DropsToOrdinaryUser(const CliRun& run) {
     return run.asOrdinaryUser && RunningAsRoot();
 }
@@ -132,13 +150,14 @@ inline void PrepareChild(const CliRun& run, const std::string& program) {
             return;
         }
     }
-    std::vector<std::string> strings{program};
+    std::vector<std::string> strings = run.tracer;
+    strings.push_back(program);
     strings.insert(strings.end(), run.args.begin(), run.args.end());
     std::vector<char*> argv;
     for (auto& text : strings)
         argv.push_back(text.data());
     argv.push_back(nullptr);
-    execv(argv[0], argv.data());
+    execvp(argv[0], argv.data());
 }
 
 inline void Decode(int waitStatus, CliResult& result) {

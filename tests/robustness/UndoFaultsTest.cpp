@@ -1,0 +1,317 @@
+// Undo where it once misplaced files: records of renames that failed, Undo run a second
+// time, Undo's question racing a batch on the same log, folders swapped for links, and
+// logs moved by their own batch. The real brindle-cli on real folders; races are placed
+// with strace's fault injection rather than with sleeps.
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "Robustness.h"
+#include "TempFolder.h"
+
+namespace brindle::robustness {
+namespace {
+
+using namespace std::chrono_literals;
+
+class UndoFaults : public ::testing::Test {
+protected:
+    void SetUp() override {
+        t_ = temp_.path().string();
+        log_ = t_ + "/undo.log";
+        temp_.createFiles({"w/"});
+    }
+
+    std::string W(const std::string& name = {}) const { return t_ + "/w/" + name; }
+    Strings Logged(Strings args) const {
+        Strings all = {"--write-log", "--quiet", "--log", log_};
+        all.insert(all.end(), args.begin(), args.end());
+        return all;
+    }
+    CliResult Batch(Strings args) const { return RunCli(CliRun(Logged(std::move(args)))); }
+    CliResult Undo(const std::string& answer) const {
+        return RunCli(CliRun({"--undo", "--quiet", "--log", log_, answer}));
+    }
+    Tree Files() const { return ReadTree(W()); }
+
+    // Waits until `done` holds; false after a generous time.
+    static bool Eventually(const std::function<bool()>& done) {
+        for (int i = 0; i < 3000; ++i) {
+            if (done())
+                return true;
+            std::this_thread::sleep_for(5ms);
+        }
+        return false;
+    }
+
+    testing::TempFolder temp_;
+    std::string t_;
+    std::string log_;
+};
+
+#define REQUIRE_STRACE()                                       \
+    if (!StraceWorks())                                        \
+    GTEST_SKIP() << "strace is missing or cannot trace here; " \
+                    "install Debian's strace to run this test"
+
+// A record is written before its rename; a rename that then fails leaves a record that
+// Undo must never replay on whatever file now holds its new name.
+TEST_F(UndoFaults, RecordsOfFailedRenamesAreNeverReplayed) {
+    {
+        SCOPED_TRACE("failed/SameItemDroppedTwice");
+        temp_.createFile("w/A.t", "A");
+        temp_.createFile("w/2.t", "two");
+        const CliResult batch =
+            Batch({"--pattern", "/1", "--start-index", "1", W("A.t"), W("A.t")});
+        EXPECT_EQ(batch.status, 1) << batch.err;  // the second item failed
+        EXPECT_EQ(Files(), (Tree{{"1.t", "file:A"}, {"2.t", "file:two"}}));
+        EXPECT_EQ(Undo("--delete-log").status, 1);  // the failed record is an error row
+        EXPECT_EQ(Files(), (Tree{{"A.t", "file:A"}, {"2.t", "file:two"}}));
+        std::filesystem::remove_all(W());
+        temp_.createFiles({"w/"});
+    }
+    {
+        SCOPED_TRACE("failed/TwoAimAtOneNameAndTheOneLeftIsDeleted");
+        temp_.createFile("w/X.t", "x");
+        temp_.createFile("w/Y.t", "y");
+        EXPECT_EQ(Batch({"--pattern", "N", W("X.t"), W("Y.t")}).status, 1);
+        EXPECT_EQ(Files(), (Tree{{"N.t", "file:x"}, {"Y.t", "file:y"}}));
+        std::filesystem::remove(W("Y.t"));
+        EXPECT_EQ(Undo("--delete-log").status, 1);
+        EXPECT_EQ(Files(), (Tree{{"X.t", "file:x"}}));
+    }
+}
+
+// S -> R, then P -> Q, then R -> P: after Undo every file is back, and a second Undo of
+// the same log finds every record undone and moves nothing.
+class SecondUndo : public UndoFaults {
+protected:
+    void SetUp() override {
+        UndoFaults::SetUp();
+        temp_.createFile("w/S.t", "s");
+        temp_.createFile("w/P.t", "p");
+        ASSERT_EQ(Batch({"--pattern", "R", W("S.t")}).status, 0);
+        ASSERT_EQ(Batch({"--pattern", "Q", W("P.t")}).status, 0);
+        ASSERT_EQ(Batch({"--pattern", "P", W("R.t")}).status, 0);
+        ASSERT_EQ(Files(), (Tree{{"P.t", "file:s"}, {"Q.t", "file:p"}}));
+    }
+    const Tree kBack{{"S.t", "file:s"}, {"P.t", "file:p"}};
+};
+
+TEST_F(SecondUndo, AfterTheLogWasKeptMovesNothing) {
+    EXPECT_EQ(Undo("--keep-log").status, 0);
+    EXPECT_EQ(Files(), kBack);
+    const CliResult again = Undo("--keep-log");
+    EXPECT_EQ(again.status, 1);  // three error rows: all undone already
+    EXPECT_EQ(Files(), kBack);
+    EXPECT_EQ(Undo("--delete-log").status, 1);
+    EXPECT_EQ(Files(), kBack);
+}
+
+TEST_F(SecondUndo, AfterAKillAtAnyMomentMovesOnlyWhatIsLeft) {
+    REQUIRE_STRACE();
+    // Killed when it deletes the log (every move done), after its first move (the move
+    // made, its mark not yet written), and before its second move.
+    const std::string kills[] = {"inject=unlink,unlinkat:signal=KILL:when=1",
+                                 "inject=write:signal=KILL:when=1",
+                                 "inject=renameat2:signal=KILL:when=2"};
+    for (const std::string& kill : kills) {
+        SCOPED_TRACE(kill);
+        const std::string saved = ReadFile(log_);
+        const CliResult cut =
+            RunCli(CliRun({"--undo", "--quiet", "--log", log_, "--delete-log"})
+                       .underStrace({"trace=" + kill.substr(7, kill.find(':') - 7), kill}));
+        EXPECT_EQ(cut.signal, SIGKILL) << cut.status << " " << cut.err;
+        const CliResult rerun = Undo("--delete-log");
+        EXPECT_TRUE(rerun.status == 0 || rerun.status == 1) << rerun.err;
+        EXPECT_EQ(Files(), kBack);
+        // The next kill starts from the renamed files and the same log again.
+        std::filesystem::rename(W("P.t"), W("tmp"));
+        std::filesystem::rename(W("S.t"), W("P.t"));
+        std::filesystem::rename(W("tmp"), W("Q.t"));
+        WriteFile(log_, saved);
+    }
+}
+
+// Undo keeps the log locked from its first read until it is deleted: a batch that runs
+// while Undo asks its question fails its items and renames nothing.
+TEST_F(UndoFaults, ABatchDuringUndosQuestionRenamesNothing) {
+    temp_.createFile("w/A.t", "a");
+    temp_.createFile("w/B.t", "b");
+    ASSERT_EQ(Batch({"--case", "upper", W("A.t")}).status, 0);
+
+    // Undo on a terminal of its own, so that it asks.
+    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    const std::string slave = ptsname(master);
+    const pid_t undo = fork();
+    ASSERT_GE(undo, 0);
+    if (undo == 0) {
+        setsid();
+        const int fd = open(slave.c_str(), O_RDWR);
+        if (fd < 0)
+            _exit(126);
+        dup2(fd, 0);
+        dup2(fd, 1);
+        dup2(fd, 2);
+        execl(BRINDLE_CLI_PATH, BRINDLE_CLI_PATH, "--undo", "--quiet", "--log", log_.c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    std::string seen;
+    const bool asked = Eventually([&] {
+        pollfd wait{master, POLLIN, 0};
+        if (poll(&wait, 1, 0) == 1) {
+            char buffer[512];
+            const ssize_t got = read(master, buffer, sizeof buffer);
+            if (got > 0)
+                seen.append(buffer, static_cast<std::size_t>(got));
+        }
+        return seen.find("[y/N]") != std::string::npos;
+    });
+    ASSERT_TRUE(asked) << seen;
+    EXPECT_EQ(Files(), (Tree{{"A.t", "file:a"}, {"B.t", "file:b"}}));
+
+    const CliResult meanwhile = Batch({"--case", "upper", W("B.t")});
+    EXPECT_EQ(meanwhile.status, 1) << meanwhile.err;
+    ASSERT_EQ(write(master, "y\n", 2), 2);
+    int status = 0;
+    ASSERT_EQ(waitpid(undo, &status, 0), undo);
+    close(master);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << seen;
+    EXPECT_FALSE(std::filesystem::exists(log_));
+    EXPECT_EQ(Files(), (Tree{{"A.t", "file:a"}, {"B.t", "file:b"}}));
+}
+
+// A batch that opened the log just before Undo deleted it, and locks it just after:
+// its record goes to a new log, not to the deleted file.
+TEST_F(UndoFaults, AWriterThatLocksADeletedLogStartsOver) {
+    REQUIRE_STRACE();
+    temp_.createFile("w/A.t", "a");
+    const pid_t batch =
+        StartCli(CliRun(Logged({"--case", "upper", W("A.t")}))
+                     .underStrace({"trace=flock", "inject=flock:delay_enter=3000000:when=1"}));
+    // The batch has made the log and waits at its lock.
+    ASSERT_TRUE(Eventually([&] { return std::filesystem::exists(log_); }));
+    EXPECT_EQ(Undo("--delete-log").status, 0);
+    EXPECT_FALSE(std::filesystem::exists(log_));
+    const int status = WaitFor(batch);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(Files(), (Tree{{"A.T", "file:a"}}));
+    ASSERT_TRUE(std::filesystem::exists(log_)) << "the record went to the deleted log";
+    EXPECT_EQ(Undo("--delete-log").status, 0);
+    EXPECT_EQ(Files(), (Tree{{"A.t", "file:a"}}));
+}
+
+// A subfolder swapped for a link to another folder while a batch works in it: the batch
+// goes on in the folder it opened, and nothing of the other folder is touched.
+class SwappedFolder : public UndoFaults {
+protected:
+    // w/sub/ and other/ hold files of the same names and different contents.
+    void MakeFolders(bool lowerCase) {
+        for (int i = 0; i < 20; ++i) {
+            std::string name = "FILE_" + std::to_string(10 + i) + ".TXT";
+            if (lowerCase)
+                for (char& c : name)
+                    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            temp_.createFile("w/sub/" + name, "mine " + name);
+            temp_.createFile("other/" + name, "other " + name);
+        }
+        others_ = ReadTree(Other());
+    }
+    std::string Other() const { return t_ + "/other"; }
+    void Swap() const {
+        std::filesystem::rename(W("sub"), W("sub.real"));
+        std::filesystem::create_directory_symlink(Other(), W("sub"));
+    }
+    Tree others_;
+};
+
+TEST_F(SwappedFolder, MidBatchTheBatchStaysInTheFolderItOpened) {
+    REQUIRE_STRACE();
+    MakeFolders(false);
+    const pid_t batch = StartCli(
+        CliRun({"--quiet", "--case", "lower", "--subfolders", "--folder", W()})
+            .underStrace({"trace=renameat2", "inject=renameat2:delay_enter=2000000:when=3"}));
+    ASSERT_TRUE(Eventually([&] {
+        for (const auto& [path, what] : ReadTree(W("sub"), false)) {
+            if (path.starts_with("file_"))
+                return true;
+        }
+        return false;
+    }));
+    Swap();
+    const int status = WaitFor(batch);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(ReadTree(Other()), others_) << Differences(others_, ReadTree(Other()));
+    for (const auto& [path, what] : ReadTree(W("sub.real")))
+        EXPECT_TRUE(path.starts_with("file_")) << path << " was left";
+}
+
+// Undo of a folder swapped the same way refuses to move anything.
+TEST_F(SwappedFolder, AfterTheBatchUndoMovesNothingThroughTheLink) {
+    MakeFolders(true);
+    ASSERT_EQ(Batch({"--case", "upper", "--subfolders", "--folder", W()}).status, 0);
+    // The other folder holds the names the batch gave, too.
+    std::filesystem::remove_all(Other());
+    for (const auto& [path, what] : ReadTree(W("sub")))
+        temp_.createFile("other/" + path, "other " + path);
+    others_ = ReadTree(Other());
+    const Tree mine = ReadTree(W("sub"));
+    Swap();
+    EXPECT_EQ(Undo("--delete-log").status, 1);
+    EXPECT_EQ(ReadTree(Other()), others_);
+    EXPECT_EQ(ReadTree(W("sub.real")), mine);
+}
+
+// The batch never renames the log, nor a folder that holds it, whatever path leads to
+// them: Undo with the same --log still finds it.
+TEST_F(UndoFaults, TheLogIsNeverMovedByItsOwnBatch) {
+    {
+        SCOPED_TRACE("log/InsideADroppedFolderRenamedWithItsFiles");
+        temp_.createFile("w/D/FILE.TXT", "f");
+        temp_.createFile("w/D/Brindle.LOG", "");  // an item of the batch itself
+        const std::string log = W("D/Brindle.LOG");
+        const CliResult batch = RunCli(CliRun({"--write-log", "--quiet", "--log", log, "--case",
+                                               "lower", "--subfolders", "--rename-dirs", W("D")}));
+        EXPECT_EQ(batch.status, 1) << batch.err;  // the log and its folder stay
+        const Tree after = Files();
+        EXPECT_TRUE(after.contains("D/file.txt"));
+        EXPECT_TRUE(after.contains("D/Brindle.LOG"));
+        const CliResult undo = RunCli(CliRun({"--undo", "--quiet", "--log", log, "--delete-log"}));
+        EXPECT_EQ(undo.status, 0) << undo.err;
+        EXPECT_EQ(Files(), (Tree{{"D/", "folder:"}, {"D/FILE.TXT", "file:f"}}));
+        std::filesystem::remove_all(W("D"));
+    }
+    {
+        SCOPED_TRACE("log/ALinkToAFileOfTheFolder");
+        temp_.createFile("w/FILE.TXT", "f");
+        temp_.createFile("w/REAL.LOG", "");
+        const std::string link = t_ + "/link.log";
+        std::filesystem::create_symlink(W("REAL.LOG"), link);
+        const CliResult batch = RunCli(
+            CliRun({"--write-log", "--quiet", "--log", link, "--case", "lower", "--folder", W()}));
+        EXPECT_EQ(batch.status, 1) << batch.err;
+        EXPECT_TRUE(Files().contains("REAL.LOG"));
+        const CliResult undo = RunCli(CliRun({"--undo", "--quiet", "--log", link, "--delete-log"}));
+        EXPECT_EQ(undo.status, 0) << undo.err;
+        EXPECT_TRUE(Files().contains("FILE.TXT"));
+    }
+}
+
+}  // namespace
+}  // namespace brindle::robustness
