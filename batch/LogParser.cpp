@@ -67,15 +67,17 @@ std::string_view TakeField(std::string_view& text) {
     return field;
 }
 
-struct Inodes {
+struct Identity {
     std::uint64_t item = 0;
+    std::uint64_t links = 0;
     std::uint64_t oldFolder = 0;
     std::uint64_t newFolder = 0;
 };
 
-std::optional<Inodes> ParseInodes(std::string_view text) {
-    Inodes inodes;
-    for (std::uint64_t* value : {&inodes.item, &inodes.oldFolder, &inodes.newFolder}) {
+std::optional<Identity> ParseIdentity(std::string_view text) {
+    Identity inodes;
+    for (std::uint64_t* value :
+         {&inodes.item, &inodes.links, &inodes.oldFolder, &inodes.newFolder}) {
         const std::string_view field = TakeField(text);
         if (field == "-")
             *value = 0;
@@ -152,6 +154,7 @@ private:
         if (inodes_) {
             record.marked = true;
             record.itemInode = inodes_->item;
+            record.itemLinks = inodes_->links;
             record.oldFolderInode = inodes_->oldFolder;
             record.newFolderInode = inodes_->newFolder;
             inodes_.reset();
@@ -170,9 +173,9 @@ private:
     }
 
     void ReadOtherLine(std::string_view text) {
-        // An "Inodes=" line belongs to the record that starts on the very next line.
-        if (Carries(text, kLogKeyInodes)) {
-            inodes_ = ParseInodes(text.substr(kLogKeyInodes.size()));
+        // An "Identity=" line belongs to the record that starts on the very next line.
+        if (Carries(text, kLogKeyIdentity)) {
+            inodes_ = ParseIdentity(text.substr(kLogKeyIdentity.size()));
             return;
         }
         inodes_.reset();
@@ -192,13 +195,20 @@ private:
                 (side == kLogTemporaryInOld || side == kLogTemporaryInNew)) {
                 record->temporarySteps.push_back({side == kLogTemporaryInNew, DecodeName(rest)});
             }
+        } else if (Carries(text, kLogKeyClaimed)) {
+            std::string_view rest = text.substr(kLogKeyClaimed.size());
+            UndoRecord* record = Named(TakeField(rest));
+            if (record && rest == kLogTemporaryInNew)
+                record->claimedNew = true;
+            else if (record && rest == kLogTemporaryInOld)
+                record->claimedOld = true;
         }
     }
 
     std::vector<UndoRecord> records_;
     std::unordered_map<std::uint64_t, std::size_t> byOffset_;
     LogRecord current_;
-    std::optional<Inodes> inodes_;
+    std::optional<Identity> inodes_;
 };
 
 }  // namespace

@@ -18,18 +18,21 @@ inline constexpr std::string_view kLogSeparator = "-----------------------------
 inline constexpr std::string_view kLogLineEnd = "\r\n";
 
 // Lines that readers of the original format skip: they stand between records, never
-// inside a chain. "Inodes=" comes before the record it belongs to and gives the inode
-// numbers of the item, its folder and its new folder as they were before the rename
-// ("-" where unknown); it also tells that the record's outcome is marked. The marks name
-// their record by the byte offset of its "Old File=" line: "Renamed=" and "Failed=" say
-// what became of the rename, "Undone=" that Undo has put the item back, and "Temporary="
-// (offset, "old" or "new", name) that the item was about to step aside to a temporary
-// name of its old or its new folder.
-inline constexpr std::string_view kLogKeyInodes = "Inodes=";
+// inside a chain. "Identity=" comes before the record it belongs to and gives, as they
+// were before the rename, the item's inode number and link count and the inode numbers
+// of its folder and its new folder ("-" where unknown); it also tells that the record's
+// outcome is marked. The marks name their record by the byte offset of its "Old File="
+// line: "Renamed=" and "Failed=" say what became of the rename, "Undone=" that Undo has
+// put the item back, "Temporary=" (offset, "old" or "new", name) that the item was about
+// to step aside to a temporary name of its old or its new folder, and "Claimed="
+// (offset, "old" or "new") that an empty file or folder now claims the item's old or new
+// name for a rename that is to take its place.
+inline constexpr std::string_view kLogKeyIdentity = "Identity=";
 inline constexpr std::string_view kLogKeyRenamed = "Renamed=";
 inline constexpr std::string_view kLogKeyFailed = "Failed=";
 inline constexpr std::string_view kLogKeyUndone = "Undone=";
 inline constexpr std::string_view kLogKeyTemporary = "Temporary=";
+inline constexpr std::string_view kLogKeyClaimed = "Claimed=";
 inline constexpr std::string_view kLogTemporaryInOld = "old";
 inline constexpr std::string_view kLogTemporaryInNew = "new";
 
@@ -72,14 +75,17 @@ struct TemporaryStep {
 struct UndoRecord {
     LogRecord names;
     bool whole = true;            // the chain reached the record's own "New File=" line
-    bool marked = false;          // an "Inodes=" line came before it: its outcome is marked
+    bool marked = false;          // an "Identity=" line came before it: its outcome is marked
     std::uint64_t itemInode = 0;  // 0: unknown
+    std::uint64_t itemLinks = 0;
     std::uint64_t oldFolderInode = 0;
     std::uint64_t newFolderInode = 0;
     std::uint64_t offset = 0;  // of its "Old File=" line
     RecordOutcome outcome = RecordOutcome::Unknown;
     bool undone = false;
     std::vector<TemporaryStep> temporarySteps;
+    bool claimedOld = false;
+    bool claimedNew = false;
 };
 
 // The records of ParseLog, with the new lines applied to them.

@@ -58,6 +58,7 @@ bool RenameSession::WriteRecord(const std::u16string& name, const EntryStatus* i
         .countSymbols = options_.countSymbols,
         .symbolCount = symbolCount,
         .itemInode = item ? item->identity.inode : 0,
+        .itemLinks = item ? item->links : 0,
         .oldFolderInode = from && from->isOpen() ? from->identity().inode : 0,
         .newFolderInode = to && to->isOpen() ? to->identity().inode : 0,
     };
@@ -80,13 +81,8 @@ bool RenameSession::RenameItem(const std::u16string& name, const OpenFolder& fro
     const bool renamed =
         IsUsableName(workingName) &&
         RenameNoReplace(from, name, to, workingName, logged ? logSteps_.get() : nullptr) == 0;
-    if (logged) {
+    if (logged)
         log_->NoteOutcome(renamed);
-        // A failure is marked at once: the target this rename met may be an empty file or
-        // folder that Undo must never take for a claim of its own left by a kill.
-        if (!renamed && log_->WritePending(false) == LogWriteResult::DiskFull)
-            stopError_ = log_->lastError();
-    }
     return renamed;
 }
 

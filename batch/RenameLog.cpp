@@ -46,7 +46,7 @@ void AppendMark(std::string& bytes, std::string_view key, std::int64_t offset) {
 bool ClosesChains(std::string_view line) {
     return line == kLogSeparator || line == kLogVersionLine || line.starts_with(kLogKeyRenamed) ||
            line.starts_with(kLogKeyFailed) || line.starts_with(kLogKeyUndone) ||
-           line.starts_with(kLogKeyTemporary);
+           line.starts_with(kLogKeyTemporary) || line.starts_with(kLogKeyClaimed);
 }
 
 }  // namespace
@@ -167,8 +167,10 @@ LogWriteResult RenameLog::AppendRenameRecord(std::u16string_view path, const Ren
     if (size == 0)
         WriteLogLine(bytes, kLogVersionLine, u"");
     // Before the record, where a torn write can only leave it without its record.
-    bytes += kLogKeyInodes;
+    bytes += kLogKeyIdentity;
     AppendInode(bytes, record.itemInode);
+    bytes += ' ';
+    AppendInode(bytes, record.itemLinks);
     bytes += ' ';
     AppendInode(bytes, record.oldFolderInode);
     bytes += ' ';
@@ -254,6 +256,20 @@ bool RenameLog::RecordTemporaryStep(std::u16string_view temporaryName) {
     pending_ += ' ';
     WriteLogLine(pending_, temporaryName);
     return FlushPending(true) == 0;
+}
+
+void RenameLog::RecordClaim(bool oldName) {
+    if (lastRecordOffset_ < 0)
+        return;
+    pending_ += kLogKeyClaimed;
+    pending_ += std::to_string(lastRecordOffset_);
+    pending_ += ' ';
+    pending_ += oldName ? kLogTemporaryInOld : kLogTemporaryInNew;
+    pending_ += kLogLineEnd;
+    // Written at once, but not made durable: it only spares Undo an empty file left by a
+    // kill, and the claim is made before the mark, so that a mark never names a file the
+    // rename did not make.
+    FlushPending(false);
 }
 
 int RenameLog::Close() {

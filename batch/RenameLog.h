@@ -29,6 +29,7 @@ struct RenameRecord {
     // Inode numbers before the rename, 0 where unknown: Undo moves back only the item
     // the batch renamed, between the folders it renamed it in.
     std::uint64_t itemInode = 0;
+    std::uint64_t itemLinks = 0;
     std::uint64_t oldFolderInode = 0;
     std::uint64_t newFolderInode = 0;
 };
@@ -66,6 +67,9 @@ public:
     // Marks, durably and before it happens, that the last record's item is about to step
     // aside to `temporaryName` in its old folder. False when that could not be written.
     bool RecordTemporaryStep(std::u16string_view temporaryName);
+    // Marks that an empty file or folder now claims the last record's new name (or,
+    // `oldName`, its old name).
+    void RecordClaim(bool oldName);
 
     // Writes what is pending, then closes. 0 or the errno of a failing write or close.
     // Closing a closed log does nothing.
@@ -116,6 +120,7 @@ public:
     bool BeforeTemporaryStep(std::u16string_view temporaryName) override {
         return log_.RecordTemporaryStep(temporaryName);
     }
+    void AfterClaim(bool atSource) override { log_.RecordClaim(atSource); }
 
 private:
     RenameLog& log_;

@@ -48,7 +48,7 @@ bool EndsClosed(std::string_view bytes) {
     const std::string_view line = complete.substr(start == std::string_view::npos ? 0 : start + 1);
     return line == kLogSeparator || line == kLogVersionLine || line.starts_with(kLogKeyRenamed) ||
            line.starts_with(kLogKeyFailed) || line.starts_with(kLogKeyUndone) ||
-           line.starts_with(kLogKeyTemporary);
+           line.starts_with(kLogKeyTemporary) || line.starts_with(kLogKeyClaimed);
 }
 
 // The marks Undo leaves in the log while it holds its lock: an undone record is never
@@ -78,11 +78,20 @@ public:
         Write(line, false);
     }
 
-    bool Temporary(std::uint64_t offset, std::u16string_view name) {
+    void Claimed(std::uint64_t offset, bool newName) {
+        std::string line = Line(kLogKeyClaimed, offset);
+        line.resize(line.size() - kLogLineEnd.size());
+        line += ' ';
+        line += newName ? kLogTemporaryInNew : kLogTemporaryInOld;
+        line += kLogLineEnd;
+        Write(line, false);
+    }
+
+    bool Temporary(std::uint64_t offset, std::u16string_view name, bool inNewFolder) {
         std::string line = Line(kLogKeyTemporary, offset);
         line.resize(line.size() - kLogLineEnd.size());
         line += ' ';
-        line += kLogTemporaryInNew;
+        line += inNewFolder ? kLogTemporaryInNew : kLogTemporaryInOld;
         line += ' ';
         WriteLogLine(line, name);
         return Write(line, true);
@@ -115,14 +124,19 @@ private:
 // ignores case) before they are taken.
 class UndoSteps final : public RenameSteps {
 public:
-    UndoSteps(UndoMarks& marks, std::uint64_t offset) : marks_(marks), offset_(offset) {}
+    UndoSteps(UndoMarks& marks, std::uint64_t offset, bool fromNewFolder)
+        : marks_(marks), offset_(offset), fromNewFolder_(fromNewFolder) {}
+    // A temporary name lies in the folder the item leaves.
     bool BeforeTemporaryStep(std::u16string_view temporaryName) override {
-        return marks_.Temporary(offset_, temporaryName);
+        return marks_.Temporary(offset_, temporaryName, fromNewFolder_);
     }
+    // Undo's target is the old name; going back after a failed step, the new one.
+    void AfterClaim(bool atSource) override { marks_.Claimed(offset_, atSource); }
 
 private:
     UndoMarks& marks_;
     std::uint64_t offset_;
+    bool fromNewFolder_;
 };
 
 // Puts the items of records back, one record at a time.
@@ -185,9 +199,9 @@ private:
 
     bool Move(const UndoRecord& record, const OpenFolder& from, const std::u16string& fromName,
               bool fromNewFolder, bool isFolder) {
-        UndoSteps steps(marks_, record.offset);
-        const int error = RenameNoReplace(from, fromName, *oldFolder_, record.names.oldName,
-                                          fromNewFolder ? &steps : nullptr);
+        UndoSteps steps(marks_, record.offset, fromNewFolder);
+        const int error =
+            RenameNoReplace(from, fromName, *oldFolder_, record.names.oldName, &steps);
         if (error != 0)
             return false;
         // Folders opened below a folder that moved would lead to the wrong places.
@@ -222,8 +236,10 @@ private:
             EntryStatus atTemporary;
             if (folder.Stat(step->name, atTemporary) != 0 || !IsItem(record, atTemporary))
                 continue;
-            DropClaim(*newFolder_, record.names.newName, atTemporary);
-            DropClaim(*oldFolder_, record.names.oldName, atTemporary);
+            if (record.claimedNew)
+                DropClaim(*newFolder_, record.names.newName, atTemporary);
+            if (record.claimedOld)
+                DropClaim(*oldFolder_, record.names.oldName, atTemporary);
             return Move(record, folder, step->name, false, atTemporary.isFolder);
         }
         return false;
@@ -249,8 +265,9 @@ private:
             if (oldListed && !newListed)
                 return false;
         }
-        if (atNew.identity == atOld.identity && !atNew.isFolder && atNew.links >= 2) {
-            // A hard link made and its old name not yet removed: the new name goes.
+        if (atNew.identity == atOld.identity && !atNew.isFolder && record.itemLinks != 0 &&
+            atNew.links == record.itemLinks + 1) {
+            // A hard link the rename made, its old name not yet removed: the new name goes.
             const std::string bytes = EncodeName(names.newName);
             if (unlinkat(newFolder_->fd(), bytes.c_str(), 0) != 0)
                 return false;
@@ -258,7 +275,7 @@ private:
             return true;
         }
         // The rename never happened; an empty claim of the target may be left.
-        if (IsItem(record, atOld))
+        if (record.claimedNew && IsItem(record, atOld))
             DropClaim(*newFolder_, names.newName, atOld);
         return false;
     }

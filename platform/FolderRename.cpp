@@ -42,7 +42,7 @@ void RemoveReservation(int folderFd, const char* name, const struct stat& made, 
 }
 
 int RenameNoReplaceAt(const OpenFolder& from, const char* fromName, const OpenFolder& to,
-                      const char* toName) {
+                      const char* toName, RenameSteps* steps, bool toSource = false) {
     if (!from.noReplaceRefused() && !to.noReplaceRefused()) {
         const int error = RenameAt2(from.fd(), fromName, to.fd(), toName, RENAME_NOREPLACE);
         if (error != EINVAL && error != ENOSYS)
@@ -51,7 +51,7 @@ int RenameNoReplaceAt(const OpenFolder& from, const char* fromName, const OpenFo
         from.setNoReplaceRefused();
         to.setNoReplaceRefused();
     }
-    return detail::RenameWithoutNoReplaceFlag(from, fromName, to, toName);
+    return detail::RenameWithoutNoReplaceFlag(from, fromName, to, toName, steps, toSource);
 }
 
 // A name in the item's folder that nothing else uses.
@@ -118,13 +118,13 @@ int RenameThroughTemporary(const OpenFolder& from, const std::string& fromName,
             return aside;
         from.NoteRenamedAway(fromName);
         from.NoteRenamedHere(temporary);
-        const int error = RenameNoReplaceAt(from, temporary.c_str(), to, toName.c_str());
+        const int error = RenameNoReplaceAt(from, temporary.c_str(), to, toName.c_str(), steps);
         if (error == 0) {
             from.NoteRenamedAway(temporary);
             to.NoteRenamedHere(toName);
             return 0;
         }
-        if (RenameNoReplaceAt(from, temporary.c_str(), from, fromName.c_str()) == 0) {
+        if (RenameNoReplaceAt(from, temporary.c_str(), from, fromName.c_str(), steps, true) == 0) {
             from.NoteRenamedAway(temporary);
             from.NoteRenamedHere(fromName);
         }
@@ -140,7 +140,8 @@ bool IsOneComponent(const std::string& name) {
 }  // namespace
 
 int detail::RenameWithoutNoReplaceFlag(const OpenFolder& fromFolder, const char* fromName,
-                                       const OpenFolder& toFolder, const char* toName) {
+                                       const OpenFolder& toFolder, const char* toName,
+                                       RenameSteps* steps, bool toSource) {
     const int fromFd = fromFolder.fd();
     const int toFd = toFolder.fd();
     struct stat source {};
@@ -168,6 +169,8 @@ int detail::RenameWithoutNoReplaceFlag(const OpenFolder& fromFolder, const char*
         struct stat made {};
         const bool known = fstat(fd, &made) == 0;
         close(fd);
+        if (steps)
+            steps->AfterClaim(toSource);
         if (renameat(fromFd, fromName, toFd, toName) == 0)
             return 0;
         const int error = errno;
@@ -180,6 +183,8 @@ int detail::RenameWithoutNoReplaceFlag(const OpenFolder& fromFolder, const char*
         return errno;
     struct stat made {};
     const bool known = fstatat(toFd, toName, &made, AT_SYMLINK_NOFOLLOW) == 0;
+    if (steps)
+        steps->AfterClaim(toSource);
     if (renameat(fromFd, fromName, toFd, toName) == 0)
         return 0;
     const int error = errno;
@@ -211,7 +216,8 @@ int RenameNoReplaceBytes(const OpenFolder& fromFolder, const std::string& fromNa
         EntryStatus status;
         return fromFolder.Stat(fromName, status);
     }
-    const int error = RenameNoReplaceAt(fromFolder, fromName.c_str(), toFolder, toName.c_str());
+    const int error =
+        RenameNoReplaceAt(fromFolder, fromName.c_str(), toFolder, toName.c_str(), steps);
     if (error == 0) {
         fromFolder.NoteRenamedAway(fromName);
         toFolder.NoteRenamedHere(toName);

@@ -15,6 +15,10 @@ public:
     // The item is about to step aside to `temporaryName` in its own folder. False: the
     // step could not be recorded; it is not taken and the rename fails.
     virtual bool BeforeTemporaryStep(std::u16string_view temporaryName) = 0;
+    // An empty file or folder now claims the rename's target (`atSource`: the item's own
+    // old name, as the item goes back there after a failed step), for the rename that is
+    // to take its place where the filesystem refuses RENAME_NOREPLACE.
+    virtual void AfterClaim(bool atSource) = 0;
 };
 
 // Renames or moves `fromName` of `fromFolder` to `toName` of `toFolder` and never
@@ -35,7 +39,8 @@ int RenameNoReplaceBytes(const OpenFolder& fromFolder, const std::string& fromNa
 namespace detail {
 // The way taken where the filesystem refuses RENAME_NOREPLACE. 0 or errno.
 int RenameWithoutNoReplaceFlag(const OpenFolder& fromFolder, const char* fromName,
-                               const OpenFolder& toFolder, const char* toName);
+                               const OpenFolder& toFolder, const char* toName,
+                               RenameSteps* steps = nullptr, bool toSource = false);
 }  // namespace detail
 
 }  // namespace brindle

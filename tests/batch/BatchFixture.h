@@ -50,7 +50,8 @@ inline std::string WithoutMarks(const std::string& bytes) {
         const std::string_view line(bytes.data() + start, end - start);
         bool mark = false;
         for (std::string_view key :
-             {kLogKeyInodes, kLogKeyRenamed, kLogKeyFailed, kLogKeyUndone, kLogKeyTemporary}) {
+             {kLogKeyIdentity, kLogKeyRenamed, kLogKeyFailed, kLogKeyUndone, kLogKeyTemporary,
+              kLogKeyClaimed}) {
             mark = mark || line.starts_with(key);
         }
         if (!mark)

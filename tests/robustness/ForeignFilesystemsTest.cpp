@@ -1,0 +1,230 @@
+// Renames and Undo on filesystems that refuse RENAME_NOREPLACE, ignore letter case or
+// number every spelling anew (exFAT, FAT and NTFS through FUSE), and kills between the
+// steps of the ways round those: nothing replaced, nothing left under a second or a
+// temporary name, every file back after Undo.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "ForeignFilesystem.h"
+#include "Robustness.h"
+#include "TempFolder.h"
+
+namespace brindle::robustness {
+namespace {
+
+using namespace std::chrono_literals;
+using Kind = ForeignFilesystem::Kind;
+
+#define MOUNT_OR_SKIP(fs) \
+    if (!(fs).mounted())  \
+    GTEST_SKIP() << (fs).name() << " cannot be mounted: " << (fs).why()
+
+#define REQUIRE_STRACE()                                       \
+    if (!StraceWorks())                                        \
+    GTEST_SKIP() << "strace is missing or cannot trace here; " \
+                    "install Debian's strace to run this test"
+
+class ForeignFilesystems : public ::testing::Test {
+protected:
+    std::string Log() const { return temp_.path().string() + "/undo.log"; }
+    Strings Logged(const std::string& mnt, Strings args) const {
+        Strings all = {"--write-log", "--quiet", "--log", Log()};
+        all.insert(all.end(), args.begin(), args.end());
+        (void)mnt;
+        return all;
+    }
+    CliResult Undo() const {
+        return RunCli(CliRun({"--undo", "--quiet", "--log", Log(), "--delete-log"}));
+    }
+    static bool Eventually(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < end) {
+            if (done())
+                return true;
+            std::this_thread::sleep_for(5ms);
+        }
+        return false;
+    }
+    // The names of a folder exactly as its listing spells them.
+    static Strings Names(const std::string& folder) {
+        Strings names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    testing::TempFolder temp_;
+};
+
+// Filesystems that give "FILE.TXT" and "file.txt" two inode numbers for one entry: a
+// change of letter case alone is still made, and undone.
+TEST_F(ForeignFilesystems, LetterCaseAloneChangesWhereSpellingsHaveNumbersOfTheirOwn) {
+    for (const Kind kind : {Kind::ExFat, Kind::Fat}) {
+        ForeignFilesystem fs(kind, temp_.path().string() + "/" + std::to_string(int(kind)));
+        SCOPED_TRACE(fs.name());
+        if (!fs.mounted()) {
+            std::printf("[ skipped  ] %s cannot be mounted: %s\n", fs.name(), fs.why().c_str());
+            continue;
+        }
+        const std::string m = fs.root();
+        WriteFile(m + "/FILE.TXT", "f");
+        WriteFile(m + "/Mixed Name.Jpg", "m");
+        std::filesystem::create_directory(m + "/DIR");
+        const Tree before = ReadTree(m);
+        const CliResult batch =
+            RunCli(CliRun(Logged(m, {"--case", "lower", "--rename-dirs", m + "/FILE.TXT",
+                                     m + "/Mixed Name.Jpg", m + "/DIR"})));
+        EXPECT_EQ(batch.status, 0) << batch.err;
+        EXPECT_EQ(Names(m), (Strings{"dir", "file.txt", "mixed name.jpg"}));
+        EXPECT_EQ(Undo().status, 0);
+        EXPECT_EQ(Names(m), (Strings{"DIR", "FILE.TXT", "Mixed Name.Jpg"}));
+        EXPECT_EQ(ReadTree(m), before);
+    }
+}
+
+// Another program creates the target while the rename is under way: where the filesystem
+// refuses RENAME_NOREPLACE, it must find the name taken, never see its file replaced.
+TEST_F(ForeignFilesystems, WhatAnotherProgramCreatesMeanwhileIsNeverReplaced) {
+    REQUIRE_STRACE();
+    struct Case {
+        Kind kind;
+        bool folder;  // the item is a folder, and the other program makes an empty one
+    };
+    for (const Case c :
+         {Case{Kind::ExFat, false}, Case{Kind::Fat, false}, Case{Kind::Ntfs, true}}) {
+        ForeignFilesystem fs(c.kind, temp_.path().string() + "/" + std::to_string(int(c.kind)));
+        SCOPED_TRACE(fs.name());
+        if (!fs.mounted()) {
+            std::printf("[ skipped  ] %s cannot be mounted: %s\n", fs.name(), fs.why().c_str());
+            continue;
+        }
+        const std::string m = fs.root();
+        const std::string item = m + (c.folder ? "/D" : "/A.T");
+        const std::string target = m + (c.folder ? "/ED" : "/B.T");
+        if (c.folder) {
+            std::filesystem::create_directory(m + "/D");
+            WriteFile(m + "/D/inside", "mine");
+        }
+        else
+            WriteFile(item, "mine");
+        // The step that takes the target's place is held back for three seconds.
+        const pid_t batch = StartCli(
+            CliRun({"--quiet", "--pattern", c.folder ? "E" : "B", "--rename-dirs", item})
+                .underStrace({"trace=renameat", "inject=renameat:delay_enter=3000000:when=1"}));
+        // Within that time the other program creates the target, exclusively.
+        Eventually([&] { return std::filesystem::exists(target); }, 1500ms);
+        bool created = false;
+        if (c.folder) {
+            created = mkdir(target.c_str(), 0755) == 0;
+        } else {
+            const int fd = open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+            created = fd >= 0;
+            if (created) {
+                EXPECT_EQ(write(fd, "theirs", 6), 6);
+                close(fd);
+            }
+        }
+        WaitFor(batch);
+        const Tree after = ReadTree(m);
+        if (created) {
+            // Theirs must have stayed, and the item must still be where it was.
+            if (c.folder) {
+                EXPECT_TRUE(std::filesystem::is_empty(target)) << Differences({}, after);
+                EXPECT_TRUE(after.contains("D/inside"));
+            } else {
+                EXPECT_EQ(ReadFile(target), "theirs");
+                EXPECT_TRUE(after.contains("A.T"));
+            }
+        } else {
+            EXPECT_TRUE(after.contains(c.folder ? "ED/inside" : "B.T")) << Differences({}, after);
+        }
+    }
+}
+
+// A kill between the steps of a rename that takes more than one: Undo finds the file
+// under its second or temporary name, and leaves every file as it was.
+TEST_F(ForeignFilesystems, KillsBetweenStepsLeaveNothingUndoCannotPutBack) {
+    REQUIRE_STRACE();
+    struct Case {
+        const char* name;
+        Kind kind;
+        std::string syscall;
+        int when;
+        bool undoKilled;  // the kill hits Undo's change of letter case, not the batch's
+    };
+    const Case cases[] = {
+        {"link/KilledBeforeTheOldNameGoes", Kind::Ntfs, "unlink,unlinkat", 1, false},
+        {"case/KilledBeforeTheStepAside", Kind::ExFat, "renameat", 1, false},
+        {"case/KilledBetweenTheTwoSteps", Kind::ExFat, "renameat", 2, false},
+        {"case/UndoKilledBetweenItsTwoSteps", Kind::ExFat, "renameat", 2, true},
+        {"case/FatKilledBetweenTheTwoSteps", Kind::Fat, "renameat", 2, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string folder = temp_.path().string() + "/" + c.name;
+        std::filesystem::create_directories(folder);
+        ForeignFilesystem fs(c.kind, folder);
+        if (!fs.mounted()) {
+            std::printf("[ skipped  ] %s: %s cannot be mounted: %s\n", c.name, fs.name(),
+                        fs.why().c_str());
+            continue;
+        }
+        const std::string m = fs.root();
+        WriteFile(m + "/FILE.TXT", "f");
+        WriteFile(m + "/OTHER.TXT", "o");
+        const Tree before = ReadTree(m);
+        const Strings batch = Logged(m, {"--case", "lower", m + "/FILE.TXT"});
+        const Strings rules = {"trace=" + c.syscall, "inject=" + c.syscall + ":signal=KILL:when=" +
+                                                         std::to_string(c.when)};
+        if (c.undoKilled) {
+            ASSERT_EQ(RunCli(CliRun(batch)).status, 0);
+            const CliResult cut = RunCli(
+                CliRun({"--undo", "--quiet", "--log", Log(), "--delete-log"}).underStrace(rules));
+            EXPECT_EQ(cut.signal, SIGKILL);
+        } else {
+            const CliResult cut = RunCli(CliRun(batch).underStrace(rules));
+            EXPECT_EQ(cut.signal, SIGKILL);
+        }
+        const CliResult undo = Undo();
+        EXPECT_TRUE(undo.status == 0 || undo.status == 1) << undo.err;
+        EXPECT_EQ(ReadTree(m), before) << Differences(before, ReadTree(m));
+        EXPECT_FALSE(std::filesystem::exists(Log()));
+    }
+}
+
+// A rename onto another name of the item itself (a hard link) goes through a temporary
+// name and back; a kill between the steps leaves it under the temporary name, where
+// Undo finds it.
+TEST_F(ForeignFilesystems, AKillAsideOntoTheItemsOwnLinkIsUndone) {
+    REQUIRE_STRACE();
+    const std::string w = temp_.path().string() + "/w";
+    std::filesystem::create_directories(w);
+    WriteFile(w + "/a.t", "a");
+    std::filesystem::create_hard_link(w + "/a.t", w + "/b.t");
+    const Tree before = ReadTree(w);
+    // renameat2 calls: onto the link (refused), aside, onto the link again, back.
+    for (const int when : {2, 3, 4}) {
+        SCOPED_TRACE("killed at renameat2 " + std::to_string(when));
+        const CliResult cut =
+            RunCli(CliRun(Logged(w, {"--pattern", "b", w + "/a.t"}))
+                       .underStrace({"trace=renameat2",
+                                     "inject=renameat2:signal=KILL:when=" + std::to_string(when)}));
+        EXPECT_EQ(cut.signal, SIGKILL);
+        const CliResult undo = Undo();
+        EXPECT_TRUE(undo.status == 0 || undo.status == 1) << undo.err;
+        EXPECT_EQ(ReadTree(w), before) << Differences(before, ReadTree(w));
+    }
+}
+
+}  // namespace
+}  // namespace brindle::robustness
