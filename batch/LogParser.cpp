@@ -195,13 +195,15 @@ private:
                 (side == kLogTemporaryInOld || side == kLogTemporaryInNew)) {
                 record->temporarySteps.push_back({side == kLogTemporaryInNew, DecodeName(rest)});
             }
-        } else if (Carries(text, kLogKeyClaimed)) {
-            std::string_view rest = text.substr(kLogKeyClaimed.size());
+        } else if (Carries(text, kLogKeyClaimed) || Carries(text, kLogKeyUnclaimed)) {
+            const bool claimed = Carries(text, kLogKeyClaimed);
+            std::string_view rest =
+                text.substr(claimed ? kLogKeyClaimed.size() : kLogKeyUnclaimed.size());
             UndoRecord* record = Named(TakeField(rest));
             if (record && rest == kLogTemporaryInNew)
-                record->claimedNew = true;
+                record->claimedNew = claimed;
             else if (record && rest == kLogTemporaryInOld)
-                record->claimedOld = true;
+                record->claimedOld = claimed;
         }
     }
 

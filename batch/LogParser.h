@@ -24,15 +24,16 @@ inline constexpr std::string_view kLogLineEnd = "\r\n";
 // outcome is marked. The marks name their record by the byte offset of its "Old File="
 // line: "Renamed=" and "Failed=" say what became of the rename, "Undone=" that Undo has
 // put the item back, "Temporary=" (offset, "old" or "new", name) that the item was about
-// to step aside to a temporary name of its old or its new folder, and "Claimed="
-// (offset, "old" or "new") that an empty file or folder now claims the item's old or new
-// name for a rename that is to take its place.
+// to step aside to a temporary name of its old or its new folder, "Claimed=" (offset,
+// "old" or "new") that an empty file or folder was about to claim the item's old or new
+// name for a rename that is to take its place, and "Unclaimed=" that it could not.
 inline constexpr std::string_view kLogKeyIdentity = "Identity=";
 inline constexpr std::string_view kLogKeyRenamed = "Renamed=";
 inline constexpr std::string_view kLogKeyFailed = "Failed=";
 inline constexpr std::string_view kLogKeyUndone = "Undone=";
 inline constexpr std::string_view kLogKeyTemporary = "Temporary=";
 inline constexpr std::string_view kLogKeyClaimed = "Claimed=";
+inline constexpr std::string_view kLogKeyUnclaimed = "Unclaimed=";
 inline constexpr std::string_view kLogTemporaryInOld = "old";
 inline constexpr std::string_view kLogTemporaryInNew = "new";
 

@@ -46,7 +46,8 @@ void AppendMark(std::string& bytes, std::string_view key, std::int64_t offset) {
 bool ClosesChains(std::string_view line) {
     return line == kLogSeparator || line == kLogVersionLine || line.starts_with(kLogKeyRenamed) ||
            line.starts_with(kLogKeyFailed) || line.starts_with(kLogKeyUndone) ||
-           line.starts_with(kLogKeyTemporary) || line.starts_with(kLogKeyClaimed);
+           line.starts_with(kLogKeyTemporary) || line.starts_with(kLogKeyClaimed) ||
+           line.starts_with(kLogKeyUnclaimed);
 }
 
 }  // namespace
@@ -258,17 +259,17 @@ bool RenameLog::RecordTemporaryStep(std::u16string_view temporaryName) {
     return FlushPending(true) == 0;
 }
 
-void RenameLog::RecordClaim(bool oldName) {
+void RenameLog::RecordClaim(bool oldName, bool claimed) {
     if (lastRecordOffset_ < 0)
         return;
-    pending_ += kLogKeyClaimed;
+    pending_ += claimed ? kLogKeyClaimed : kLogKeyUnclaimed;
     pending_ += std::to_string(lastRecordOffset_);
     pending_ += ' ';
     pending_ += oldName ? kLogTemporaryInOld : kLogTemporaryInNew;
     pending_ += kLogLineEnd;
-    // Written at once, but not made durable: it only spares Undo an empty file left by a
-    // kill, and the claim is made before the mark, so that a mark never names a file the
-    // rename did not make.
+    // Written at once, before the claim is made (and its refusal as soon as it is known),
+    // so that Undo can remove an empty claim a kill left; not made durable, as the claim
+    // itself is not.
     FlushPending(false);
 }
 

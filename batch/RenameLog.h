@@ -67,9 +67,9 @@ public:
     // Marks, durably and before it happens, that the last record's item is about to step
     // aside to `temporaryName` in its old folder. False when that could not be written.
     bool RecordTemporaryStep(std::u16string_view temporaryName);
-    // Marks that an empty file or folder now claims the last record's new name (or,
-    // `oldName`, its old name).
-    void RecordClaim(bool oldName);
+    // Marks that an empty file or folder is about to claim the last record's new name
+    // (or, `oldName`, its old name), or that it could not.
+    void RecordClaim(bool oldName, bool claimed);
 
     // Writes what is pending, then closes. 0 or the errno of a failing write or close.
     // Closing a closed log does nothing.
@@ -120,7 +120,8 @@ public:
     bool BeforeTemporaryStep(std::u16string_view temporaryName) override {
         return log_.RecordTemporaryStep(temporaryName);
     }
-    void AfterClaim(bool atSource) override { log_.RecordClaim(atSource); }
+    void BeforeClaim(bool atSource) override { log_.RecordClaim(atSource, true); }
+    void ClaimRefused(bool atSource) override { log_.RecordClaim(atSource, false); }
 
 private:
     RenameLog& log_;

@@ -48,7 +48,8 @@ bool EndsClosed(std::string_view bytes) {
     const std::string_view line = complete.substr(start == std::string_view::npos ? 0 : start + 1);
     return line == kLogSeparator || line == kLogVersionLine || line.starts_with(kLogKeyRenamed) ||
            line.starts_with(kLogKeyFailed) || line.starts_with(kLogKeyUndone) ||
-           line.starts_with(kLogKeyTemporary) || line.starts_with(kLogKeyClaimed);
+           line.starts_with(kLogKeyTemporary) || line.starts_with(kLogKeyClaimed) ||
+           line.starts_with(kLogKeyUnclaimed);
 }
 
 // The marks Undo leaves in the log while it holds its lock: an undone record is never
@@ -78,8 +79,8 @@ public:
         Write(line, false);
     }
 
-    void Claimed(std::uint64_t offset, bool newName) {
-        std::string line = Line(kLogKeyClaimed, offset);
+    void Claimed(std::uint64_t offset, bool newName, bool claimed) {
+        std::string line = Line(claimed ? kLogKeyClaimed : kLogKeyUnclaimed, offset);
         line.resize(line.size() - kLogLineEnd.size());
         line += ' ';
         line += newName ? kLogTemporaryInNew : kLogTemporaryInOld;
@@ -131,7 +132,8 @@ public:
         return marks_.Temporary(offset_, temporaryName, fromNewFolder_);
     }
     // Undo's target is the old name; going back after a failed step, the new one.
-    void AfterClaim(bool atSource) override { marks_.Claimed(offset_, atSource); }
+    void BeforeClaim(bool atSource) override { marks_.Claimed(offset_, atSource, true); }
+    void ClaimRefused(bool atSource) override { marks_.Claimed(offset_, atSource, false); }
 
 private:
     UndoMarks& marks_;
@@ -170,23 +172,39 @@ public:
         }
         if (FromTemporary(record))
             return true;
+        EntryStatus atNew;
+        if (newFolder_->Stat(names.newName, atNew) != 0)
+            return false;
         if (!record.marked) {
             // Written before outcomes were marked: what exists at the new name goes back.
-            EntryStatus atNew;
-            return newFolder_->Stat(names.newName, atNew) == 0 && MoveBack(record, atNew);
+            return MoveBack(record, atNew);
         }
-        switch (record.outcome) {
-            case RecordOutcome::Failed:
+        if (record.outcome == RecordOutcome::Failed)
+            return false;
+        EntryStatus atOld;
+        bool oldTaken = oldFolder_->Stat(names.oldName, atOld) == 0;
+        if (oldTaken && IsSecondName(record, atNew, atOld))
+            return DropSecondName(record);
+        // An empty claim a killed Undo made of the old name.
+        if (oldTaken && record.claimedOld && DropClaim(*oldFolder_, names.oldName, atNew))
+            oldTaken = false;
+        if (record.outcome == RecordOutcome::Renamed || !oldTaken)
+            return IsItem(record, atNew) && MoveBack(record, atNew);
+        // A kill came between the record and the mark of its outcome, and both names lead
+        // somewhere: did the rename happen? Where the folder takes both spellings for one
+        // entry, its listing tells which spelling the entry has.
+        if (oldFolder_->identity() == newFolder_->identity()) {
+            const bool newListed = ListsNow(*newFolder_, names.newName);
+            const bool oldListed = ListsNow(*oldFolder_, names.oldName);
+            if (newListed && !oldListed)
+                return IsItem(record, atNew) && MoveBack(record, atNew);
+            if (oldListed && !newListed)
                 return false;
-            case RecordOutcome::Renamed: {
-                EntryStatus atNew;
-                return newFolder_->Stat(names.newName, atNew) == 0 && IsItem(record, atNew) &&
-                       MoveBack(record, atNew);
-            }
-            case RecordOutcome::Unknown:
-                break;
         }
-        return FromCutOffRename(record);
+        // It never happened; an empty claim of the target may be left.
+        if (record.claimedNew && IsItem(record, atOld))
+            DropClaim(*newFolder_, names.newName, atOld);
+        return false;
     }
 
 private:
@@ -195,6 +213,15 @@ private:
     }
     bool IsItem(const UndoRecord& record, const EntryStatus& status) const {
         return !stable_ || Matches(status.identity.inode, record.itemInode);
+    }
+
+    // Whether the folder's listing holds an entry spelled exactly `name` now.
+    static bool ListsNow(const OpenFolder& folder, const std::u16string& name) {
+        for (const FolderEntry& entry : folder.List()) {
+            if (entry.name == name)
+                return true;
+        }
+        return false;
     }
 
     bool Move(const UndoRecord& record, const OpenFolder& from, const std::u16string& fromName,
@@ -214,21 +241,44 @@ private:
         return Move(record, *newFolder_, record.names.newName, true, atNew.isFolder);
     }
 
-    // An empty file or folder of the item's kind at `name` that is not `item`: a claim a
-    // rename made and a kill left behind. Removed; rmdir refuses a folder that is not
-    // empty.
-    void DropClaim(const OpenFolder& folder, const std::u16string& name, const EntryStatus& item) {
-        EntryStatus claim;
-        if (folder.Stat(name, claim) != 0 || claim.identity == item.identity)
-            return;
-        const std::string bytes = EncodeName(name);
-        if (item.isFolder && claim.isFolder)
-            unlinkat(folder.fd(), bytes.c_str(), AT_REMOVEDIR);
-        else if (!item.isFolder && claim.isRegular && claim.size == 0)
-            unlinkat(folder.fd(), bytes.c_str(), 0);
+    // Both names lead to one file, with one link more than the item had before the
+    // batch: a hard link made for a rename (the batch's or Undo's), its other name not
+    // yet removed when a kill came.
+    static bool IsSecondName(const UndoRecord& record, const EntryStatus& atNew,
+                             const EntryStatus& atOld) {
+        return atNew.identity == atOld.identity && !atNew.isFolder && record.itemLinks != 0 &&
+               atNew.links == record.itemLinks + 1;
+    }
+    bool DropSecondName(const UndoRecord& record) {
+        const std::string bytes = EncodeName(record.names.newName);
+        if (unlinkat(newFolder_->fd(), bytes.c_str(), 0) != 0)
+            return false;
+        marks_.Undone(record.offset);
+        return true;
     }
 
-    // A kill between two steps of a rename left the item under a temporary name.
+    // Removes an empty file or folder of the item's kind spelled exactly `name` that is
+    // not `item`: a claim a rename made and a kill left behind. rmdir refuses a folder
+    // that is not empty. True when it was removed.
+    static bool DropClaim(const OpenFolder& folder, const std::u16string& name,
+                          const EntryStatus& item) {
+        EntryStatus claim;
+        if (folder.Stat(name, claim) != 0 || claim.identity == item.identity)
+            return false;
+        // Where spellings share an entry, the name may lead to the item itself.
+        if (!ListsNow(folder, name))
+            return false;
+        const std::string bytes = EncodeName(name);
+        if (item.isFolder && claim.isFolder)
+            return unlinkat(folder.fd(), bytes.c_str(), AT_REMOVEDIR) == 0;
+        if (!item.isFolder && claim.isRegular && claim.size == 0)
+            return unlinkat(folder.fd(), bytes.c_str(), 0) == 0;
+        return false;
+    }
+
+    // A kill between two steps of a rename left the item under a temporary name. Such a
+    // rename only goes between two spellings of one entry or two links of one file, so
+    // an empty file at either name is a claim of that rename's.
     bool FromTemporary(const UndoRecord& record) {
         for (auto step = record.temporarySteps.rbegin(); step != record.temporarySteps.rend();
              ++step) {
@@ -236,47 +286,10 @@ private:
             EntryStatus atTemporary;
             if (folder.Stat(step->name, atTemporary) != 0 || !IsItem(record, atTemporary))
                 continue;
-            if (record.claimedNew)
-                DropClaim(*newFolder_, record.names.newName, atTemporary);
-            if (record.claimedOld)
-                DropClaim(*oldFolder_, record.names.oldName, atTemporary);
-            return Move(record, folder, step->name, false, atTemporary.isFolder);
+            DropClaim(*newFolder_, record.names.newName, atTemporary);
+            DropClaim(*oldFolder_, record.names.oldName, atTemporary);
+            return Move(record, folder, step->name, step->inNewFolder, atTemporary.isFolder);
         }
-        return false;
-    }
-
-    // A kill came between the record and the mark of its outcome: the disk tells whether
-    // the rename happened. Only a rename that did is undone.
-    bool FromCutOffRename(const UndoRecord& record) {
-        const LogRecord& names = record.names;
-        EntryStatus atNew;
-        if (newFolder_->Stat(names.newName, atNew) != 0)
-            return false;
-        EntryStatus atOld;
-        if (oldFolder_->Stat(names.oldName, atOld) != 0)
-            return IsItem(record, atNew) && MoveBack(record, atNew);
-        // Both names lead somewhere. Where the folder takes both spellings for one entry,
-        // its listing tells which spelling the entry has.
-        if (oldFolder_->identity() == newFolder_->identity()) {
-            const bool newListed = newFolder_->ListsExactly(EncodeName(names.newName));
-            const bool oldListed = oldFolder_->ListsExactly(EncodeName(names.oldName));
-            if (newListed && !oldListed)
-                return IsItem(record, atNew) && MoveBack(record, atNew);
-            if (oldListed && !newListed)
-                return false;
-        }
-        if (atNew.identity == atOld.identity && !atNew.isFolder && record.itemLinks != 0 &&
-            atNew.links == record.itemLinks + 1) {
-            // A hard link the rename made, its old name not yet removed: the new name goes.
-            const std::string bytes = EncodeName(names.newName);
-            if (unlinkat(newFolder_->fd(), bytes.c_str(), 0) != 0)
-                return false;
-            marks_.Undone(record.offset);
-            return true;
-        }
-        // The rename never happened; an empty claim of the target may be left.
-        if (record.claimedNew && IsItem(record, atOld))
-            DropClaim(*newFolder_, names.newName, atOld);
         return false;
     }
 

@@ -162,15 +162,19 @@ int detail::RenameWithoutNoReplaceFlag(const OpenFolder& fromFolder, const char*
             return linkError;
         }
         // No hard links here: claim the target exclusively, then take the claim's place.
+        if (steps)
+            steps->BeforeClaim(toSource);
         const int fd =
             openat(toFd, toName, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd < 0)
-            return errno;
+        if (fd < 0) {
+            const int error = errno;
+            if (steps)
+                steps->ClaimRefused(toSource);
+            return error;
+        }
         struct stat made {};
         const bool known = fstat(fd, &made) == 0;
         close(fd);
-        if (steps)
-            steps->AfterClaim(toSource);
         if (renameat(fromFd, fromName, toFd, toName) == 0)
             return 0;
         const int error = errno;
@@ -179,12 +183,16 @@ int detail::RenameWithoutNoReplaceFlag(const OpenFolder& fromFolder, const char*
         return error;
     }
     // A folder: an empty folder claims the target, and the rename takes its place.
-    if (mkdirat(toFd, toName, 0700) != 0)
-        return errno;
+    if (steps)
+        steps->BeforeClaim(toSource);
+    if (mkdirat(toFd, toName, 0700) != 0) {
+        const int error = errno;
+        if (steps)
+            steps->ClaimRefused(toSource);
+        return error;
+    }
     struct stat made {};
     const bool known = fstatat(toFd, toName, &made, AT_SYMLINK_NOFOLLOW) == 0;
-    if (steps)
-        steps->AfterClaim(toSource);
     if (renameat(fromFd, fromName, toFd, toName) == 0)
         return 0;
     const int error = errno;

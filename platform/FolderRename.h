@@ -15,10 +15,12 @@ public:
     // The item is about to step aside to `temporaryName` in its own folder. False: the
     // step could not be recorded; it is not taken and the rename fails.
     virtual bool BeforeTemporaryStep(std::u16string_view temporaryName) = 0;
-    // An empty file or folder now claims the rename's target (`atSource`: the item's own
-    // old name, as the item goes back there after a failed step), for the rename that is
-    // to take its place where the filesystem refuses RENAME_NOREPLACE.
-    virtual void AfterClaim(bool atSource) = 0;
+    // An empty file or folder is about to claim the rename's target (`atSource`: the
+    // item's own old name, as the item goes back there after a failed step), for the
+    // rename that is to take its place where the filesystem refuses RENAME_NOREPLACE.
+    // ClaimRefused follows at once when nothing could be made (the name is taken).
+    virtual void BeforeClaim(bool atSource) = 0;
+    virtual void ClaimRefused(bool atSource) = 0;
 };
 
 // Renames or moves `fromName` of `fromFolder` to `toName` of `toFolder` and never

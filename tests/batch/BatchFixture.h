@@ -51,7 +51,7 @@ inline std::string WithoutMarks(const std::string& bytes) {
         bool mark = false;
         for (std::string_view key :
              {kLogKeyIdentity, kLogKeyRenamed, kLogKeyFailed, kLogKeyUndone, kLogKeyTemporary,
-              kLogKeyClaimed}) {
+              kLogKeyClaimed, kLogKeyUnclaimed}) {
             mark = mark || line.starts_with(key);
         }
         if (!mark)
