@@ -6,6 +6,7 @@
 #include "batch/Messages.h"
 #include "batch/RenameLog.h"
 #include "batch/RenameSession.h"
+#include "engine/NaturalOrder.h"
 #include "engine/PathParts.h"
 #include "platform/FileSystem.h"
 
@@ -73,8 +74,9 @@ void RenameSession::ScanFolder(const std::u16string& folder) {
         std::size_t next = 0;
     };
     std::vector<Level> levels;
-    const auto enter = [&levels](std::u16string base) {
+    const auto enter = [this, &levels](std::u16string base) {
         std::vector<FolderEntry> entries = ListFolder(base);
+        OrderFolderEntries(entries, options_.order);
         levels.push_back(Level{std::move(base), std::move(entries)});
     };
     enter(WithSeparator(folder));
@@ -104,7 +106,8 @@ BatchOutcome RenameSession::RunFolderBatch(const std::u16string& chosenFolder) {
     if (options_.scanSubfolders) {
         ScanFolder(folder);
     } else {
-        const std::vector<FolderEntry> entries = ListFolder(folder);
+        std::vector<FolderEntry> entries = ListFolder(folder);
+        OrderFolderEntries(entries, options_.order);
         for (const FolderEntry& entry : entries) {
             if (stopped_)
                 break;
