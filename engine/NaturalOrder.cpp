@@ -3,6 +3,7 @@
 #include <unicode/uchar.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <numeric>
 
 #include "engine/TextOps.h"
@@ -21,47 +22,100 @@ constexpr char kRunEnd = 0x00;
 constexpr char kDigitRun = 0x01;
 constexpr char kTextRun = 0x02;
 
+// No code unit takes more than four key bytes (a digit run of one digit, a lone surrogate
+// takes three); a count of 255 or more takes nine, and a name has at most two of them
+// per 255 units.
+std::size_t KeyBytesAtMost(std::size_t units) {
+    return 4 * units + 2 * 9;
+}
+
 bool IsAsciiDigit(char16_t c) {
     return c >= u'0' && c <= u'9';
 }
 
-// A count whose encoding compares as the count does: one byte below 255, else 255 and
-// eight bytes, most significant first.
-void AppendCount(std::string& key, std::size_t count) {
-    if (count < 0xFF) {
-        key.push_back(static_cast<char>(count));
-        return;
-    }
-    key.push_back(static_cast<char>(0xFF));
-    for (int shift = 56; shift >= 0; shift -= 8)
-        key.push_back(static_cast<char>((static_cast<std::uint64_t>(count) >> shift) & 0xFF));
-}
-
-void AppendOrdered(std::string& key, char32_t value) {
-    if (value < 0x80) {
-        key.push_back(static_cast<char>(value));
-    } else if (value < 0x800) {
-        key.push_back(static_cast<char>(0xC0 | (value >> 6)));
-        key.push_back(static_cast<char>(0x80 | (value & 0x3F)));
-    } else if (value < 0x10000) {
-        key.push_back(static_cast<char>(0xE0 | (value >> 12)));
-        key.push_back(static_cast<char>(0x80 | ((value >> 6) & 0x3F)));
-        key.push_back(static_cast<char>(0x80 | (value & 0x3F)));
-    } else {
-        key.push_back(static_cast<char>(0xF0 | (value >> 18)));
-        key.push_back(static_cast<char>(0x80 | ((value >> 12) & 0x3F)));
-        key.push_back(static_cast<char>(0x80 | ((value >> 6) & 0x3F)));
-        key.push_back(static_cast<char>(0x80 | (value & 0x3F)));
-    }
-}
-
 char32_t Fold(char32_t c) {
-    if (c < 0x80)
-        return AsciiToLower(static_cast<char16_t>(c));
     if (IsSurrogate(c))
         return c;
     return static_cast<char32_t>(u_foldCase(static_cast<UChar32>(c), U_FOLD_CASE_DEFAULT));
 }
+
+// Writes a key into memory reserved beforehand (KeyBytesAtMost): the keys of a whole
+// folder are made in one go, and a check per byte would cost as much as the rest.
+class KeyWriter {
+public:
+    explicit KeyWriter(char* out) : out_(out) {}
+    char* end() const { return out_; }
+
+    void Byte(char byte) { *out_++ = byte; }
+
+    // A count whose bytes compare as the count does: one byte below 255, else 255 and
+    // eight bytes, most significant first.
+    void Count(std::size_t count) {
+        if (count < 0xFF) {
+            Byte(static_cast<char>(count));
+            return;
+        }
+        Byte(static_cast<char>(0xFF));
+        for (int shift = 56; shift >= 0; shift -= 8)
+            Byte(static_cast<char>((static_cast<std::uint64_t>(count) >> shift) & 0xFF));
+    }
+
+    // UTF-8, extended to the surrogates' values, which keeps the order of values.
+    void Ordered(char32_t value) {
+        if (value < 0x80) {
+            Byte(static_cast<char>(value));
+        } else if (value < 0x800) {
+            Byte(static_cast<char>(0xC0 | (value >> 6)));
+            Byte(static_cast<char>(0x80 | (value & 0x3F)));
+        } else if (value < 0x10000) {
+            Byte(static_cast<char>(0xE0 | (value >> 12)));
+            Byte(static_cast<char>(0x80 | ((value >> 6) & 0x3F)));
+            Byte(static_cast<char>(0x80 | (value & 0x3F)));
+        } else {
+            Byte(static_cast<char>(0xF0 | (value >> 18)));
+            Byte(static_cast<char>(0x80 | ((value >> 12) & 0x3F)));
+            Byte(static_cast<char>(0x80 | ((value >> 6) & 0x3F)));
+            Byte(static_cast<char>(0x80 | (value & 0x3F)));
+        }
+    }
+
+    void Name(std::u16string_view name) {
+        const std::size_t size = name.size();
+        for (std::size_t i = 0; i < size;) {
+            if (IsAsciiDigit(name[i])) {
+                const std::size_t start = i;
+                while (i < size && name[i] == u'0')
+                    ++i;
+                const std::size_t zeros = i - start;
+                std::size_t end = i;
+                while (end < size && IsAsciiDigit(name[end]))
+                    ++end;
+                Byte(kDigitRun);
+                Count(end - i);
+                for (; i < end; ++i)
+                    Byte(static_cast<char>(name[i]));
+                Count(zeros);
+                continue;
+            }
+            Byte(kTextRun);
+            while (i < size && !IsAsciiDigit(name[i])) {
+                const char16_t unit = name[i];
+                if (unit < 0x80) {
+                    Byte(static_cast<char>(AsciiToLower(unit) + 1));
+                    ++i;
+                } else {
+                    const CodePoint c = CodePointAt(name, i);
+                    Ordered(Fold(c.value) + 1);
+                    i += c.units;
+                }
+            }
+            Byte(kRunEnd);
+        }
+    }
+
+private:
+    char* out_;
+};
 
 int Sign(int value) {
     return (value > 0) - (value < 0);
@@ -71,46 +125,95 @@ int CompareBytes(std::u16string_view a, std::u16string_view b) {
     return Sign(EncodeName(a).compare(EncodeName(b)));
 }
 
-template <typename Less>
-std::vector<std::size_t> SortedIndices(std::size_t count, Less less) {
-    std::vector<std::size_t> indices(count);
-    std::iota(indices.begin(), indices.end(), std::size_t{0});
-    // Stable: names of equal bytes (never two entries of one folder) keep their order.
-    std::stable_sort(indices.begin(), indices.end(), less);
-    return indices;
-}
+// The keys of all names in one buffer. Sorting moves small records that start with the
+// first eight key bytes after the prefix all keys share, so most comparisons compare two
+// integers and touch no other memory.
+class KeyedSort {
+public:
+    KeyedSort(std::size_t count, std::size_t keyBytes) {
+        records_.reserve(count);
+        arena_.reserve(keyBytes);
+    }
+
+    // The next name's key: `write` gets room for `atMost` bytes and returns its end.
+    template <typename Write>
+    void Add(std::size_t atMost, Write write) {
+        const std::size_t begin = arena_.size();
+        arena_.resize(begin + atMost);
+        const char* end = write(arena_.data() + begin);
+        arena_.resize(static_cast<std::size_t>(end - arena_.data()));
+        records_.push_back(Record{0, begin, arena_.size(), records_.size()});
+    }
+
+    // `tie` orders names of equal keys (negative, zero, positive); then the given order.
+    template <typename Tie>
+    std::vector<std::size_t> Sort(Tie tie) {
+        const std::size_t shared = SharedPrefix();
+        for (Record& record : records_) {
+            record.begin += shared;
+            std::uint64_t head = 0;
+            for (std::size_t i = 0; i < 8; ++i) {
+                const std::size_t at = record.begin + i;
+                const auto byte = at < record.end ? static_cast<std::uint8_t>(arena_[at]) : 0;
+                head = (head << 8) | byte;
+            }
+            record.head = head;
+        }
+        std::sort(records_.begin(), records_.end(), [&](const Record& x, const Record& y) {
+            if (x.head != y.head)
+                return x.head < y.head;
+            const int byKey = View(x).compare(View(y));
+            if (byKey != 0)
+                return byKey < 0;
+            const int byTie = tie(x.index, y.index);
+            return byTie != 0 ? byTie < 0 : x.index < y.index;
+        });
+        std::vector<std::size_t> indices;
+        indices.reserve(records_.size());
+        for (const Record& record : records_)
+            indices.push_back(record.index);
+        return indices;
+    }
+
+private:
+    struct Record {
+        std::uint64_t head;
+        std::size_t begin;
+        std::size_t end;
+        std::size_t index;
+    };
+
+    std::string_view View(const Record& record) const {
+        return std::string_view(arena_).substr(record.begin, record.end - record.begin);
+    }
+
+    std::size_t SharedPrefix() const {
+        if (records_.empty())
+            return 0;
+        const std::string_view first = View(records_.front());
+        std::size_t shared = first.size();
+        for (const Record& record : records_) {
+            const std::string_view key = View(record);
+            const std::size_t limit = std::min(shared, key.size());
+            std::size_t i = 0;
+            while (i < limit && key[i] == first[i])
+                ++i;
+            shared = i;
+        }
+        return shared;
+    }
+
+    std::string arena_;
+    std::vector<Record> records_;
+};
 
 }  // namespace
 
 std::string NaturalSortKey(std::u16string_view name) {
-    std::string key;
-    key.reserve(name.size() + 8);
-    const std::size_t size = name.size();
-    for (std::size_t i = 0; i < size;) {
-        if (IsAsciiDigit(name[i])) {
-            std::size_t zeros = 0;
-            while (i < size && name[i] == u'0') {
-                ++zeros;
-                ++i;
-            }
-            std::size_t end = i;
-            while (end < size && IsAsciiDigit(name[end]))
-                ++end;
-            key.push_back(kDigitRun);
-            AppendCount(key, end - i);
-            for (; i < end; ++i)
-                key.push_back(static_cast<char>(name[i]));
-            AppendCount(key, zeros);
-        } else {
-            key.push_back(kTextRun);
-            while (i < size && !IsAsciiDigit(name[i])) {
-                const CodePoint c = CodePointAt(name, i);
-                AppendOrdered(key, Fold(c.value) + 1);
-                i += c.units;
-            }
-            key.push_back(kRunEnd);
-        }
-    }
+    std::string key(KeyBytesAtMost(name.size()), '\0');
+    KeyWriter writer(key.data());
+    writer.Name(name);
+    key.resize(static_cast<std::size_t>(writer.end() - key.data()));
     return key;
 }
 
@@ -121,33 +224,36 @@ int CompareNatural(std::u16string_view a, std::u16string_view b) {
 
 std::vector<std::size_t> NameOrderIndices(const std::vector<std::u16string_view>& names,
                                           NameOrder order) {
-    switch (order) {
-        case NameOrder::Natural: {
-            std::vector<std::string> keys;
-            keys.reserve(names.size());
-            for (const std::u16string_view name : names)
-                keys.push_back(NaturalSortKey(name));
-            // Equal keys are rare (names that differ in letter case only), so their bytes
-            // are made only when needed.
-            return SortedIndices(names.size(), [&](std::size_t x, std::size_t y) {
-                const int byKey = keys[x].compare(keys[y]);
-                return byKey != 0 ? byKey < 0 : CompareBytes(names[x], names[y]) < 0;
-            });
-        }
-        case NameOrder::Bytes: {
-            std::vector<std::string> bytes;
-            bytes.reserve(names.size());
-            for (const std::u16string_view name : names)
-                bytes.push_back(EncodeName(name));
-            return SortedIndices(names.size(),
-                                 [&](std::size_t x, std::size_t y) { return bytes[x] < bytes[y]; });
-        }
-        case NameOrder::None:
-            break;
+    if (order == NameOrder::None) {
+        std::vector<std::size_t> indices(names.size());
+        std::iota(indices.begin(), indices.end(), std::size_t{0});
+        return indices;
     }
-    std::vector<std::size_t> indices(names.size());
-    std::iota(indices.begin(), indices.end(), std::size_t{0});
-    return indices;
+    // Room for keys as long as the names' UTF-8 with a few tags; more grows the buffer.
+    std::size_t units = 0;
+    for (const std::u16string_view name : names)
+        units += name.size();
+    KeyedSort sort(names.size(), units + units / 2 + 8 * names.size() + KeyBytesAtMost(0));
+    if (order == NameOrder::Bytes) {
+        for (const std::u16string_view name : names) {
+            const std::string bytes = EncodeName(name);
+            sort.Add(bytes.size(),
+                     [&](char* out) { return std::copy(bytes.begin(), bytes.end(), out); });
+        }
+        // Equal bytes are one name on disk: never two entries of a folder.
+        return sort.Sort([](std::size_t, std::size_t) { return 0; });
+    }
+    for (const std::u16string_view name : names) {
+        sort.Add(KeyBytesAtMost(name.size()), [&](char* out) {
+            KeyWriter writer(out);
+            writer.Name(name);
+            return writer.end();
+        });
+    }
+    // Equal keys are rare (names that differ in letter case only), so their bytes are
+    // made only when needed.
+    return sort.Sort(
+        [&](std::size_t x, std::size_t y) { return CompareBytes(names[x], names[y]); });
 }
 
 void OrderFolderEntries(std::vector<FolderEntry>& entries, NameOrder order) {
