@@ -22,11 +22,12 @@ constexpr char kRunEnd = 0x00;
 constexpr char kDigitRun = 0x01;
 constexpr char kTextRun = 0x02;
 
-// No code unit takes more than four key bytes (a digit run of one digit, a lone surrogate
-// takes three); a count of 255 or more takes nine, and a name has at most two of them
-// per 255 units.
+// A run of other characters takes two bytes of its own and at most four per code unit
+// (U+FFFF becomes the four bytes of U+10000); a digit run three of its own, one per digit,
+// and eight more for each count of 255 or more. One unit alone in its run is the worst
+// case: six bytes.
 std::size_t KeyBytesAtMost(std::size_t units) {
-    return 4 * units + 2 * 9;
+    return 6 * units + 18;
 }
 
 bool IsAsciiDigit(char16_t c) {

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "AsciiConversions.h"
 #include "engine/TextOps.h"
 
 namespace brindle {
@@ -151,60 +151,6 @@ TEST(CaseConversionTest, EmptyNameStaysEmptyInEveryMode) {
     }
 }
 
-// The conversions as they were when only ASCII letters changed: on ASCII names the
-// Unicode conversions must give exactly these results.
-namespace ascii {
-
-char16_t Lower(char16_t c) {
-    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
-}
-char16_t Upper(char16_t c) {
-    return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
-}
-
-template <typename Convert>
-std::u16string WordStarts(std::u16string result, Convert convert) {
-    if (result.empty())
-        return result;
-    result[0] = convert(result[0]);
-    for (std::size_t i = 0; i < result.size();) {
-        const char16_t c = result[i];
-        if ((c == u' ' || c == u'_' || c == u'(' || c == u'.') && i + 1 < result.size()) {
-            result[i + 1] = convert(result[i + 1]);
-            i += 2;
-        } else {
-            i += 1;
-        }
-    }
-    return result;
-}
-
-std::u16string Convert(int mode, std::u16string name) {
-    switch (mode) {
-        case kToLowerCase:
-            std::transform(name.begin(), name.end(), name.begin(), Lower);
-            return name;
-        case kLowerLetter:
-            return WordStarts(name, Lower);
-        case kReverse:
-            std::reverse(name.begin(), name.end());
-            return name;
-        case kReverseLetter:
-            std::transform(name.begin(), name.end(), name.begin(),
-                           [](char16_t c) { return c >= u'A' && c <= u'Z' ? Lower(c) : Upper(c); });
-            return name;
-        case kToUpperCase:
-            std::transform(name.begin(), name.end(), name.begin(), Upper);
-            return name;
-        case kUpperLetter:
-            return WordStarts(name, Upper);
-        default:
-            return name;
-    }
-}
-
-}  // namespace ascii
-
 // Every ASCII name of up to two characters, every name of three over the characters that
 // matter to the word scan, and many longer random ones: no result may differ.
 TEST(CaseConversionTest, AsciiNamesConvertAsBefore) {
@@ -237,7 +183,7 @@ TEST(CaseConversionTest, AsciiNamesConvertAsBefore) {
     std::vector<std::string> differences;
     for (const std::u16string& name : names) {
         for (int mode = kNoConversion - 1; mode <= kUpperLetter + 1; ++mode) {
-            if (ApplyConversion(mode, name) != ascii::Convert(mode, name) &&
+            if (ApplyConversion(mode, name) != testing::ascii::Convert(mode, name) &&
                 differences.size() < 20) {
                 std::string shown(name.begin(), name.end());
                 differences.push_back("mode " + std::to_string(mode) + ": '" + shown + "'");
