@@ -10,9 +10,9 @@ namespace brindle {
 
 namespace {
 
-// Simple mappings of one code point. ASCII is mapped here directly; ICU never lowers or
-// raises an ASCII character to anything else. Surrogate code points map to themselves in
-// ICU as well; the test keeps the byte escapes safe whatever a future table says.
+// Simple mappings of one code point, never a locale's. ASCII is mapped here directly, as
+// ICU maps it too. Surrogate code points (the name codec's byte escapes among them) map to
+// themselves in ICU as well; they are passed over here so that no table can change them.
 char32_t Lower(char32_t c) {
     if (c < 0x80)
         return AsciiToLower(static_cast<char16_t>(c));
