@@ -60,7 +60,10 @@ void SortEntries(benchmark::State& state, std::vector<brindle::FolderEntry> (*ma
     std::vector<brindle::FolderEntry> entries;
     for (auto _ : state) {
         state.PauseTiming();
-        entries = listing;  // the last round's entries are freed here, untimed
+        // The last round's entries are freed, and the new ones made in listing order as
+        // a listing makes them (assigned over the old ones, they would lie scattered).
+        entries = {};
+        entries = listing;
         state.ResumeTiming();
         brindle::OrderFolderEntries(entries, order);
         benchmark::DoNotOptimize(entries.data());

@@ -127,7 +127,7 @@ int CompareBytes(std::u16string_view a, std::u16string_view b) {
 }
 
 // The keys of all names in one buffer. Sorting moves small records that start with the
-// first eight key bytes after the prefix all keys share, so most comparisons compare two
+// first sixteen key bytes after the prefix all keys share, so most comparisons compare
 // integers and touch no other memory.
 class KeyedSort {
 public:
@@ -143,7 +143,7 @@ public:
         arena_.resize(begin + atMost);
         const char* end = write(arena_.data() + begin);
         arena_.resize(static_cast<std::size_t>(end - arena_.data()));
-        records_.push_back(Record{0, begin, arena_.size(), records_.size()});
+        records_.push_back(Record{{0, 0}, begin, arena_.size(), records_.size()});
     }
 
     // `tie` orders names of equal keys (negative, zero, positive); then the given order.
@@ -152,17 +152,21 @@ public:
         const std::size_t shared = SharedPrefix();
         for (Record& record : records_) {
             record.begin += shared;
-            std::uint64_t head = 0;
-            for (std::size_t i = 0; i < 8; ++i) {
-                const std::size_t at = record.begin + i;
-                const auto byte = at < record.end ? static_cast<std::uint8_t>(arena_[at]) : 0;
-                head = (head << 8) | byte;
+            for (std::size_t word = 0; word < 2; ++word) {
+                std::uint64_t head = 0;
+                for (std::size_t i = 0; i < 8; ++i) {
+                    const std::size_t at = record.begin + 8 * word + i;
+                    const auto byte = at < record.end ? static_cast<std::uint8_t>(arena_[at]) : 0;
+                    head = (head << 8) | byte;
+                }
+                record.head[word] = head;
             }
-            record.head = head;
         }
         std::sort(records_.begin(), records_.end(), [&](const Record& x, const Record& y) {
-            if (x.head != y.head)
-                return x.head < y.head;
+            if (x.head[0] != y.head[0])
+                return x.head[0] < y.head[0];
+            if (x.head[1] != y.head[1])
+                return x.head[1] < y.head[1];
             const int byKey = View(x).compare(View(y));
             if (byKey != 0)
                 return byKey < 0;
@@ -178,7 +182,7 @@ public:
 
 private:
     struct Record {
-        std::uint64_t head;
+        std::uint64_t head[2];
         std::size_t begin;
         std::size_t end;
         std::size_t index;
