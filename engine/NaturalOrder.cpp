@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <numeric>
 
 #include "engine/TextOps.h"
@@ -131,19 +133,21 @@ int CompareBytes(std::u16string_view a, std::u16string_view b) {
 // integers and touch no other memory.
 class KeyedSort {
 public:
-    KeyedSort(std::size_t count, std::size_t keyBytes) {
+    // Room for `keyBytes` in all: the memory is only reserved, and only what the keys
+    // take is ever touched.
+    KeyedSort(std::size_t count, std::size_t keyBytes)
+        : arena_(std::make_unique_for_overwrite<char[]>(keyBytes)), room_(keyBytes) {
         records_.reserve(count);
-        arena_.reserve(keyBytes);
     }
 
     // The next name's key: `write` gets room for `atMost` bytes and returns its end.
     template <typename Write>
     void Add(std::size_t atMost, Write write) {
-        const std::size_t begin = arena_.size();
-        arena_.resize(begin + atMost);
-        const char* end = write(arena_.data() + begin);
-        arena_.resize(static_cast<std::size_t>(end - arena_.data()));
-        records_.push_back(Record{{0, 0}, begin, arena_.size(), records_.size()});
+        if (atMost > room_ - used_)
+            std::abort();  // more keys than the room was made for: a fault of the caller
+        const std::size_t begin = used_;
+        used_ = static_cast<std::size_t>(write(arena_.get() + begin) - arena_.get());
+        records_.push_back(Record{{0, 0}, begin, used_, records_.size()});
     }
 
     // `tie` orders names of equal keys (negative, zero, positive); then the given order.
@@ -189,7 +193,7 @@ private:
     };
 
     std::string_view View(const Record& record) const {
-        return std::string_view(arena_).substr(record.begin, record.end - record.begin);
+        return std::string_view(arena_.get() + record.begin, record.end - record.begin);
     }
 
     std::size_t SharedPrefix() const {
@@ -208,7 +212,9 @@ private:
         return shared;
     }
 
-    std::string arena_;
+    std::unique_ptr<char[]> arena_;
+    std::size_t room_;
+    std::size_t used_ = 0;
     std::vector<Record> records_;
 };
 
@@ -234,11 +240,12 @@ std::vector<std::size_t> NameOrderIndices(const std::vector<std::u16string_view>
         std::iota(indices.begin(), indices.end(), std::size_t{0});
         return indices;
     }
-    // Room for keys as long as the names' UTF-8 with a few tags; more grows the buffer.
-    std::size_t units = 0;
+    // Room for the longest keys the names can have (a name's bytes take at most three a
+    // code unit).
+    std::size_t room = 0;
     for (const std::u16string_view name : names)
-        units += name.size();
-    KeyedSort sort(names.size(), units + units / 2 + 8 * names.size() + KeyBytesAtMost(0));
+        room += order == NameOrder::Natural ? KeyBytesAtMost(name.size()) : 3 * name.size();
+    KeyedSort sort(names.size(), room);
     if (order == NameOrder::Bytes) {
         for (const std::u16string_view name : names) {
             const std::string bytes = EncodeName(name);
