@@ -7,6 +7,7 @@
 #include "batch/Messages.h"
 #include "batch/RenameLog.h"
 #include "batch/RenameSession.h"
+#include "engine/NaturalOrder.h"
 #include "engine/PathParts.h"
 #include "platform/FileSystem.h"
 
@@ -96,7 +97,9 @@ void RenameSession::ScanTree(const std::u16string& base) {
     const std::u16string topParentDirectory = ParentFolder(base);
     const std::shared_ptr<const OpenFolder> topParent = folders_.Get(topParentDirectory);
     const std::shared_ptr<const OpenFolder> top = folders_.Get(base);
-    levels.push_back(Level{base, top, top->List()});
+    std::vector<FolderEntry> topEntries = top->List();
+    OrderFolderEntries(topEntries, options_.order);
+    levels.push_back(Level{base, top, std::move(topEntries)});
     while (!levels.empty() && !stopped_) {
         Level& level = levels.back();
         if (level.next == level.entries.size()) {
@@ -110,6 +113,7 @@ void RenameSession::ScanTree(const std::u16string& base) {
             auto child =
                 std::make_shared<const OpenFolder>(OpenFolder::Child(*level.folder, entry.name));
             std::vector<FolderEntry> entries = child->List();
+            OrderFolderEntries(entries, options_.order);
             std::u16string childBase = level.base + entry.name + kPathSeparator;
             levels.push_back(Level{std::move(childBase), std::move(child), std::move(entries)});
             continue;  // `level` is invalid now
@@ -143,7 +147,8 @@ BatchOutcome RenameSession::RunFolderBatch(const std::u16string& chosenFolder) {
         const std::u16string parent = ParentFolder(folder);
         const std::shared_ptr<const OpenFolder> parentOpen = folders_.Get(parent);
         const std::shared_ptr<const OpenFolder> open = folders_.Get(folder);
-        const std::vector<FolderEntry> entries = open->List();
+        std::vector<FolderEntry> entries = open->List();
+        OrderFolderEntries(entries, options_.order);
         for (const FolderEntry& entry : entries) {
             if (stopped_)
                 break;

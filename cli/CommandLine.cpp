@@ -26,6 +26,7 @@ enum class Opt {
     Subfolders,
     RenameDirs,
     SkipReadOnly,
+    Order,
     DryRun,
     WriteLog,
     Ini,
@@ -64,6 +65,7 @@ constexpr std::array kOptions{
     OptionInfo{"--subfolders", Opt::Subfolders, false, false},
     OptionInfo{"--rename-dirs", Opt::RenameDirs, false, false},
     OptionInfo{"--skip-read-only", Opt::SkipReadOnly, false, false},
+    OptionInfo{"--order", Opt::Order, true, false},
     OptionInfo{"--dry-run", Opt::DryRun, false, false},
     OptionInfo{"--write-log", Opt::WriteLog, false, false},
     OptionInfo{"--ini", Opt::Ini, true, false},
@@ -93,6 +95,12 @@ constexpr std::array kCaseNames{
     NamedValue{"reverse-letter", kReverseLetter, u""},
     NamedValue{"upper", kToUpperCase, u""},
     NamedValue{"upper-letter", kUpperLetter, u""},
+};
+
+constexpr std::array kOrderNames{
+    NamedValue{"natural", static_cast<int>(NameOrder::Natural), u""},
+    NamedValue{"bytes", static_cast<int>(NameOrder::Bytes), u""},
+    NamedValue{"none", static_cast<int>(NameOrder::None), u""},
 };
 
 // The texts of the dialog's method list.
@@ -322,6 +330,13 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
             case Opt::SkipReadOnly:
                 options.skipReadOnly = true;
                 break;
+            case Opt::Order: {
+                const NamedValue* order = FindNamed(kOrderNames, value);
+                if (!order)
+                    return fail(InvalidValue(value, name, ChoiceList(kOrderNames)));
+                options.order = static_cast<NameOrder>(order->mode);
+                break;
+            }
             case Opt::DryRun:
                 options.onlyLog = true;
                 break;

@@ -39,7 +39,9 @@ DESCRIPTION
 OPTIONS
     --case MODE
         Case conversion: none, lower, lower-letter, reverse, reverse-letter, upper or
-        upper-letter.
+        upper-letter. Letters of every script change, by Unicode's simple case mapping
+        and the same on every machine: a name keeps its number of characters ('ß'
+        stays 'ß' in upper case).
     --replace-what TEXT, --replace-with TEXT
         Replace every occurrence of the first text by the second (not with Only English).
     --only-english METHOD
@@ -68,6 +70,11 @@ OPTIONS
         Rename the folders given as PATHs ("Rename Dir").
     --skip-read-only
         Leave read-only files alone and count them as exceptions ("Read Only").
+    --order ORDER
+        The order in which each folder's entries are renamed, and so numbered by the
+        pattern: natural (the default: as file managers show them, letter case aside
+        and numbers by value, '2' before '10'), bytes (by the names' bytes, as 'LC_ALL=C
+        ls' does) or none (as the filesystem lists them). PATHs keep their given order.
     --dry-run
         List the new names and rename nothing ("Only Log").
     --write-log

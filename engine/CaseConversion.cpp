@@ -1,5 +1,7 @@
 #include "engine/CaseConversion.h"
 
+#include <unicode/uchar.h>
+
 #include <algorithm>
 
 #include "engine/TextOps.h"
@@ -8,25 +10,50 @@ namespace brindle {
 
 namespace {
 
-bool IsWordSeparator(char16_t c) {
-    return c == u' ' || c == u'_' || c == u'(' || c == u'.';
+// Simple mappings of one code point, never a locale's. ASCII is mapped here directly, as
+// ICU maps it too. Surrogate code points (the name codec's byte escapes among them) map to
+// themselves in ICU as well; they are passed over here so that no table can change them.
+char32_t Lower(char32_t c) {
+    if (c < 0x80)
+        return AsciiToLower(static_cast<char16_t>(c));
+    return IsSurrogate(c) ? c : static_cast<char32_t>(u_tolower(static_cast<UChar32>(c)));
 }
 
-// The word scan shared by Upper Letter and Lower Letter. The character converted after a
-// separator is stepped over, never examined as a separator itself: 'a  b' keeps its 'b'.
+char32_t Upper(char32_t c) {
+    if (c < 0x80)
+        return AsciiToUpper(static_cast<char16_t>(c));
+    return IsSurrogate(c) ? c : static_cast<char32_t>(u_toupper(static_cast<UChar32>(c)));
+}
+
+// An upper-case letter is lowered, anything else raised.
+char32_t SwapCase(char32_t c) {
+    if (c < 0x80)
+        return IsAsciiUpper(static_cast<char16_t>(c)) ? Lower(c) : Upper(c);
+    if (IsSurrogate(c))
+        return c;
+    return u_isUUppercase(static_cast<UChar32>(c)) ? Lower(c) : Upper(c);
+}
+
+bool IsWordSeparator(char32_t c) {
+    return c == U' ' || c == U'_' || c == U'(' || c == U'.';
+}
+
+// The word scan shared by Upper Letter and Lower Letter, in code points. The code point
+// converted after a separator is stepped over, never examined as a separator itself:
+// 'a  b' keeps its 'b'.
 template <typename Convert>
 std::u16string ConvertWordStarts(std::u16string_view name, Convert convert) {
-    std::u16string result(name);
-    if (result.empty())
-        return result;
-    result[0] = convert(result[0]);
-    const auto size = result.size();
-    for (std::u16string::size_type i = 0; i < size;) {
-        if (IsWordSeparator(result[i]) && i + 1 < size) {
-            result[i + 1] = convert(result[i + 1]);
-            i += 2;
-        } else {
-            i += 1;
+    std::u16string result;
+    result.reserve(name.size());
+    const std::size_t size = name.size();
+    for (std::size_t i = 0; i < size;) {
+        const CodePoint c = CodePointAt(name, i);
+        AppendCodePoint(result, i == 0 ? convert(c.value) : c.value);
+        i += c.units;
+        if (IsWordSeparator(c.value) && i < size) {
+            const CodePoint next = CodePointAt(name, i);
+            AppendCodePoint(result, convert(next.value));
+            i += next.units;
         }
     }
     return result;
@@ -34,41 +61,51 @@ std::u16string ConvertWordStarts(std::u16string_view name, Convert convert) {
 
 template <typename Convert>
 std::u16string ConvertEach(std::u16string_view name, Convert convert) {
-    std::u16string result(name);
-    for (auto& c : result)
-        c = convert(c);
+    std::u16string result;
+    result.reserve(name.size());
+    for (std::size_t i = 0; i < name.size();) {
+        const CodePoint c = CodePointAt(name, i);
+        AppendCodePoint(result, convert(c.value));
+        i += c.units;
+    }
     return result;
 }
 
 }  // namespace
 
 std::u16string ToLowerCase(std::u16string_view name) {
-    return ConvertEach(name, AsciiToLower);
+    return ConvertEach(name, Lower);
 }
 
 std::u16string ToUpperCase(std::u16string_view name) {
-    return ConvertEach(name, AsciiToUpper);
+    return ConvertEach(name, Upper);
 }
 
 std::u16string ToLowerLetter(std::u16string_view name) {
-    return ConvertWordStarts(name, AsciiToLower);
+    return ConvertWordStarts(name, Lower);
 }
 
 std::u16string ToUpperLetter(std::u16string_view name) {
-    return ConvertWordStarts(name, AsciiToUpper);
+    return ConvertWordStarts(name, Upper);
 }
 
-// Code units, not characters: a surrogate pair comes out split, and the rename of such a
-// name fails later, as it must for a name that is not valid UTF-16.
+// Code points, so a surrogate pair stays whole; a combining mark keeps its position in
+// the reversed order and so ends up before its base letter.
 std::u16string ReverseName(std::u16string_view name) {
-    std::u16string result(name);
-    std::reverse(result.begin(), result.end());
+    std::u16string result(name.size(), u'\0');
+    std::size_t end = name.size();
+    for (std::size_t i = 0; i < name.size();) {
+        const CodePoint c = CodePointAt(name, i);
+        end -= c.units;
+        std::copy_n(name.begin() + static_cast<std::ptrdiff_t>(i), c.units,
+                    result.begin() + static_cast<std::ptrdiff_t>(end));
+        i += c.units;
+    }
     return result;
 }
 
 std::u16string ReverseLetterCase(std::u16string_view name) {
-    return ConvertEach(
-        name, [](char16_t c) { return IsAsciiUpper(c) ? AsciiToLower(c) : AsciiToUpper(c); });
+    return ConvertEach(name, SwapCase);
 }
 
 std::u16string ApplyConversion(int mode, std::u16string_view name) {

@@ -16,6 +16,10 @@ enum ConversionMode : int {
     kUpperLetter = 6,
 };
 
+// Every mode works on code points, with Unicode's simple case mapping and no locale: the
+// result is the same on every machine and has as many code points as the name ('ß' stays
+// 'ß' in upper case, 'Σ' lowers to 'σ' wherever it stands). Surrogates that are not part
+// of a pair, the name codec's byte escapes among them, are never changed.
 std::u16string ToLowerCase(std::u16string_view name);
 std::u16string ToUpperCase(std::u16string_view name);
 std::u16string ToLowerLetter(std::u16string_view name);

@@ -4,6 +4,10 @@
 
 namespace brindle {
 
+// The order in which a folder's entries are processed: natural name order (as file
+// managers show them), the names' bytes, or as the filesystem lists them.
+enum class NameOrder { Natural, Bytes, None };
+
 // Every option the engine reads. The dialog binds each field to a control and
 // exchanges them ("save": controls -> fields, "load": fields -> controls); other
 // hosts (the command-line tool, tests) fill the fields directly.
@@ -21,6 +25,8 @@ struct RenameOptions {
     bool writeLogFile = false;
     bool duplicateExtension = false;
     bool renameDirs = false;
+    // Not a control of the dialog, which always uses natural order.
+    NameOrder order = NameOrder::Natural;
 
     // 0 No Conversion, 1 To Lower Case, 2 Lower Letter, 3 Reverse,
     // 4 Reverse Letter, 5 To Upper Case, 6 Upper Letter; -1 when no button is checked.

@@ -14,6 +14,7 @@
 #include "TempFolder.h"
 #include "batch/LogParser.h"
 #include "batch/RenameSession.h"
+#include "engine/NaturalOrder.h"
 #include "platform/FileSystem.h"
 #include "platform/NameCodec.h"
 
@@ -82,7 +83,9 @@ protected:
     // The names of the folder's entries, in the order the scan meets them.
     std::vector<std::string> listed(const std::string& relative) const {
         std::vector<std::string> names;
-        for (const FolderEntry& entry : ListFolder(temp.folder(relative))) {
+        std::vector<FolderEntry> entries = ListFolder(temp.folder(relative));
+        OrderFolderEntries(entries, session.options().order);
+        for (const FolderEntry& entry : entries) {
             names.push_back(N(entry.name));
         }
         return names;

@@ -9,6 +9,7 @@
 #include "BatchFixture.h"
 #include "batch/FolderScan.h"
 #include "batch/Messages.h"
+#include "engine/NaturalOrder.h"
 
 namespace brindle::testing {
 namespace {
@@ -25,7 +26,9 @@ protected:
     // Depth first: each subfolder's files where the subfolder stands in its parent's
     // listing.
     void expectDepthFirst(const std::string& relative, std::vector<std::string>& out) const {
-        for (const FolderEntry& entry : ListFolder(temp.folder(relative))) {
+        std::vector<FolderEntry> entries = ListFolder(temp.folder(relative));
+        OrderFolderEntries(entries, session.options().order);
+        for (const FolderEntry& entry : entries) {
             const std::string name = N(entry.name);
             if (entry.isFolder) {
                 expectDepthFirst(relative + "/" + name, out);

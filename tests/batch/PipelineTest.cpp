@@ -98,7 +98,10 @@ TEST_F(PipelineTest, NamesOnDisk) {
         {"unusable/BrokenSurrogate",
          {"\xF0\x9F\x98\x80"},
          "\xF0\x9F\x98\x80",
-         [](RenameOptions& o) { o.conversionMode = 3; },
+         [](RenameOptions& o) {
+             o.replaceWhat = u"\xDE00";  // half of the pair
+             o.replaceWith = u"x";
+         },
          {"\xF0\x9F\x98\x80"},
          kTextRenameFailed,
          1,

@@ -13,6 +13,8 @@
 #include "CliProcess.h"
 #include "TempFolder.h"
 #include "cli/CommandLine.h"
+#include "platform/FileSystem.h"
+#include "platform/NameCodec.h"
 
 namespace brindle::testing {
 namespace {
@@ -167,6 +169,39 @@ TEST(CliProgramTest, Batches) {
         std::sort(expectedRows.begin(), expectedRows.end());
         EXPECT_EQ(lines, expectedRows);
         EXPECT_EQ(temp.listing(), c.listing);
+    }
+}
+
+// Rows come in the order the batch meets the items; the running number follows it.
+TEST(CliProgramTest, OrderOfAFolder) {
+    TempFolder temp;
+    const Strings made = {"x10.jpg", "x9.jpg", "X1.jpg", "a.jpg", "\xC3\xA9.jpg"};
+    for (const auto& file : made)
+        temp.createFile("w/" + file);
+    Strings listed;  // the filesystem's own order
+    for (const FolderEntry& entry : ListFolder(temp.folder("w")))
+        listed.push_back(EncodeName(entry.name));
+    const std::vector<std::pair<Strings, Strings>> cases = {
+        {{}, {"a.jpg", "X1.jpg", "x9.jpg", "x10.jpg", "\xC3\xA9.jpg"}},
+        {{"--order=natural"}, {"a.jpg", "X1.jpg", "x9.jpg", "x10.jpg", "\xC3\xA9.jpg"}},
+        {{"--order", "bytes"}, {"X1.jpg", "a.jpg", "x10.jpg", "x9.jpg", "\xC3\xA9.jpg"}},
+        {{"--order=none"}, listed},
+    };
+    for (const auto& [orderArgs, expected] : cases) {
+        SCOPED_TRACE(orderArgs.empty() ? "default" : orderArgs.back());
+        Strings args = orderArgs;
+        args.insert(args.end(), {"--tsv", "--dry-run", "--pattern=/1", "--folder",
+                                 temp.path().string() + "/w"});
+        const CliResult result = RunCliProcess(args);
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.err, "");
+        Strings rows = Lines(result.out);
+        ASSERT_EQ(rows.size(), expected.size() + 2);  // the header and the status line
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            const std::string& row = rows[i + 1];
+            EXPECT_EQ(row.substr(0, row.find('\t')), expected[i]);
+            EXPECT_NE(row.find("\t" + std::to_string(i) + ".jpg\t"), std::string::npos) << row;
+        }
     }
 }
 

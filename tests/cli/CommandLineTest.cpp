@@ -101,12 +101,22 @@ TEST(CommandLineTest, AcceptedCommandLines) {
                           o.countSymbols || o.scanSubfolders || o.skipReadOnly || o.writeLogFile ||
                           o.duplicateExtension || o.renameDirs);
              EXPECT_EQ(o.conversionMode, 0);
+             EXPECT_EQ(o.order, NameOrder::Natural);
              EXPECT_EQ(o.startIndex, 0);
              EXPECT_TRUE(o.replaceWhat.empty() && o.replaceWith.empty() && o.namePattern.empty() &&
                          o.fileTypes.empty());
              EXPECT_FALSE(r.folder || r.iniFile || r.logFile);
              EXPECT_EQ(r.format, OutputFormat::Rows);
          }},
+        {"order by bytes",
+         {"--order", "bytes", "p"},
+         [](const CliRequest& r) { EXPECT_EQ(r.options.order, NameOrder::Bytes); }},
+        {"order as listed",
+         {"--order=none", "p"},
+         [](const CliRequest& r) { EXPECT_EQ(r.options.order, NameOrder::None); }},
+        {"natural order asked for",
+         {"--order=none", "--order=natural", "p"},
+         [](const CliRequest& r) { EXPECT_EQ(r.options.order, NameOrder::Natural); }},
         {"force length zero",
          {"--force-length", "0", "p"},
          [](const CliRequest& r) {
@@ -179,6 +189,10 @@ TEST(CommandLineTest, UsageErrors) {
         {"value for a flag", {"--quiet=1", "p"}, "option '--quiet' doesn't allow an argument"},
         {"unknown case mode", {"--case=title", "p"}, "invalid argument 'title' for '--case'"},
         {"case mode is exact", {"--case=LOWER", "p"}, "invalid argument 'LOWER'"},
+        {"unknown order",
+         {"--order=name", "p"},
+         "invalid argument 'name' for '--order' (natural, bytes, none)"},
+        {"undo with an order", {"--undo", "--order=none"}, "with '--order'"},
         {"unknown method", {"--only-english=russian", "p"}, "for '--only-english'"},
         {"negative length", {"--force-length=-1", "p"}, "invalid argument '-1'"},
         {"length past 32 bits", {"--force-length=2147483648", "p"}, "'--force-length'"},
