@@ -19,7 +19,8 @@ std::size_t CountOf(std::string_view text, std::string_view what) {
 
 bool HasLineFeed(const brindle::LogRecord& r) {
     for (const auto* value : {&r.oldDirectory, &r.newDirectory, &r.oldName, &r.newName}) {
-        if (value->find(u'\n') != std::u16string::npos) return true;
+        if (value->find(u'\n') != std::u16string::npos)
+            return true;
     }
     return false;
 }
@@ -28,6 +29,31 @@ bool HasLineFeed(const brindle::LogRecord& r) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const auto records = brindle::ParseLog(bytes);
+
+    // Undo's reading of the same bytes: the same records, each named by the offset of a
+    // line that starts it, and marks that only ever land on records the text holds.
+    const auto forUndo = brindle::ParseLogForUndo(bytes);
+    if (forUndo.size() != records.size())
+        std::abort();
+    for (std::size_t i = 0; i < forUndo.size(); ++i) {
+        const auto& record = forUndo[i];
+        if (!(record.names == records[i]))
+            std::abort();
+        if (record.offset >= bytes.size())
+            std::abort();
+        const std::string_view at = bytes.substr(record.offset);
+        if (!at.starts_with(brindle::kLogKeyOldFile) &&
+            !at.starts_with(brindle::kLogKeyOldDirectory))
+            std::abort();
+        if (record.offset != 0 && bytes[record.offset - 1] != '\n')
+            std::abort();
+        if (!record.marked && (record.itemInode != 0 || record.itemLinks != 0))
+            std::abort();
+        for (const auto& step : record.temporarySteps) {
+            if (step.name.empty())
+                std::abort();
+        }
+    }
     // Every record starts at its own "Old Directory=" or "Old File=" line.
     if (records.size() >
         CountOf(bytes, brindle::kLogKeyOldFile) + CountOf(bytes, brindle::kLogKeyOldDirectory))
@@ -37,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string log;
     brindle::WriteLogLine(log, u"Version=3.7");
     for (const auto& r : records) {
-        if (HasLineFeed(r)) std::abort();  // a value never spans lines
+        if (HasLineFeed(r))
+            std::abort();  // a value never spans lines
         brindle::WriteLogLine(log, brindle::kLogKeyOldDirectory, r.oldDirectory);
         brindle::WriteLogLine(log, brindle::kLogKeyNewDirectory, r.newDirectory);
         brindle::WriteLogLine(log, brindle::kLogKeyOldFile, r.oldName);
@@ -45,6 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         brindle::WriteLogLine(log, u"-------------------------------------------");
     }
     const auto again = brindle::ParseLog(log);
-    if (again != records) std::abort();
+    if (again != records)
+        std::abort();
     return 0;
 }

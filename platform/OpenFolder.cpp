@@ -40,6 +40,8 @@ bool InodesStableOnFilesystem(std::int64_t statfsType) {
     }
 }
 
+OpenFolder::OpenFolder() = default;
+
 OpenFolder::~OpenFolder() {
     if (fd_ >= 0)
         close(fd_);

@@ -33,7 +33,7 @@ struct EntryStatus {
 // it. It also keeps what renames learn about its filesystem.
 class OpenFolder {
 public:
-    OpenFolder() = default;
+    OpenFolder();
     ~OpenFolder();
     OpenFolder(OpenFolder&& other) noexcept;
     OpenFolder& operator=(OpenFolder&& other) noexcept;

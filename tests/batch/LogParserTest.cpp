@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,124 @@ TEST(LogParserTest, ReadingRules) {
     for (const ParseCase& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(ParseLog(c.bytes), c.expected);
+    }
+}
+
+// A log in the current format: "Identity=" before each record, marks between records
+// naming records by the offset of their "Old File=" line. `{N}` in a line stands for the
+// offset of the N-th record's "Old File=" line (counted from 0), written with three
+// digits so that the offsets stay where they were counted.
+std::string WithOffsets(const std::vector<std::string>& lines) {
+    std::string bytes;
+    std::vector<std::size_t> offsets;
+    for (const std::string& line : lines) {
+        if (line.starts_with("Old File="))
+            offsets.push_back(bytes.size());
+        bytes += line + "\r\n";
+    }
+    for (std::size_t i = 0; i < offsets.size(); ++i) {
+        const std::string token = "{" + std::to_string(i) + "}";
+        char digits[8];
+        std::snprintf(digits, sizeof digits, "%03zu", offsets[i]);
+        for (auto at = bytes.find(token); at != std::string::npos; at = bytes.find(token))
+            bytes.replace(at, token.size(), digits);
+    }
+    return bytes;
+}
+
+struct MarkCase {
+    const char* name;
+    std::string bytes;
+    // For each record: what the lines around it tell.
+    struct Expected {
+        bool marked;
+        std::uint64_t itemInode;
+        std::uint64_t itemLinks;
+        RecordOutcome outcome;
+        bool undone;
+        std::vector<TemporaryStep> steps;
+        bool claimedOld;
+        bool claimedNew;
+    };
+    std::vector<Expected> expected;
+};
+
+TEST(LogParserTest, MarksOfTheCurrentFormat) {
+    using O = RecordOutcome;
+    const std::vector<MarkCase> cases = {
+        {"old/NoMarksAtAll",
+         WithOffsets({"Version=3.7", "Old Directory=/m/", "New Directory=/m/", "Old File=a",
+                      "New File=b", std::string(kLogSeparator)}),
+         {{false, 0, 0, O::Unknown, false, {}, false, false}}},
+        {"outcome/RenamedThenUndone",
+         WithOffsets({"Version=3.7", "Identity=12 1 7 8", "Old Directory=/m/", "New Directory=/n/",
+                      "Old File=a", "New File=b", std::string(kLogSeparator), "Renamed={0}",
+                      "Undone={0}"}),
+         {{true, 12, 1, O::Renamed, true, {}, false, false}}},
+        {"outcome/OneRecordEachAndACutOff",
+         WithOffsets({"Identity=1 1 7 7", "Old Directory=/m/", "New Directory=/m/", "Old File=a",
+                      "New File=b", std::string(kLogSeparator), "Failed={0}", "Identity=2 3 7 7",
+                      "Old File=c", "New File=d", std::string(kLogSeparator), "Renamed={1}",
+                      "Identity=- - - -", "Old File=e", "New File=f", std::string(kLogSeparator)}),
+         {{true, 1, 1, O::Failed, false, {}, false, false},
+          {true, 2, 3, O::Renamed, false, {}, false, false},
+          {true, 0, 0, O::Unknown, false, {}, false, false}}},
+        {"identity/OnlyForTheRecordRightAfterIt",
+         WithOffsets({"Identity=1 1 7 7", std::string(kLogSeparator), "Old Directory=/m/",
+                      "New Directory=/m/", "Old File=a", "New File=b"}),
+         {{false, 0, 0, O::Unknown, false, {}, false, false}}},
+        {"identity/MalformedIsNoIdentity",
+         WithOffsets({"Identity=1 1 7", "Old Directory=/m/", "New Directory=/m/", "Old File=a",
+                      "New File=b", "Identity=1 x 7 7", "Old File=c", "New File=d"}),
+         {{false, 0, 0, O::Unknown, false, {}, false, false},
+          {false, 0, 0, O::Unknown, false, {}, false, false}}},
+        {"marks/NamingNoRecordIgnored",
+         WithOffsets({"Identity=1 1 7 7", "Old Directory=/m/", "New Directory=/m/", "Old File=a",
+                      "New File=b", "Renamed=3", "Undone=99999999999999999999",
+                      "Failed=", "Undone=-1"}),
+         {{true, 1, 1, O::Unknown, false, {}, false, false}}},
+        {"marks/TornLastMarkIgnored",
+         WithOffsets({"Identity=1 1 7 7", "Old Directory=/m/", "New Directory=/m/", "Old File=a",
+                      "New File=b", std::string(kLogSeparator)}) +
+             "Renamed=" +
+             std::to_string(
+                 WithOffsets({"Identity=1 1 7 7", "Old Directory=/m/", "New Directory=/m/"})
+                     .size()),
+         {{true, 1, 1, O::Unknown, false, {}, false, false}}},
+        {"marks/StepsAndClaims",
+         WithOffsets({"Identity=1 1 7 7", "Old Directory=/m/", "New Directory=/m/", "Old File=A",
+                      "New File=a", std::string(kLogSeparator), "Temporary={0} old .t 1.tmp",
+                      "Claimed={0} new", "Claimed={0} old", "Unclaimed={0} old",
+                      "Temporary={0} new .t2", "Temporary={0} elsewhere .t3", "Claimed={0} up"}),
+         {{true, 1, 1, O::Unknown, false, {{false, u".t 1.tmp"}, {true, u".t2"}}, false, true}}},
+        {"undone/WithoutOutcome",
+         WithOffsets({"Old Directory=/m/", "New Directory=/m/", "Old File=a", "New File=b",
+                      std::string(kLogSeparator), "Undone={0}"}),
+         {{false, 0, 0, O::Unknown, true, {}, false, false}}},
+    };
+    for (const MarkCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<UndoRecord> records = ParseLogForUndo(c.bytes);
+        ASSERT_EQ(records.size(), c.expected.size());
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            SCOPED_TRACE(i);
+            const UndoRecord& r = records[i];
+            const MarkCase::Expected& e = c.expected[i];
+            EXPECT_EQ(r.marked, e.marked);
+            EXPECT_EQ(r.itemInode, e.itemInode);
+            EXPECT_EQ(r.itemLinks, e.itemLinks);
+            EXPECT_EQ(r.outcome, e.outcome);
+            EXPECT_EQ(r.undone, e.undone);
+            EXPECT_EQ(r.temporarySteps, e.steps);
+            EXPECT_EQ(r.claimedOld, e.claimedOld);
+            EXPECT_EQ(r.claimedNew, e.claimedNew);
+            EXPECT_EQ(c.bytes.substr(r.offset, 9), "Old File=");
+        }
+        // The records themselves read as a reader of the original format reads them.
+        std::vector<LogRecord> names;
+        for (const UndoRecord& r : records)
+            names.push_back(r.names);
+        EXPECT_EQ(ParseLog(c.bytes), names);
     }
 }
 

@@ -56,6 +56,38 @@ TEST_F(LogTest, FolderBatchWritesOnePairAndEveryRecord) {
     EXPECT_EQ(logWithoutMarks().find("Old Directory=", expected.size()), std::string::npos);
 }
 
+// The lines a reader of the original format skips: each record's identity before it, its
+// outcome in the next write (the last one's when the batch ends), Undo's mark after each
+// move.
+TEST_F(LogTest, IdentityBeforeEachRecordAndOutcomesAfterIt) {
+    temp.createFiles({"items/A", "items/b", "items/C"});
+    setReadOnly("items/C");
+    options().skipReadOnly = true;
+    const auto inode = [this](const std::string& relative) {
+        struct stat info {};
+        EXPECT_EQ(stat((temp.path() / relative).c_str(), &info), 0);
+        return std::to_string(info.st_ino);
+    };
+    const std::string folder = inode("items");
+    const std::string identityA = "Identity=" + inode("items/A") + " 1 " + folder + " " + folder;
+    const std::string identityC = "Identity=" + inode("items/C") + " 1 " + folder + " " + folder;
+    session.RunFolderBatch(items());
+
+    std::string expected = kHeader + Line(identityA) + Pair(itemsBytes(), itemsBytes());
+    const std::size_t a = expected.size();
+    expected += Record("A", "a") + Line("Renamed=" + std::to_string(a));
+    // An unchanged item is never renamed: nothing to know of it.
+    expected += Line("Identity=- - - -") + Record("b", "b") + Line(identityC);
+    const std::size_t c = expected.size();
+    expected += Record("C", "c") + Line("Failed=" + std::to_string(c));
+    EXPECT_EQ(log(), expected);
+
+    host.answers = {false};
+    session.OnUndo();
+    EXPECT_EQ(log(), expected + Line("Undone=" + std::to_string(a)));
+    EXPECT_TRUE(temp.exists("items/A"));
+}
+
 TEST_F(LogTest, DirectoryPairRules) {
     // Two sibling folders' files sent into their common parent; then an unmoved file.
     temp.createFiles({"items/s1/a.exe", "items/s2/b.exe", "items/s2/c.txt"});
