@@ -150,6 +150,13 @@ inline void PrepareChild(const CliRun& run, const std::string& program) {
             return;
         }
     }
+    if (!run.tracer.empty()) {
+        // LeakSanitizer cannot stop a traced process to look for leaks.
+        const char* options = getenv("ASAN_OPTIONS");
+        const std::string withoutLeaks =
+            std::string(options ? options : "") + (options ? ":" : "") + "detect_leaks=0";
+        setenv("ASAN_OPTIONS", withoutLeaks.c_str(), 1);
+    }
     std::vector<std::string> strings = run.tracer;
     strings.push_back(program);
     strings.insert(strings.end(), run.args.begin(), run.args.end());
