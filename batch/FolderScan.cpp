@@ -34,6 +34,7 @@ std::u16string WithoutFinalSeparators(std::u16string path) {
 
 void RenameSession::BeginBatch() {
     stopped_ = false;
+    logFailure_ = 0;
     // The batch goes on whatever the save reports: the host has told the user.
     host_.SaveOptions(options_);
     if (options_.deleteContents) {
@@ -57,6 +58,7 @@ void RenameSession::EndBatch() {
         stopped_ = true;
         return;
     }
+    ReportLogFailure();
     UpdateUndoButton();
     if (options_.showLogWindow)
         host_.SetOutputTitle(kTitleOutputLog);

@@ -56,6 +56,8 @@ bool RenameSession::WriteRecord(const std::u16string& name) {
     const LogWriteResult result = log_->AppendRenameRecord(logPath(), record);
     if (result == LogWriteResult::DiskFull)
         stopError_ = log_->lastError();
+    else if (result == LogWriteResult::Failed && logFailure_ == 0)
+        logFailure_ = log_->lastError();
     return result == LogWriteResult::Written;
 }
 
