@@ -96,11 +96,11 @@ std::optional<int> ParseInteger(const QString& text) {
 }  // namespace
 
 CBrindleDlg::CBrindleDlg(brindle::DesktopServices& services, AboutBoxCall aboutBox,
-                         std::u16string programFolder, QWidget* parent)
+                         brindle::UserFiles files, QWidget* parent)
     : QDialog(parent),
       services_(services),
       aboutBox_(std::move(aboutBox)),
-      programFolder_(std::move(programFolder)),
+      files_(std::move(files)),
       session_(*this) {
     setObjectName(QStringLiteral("CBrindleDlg"));
     // A window of its own on the taskbar, with a minimise box and no maximise box.
@@ -337,7 +337,8 @@ void CBrindleDlg::OnInitDialog() {
     startIndexSpin_->SetRange(0, 1000);
     setWindowIcon(AppIcon());
     PlaceOutputLog();
-    session_.setProgramFolder(programFolder_);
+    o.iniFileName = files_.configFile;
+    o.logFileName = files_.logFile;
     session_.UpdateUndoButton();
     session_.setLetterCounter(u'a');
     output_->PrepareList();
@@ -654,13 +655,26 @@ void CBrindleDlg::OnChooseFolder() {
         services_.BrowseForFolder(brindle::kTextChooseFolder);
     if (!folder)
         return;
-    RunBusy([&] { session_.RunFolderBatch(*folder); });
+    RunBusy([&] {
+        PrepareLogFolder();
+        session_.RunFolderBatch(*folder);
+    });
 }
 
 void CBrindleDlg::OnDropFiles(const std::vector<std::u16string>& paths) {
     if (busy_)
         return;
-    RunBusy([&] { session_.RunDropBatch(paths); });
+    RunBusy([&] {
+        PrepareLogFolder();
+        session_.RunDropBatch(paths);
+    });
+}
+
+void CBrindleDlg::PrepareLogFolder() {
+    // The log's folder is made when a log is first wanted; should that fail, the log's own
+    // failure tells the user at the batch's end.
+    if (writeLogFile_->isChecked())
+        brindle::CreateFolderFor(files_.logFile);
 }
 
 void CBrindleDlg::OnUndo() {

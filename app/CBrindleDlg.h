@@ -13,6 +13,7 @@
 #include "batch/RenameSession.h"
 #include "engine/RenameOptions.h"
 #include "platform/DesktopServices.h"
+#include "platform/UserFiles.h"
 
 class BusyInputGuard;
 class COutputDlg;
@@ -37,11 +38,9 @@ public:
     // Shows the about box with the given text.
     using AboutBoxCall = std::function<void(const std::u16string&)>;
 
-    // `programFolder` is where the log is written (ending with '/'); the configuration file
-    // and the log are found by their bare names in the current directory, which start-up
-    // makes that same folder.
-    CBrindleDlg(brindle::DesktopServices& services, AboutBoxCall aboutBox,
-                std::u16string programFolder, QWidget* parent = nullptr);
+    // `files` are the configuration and the log this run uses.
+    CBrindleDlg(brindle::DesktopServices& services, AboutBoxCall aboutBox, brindle::UserFiles files,
+                QWidget* parent = nullptr);
     ~CBrindleDlg() override;
 
     // The opening sequence; runs once, at the latest when the dialog is first shown.
@@ -108,11 +107,12 @@ private:
     void RunBusy(const std::function<void()>& work);
     void PaintProgress();
     void PlaceOutputLog();
+    void PrepareLogFolder();
     void ShowReplaceEdits(bool show);
 
     brindle::DesktopServices& services_;
     AboutBoxCall aboutBox_;
-    std::u16string programFolder_;
+    brindle::UserFiles files_;
     brindle::RenameSession session_;
 
     std::array<QRadioButton*, 7> conversion_{};

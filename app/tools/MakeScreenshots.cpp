@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
     QDir::setCurrent(programFolder);
 
     ScriptedServices services(PathFromQt(samples));
-    CBrindleDlg dialog(services, nullptr, PathFromQt(programFolder));
+    CBrindleDlg dialog(services, nullptr, brindle::PortableUserFiles(PathFromQt(programFolder)));
     dialog.show();
     Ctl<QRadioButton>(&dialog, ids::kUpperLetter)->setChecked(true);
     Ctl<QLineEdit>(&dialog, ids::kReplaceWhat)->setText(QStringLiteral("_"));

@@ -43,7 +43,8 @@ private:
     void WriteIni(const std::string& lines) { folder_->temp().createFile("Brindle.ini", lines); }
     CBrindleDlg& Open() {
         dlg_ = std::make_unique<CBrindleDlg>(
-            *services_, [this](const std::u16string&) { ++aboutCalls_; }, folder_->folder());
+            *services_, [this](const std::u16string&) { ++aboutCalls_; },
+            brindle::PortableUserFiles(folder_->folder()));
         dlg_->show();
         return *dlg_;
     }
@@ -645,7 +646,7 @@ private slots:
                 });
                 credits.ShowAbout(text);
             },
-            folder_->folder());
+            brindle::PortableUserFiles(folder_->folder()));
         dlg_->show();
         Edit(ids::kNamePattern)->setText("kept");
         QTest::keyClick(Edit(ids::kNamePattern), Qt::Key_F1);

@@ -52,7 +52,8 @@ private slots:
         folder_ = std::make_unique<ProgramFolder>();
         folder_->temp().createFile("Brindle.ini", "[config]\nShow Log Window = 1\n");
         services_ = std::make_unique<RecordingServices>();
-        dlg_ = std::make_unique<CBrindleDlg>(*services_, nullptr, folder_->folder());
+        dlg_ = std::make_unique<CBrindleDlg>(*services_, nullptr,
+                                             brindle::PortableUserFiles(folder_->folder()));
         dlg_->show();
         out_ = dlg_->outputDlg();
         QVERIFY(QTest::qWaitForWindowExposed(out_));
