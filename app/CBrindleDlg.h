@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/DialogUnits.h"
 #include "batch/PipelineHost.h"
 #include "batch/RenameSession.h"
 #include "engine/RenameOptions.h"
@@ -18,7 +19,6 @@
 class BusyInputGuard;
 class COutputDlg;
 class CUpDownCtrl;
-class DialogUnits;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -49,6 +49,8 @@ public:
     // The control with this id, or null.
     QWidget* control(int id) const;
     COutputDlg* outputDlg() const { return output_; }
+    // The dialog units of the layout, widened so that every caption fits.
+    const DialogUnits& units() const { return units_; }
     brindle::RenameSession& session() { return session_; }
     const brindle::RenameOptions& options() const { return session_.options(); }
     bool busy() const { return busy_; }
@@ -97,7 +99,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void CreateControls(const DialogUnits& units);
+    // Makes every control and lists it with its rectangle in dialog units.
+    void CreateControls(std::vector<DialogItem>& items);
     // The exchange itself: "save" (controls to `o`) or "load" (`o` to the controls).
     bool DoDataExchange(bool save, brindle::RenameOptions& o);
     void SetTabOrder();
@@ -113,6 +116,7 @@ private:
     brindle::DesktopServices& services_;
     AboutBoxCall aboutBox_;
     brindle::UserFiles files_;
+    DialogUnits units_;
     brindle::RenameSession session_;
 
     std::array<QRadioButton*, 7> conversion_{};

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -153,7 +154,12 @@ private slots:
         Open();
         QWidget* w = Ctl(id);
         QVERIFY(w);
-        const DialogUnits units(QApplication::font());
+        // The template's rectangle in the dialog's units: the font's base units, the
+        // horizontal one widened so that every caption fits.
+        const DialogUnits& units = dlg_->units();
+        const DialogUnits base(QApplication::font());
+        QVERIFY(units.xUnit64() >= base.xUnit64());
+        QCOMPARE(units.yUnit64(), base.yUnit64());
         QCOMPARE(w->geometry(), units.rect(dlu.x(), dlu.y(), dlu.width(), dlu.height()));
         QCOMPARE(w->isVisibleTo(dlg_.get()), visible);
         QCOMPARE(w->isEnabled(), enabled);
@@ -170,8 +176,7 @@ private slots:
     void windowAndOpeningWithoutFiles() {
         CBrindleDlg& dlg = Open();
         QCOMPARE(dlg.windowTitle(), QString("Brindle"));
-        const DialogUnits units(QApplication::font());
-        QCOMPARE(dlg.size(), units.size(250, 202));
+        QCOMPARE(dlg.size(), dlg.units().size(250, 202));
         QCOMPARE(dlg.minimumSize(), dlg.maximumSize());
         const Qt::WindowFlags flags = dlg.windowFlags();
         QVERIFY(flags & Qt::WindowMinimizeButtonHint);
@@ -217,10 +222,18 @@ private slots:
         QVERIFY(Check(ids::kRenameDir)->isChecked());
         QVERIFY(!Check(ids::kWriteLogFile)->isChecked());
         QVERIFY(Ctl(ids::kUndo)->isEnabled());
-        // 160 and 210 dialog units from the client corner, 354 x 106 of them.
-        const DialogUnits units(QApplication::font());
-        QCOMPARE(dlg.outputDlg()->pos(), dlg.geometry().topLeft() + units.point(160, 210));
+        // 160 and 210 dialog units from the client corner, 354 x 106 of them, unless that
+        // leaves the screen: then moved back onto it.
+        const DialogUnits& units = dlg.units();
         QCOMPARE(dlg.outputDlg()->size(), units.size(354, 106));
+        const QRect area = dlg.screen()->availableGeometry();
+        QRect expected(dlg.geometry().topLeft() + units.point(160, 210),
+                       dlg.outputDlg()->frameGeometry().size());
+        expected.translate(std::min(0, area.right() - expected.right()),
+                           std::min(0, area.bottom() - expected.bottom()));
+        expected.translate(std::max(0, area.left() - expected.left()),
+                           std::max(0, area.top() - expected.top()));
+        QCOMPARE(dlg.outputDlg()->frameGeometry().topLeft(), expected.topLeft());
     }
 
     void tabOrderSkipsHiddenAndDisabled() {
