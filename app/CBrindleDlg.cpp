@@ -578,6 +578,9 @@ void CBrindleDlg::keyPressEvent(QKeyEvent* event) {
             if (event->modifiers() != Qt::NoModifier)
                 break;
             event->accept();
+            // Escape dismisses the help balloon the user is reading, not the program.
+            if (CloseContextHelpBalloons())
+                return;
             if (!busy_)
                 reject();
             return;

@@ -529,6 +529,27 @@ private slots:
         QCOMPARE(watch.presses, 0);
     }
 
+    // Escape while a help balloon is up closes the balloon, and only the balloon; the next
+    // Escape closes the dialog.
+    void escapeClosesTheBalloonFirst() {
+        CBrindleDlg& dlg = Open();
+        QApplication::setActiveWindow(&dlg);
+        QWidget* pattern = Ctl(ids::kNamePattern);
+        pattern->setFocus();
+        QCursor::setPos(pattern->mapToGlobal(QPoint(3, 3)));
+        RightClick(pattern);
+        QCOMPARE(Balloons().size(), std::size_t(1));
+        QPointer<brindle::CBalloonWnd> balloon = Balloons().front();
+        QTest::keyClick(pattern, Qt::Key_Escape);
+        QTRY_VERIFY(balloon.isNull() || !balloon->HasWindow());
+        QVERIFY(Balloons().empty());
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(dlg.result(), 0);
+        QTest::keyClick(pattern, Qt::Key_Escape);
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(dlg.result(), int(QDialog::Rejected));
+    }
+
     // The balloon a right-click launches: at the cursor, with the information icon, and
     // closed by a mouse move only after the short time-out.
     void contextHelpLaunchesTheBalloon() {
