@@ -12,6 +12,7 @@
 #include "platform/DesktopServices.h"
 #include "platform/FileSystem.h"
 #include "platform/NameCodec.h"
+#include "platform/UserFiles.h"
 
 void CBrindleApp::ReadCommandLine(int argc, const char* const* argv) {
     arguments.clear();
@@ -42,7 +43,7 @@ int CBrindleApp::InitInstance(int& argc, char** argv) {
     QtDesktopServices services;
     CBrindleDlg mainDialog(
         services, [&credits](const std::u16string& text) { credits.ShowAbout(text); },
-        programFolder);
+        brindle::LocateUserFiles(programFolder, brindle::ProcessEnvironment()));
     CSimpleBrindle commandLineDialog(services, arguments);
     if (commandLineMode)
         commandLineDialog.exec();

@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QScreen>
 
 #include <charconv>
 #include <exception>
@@ -32,6 +33,7 @@
 #include "app/DialogUnits.h"
 #include "app/OutputLogModel.h"
 #include "app/QtText.h"
+#include "app/ScreenPlacement.h"
 #include "batch/Messages.h"
 #include "engine/ConfigFile.h"
 #include "platform/FileSystem.h"
@@ -96,11 +98,12 @@ std::optional<int> ParseInteger(const QString& text) {
 }  // namespace
 
 CBrindleDlg::CBrindleDlg(brindle::DesktopServices& services, AboutBoxCall aboutBox,
-                         std::u16string programFolder, QWidget* parent)
+                         brindle::UserFiles files, QWidget* parent)
     : QDialog(parent),
       services_(services),
       aboutBox_(std::move(aboutBox)),
-      programFolder_(std::move(programFolder)),
+      files_(std::move(files)),
+      units_(QApplication::font()),
       session_(*this) {
     setObjectName(QStringLiteral("CBrindleDlg"));
     // A window of its own on the taskbar, with a minimise box and no maximise box.
@@ -110,13 +113,20 @@ CBrindleDlg::CBrindleDlg(brindle::DesktopServices& services, AboutBoxCall aboutB
     setAcceptDrops(true);
     setWindowIcon(AppIcon());
 
-    const DialogUnits units(QApplication::font());
     setFont(QApplication::font());
-    setFixedSize(units.size(250, 202));
-    CreateControls(units);
+    std::vector<DialogItem> items;
+    CreateControls(items);
+    // The layout stays in dialog units; the units grow until the most demanding caption
+    // fits, and the window with them.
+    units_ =
+        FitCaptions(DialogUnits(font()), items,
+                    {{methodLabel_,
+                      {QString::fromUtf16(kSelectMethod), QString::fromUtf16(kReplaceWithLabel)}}});
+    PlaceItems(units_, items);
+    setFixedSize(units_.size(250, 202));
     SetTabOrder();
 
-    output_ = new COutputDlg(this);
+    output_ = new COutputDlg(this, units_);
     output_->hide();
 
     QCoreApplication::instance()->installEventFilter(this);
@@ -127,11 +137,14 @@ CBrindleDlg::~CBrindleDlg() {
         app->removeEventFilter(this);
 }
 
-void CBrindleDlg::CreateControls(const DialogUnits& u) {
+void CBrindleDlg::CreateControls(std::vector<DialogItem>& items) {
+    const auto place = [&items](QWidget* widget, int x, int y, int w, int h) {
+        items.push_back({widget, QRect(x, y, w, h)});
+    };
     // Group boxes first, so that every control lies above them.
     const auto group = [&](const char* title, int x, int y, int w, int h) {
         auto* box = new QGroupBox(QString::fromLatin1(title), this);
-        box->setGeometry(u.rect(x, y, w, h));
+        place(box, x, y, w, h);
         box->setFocusPolicy(Qt::NoFocus);
     };
     group("Lower <--> Upper Case + Reverse File Conversion", 7, 7, 236, 32);
@@ -142,19 +155,19 @@ void CBrindleDlg::CreateControls(const DialogUnits& u) {
 
     const auto label = [&](const char* text, int x, int y, int w, int h) {
         auto* l = new QLabel(QString::fromLatin1(text), this);
-        l->setGeometry(u.rect(x, y, w, h));
+        place(l, x, y, w, h);
         return l;
     };
     const auto check = [&](int id, const char* text, int x, int y, int w, int h) {
         auto* box = new QCheckBox(QString::fromLatin1(text), this);
         SetId(box, id);
-        box->setGeometry(u.rect(x, y, w, h));
+        place(box, x, y, w, h);
         return box;
     };
     const auto edit = [&](int id, int x, int y, int w, int h) {
         auto* e = new QLineEdit(this);
         SetId(e, id);
-        e->setGeometry(u.rect(x, y, w, h));
+        place(e, x, y, w, h);
         // Drops over an edit belong to the dialog: they start a batch.
         e->setAcceptDrops(false);
         return e;
@@ -166,7 +179,7 @@ void CBrindleDlg::CreateControls(const DialogUnits& u) {
     const auto button = [&](int id, const char* text, int x, int y, int w, int h) {
         auto* b = new QPushButton(QString::fromLatin1(text), this);
         SetId(b, id);
-        b->setGeometry(u.rect(x, y, w, h));
+        place(b, x, y, w, h);
         b->setAutoDefault(false);
         b->setDefault(false);
         return b;
@@ -192,7 +205,7 @@ void CBrindleDlg::CreateControls(const DialogUnits& u) {
         const RadioSpec& r = radios[i];
         auto* radio = new QRadioButton(QString::fromLatin1(r.text), this);
         SetId(radio, r.id);
-        radio->setGeometry(u.rect(r.x, r.y, r.w, r.h));
+        place(radio, r.x, r.y, r.w, r.h);
         // Not a tab stop.
         radio->setFocusPolicy(Qt::ClickFocus);
         conversionGroup_->addButton(radio, i);
@@ -209,7 +222,7 @@ void CBrindleDlg::CreateControls(const DialogUnits& u) {
     methodList_->addItems(
         {QStringLiteral("English"), QStringLiteral("Symbols"), QStringLiteral("Custom")});
     methodList_->setCurrentIndex(-1);
-    methodList_->setGeometry(u.rect(11, 66, 89, 12));
+    place(methodList_, 11, 66, 89, 12);
     methodList_->setAcceptDrops(false);
     methodList_->hide();
 
@@ -222,7 +235,7 @@ void CBrindleDlg::CreateControls(const DialogUnits& u) {
     digitsOnly(force63Length_);
     force63Spin_ = new CUpDownCtrl(this);
     SetId(force63Spin_, ids::kForce63Spin);
-    force63Spin_->setGeometry(u.rect(226, 67, 9, 12));
+    place(force63Spin_, 226, 67, 9, 12);
     force63Spin_->SetBuddy(force63Length_);
     force63Length_->hide();
     force63Spin_->hide();
@@ -234,7 +247,7 @@ void CBrindleDlg::CreateControls(const DialogUnits& u) {
     digitsOnly(startIndex_);
     startIndexSpin_ = new CUpDownCtrl(this);
     SetId(startIndexSpin_, ids::kStartIndexSpin);
-    startIndexSpin_->setGeometry(u.rect(102, 105, 9, 12));
+    place(startIndexSpin_, 102, 105, 9, 12);
     startIndexSpin_->SetBuddy(startIndex_);
     resetCounters_ = check(ids::kResetCounters, "Reset Cou&nters", 11, 119, 62, 9);
 
@@ -337,7 +350,8 @@ void CBrindleDlg::OnInitDialog() {
     startIndexSpin_->SetRange(0, 1000);
     setWindowIcon(AppIcon());
     PlaceOutputLog();
-    session_.setProgramFolder(programFolder_);
+    o.iniFileName = files_.configFile;
+    o.logFileName = files_.logFile;
     session_.UpdateUndoButton();
     session_.setLetterCounter(u'a');
     output_->PrepareList();
@@ -378,8 +392,20 @@ void CBrindleDlg::OnInitDialog() {
 }
 
 void CBrindleDlg::PlaceOutputLog() {
-    const DialogUnits units(QApplication::font());
-    output_->move(geometry().topLeft() + units.point(160, 210));
+    // Where the layout puts it, moved inside the available area of the dialog's screen. A
+    // window not shown yet has no frame: the dialog's own frame stands in for its size.
+    QRect frame = output_->frameGeometry();
+    if (frame == output_->geometry()) {
+        const QMargins margins(geometry().left() - frameGeometry().left(),
+                               geometry().top() - frameGeometry().top(),
+                               frameGeometry().right() - geometry().right(),
+                               frameGeometry().bottom() - geometry().bottom());
+        frame = frame.marginsAdded(margins);
+    }
+    frame.moveTopLeft(geometry().topLeft() + units_.point(160, 210));
+    if (const QScreen* screen = this->screen())
+        frame = KeptInside(frame, screen->availableGeometry());
+    output_->move(frame.topLeft());
 }
 
 // --- Data exchange ---------------------------------------------------------------------
@@ -552,6 +578,9 @@ void CBrindleDlg::keyPressEvent(QKeyEvent* event) {
             if (event->modifiers() != Qt::NoModifier)
                 break;
             event->accept();
+            // Escape dismisses the help balloon the user is reading, not the program.
+            if (CloseContextHelpBalloons())
+                return;
             if (!busy_)
                 reject();
             return;
@@ -654,13 +683,26 @@ void CBrindleDlg::OnChooseFolder() {
         services_.BrowseForFolder(brindle::kTextChooseFolder);
     if (!folder)
         return;
-    RunBusy([&] { session_.RunFolderBatch(*folder); });
+    RunBusy([&] {
+        PrepareLogFolder();
+        session_.RunFolderBatch(*folder);
+    });
 }
 
 void CBrindleDlg::OnDropFiles(const std::vector<std::u16string>& paths) {
     if (busy_)
         return;
-    RunBusy([&] { session_.RunDropBatch(paths); });
+    RunBusy([&] {
+        PrepareLogFolder();
+        session_.RunDropBatch(paths);
+    });
+}
+
+void CBrindleDlg::PrepareLogFolder() {
+    // The log's folder is made when a log is first wanted; should that fail, the log's own
+    // failure tells the user at the batch's end.
+    if (writeLogFile_->isChecked())
+        brindle::CreateFolderFor(files_.logFile);
 }
 
 void CBrindleDlg::OnUndo() {

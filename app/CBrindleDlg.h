@@ -9,15 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "app/DialogUnits.h"
 #include "batch/PipelineHost.h"
 #include "batch/RenameSession.h"
 #include "engine/RenameOptions.h"
 #include "platform/DesktopServices.h"
+#include "platform/UserFiles.h"
 
 class BusyInputGuard;
 class COutputDlg;
 class CUpDownCtrl;
-class DialogUnits;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -37,11 +38,9 @@ public:
     // Shows the about box with the given text.
     using AboutBoxCall = std::function<void(const std::u16string&)>;
 
-    // `programFolder` is where the log is written (ending with '/'); the configuration file
-    // and the log are found by their bare names in the current directory, which start-up
-    // makes that same folder.
-    CBrindleDlg(brindle::DesktopServices& services, AboutBoxCall aboutBox,
-                std::u16string programFolder, QWidget* parent = nullptr);
+    // `files` are the configuration and the log this run uses.
+    CBrindleDlg(brindle::DesktopServices& services, AboutBoxCall aboutBox, brindle::UserFiles files,
+                QWidget* parent = nullptr);
     ~CBrindleDlg() override;
 
     // The opening sequence; runs once, at the latest when the dialog is first shown.
@@ -50,6 +49,8 @@ public:
     // The control with this id, or null.
     QWidget* control(int id) const;
     COutputDlg* outputDlg() const { return output_; }
+    // The dialog units of the layout, widened so that every caption fits.
+    const DialogUnits& units() const { return units_; }
     brindle::RenameSession& session() { return session_; }
     const brindle::RenameOptions& options() const { return session_.options(); }
     bool busy() const { return busy_; }
@@ -98,7 +99,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void CreateControls(const DialogUnits& units);
+    // Makes every control and lists it with its rectangle in dialog units.
+    void CreateControls(std::vector<DialogItem>& items);
     // The exchange itself: "save" (controls to `o`) or "load" (`o` to the controls).
     bool DoDataExchange(bool save, brindle::RenameOptions& o);
     void SetTabOrder();
@@ -108,11 +110,13 @@ private:
     void RunBusy(const std::function<void()>& work);
     void PaintProgress();
     void PlaceOutputLog();
+    void PrepareLogFolder();
     void ShowReplaceEdits(bool show);
 
     brindle::DesktopServices& services_;
     AboutBoxCall aboutBox_;
-    std::u16string programFolder_;
+    brindle::UserFiles files_;
+    DialogUnits units_;
     brindle::RenameSession session_;
 
     std::array<QRadioButton*, 7> conversion_{};

@@ -15,16 +15,17 @@
 
 namespace {
 
-// The band at the bottom that holds the status line.
+// The band at the bottom that holds the status line, for base units of 6 x 13.
 constexpr int kStatusBand = 15;
 
 }  // namespace
 
-COutputDlg::COutputDlg(QWidget* owner)
+COutputDlg::COutputDlg(QWidget* owner, const DialogUnits& units)
     : QWidget(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       list_(new QTableView(this)),
       statusLine_(new QLabel(this)),
-      model_(new OutputLogModel(this)) {
+      model_(new OutputLogModel(this)),
+      units_(units) {
     setObjectName(QStringLiteral("COutputDlg"));
     setWindowTitle(QString::fromUtf16(brindle::kTitleOutputLog));
     list_->setObjectName(QString::number(ids::kOutputList));
@@ -36,8 +37,7 @@ COutputDlg::COutputDlg(QWidget* owner)
     statusLine_->setTextFormat(Qt::PlainText);
     list_->setModel(model_);
 
-    const DialogUnits units(font());
-    resize(units.size(354, 106));
+    resize(units_.size(354, 106));
     OnSize();
 }
 
@@ -58,9 +58,15 @@ void COutputDlg::PrepareList() {
     header->setSectionsClickable(true);
     header->setSortIndicatorShown(true);
     header->setSortIndicator(-1, Qt::AscendingOrder);
+    // The widths were given in pixels for base units of 6 x 13; they grow with the units.
     for (int column = 0; column < OutputLogModel::kColumns; ++column)
-        header->resizeSection(column, OutputLogModel::kColumnWidths[column]);
+        header->resizeSection(column, units_.scaleX(OutputLogModel::kColumnWidths[column]));
     connect(header, &QHeaderView::sectionClicked, this, &COutputDlg::OnColumnClick);
+}
+
+int COutputDlg::statusBand() const {
+    // Never lower than the status line's text.
+    return std::max(units_.scaleY(kStatusBand), statusLine_->fontMetrics().height() + 2);
 }
 
 void COutputDlg::SetStatus(const QString& text) {
@@ -103,8 +109,9 @@ void COutputDlg::OnSize() {
     const int w = width();
     const int h = height();
     // The status line's last pixel row lies just below the client area.
-    list_->setGeometry(0, 0, w, h - kStatusBand);
-    statusLine_->setGeometry(0, h - kStatusBand, w, kStatusBand + 1);
+    const int band = statusBand();
+    list_->setGeometry(0, 0, w, h - band);
+    statusLine_->setGeometry(0, h - band, w, band + 1);
     list_->update();
     statusLine_->update();
 }

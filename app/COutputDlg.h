@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "app/DialogUnits.h"
+
 class QLabel;
 class QTableView;
 class OutputLogModel;
@@ -13,7 +15,9 @@ class COutputDlg : public QWidget {
     Q_OBJECT
 
 public:
-    explicit COutputDlg(QWidget* owner);
+    // `units` are the owner's dialog units: the window's size, its columns and its status
+    // band scale with them.
+    COutputDlg(QWidget* owner, const DialogUnits& units);
 
     QTableView* list() const { return list_; }
     QLabel* statusLine() const { return statusLine_; }
@@ -23,6 +27,8 @@ public:
     // left-aligned columns with their widths, the row images.
     void PrepareList();
     void SetStatus(const QString& text);
+    // The height of the band at the bottom that holds the status line.
+    int statusBand() const;
     QString statusText() const { return statusText_; }
 
     // A header click: the first click on a column sorts ascending, each further click on
@@ -43,6 +49,7 @@ private:
     QLabel* statusLine_;
     OutputLogModel* model_;
     QString statusText_;
+    DialogUnits units_;
     int sortDirection_ = 1;
     int sortColumn_ = -1;
 };

@@ -12,22 +12,24 @@ CSimpleBrindle::CSimpleBrindle(brindle::DesktopServices& services,
     : QDialog(parent),
       services_(services),
       arguments_(std::move(arguments)),
+      units_(QApplication::font()),
       ok_(new QPushButton(QStringLiteral("OK"), this)),
       cancel_(new QPushButton(QStringLiteral("Cancel"), this)) {
     setObjectName(QStringLiteral("CSimpleBrindle"));
     setWindowTitle(QStringLiteral("Dialog"));
     setWindowIcon(AppIcon());
-    const DialogUnits units(QApplication::font());
     setFont(QApplication::font());
-    setFixedSize(units.size(186, 95));
     ok_->setObjectName(QString::number(ids::kOk));
     ok_->setProperty(kControlIdProperty, ids::kOk);
-    ok_->setGeometry(units.rect(129, 7, 50, 14));
     ok_->setDefault(true);
     cancel_->setObjectName(QString::number(ids::kCancel));
     cancel_->setProperty(kControlIdProperty, ids::kCancel);
-    cancel_->setGeometry(units.rect(129, 24, 50, 14));
     cancel_->setAutoDefault(false);
+    const std::vector<DialogItem> items = {{ok_, QRect(129, 7, 50, 14)},
+                                           {cancel_, QRect(129, 24, 50, 14)}};
+    units_ = FitCaptions(DialogUnits(font()), items);
+    PlaceItems(units_, items);
+    setFixedSize(units_.size(186, 95));
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/DialogUnits.h"
 #include "platform/DesktopServices.h"
 
 class QPushButton;
@@ -25,6 +26,8 @@ public:
 
     QPushButton* okButton() const { return ok_; }
     QPushButton* cancelButton() const { return cancel_; }
+    // The dialog units of the layout, widened so that every caption fits.
+    const DialogUnits& units() const { return units_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -33,6 +36,7 @@ private:
     brindle::DesktopServices& services_;
     std::vector<std::u16string> arguments_;
     std::vector<std::u16string> pieces_;
+    DialogUnits units_;
     QPushButton* ok_;
     QPushButton* cancel_;
     bool opened_ = false;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include <QApplication>
+
 #ifdef BRINDLE_HAVE_BALLOON
 #include <QStyle>
 
@@ -159,5 +161,26 @@ void ShowContextHelpBalloon(const QString& title, const QString& text, const QPo
 #else
     (void)services;
     QToolTip::showText(globalPos, title + QLatin1Char('\n') + text);
+#endif
+}
+
+bool CloseContextHelpBalloons() {
+#ifdef BRINDLE_HAVE_BALLOON
+    bool closed = false;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        auto* balloon = qobject_cast<brindle::CBalloonWnd*>(window);
+        if (balloon == nullptr || !balloon->HasWindow() || !balloon->isVisible())
+            continue;
+        // The first request of a delayed balloon only arms its time-out; the second closes.
+        balloon->RequestClose();
+        balloon->RequestClose();
+        closed = true;
+    }
+    return closed;
+#else
+    if (!QToolTip::isVisible())
+        return false;
+    QToolTip::hideText();
+    return true;
 #endif
 }

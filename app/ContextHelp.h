@@ -31,3 +31,6 @@ std::optional<ContextHelpTexts> ContextHelpFor(int controlId);
 // gives the desktop's tooltip settings.
 void ShowContextHelpBalloon(const QString& title, const QString& text, const QPoint& globalPos,
                             brindle::DesktopServices* services = nullptr);
+
+// Closes every help balloon that is up, at once; false when none was.
+bool CloseContextHelpBalloons();

@@ -40,6 +40,7 @@ void RenameSession::BeginBatch() {
     ForgetItemFolders();
     logGuard_.Refresh(logPath());
     guardedOpens_ = log_->opens();
+    logFailure_ = 0;
     // The batch goes on whatever the save reports: the host has told the user.
     host_.SaveOptions(options_);
     if (options_.deleteContents) {
@@ -65,6 +66,7 @@ void RenameSession::EndBatch() {
         stopped_ = true;
         return;
     }
+    ReportLogFailure();
     UpdateUndoButton();
     if (options_.showLogWindow)
         host_.SetOutputTitle(kTitleOutputLog);

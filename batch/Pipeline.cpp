@@ -65,6 +65,8 @@ bool RenameSession::WriteRecord(const std::u16string& name, const EntryStatus* i
     const LogWriteResult result = log_->AppendRenameRecord(logPath(), record);
     if (result == LogWriteResult::DiskFull)
         stopError_ = log_->lastError();
+    else if (result == LogWriteResult::Failed && logFailure_ == 0)
+        logFailure_ = log_->lastError();
     if (result != LogWriteResult::Written)
         return false;
     // The batch may just have made the log, or made it anew.

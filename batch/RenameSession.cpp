@@ -50,6 +50,13 @@ void RenameSession::StopForDiskFull(int error) {
     stopped_ = true;
 }
 
+void RenameSession::ReportLogFailure() {
+    const int error = logFailure_;
+    logFailure_ = 0;
+    if (error != 0)
+        host_.ShowMessage(FileErrorText(error, LogFullPath()), u"", MessageIcon::Stop);
+}
+
 bool RenameSession::UpdateUndoButton() {
     const bool exists = PathExists(logPath());
     host_.SetUndoEnabled(exists);

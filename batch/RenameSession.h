@@ -112,6 +112,8 @@ private:
     int CloseLog();
     // The disk-full stop: the log is closed and the user told.
     void StopForDiskFull(int error);
+    // Tells the user, once, why records could not be written during the batch.
+    void ReportLogFailure();
     // logPath() made absolute for messages.
     std::u16string LogFullPath() const;
 
@@ -127,6 +129,8 @@ private:
     std::uint64_t guardedOpens_ = 0;  // the log's opens when the guard last looked
     bool stopped_ = false;
     int stopError_ = 0;
+    // The errno of the batch's first record that could not be written; 0 when none.
+    int logFailure_ = 0;
     // The status line and the row, reused from item to item.
     std::u16string status_;
     OutputRow row_;

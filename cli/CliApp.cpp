@@ -18,6 +18,7 @@
 #include "engine/ConfigFile.h"
 #include "platform/FileSystem.h"
 #include "platform/NameCodec.h"
+#include "platform/UserFiles.h"
 
 namespace brindle::cli {
 
@@ -67,20 +68,13 @@ private:
     std::optional<std::string> cwd_;
 };
 
-// The default files lie in the program's folder; without one, in the working directory.
+// A file named on the command line, made absolute; otherwise the default.
 std::optional<std::u16string> FileOption(PathResolver& resolver,
                                          const std::optional<std::string>& given,
-                                         std::string_view defaultName) {
-    if (given) {
-        const auto path = resolver.Absolute(*given);
-        if (!path)
-            return std::nullopt;
-        return DecodeName(*path);
-    }
-    const std::u16string folder = ProgramFolder();
-    if (!folder.empty())
-        return folder + DecodeName(defaultName);
-    const auto path = resolver.Absolute(std::string(defaultName));
+                                         const std::u16string& defaultPath) {
+    if (!given)
+        return defaultPath;
+    const auto path = resolver.Absolute(*given);
     if (!path)
         return std::nullopt;
     return DecodeName(*path);
@@ -118,8 +112,9 @@ int OutputResult(OutputBuffer& out, int status) {
 
 int RunRequest(CliRequest& request) {
     PathResolver resolver;
-    const auto iniPath = FileOption(resolver, request.iniFile, "Brindle.ini");
-    const auto logPath = FileOption(resolver, request.logFile, "Brindle.log");
+    const UserFiles defaults = LocateUserFiles();
+    const auto iniPath = FileOption(resolver, request.iniFile, defaults.configFile);
+    const auto logPath = FileOption(resolver, request.logFile, defaults.logFile);
     if (!iniPath || !logPath)
         return kExitFailure;
 
@@ -158,6 +153,15 @@ int RunRequest(CliRequest& request) {
     session.options().iniFileName = *iniPath;
     session.options().logFileName = *logPath;
     session.setProgramFolder(ProgramFolder());
+
+    // The default log's folder is made when the log is first wanted; a log named on the
+    // command line must lie in a folder that is there.
+    if (request.command == Command::Batch && request.options.writeLogFile && !request.logFile) {
+        if (const int error = CreateFolderFor(*logPath); error != 0) {
+            const std::u16string& log = *logPath;
+            Complain(FileErrorText(error, log.substr(0, log.rfind(u'/'))));
+        }
+    }
 
     if (request.command == Command::Batch && session.options().onlyEnglish) {
         // Before the first item: a batch that cannot apply its table renames nothing.
@@ -211,7 +215,12 @@ int RunCli(const std::vector<std::string>& args) {
     CliRequest& request = *parsed.request;
     if (request.command == Command::Help || request.command == Command::Version) {
         OutputBuffer out(kOut);
-        out.text() += request.command == Command::Help ? std::string(HelpText()) : VersionText();
+        if (request.command == Command::Help) {
+            out.text() += HelpText();
+            out.text() += FilesHelpText(LocateUserFiles());
+        } else {
+            out.text() += VersionText();
+        }
         return OutputResult(out, kExitOk);
     }
     return RunRequest(request);

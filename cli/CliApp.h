@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/UserFiles.h"
+
 namespace brindle::cli {
 
 // Exit statuses.
@@ -16,6 +18,8 @@ inline constexpr int kExitFailure = 2;     // a usage error or a failure of the 
 int RunCli(const std::vector<std::string>& args);
 
 std::string_view HelpText();
+// The end of the help: where the files lie, and which ones this run would use.
+std::string FilesHelpText(const UserFiles& files);
 std::string VersionText();
 
 }  // namespace brindle::cli

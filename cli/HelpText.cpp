@@ -1,10 +1,22 @@
 #include "cli/CliApp.h"
 
+#include "platform/FileSystem.h"
+#include "platform/NameCodec.h"
+
 #ifndef BRINDLE_VERSION
 #define BRINDLE_VERSION "unknown"
 #endif
 
 namespace brindle::cli {
+
+std::string FilesHelpText(const UserFiles& files) {
+    const auto line = [](const char* what, const std::u16string& path) {
+        return std::string("        ") + what + EncodeName(path) +
+               (PathExists(path) ? "\n" : "  (not there yet)\n");
+    };
+    return "    This brindle-cli uses, without --ini and --log:\n" +
+           line("configuration  ", files.configFile) + line("log            ", files.logFile);
+}
 
 std::string VersionText() {
     return "brindle-cli (Brindle) " BRINDLE_VERSION "\n";
@@ -80,9 +92,9 @@ OPTIONS
     --write-log
         Record every item in the log, for Undo ("Write Log File").
     --ini FILE
-        The configuration file (default: Brindle.ini in the program's folder).
+        The configuration file (default: the one Brindle uses; see FILES).
     --log FILE
-        The log (default: Brindle.log in the program's folder).
+        The log (default: the one Brindle uses; see FILES).
     --undo
         Undo the renames recorded in the log.
     --delete-log, --keep-log
@@ -125,7 +137,16 @@ EXIT STATUS
 
 FILES
     Brindle.ini, Brindle.log
-        In the program's folder, unless --ini or --log name others.
+        Beside the program when a Brindle.ini lies there (a portable copy, the build
+        folder); the log lies there too when that folder is writable. Otherwise the
+        configuration is the first that exists of $XDG_CONFIG_HOME/brindle/Brindle.ini
+        (default ~/.config), brindle/Brindle.ini in each folder of $XDG_CONFIG_DIRS
+        (default /etc/xdg) and the shipped default PREFIX/share/brindle/Brindle.ini
+        (PREFIX is the folder above the program's, /usr for the package); the log is
+        $XDG_STATE_HOME/brindle/Brindle.log (default ~/.local/state), and its folder is
+        made when the first record is written. Brindle itself uses the same files.
+        --ini and --log name others.
+
 )help";
 }
 

@@ -44,3 +44,21 @@ function(brindle_gtest_folder)
                       ENVIRONMENT "${ARG_ENVIRONMENT}")
     endforeach()
 endfunction()
+
+# The private folder of the credits library, below the install prefix.
+set(BRINDLE_INSTALL_PRIVATE_LIBDIR lib/brindle)
+
+# Installs `source` compressed as Debian wants manual pages and changelogs: gzip -9n, so
+# the same input always gives the same bytes.
+find_program(BRINDLE_GZIP gzip REQUIRED)
+function(brindle_install_gzipped source destination)
+    get_filename_component(name ${source} NAME)
+    set(output ${CMAKE_CURRENT_BINARY_DIR}/${name}.gz)
+    add_custom_command(OUTPUT ${output}
+                       COMMAND ${BRINDLE_GZIP} -9nc ${source} > ${output}
+                       DEPENDS ${source}
+                       COMMENT "Compressing ${name}")
+    string(MAKE_C_IDENTIFIER "gzip_${name}" target)
+    add_custom_target(${target} ALL DEPENDS ${output})
+    install(FILES ${output} DESTINATION ${destination})
+endfunction()

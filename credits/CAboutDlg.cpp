@@ -9,6 +9,9 @@
 #include <QPainter>
 #include <QScreen>
 #include <QUrl>
+#include <QtMath>
+
+#include <algorithm>
 
 namespace {
 
@@ -30,6 +33,18 @@ int DialogUnits(int units, int base, int divisor) {
     return (units * base + divisor / 2) / divisor;
 }
 
+// The height of the dialog font the layout's pixels were given for.
+constexpr int kReferenceFontHeight = 13;
+// The unscaled box the layout fills: 220 x 99 dialog units of that font (6 x 13).
+constexpr int kReferenceWidth = 330;
+constexpr int kReferenceHeight = 161;
+// Room kept right of the longest line.
+constexpr int kRightMargin = 7;
+
+int Scaled(int pixels, qreal scale) {
+    return qRound(pixels * scale);
+}
+
 // Single-line text from its top-left corner, on an opaque white background.
 void DrawLine(QPainter& painter, QPoint topLeft, const QString& line, QRgb colour) {
     painter.setPen(QColor(colour));
@@ -40,8 +55,11 @@ void DrawLine(QPainter& painter, QPoint topLeft, const QString& line, QRgb colou
 
 CAboutDlg::CAboutDlg(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint) {
     const QFontMetrics metrics(QApplication::font());
-    setFixedSize(DialogUnits(220, metrics.averageCharWidth(), 4),
-                 DialogUnits(99, metrics.height(), 8));
+    scale = qreal(std::max(metrics.height(), 1)) / kReferenceFontHeight;
+    setProperty("layoutScale", scale);
+    setFixedSize(
+        std::max(DialogUnits(220, metrics.averageCharWidth(), 4), Scaled(kReferenceWidth, scale)),
+        std::max(DialogUnits(99, metrics.height(), 8), Scaled(kReferenceHeight, scale)));
     setMouseTracking(true);
     // Without its picture the box stays white; it still answers the mouse and the keys.
     bitmap.load(QStringLiteral(":/kelvaneu/picture.bmp"));
@@ -65,6 +83,20 @@ CAboutDlg::CAboutDlg(QWidget* owner, const char16_t* const* callerLines, std::si
 }
 
 bool CAboutDlg::Run() {
+    // Every line shown, however long, with its margin.
+    const QFontMetrics metrics(TextFont());
+    int widest = metrics.horizontalAdvance(QString::fromUtf16(kLinkText)) + kLinkTopLeft.x();
+    if (arrayMode) {
+        for (std::size_t i = 0; i < lineCount; ++i)
+            if (lines[i])
+                widest = std::max(
+                    widest, kTextLeft + metrics.horizontalAdvance(QString::fromUtf16(lines[i])));
+    } else {
+        widest = std::max(widest, kTextLeft + metrics.horizontalAdvance(text));
+        if (secondLine)
+            widest = std::max(widest, kTextLeft + metrics.horizontalAdvance(*secondLine));
+    }
+    setFixedWidth(std::max(width(), qCeil((widest + kRightMargin) * scale)));
     PlaceOverOwner();
     return exec() == QDialog::Accepted;
 }
@@ -98,13 +130,21 @@ QFont CAboutDlg::TextFont() const {
     return font;
 }
 
+QRect CAboutDlg::LinkHotArea() const {
+    // Each edge rounded on its own, as dialog units are.
+    return QRect(
+        QPoint(Scaled(linkRect.left(), scale), Scaled(linkRect.top(), scale)),
+        QPoint(Scaled(linkRect.right() + 1, scale) - 1, Scaled(linkRect.bottom() + 1, scale) - 1));
+}
+
 // The link's hot area and everything its text covers, descenders included, so that a
 // change of colour repaints the whole link.
 QRect CAboutDlg::LinkArea() const {
     const QFontMetrics metrics(TextFont());
     const QString link = QString::fromUtf16(kLinkText);
-    return linkRect.united(
-        QRect(kLinkTopLeft, QSize(metrics.horizontalAdvance(link), metrics.height())));
+    const QRectF drawn(QPointF(kLinkTopLeft) * scale,
+                       QSizeF(metrics.horizontalAdvance(link), metrics.height()) * scale);
+    return LinkHotArea().united(drawn.toAlignedRect());
 }
 
 void CAboutDlg::SetLinkColour(QRgb colour) {
@@ -138,13 +178,13 @@ void CAboutDlg::leaveEvent(QEvent* event) {
 }
 
 void CAboutDlg::mouseMoveEvent(QMouseEvent* event) {
-    SetLinkColour(linkRect.contains(event->position().toPoint()) ? kLinkHot : kLinkRest);
+    SetLinkColour(LinkHotArea().contains(event->position().toPoint()) ? kLinkHot : kLinkRest);
     QDialog::mouseMoveEvent(event);
 }
 
 void CAboutDlg::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
-        if (linkRect.contains(event->position().toPoint())) {
+        if (LinkHotArea().contains(event->position().toPoint())) {
             // A page that cannot be opened changes nothing: the box stays up either way.
             QDesktopServices::openUrl(QUrl(QString::fromLatin1(kLinkPage)));
         } else {
@@ -159,6 +199,9 @@ void CAboutDlg::paintEvent(QPaintEvent* event) {
     painter.fillRect(event->rect(), Qt::white);
     if (bitmap.isNull())
         return;
+    // The layout's own pixels, scaled as a whole for the dialog font in use.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.scale(scale, scale);
     painter.drawImage(QPoint(0, 0), bitmap);
 
     painter.setFont(TextFont());
@@ -167,7 +210,7 @@ void CAboutDlg::paintEvent(QPaintEvent* event) {
     if (arrayMode) {
         // Lines below the box cannot be seen, so they are not read either.
         int top = kFirstLineTop;
-        for (std::size_t i = 0; i < lineCount && top < height(); ++i) {
+        for (std::size_t i = 0; i < lineCount && top * scale < height(); ++i) {
             const QString line = lines[i] ? QString::fromUtf16(lines[i]) : QString();
             DrawLine(painter, QPoint(kTextLeft, top), line,
                      i == 0 ? kFirstLineColour : kOtherLineColour);

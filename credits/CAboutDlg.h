@@ -24,8 +24,13 @@ public:
     // Places the box over its owner and runs it modally; true when it closed as OK.
     bool Run();
 
-    // The link's hot area in client pixels.
+    // The layout is drawn for a dialog font 13 pixels high; with another font everything
+    // drawn (picture, lines, link, the link's hot area) is scaled by this factor, and the box
+    // grows to hold it. Also readable as the dialog's "layoutScale" property.
+    qreal LayoutScale() const { return scale; }
+    // The link's hot area in the unscaled layout, and in client pixels.
     static constexpr QRect linkRect{120, 140, 185, 13};
+    QRect LinkHotArea() const;
     static constexpr QRgb kLinkRest = qRgb(230, 230, 230);
     static constexpr QRgb kLinkHot = qRgb(0, 0, 0);
 
@@ -50,4 +55,5 @@ private:
     std::size_t lineCount = 0;
     QImage bitmap;
     QRgb linkColour = kLinkRest;
+    qreal scale = 1;
 };

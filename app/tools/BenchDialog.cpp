@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
     QDir::setCurrent(programFolder);
 
     ScriptedServices services(PathFromQt(folder));
-    CBrindleDlg dialog(services, nullptr, PathFromQt(programFolder));
+    CBrindleDlg dialog(services, nullptr, brindle::PortableUserFiles(PathFromQt(programFolder)));
     dialog.show();
     auto* lower = Ctl<QRadioButton>(&dialog, ids::kToLowerCase);
     auto* showLog = Ctl<QCheckBox>(&dialog, ids::kShowLogWindow);

@@ -1,4 +1,4 @@
-// Draws the program's pictures: the window icon at 16, 32 and 48 pixels and the Output
+// Draws the program's pictures: the window icon at 16, 32, 48 and 256 pixels and the Output
 // Log's 42 x 14 row strip (check, exclamation mark, cross). Run by hand when the artwork
 // changes:  brindle_make_artwork <folder>
 #include <QGuiApplication>
@@ -39,7 +39,11 @@ QImage Icon(int size) {
         p.drawPath(wave);
     }
     p.restore();
-    p.setPen(QPen(QColor(60, 34, 14), size >= 32 ? 1.5 : 1.0));
+    // Outlines grow with the large icon; the small ones keep their crisp widths.
+    const auto line = [size, s](qreal small, qreal medium) {
+        return size > 48 ? s * medium / 32 : (size >= 32 ? medium : small);
+    };
+    p.setPen(QPen(QColor(60, 34, 14), line(1.0, 1.5)));
     p.drawPath(shape);
 
     // The tag.
@@ -50,14 +54,14 @@ QImage Icon(int size) {
     tag.lineTo(s * 0.62, s * 0.70);
     tag.lineTo(s * 0.22, s * 0.70);
     tag.closeSubpath();
-    p.setPen(QPen(QColor(40, 40, 40), size >= 32 ? 1.5 : 1.0));
+    p.setPen(QPen(QColor(40, 40, 40), line(1.0, 1.5)));
     p.setBrush(QColor(250, 250, 245));
     p.drawPath(tag);
     p.setBrush(QColor(136, 82, 34));
     p.setPen(Qt::NoPen);
     p.drawEllipse(QPointF(s * 0.66, s * 0.52), s * 0.05, s * 0.05);
     if (size >= 32) {
-        p.setPen(QPen(QColor(120, 120, 120), 1.2));
+        p.setPen(QPen(QColor(120, 120, 120), line(1.2, 1.2)));
         p.drawLine(QPointF(s * 0.30, s * 0.47), QPointF(s * 0.54, s * 0.47));
         p.drawLine(QPointF(s * 0.30, s * 0.57), QPointF(s * 0.48, s * 0.57));
     }
@@ -116,7 +120,7 @@ int main(int argc, char** argv) {
     }
     const QString folder = QString::fromLocal8Bit(argv[1]) + QLatin1Char('/');
     bool ok = true;
-    for (const int size : {16, 32, 48})
+    for (const int size : {16, 32, 48, 256})
         ok = Icon(size).save(folder + QStringLiteral("brindle-%1.png").arg(size)) && ok;
     ok = RowStrip().save(folder + QStringLiteral("row-images.png")) && ok;
     return ok ? 0 : 1;

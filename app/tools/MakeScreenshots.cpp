@@ -1,6 +1,8 @@
 // Makes the README's screenshots with the program's own windows under the offscreen
 // platform: the main dialog, a context help balloon over it, and the Output Log after a
-// real batch over a temporary folder.  brindle_screenshots <folder>
+// real batch over a temporary folder; then, in a second run of itself with Qt's scale
+// factor 2, the main dialog as a high-resolution screen shows it.
+//   brindle_screenshots <folder>
 // The offscreen platform draws no window decorations, so the pictures show the client
 // areas only; nor does it cut windows to their shapes, so the balloon is laid over the
 // dialog through its own window mask.
@@ -12,12 +14,14 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 
 #include <cstdio>
 #include <optional>
+#include <string>
 
 #include "app/CBrindleDlg.h"
 #include "app/COutputDlg.h"
@@ -30,6 +34,8 @@ using brindle::tools::Ctl;
 using brindle::tools::ScriptedServices;
 
 namespace {
+
+constexpr char kScaledRun[] = "--scaled-main-dialog";
 
 bool Touch(const QString& path) {
     QFile file(path);
@@ -79,9 +85,11 @@ QImage BalloonOverDialog(QWidget* dialog, int controlId) {
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The second run: only the main dialog, under the scale factor it was started with.
+    const bool scaledRun = argc == 3 && std::string(argv[2]) == kScaledRun;
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brindle"));
-    if (argc != 2) {
+    if (argc != 2 && !scaledRun) {
         std::fprintf(stderr, "usage: brindle_screenshots <folder>\n");
         return 2;
     }
@@ -105,13 +113,15 @@ int main(int argc, char** argv) {
     QDir::setCurrent(programFolder);
 
     ScriptedServices services(PathFromQt(samples));
-    CBrindleDlg dialog(services, nullptr, PathFromQt(programFolder));
+    CBrindleDlg dialog(services, nullptr, brindle::PortableUserFiles(PathFromQt(programFolder)));
     dialog.show();
     Ctl<QRadioButton>(&dialog, ids::kUpperLetter)->setChecked(true);
     Ctl<QLineEdit>(&dialog, ids::kReplaceWhat)->setText(QStringLiteral("_"));
     Ctl<QLineEdit>(&dialog, ids::kReplaceWith)->setText(QStringLiteral(" "));
     Ctl<QLineEdit>(&dialog, ids::kFileTypes)->setText(QStringLiteral(".txt"));
     QApplication::processEvents();
+    if (scaledRun)
+        return dialog.grab().save(out + QStringLiteral("main-dialog-scale2.png")) ? 0 : 1;
     if (!dialog.grab().save(out + QStringLiteral("main-dialog.png")))
         return 1;
     const QImage balloon = BalloonOverDialog(&dialog, ids::kOnlyLog);
@@ -124,5 +134,15 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     if (!log->grab().save(out + QStringLiteral("output-log.png")))
         return 1;
-    return 0;
+
+    QProcess scaled;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+    scaled.setProcessEnvironment(environment);
+    scaled.setProcessChannelMode(QProcess::ForwardedChannels);
+    scaled.start(QCoreApplication::applicationFilePath(), {out, QString::fromLatin1(kScaledRun)});
+    return scaled.waitForFinished(60000) && scaled.exitStatus() == QProcess::NormalExit &&
+                   scaled.exitCode() == 0
+               ? 0
+               : 1;
 }

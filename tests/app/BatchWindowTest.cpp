@@ -51,7 +51,10 @@ private:
 
     CBrindleDlg& Open(const std::string& ini = "[config]\nShow Log Window = 1\n") {
         folder_->temp().createFile("Brindle.ini", ini);
-        dlg_ = std::make_unique<CBrindleDlg>(*services_, nullptr, folder_->folder());
+        return OpenWith(brindle::PortableUserFiles(folder_->folder()));
+    }
+    CBrindleDlg& OpenWith(const brindle::UserFiles& files) {
+        dlg_ = std::make_unique<CBrindleDlg>(*services_, nullptr, files);
         dlg_->show();
         return *dlg_;
     }
@@ -116,6 +119,53 @@ private slots:
         QVERIFY(Ctl(ids::kUndo)->isEnabled());
         QVERIFY(services_->boxes.empty());
         QVERIFY(!dlg.busy());
+    }
+
+    // Installed: the configuration and the log lie elsewhere than the program; the log's
+    // folder is made when the first batch wants it.
+    void installedFilesAreUsedAndTheLogsFolderMade() {
+        folder_->temp().createFiles({"work/One.TXT"});
+        folder_->temp().createFile("share/brindle/Brindle.ini", "[config]\nWrite Log File = 1\n");
+        brindle::UserFiles files;
+        files.configFile = folder_->folder() + u"share/brindle/Brindle.ini";
+        files.logFile = folder_->folder() + u"state/brindle/Brindle.log";
+        CBrindleDlg& dlg = OpenWith(files);
+        QVERIFY(Ctl<QCheckBox>(ids::kWriteLogFile)->isChecked());
+        QVERIFY(Ctl(ids::kOnlyEnglish)->isEnabled());
+        QVERIFY(!Ctl(ids::kUndo)->isEnabled());
+        Click(ids::kToLowerCase);
+        ChooseFolder("work");
+        QVERIFY(folder_->temp().exists("work/one.txt"));
+        QVERIFY(folder_->temp().exists("state/brindle/Brindle.log"));
+        QVERIFY(Ctl(ids::kUndo)->isEnabled());
+        QVERIFY(services_->boxes.empty());
+        services_->answers = {MessageResult::Yes};
+        Click(ids::kUndo);
+        QVERIFY(folder_->temp().exists("work/One.TXT"));
+        QVERIFY(!folder_->temp().exists("state/brindle/Brindle.log"));
+        QCOMPARE(dlg.options().logFileName, files.logFile);
+    }
+
+    // Records that cannot be written: the items stay, and one box at the end says why.
+    void aLogThatCannotBeWrittenIsToldOnceAtTheEnd() {
+        folder_->temp().createFiles({"work/A.TXT", "work/B.TXT", "blocked"});
+        brindle::UserFiles files = brindle::PortableUserFiles(folder_->folder());
+        files.logFile = folder_->folder() + u"blocked/brindle/Brindle.log";
+        CBrindleDlg& dlg = OpenWith(files);
+        Click(ids::kToLowerCase);
+        Tick(ids::kWriteLogFile);
+        int rowsWhenTold = -1;
+        services_->onBox = [&] { rowsWhenTold = dlg.outputDlg()->model()->rowCount(); };
+        ChooseFolder("work");
+        QVERIFY(folder_->temp().exists("work/A.TXT") && folder_->temp().exists("work/B.TXT"));
+        QCOMPARE(Rows(dlg.outputDlg(), 1),
+                 (QStringList{"(Unknown Error Aquired)", "(Unknown Error Aquired)"}));
+        QCOMPARE(services_->boxes.size(), std::size_t(1));
+        QCOMPARE(services_->boxes[0].text,
+                 folder_->path("blocked/brindle/Brindle.log") + " contains an invalid path.");
+        QCOMPARE(services_->boxes[0].icon, MessageIcon::Stop);
+        QCOMPARE(services_->boxes[0].buttons, MessageButtons::Ok);
+        QCOMPARE(rowsWhenTold, 2);
     }
 
     void cancelledBrowserDoesNothing() {
@@ -314,7 +364,9 @@ private slots:
         ChooseFolder("e");
         // Said once, for the first item; the filter is off for the rest.
         QCOMPARE(services_->boxes.size(), std::size_t(1));
-        QCOMPARE(services_->boxes[0].text, QString("Error opening file: Brindle.ini"));
+        // The configuration is named by its full path, wherever it lies.
+        QCOMPARE(services_->boxes[0].text,
+                 QString("Error opening file: ") + folder_->path("Brindle.ini"));
         QCOMPARE(services_->boxes[0].buttons, MessageButtons::Ok);
         QVERIFY(!Ctl<QCheckBox>(ids::kOnlyEnglish)->isChecked());
         QVERIFY(!Ctl(ids::kOnlyEnglish)->isEnabled());

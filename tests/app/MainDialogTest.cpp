@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -43,7 +44,8 @@ private:
     void WriteIni(const std::string& lines) { folder_->temp().createFile("Brindle.ini", lines); }
     CBrindleDlg& Open() {
         dlg_ = std::make_unique<CBrindleDlg>(
-            *services_, [this](const std::u16string&) { ++aboutCalls_; }, folder_->folder());
+            *services_, [this](const std::u16string&) { ++aboutCalls_; },
+            brindle::PortableUserFiles(folder_->folder()));
         dlg_->show();
         return *dlg_;
     }
@@ -152,7 +154,12 @@ private slots:
         Open();
         QWidget* w = Ctl(id);
         QVERIFY(w);
-        const DialogUnits units(QApplication::font());
+        // The template's rectangle in the dialog's units: the font's base units, the
+        // horizontal one widened so that every caption fits.
+        const DialogUnits& units = dlg_->units();
+        const DialogUnits base(QApplication::font());
+        QVERIFY(units.xUnit64() >= base.xUnit64());
+        QCOMPARE(units.yUnit64(), base.yUnit64());
         QCOMPARE(w->geometry(), units.rect(dlu.x(), dlu.y(), dlu.width(), dlu.height()));
         QCOMPARE(w->isVisibleTo(dlg_.get()), visible);
         QCOMPARE(w->isEnabled(), enabled);
@@ -169,8 +176,7 @@ private slots:
     void windowAndOpeningWithoutFiles() {
         CBrindleDlg& dlg = Open();
         QCOMPARE(dlg.windowTitle(), QString("Brindle"));
-        const DialogUnits units(QApplication::font());
-        QCOMPARE(dlg.size(), units.size(250, 202));
+        QCOMPARE(dlg.size(), dlg.units().size(250, 202));
         QCOMPARE(dlg.minimumSize(), dlg.maximumSize());
         const Qt::WindowFlags flags = dlg.windowFlags();
         QVERIFY(flags & Qt::WindowMinimizeButtonHint);
@@ -216,10 +222,18 @@ private slots:
         QVERIFY(Check(ids::kRenameDir)->isChecked());
         QVERIFY(!Check(ids::kWriteLogFile)->isChecked());
         QVERIFY(Ctl(ids::kUndo)->isEnabled());
-        // 160 and 210 dialog units from the client corner, 354 x 106 of them.
-        const DialogUnits units(QApplication::font());
-        QCOMPARE(dlg.outputDlg()->pos(), dlg.geometry().topLeft() + units.point(160, 210));
+        // 160 and 210 dialog units from the client corner, 354 x 106 of them, unless that
+        // leaves the screen: then moved back onto it.
+        const DialogUnits& units = dlg.units();
         QCOMPARE(dlg.outputDlg()->size(), units.size(354, 106));
+        const QRect area = dlg.screen()->availableGeometry();
+        QRect expected(dlg.geometry().topLeft() + units.point(160, 210),
+                       dlg.outputDlg()->frameGeometry().size());
+        expected.translate(std::min(0, area.right() - expected.right()),
+                           std::min(0, area.bottom() - expected.bottom()));
+        expected.translate(std::max(0, area.left() - expected.left()),
+                           std::max(0, area.top() - expected.top()));
+        QCOMPARE(dlg.outputDlg()->frameGeometry().topLeft(), expected.topLeft());
     }
 
     void tabOrderSkipsHiddenAndDisabled() {
@@ -515,6 +529,27 @@ private slots:
         QCOMPARE(watch.presses, 0);
     }
 
+    // Escape while a help balloon is up closes the balloon, and only the balloon; the next
+    // Escape closes the dialog.
+    void escapeClosesTheBalloonFirst() {
+        CBrindleDlg& dlg = Open();
+        QApplication::setActiveWindow(&dlg);
+        QWidget* pattern = Ctl(ids::kNamePattern);
+        pattern->setFocus();
+        QCursor::setPos(pattern->mapToGlobal(QPoint(3, 3)));
+        RightClick(pattern);
+        QCOMPARE(Balloons().size(), std::size_t(1));
+        QPointer<brindle::CBalloonWnd> balloon = Balloons().front();
+        QTest::keyClick(pattern, Qt::Key_Escape);
+        QTRY_VERIFY(balloon.isNull() || !balloon->HasWindow());
+        QVERIFY(Balloons().empty());
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(dlg.result(), 0);
+        QTest::keyClick(pattern, Qt::Key_Escape);
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(dlg.result(), int(QDialog::Rejected));
+    }
+
     // The balloon a right-click launches: at the cursor, with the information icon, and
     // closed by a mouse move only after the short time-out.
     void contextHelpLaunchesTheBalloon() {
@@ -645,7 +680,7 @@ private slots:
                 });
                 credits.ShowAbout(text);
             },
-            folder_->folder());
+            brindle::PortableUserFiles(folder_->folder()));
         dlg_->show();
         Edit(ids::kNamePattern)->setText("kept");
         QTest::keyClick(Edit(ids::kNamePattern), Qt::Key_F1);

@@ -52,7 +52,8 @@ private slots:
         folder_ = std::make_unique<ProgramFolder>();
         folder_->temp().createFile("Brindle.ini", "[config]\nShow Log Window = 1\n");
         services_ = std::make_unique<RecordingServices>();
-        dlg_ = std::make_unique<CBrindleDlg>(*services_, nullptr, folder_->folder());
+        dlg_ = std::make_unique<CBrindleDlg>(*services_, nullptr,
+                                             brindle::PortableUserFiles(folder_->folder()));
         dlg_->show();
         out_ = dlg_->outputDlg();
         QVERIFY(QTest::qWaitForWindowExposed(out_));
@@ -88,10 +89,13 @@ private slots:
         QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
         const char* titles[] = {"Input File", "Output File (Exceptions)", "#",
                                 "Folder (New Folder)"};
+        // Pixels for base units of 6 x 13, grown with the dialog's units.
         const int widths[] = {136, 136, 25, 230};
+        const DialogUnits& units = dlg_->units();
         for (int c = 0; c < 4; ++c) {
             QCOMPARE(list->model()->headerData(c, Qt::Horizontal).toString(), QString(titles[c]));
-            QCOMPARE(list->horizontalHeader()->sectionSize(c), widths[c]);
+            QCOMPARE(list->horizontalHeader()->sectionSize(c),
+                     (widths[c] * units.xUnit64() + 48) / 96);
             QCOMPARE(list->model()
                              ->headerData(c, Qt::Horizontal, Qt::TextAlignmentRole)
                              .value<Qt::Alignment>() &
@@ -193,12 +197,17 @@ private slots:
     }
 
     void sizeKeepsTheStatusBand() {
+        // 15 pixels for base units of 6 x 13, grown with the units, and never lower than
+        // the status line's text; the line's last pixel row lies just below the window.
+        const int band = out_->statusBand();
+        QCOMPARE(band, std::max((15 * dlg_->units().yUnit64() + 52) / 104,
+                                out_->statusLine()->fontMetrics().height() + 2));
         out_->resize(500, 300);
-        QCOMPARE(out_->list()->geometry(), QRect(0, 0, 500, 285));
-        QCOMPARE(out_->statusLine()->geometry(), QRect(0, 285, 500, 16));
+        QCOMPARE(out_->list()->geometry(), QRect(0, 0, 500, 300 - band));
+        QCOMPARE(out_->statusLine()->geometry(), QRect(0, 300 - band, 500, band + 1));
         out_->resize(200, 100);
-        QCOMPARE(out_->list()->geometry(), QRect(0, 0, 200, 85));
-        QCOMPARE(out_->statusLine()->geometry(), QRect(0, 85, 200, 16));
+        QCOMPARE(out_->list()->geometry(), QRect(0, 0, 200, 100 - band));
+        QCOMPARE(out_->statusLine()->geometry(), QRect(0, 100 - band, 200, band + 1));
     }
 
     void removeAllEmptiesTheStore() {

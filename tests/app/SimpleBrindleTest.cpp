@@ -104,10 +104,13 @@ private slots:
         CSimpleBrindle dlg(services, {u"a"});
         dlg.show();
         QCOMPARE(dlg.windowTitle(), QString("Dialog"));
-        const DialogUnits units(QApplication::font());
+        const DialogUnits& units = dlg.units();
+        QVERIFY(units.xUnit64() >= DialogUnits(QApplication::font()).xUnit64());
         QCOMPARE(dlg.size(), units.size(186, 95));
         QCOMPARE(dlg.okButton()->text(), QString("OK"));
         QCOMPARE(dlg.cancelButton()->text(), QString("Cancel"));
+        QCOMPARE(dlg.okButton()->geometry(), units.rect(129, 7, 50, 14));
+        QCOMPARE(dlg.cancelButton()->geometry(), units.rect(129, 24, 50, 14));
         QVERIFY(dlg.okButton()->isDefault());
         QTest::mouseClick(ok ? dlg.okButton() : dlg.cancelButton(), Qt::LeftButton);
         QVERIFY(!dlg.isVisible());

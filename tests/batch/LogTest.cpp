@@ -188,8 +188,19 @@ TEST_F(LogTest, LineBreaksInNamesAreNeitherRenamedNorLogged) {
     EXPECT_TRUE(temp.exists("items/bad\nold file=x"));
 }
 
-// When the record cannot be written, nothing is renamed; the batch goes on.
+// When the record cannot be written, nothing is renamed; the batch goes on, and at its end
+// the user is told once why.
 TEST_F(LogTest, NoRenameWithoutItsRecord) {
+    const auto toldOnceAtTheEnd = [this](std::size_t from, const std::u16string& text) {
+        std::vector<Shown> expected{{text, u"", MessageIcon::Stop}};
+        EXPECT_EQ(std::vector<Shown>(host.messages.end() - 1, host.messages.end()), expected);
+        const std::vector<std::string> calls = host.callsFrom(from);
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), "message"), 1);
+        const auto message = std::find(calls.begin(), calls.end(), "message");
+        EXPECT_EQ(std::find(message, calls.end(), "row"), calls.end());
+        EXPECT_NE(std::find(message, calls.end(), "undo"), calls.end());
+    };
+    const std::u16string logPath = temp.folder("prog") + u"Brindle.log";
     {
         SCOPED_TRACE("locked/AnotherHolder");
         temp.createFiles({"items/A", "items/B"});
@@ -202,33 +213,40 @@ TEST_F(LogTest, NoRenameWithoutItsRecord) {
                   (std::vector<std::u16string>{kTextRenameFailed, kTextRenameFailed}));
         EXPECT_EQ(session.stats().exceptions, 2);
         EXPECT_EQ(session.stats().changedFiles, 2);
-        EXPECT_TRUE(host.messages.empty());
+        toldOnceAtTheEnd(0, u"A locking violation occurred while accessing " + logPath + u".");
         EXPECT_EQ(log(), "");
     }
     {
         SCOPED_TRACE("folder/Missing");
+        const std::size_t from = host.calls.size();
         options().logFileName = temp.folder() + u"nowhere/Brindle.log";
         session.RunFolderBatch(items());
         EXPECT_TRUE(temp.exists("items/A"));
         EXPECT_EQ(session.stats().exceptions, 4);
+        toldOnceAtTheEnd(from, temp.folder() + u"nowhere/Brindle.log was not found.");
     }
     {
         SCOPED_TRACE("path/IsAFolder");
+        const std::size_t from = host.calls.size();
         temp.createFiles({"logdir/"});
         options().logFileName = temp.folder() + u"logdir";
         session.RunFolderBatch(items());
         EXPECT_TRUE(temp.exists("items/A"));
         EXPECT_EQ(session.stats().exceptions, 6);
-        EXPECT_TRUE(host.messages.empty());
+        toldOnceAtTheEnd(
+            from, u"An unknown error occurred while accessing " + temp.folder() + u"logdir.");
     }
     {
         SCOPED_TRACE("recovered/PairAfterFailures");
+        const std::size_t messages = host.messages.size();
         options().logFileName = u"Brindle.log";
         session.RunFolderBatch(items());
         EXPECT_EQ(temp.listing(),
                   (std::vector<std::string>{"items/", "items/a", "items/b", "logdir/", "prog/",
                                             "prog/Brindle.log"}));
         EXPECT_TRUE(logWithoutMarks().starts_with(kHeader + Pair(itemsBytes(), itemsBytes())));
+        // A batch whose records were all written says nothing.
+        EXPECT_EQ(host.messages.size(), messages);
     }
 }
 

@@ -29,6 +29,8 @@ struct CliRunOptions {
     bool inputIsTerminal = false;  // standard input is a pseudo-terminal
     rlim_t fileSizeLimit = RLIM_INFINITY;
     bool closeOutput = false;  // nobody reads standard output: a closed pipe
+    // Changes to the child's environment: "NAME=value" sets, a bare "NAME" removes.
+    std::vector<std::string> environment;
 
     CliRunOptions& withBinary(std::string path) {
         binary = std::move(path);
@@ -49,6 +51,10 @@ struct CliRunOptions {
     }
     CliRunOptions& withOutputClosed() {
         closeOutput = true;
+        return *this;
+    }
+    CliRunOptions& withEnvironment(std::vector<std::string> changes) {
+        environment = std::move(changes);
         return *this;
     }
 };
@@ -92,6 +98,13 @@ inline CliResult RunCliProcess(const std::vector<std::string>& args,
         dup2(errPipe[1], 2);
         if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0)
             _exit(127);
+        for (const std::string& change : options.environment) {
+            const auto equals = change.find('=');
+            if (equals == std::string::npos)
+                unsetenv(change.c_str());
+            else
+                setenv(change.substr(0, equals).c_str(), change.c_str() + equals + 1, 1);
+        }
         if (options.fileSizeLimit != RLIM_INFINITY) {
             const rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
             setrlimit(RLIMIT_FSIZE, &limit);

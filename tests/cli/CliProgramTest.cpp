@@ -477,6 +477,77 @@ TEST(CliProgramTest, DefaultFilesLieBesideTheProgram) {
     EXPECT_TRUE(temp.exists("w/b0x.TxT"));
 }
 
+// Installed (no Brindle.ini beside the program): the configuration from the user's XDG
+// folders or the shipped default found relative to the program, the log in the user's
+// state folder, made on first use.
+TEST(CliProgramTest, AnInstalledCopyUsesTheUsersFiles) {
+    TempFolder temp;
+    temp.createFiles({"usr/bin/", "home/", "w/box.txt"});
+    const std::string t = temp.path().string();
+    const std::string program = t + "/usr/bin/brindle-cli";
+    std::filesystem::copy_file(BRINDLE_CLI_PATH, program);
+    temp.createFile("usr/share/brindle/Brindle.ini", "[custom]\no|0\n\n");
+    const std::vector<std::string> plain = {"HOME=" + t + "/home", "XDG_CONFIG_HOME",
+                                            "XDG_STATE_HOME", "XDG_CONFIG_DIRS=" + t + "/etc"};
+    const CliRunOptions installed = CliRunOptions().withBinary(program).withEnvironment(plain);
+
+    const CliResult help = RunCliProcess({"--help"}, installed);
+    EXPECT_NE(help.out.find("configuration  " + t + "/usr/share/brindle/Brindle.ini\n"),
+              std::string::npos);
+    const std::string stateLog = t + "/home/.local/state/brindle/Brindle.log";
+    EXPECT_NE(help.out.find("log            " + stateLog + "  (not there yet)\n"),
+              std::string::npos);
+
+    const CliResult batch = RunCliProcess(
+        {"--only-english", "custom", "--write-log", "--quiet", "--folder", t + "/w"}, installed);
+    EXPECT_EQ(batch.status, 0) << batch.err;
+    EXPECT_TRUE(temp.exists("w/b0x.txt"));
+    EXPECT_TRUE(temp.exists("home/.local/state/brindle/Brindle.log"));
+    struct stat info {};
+    ASSERT_EQ(stat((t + "/home/.local/state/brindle").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_FALSE(temp.exists("usr/bin/Brindle.log"));
+    const CliResult undo = RunCliProcess({"--undo", "--quiet", "--delete-log"}, installed);
+    EXPECT_EQ(undo.status, 0) << undo.err;
+    EXPECT_TRUE(temp.exists("w/box.txt"));
+    EXPECT_FALSE(temp.exists("home/.local/state/brindle/Brindle.log"));
+
+    // The user's own configuration and state folders win.
+    temp.createFile("cfg/brindle/Brindle.ini", "[custom]\nb|B\n\n");
+    const CliRunOptions withVariables = CliRunOptions().withBinary(program).withEnvironment(
+        {"HOME=" + t + "/home", "XDG_CONFIG_HOME=" + t + "/cfg", "XDG_STATE_HOME=" + t + "/state",
+         "XDG_CONFIG_DIRS=" + t + "/etc"});
+    const CliResult own =
+        RunCliProcess({"--only-english", "custom", "--write-log", "--quiet", "--folder", t + "/w"},
+                      withVariables);
+    EXPECT_EQ(own.status, 0) << own.err;
+    EXPECT_TRUE(temp.exists("w/Box.txt"));
+    EXPECT_TRUE(temp.exists("state/brindle/Brindle.log"));
+
+    // One that is there but cannot be read is still the configuration, and fails as such.
+    std::filesystem::remove(temp.path() / "cfg/brindle/Brindle.ini");
+    std::filesystem::create_directory(temp.path() / "cfg/brindle/Brindle.ini");
+    const CliResult unreadable =
+        RunCliProcess({"--only-english", "custom", "--quiet", "--folder", t + "/w"}, withVariables);
+    EXPECT_EQ(unreadable.status, 2);
+    EXPECT_EQ(unreadable.err,
+              "brindle-cli: Error opening file: " + t + "/cfg/brindle/Brindle.ini\n");
+    EXPECT_TRUE(temp.exists("w/Box.txt"));
+}
+
+// Records that cannot be written fail their items, and the reason is told once at the end.
+TEST(CliProgramTest, ALogThatCannotBeWrittenIsToldOnce) {
+    TempFolder temp;
+    temp.createFiles({"w/A.TXT", "w/B.TXT"});
+    const std::string log = (temp.path() / "nowhere/b.log").string();
+    const CliResult result = RunCliProcess(
+        {"--write-log", "--log", log, "--case=lower", "--quiet", "--folder", temp.path() / "w"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "brindle-cli: " + log + " was not found.\n");
+    EXPECT_EQ(result.out, Status(2, 2, 5, 5, 2) + "\n");
+    EXPECT_TRUE(temp.exists("w/A.TXT") && temp.exists("w/B.TXT"));
+}
+
 TEST(CliProgramTest, DiskFullStopsTheBatchAndTheLogStillUndoesIt) {
     TempFolder temp;
     for (int i = 0; i < 40; ++i)

@@ -46,6 +46,20 @@ BoxRun RunBox(const std::function<bool()>& show, const std::function<void(QDialo
     return run;
 }
 
+qreal LayoutScale(const QDialog& box) {
+    return box.property("layoutScale").toReal();
+}
+
+QPoint LayoutPoint(const QDialog& box, QPoint reference) {
+    const qreal scale = LayoutScale(box);
+    return {qRound(reference.x() * scale), qRound(reference.y() * scale)};
+}
+
+QRect LayoutRect(const QDialog& box, const QRect& reference) {
+    const QPoint end = LayoutPoint(box, reference.bottomRight() + QPoint(1, 1));
+    return {LayoutPoint(box, reference.topLeft()), end - QPoint(1, 1)};
+}
+
 int Darkest(const QImage& image, const QRect& area) {
     int darkest = 255;
     const QRect clipped = area & image.rect();

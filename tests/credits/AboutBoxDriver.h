@@ -27,6 +27,12 @@ struct BoxRun {
 // `drive`. A box that `drive` leaves open is cancelled, so that no test can hang on it.
 BoxRun RunBox(const std::function<bool()>& show, const std::function<void(QDialog&)>& drive);
 
+// The box draws its layout scaled for the dialog font (its "layoutScale" property); these
+// give the layout's reference pixels as the box shows them, each edge rounded on its own.
+qreal LayoutScale(const QDialog& box);
+QPoint LayoutPoint(const QDialog& box, QPoint reference);
+QRect LayoutRect(const QDialog& box, const QRect& reference);
+
 // The darkest channel value in `area` (255 when it is all white).
 int Darkest(const QImage& image, const QRect& area);
 // The bounding box of the pixels in `area` with a channel darker than 250.

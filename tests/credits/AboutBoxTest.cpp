@@ -95,10 +95,25 @@ TEST_F(AboutBoxTest, ShowsTheLibrarysPictureAtTheTopLeft) {
         [this] { return ShowText(u"BRINDLE\nLAST"); },
         [&](QDialog& box) {
             const QImage shown = box.grab().toImage().convertToFormat(QImage::Format_RGB32);
-            // Left of the text, nothing is drawn over the picture.
-            const QRect free(0, 0, 110, 162);
-            EXPECT_EQ(shown.copy(free), picture.convertToFormat(QImage::Format_RGB32).copy(free));
-            EXPECT_EQ(shown.pixel(300, 5), qRgb(255, 255, 255));
+            // Left of the text, nothing is drawn over the picture, which is scaled with the
+            // layout (not at all for a font 13 pixels high).
+            const QRect free = LayoutRect(box, QRect(0, 0, 110, 162)).intersected(box.rect());
+            const QRect whole = LayoutRect(box, QRect(0, 0, 119, 162));
+            const QImage expected =
+                picture.scaled(whole.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                    .convertToFormat(QImage::Format_RGB32)
+                    .copy(free);
+            if (LayoutScale(box) == 1) {
+                EXPECT_EQ(shown.copy(free), expected);
+            } else {
+                long long difference = 0;
+                for (int y = 0; y < free.height(); ++y)
+                    for (int x = 0; x < free.width(); ++x)
+                        difference +=
+                            std::abs(qGreen(shown.pixel(x, y)) - qGreen(expected.pixel(x, y)));
+                EXPECT_LT(difference / (free.width() * free.height()), 6);
+            }
+            EXPECT_EQ(shown.pixel(LayoutPoint(box, {300, 5})), qRgb(255, 255, 255));
             QTest::keyClick(&box, Qt::Key_Return);
         });
     EXPECT_TRUE(run.driven && !run.leftOpen);
@@ -149,9 +164,12 @@ TEST_F(AboutBoxTest, DrawsTheFirstLineBlackAndTheOthersGreyFromTheirTopLeft) {
         SCOPED_TRACE(c.name);
         const BoxRun run = RunBox(c.show, [&](QDialog& box) {
             const QImage shown = box.grab().toImage();
+            const qreal scale = LayoutScale(box);
+            const int left = LayoutPoint(box, {110, 0}).x();
             for (int top = 7; top + 15 <= kLinkRect.top(); top += 15) {
                 SCOPED_TRACE(top);
-                const QRect band(110, top, shown.width() - 110, 15);
+                QRect band = LayoutRect(box, QRect(110, top, 0, 15));
+                band.setRight(shown.width() - 1);
                 const auto line = std::find_if(c.lines.begin(), c.lines.end(),
                                                [top](const Line& l) { return l.top == top; });
                 if (line == c.lines.end()) {
@@ -166,12 +184,15 @@ TEST_F(AboutBoxTest, DrawsTheFirstLineBlackAndTheOthersGreyFromTheirTopLeft) {
                     EXPECT_LE(darkest, 160);
                 }
                 const QRect ink = Ink(shown, band);
-                EXPECT_GE(ink.left(), 110);
-                EXPECT_LE(ink.left(), 112);
-                EXPECT_NEAR(ink.top(), top + capitalsTop, 1);
+                EXPECT_GE(ink.left(), left);
+                EXPECT_LE(ink.left(), LayoutPoint(box, {112, 0}).x() + 1);
+                EXPECT_NEAR(ink.top(), (top + capitalsTop) * scale, 1.5);
+                // The box is wide enough for the whole line.
+                EXPECT_LT(ink.right(), shown.width() - 2);
             }
-            EXPECT_GE(Darkest(shown, kLinkArea), 225);  // the link, light grey
-            EXPECT_LT(Darkest(shown, kLinkArea), 250);
+            const QRect linkArea = LayoutRect(box, kLinkArea);
+            EXPECT_GE(Darkest(shown, linkArea), 225);  // the link, light grey
+            EXPECT_LT(Darkest(shown, linkArea), 250);
             QTest::keyClick(&box, Qt::Key_Return);
         });
         EXPECT_TRUE(run.driven);
@@ -181,30 +202,62 @@ TEST_F(AboutBoxTest, DrawsTheFirstLineBlackAndTheOthersGreyFromTheirTopLeft) {
 }
 
 TEST_F(AboutBoxTest, LinkTurnsBlackUnderTheCursorWithOneRepaintPerChange) {
+    // Points on and around the hot area's edges, as the box shows it.
+    enum class At { Outside, TopLeft, BottomRight, Inside, RightOf, Below, Above, LeftOf, Within };
     const struct {
-        QPoint at;
+        At at;
         bool hot;
         bool repainted;
     } steps[] = {
-        {{50, 50}, false, false},   {{120, 140}, true, true},   {{304, 152}, true, false},
-        {{200, 146}, true, false},  {{305, 146}, false, true},  {{200, 153}, false, false},
-        {{200, 139}, false, false}, {{119, 146}, false, false}, {{150, 145}, true, true},
+        {At::Outside, false, false}, {At::TopLeft, true, true},  {At::BottomRight, true, false},
+        {At::Inside, true, false},   {At::RightOf, false, true}, {At::Below, false, false},
+        {At::Above, false, false},   {At::LeftOf, false, false}, {At::Within, true, true},
     };
     const auto drive = [&](QDialog& box) {
+        const QRect hot = LayoutRect(box, kLinkRect);
+        const QRect linkArea = LayoutRect(box, kLinkArea);
+        const int middle = LayoutPoint(box, {0, 146}).y();
+        const int across = LayoutPoint(box, {200, 0}).x();
+        const auto point = [&](At at) -> QPoint {
+            switch (at) {
+                case At::Outside:
+                    return LayoutPoint(box, {50, 50});
+                case At::TopLeft:
+                    return hot.topLeft();
+                case At::BottomRight:
+                    return hot.bottomRight();
+                case At::Inside:
+                    return {across, middle};
+                case At::RightOf:
+                    return {hot.right() + 1, middle};
+                case At::Below:
+                    return {across, hot.bottom() + 1};
+                case At::Above:
+                    return {across, hot.top() - 1};
+                case At::LeftOf:
+                    return {hot.left() - 1, middle};
+                case At::Within:
+                    return LayoutPoint(box, {150, 145});
+            }
+            return {};
+        };
         PaintWatch watch;
         box.installEventFilter(&watch);
         for (const auto& step : steps) {
-            SCOPED_TRACE(::testing::Message() << step.at.x() << "," << step.at.y());
+            const QPoint at = point(step.at);
+            SCOPED_TRACE(::testing::Message() << at.x() << "," << at.y());
             watch.regions.clear();
-            QTest::mouseMove(&box, step.at);
+            QTest::mouseMove(&box, at);
             QCoreApplication::processEvents();
             ASSERT_EQ(watch.regions.size(), step.repainted ? 1u : 0u);
             if (step.repainted) {
-                EXPECT_TRUE(watch.regions[0].contains(kLinkRect));
-                EXPECT_TRUE(kLinkArea.contains(watch.regions[0].boundingRect()));
+                EXPECT_TRUE(watch.regions[0].contains(hot));
+                // Scaled edges may each round a pixel outwards.
+                EXPECT_TRUE(
+                    linkArea.adjusted(-1, -1, 1, 1).contains(watch.regions[0].boundingRect()));
             }
             EXPECT_EQ(box.cursor().shape(), step.hot ? Qt::PointingHandCursor : Qt::ArrowCursor);
-            const int darkest = Darkest(box.grab().toImage(), kLinkArea);
+            const int darkest = Darkest(box.grab().toImage(), linkArea);
             if (step.hot) {
                 EXPECT_LT(darkest, 60);
             } else {
@@ -217,7 +270,7 @@ TEST_F(AboutBoxTest, LinkTurnsBlackUnderTheCursorWithOneRepaintPerChange) {
         QCoreApplication::sendEvent(&box, &leave);
         QCoreApplication::processEvents();
         EXPECT_EQ(watch.regions.size(), 1u);
-        EXPECT_GE(Darkest(box.grab().toImage(), kLinkArea), 225);
+        EXPECT_GE(Darkest(box.grab().toImage(), linkArea), 225);
         box.removeEventFilter(&watch);
         QTest::keyClick(&box, Qt::Key_Escape);
     };
@@ -238,7 +291,8 @@ TEST_F(AboutBoxTest, ClosesAsOkOrAsCancel) {
          true},
         {"click beside the link",
          [](QDialog& box, Owner&) {
-             QTest::mouseClick(&box, Qt::LeftButton, {}, {119, 146});
+             const QRect hot = LayoutRect(box, kLinkRect);
+             QTest::mouseClick(&box, Qt::LeftButton, {}, {hot.left() - 1, hot.center().y()});
          },
          true},
         {"Escape", [](QDialog& box, Owner&) { QTest::keyClick(&box, Qt::Key_Escape); }, false},
@@ -252,7 +306,7 @@ TEST_F(AboutBoxTest, ClosesAsOkOrAsCancel) {
          false},
         {"the link opens the page and keeps the box",
          [this](QDialog& box, Owner&) {
-             QTest::mouseClick(&box, Qt::LeftButton, {}, {130, 145});
+             QTest::mouseClick(&box, Qt::LeftButton, {}, LayoutPoint(box, {130, 145}));
              ASSERT_EQ(sink.pages.size(), 1u);
              EXPECT_EQ(sink.pages[0].host(), QStringLiteral("www.example.org"));
              EXPECT_TRUE(box.isVisible());
@@ -285,8 +339,12 @@ TEST_F(AboutBoxTest, ClosesAsOkOrAsCancel) {
 
 TEST_F(AboutBoxTest, IsCentredOverItsOwnerAndKeptInsideTheWorkArea) {
     const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    // 220 x 99 dialog units, or the layout's 330 x 161 pixels scaled for the font's height
+    // (13 pixels at the layout's own font), whichever is larger.
     const QFontMetrics metrics(QApplication::font());
-    const QSize size((220 * metrics.averageCharWidth() + 2) / 4, (99 * metrics.height() + 4) / 8);
+    const qreal scale = metrics.height() / 13.0;
+    const QSize size(std::max((220 * metrics.averageCharWidth() + 2) / 4, qRound(330 * scale)),
+                     std::max((99 * metrics.height() + 4) / 8, qRound(161 * scale)));
     const struct {
         const char* name;
         std::optional<QRect> owner;

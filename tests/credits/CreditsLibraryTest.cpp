@@ -43,8 +43,11 @@ TEST(CreditsLibraryTest, ShowsTheAboutTextByBareName) {
     const BoxRun run = RunBox([&] { return library.ShowAbout(AboutText()); },
                               [](QDialog& box) {
                                   const QImage shown = box.grab().toImage();
-                                  EXPECT_LT(Darkest(shown, QRect(110, 7, 200, 15)), 60);
-                                  EXPECT_EQ(Darkest(shown, QRect(110, 22, 200, 15)), 150);
+                                  const auto at = [&box](int x, int y, int w, int h) {
+                                      return LayoutRect(box, QRect(x, y, w, h));
+                                  };
+                                  EXPECT_LT(Darkest(shown, at(110, 7, 200, 15)), 60);
+                                  EXPECT_EQ(Darkest(shown, at(110, 22, 200, 15)), 150);
                                   QTest::keyClick(&box, Qt::Key_Return);
                               });
     EXPECT_TRUE(run.driven && run.result);

@@ -99,7 +99,8 @@ TEST(DefaultIniTest, TablesHaveNoIdleRows) {
     EXPECT_TRUE(readReplacementTable(DefaultIni(), u"Custom")->empty());
 }
 
-TEST(DefaultIniTest, EveryConfigKeyIsPresentAndOff) {
+// Every batch can be undone out of the box: "Write Log File" is on, everything else off.
+TEST(DefaultIniTest, EveryConfigKeyIsPresentAndOnlyTheLogIsOn) {
     const std::u16string_view keys[] = {
         kKeyOnlyEnglish,    kKeyShowLogWindow, kKeyForce63,        kKeyWithoutExtension,
         kKeyOnlyLog,        kKeyCountSymbols,  kKeyDeleteContents, kKeyResetCounters,
@@ -109,7 +110,8 @@ TEST(DefaultIniTest, EveryConfigKeyIsPresentAndOff) {
     for (auto key : keys) {
         SCOPED_TRACE(EncodeName(key));
         bool found = false;
-        EXPECT_EQ(readConfigValue(DefaultIni(), u"[config]", key, &found), u"0");
+        EXPECT_EQ(readConfigValue(DefaultIni(), u"[config]", key, &found),
+                  key == kKeyWriteLogFile ? u"1" : u"0");
         EXPECT_TRUE(found);
     }
 
@@ -120,6 +122,7 @@ TEST(DefaultIniTest, EveryConfigKeyIsPresentAndOff) {
     EXPECT_FALSE(options.onlyEnglish);
     EXPECT_FALSE(options.force63);
     EXPECT_FALSE(options.renameDirs);
+    EXPECT_TRUE(options.writeLogFile);
 }
 
 }  // namespace

@@ -46,7 +46,9 @@ void RemoveBelow(int fd) {
     closedir(dir);
     for (const auto& [name, isFolder] : entries) {
         if (isFolder) {
-            fchmodat(fd, name.c_str(), 0700, 0);
+            // One that cannot be opened up is left for the clean-up to report.
+            if (fchmodat(fd, name.c_str(), 0700, 0) != 0)
+                continue;
             const int child = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
             if (child >= 0) {
                 RemoveBelow(child);

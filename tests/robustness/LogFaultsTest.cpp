@@ -313,12 +313,19 @@ TEST(LogFaults, LogsThatCannotBeOpenedWrittenOrDeleted) {
     const Strings batchFailed(std::begin(failedRows), std::end(failedRows));
     const std::string openError = "brindle-cli: Error opening file: {L}\n";
     const std::vector<OpenFaultCase> cases = {
-        {"batch/LogIsAFolder", Setup::LogIsAFolder, false, batchFailed, "", 1, false},
-        {"batch/LogIsAFifo", Setup::LogIsAFifo, false, batchFailed, "", 1, false},
-        {"batch/LogIsDevFull", Setup::LogIsDevFull, false, batchFailed, "", 1, false},
-        {"batch/LogLockedByAnother", Setup::LogLocked, false, batchFailed, "", 1, false},
-        {"batch/LogReadOnly", Setup::LogReadOnly, false, batchFailed, "", 1, false},
-        {"batch/LogFolderNotWritable", Setup::LogFolderReadOnly, false, batchFailed, "", 1, false},
+        // The batch ends by saying once why its records could not be written.
+        {"batch/LogIsAFolder", Setup::LogIsAFolder, false, batchFailed,
+         "brindle-cli: An unknown error occurred while accessing {L}.\n", 1, false},
+        {"batch/LogIsAFifo", Setup::LogIsAFifo, false, batchFailed,
+         "brindle-cli: An unknown error occurred while accessing {L}.\n", 1, false},
+        {"batch/LogIsDevFull", Setup::LogIsDevFull, false, batchFailed,
+         "brindle-cli: {L} contains an invalid path.\n", 1, false},
+        {"batch/LogLockedByAnother", Setup::LogLocked, false, batchFailed,
+         "brindle-cli: A locking violation occurred while accessing {L}.\n", 1, false},
+        {"batch/LogReadOnly", Setup::LogReadOnly, false, batchFailed,
+         "brindle-cli: Access to {L} was denied.\n", 1, false},
+        {"batch/LogFolderNotWritable", Setup::LogFolderReadOnly, false, batchFailed,
+         "brindle-cli: Access to {L} was denied.\n", 1, false},
         {"undo/LogIsAFolder", Setup::LogIsAFolder, true, {}, openError, 2, true},
         {"undo/LogIsAFifo", Setup::LogIsAFifo, true, {}, openError, 2, true},
         {"undo/LogLockedByAnother", Setup::LogLocked, true, {}, openError, 2, true},

@@ -375,7 +375,8 @@ inline std::string Differences(const Tree& expected, const Tree& actual, int lim
 // Hands everything below `fd` (and `fd` itself) to the ordinary user when running as
 // root, so that a child running as that user meets only the faults the test makes.
 inline void GiveAwayAt(int fd) {
-    fchown(fd, kOrdinaryUser, kOrdinaryGroup);
+    if (fchown(fd, kOrdinaryUser, kOrdinaryGroup) != 0)
+        throw std::runtime_error("cannot hand a folder to the ordinary user");
     DIR* dir = fdopendir(dup(fd));
     if (!dir)
         return;
@@ -387,7 +388,8 @@ inline void GiveAwayAt(int fd) {
     }
     closedir(dir);
     for (const std::string& name : names) {
-        fchownat(fd, name.c_str(), kOrdinaryUser, kOrdinaryGroup, AT_SYMLINK_NOFOLLOW);
+        if (fchownat(fd, name.c_str(), kOrdinaryUser, kOrdinaryGroup, AT_SYMLINK_NOFOLLOW) != 0)
+            throw std::runtime_error("cannot hand " + name + " to the ordinary user");
         const int child = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
         if (child >= 0) {
             GiveAwayAt(child);
@@ -424,7 +426,9 @@ inline void RemoveBelow(int fd) {
         if (fstatat(fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
             continue;
         if (S_ISDIR(info.st_mode)) {
-            fchmodat(fd, name.c_str(), 0700, 0);
+            // One that cannot be opened up is left for the clean-up to report.
+            if (fchmodat(fd, name.c_str(), 0700, 0) != 0)
+                continue;
             const int child = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
             if (child >= 0) {
                 RemoveBelow(child);

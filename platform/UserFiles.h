@@ -1,0 +1,60 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brindle {
+
+inline constexpr char16_t kConfigFileName[] = u"Brindle.ini";
+inline constexpr char16_t kLogFileName[] = u"Brindle.log";
+
+// What the file locations depend on in the environment, as bytes; nullopt when a
+// variable is not set.
+struct UserEnvironment {
+    std::optional<std::string> xdgConfigHome;
+    std::optional<std::string> xdgConfigDirs;
+    std::optional<std::string> xdgStateHome;
+    // $HOME, or the home folder of the password database when it is unset; may be empty.
+    std::string home;
+};
+
+// Where the configuration and the log lie, as absolute paths.
+struct UserFiles {
+    // A Brindle.ini lies beside the program (a build folder, an unpacked copy): the
+    // program then keeps its files beside itself, as a portable program does.
+    bool portable = false;
+    std::u16string configFile;
+    std::u16string logFile;
+    // Installed: the places looked at for the configuration, in order (the first that
+    // exists is configFile; when none does, configFile is the first of them).
+    std::vector<std::u16string> configSearch;
+};
+
+// The rules, on a given program folder (ending with '/') and environment:
+//  - portable (Brindle.ini beside the program): that file is the configuration; the log
+//    lies beside the program when its folder is writable, otherwise where an installed
+//    program keeps it;
+//  - installed: the configuration is the first that exists of
+//    $XDG_CONFIG_HOME/brindle/Brindle.ini (default ~/.config), brindle/Brindle.ini under
+//    each $XDG_CONFIG_DIRS entry (default /etc/xdg), and the shipped default
+//    PREFIX/share/brindle/Brindle.ini, PREFIX being the folder above the program's; the log
+//    is $XDG_STATE_HOME/brindle/Brindle.log (default ~/.local/state).
+// Relative XDG values are ignored, as the base directory rules ask. "Exists" is what
+// lstat says, so a file that cannot be read is still chosen, and then fails to open.
+UserFiles LocateUserFiles(std::u16string_view programFolder, const UserEnvironment& environment);
+
+// Both files beside the program, whatever lies there.
+UserFiles PortableUserFiles(std::u16string_view programFolder);
+
+// The environment of this process.
+UserEnvironment ProcessEnvironment();
+// The rules for this process: its program folder and its environment.
+UserFiles LocateUserFiles();
+
+// Creates the folder that `file` lies in, with any missing folder above it, each readable
+// by its owner only. 0 when the folder is there afterwards, else the errno.
+int CreateFolderFor(std::u16string_view file);
+
+}  // namespace brindle
