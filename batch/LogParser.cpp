@@ -1,5 +1,7 @@
 #include "batch/LogParser.h"
 
+#include <algorithm>
+#include <cstring>
 #include <optional>
 #include <unordered_map>
 
@@ -9,41 +11,80 @@ namespace brindle {
 
 namespace {
 
+constexpr std::size_t kChunk = 1 << 16;
+// Names are kept in blocks that grow to this size, so that a short log needs little; a
+// longer value (a log edited by hand) gets a block of its own.
+constexpr std::size_t kFirstNameBlock = 1 << 12;
+constexpr std::size_t kNameBlock = 1 << 20;
+
+enum Flag : std::uint8_t {
+    kWhole = 1,
+    kMarked = 2,
+    kUndone = 4,
+    kClaimedOld = 8,
+    kClaimedNew = 16,
+};
+
 struct Line {
-    std::string_view text;  // without its line end
+    std::string_view text;  // without its line end; valid until the next line is read
     std::uint64_t offset = 0;
 };
 
-// The complete lines of the log; a last line without LF is left out.
+// The complete lines of the log, read a chunk at a time; a last line without LF is left
+// out.
 class Reader {
 public:
-    explicit Reader(std::string_view bytes) : bytes_(bytes) {}
+    explicit Reader(const UndoLog::ReadBytes& read) : read_(read) {}
 
     bool Next(Line& line) {
-        if (start_ >= bytes_.size())
-            return false;
-        const std::size_t end = bytes_.find('\n', start_);
-        if (end == std::string_view::npos)
-            return false;
-        std::string_view text = bytes_.substr(start_, end - start_);
-        if (!text.empty() && text.back() == '\r')
-            text.remove_suffix(1);
-        line = {text, start_};
-        start_ = end + 1;
-        return true;
+        for (;;) {
+            const std::size_t end = buffer_.find('\n', scanned_);
+            if (end != std::string::npos) {
+                std::string_view text(buffer_.data() + start_, end - start_);
+                if (!text.empty() && text.back() == '\r')
+                    text.remove_suffix(1);
+                line = {text, base_ + start_};
+                start_ = scanned_ = end + 1;
+                completeBytes_ = base_ + start_;
+                return true;
+            }
+            scanned_ = buffer_.size();
+            if (atEnd_)
+                return false;
+            // Keep the line begun, drop what was read before it, then read on.
+            if (start_ > 0) {
+                buffer_.erase(0, start_);
+                scanned_ -= start_;
+                base_ += start_;
+                start_ = 0;
+            }
+            const long got = read_(chunk_.get(), kChunk);
+            if (got > 0)
+                buffer_.append(chunk_.get(), static_cast<std::size_t>(got));
+            if (got < 0)
+                failed_ = true;
+            if (got <= 0)
+                atEnd_ = true;
+        }
     }
 
+    bool failed() const { return failed_; }
+    std::uint64_t completeBytes() const { return completeBytes_; }
+
 private:
-    std::string_view bytes_;
-    std::size_t start_ = 0;
+    const UndoLog::ReadBytes& read_;
+    std::unique_ptr<char[]> chunk_ = std::make_unique<char[]>(kChunk);
+    std::string buffer_;
+    std::size_t start_ = 0;    // where the next line starts
+    std::size_t scanned_ = 0;  // no line end before this, from start_ on
+    std::uint64_t base_ = 0;   // the log's offset of buffer_[0]
+    std::uint64_t completeBytes_ = 0;
+    bool atEnd_ = false;
+    bool failed_ = false;
 };
 
 bool Carries(std::string_view line, std::string_view key) {
     return line.starts_with(key);
-}
-
-std::u16string ValueOf(std::string_view line, std::string_view key) {
-    return DecodeName(line.substr(key.size()));
 }
 
 // Decimal digits only, and no overflow.
@@ -75,69 +116,97 @@ struct Identity {
 };
 
 std::optional<Identity> ParseIdentity(std::string_view text) {
-    Identity inodes;
+    Identity identity;
     for (std::uint64_t* value :
-         {&inodes.item, &inodes.links, &inodes.oldFolder, &inodes.newFolder}) {
+         {&identity.item, &identity.links, &identity.oldFolder, &identity.newFolder}) {
         const std::string_view field = TakeField(text);
         if (field == "-")
             *value = 0;
         else if (!ParseNumber(field, *value))
             return std::nullopt;
     }
-    if (!text.empty())
+    if (!text.empty() || identity.links > 0xFFFFFFFFu)
         return std::nullopt;
-    return inodes;
+    return identity;
 }
 
-class Parser {
+// A line after which a record's own lines are read as they stand.
+bool ClosesChains(std::string_view line) {
+    return line == kLogSeparator || line == kLogVersionLine || Carries(line, kLogKeyRenamed) ||
+           Carries(line, kLogKeyFailed) || Carries(line, kLogKeyUndone) ||
+           Carries(line, kLogKeyTemporary) || Carries(line, kLogKeyClaimed) ||
+           Carries(line, kLogKeyUnclaimed);
+}
+
+}  // namespace
+
+// Undo's reading rules, line by line, into the compact form.
+class UndoLogBuilder {
 public:
-    std::vector<UndoRecord> Parse(std::string_view bytes) {
-        Reader reader(bytes);
+    explicit UndoLogBuilder(UndoLog& log) : log_(log) {}
+
+    bool Build(const UndoLog::ReadBytes& read) {
+        Reader reader(read);
         Line line;
         while (reader.Next(line)) {
+            lastLineClosesChains_ = ClosesChains(line.text);
             if (Carries(line.text, kLogKeyOldDirectory)) {
                 if (!ReadChain(reader, line))
                     break;
             } else if (Carries(line.text, kLogKeyOldFile)) {
-                if (current_.oldDirectory.empty()) {
-                    inodes_.reset();
+                if (oldDirectory_.empty()) {
+                    identity_.reset();
                     continue;
                 }
                 const std::uint64_t offset = line.offset;
-                current_.oldName = ValueOf(line.text, kLogKeyOldFile);
+                oldName_.assign(Value(line.text, kLogKeyOldFile));
                 // A chain the file ends amid is a record torn by a crash: never undone.
                 if (!reader.Next(line))
                     break;
+                lastLineClosesChains_ = ClosesChains(line.text);
                 const bool complete = Carries(line.text, kLogKeyNewFile);
                 if (complete)
-                    current_.newName = ValueOf(line.text, kLogKeyNewFile);
+                    newName_.assign(Value(line.text, kLogKeyNewFile));
                 Add(complete, offset);
             } else {
                 ReadOtherLine(line.text);
             }
         }
-        return std::move(records_);
+        // The lines a reader stopped amid (a torn chain at the end) were complete lines
+        // all the same; what follows them is not.
+        log_.completeBytes_ = reader.completeBytes();
+        log_.endsClosed_ = reader.completeBytes() == 0 || lastLineClosesChains_;
+        return !reader.failed();
     }
 
 private:
+    static std::string_view Value(std::string_view line, std::string_view key) {
+        return line.substr(key.size());
+    }
+
     // A chain that starts with "Old Directory="; false when the file ends amid it.
     bool ReadChain(Reader& reader, Line& line) {
         bool complete = false;
         std::uint64_t offset = line.offset;
-        current_.oldDirectory = ValueOf(line.text, kLogKeyOldDirectory);
+        oldDirectory_.assign(Value(line.text, kLogKeyOldDirectory));
+        oldDirectoryIndex_.reset();
         if (!reader.Next(line))
             return false;
+        lastLineClosesChains_ = ClosesChains(line.text);
         if (Carries(line.text, kLogKeyNewDirectory)) {
-            current_.newDirectory = ValueOf(line.text, kLogKeyNewDirectory);
+            newDirectory_.assign(Value(line.text, kLogKeyNewDirectory));
+            newDirectoryIndex_.reset();
             if (!reader.Next(line))
                 return false;
+            lastLineClosesChains_ = ClosesChains(line.text);
             if (Carries(line.text, kLogKeyOldFile)) {
                 offset = line.offset;
-                current_.oldName = ValueOf(line.text, kLogKeyOldFile);
+                oldName_.assign(Value(line.text, kLogKeyOldFile));
                 if (!reader.Next(line))
                     return false;
+                lastLineClosesChains_ = ClosesChains(line.text);
                 if (Carries(line.text, kLogKeyNewFile)) {
-                    current_.newName = ValueOf(line.text, kLogKeyNewFile);
+                    newName_.assign(Value(line.text, kLogKeyNewFile));
                     complete = true;
                 }
             }
@@ -146,84 +215,207 @@ private:
         return true;
     }
 
-    void Add(bool complete, std::uint64_t offset) {
-        UndoRecord record;
-        record.names = current_;
-        record.whole = complete;
-        record.offset = offset;
-        if (inodes_) {
-            record.marked = true;
-            record.itemInode = inodes_->item;
-            record.itemLinks = inodes_->links;
-            record.oldFolderInode = inodes_->oldFolder;
-            record.newFolderInode = inodes_->newFolder;
-            inodes_.reset();
+    std::uint32_t DirectoryIndex(const std::string& directory,
+                                 std::optional<std::uint32_t>& cached) {
+        if (!cached) {
+            const auto [at, added] = directoryIndexes_.try_emplace(
+                directory, static_cast<std::uint32_t>(log_.directories_.size()));
+            if (added)
+                log_.directories_.push_back(directory);
+            cached = at->second;
         }
-        byOffset_[offset] = records_.size();
-        records_.push_back(std::move(record));
+        return *cached;
     }
 
-    // The record whose "Old File=" line stands at the offset a mark names.
-    UndoRecord* Named(std::string_view offsetText) {
-        std::uint64_t offset = 0;
-        if (!ParseNumber(offsetText, offset))
-            return nullptr;
-        const auto found = byOffset_.find(offset);
-        return found == byOffset_.end() ? nullptr : &records_[found->second];
+    // Room for `length` bytes of names: the block and the place in it.
+    char* Reserve(std::size_t length, UndoLog::Compact& record) {
+        auto& blocks = log_.nameBlocks_;
+        if (length > kNameBlock) {
+            blocks.push_back(std::make_unique<char[]>(length));
+            record.nameBlock = static_cast<std::uint32_t>(blocks.size() - 1);
+            record.namePosition = 0;
+            return blocks.back().get();
+        }
+        if (!log_.filling_ || log_.fillingUsed_ + length > fillingSize_) {
+            fillingSize_ = log_.filling_ ? std::min(fillingSize_ * 2, kNameBlock) : kFirstNameBlock;
+            fillingSize_ = std::max(fillingSize_, length);
+            blocks.push_back(std::make_unique<char[]>(fillingSize_));
+            log_.fillingBlock_ = blocks.size() - 1;
+            log_.fillingUsed_ = 0;
+            log_.filling_ = true;
+        }
+        record.nameBlock = static_cast<std::uint32_t>(log_.fillingBlock_);
+        record.namePosition = static_cast<std::uint32_t>(log_.fillingUsed_);
+        log_.fillingUsed_ += length;
+        return blocks[log_.fillingBlock_].get() + record.namePosition;
+    }
+
+    void Add(bool complete, std::uint64_t offset) {
+        UndoLog::Compact record;
+        record.offset = offset;
+        if (complete)
+            record.flags |= kWhole;
+        record.oldDirectory = DirectoryIndex(oldDirectory_, oldDirectoryIndex_);
+        record.newDirectory = DirectoryIndex(newDirectory_, newDirectoryIndex_);
+        record.oldLength = static_cast<std::uint32_t>(oldName_.size());
+        record.newLength = static_cast<std::uint32_t>(newName_.size());
+        char* names = Reserve(oldName_.size() + newName_.size(), record);
+        std::memcpy(names, oldName_.data(), oldName_.size());
+        std::memcpy(names + oldName_.size(), newName_.data(), newName_.size());
+        if (identity_) {
+            record.flags |= kMarked;
+            record.itemInode = identity_->item;
+            record.itemLinks = static_cast<std::uint32_t>(identity_->links);
+            record.oldFolderInode = identity_->oldFolder;
+            record.newFolderInode = identity_->newFolder;
+            identity_.reset();
+        }
+        log_.records_.push_back(record);
     }
 
     void ReadOtherLine(std::string_view text) {
         // An "Identity=" line belongs to the record that starts on the very next line.
         if (Carries(text, kLogKeyIdentity)) {
-            inodes_ = ParseIdentity(text.substr(kLogKeyIdentity.size()));
+            identity_ = ParseIdentity(text.substr(kLogKeyIdentity.size()));
             return;
         }
-        inodes_.reset();
+        identity_.reset();
         if (Carries(text, kLogKeyRenamed) || Carries(text, kLogKeyFailed)) {
             const bool renamed = Carries(text, kLogKeyRenamed);
             const std::size_t keySize = renamed ? kLogKeyRenamed.size() : kLogKeyFailed.size();
-            if (UndoRecord* record = Named(text.substr(keySize)))
+            if (UndoLog::Compact* record = Named(text.substr(keySize)))
                 record->outcome = renamed ? RecordOutcome::Renamed : RecordOutcome::Failed;
         } else if (Carries(text, kLogKeyUndone)) {
-            if (UndoRecord* record = Named(text.substr(kLogKeyUndone.size())))
-                record->undone = true;
+            if (UndoLog::Compact* record = Named(text.substr(kLogKeyUndone.size())))
+                record->flags |= kUndone;
         } else if (Carries(text, kLogKeyTemporary)) {
             std::string_view rest = text.substr(kLogKeyTemporary.size());
-            UndoRecord* record = Named(TakeField(rest));
+            UndoLog::Compact* record = Named(TakeField(rest));
             const std::string_view side = TakeField(rest);
             if (record && !rest.empty() &&
                 (side == kLogTemporaryInOld || side == kLogTemporaryInNew)) {
-                record->temporarySteps.push_back({side == kLogTemporaryInNew, DecodeName(rest)});
+                log_.temporaries_.push_back(
+                    {IndexOf(record), side == kLogTemporaryInNew, std::string(rest)});
             }
         } else if (Carries(text, kLogKeyClaimed) || Carries(text, kLogKeyUnclaimed)) {
             const bool claimed = Carries(text, kLogKeyClaimed);
             std::string_view rest =
                 text.substr(claimed ? kLogKeyClaimed.size() : kLogKeyUnclaimed.size());
-            UndoRecord* record = Named(TakeField(rest));
-            if (record && rest == kLogTemporaryInNew)
-                record->claimedNew = claimed;
-            else if (record && rest == kLogTemporaryInOld)
-                record->claimedOld = claimed;
+            UndoLog::Compact* record = Named(TakeField(rest));
+            const std::uint8_t flag = rest == kLogTemporaryInNew   ? kClaimedNew
+                                      : rest == kLogTemporaryInOld ? kClaimedOld
+                                                                   : 0;
+            if (record && flag != 0) {
+                if (claimed)
+                    record->flags |= flag;
+                else
+                    record->flags &= static_cast<std::uint8_t>(~flag);
+            }
         }
     }
 
-    std::vector<UndoRecord> records_;
-    std::unordered_map<std::uint64_t, std::size_t> byOffset_;
-    LogRecord current_;
-    std::optional<Identity> inodes_;
+    // The record whose "Old File=" line stands at the offset a mark names: records come
+    // in the order of their offsets.
+    UndoLog::Compact* Named(std::string_view offsetText) {
+        std::uint64_t offset = 0;
+        if (!ParseNumber(offsetText, offset))
+            return nullptr;
+        auto& records = log_.records_;
+        const auto at = std::lower_bound(records.begin(), records.end(), offset,
+                                         [](const UndoLog::Compact& record, std::uint64_t value) {
+                                             return record.offset < value;
+                                         });
+        return at != records.end() && at->offset == offset ? &*at : nullptr;
+    }
+
+    std::size_t IndexOf(const UndoLog::Compact* record) const {
+        // The deque's blocks are not one array: find the record by its offset.
+        const auto& records = log_.records_;
+        const auto at = std::lower_bound(
+            records.begin(), records.end(), record->offset,
+            [](const UndoLog::Compact& each, std::uint64_t value) { return each.offset < value; });
+        return static_cast<std::size_t>(at - records.begin());
+    }
+
+    UndoLog& log_;
+    // The values the last chain reached, as the log's bytes hold them.
+    std::string oldDirectory_;
+    std::string newDirectory_;
+    std::string oldName_;
+    std::string newName_;
+    std::optional<std::uint32_t> oldDirectoryIndex_;
+    std::optional<std::uint32_t> newDirectoryIndex_;
+    std::unordered_map<std::string, std::uint32_t> directoryIndexes_;
+    std::optional<Identity> identity_;
+    bool lastLineClosesChains_ = true;
+    std::size_t fillingSize_ = 0;
 };
 
-}  // namespace
+bool UndoLog::Read(const ReadBytes& read) {
+    *this = UndoLog();
+    return UndoLogBuilder(*this).Build(read);
+}
+
+UndoLog UndoLog::FromBytes(std::string_view bytes) {
+    UndoLog log;
+    std::size_t given = 0;
+    log.Read([&](char* buffer, std::size_t size) -> long {
+        const std::size_t count = std::min(size, bytes.size() - given);
+        std::memcpy(buffer, bytes.data() + given, count);
+        given += count;
+        return static_cast<long>(count);
+    });
+    return log;
+}
+
+std::string_view UndoLog::Names(const Compact& record, bool newName) const {
+    if (nameBlocks_.empty())
+        return {};
+    const char* block = nameBlocks_[record.nameBlock].get() + record.namePosition;
+    return newName ? std::string_view(block + record.oldLength, record.newLength)
+                   : std::string_view(block, record.oldLength);
+}
+
+UndoRecord UndoLog::At(std::size_t index) const {
+    const Compact& compact = records_[index];
+    UndoRecord record;
+    record.names.oldDirectory = DecodeName(directories_[compact.oldDirectory]);
+    record.names.newDirectory = DecodeName(directories_[compact.newDirectory]);
+    record.names.oldName = DecodeName(Names(compact, false));
+    record.names.newName = DecodeName(Names(compact, true));
+    record.whole = (compact.flags & kWhole) != 0;
+    record.marked = (compact.flags & kMarked) != 0;
+    record.itemInode = compact.itemInode;
+    record.itemLinks = compact.itemLinks;
+    record.oldFolderInode = compact.oldFolderInode;
+    record.newFolderInode = compact.newFolderInode;
+    record.offset = compact.offset;
+    record.outcome = compact.outcome;
+    record.undone = (compact.flags & kUndone) != 0;
+    record.claimedOld = (compact.flags & kClaimedOld) != 0;
+    record.claimedNew = (compact.flags & kClaimedNew) != 0;
+    for (const Temporary& step : temporaries_) {
+        if (step.record == index)
+            record.temporarySteps.push_back({step.inNewFolder, DecodeName(step.name)});
+    }
+    return record;
+}
 
 std::vector<UndoRecord> ParseLogForUndo(std::string_view bytes) {
-    return Parser().Parse(bytes);
+    const UndoLog log = UndoLog::FromBytes(bytes);
+    std::vector<UndoRecord> records;
+    records.reserve(log.size());
+    for (std::size_t i = 0; i < log.size(); ++i)
+        records.push_back(log.At(i));
+    return records;
 }
 
 std::vector<LogRecord> ParseLog(std::string_view bytes, std::vector<bool>* whole) {
-    std::vector<UndoRecord> parsed = ParseLogForUndo(bytes);
+    const UndoLog log = UndoLog::FromBytes(bytes);
     std::vector<LogRecord> records;
-    records.reserve(parsed.size());
-    for (UndoRecord& record : parsed) {
+    records.reserve(log.size());
+    for (std::size_t i = 0; i < log.size(); ++i) {
+        UndoRecord record = log.At(i);
         records.push_back(std::move(record.names));
         if (whole)
             whole->push_back(record.whole);

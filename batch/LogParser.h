@@ -1,6 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -87,6 +90,66 @@ struct UndoRecord {
     std::vector<TemporaryStep> temporarySteps;
     bool claimedOld = false;
     bool claimedNew = false;
+};
+
+// The records of a log as Undo needs them, with the new lines applied to them, kept
+// compactly: the names as the log's bytes hold them, each folder once, the rest in a
+// few numbers, so that Undo of a log of a million records holds about a hundred bytes
+// per record, not the log and its decoded strings besides.
+class UndoLog {
+public:
+    // Fills `buffer` with up to `size` further bytes of the log; returns how many, 0 at
+    // its end, -1 when it cannot be read.
+    using ReadBytes = std::function<long(char* buffer, std::size_t size)>;
+
+    // Reads a whole log through `read`, a chunk at a time. False when a read failed.
+    bool Read(const ReadBytes& read);
+    static UndoLog FromBytes(std::string_view bytes);
+
+    std::size_t size() const { return records_.size(); }
+    // The record, oldest first, with its names decoded.
+    UndoRecord At(std::size_t index) const;
+
+    // How many bytes of the log end with a complete line (a torn last line after them),
+    // and whether that last complete line leaves no chain open for lines added after it.
+    std::uint64_t completeBytes() const { return completeBytes_; }
+    bool endsClosed() const { return endsClosed_; }
+
+private:
+    friend class UndoLogBuilder;
+    struct Compact {
+        std::uint64_t offset = 0;
+        std::uint64_t itemInode = 0;
+        std::uint64_t oldFolderInode = 0;
+        std::uint64_t newFolderInode = 0;
+        std::uint32_t oldDirectory = 0;  // index into directories_
+        std::uint32_t newDirectory = 0;
+        // Where the old name, then the new name, lie in the blocks of names.
+        std::uint32_t nameBlock = 0;
+        std::uint32_t namePosition = 0;
+        std::uint32_t itemLinks = 0;
+        std::uint32_t oldLength = 0;
+        std::uint32_t newLength = 0;
+        std::uint8_t flags = 0;
+        RecordOutcome outcome = RecordOutcome::Unknown;
+    };
+    struct Temporary {
+        std::size_t record = 0;
+        bool inNewFolder = false;
+        std::string name;
+    };
+    std::string_view Names(const Compact& record, bool newName) const;
+
+    std::deque<Compact> records_;
+    std::vector<std::string> directories_;
+    // Names in blocks, so that growing never copies (nor doubles) what is held.
+    std::vector<std::unique_ptr<char[]>> nameBlocks_;
+    std::size_t fillingBlock_ = 0;  // the block small names go to, once there is one
+    std::size_t fillingUsed_ = 0;
+    bool filling_ = false;
+    std::vector<Temporary> temporaries_;
+    std::uint64_t completeBytes_ = 0;
+    bool endsClosed_ = true;
 };
 
 // The records of ParseLog, with the new lines applied to them.

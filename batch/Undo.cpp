@@ -33,42 +33,22 @@ bool IsLoggedFolder(const std::u16string& folder) {
     return !folder.empty() && folder.front() == u'/' && folder.back() == u'/';
 }
 
-// The last complete line of the log's bytes, and whether it lets a record's lines be
-// read as they stand (no chain left open).
-bool EndsClosed(std::string_view bytes) {
-    if (bytes.empty())
-        return true;
-    std::string_view complete = bytes.substr(0, bytes.rfind('\n') + 1);
-    if (complete.empty())
-        return false;
-    complete.remove_suffix(1);
-    if (!complete.empty() && complete.back() == '\r')
-        complete.remove_suffix(1);
-    const std::size_t start = complete.rfind('\n');
-    const std::string_view line = complete.substr(start == std::string_view::npos ? 0 : start + 1);
-    return line == kLogSeparator || line == kLogVersionLine || line.starts_with(kLogKeyRenamed) ||
-           line.starts_with(kLogKeyFailed) || line.starts_with(kLogKeyUndone) ||
-           line.starts_with(kLogKeyTemporary) || line.starts_with(kLogKeyClaimed) ||
-           line.starts_with(kLogKeyUnclaimed);
-}
-
 // The marks Undo leaves in the log while it holds its lock: an undone record is never
 // replayed, and a temporary step is found again after a kill.
 class UndoMarks {
 public:
-    UndoMarks(ExclusiveFile& file, std::string_view bytes) : file_(file) {
+    UndoMarks(ExclusiveFile& file, const UndoLog& log) : file_(file) {
         usable_ = file.writable();
         if (!usable_)
             return;
         // A torn last line is never read: cut it off rather than complete it. A chain a
         // torn record left open would swallow the marks: close it.
-        const std::size_t lastLineEnd = bytes.rfind('\n');
-        const std::size_t complete = lastLineEnd == std::string_view::npos ? 0 : lastLineEnd + 1;
-        if (complete != bytes.size() && file.Truncate(static_cast<std::int64_t>(complete)) != 0) {
+        const auto complete = static_cast<std::int64_t>(log.completeBytes());
+        if (complete != file.Size() && file.Truncate(complete) != 0) {
             usable_ = false;
             return;
         }
-        if (!EndsClosed(bytes.substr(0, complete))) {
+        if (!log.endsClosed()) {
             prefix_ += kLogSeparator;
             prefix_ += kLogLineEnd;
         }
@@ -311,8 +291,14 @@ UndoOutcome RenameSession::OnUndo() {
     // batch can log (and rename) in between and have its records deleted with the log.
     const std::u16string path = logPath();
     ExclusiveFile file;
-    std::string bytes;
-    if (file.OpenForReadAndAppend(path) != 0 || file.ReadAll(bytes) != 0) {
+    UndoLog records;
+    std::int64_t readOffset = 0;
+    const auto read = [&](char* buffer, std::size_t size) {
+        const long got = file.ReadAt(readOffset, buffer, size);
+        readOffset += got > 0 ? got : 0;
+        return got;
+    };
+    if (file.OpenForReadAndAppend(path) != 0 || !records.Read(read)) {
         host_.ShowMessage(kTextErrorOpeningFile, u"", MessageIcon::Warning);
         host_.SetUndoEnabled(false);
         return UndoOutcome::LogNotOpened;
@@ -328,13 +314,11 @@ UndoOutcome RenameSession::OnUndo() {
     // Every record is read first, then undone newest first: an item renamed twice goes
     // back through both names, and a renamed folder gets its old name back before its
     // contents are looked for in it.
-    const std::vector<UndoRecord> records = ParseLogForUndo(bytes);
-    UndoMarks marks(file, bytes);
-    std::string().swap(bytes);
+    UndoMarks marks(file, records);
     UndoMover mover(marks);
     bool errors = false;
     for (std::size_t index = records.size(); index-- > 0;) {
-        const UndoRecord& record = records[index];
+        const UndoRecord record = records.At(index);
         const LogRecord& names = record.names;
         if (names.newName == names.oldName && names.newDirectory == names.oldDirectory)
             continue;

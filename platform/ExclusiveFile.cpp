@@ -125,6 +125,17 @@ int ExclusiveFile::ReadAll(std::string& bytes) const {
     }
 }
 
+long ExclusiveFile::ReadAt(std::int64_t offset, char* buffer, std::size_t size) const {
+    if (fd_ < 0)
+        return -1;
+    for (;;) {
+        const ssize_t got = pread(fd_, buffer, size, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR)
+            continue;
+        return got < 0 ? -1 : static_cast<long>(got);
+    }
+}
+
 int ExclusiveFile::Truncate(std::int64_t size) const {
     if (fd_ < 0)
         return EBADF;

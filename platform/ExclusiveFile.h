@@ -40,6 +40,8 @@ public:
 
     // The whole file from its start. 0 or errno.
     int ReadAll(std::string& bytes) const;
+    // Up to `size` bytes from `offset`: how many were read (0 at the end), -1 on an error.
+    long ReadAt(std::int64_t offset, char* buffer, std::size_t size) const;
     // Cuts the file to `size` bytes. 0 or errno.
     int Truncate(std::int64_t size) const;
     // Makes what was written durable (fdatasync). 0 or errno.

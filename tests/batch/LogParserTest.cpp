@@ -1,10 +1,13 @@
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "batch/LogParser.h"
+#include "platform/NameCodec.h"
 
 namespace brindle {
 namespace {
@@ -209,6 +212,48 @@ TEST(LogParserTest, MarksOfTheCurrentFormat) {
             names.push_back(r.names);
         EXPECT_EQ(ParseLog(c.bytes), names);
     }
+}
+
+// Undo reads the log a chunk at a time into compact records: lines across the chunks'
+// edges, values far longer than any name, and many records read as from whole bytes.
+TEST(LogParserTest, ReadInChunksAsFromWholeBytes) {
+    std::string bytes = "Version=3.7\r\n";
+    std::vector<LogRecord> expected;
+    const std::string huge(3 << 20, 'n');
+    for (int i = 0; i < 20000; ++i) {
+        const std::string folder = "/f" + std::to_string(i / 100) + "/";
+        const std::string oldName = i == 7 ? huge : "old" + std::to_string(i);
+        const std::string newName = "new" + std::to_string(i);
+        bytes += "Identity=" + std::to_string(i + 1) + " 1 2 2\r\n";
+        bytes += "Old Directory=" + folder + "\r\nNew Directory=" + folder + "\r\n";
+        bytes += "Old File=" + oldName + "\r\nNew File=" + newName + "\r\n";
+        bytes += std::string(kLogSeparator) + "\r\n";
+        expected.push_back(
+            {DecodeName(folder), DecodeName(folder), DecodeName(oldName), DecodeName(newName)});
+    }
+    for (const std::size_t chunk : {std::size_t{7}, std::size_t{4096}, std::size_t{1} << 20}) {
+        SCOPED_TRACE(chunk);
+        UndoLog log;
+        std::size_t given = 0;
+        const bool read = log.Read([&](char* buffer, std::size_t size) -> long {
+            const std::size_t count = std::min({size, chunk, bytes.size() - given});
+            std::memcpy(buffer, bytes.data() + given, count);
+            given += count;
+            return static_cast<long>(count);
+        });
+        EXPECT_TRUE(read);
+        ASSERT_EQ(log.size(), expected.size());
+        for (std::size_t i = 0; i < log.size(); i += 997) {
+            const UndoRecord record = log.At(i);
+            EXPECT_EQ(record.names, expected[i]);
+            EXPECT_EQ(record.itemInode, i + 1);
+        }
+        EXPECT_EQ(log.At(7).names, expected[7]);
+        EXPECT_EQ(log.completeBytes(), bytes.size());
+        EXPECT_TRUE(log.endsClosed());
+    }
+    UndoLog failed;
+    EXPECT_FALSE(failed.Read([](char*, std::size_t) -> long { return -1; }));
 }
 
 }  // namespace
