@@ -50,10 +50,8 @@ void RenameSession::StopForDiskFull(int error) {
     stopped_ = true;
 }
 
-bool RenameSession::UpdateUndoButton() {
-    const bool exists = PathExists(logPath());
-    host_.SetUndoEnabled(exists);
-    return exists;
+bool RenameSession::LogExists() const {
+    return PathExists(logPath());
 }
 
 }  // namespace brindle

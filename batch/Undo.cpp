@@ -303,7 +303,7 @@ private:
 }  // namespace
 
 UndoOutcome RenameSession::OnUndo() {
-    host_.SaveOptions(options_);
+    undoEnabled_.reset();
     // Our own writer's lock would keep Undo out.
     CloseLog();
 
@@ -314,7 +314,7 @@ UndoOutcome RenameSession::OnUndo() {
     std::string bytes;
     if (file.OpenForReadAndAppend(path) != 0 || file.ReadAll(bytes) != 0) {
         host_.ShowMessage(kTextErrorOpeningFile, u"", MessageIcon::Warning);
-        host_.SetUndoEnabled(false);
+        undoEnabled_ = false;
         return UndoOutcome::LogNotOpened;
     }
     if (options_.deleteContents) {
@@ -370,7 +370,7 @@ UndoOutcome RenameSession::OnUndo() {
                               u"", MessageIcon::Stop);
             return diskFull ? UndoOutcome::DiskFull : UndoOutcome::DeleteFailed;
         }
-        host_.SetUndoEnabled(false);
+        undoEnabled_ = false;
     }
     file.Close();
     host_.SetStatus(FormatStatus(stats_));
