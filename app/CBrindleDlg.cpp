@@ -800,12 +800,12 @@ void CBrindleDlg::ConnectEdits() {
     connect(methodList_, &QComboBox::currentTextChanged, this, edited);
 }
 
-brindle::PlanRequest CBrindleDlg::NextBatch(const brindle::BatchSource& source) const {
+brindle::PlanRequest CBrindleDlg::NextBatch(const brindle::BatchSource& source) {
     brindle::PlanRequest request{source, session_.options(), session_.counters()};
     // The controls as they are; an invalid integer is the session's value, as a batch
     // would keep it after its message.
     request.options.filterMethod = FromQString(methodList_->currentText());
-    const_cast<CBrindleDlg*>(this)->DoDataExchange(true, request.options, true);
+    DoDataExchange(true, request.options, true);
     request.counters.startIndex = request.options.startIndex;
     return request;
 }

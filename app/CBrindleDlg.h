@@ -65,13 +65,13 @@ public:
     // The data exchange: "save" copies the controls into the options (false, after the
     // message, on an invalid integer), "load" the options into the controls.
     bool UpdateData(bool save);
-    // "save" as the exchange does it and no more: into `options`, the session's options
-    // where an integer edit is invalid, and nothing shown.
+    // The same into and from other options than the session's (a batch's snapshot).
     bool SaveOptions(brindle::RenameOptions& options);
     void LoadOptions(const brindle::RenameOptions& options);
-    // What the next batch over `source` would be: the controls as they are now and the
-    // counters where the batch would start. Changes nothing.
-    brindle::PlanRequest NextBatch(const brindle::BatchSource& source) const;
+    // What the next batch over `source` would be: the controls as they are now (an
+    // invalid integer as the session holds it, and no message) and the counters where
+    // the batch would start. Changes nothing.
+    brindle::PlanRequest NextBatch(const brindle::BatchSource& source);
 
     // Handlers.
     void OnOnlyEnglishChanged();
