@@ -138,7 +138,8 @@ void BatchPlanner::Name(std::u16string name, const std::u16string& directory, st
     if (!chain_) {
         // The table is read once for the whole batch, before its first item is named.
         if (options_.onlyEnglish) {
-            table_ = readReplacementTable(options_.iniFileName, options_.filterMethod);
+            table_ = readReplacementTable(options_.iniFileName, options_.filterMethod,
+                                          mode_ == Mode::Apply);
             if (!table_) {
                 plan_.tableFailed = true;
                 options_.onlyEnglish = false;

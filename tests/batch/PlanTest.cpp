@@ -320,6 +320,23 @@ TEST_F(PlanTest, DroppedSubfolderThenItsParentMeetEveryItemOnce) {
               (std::vector<std::u16string>{u"c-2.txt", u"a-0.exe", u"b-1.txt"}));
 }
 
+// A preview reads the table without taking it, so that it can never make the read of a
+// batch that starts meanwhile fail; another holder of the file does not hide it either.
+TEST_F(PlanTest, APreviewNeverHoldsTheTable) {
+    temp.createFile("Brindle.ini", "[custom]\na|b\n");
+    temp.createFiles({"items/a"});
+    options().onlyEnglish = true;
+    options().filterMethod = u"Custom";
+    options().iniFileName = temp.folder() + u"Brindle.ini";
+    {
+        LockHolder other((temp.path() / "Brindle.ini").string());
+        ASSERT_TRUE(other.locked());
+        const Plan plan = PreviewItems();
+        EXPECT_FALSE(plan.tableFailed);
+        EXPECT_EQ(N(plan.items.at(0).newName), "b");
+    }
+}
+
 // The intended change: the replacement table is read once per batch, before its first
 // item; an edit of the file during the batch does not take effect midway.
 TEST_F(PlanTest, TheReplacementTableIsReadOncePerBatch) {
