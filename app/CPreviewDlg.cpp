@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <exception>
 
 #include "app/ControlIds.h"
 #include "app/PreviewModel.h"
@@ -105,11 +106,11 @@ CPreviewDlg::CPreviewDlg(QWidget* owner, brindle::DesktopServices& services,
 
     settle_->setSingleShot(true);
     settle_->setInterval(kSettleMs);
-    connect(settle_, &QTimer::timeout, this, &CPreviewDlg::Replan);
+    connect(settle_, &QTimer::timeout, this, [this] { Safely([this] { Replan(); }); });
     connect(watcher_, &QFileSystemWatcher::directoryChanged, settle_, qOverload<>(&QTimer::start));
     connect(watcher_, &QFileSystemWatcher::fileChanged, settle_, qOverload<>(&QTimer::start));
-    connect(choose_, &QPushButton::clicked, this, &CPreviewDlg::OnChooseFolder);
-    connect(rename_, &QPushButton::clicked, this, &CPreviewDlg::OnRename);
+    connect(choose_, &QPushButton::clicked, this, [this] { Safely([this] { OnChooseFolder(); }); });
+    connect(rename_, &QPushButton::clicked, this, [this] { Safely([this] { OnRename(); }); });
     connect(close_, &QPushButton::clicked, this, &QWidget::close);
 
     qRegisterMetaType<std::shared_ptr<const brindle::Plan>>();
@@ -117,7 +118,11 @@ CPreviewDlg::CPreviewDlg(QWidget* owner, brindle::DesktopServices& services,
     worker_->moveToThread(&thread_);
     connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
     connect(this, &CPreviewDlg::planRequested, worker_, &PreviewWorker::Plan);
-    connect(worker_, &PreviewWorker::planned, this, &CPreviewDlg::OnPlanned);
+    connect(worker_, &PreviewWorker::planned, this,
+            [this](quint64 generation, std::shared_ptr<const brindle::Plan> plan) {
+                Safely([&] { OnPlanned(generation, std::move(plan)); });
+            });
+    connect(worker_, &PreviewWorker::failed, this, &CPreviewDlg::OnFailed);
     thread_.start();
     ShowSource();
 }
@@ -226,6 +231,21 @@ void CPreviewDlg::OnPlanned(quint64 generation, std::shared_ptr<const brindle::P
     emit planShown(complete);
 }
 
+void CPreviewDlg::OnFailed(quint64 generation, const QString& reason) {
+    if (generation != generation_ || held_)
+        return;
+    summary_->setText(QStringLiteral("The preview could not be made: ") + reason);
+}
+
+void CPreviewDlg::Safely(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const std::exception& error) {
+        services_.ShowMessageBox(FromQString(QString::fromLocal8Bit(error.what())), {},
+                                 MessageButtons::Ok, MessageIcon::Stop);
+    }
+}
+
 void CPreviewDlg::Release(std::shared_ptr<const brindle::Plan> plan) {
     if (!plan)
         return;
@@ -234,7 +254,7 @@ void CPreviewDlg::Release(std::shared_ptr<const brindle::Plan> plan) {
 }
 
 void CPreviewDlg::OnOptionsChanged() {
-    Replan();
+    Safely([this] { Replan(); });
 }
 
 void CPreviewDlg::OnOperationStarted() {
@@ -247,7 +267,7 @@ void CPreviewDlg::OnOperationStarted() {
 
 void CPreviewDlg::OnOperationEnded() {
     held_ = false;
-    Replan();
+    Safely([this] { Replan(); });
 }
 
 void CPreviewDlg::OnChooseFolder() {
@@ -280,7 +300,7 @@ void CPreviewDlg::OnRename() {
 void CPreviewDlg::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!upToDate_)
-        Replan();
+        Safely([this] { Replan(); });
 }
 
 void CPreviewDlg::keyPressEvent(QKeyEvent* event) {
@@ -311,9 +331,11 @@ void CPreviewDlg::dropEvent(QDropEvent* event) {
         event->ignore();
         return;
     }
-    std::vector<std::u16string> paths;
-    for (const QUrl& url : event->mimeData()->urls())
-        paths.push_back(PathFromDroppedUrl(url));
     event->acceptProposedAction();
-    SetSource(brindle::BatchSource::Drop(std::move(paths)));
+    Safely([&] {
+        std::vector<std::u16string> paths;
+        for (const QUrl& url : event->mimeData()->urls())
+            paths.push_back(PathFromDroppedUrl(url));
+        SetSource(brindle::BatchSource::Drop(std::move(paths)));
+    });
 }

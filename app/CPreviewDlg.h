@@ -73,6 +73,9 @@ protected:
 private:
     void Replan();
     void OnPlanned(quint64 generation, std::shared_ptr<const brindle::Plan> plan);
+    void OnFailed(quint64 generation, const QString& reason);
+    // Runs a handler inside Qt's event delivery, which no exception may cross.
+    void Safely(const std::function<void()>& work);
     // The old plan is freed by the worker: freeing a large one takes a while.
     void Release(std::shared_ptr<const brindle::Plan> plan);
     void Watch();

@@ -1,5 +1,7 @@
 #include "app/PreviewWorker.h"
 
+#include <exception>
+
 PreviewWorker::PreviewWorker(const std::atomic<quint64>& latest) : latest_(latest) {}
 
 void PreviewWorker::Plan(quint64 generation, std::shared_ptr<const brindle::PlanRequest> request,
@@ -27,8 +29,15 @@ void PreviewWorker::Plan(quint64 generation, std::shared_ptr<const brindle::Plan
         first->summary = sofar.summary;
         emit planned(generation, std::move(first));
     };
-    if (!brindle::PlanWhole(*request, *plan, stale, static_cast<std::size_t>(firstScreen),
-                            partial)) {
+    // Nothing may escape this thread's event loop: a plan that cannot be made says why.
+    try {
+        if (!brindle::PlanWhole(*request, *plan, stale, static_cast<std::size_t>(firstScreen),
+                                partial)) {
+            return;
+        }
+    } catch (const std::exception& error) {
+        plan.reset();
+        emit failed(generation, QString::fromLocal8Bit(error.what()));
         return;
     }
     emit planned(generation, std::move(plan));

@@ -26,6 +26,8 @@ public:
 
 signals:
     void planned(quint64 generation, std::shared_ptr<const brindle::Plan> plan);
+    // The plan could not be made (memory ran out): why.
+    void failed(quint64 generation, const QString& reason);
 
 private:
     const std::atomic<quint64>& latest_;
