@@ -13,8 +13,8 @@
 // The figures print as "name value unit" lines. Timing is wall clock: on a shared machine
 // they vary from run to run.
 #include <malloc.h>
-#include <unistd.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QDir>

@@ -9,8 +9,8 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QEventLoop>
-#include <QHeaderView>
 #include <QFile>
+#include <QHeaderView>
 #include <QImage>
 #include <QLineEdit>
 #include <QMouseEvent>
