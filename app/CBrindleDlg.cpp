@@ -26,6 +26,7 @@
 #include "app/AppResources.h"
 #include "app/BusyInputGuard.h"
 #include "app/COutputDlg.h"
+#include "app/CPreviewDlg.h"
 #include "app/CUpDownCtrl.h"
 #include "app/ContextHelp.h"
 #include "app/ControlIds.h"
@@ -125,6 +126,7 @@ CBrindleDlg::CBrindleDlg(brindle::DesktopServices& services, AboutBoxCall aboutB
     PlaceItems(units_, items);
     setFixedSize(units_.size(250, 202));
     SetTabOrder();
+    ConnectEdits();
 
     output_ = new COutputDlg(this, units_);
     output_->hide();
@@ -266,6 +268,8 @@ void CBrindleDlg::CreateControls(std::vector<DialogItem>& items) {
     exit_ = button(ids::kExit, "E&xit", 96, 181, 59, 14);
     undo_ = button(ids::kUndo, "Undo", 176, 181, 59, 14);
     undo_->setEnabled(false);
+    // In the free corner of the "Configuration" group, above "Undo".
+    previewButton_ = button(ids::kPreview, "Preview Na&mes", 176, 154, 59, 14);
 
     const auto handle = [this](QAbstractButton* source, void (CBrindleDlg::*handler)()) {
         connect(source, &QAbstractButton::clicked, this,
@@ -277,6 +281,7 @@ void CBrindleDlg::CreateControls(std::vector<DialogItem>& items) {
     handle(exit_, &CBrindleDlg::OnExit);
     handle(chooseFolder_, &CBrindleDlg::OnChooseFolder);
     handle(undo_, &CBrindleDlg::OnUndo);
+    handle(previewButton_, &CBrindleDlg::OnPreview);
 }
 
 void CBrindleDlg::SetTabOrder() {
@@ -301,6 +306,7 @@ void CBrindleDlg::SetTabOrder() {
                          ids::kChooseFolder,
                          ids::kExit,
                          ids::kUndo,
+                         ids::kPreview,
                          ids::kForce63Length,
                          ids::kFileTypes};
     QWidget* previous = nullptr;
@@ -352,7 +358,7 @@ void CBrindleDlg::OnInitDialog() {
     PlaceOutputLog();
     o.iniFileName = files_.configFile;
     o.logFileName = files_.logFile;
-    session_.UpdateUndoButton();
+    undo_->setEnabled(session_.LogExists());
     session_.setLetterCounter(u'a');
     output_->PrepareList();
     output_->SetStatus(ToQString(brindle::FormatStatus(brindle::BatchStats{})));
@@ -439,7 +445,7 @@ void SetTextOf(QWidget* w, const QString& text) {
 
 }  // namespace
 
-bool CBrindleDlg::DoDataExchange(bool save, RenameOptions& o) {
+bool CBrindleDlg::DoDataExchange(bool save, RenameOptions& o, bool quiet) {
     // One table in the exchange order drives both directions.
     const std::pair<QCheckBox*, bool RenameOptions::*> checks[] = {
         {onlyEnglish_, &RenameOptions::onlyEnglish},
@@ -485,6 +491,8 @@ bool CBrindleDlg::DoDataExchange(bool save, RenameOptions& o) {
             continue;
         }
         const std::optional<int> value = ParseInteger(edit->text());
+        if (!value && quiet)
+            continue;
         if (!value) {
             ShowMessage(brindle::kTextEnterInteger, {}, MessageIcon::Warning);
             edit->setFocus(Qt::OtherFocusReason);
@@ -653,6 +661,7 @@ void CBrindleDlg::RunBusy(const std::function<void()>& work) {
         }
     } endBusy{*this};
     paintTimer_.start();
+    emit operationStarted();
     try {
         work();
     } catch (const std::exception& error) {
@@ -664,6 +673,8 @@ void CBrindleDlg::RunBusy(const std::function<void()>& work) {
     }
     // Input that arrived meanwhile is refused, not handled late.
     QCoreApplication::processEvents();
+    busy_ = false;
+    emit operationEnded();
 }
 
 void CBrindleDlg::PaintProgress() {
@@ -671,6 +682,8 @@ void CBrindleDlg::PaintProgress() {
         return;
     if (paintTimer_.isValid() && paintTimer_.elapsed() < paintIntervalMs_)
         return;
+    // The running number as the batch advances it.
+    SetTextOf(startIndex_, QString::number(session_.options().startIndex));
     // Only paint: input stays queued and is refused when the operation ends.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     paintTimer_.start();
@@ -683,32 +696,53 @@ void CBrindleDlg::OnChooseFolder() {
         services_.BrowseForFolder(brindle::kTextChooseFolder);
     if (!folder)
         return;
-    RunBusy([&] {
-        PrepareLogFolder();
-        session_.RunFolderBatch(*folder);
-    });
+    RunBatch(brindle::BatchSource::Folder(*folder));
 }
 
 void CBrindleDlg::OnDropFiles(const std::vector<std::u16string>& paths) {
     if (busy_)
         return;
+    RunBatch(brindle::BatchSource::Drop(paths));
+}
+
+void CBrindleDlg::RunBatch(const brindle::BatchSource& source) {
+    // A drop of nothing usable is no batch: not even the options are saved.
+    if (source.empty())
+        return;
     RunBusy([&] {
+        // One snapshot for the whole batch, which goes on whatever the save reports: the
+        // user has been told.
+        SaveOptions(session_.options());
         PrepareLogFolder();
-        session_.RunDropBatch(paths);
+        const brindle::BatchResult result = session_.RunBatch(source);
+        // What the batch changed in the options.
+        LoadOptions(session_.options());
+        if (result.tableFailed)
+            OnlyEnglishTableFailed();
+        ShowUndoResult(result.undoEnabled);
     });
 }
 
 void CBrindleDlg::PrepareLogFolder() {
     // The log's folder is made when a log is first wanted; should that fail, the log's own
     // failure tells the user at the batch's end.
-    if (writeLogFile_->isChecked())
+    if (session_.options().writeLogFile)
         brindle::CreateFolderFor(files_.logFile);
 }
 
 void CBrindleDlg::OnUndo() {
     if (busy_)
         return;
-    RunBusy([&] { session_.OnUndo(); });
+    RunBusy([&] {
+        SaveOptions(session_.options());
+        session_.OnUndo();
+        ShowUndoResult(session_.undoEnabled());
+    });
+}
+
+void CBrindleDlg::ShowUndoResult(std::optional<bool> enabled) {
+    if (enabled)
+        undo_->setEnabled(*enabled);
 }
 
 void CBrindleDlg::dragEnterEvent(QDragEnterEvent* event) {
@@ -787,6 +821,51 @@ void CBrindleDlg::OnlyEnglishTableFailed() {
     onlyEnglish_->setEnabled(false);
 }
 
-void CBrindleDlg::SetUndoEnabled(bool enabled) {
-    undo_->setEnabled(enabled);
+// --- Preview ---------------------------------------------------------------------------
+
+void CBrindleDlg::ConnectEdits() {
+    const auto edited = [this] {
+        if (!busy_)
+            emit optionsEdited();
+    };
+    for (QCheckBox* box : findChildren<QCheckBox*>(Qt::FindDirectChildrenOnly))
+        connect(box, &QCheckBox::toggled, this, edited);
+    for (QRadioButton* radio : conversion_)
+        connect(radio, &QRadioButton::toggled, this, edited);
+    for (QLineEdit* edit : findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly))
+        connect(edit, &QLineEdit::textChanged, this, edited);
+    connect(methodList_, &QComboBox::currentTextChanged, this, edited);
+}
+
+brindle::PlanRequest CBrindleDlg::NextBatch(const brindle::BatchSource& source) {
+    brindle::PlanRequest request{source, session_.options(), session_.counters()};
+    // The controls as they are; an invalid integer is the session's value, as a batch
+    // would keep it after its message.
+    request.options.filterMethod = FromQString(methodList_->currentText());
+    DoDataExchange(true, request.options, true);
+    request.counters.startIndex = request.options.startIndex;
+    return request;
+}
+
+void CBrindleDlg::OnPreview() {
+    if (busy_)
+        return;
+    if (!preview_) {
+        preview_ = new CPreviewDlg(this, services_, [this](const brindle::BatchSource& source) {
+            return NextBatch(source);
+        });
+        connect(this, &CBrindleDlg::optionsEdited, preview_, &CPreviewDlg::OnOptionsChanged);
+        connect(this, &CBrindleDlg::operationStarted, preview_, &CPreviewDlg::OnOperationStarted);
+        connect(this, &CBrindleDlg::operationEnded, preview_, &CPreviewDlg::OnOperationEnded);
+        connect(preview_, &CPreviewDlg::renameRequested, this, &CBrindleDlg::OnPreviewRename);
+    }
+    preview_->show();
+    preview_->raise();
+    preview_->activateWindow();
+}
+
+void CBrindleDlg::OnPreviewRename(const brindle::BatchSource& source) {
+    if (busy_)
+        return;
+    Safely([&] { RunBatch(source); });
 }

@@ -6,10 +6,12 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/DialogUnits.h"
+#include "batch/BatchPlanner.h"
 #include "batch/PipelineHost.h"
 #include "batch/RenameSession.h"
 #include "engine/RenameOptions.h"
@@ -18,6 +20,7 @@
 
 class BusyInputGuard;
 class COutputDlg;
+class CPreviewDlg;
 class CUpDownCtrl;
 class QButtonGroup;
 class QCheckBox;
@@ -29,8 +32,9 @@ class QRadioButton;
 
 // The main dialog: every option of the renaming engine bound to a control, the three
 // check-box handlers, "Exit", context help on a right-click, the about box on F1, and the
-// batches ("Choose Folder", drops) and Undo, which run in the rename session with this
-// dialog as their host.
+// batches ("Choose Folder", drops, the Preview's "Rename") and Undo, which run in the
+// rename session with this dialog as their host. Each batch takes one snapshot of the
+// controls when it starts and loads what it changed back into them when it ends.
 class CBrindleDlg : public QDialog, public brindle::PipelineHost {
     Q_OBJECT
 
@@ -51,6 +55,8 @@ public:
     COutputDlg* outputDlg() const { return output_; }
     // The dialog units of the layout, widened so that every caption fits.
     const DialogUnits& units() const { return units_; }
+    // The Preview window, once "Preview Names" has opened it.
+    CPreviewDlg* previewDlg() const { return preview_; }
     brindle::RenameSession& session() { return session_; }
     const brindle::RenameOptions& options() const { return session_.options(); }
     bool busy() const { return busy_; }
@@ -60,6 +66,13 @@ public:
     // The data exchange: "save" copies the controls into the options (false, after the
     // message, on an invalid integer), "load" the options into the controls.
     bool UpdateData(bool save);
+    // The same into and from other options than the session's (a batch's snapshot).
+    bool SaveOptions(brindle::RenameOptions& options);
+    void LoadOptions(const brindle::RenameOptions& options);
+    // What the next batch over `source` would be: the controls as they are now (an
+    // invalid integer as the session holds it, and no message) and the counters where
+    // the batch would start. Changes nothing.
+    brindle::PlanRequest NextBatch(const brindle::BatchSource& source);
 
     // Handlers.
     void OnOnlyEnglishChanged();
@@ -70,10 +83,11 @@ public:
     void OnChooseFolder();
     void OnDropFiles(const std::vector<std::u16string>& paths);
     void OnUndo();
+    void OnPreview();
+    // Renames what the Preview shows, as "Choose Folder" or a drop does.
+    void OnPreviewRename(const brindle::BatchSource& source);
 
     // PipelineHost
-    bool SaveOptions(brindle::RenameOptions& options) override;
-    void LoadOptions(const brindle::RenameOptions& options) override;
     void AddOutputRow(const brindle::OutputRow& row) override;
     void RemoveAllRows() override;
     void SetStatus(const std::u16string& text) override;
@@ -82,12 +96,15 @@ public:
                      brindle::MessageIcon icon) override;
     bool AskYesNo(const std::u16string& text, const std::u16string& caption,
                   brindle::MessageIcon icon) override;
-    void OnlyEnglishTableFailed() override;
-    void SetUndoEnabled(bool enabled) override;
 
 signals:
     // A right-click found help for a control and launched its balloon.
     void contextHelpShown(int controlId, const QString& title, const QString& text);
+    // The user changed an option (not sent while a batch or Undo runs).
+    void optionsEdited();
+    // A batch or Undo starts, and has ended.
+    void operationStarted();
+    void operationEnded();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -102,7 +119,8 @@ private:
     // Makes every control and lists it with its rectangle in dialog units.
     void CreateControls(std::vector<DialogItem>& items);
     // The exchange itself: "save" (controls to `o`) or "load" (`o` to the controls).
-    bool DoDataExchange(bool save, brindle::RenameOptions& o);
+    // `quiet`: an invalid integer leaves its field as it is, and nothing is shown.
+    bool DoDataExchange(bool save, brindle::RenameOptions& o, bool quiet = false);
     void SetTabOrder();
     bool ContextHelp(QWidget* target, const QPoint& globalPos);
     void Safely(const std::function<void()>& work);
@@ -112,6 +130,12 @@ private:
     void PlaceOutputLog();
     void PrepareLogFolder();
     void ShowReplaceEdits(bool show);
+    // Runs a batch with one snapshot of the controls, and shows what it changed.
+    void RunBatch(const brindle::BatchSource& source);
+    void OnlyEnglishTableFailed();
+    void ShowUndoResult(std::optional<bool> enabled);
+    // Every change of an option's control is told as optionsEdited.
+    void ConnectEdits();
 
     brindle::DesktopServices& services_;
     AboutBoxCall aboutBox_;
@@ -147,8 +171,10 @@ private:
     QPushButton* chooseFolder_ = nullptr;
     QPushButton* exit_ = nullptr;
     QPushButton* undo_ = nullptr;
+    QPushButton* previewButton_ = nullptr;
 
     COutputDlg* output_ = nullptr;
+    CPreviewDlg* preview_ = nullptr;
     bool opened_ = false;
     bool busy_ = false;
     std::unique_ptr<BusyInputGuard> guard_;

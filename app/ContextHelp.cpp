@@ -115,6 +115,12 @@ constexpr TableString kStrings[] = {
      u"(a)[!].ZIP"},
     {180, u"No Conversion"},
     {181, u"Will do nothing"},
+    {182, u"Preview Names"},
+    {183,
+     u"Opens the Preview: the new name of every item of a folder (choose it there,\nor drop "
+     u"files and folders on it), following every option as you change it,\nwith each conflict "
+     u"marked before anything is renamed.\nIts \"Rename\" button renames them as \"Choose "
+     u"Folder\" does"},
 };
 
 struct HelpRow {
@@ -130,6 +136,7 @@ constexpr HelpRow kHelpRows[] = {
     {1017, 168, 169}, {1019, 160, 161}, {1020, 170, 171}, {1021, 178, 179}, {1022, 147, 148},
     {1023, 162, 163}, {1024, 141, 142}, {1025, 137, 138}, {1026, 145, 146}, {1027, 155, 156},
     {1029, 133, 134}, {1030, 143, 144}, {1033, 151, 152}, {1034, 149, 150}, {1035, 153, 154},
+    {1041, 182, 183},
 };
 
 }  // namespace

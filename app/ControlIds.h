@@ -37,10 +37,19 @@ inline constexpr int kStartIndex = 1034;
 inline constexpr int kFileTypes = 1035;
 inline constexpr int kForce63Spin = 1040;
 inline constexpr int kStartIndexSpin = 134;
+inline constexpr int kPreview = 1041;
 
 // The Output Log's list and status line.
 inline constexpr int kOutputList = 1015;
 inline constexpr int kOutputStatus = 1028;
+
+// The Preview window's list, summary line and buttons.
+inline constexpr int kPreviewList = 1101;
+inline constexpr int kPreviewSummary = 1102;
+inline constexpr int kPreviewFolder = 1103;
+inline constexpr int kPreviewChoose = 1104;
+inline constexpr int kPreviewRename = 1105;
+inline constexpr int kPreviewClose = 1106;
 
 // Standard buttons of the command-line dialog.
 inline constexpr int kOk = 1;

@@ -3,30 +3,28 @@
 #include <string>
 
 #include "batch/OutputRows.h"
-#include "engine/RenameOptions.h"
 #include "platform/DesktopServices.h"
 
 namespace brindle {
 
-// The one narrow way the pipeline, the scan and Undo reach whoever runs them: the main
-// dialog, brindle-cli and the tests are hosts. Nothing of a window leaks through here.
+// Where what a batch or an Undo does goes to: the main dialog, brindle-cli and the tests
+// are hosts. A sink of what happened (rows, the status line, the Output Log's title,
+// messages) and the one question Undo asks; what an operation changes in the options and
+// whether the log exists afterwards are its results, read from the session. A host
+// listens only to what it shows: the Output Log's list, status line and title are the
+// window's.
 class PipelineHost {
 public:
     virtual ~PipelineHost() = default;
 
-    // "save": copy the controls into the options. False when an integer edit is invalid;
-    // the host has then shown "Please enter an integer." and left that field and the
-    // ones after it unchanged. Hosts without controls return true.
-    virtual bool SaveOptions(RenameOptions& options) = 0;
-    // "load": copy the options into the controls.
-    virtual void LoadOptions(const RenameOptions& options) = 0;
-
-    // The Output Log: append one row at the end; remove all rows; the status line; the
-    // window title ("Working...", "Output Log").
+    // One row of the Output Log, appended at the end.
     virtual void AddOutputRow(const OutputRow& row) = 0;
-    virtual void RemoveAllRows() = 0;
-    virtual void SetStatus(const std::u16string& text) = 0;
-    virtual void SetOutputTitle(const std::u16string& title) = 0;
+    // A batch with "Delete Contents" on empties the Output Log.
+    virtual void RemoveAllRows() {}
+    // The status line, after each row.
+    virtual void SetStatus(const std::u16string& /*text*/) {}
+    // The Output Log's title: "Working..." while a batch runs, "Output Log" after it.
+    virtual void SetOutputTitle(const std::u16string& /*title*/) {}
 
     // A message box with an OK button; `caption` empty means the application's name.
     virtual void ShowMessage(const std::u16string& text, const std::u16string& caption,
@@ -34,14 +32,6 @@ public:
     // A Yes/No question; true for Yes.
     virtual bool AskYesNo(const std::u16string& text, const std::u16string& caption,
                           MessageIcon icon) = 0;
-
-    // The "Only English" table could not be opened: the pipeline has shown the message,
-    // switched the option off and loaded the options; the host does its part (the dialog
-    // shows the replace edits, hides the method list and disables the check box).
-    virtual void OnlyEnglishTableFailed() = 0;
-
-    // Mirrors whether the log file exists (the dialog's "Undo" button).
-    virtual void SetUndoEnabled(bool enabled) = 0;
 };
 
 }  // namespace brindle

@@ -57,10 +57,8 @@ void RenameSession::ReportLogFailure() {
         host_.ShowMessage(FileErrorText(error, LogFullPath()), u"", MessageIcon::Stop);
 }
 
-bool RenameSession::UpdateUndoButton() {
-    const bool exists = PathExists(logPath());
-    host_.SetUndoEnabled(exists);
-    return exists;
+bool RenameSession::LogExists() const {
+    return PathExists(logPath());
 }
 
 }  // namespace brindle

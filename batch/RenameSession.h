@@ -2,13 +2,15 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "batch/FolderCache.h"
+#include "batch/BatchPlanner.h"
 #include "batch/LogGuard.h"
 #include "batch/PipelineHost.h"
 #include "engine/BatchStats.h"
+#include "engine/NameChain.h"
 #include "engine/RenameOptions.h"
 
 namespace brindle {
@@ -31,10 +33,26 @@ enum class UndoOutcome {
     DiskFull,      // the log could not be deleted for lack of space
 };
 
+// What a batch tells its host when it ends, beside the rows and messages: whether the
+// "Only English" table could not be opened (the option is off now), and whether "Undo"
+// is to be enabled (the log exists) or, when the batch did not get that far, left as it
+// is.
+struct BatchResult {
+    BatchOutcome outcome = BatchOutcome::Completed;
+    bool tableFailed = false;
+    std::optional<bool> undoEnabled;
+};
+
 // The state that lives as long as the main dialog (or one brindle-cli run): the
-// options, the statistics, the pattern counters, the per-item members and the log
-// writer; and the operations of a batch and of Undo. It reaches its caller only
-// through the PipelineHost.
+// options, the statistics, the pattern counters and the log writer; and the operations
+// of a batch and of Undo. It reaches its caller only through the PipelineHost.
+//
+// A batch takes options() as they stand when it starts, as its one snapshot of the
+// options, and plans its items one by one (BatchPlanner), applying each right after it
+// is planned: the record, the rename, the row, the statistics. It leaves in options()
+// what it changed (the running number, "Only English" switched off when its table could
+// not be opened, the file types as the file mover lowered them), which the host then
+// shows; the running number advances in options() item by item.
 class RenameSession {
 public:
     explicit RenameSession(PipelineHost& host);
@@ -48,6 +66,10 @@ public:
     const BatchStats& stats() const { return stats_; }
     char16_t letterCounter() const { return letterCounter_; }
     void setLetterCounter(char16_t letter) { letterCounter_ = letter; }
+    // The symbol count column "#" shows while "# of Symbols" is off: the last one made.
+    std::int32_t symbolCount() const { return symbolCount_; }
+    // Where the next batch's counters stand before "Reset Counters" is applied.
+    NameCounters counters() const { return {options_.startIndex, letterCounter_, symbolCount_}; }
 
     // The folder the log is written to when options().logFileName is a bare name
     // (the program's folder, ending with '/'). Empty: the current directory.
@@ -56,58 +78,40 @@ public:
     // Where the log lies: logFileName itself when it is an absolute path, otherwise
     // programFolder + logFileName.
     std::u16string logPath() const;
+    // Whether the log exists: "Undo" is enabled exactly then.
+    bool LogExists() const;
 
     // Batches. RunFolderBatch takes the folder the browser returned (a '/' is appended
     // unless it ends with one); RunDropBatch the dropped paths in order (empty ones are
-    // skipped; when none is left nothing happens at all).
-    BatchOutcome RunFolderBatch(const std::u16string& chosenFolder);
-    BatchOutcome RunDropBatch(const std::vector<std::u16string>& droppedPaths);
-
-    // The steps around every batch, and the pieces a batch is made of.
-    void BeginBatch();
-    void EndBatch();
-    void ScanFolder(const std::u16string& folder);
-    // With "Write Log File" on, the log stays open and locked from the item's record
-    // until EndBatch (or Undo, or the session's end).
-    std::u16string ProcessFile(const std::u16string& name);
+    // skipped; when none is left nothing happens at all). With "Write Log File" on, the
+    // log stays open and locked from the first record until the batch ends.
+    BatchResult RunFolderBatch(const std::u16string& chosenFolder);
+    BatchResult RunDropBatch(const std::vector<std::u16string>& droppedPaths);
+    BatchResult RunBatch(const BatchSource& source);
     // True once the disk-full stop has happened in the current batch.
     bool stopped() const { return stopped_; }
 
-    // Enables "Undo" (through the host) exactly when the log exists; returns that.
-    bool UpdateUndoButton();
     UndoOutcome OnUndo();
-
-    // Per-item members, set by the batch before each ProcessFile.
-    std::u16string currentDirectory;
-    std::u16string inputText;
-    // The folders the item is renamed between, opened once by the scan; when the batch
-    // leaves them unset, ProcessFile opens currentDirectory and the file mover's target
-    // by path (links followed).
-    std::shared_ptr<const OpenFolder> currentFolder;
-    std::shared_ptr<const OpenFolder> parentFolder;
-    std::u16string parentDirectory;
-    // Kept by the pipeline.
-    std::u16string newDirectory;
-    std::u16string workingName;
-    std::u16string savedExtension;
-    std::int32_t symbolCount = 0;
+    // Whether "Undo" is to be enabled after the last batch or Undo; empty when it stays
+    // as it was.
+    std::optional<bool> undoEnabled() const { return undoEnabled_; }
 
     // The new directory of the last record written to the log; empty before the first.
     const std::u16string& lastLoggedDirectory() const;
 
 private:
-    // The "Only English" table could not be opened.
-    void OnlyEnglishTableFailed();
+    // The steps around every batch.
+    void BeginBatch();
+    void EndBatch();
+    // The disk step of one planned item: its record, its rename, its row and the
+    // statistics.
+    void ApplyItem(const Plan& plan, const PlanItem& item, BatchPlanner& planner);
     // Writes the item's record; false when it could not be, and the item must not be
     // renamed. Sets stopError_ when the disk is full.
-    bool WriteRecord(const std::u16string& name, const EntryStatus* item, const OpenFolder* from,
-                     const OpenFolder* to);
+    bool WriteRecord(const Plan& plan, const PlanItem& item, const EntryStatus* status,
+                     const OpenFolder* from, const OpenFolder* to);
     // The item's rename on disk, after its record; true when it happened.
-    bool RenameItem(const std::u16string& name, const OpenFolder& from, const OpenFolder& to);
-    // Walks a tree depth first from `base` (ending with '/').
-    void ScanTree(const std::u16string& base);
-    // The per-item folders back to "open by path".
-    void ForgetItemFolders();
+    bool RenameItem(const PlanItem& item, const OpenFolder& from, const OpenFolder& to);
     // Closes the log if open; a failure is reported to the user. The errno, or 0.
     int CloseLog();
     // The disk-full stop: the log is closed and the user told.
@@ -121,16 +125,17 @@ private:
     RenameOptions options_;
     BatchStats stats_;
     char16_t letterCounter_ = u'a';
+    std::int32_t symbolCount_ = 0;
     std::u16string programFolder_;
     std::unique_ptr<RenameLog> log_;
     std::unique_ptr<RenameSteps> logSteps_;
-    FolderCache folders_;
     LogGuard logGuard_;
     std::uint64_t guardedOpens_ = 0;  // the log's opens when the guard last looked
     bool stopped_ = false;
     int stopError_ = 0;
     // The errno of the batch's first record that could not be written; 0 when none.
     int logFailure_ = 0;
+    std::optional<bool> undoEnabled_;
     // The status line and the row, reused from item to item.
     std::u16string status_;
     OutputRow row_;

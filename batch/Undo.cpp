@@ -283,7 +283,7 @@ private:
 }  // namespace
 
 UndoOutcome RenameSession::OnUndo() {
-    host_.SaveOptions(options_);
+    undoEnabled_.reset();
     // Our own writer's lock would keep Undo out.
     CloseLog();
 
@@ -300,7 +300,7 @@ UndoOutcome RenameSession::OnUndo() {
     };
     if (file.OpenForReadAndAppend(path) != 0 || !records.Read(read)) {
         host_.ShowMessage(kTextErrorOpeningFile, u"", MessageIcon::Warning);
-        host_.SetUndoEnabled(false);
+        undoEnabled_ = false;
         return UndoOutcome::LogNotOpened;
     }
     if (options_.deleteContents) {
@@ -354,7 +354,7 @@ UndoOutcome RenameSession::OnUndo() {
                               u"", MessageIcon::Stop);
             return diskFull ? UndoOutcome::DiskFull : UndoOutcome::DeleteFailed;
         }
-        host_.SetUndoEnabled(false);
+        undoEnabled_ = false;
     }
     file.Close();
     host_.SetStatus(FormatStatus(stats_));

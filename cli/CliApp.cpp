@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "batch/BatchPlanner.h"
 #include "batch/Messages.h"
 #include "batch/OutputRows.h"
 #include "batch/RenameSession.h"
@@ -110,6 +111,21 @@ int OutputResult(OutputBuffer& out, int status) {
     return kExitFailure;
 }
 
+// The plan of the batch, item by item, then its summary; nothing is renamed or logged.
+int RunPreview(OutputBuffer& out, const PlanRequest& request, OutputFormat format) {
+    Plan plan;
+    PlanWhole(request, plan);
+    if (format == OutputFormat::Tsv)
+        AppendPlanTsvHeader(out.text());
+    for (const PlanItem& item : plan.items) {
+        AppendPlanRow(out.text(), plan, item, format);
+        out.Commit();
+    }
+    out.text() += EncodeName(SummaryText(plan));
+    out.text() += '\n';
+    return OutputResult(out, plan.summary.conflicts != 0 ? kExitItemFailed : kExitOk);
+}
+
 int RunRequest(CliRequest& request) {
     PathResolver resolver;
     const UserFiles defaults = LocateUserFiles();
@@ -120,7 +136,8 @@ int RunRequest(CliRequest& request) {
 
     std::optional<std::string> folder;
     std::vector<std::u16string> paths;
-    if (request.command == Command::Batch) {
+    const bool batch = request.command == Command::Batch || request.command == Command::Preview;
+    if (batch) {
         if (request.folder) {
             folder = resolver.Absolute(*request.folder);
             if (!folder)
@@ -163,13 +180,20 @@ int RunRequest(CliRequest& request) {
         }
     }
 
-    if (request.command == Command::Batch && session.options().onlyEnglish) {
+    if (batch && session.options().onlyEnglish) {
         // Before the first item: a batch that cannot apply its table renames nothing.
         const RenameOptions& options = session.options();
         if (!readReplacementTable(options.iniFileName, options.filterMethod)) {
             Complain(std::u16string(kTextErrorOpeningFile) + u": " + options.iniFileName);
             return kExitFailure;
         }
+    }
+
+    if (request.command == Command::Preview) {
+        const BatchSource source =
+            folder ? BatchSource::Folder(DecodeName(*folder)) : BatchSource::Drop(std::move(paths));
+        return RunPreview(out, PlanRequest{source, session.options(), session.counters()},
+                          request.format);
     }
 
     if (request.format == OutputFormat::Tsv) {
@@ -185,12 +209,12 @@ int RunRequest(CliRequest& request) {
         if (outcome != UndoOutcome::Completed)
             status = kExitFailure;
     } else {
-        const BatchOutcome outcome =
+        const BatchResult result =
             folder ? session.RunFolderBatch(DecodeName(*folder)) : session.RunDropBatch(paths);
         host.EndProgress();
-        if (outcome != BatchOutcome::Completed)
+        if (result.outcome != BatchOutcome::Completed)
             status = kExitFailure;
-        if (host.onlyEnglishFailed())
+        if (result.tableFailed)
             status = std::max(status, kExitItemFailed);
     }
     if (session.stats().exceptions != 0)

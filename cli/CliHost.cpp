@@ -27,12 +27,6 @@ CliHost::CliHost(OutputBuffer& out, OutputFormat format, LogAnswer answer, Termi
       start_(std::chrono::steady_clock::now()),
       lastProgress_(start_) {}
 
-bool CliHost::SaveOptions(RenameOptions&) {
-    return true;
-}
-
-void CliHost::LoadOptions(const RenameOptions&) {}
-
 void CliHost::AddOutputRow(const OutputRow& row) {
     ++rows_;
     if (format_ != OutputFormat::Quiet) {
@@ -43,13 +37,6 @@ void CliHost::AddOutputRow(const OutputRow& row) {
     if (terminal_.showProgress && (rows_ & 255) == 0)
         UpdateProgress();
 }
-
-void CliHost::RemoveAllRows() {}
-
-// The status line is printed once, at the end, from the statistics themselves.
-void CliHost::SetStatus(const std::u16string&) {}
-
-void CliHost::SetOutputTitle(const std::u16string&) {}
 
 void CliHost::ShowMessage(const std::u16string& text, const std::u16string&, MessageIcon) {
     EndProgress();
@@ -81,12 +68,6 @@ bool CliHost::AskYesNo(const std::u16string& text, const std::u16string& caption
     WriteAll(terminal_.errorFd, prompt);
     return ReadYes(terminal_.inputFd);
 }
-
-void CliHost::OnlyEnglishTableFailed() {
-    onlyEnglishFailed_ = true;
-}
-
-void CliHost::SetUndoEnabled(bool) {}
 
 void CliHost::UpdateProgress() {
     const auto now = std::chrono::steady_clock::now();

@@ -22,29 +22,20 @@ struct Terminal {
 };
 
 // brindle-cli as a host of the batch core: rows go to standard output as they come,
-// messages and questions to standard error. There are no controls, so "save" and "load"
-// change nothing.
+// messages and questions to standard error. The status line is printed once, at the end,
+// from the statistics themselves.
 class CliHost final : public PipelineHost {
 public:
     CliHost(OutputBuffer& out, OutputFormat format, LogAnswer answer, Terminal terminal);
 
-    bool SaveOptions(RenameOptions& options) override;
-    void LoadOptions(const RenameOptions& options) override;
     void AddOutputRow(const OutputRow& row) override;
-    void RemoveAllRows() override;
-    void SetStatus(const std::u16string& text) override;
-    void SetOutputTitle(const std::u16string& title) override;
     void ShowMessage(const std::u16string& text, const std::u16string& caption,
                      MessageIcon icon) override;
     bool AskYesNo(const std::u16string& text, const std::u16string& caption,
                   MessageIcon icon) override;
-    void OnlyEnglishTableFailed() override;
-    void SetUndoEnabled(bool enabled) override;
 
     // Added after ": " to a bare "Error opening file", which names no file itself.
     void setOpenErrorDetail(std::u16string detail) { openErrorDetail_ = std::move(detail); }
-    // The "Only English" table could not be read during the batch.
-    bool onlyEnglishFailed() const { return onlyEnglishFailed_; }
     std::int64_t rowCount() const { return rows_; }
     // Removes the progress line, if one is shown.
     void EndProgress();
@@ -58,7 +49,6 @@ private:
     Terminal terminal_;
     std::int64_t rows_ = 0;
     std::u16string openErrorDetail_;
-    bool onlyEnglishFailed_ = false;
     bool progressShown_ = false;
     std::chrono::steady_clock::time_point start_;
     std::chrono::steady_clock::time_point lastProgress_;

@@ -28,6 +28,7 @@ enum class Opt {
     SkipReadOnly,
     Order,
     DryRun,
+    Preview,
     WriteLog,
     Ini,
     Folder,
@@ -67,6 +68,7 @@ constexpr std::array kOptions{
     OptionInfo{"--skip-read-only", Opt::SkipReadOnly, false, false},
     OptionInfo{"--order", Opt::Order, true, false},
     OptionInfo{"--dry-run", Opt::DryRun, false, false},
+    OptionInfo{"--preview", Opt::Preview, false, false},
     OptionInfo{"--write-log", Opt::WriteLog, false, false},
     OptionInfo{"--ini", Opt::Ini, true, false},
     OptionInfo{"--folder", Opt::Folder, true, false},
@@ -224,6 +226,7 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
     bool deleteLog = false;
     bool keepLog = false;
     bool withExtension = false;
+    bool preview = false;
     std::string firstBatchOption;  // for the message when --undo meets one
     auto fail = [](std::string text) { return ParseOutcome{std::nullopt, std::move(text)}; };
 
@@ -340,6 +343,9 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
             case Opt::DryRun:
                 options.onlyLog = true;
                 break;
+            case Opt::Preview:
+                preview = true;
+                break;
             case Opt::WriteLog:
                 options.writeLogFile = true;
                 break;
@@ -405,6 +411,8 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
         return fail("'--folder' cannot be combined with paths");
     if (!request.folder && request.paths.empty())
         return fail("no '--folder' and no path given");
+    if (preview)
+        request.command = Command::Preview;
     return ParseOutcome{std::move(request), {}};
 }
 

@@ -10,7 +10,7 @@
 
 namespace brindle::cli {
 
-enum class Command { Batch, Undo, Help, Version };
+enum class Command { Batch, Preview, Undo, Help, Version };
 enum class OutputFormat { Rows, Tsv, Quiet };
 // What Undo does with the log when it is done.
 enum class LogAnswer { Ask, Delete, Keep };

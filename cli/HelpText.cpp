@@ -29,6 +29,7 @@ std::string_view HelpText() {
 SYNOPSIS
     brindle-cli [OPTION]... --folder DIR
     brindle-cli [OPTION]... PATH...
+    brindle-cli --preview [OPTION]... (--folder DIR | PATH...)
     brindle-cli --undo [--delete-log | --keep-log] [--log FILE] [--tsv | --quiet]
 
 DESCRIPTION
@@ -89,6 +90,14 @@ OPTIONS
         ls' does) or none (as the filesystem lists them). PATHs keep their given order.
     --dry-run
         List the new names and rename nothing ("Only Log").
+    --preview
+        Show what the batch would do, item by item, and rename and log nothing: each
+        item's path, its new path and its state: rename, unchanged, or a conflict and
+        its reason (an earlier item takes the same new name; the new name exists and is
+        no item that moves away before it; the new name cannot be a name; read-only
+        with --skip-read-only; not found). Where a folder ignores letter case (FAT,
+        exFAT, NTFS, SMB shares, casefolded ext4 folders), names that differ only in
+        case are one name.
     --write-log
         Record every item in the log, for Undo ("Write Log File").
     --ini FILE
@@ -124,7 +133,13 @@ OUTPUT
     line "Total files: ... | Exceptions: ..." always comes last. While a long batch runs
     and standard error is a terminal, a progress line is shown there.
 
+    With --preview, one line per item: its path, its new path and its state, separated
+    by two spaces, or by tabs with --tsv (after the header line "Path, New Path,
+    State"), escaped as above; then a summary line "Items: ... | Conflicts: ...".
+
 EXIT STATUS
+    With --preview: 0 when no item conflicts, 1 when one does, 2 as below.
+
     0   the batch or Undo had no exception.
     1   an item had one: a failed rename, a read-only skip, an error row of Undo, a
         record that could not be written, or the replacement table became unreadable

@@ -112,6 +112,32 @@ void AppendTsvHeader(std::string& out) {
     out += "Input File\tOutput File (Exceptions)\t#\tFolder (New Folder)\n";
 }
 
+void AppendPlanRow(std::string& out, const Plan& plan, const PlanItem& item, OutputFormat format) {
+    if (format == OutputFormat::Quiet)
+        return;
+    const bool tsv = format == OutputFormat::Tsv;
+    const std::string_view separator = tsv ? "\t" : "  ";
+    AppendEscaped(out, plan.folderOf(item), !tsv);
+    AppendEscaped(out, item.oldName, !tsv);
+    out += separator;
+    AppendEscaped(out, plan.newFolderOf(item), !tsv);
+    AppendEscaped(out, item.newName, !tsv);
+    out += separator;
+    AppendEscaped(out, StateText(item.state), !tsv);
+    if (item.other != kNoIndex && item.other < plan.items.size()) {
+        const PlanItem& other = plan.items[item.other];
+        out += " (";
+        AppendEscaped(out, plan.folderOf(other), !tsv);
+        AppendEscaped(out, other.oldName, !tsv);
+        out += ')';
+    }
+    out += '\n';
+}
+
+void AppendPlanTsvHeader(std::string& out) {
+    out += "Path\tNew Path\tState\n";
+}
+
 std::string MessageLine(std::u16string_view text) {
     std::string line(kProgramPrefix);
     AppendEscaped(line, text, true);

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "batch/BatchPlan.h"
 #include "batch/OutputRows.h"
 #include "cli/CommandLine.h"
 
@@ -44,6 +45,12 @@ void AppendRow(std::string& out, const OutputRow& row, OutputFormat format);
 
 // The header line of --tsv: the four column titles.
 void AppendTsvHeader(std::string& out);
+
+// One item of a --preview: its path, its new path and its state (with a conflict's
+// reason), separated by two spaces, or by tabs for --tsv. Nothing for --quiet.
+void AppendPlanRow(std::string& out, const Plan& plan, const PlanItem& item, OutputFormat format);
+// The header line of --preview --tsv.
+void AppendPlanTsvHeader(std::string& out);
 
 // "brindle-cli: " and the text, on one line.
 std::string MessageLine(std::u16string_view text);

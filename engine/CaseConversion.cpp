@@ -127,4 +127,22 @@ std::u16string ApplyConversion(int mode, std::u16string_view name) {
     }
 }
 
+std::u16string CaseFolded(std::u16string_view name) {
+    std::u16string result;
+    result.reserve(name.size());
+    for (std::size_t i = 0; i < name.size();) {
+        const CodePoint c = CodePointAt(name, i);
+        i += c.units;
+        if (c.value < 0x80) {
+            result.push_back(AsciiToLower(static_cast<char16_t>(c.value)));
+        } else if (IsSurrogate(c.value)) {
+            result.push_back(static_cast<char16_t>(c.value));
+        } else {
+            AppendCodePoint(result, static_cast<char32_t>(u_foldCase(static_cast<UChar32>(c.value),
+                                                                     U_FOLD_CASE_DEFAULT)));
+        }
+    }
+    return result;
+}
+
 }  // namespace brindle

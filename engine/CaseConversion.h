@@ -30,4 +30,9 @@ std::u16string ReverseLetterCase(std::u16string_view name);
 // Applies the conversion of `mode`; any value outside 0..6 changes nothing.
 std::u16string ApplyConversion(int mode, std::u16string_view name);
 
+// The name with every code point replaced by its simple case folding (no locale), byte
+// escapes and lone surrogates untouched: two names that differ only in letter case fold
+// to one text, as a filesystem that ignores case takes them for one name.
+std::u16string CaseFolded(std::u16string_view name);
+
 }  // namespace brindle

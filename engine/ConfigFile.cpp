@@ -135,13 +135,16 @@ void LoadConfigOptions(RenameOptions& options) {
 }
 
 std::optional<ReplacementTable> readReplacementTable(std::u16string_view path,
-                                                     std::u16string_view methodText) {
+                                                     std::u16string_view methodText,
+                                                     bool exclusive) {
     std::u16string header = u"[";
     header += AsciiLowered(methodText);
     header += u"]";
 
     TextFileReader file;
-    if (!file.Open(path))
+    TextFileReader::Options open;
+    open.exclusive = exclusive;
+    if (!file.Open(path, open))
         return std::nullopt;
 
     ReplacementTable table;

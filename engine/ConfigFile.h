@@ -47,8 +47,11 @@ void LoadConfigOptions(RenameOptions& options);
 using ReplacementTable = std::vector<std::pair<std::u16string, std::u16string>>;
 
 // The table of the method whose list text is `methodText` ("English" -> "[english]",
-// "" -> "[]"); nullopt when the file cannot be opened.
+// "" -> "[]"); nullopt when the file cannot be opened. `exclusive`: the file is opened as
+// every reader of it does, failing while another holder has it; a preview reads it
+// without taking it, so that it never makes a batch's own read fail.
 std::optional<ReplacementTable> readReplacementTable(std::u16string_view path,
-                                                     std::u16string_view methodText);
+                                                     std::u16string_view methodText,
+                                                     bool exclusive = true);
 
 }  // namespace brindle

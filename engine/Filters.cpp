@@ -25,9 +25,14 @@ FilterResult ApplyFilterMethod(std::u16string_view name, std::u16string_view ini
         result.tableOpened = false;
         return result;
     }
-    for (const auto& [source, replacement] : *table) {
-        result.name = ReplaceAll(result.name, source, replacement);
-    }
+    result.name = ApplyReplacementTable(name, *table);
+    return result;
+}
+
+std::u16string ApplyReplacementTable(std::u16string_view name, const ReplacementTable& table) {
+    std::u16string result(name);
+    for (const auto& [source, replacement] : table)
+        result = ReplaceAll(result, source, replacement);
     return result;
 }
 

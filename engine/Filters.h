@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/ConfigFile.h"
+
 namespace brindle {
 
 // 'song.mp3.mp3' -> 'song.mp3': only a doubled last extension, and only when the
@@ -18,6 +20,10 @@ struct FilterResult {
 };
 FilterResult ApplyFilterMethod(std::u16string_view name, std::u16string_view iniPath,
                                std::u16string_view filterMethod);
+
+// The "Only English" stage with a table read beforehand: its pairs applied in order. A
+// batch reads its table once and applies it to every item.
+std::u16string ApplyReplacementTable(std::u16string_view name, const ReplacementTable& table);
 
 // The "Force 63" cut. `withoutExtension` is the option of the same name.
 std::u16string ForceLength(std::u16string_view name, int length, bool withoutExtension);

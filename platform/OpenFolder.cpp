@@ -2,6 +2,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
@@ -38,6 +40,110 @@ bool InodesStableOnFilesystem(std::int64_t statfsType) {
             // a number of its own, network shares may make numbers up: not trusted.
             return false;
     }
+}
+
+CaseRule CaseRuleOfFilesystem(std::int64_t statfsType) {
+    switch (static_cast<std::uint32_t>(statfsType)) {
+        case 0x4D44u:      // vfat, msdos
+        case 0x2011BAB0u:  // exfat
+        case 0x7366746Eu:  // ntfs3
+        case 0x5346544Eu:  // ntfs
+        case 0xFF534D42u:  // cifs
+        case 0xFE534D42u:  // smb2
+        case 0x517Bu:      // smb
+            return CaseRule::Ignored;
+        case 0xEF53u:      // ext4
+        case 0xF2F52010u:  // f2fs
+            return CaseRule::PerFolder;
+        case 0x01021994u:  // tmpfs (casefolding tmpfs mounts are new and rare)
+        case 0x858458F6u:  // ramfs
+        case 0x9123683Eu:  // btrfs
+        case 0x58465342u:  // xfs
+        case 0x2FC12FC1u:  // zfs
+        case 0x52654973u:  // reiserfs
+        case 0x3153464Au:  // jfs
+        case 0xCA451A4Eu:  // bcachefs
+        case 0x6969u:      // nfs
+        case 0x794C7630u:  // overlayfs
+        case 0x9FA0u:      // proc
+            return CaseRule::Sensitive;
+        default:
+            return CaseRule::Unknown;
+    }
+}
+
+namespace {
+
+#ifndef FS_CASEFOLD_FL
+#define FS_CASEFOLD_FL 0x40000000
+#endif
+
+bool HasCasefoldAttribute(const OpenFolder& folder) {
+    // The attribute is read through a descriptor that may read the folder.
+    const int fd = openat(folder.fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    long flags = 0;
+    const bool casefold = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_CASEFOLD_FL) != 0;
+    close(fd);
+    return casefold;
+}
+
+std::string SwappedAsciiCase(const std::string& name) {
+    std::string swapped = name;
+    for (char& c : swapped) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+        else if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return swapped;
+}
+
+bool ProbeIgnoresCase(const OpenFolder& folder, const std::vector<FolderEntry>& listing) {
+    std::unordered_set<std::string> spelled;
+    int tries = 0;
+    for (const FolderEntry& entry : listing) {
+        const std::string name = EncodeName(entry.name);
+        const std::string swapped = SwappedAsciiCase(name);
+        if (swapped == name)
+            continue;
+        if (spelled.empty()) {
+            for (const FolderEntry& other : listing)
+                spelled.insert(EncodeName(other.name));
+        }
+        // Two entries that differ only in case: the folder tells them apart.
+        if (spelled.contains(swapped))
+            return false;
+        struct stat info {};
+        if (fstatat(folder.fd(), swapped.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+            return true;
+        // Anything but "not there" says nothing; a few entries are asked at most.
+        if (errno == ENOENT || ++tries == 4)
+            return false;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool FolderIgnoresCase(const OpenFolder& folder, const std::vector<FolderEntry>& listing) {
+    if (!folder.isOpen())
+        return false;
+    struct statfs fs {};
+    if (fstatfs(folder.fd(), &fs) != 0)
+        return false;
+    switch (CaseRuleOfFilesystem(fs.f_type)) {
+        case CaseRule::Sensitive:
+            return false;
+        case CaseRule::Ignored:
+            return true;
+        case CaseRule::PerFolder:
+            return HasCasefoldAttribute(folder);
+        case CaseRule::Unknown:
+            return ProbeIgnoresCase(folder, listing);
+    }
+    return false;
 }
 
 OpenFolder::OpenFolder() = default;

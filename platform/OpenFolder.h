@@ -91,6 +91,21 @@ private:
 // Whether inode numbers of a filesystem of this statfs type are known to be stable.
 bool InodesStableOnFilesystem(std::int64_t statfsType);
 
+// How a filesystem of this statfs type treats letter case in names.
+enum class CaseRule {
+    Sensitive,  // "a" and "A" are two names
+    Ignored,    // one name (FAT, exFAT, NTFS, SMB shares)
+    PerFolder,  // ext4 and f2fs: folders with the casefold attribute ignore case
+    Unknown,    // FUSE drivers and filesystems not known here: ask the folder itself
+};
+CaseRule CaseRuleOfFilesystem(std::int64_t statfsType);
+
+// Whether the folder takes names that differ only in letter case for one name. Decided
+// by its filesystem's type, by the casefold attribute where a filesystem sets it per
+// folder, and elsewhere by a probe: an entry of `listing` looked up with the case of its
+// ASCII letters swapped is found, and that spelling is not itself listed.
+bool FolderIgnoresCase(const OpenFolder& folder, const std::vector<FolderEntry>& listing);
+
 // The file at `path` (links followed), then every folder that really holds it, up to
 // the root; empty when the file cannot be found.
 std::vector<FileIdentity> FileAndFoldersAbove(std::u16string_view path);

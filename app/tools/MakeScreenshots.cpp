@@ -1,7 +1,8 @@
 // Makes the README's screenshots with the program's own windows under the offscreen
-// platform: the main dialog, a context help balloon over it, and the Output Log after a
-// real batch over a temporary folder; then, in a second run of itself with Qt's scale
-// factor 2, the main dialog as a high-resolution screen shows it.
+// platform: the main dialog, a context help balloon over it, the Preview over a sample
+// folder with a conflict, and the Output Log after a real batch over a temporary folder;
+// then, in a second run of itself with Qt's scale factor 2, the main dialog as a
+// high-resolution screen shows it.
 //   brindle_screenshots <folder>
 // The offscreen platform draws no window decorations, so the pictures show the client
 // areas only; nor does it cut windows to their shapes, so the balloon is laid over the
@@ -9,7 +10,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
+#include <QHeaderView>
 #include <QImage>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -17,6 +20,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -25,6 +29,7 @@
 
 #include "app/CBrindleDlg.h"
 #include "app/COutputDlg.h"
+#include "app/CPreviewDlg.h"
 #include "app/ControlIds.h"
 #include "app/QtText.h"
 #include "app/tools/ToolSupport.h"
@@ -100,8 +105,15 @@ int main(int argc, char** argv) {
         return 1;
     const QString programFolder = temp.path() + QStringLiteral("/Brindle/");
     const QString samples = temp.path() + QStringLiteral("/Holiday 2005/");
+    // The Preview's folder: two of its names become one.
+    const QString previewed = temp.path() + QStringLiteral("/Holiday 2006/");
     QDir().mkpath(programFolder);
     QDir().mkpath(samples);
+    QDir().mkpath(previewed);
+    for (const char* name : {"beach_at_dawn.JPG", "beach at dawn.JPG", "market_day.JPG",
+                             "old_town_walk.JPG", "packing_list.TXT", "sunset_over_the_bay.JPG"})
+        if (!Touch(previewed + QString::fromLatin1(name)))
+            return 1;
     for (const char* name : {"beach_at_dawn.JPG", "old_town_walk.JPG", "the_harbour_at_night.JPG",
                              "packing_list.TXT", "road_trip_song.mp3"})
         if (!Touch(samples + QString::fromLatin1(name)))
@@ -127,6 +139,30 @@ int main(int argc, char** argv) {
     const QImage balloon = BalloonOverDialog(&dialog, ids::kOnlyLog);
     if (balloon.isNull() || !balloon.save(out + QStringLiteral("balloon-help.png")))
         return 1;
+
+    Ctl<QPushButton>(&dialog, ids::kPreview)->click();
+    CPreviewDlg* preview = dialog.previewDlg();
+    if (preview == nullptr)
+        return 1;
+    {
+        QEventLoop loop;
+        QObject::connect(preview, &CPreviewDlg::planShown, &loop, [&loop](bool whole) {
+            if (whole)
+                loop.quit();
+        });
+        preview->SetSource(brindle::BatchSource::Folder(PathFromQt(previewed)));
+        if (!preview->upToDate())
+            loop.exec();
+    }
+    preview->resize(1000, 250);
+    QHeaderView* header = preview->list()->horizontalHeader();
+    header->resizeSection(0, 150);
+    header->resizeSection(1, 170);
+    header->resizeSection(2, 200);
+    QApplication::processEvents();
+    if (!preview->grab().save(out + QStringLiteral("preview.png")))
+        return 1;
+    preview->hide();
 
     Ctl<QPushButton>(&dialog, ids::kChooseFolder)->click();
     COutputDlg* log = dialog.outputDlg();

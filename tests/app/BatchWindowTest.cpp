@@ -362,7 +362,7 @@ private slots:
         Ctl<QLineEdit>(ids::kReplaceWith)->setText("0");
         std::remove(folder_->path("Brindle.ini").toLocal8Bit().constData());
         ChooseFolder("e");
-        // Said once, for the first item; the filter is off for the rest.
+        // Said once, before the first item; the filter is off for the whole batch.
         QCOMPARE(services_->boxes.size(), std::size_t(1));
         // The configuration is named by its full path, wherever it lies.
         QCOMPARE(services_->boxes[0].text,
@@ -378,15 +378,40 @@ private slots:
         QCOMPARE(Sorted(Rows(dlg.outputDlg(), 1)), (QStringList{"0ne.txt", "tw0.txt"}));
     }
 
-    void invalidIndexDuringABatchIsAskedAndTheBatchGoesOn() {
-        folder_->temp().createFiles({"i/A.TXT"});
+    // Asked once per batch, when it takes its snapshot of the controls, however many
+    // items it has.
+    void invalidIndexDuringABatchIsAskedOnceAndTheBatchGoesOn() {
+        folder_->temp().createFiles({"i/A.TXT", "i/B.TXT", "i/C.TXT"});
         Open();
         Click(ids::kToLowerCase);
         Ctl<QLineEdit>(ids::kStartIndex)->clear();
         ChooseFolder("i");
-        QVERIFY(!services_->boxes.empty());
+        QCOMPARE(services_->boxes.size(), std::size_t(1));
         QCOMPARE(services_->boxes[0].text, QString("Please enter an integer."));
         QVERIFY(folder_->temp().exists("i/a.txt"));
+        QVERIFY(folder_->temp().exists("i/c.txt"));
+        // The batch's closing load puts the last valid value back.
+        QCOMPARE(Ctl<QLineEdit>(ids::kStartIndex)->text(), QString("0"));
+    }
+
+    // The running number shows in "Starting index" as the batch advances it, at the
+    // Output Log's painting cadence.
+    void startingIndexFollowsTheBatch() {
+        for (int i = 0; i < 5; ++i)
+            folder_->temp().createFile("n/f" + std::to_string(i));
+        CBrindleDlg& dlg = Open();
+        dlg.setPaintInterval(0);
+        Ctl<QLineEdit>(ids::kNamePattern)->setText("x/2");
+        Ctl<QLineEdit>(ids::kStartIndex)->setText("10");
+        QStringList seen;
+        QObject::connect(Ctl<QLineEdit>(ids::kStartIndex), &QLineEdit::textChanged, &dlg,
+                         [&](const QString& text) {
+                             if (dlg.busy())
+                                 seen << text;
+                         });
+        ChooseFolder("n");
+        QCOMPARE(seen, (QStringList{"11", "12", "13", "14", "15"}));
+        QCOMPARE(Ctl<QLineEdit>(ids::kStartIndex)->text(), QString("15"));
     }
 };
 

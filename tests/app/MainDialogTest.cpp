@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -143,6 +144,8 @@ private slots:
             << 1008 << "Choose &Folder" << QRect(15, 181, 59, 14) << true << true;
         QTest::newRow("1009 Exit") << 1009 << "E&xit" << QRect(96, 181, 59, 14) << true << true;
         QTest::newRow("1011 Undo") << 1011 << "Undo" << QRect(176, 181, 59, 14) << true << false;
+        QTest::newRow("1041 Preview Names")
+            << 1041 << "Preview Na&mes" << QRect(176, 154, 59, 14) << true << true;
     }
     // Without a configuration file and a log.
     void controlTable() {
@@ -171,6 +174,20 @@ private slots:
             QCOMPARE(l->text(), caption);
         if (auto* c = qobject_cast<QCheckBox*>(w))
             QVERIFY(!c->isChecked());
+    }
+
+    // Each keyboard mnemonic of the dialog leads to one control, "Preview Names" too.
+    void previewMnemonicIsItsOwn() {
+        CBrindleDlg& dlg = Open();
+        QMap<QChar, QStringList> owners;
+        for (QAbstractButton* button : dlg.findChildren<QAbstractButton*>()) {
+            const QString text = button->text();
+            const qsizetype at = text.indexOf(QLatin1Char('&'));
+            if (at >= 0 && at + 1 < text.size())
+                owners[text[at + 1].toLower()] << text;
+        }
+        QCOMPARE(owners.value(QLatin1Char('m')), QStringList{"Preview Na&mes"});
+        QCOMPARE(Ctl<QPushButton>(ids::kPreview)->shortcut(), QKeySequence(Qt::ALT | Qt::Key_M));
     }
 
     void windowAndOpeningWithoutFiles() {
@@ -242,13 +259,13 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&dlg));
         Edit(ids::kReplaceWhat)->setFocus();
         QStringList visited;
-        for (int i = 0; i < 21; ++i) {
+        for (int i = 0; i < 22; ++i) {
             visited << QApplication::focusWidget()->objectName();
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         }
         QCOMPARE(visited.join(' '),
                  QString("1004 1005 1016 1023 1012 1013 1033 1034 1022 1026 1030 1024 1014 1025 "
-                         "1015 1029 1008 1009 1035 1004 1005"));
+                         "1015 1029 1008 1009 1041 1035 1004 1005"));
     }
 
     // --- Up-down boxes ------------------------------------------------------------------
@@ -501,6 +518,7 @@ private slots:
         QTest::newRow("name pattern 1033") << 1033 << 151 << 152;
         QTest::newRow("disabled Undo 1011") << 1011 << 129 << 130;
         QTest::newRow("Open/Close Log 1025") << 1025 << 137 << 138;
+        QTest::newRow("Preview Names 1041") << 1041 << 182 << 183;
     }
     void contextHelp() {
         QFETCH(int, id);

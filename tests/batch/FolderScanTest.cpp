@@ -49,21 +49,20 @@ TEST_F(FolderScanTest, ChooseFolderOwnFilesOnly) {
             files.push_back(name);
     }
     const std::size_t start = host.calls.size();
-    EXPECT_EQ(session.RunFolderBatch(temp.path().u16string() + u"/items"), BatchOutcome::Completed);
+    const BatchResult result = session.RunFolderBatch(temp.path().u16string() + u"/items");
+    EXPECT_EQ(result.outcome, BatchOutcome::Completed);
     EXPECT_EQ(inputs(), files);
     EXPECT_EQ(temp.listing(), (std::vector<std::string>{"items/", "items/sub/", "items/sub/c",
                                                         "items/sub/deeper/", "items/sub/deeper/d",
                                                         "items/x0.t", "items/x1.t", "prog/"}));
     for (const OutputRow& row : host.rows.rows())
         EXPECT_EQ(row.folder, items());
-    // Begin: save, title; items; end: the Undo button, the title; then a load.
+    // Begin: the title; each item: its row and the status line; end: the title.
     const std::vector<std::string> calls = host.callsFrom(start);
-    EXPECT_EQ(std::vector<std::string>(calls.begin(), calls.begin() + 2),
-              (std::vector<std::string>{"save", "title"}));
-    EXPECT_EQ(std::vector<std::string>(calls.end() - 3, calls.end()),
-              (std::vector<std::string>{"undo", "title", "load"}));
+    EXPECT_EQ(calls,
+              (std::vector<std::string>{"title", "row", "status", "row", "status", "title"}));
     EXPECT_EQ(host.titles, (std::vector<std::u16string>{kTitleWorking, kTitleOutputLog}));
-    EXPECT_EQ(host.undoEnabled, std::vector<bool>{false});
+    EXPECT_EQ(result.undoEnabled, std::optional<bool>(false));
     EXPECT_EQ(options().startIndex, 2);
 }
 
@@ -146,22 +145,22 @@ TEST_F(FolderScanTest, BatchWithoutItemsStillBeginsAndEnds) {
     options().resetCounters = true;
     options().startIndex = 41;
     session.setLetterCounter(u'q');
-    session.RunDropBatch({items() + u"Dir"});
+    const BatchResult result = session.RunDropBatch({items() + u"Dir"});
     EXPECT_TRUE(host.rows.empty());
     EXPECT_EQ(session.stats().totalFiles, 0);
     EXPECT_EQ(options().startIndex, 0);
-    EXPECT_EQ(host.loadedStartIndex, std::vector<int>{0});
     EXPECT_EQ(session.letterCounter(), u'a');
-    EXPECT_EQ(host.undoEnabled, std::vector<bool>{false});
+    EXPECT_EQ(result.undoEnabled, std::optional<bool>(false));
     // Only an item refreshes the status line.
     EXPECT_TRUE(host.statuses.empty());
 }
 
 TEST_F(FolderScanTest, DropOfNothingUsableDoesNothing) {
     options().deleteContents = true;
-    EXPECT_EQ(session.RunDropBatch({u"", u""}), BatchOutcome::Completed);
-    EXPECT_EQ(session.RunFolderBatch(u""), BatchOutcome::Completed);
+    EXPECT_EQ(session.RunDropBatch({u"", u""}).outcome, BatchOutcome::Completed);
+    EXPECT_EQ(session.RunFolderBatch(u"").outcome, BatchOutcome::Completed);
     EXPECT_TRUE(host.calls.empty());
+    EXPECT_EQ(session.undoEnabled(), std::nullopt);
 }
 
 }  // namespace

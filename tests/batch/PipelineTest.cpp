@@ -13,12 +13,8 @@ namespace {
 
 class PipelineTest : public BatchFixture {
 protected:
-    // Processes one file of items/ as a folder batch does.
-    void Process(const std::string& name) {
-        session.currentDirectory = items();
-        session.inputText = U(name);
-        session.ProcessFile(U(name));
-    }
+    // One file of items/ in a batch of its own, as a drop of that file makes it.
+    void Process(const std::string& name) { session.RunDropBatch({items() + U(name)}); }
     const OutputRow& lastRow() const { return host.rows.at(host.rows.size() - 1); }
 };
 
@@ -134,11 +130,7 @@ TEST_F(PipelineTest, NamesOnDisk) {
         RecordingHost caseHost;
         RenameSession caseSession(caseHost);
         c.set(caseSession.options());
-        const std::string item = c.item;
-        const auto slash = item.rfind('/');
-        caseSession.currentDirectory =
-            slash == std::string::npos ? folder.folder() : folder.folder(item.substr(0, slash));
-        caseSession.ProcessFile(U(slash == std::string::npos ? item : item.substr(slash + 1)));
+        caseSession.RunDropBatch({folder.folder() + U(c.item)});
 
         EXPECT_EQ(folder.listing(), c.expectedListing);
         ASSERT_EQ(caseHost.rows.size(), 1u);
@@ -158,15 +150,13 @@ TEST_F(PipelineTest, RowStatsAndExchangesOfOneItem) {
     temp.createFiles({"items/Track01.MP3"});
     options().conversionMode = 1;
     options().countSymbols = true;
-    session.inputText = u"shown text";
-    session.currentDirectory = items();
-    session.ProcessFile(u"Track01.MP3");
+    Process("Track01.MP3");
 
-    // Saved before the stages and again after the case stage, loaded after the name.
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"save", "save", "load", "row", "status"}));
+    // The options are taken once, by the batch: the host hears only of the row.
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"row", "status"}));
     OutputRow expected;
     expected.image = kImageExclamation;
-    expected.input = u"shown text";
+    expected.input = u"Track01.MP3";
     expected.output = u"track01.mp3";
     expected.count = u"11";
     expected.folder = items();
@@ -245,11 +235,8 @@ TEST_F(PipelineTest, OnlyLogChangesNothingButTheLog) {
     options().writeLogFile = true;
     options().conversionMode = 1;
     options().fileTypes = u".EXE";
-    session.currentDirectory = temp.folder("items/sub");
-    for (const char16_t* name : {u"Setup.EXE", u"Read.ME"}) {
-        session.inputText = name;
-        session.ProcessFile(name);
-    }
+    const std::u16string sub = temp.folder("items/sub");
+    session.RunDropBatch({sub + u"Setup.EXE", sub + u"Read.ME"});
     EXPECT_EQ(temp.listing(),
               (std::vector<std::string>{"items/", "items/sub/", "items/sub/Read.ME",
                                         "items/sub/Setup.EXE", "prog/", "prog/Brindle.log"}));
@@ -269,13 +256,12 @@ TEST_F(PipelineTest, OnlyEnglishTableMissing) {
     options().iniFileName = temp.folder() + u"missing.ini";
     options().replaceWhat = u"a";
     options().replaceWith = u"x";
-    Process("ab1");
-    Process("ab2");
+    const BatchResult result = session.RunDropBatch({items() + u"ab1", items() + u"ab2"});
 
-    EXPECT_EQ(
-        host.callsFrom(0),
-        (std::vector<std::string>{"save", "save", "message", "load", "tableFailed", "save", "load",
-                                  "row", "status", "save", "save", "load", "row", "status"}));
+    // Told once, before the first item; the option is off, and the batch says so.
+    EXPECT_EQ(host.callsFrom(0),
+              (std::vector<std::string>{"message", "row", "status", "row", "status"}));
+    EXPECT_TRUE(result.tableFailed);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0],
               (Shown{u"Error opening file: " + options().iniFileName, u"", MessageIcon::Warning}));

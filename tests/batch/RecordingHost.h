@@ -24,16 +24,6 @@ struct Shown {
 // everything else the session tells it, and answers questions from a queue.
 class RecordingHost : public PipelineHost {
 public:
-    bool SaveOptions(RenameOptions& options) override {
-        calls.push_back("save");
-        if (onSave)
-            onSave(options);
-        return true;
-    }
-    void LoadOptions(const RenameOptions& options) override {
-        calls.push_back("load");
-        loadedStartIndex.push_back(options.startIndex);
-    }
     void AddOutputRow(const OutputRow& row) override {
         calls.push_back("row");
         rows.Append(row);
@@ -69,11 +59,6 @@ public:
         answers.pop_front();
         return answer;
     }
-    void OnlyEnglishTableFailed() override { calls.push_back("tableFailed"); }
-    void SetUndoEnabled(bool enabled) override {
-        calls.push_back("undo");
-        undoEnabled.push_back(enabled);
-    }
 
     // The calls from index `from` on, for order checks.
     std::vector<std::string> callsFrom(std::size_t from) const {
@@ -92,11 +77,7 @@ public:
     std::vector<std::u16string> titles;
     std::vector<Shown> messages;
     std::vector<Shown> questions;
-    std::vector<bool> undoEnabled;
-    std::vector<int> loadedStartIndex;
     std::deque<bool> answers;
-    // Stands for the controls: what a "save" copies into the options.
-    std::function<void(RenameOptions&)> onSave;
     // Runs after each row, between two items.
     std::function<void(const OutputRow&)> afterRow;
 };

@@ -42,7 +42,7 @@ TEST_F(UndoTest, PutsEveryItemBack) {
     // The failures of the batch are failures of Undo too: nothing to bring back.
     EXPECT_EQ(host.questions, std::vector<Shown>{kAskDeleteAfterErrors});
     EXPECT_FALSE(logExists());
-    EXPECT_EQ(host.undoEnabled.back(), false);
+    EXPECT_EQ(session.undoEnabled(), std::optional<bool>(false));
     // A row for every record that changed something, after the batch's rows.
     EXPECT_EQ(host.rows.size(), batchRows + 5);
 }
@@ -122,7 +122,7 @@ TEST_F(UndoTest, AfterAnOnlyLogRun) {
     temp.createFiles({"items/A", "items/b"});
     options().conversionMode = 1;
     options().onlyLog = true;
-    session.RunFolderBatch(items());
+    const BatchResult batch = session.RunFolderBatch(items());
     host.answers = {false};
     session.OnUndo();
     // 'b' kept its name and is passed over; 'a' never existed.
@@ -135,7 +135,9 @@ TEST_F(UndoTest, AfterAnOnlyLogRun) {
     EXPECT_EQ(host.rows.at(2), error);
     EXPECT_EQ(host.questions, std::vector<Shown>{kAskDeleteAfterErrors});
     EXPECT_TRUE(logExists());
-    EXPECT_EQ(host.undoEnabled, std::vector<bool>{true});  // only the batch's end
+    // Enabled by the batch's end, left as it is by Undo, which kept the log.
+    EXPECT_EQ(batch.undoEnabled, std::optional<bool>(true));
+    EXPECT_EQ(session.undoEnabled(), std::nullopt);
     EXPECT_EQ(session.stats().totalFiles, 3);
     EXPECT_EQ(session.stats().exceptions, 1);
 }
@@ -154,7 +156,7 @@ TEST_F(UndoTest, LogThatCannotBeOpened) {
         SCOPED_TRACE("missing");
         EXPECT_EQ(session.OnUndo(), UndoOutcome::LogNotOpened);
         EXPECT_EQ(host.messages, std::vector<Shown>{error});
-        EXPECT_EQ(host.undoEnabled, std::vector<bool>{false});
+        EXPECT_EQ(session.undoEnabled(), std::optional<bool>(false));
     }
     {
         SCOPED_TRACE("lockedElsewhere");
@@ -163,7 +165,7 @@ TEST_F(UndoTest, LogThatCannotBeOpened) {
         ASSERT_TRUE(other.locked());
         EXPECT_EQ(session.OnUndo(), UndoOutcome::LogNotOpened);
         EXPECT_EQ(host.messages, (std::vector<Shown>{error, error}));
-        EXPECT_EQ(host.undoEnabled, (std::vector<bool>{false, false}));
+        EXPECT_EQ(session.undoEnabled(), std::optional<bool>(false));
         EXPECT_TRUE(host.questions.empty());
         EXPECT_TRUE(host.rows.empty());
     }
@@ -184,7 +186,7 @@ TEST_F(UndoTest, DeletionThatFails) {
     EXPECT_EQ(host.messages[0].icon, MessageIcon::Stop);
     EXPECT_EQ(host.messages[0].text, u"Access to " + options().logFileName + u" was denied.");
     // The button stays as it was, the status line too.
-    EXPECT_TRUE(host.undoEnabled.empty());
+    EXPECT_EQ(session.undoEnabled(), std::nullopt);
     EXPECT_EQ(host.statuses.size(), statusesBefore);
 }
 

@@ -237,6 +237,52 @@ TEST(CliProgramTest, OutputFormats) {
     }
 }
 
+// --preview prints the plan and renames and logs nothing; it exits 1 when it shows a
+// conflict.
+TEST(CliProgramTest, PreviewPrintsThePlan) {
+    struct Case {
+        const char* name;
+        Strings args;
+        Strings lines;  // "{D}" the temporary folder
+        int exitStatus;
+    };
+    const std::vector<Case> cases = {
+        {"no conflict",
+         {"--case", "lower", "--folder", "{D}w"},
+         {"{D}w/A.TXT  {D}w/a.txt  rename", "{D}w/b.TXT  {D}w/b.txt  rename",
+          "{D}w/c.txt  {D}w/c.txt  unchanged",
+          "Items: 3 | To rename: 2 | Unchanged: 1 | Conflicts: 0"},
+         0},
+        {"two aim at one name, tsv",
+         {"--tsv", "--pattern", "N", "--folder", "{D}w"},
+         {"Path\tNew Path\tState", "{D}w/A.TXT\t{D}w/N.TXT\trename",
+          "{D}w/b.TXT\t{D}w/N.TXT\tconflict: an earlier item takes the same new name "
+          "({D}w/A.TXT)",
+          "{D}w/c.txt\t{D}w/N.txt\trename",
+          "Items: 3 | To rename: 2 | Unchanged: 0 | Conflicts: 1 (same new name: 1)"},
+         1},
+        {"dropped paths, quiet",
+         {"--quiet", "--replace-what", "c.txt", "--replace-with", "A.TXT", "{D}w/c.txt",
+          "{D}w/gonec.txt"},
+         {"Items: 2 | To rename: 0 | Unchanged: 0 | Conflicts: 2 (new name exists: 1, not "
+          "found: 1)"},
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder temp;
+        temp.createFiles({"w/A.TXT", "w/b.TXT", "w/c.txt"});
+        Strings args = {"--preview", "--write-log", "--log", temp.path().string() + "/log"};
+        for (const std::string& arg : c.args)
+            args.push_back(Expand(arg, temp));
+        const CliResult result = RunCliProcess(args);
+        EXPECT_EQ(result.status, c.exitStatus) << result.err;
+        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(Lines(result.out), Expand(c.lines, temp));
+        EXPECT_EQ(temp.listing(), (Strings{"w/", "w/A.TXT", "w/b.TXT", "w/c.txt"}));
+    }
+}
+
 struct FailureCase {
     const char* name;
     Strings args;

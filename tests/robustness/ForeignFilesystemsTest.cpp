@@ -17,6 +17,8 @@
 #include "ForeignFilesystem.h"
 #include "Robustness.h"
 #include "TempFolder.h"
+#include "platform/NameCodec.h"
+#include "platform/OpenFolder.h"
 
 namespace brindle::robustness {
 namespace {
@@ -92,6 +94,55 @@ TEST_F(ForeignFilesystems, LetterCaseAloneChangesWhereSpellingsHaveNumbersOfThei
     }
 }
 
+// Where a folder ignores letter case, the preview takes names that differ only in case
+// for one name: a new name spelled like another entry in other letters is taken, while a
+// change of case alone is no conflict. The folder's rule comes from a probe on FUSE; a
+// folder that tells case apart sees no conflict in the same batch.
+TEST_F(ForeignFilesystems, PreviewTakesNamesThatDifferOnlyInCaseForOne) {
+    for (const Kind kind : {Kind::ExFat, Kind::Fat}) {
+        ForeignFilesystem fs(kind, temp_.path().string() + "/" + std::to_string(int(kind)));
+        SCOPED_TRACE(fs.name());
+        if (!fs.mounted()) {
+            std::printf("[ skipped  ] %s cannot be mounted: %s\n", fs.name(), fs.why().c_str());
+            continue;
+        }
+        const std::string local = temp_.path().string() + "/local" + std::to_string(int(kind));
+        for (const std::string& folder : {fs.root(), local}) {
+            std::filesystem::create_directories(folder);
+            WriteFile(folder + "/Ab.txt", "a");
+            WriteFile(folder + "/x.txt", "x");
+        }
+        EXPECT_TRUE(FolderIgnoresCase(OpenFolder::AtPath(DecodeName(fs.root())),
+                                      ListFolder(DecodeName(fs.root()))));
+        EXPECT_FALSE(FolderIgnoresCase(OpenFolder::AtPath(DecodeName(local)),
+                                       ListFolder(DecodeName(local))));
+
+        const Strings taken = {
+            "--preview", "--tsv",   "--without-extension", "--replace-what", "x", "--replace-with",
+            "AB",        "--folder"};
+        CliRun onForeign(taken);
+        onForeign.args.push_back(fs.root());
+        const CliResult foreign = RunCli(onForeign);
+        EXPECT_EQ(foreign.status, 1) << foreign.err;
+        const std::string m = fs.root();
+        EXPECT_EQ(Lines(foreign.out),
+                  (Strings{"Path\tNew Path\tState", m + "/Ab.txt\t" + m + "/Ab.txt\tunchanged",
+                           m + "/x.txt\t" + m + "/AB.txt\tconflict: the new name exists (" + m +
+                               "/Ab.txt)",
+                           "Items: 2 | To rename: 0 | Unchanged: 1 | Conflicts: 1 (new name "
+                           "exists: 1)"}));
+        CliRun onLocal(taken);
+        onLocal.args.push_back(local);
+        EXPECT_EQ(RunCli(onLocal).status, 0);
+
+        const CliResult caseOnly =
+            RunCli(CliRun({"--preview", "--quiet", "--case", "lower", "--folder", m}));
+        EXPECT_EQ(caseOnly.status, 0) << caseOnly.out;
+        // Nothing was renamed by either.
+        EXPECT_EQ(Names(m), (Strings{"Ab.txt", "x.txt"}));
+    }
+}
+
 // Another program creates the target while the rename is under way: where the filesystem
 // refuses RENAME_NOREPLACE, it must find the name taken, never see its file replaced.
 TEST_F(ForeignFilesystems, WhatAnotherProgramCreatesMeanwhileIsNeverReplaced) {
@@ -114,8 +165,7 @@ TEST_F(ForeignFilesystems, WhatAnotherProgramCreatesMeanwhileIsNeverReplaced) {
         if (c.folder) {
             std::filesystem::create_directory(m + "/D");
             WriteFile(m + "/D/inside", "mine");
-        }
-        else
+        } else
             WriteFile(item, "mine");
         // The step that takes the target's place is held back for three seconds.
         const pid_t batch = StartCli(

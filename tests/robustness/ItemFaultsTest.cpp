@@ -45,24 +45,17 @@ std::string Joined(const Strings& lines) {
 // next one.
 class FaultingHost : public PipelineHost {
 public:
-    bool SaveOptions(RenameOptions&) override { return true; }
-    void LoadOptions(const RenameOptions&) override {}
     void AddOutputRow(const OutputRow& row) override {
         rows.push_back(EncodeName(row.input) + " | " + EncodeName(row.output));
         if (rows.size() == 1 && afterFirstItem)
             afterFirstItem();
     }
-    void RemoveAllRows() override {}
-    void SetStatus(const std::u16string&) override {}
-    void SetOutputTitle(const std::u16string&) override {}
     void ShowMessage(const std::u16string& text, const std::u16string&, MessageIcon) override {
         rows.push_back("message " + EncodeName(text));
     }
     bool AskYesNo(const std::u16string&, const std::u16string&, MessageIcon) override {
         return true;
     }
-    void OnlyEnglishTableFailed() override {}
-    void SetUndoEnabled(bool) override {}
 
     Strings rows;
     std::function<void()> afterFirstItem;

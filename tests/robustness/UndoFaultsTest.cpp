@@ -70,11 +70,12 @@ protected:
 // Undo must never replay on whatever file now holds its new name.
 TEST_F(UndoFaults, RecordsOfFailedRenamesAreNeverReplayed) {
     {
-        SCOPED_TRACE("failed/SameItemDroppedTwice");
+        // (A path dropped twice is met once: the second item is one that is not there.)
+        SCOPED_TRACE("failed/DroppedItemNotThere");
         temp_.createFile("w/A.t", "A");
         temp_.createFile("w/2.t", "two");
         const CliResult batch =
-            Batch({"--pattern", "/1", "--start-index", "1", W("A.t"), W("A.t")});
+            Batch({"--pattern", "/1", "--start-index", "1", W("A.t"), W("B.t")});
         EXPECT_EQ(batch.status, 1) << batch.err;  // the second item failed
         EXPECT_EQ(Files(), (Tree{{"1.t", "file:A"}, {"2.t", "file:two"}}));
         EXPECT_EQ(Undo("--delete-log").status, 1);  // the failed record is an error row

@@ -1,0 +1,341 @@
+#include "app/CPreviewDlg.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileSystemWatcher>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <exception>
+
+#include "app/ControlIds.h"
+#include "app/PreviewModel.h"
+#include "app/PreviewWorker.h"
+#include "app/QtText.h"
+#include "batch/Messages.h"
+
+using brindle::MessageButtons;
+using brindle::MessageIcon;
+using brindle::MessageResult;
+
+namespace {
+
+// Changes on disk come in bursts (a batch of another program, a copy): the plan is made
+// again once they have settled.
+constexpr int kSettleMs = 200;
+
+void SetId(QWidget* widget, int id) {
+    widget->setObjectName(QString::number(id));
+    widget->setProperty(kControlIdProperty, id);
+}
+
+}  // namespace
+
+CPreviewDlg::CPreviewDlg(QWidget* owner, brindle::DesktopServices& services,
+                         RequestMaker makeRequest)
+    : QWidget(owner, Qt::Window),
+      services_(services),
+      makeRequest_(std::move(makeRequest)),
+      sourceLabel_(new QLabel(this)),
+      choose_(new QPushButton(QStringLiteral("Choose &Folder..."), this)),
+      list_(new QTableView(this)),
+      model_(new PreviewModel(this)),
+      summary_(new QLabel(this)),
+      rename_(new QPushButton(QStringLiteral("&Rename"), this)),
+      close_(new QPushButton(QStringLiteral("&Close"), this)),
+      watcher_(new QFileSystemWatcher(this)),
+      settle_(new QTimer(this)),
+      worker_(new PreviewWorker(latest_)) {
+    setObjectName(QStringLiteral("CPreviewDlg"));
+    setWindowTitle(QStringLiteral("Preview"));
+    setAcceptDrops(true);
+
+    SetId(sourceLabel_, ids::kPreviewFolder);
+    sourceLabel_->setTextFormat(Qt::PlainText);
+    sourceLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    SetId(choose_, ids::kPreviewChoose);
+    SetId(list_, ids::kPreviewList);
+    SetId(summary_, ids::kPreviewSummary);
+    summary_->setTextFormat(Qt::PlainText);
+    summary_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    summary_->setWordWrap(true);
+    SetId(rename_, ids::kPreviewRename);
+    SetId(close_, ids::kPreviewClose);
+    rename_->setEnabled(false);
+    for (QPushButton* button : {choose_, rename_, close_})
+        button->setAutoDefault(false);
+
+    list_->setModel(model_);
+    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list_->setShowGrid(false);
+    list_->setWordWrap(false);
+    list_->setIconSize(QSize(14, 14));
+    list_->verticalHeader()->hide();
+    // One height for every row: the view never measures a hundred thousand of them.
+    list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    list_->verticalHeader()->setDefaultSectionSize(std::max(list_->fontMetrics().height() + 2, 16));
+    list_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    list_->horizontalHeader()->setStretchLastSection(true);
+    for (int column = 0; column < PreviewModel::kColumns; ++column)
+        list_->horizontalHeader()->resizeSection(column, PreviewModel::kColumnWidths[column]);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(sourceLabel_, 1);
+    top->addWidget(choose_);
+    auto* bottom = new QHBoxLayout;
+    bottom->addStretch(1);
+    bottom->addWidget(rename_);
+    bottom->addWidget(close_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(list_, 1);
+    layout->addWidget(summary_);
+    layout->addLayout(bottom);
+    resize(860, 440);
+
+    settle_->setSingleShot(true);
+    settle_->setInterval(kSettleMs);
+    connect(settle_, &QTimer::timeout, this, [this] { Safely([this] { Replan(); }); });
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, settle_, qOverload<>(&QTimer::start));
+    connect(watcher_, &QFileSystemWatcher::fileChanged, settle_, qOverload<>(&QTimer::start));
+    connect(choose_, &QPushButton::clicked, this, [this] { Safely([this] { OnChooseFolder(); }); });
+    connect(rename_, &QPushButton::clicked, this, [this] { Safely([this] { OnRename(); }); });
+    connect(close_, &QPushButton::clicked, this, &QWidget::close);
+
+    qRegisterMetaType<std::shared_ptr<const brindle::Plan>>();
+    qRegisterMetaType<std::shared_ptr<const brindle::PlanRequest>>();
+    worker_->moveToThread(&thread_);
+    connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
+    connect(this, &CPreviewDlg::planRequested, worker_, &PreviewWorker::Plan);
+    connect(worker_, &PreviewWorker::planned, this,
+            [this](quint64 generation, std::shared_ptr<const brindle::Plan> plan) {
+                Safely([&] { OnPlanned(generation, std::move(plan)); });
+            });
+    connect(worker_, &PreviewWorker::failed, this, &CPreviewDlg::OnFailed);
+    thread_.start();
+    ShowSource();
+}
+
+CPreviewDlg::~CPreviewDlg() {
+    // Whatever is being planned stops at its next item.
+    latest_.store(~quint64{0});
+    thread_.quit();
+    thread_.wait();
+}
+
+void CPreviewDlg::SetSource(brindle::BatchSource source) {
+    source_ = std::move(source);
+    hasSource_ = !source_.empty();
+    ShowSource();
+    Watch();
+    Replan();
+}
+
+void CPreviewDlg::ShowSource() {
+    if (!hasSource_) {
+        sourceLabel_->setText(
+            QStringLiteral("Choose a folder, or drop files and folders on this window."));
+        return;
+    }
+    if (!source_.isDrop) {
+        sourceLabel_->setText(QStringLiteral("Folder: ") + ToQString(source_.folder));
+        return;
+    }
+    QStringList paths;
+    for (const std::u16string& path : source_.paths) {
+        if (!path.empty())
+            paths << ToQString(path);
+    }
+    sourceLabel_->setText(QStringLiteral("Dropped: ") + paths.join(QStringLiteral(", ")));
+}
+
+void CPreviewDlg::Watch() {
+    const QStringList watched = watcher_->directories() + watcher_->files();
+    if (!watched.isEmpty())
+        watcher_->removePaths(watched);
+    if (!hasSource_)
+        return;
+    // The folder itself, or the folders that hold the dropped items; changes deeper in a
+    // tree are seen with the next change of an option.
+    QStringList paths;
+    if (!source_.isDrop) {
+        paths << ToQString(source_.folder);
+    } else {
+        for (const std::u16string& path : source_.paths) {
+            if (path.empty())
+                continue;
+            const QString dropped = ToQString(path);
+            paths << dropped;
+            const qsizetype slash = dropped.lastIndexOf(QLatin1Char('/'));
+            if (slash > 0)
+                paths << dropped.left(slash);
+            else if (slash == 0)
+                paths << QStringLiteral("/");
+        }
+        paths.removeDuplicates();
+    }
+    watcher_->addPaths(paths);
+}
+
+int CPreviewDlg::ScreenRows() const {
+    const int rowHeight = std::max(1, list_->verticalHeader()->defaultSectionSize());
+    return std::max(32, list_->viewport()->height() / rowHeight + 2);
+}
+
+void CPreviewDlg::Replan() {
+    settle_->stop();
+    upToDate_ = false;
+    rename_->setEnabled(false);
+    // Hidden, it plans once it is shown again; during a batch, once the batch has ended.
+    if (held_ || !isVisible())
+        return;
+    const quint64 generation = ++generation_;
+    latest_.store(generation);
+    if (!hasSource_) {
+        Release(model_->SetPlan(nullptr));
+        summary_->clear();
+        upToDate_ = true;
+        emit planShown(true);
+        return;
+    }
+    summary_->setText(QStringLiteral("Planning..."));
+    auto request = std::make_shared<const brindle::PlanRequest>(makeRequest_(source_));
+    emit planRequested(generation, std::move(request), ScreenRows());
+}
+
+void CPreviewDlg::OnPlanned(quint64 generation, std::shared_ptr<const brindle::Plan> plan) {
+    // A plan of an older change is never shown.
+    if (generation != generation_ || held_ || !plan) {
+        Release(std::move(plan));
+        return;
+    }
+    QScrollBar* bar = list_->verticalScrollBar();
+    const int at = bar->value();
+    const bool complete = plan->complete;
+    summary_->setText(ToQString(brindle::SummaryText(*plan)));
+    Release(model_->SetPlan(std::move(plan)));
+    bar->setValue(at);
+    upToDate_ = complete;
+    rename_->setEnabled(complete && model_->rowCount() > 0);
+    emit planShown(complete);
+}
+
+void CPreviewDlg::OnFailed(quint64 generation, const QString& reason) {
+    if (generation != generation_ || held_)
+        return;
+    summary_->setText(QStringLiteral("The preview could not be made: ") + reason);
+}
+
+void CPreviewDlg::Safely(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const std::exception& error) {
+        services_.ShowMessageBox(FromQString(QString::fromLocal8Bit(error.what())), {},
+                                 MessageButtons::Ok, MessageIcon::Stop);
+    }
+}
+
+void CPreviewDlg::Release(std::shared_ptr<const brindle::Plan> plan) {
+    if (!plan)
+        return;
+    QMetaObject::invokeMethod(
+        worker_, [old = std::move(plan)]() mutable { old.reset(); }, Qt::QueuedConnection);
+}
+
+void CPreviewDlg::OnOptionsChanged() {
+    Safely([this] { Replan(); });
+}
+
+void CPreviewDlg::OnOperationStarted() {
+    held_ = true;
+    // What is being planned would be out of date before it is shown.
+    latest_.store(++generation_);
+    upToDate_ = false;
+    rename_->setEnabled(false);
+}
+
+void CPreviewDlg::OnOperationEnded() {
+    held_ = false;
+    Safely([this] { Replan(); });
+}
+
+void CPreviewDlg::OnChooseFolder() {
+    const std::optional<std::u16string> folder =
+        services_.BrowseForFolder(brindle::kTextChooseFolder);
+    if (folder && !folder->empty())
+        SetSource(brindle::BatchSource::Folder(*folder));
+}
+
+void CPreviewDlg::OnRename() {
+    const std::shared_ptr<const brindle::Plan>& plan = model_->plan();
+    if (!upToDate_ || !plan || held_)
+        return;
+    const brindle::PlanSummary& summary = plan->summary;
+    if (summary.conflicts != 0) {
+        const std::u16string text =
+            FromQString(QStringLiteral("%1 of the %2 items conflict, as the Preview shows: they "
+                                       "will not be renamed, and their rows in the Output Log "
+                                       "will show the failure.\nRename the other items?")
+                            .arg(summary.conflicts)
+                            .arg(summary.items));
+        if (services_.ShowMessageBox(text, {}, MessageButtons::YesNo, MessageIcon::Warning) !=
+            MessageResult::Yes) {
+            return;
+        }
+    }
+    emit renameRequested(source_);
+}
+
+void CPreviewDlg::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!upToDate_)
+        Safely([this] { Replan(); });
+}
+
+void CPreviewDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void CPreviewDlg::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void CPreviewDlg::dragMoveEvent(QDragMoveEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void CPreviewDlg::dropEvent(QDropEvent* event) {
+    if (!event->mimeData()->hasUrls()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    Safely([&] {
+        std::vector<std::u16string> paths;
+        for (const QUrl& url : event->mimeData()->urls())
+            paths.push_back(PathFromDroppedUrl(url));
+        SetSource(brindle::BatchSource::Drop(std::move(paths)));
+    });
+}

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QThread>
+#include <QWidget>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+#include "batch/BatchPlanner.h"
+#include "platform/DesktopServices.h"
+
+class PreviewModel;
+class PreviewWorker;
+class QFileSystemWatcher;
+class QLabel;
+class QPushButton;
+class QTableView;
+class QTimer;
+
+// The Preview: what the next batch over a folder (or over files and folders dropped on
+// the window) would do, item by item, with every conflict marked, before anything is
+// renamed. It follows every change of the main dialog's options as it happens: the plan
+// is made by a worker thread, a newer change cancels an older plan, and the table shows
+// the first screenful of a plan before the whole. It plans again after every batch or
+// Undo and when the folder changes on disk. "Rename" hands the batch to the main dialog,
+// which renames it as "Choose Folder" does, from a plan made again at that moment.
+class CPreviewDlg : public QWidget {
+    Q_OBJECT
+
+public:
+    // What the next batch over a source would be: the options and counters as the main
+    // dialog holds them now.
+    using RequestMaker = std::function<brindle::PlanRequest(const brindle::BatchSource&)>;
+
+    CPreviewDlg(QWidget* owner, brindle::DesktopServices& services, RequestMaker makeRequest);
+    ~CPreviewDlg() override;
+
+    void SetSource(brindle::BatchSource source);
+    const brindle::BatchSource& source() const { return source_; }
+
+    PreviewModel* model() const { return model_; }
+    QTableView* list() const { return list_; }
+    QLabel* summaryLine() const { return summary_; }
+    QPushButton* renameButton() const { return rename_; }
+    // The whole plan of the latest change is on show.
+    bool upToDate() const { return upToDate_; }
+
+    // Slots of the main dialog's signals.
+    void OnOptionsChanged();
+    void OnOperationStarted();
+    void OnOperationEnded();
+    // Buttons.
+    void OnChooseFolder();
+    void OnRename();
+
+signals:
+    // "Rename" was pressed (and, with conflicts shown, confirmed).
+    void renameRequested(const brindle::BatchSource& source);
+    // A plan of the latest change is on show: its first screenful, or the whole of it.
+    void planShown(bool complete);
+    // To the worker.
+    void planRequested(quint64 generation, std::shared_ptr<const brindle::PlanRequest> request,
+                       int firstScreen);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void Replan();
+    void OnPlanned(quint64 generation, std::shared_ptr<const brindle::Plan> plan);
+    void OnFailed(quint64 generation, const QString& reason);
+    // Runs a handler inside Qt's event delivery, which no exception may cross.
+    void Safely(const std::function<void()>& work);
+    // The old plan is freed by the worker: freeing a large one takes a while.
+    void Release(std::shared_ptr<const brindle::Plan> plan);
+    void Watch();
+    void ShowSource();
+    int ScreenRows() const;
+
+    brindle::DesktopServices& services_;
+    RequestMaker makeRequest_;
+    brindle::BatchSource source_;
+    bool hasSource_ = false;
+
+    QLabel* sourceLabel_;
+    QPushButton* choose_;
+    QTableView* list_;
+    PreviewModel* model_;
+    QLabel* summary_;
+    QPushButton* rename_;
+    QPushButton* close_;
+    QFileSystemWatcher* watcher_;
+    QTimer* settle_;
+
+    QThread thread_;
+    PreviewWorker* worker_;
+    std::atomic<quint64> latest_{0};
+    quint64 generation_ = 0;
+    // A batch or Undo runs: nothing is planned until it has ended.
+    bool held_ = false;
+    bool upToDate_ = false;
+};

@@ -1,0 +1,94 @@
+#include "app/PreviewModel.h"
+
+#include "app/AppResources.h"
+#include "app/QtText.h"
+
+using brindle::PlanItem;
+using brindle::PlanState;
+
+const char* const PreviewModel::kColumnTitles[kColumns] = {"Current Name", "New Name",
+                                                           "Folder (New Folder)", "State"};
+
+PreviewModel::PreviewModel(QObject* parent) : QAbstractTableModel(parent) {
+    const QPixmap strip = RowImageStrip();
+    for (int i = 0; i < static_cast<int>(images_.size()); ++i)
+        images_[static_cast<std::size_t>(i)] = strip.copy(i * 14, 0, 14, 14);
+}
+
+std::shared_ptr<const brindle::Plan> PreviewModel::SetPlan(
+    std::shared_ptr<const brindle::Plan> plan) {
+    beginResetModel();
+    std::swap(plan_, plan);
+    endResetModel();
+    return plan;
+}
+
+int PreviewModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid() || !plan_)
+        return 0;
+    return static_cast<int>(plan_->items.size());
+}
+
+int PreviewModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumns;
+}
+
+QString PreviewModel::text(int row, int column) const {
+    if (!plan_ || row < 0 || row >= rowCount())
+        return {};
+    const brindle::Plan& plan = *plan_;
+    const PlanItem& item = plan.items[static_cast<std::size_t>(row)];
+    switch (column) {
+        case kCurrentName:
+            return ToQString(brindle::InputText(plan, item));
+        case kNewName:
+            return ToQString(item.newName);
+        case kFolder:
+            return ToQString(plan.newFolderOf(item));
+        case kState: {
+            QString text = ToQString(std::u16string(brindle::StateText(item.state)));
+            if (item.other != brindle::kNoIndex && item.other < plan.items.size()) {
+                const PlanItem& other = plan.items[item.other];
+                text += QStringLiteral(" (") + ToQString(brindle::InputText(plan, other)) +
+                        QLatin1Char(')');
+            }
+            return text;
+        }
+        default:
+            return {};
+    }
+}
+
+QVariant PreviewModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= kColumns)
+        return {};
+    switch (role) {
+        case Qt::DisplayRole:
+        case Qt::ToolTipRole:
+            return text(index.row(), index.column());
+        case Qt::DecorationRole: {
+            if (index.column() != kCurrentName)
+                return {};
+            const PlanState state = plan_->items[static_cast<std::size_t>(index.row())].state;
+            if (brindle::IsConflict(state))
+                return images_[brindle::kImageCross];
+            if (state == PlanState::Rename)
+                return images_[brindle::kImageCheck];
+            return {};
+        }
+        case Qt::TextAlignmentRole:
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+        default:
+            return {};
+    }
+}
+
+QVariant PreviewModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= kColumns)
+        return {};
+    if (role == Qt::DisplayRole)
+        return QString::fromLatin1(kColumnTitles[section]);
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+    return {};
+}

@@ -1,0 +1,139 @@
+#include "batch/BatchPlan.h"
+
+#include <charconv>
+
+#include "batch/Messages.h"
+
+namespace brindle {
+
+bool IsConflict(PlanState state) {
+    switch (state) {
+        case PlanState::TwoAimAtOneName:
+        case PlanState::TargetExists:
+        case PlanState::NotAName:
+        case PlanState::ReadOnly:
+        case PlanState::Missing:
+        case PlanState::FolderMovedAway:
+            return true;
+        default:
+            return false;
+    }
+}
+
+std::u16string_view StateText(PlanState state) {
+    switch (state) {
+        case PlanState::Pending:
+            return u"...";
+        case PlanState::Rename:
+            return u"rename";
+        case PlanState::Unchanged:
+            return u"unchanged";
+        case PlanState::OnlyLog:
+            return u"Only Log: not renamed";
+        case PlanState::TwoAimAtOneName:
+            return u"conflict: an earlier item takes the same new name";
+        case PlanState::TargetExists:
+            return u"conflict: the new name exists";
+        case PlanState::NotAName:
+            return u"conflict: the new name cannot be a name";
+        case PlanState::ReadOnly:
+            return u"conflict: read-only, and \"Read Only\" is on";
+        case PlanState::Missing:
+            return u"conflict: not found";
+        case PlanState::FolderMovedAway:
+            return u"conflict: a folder above it is renamed first";
+    }
+    return {};
+}
+
+std::u16string InputText(const Plan& plan, const PlanItem& item) {
+    if (item.droppedFolder())
+        return plan.folderOf(item) + item.oldName;
+    return item.oldName;
+}
+
+void FillRow(const Plan& plan, const PlanItem& item, OutputRow& row) {
+    row.image = kImageExclamation;
+    if (item.droppedFolder()) {
+        row.input = plan.folderOf(item);
+        row.input += item.oldName;
+    } else {
+        row.input = item.oldName;
+    }
+    row.output = item.newName;
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, item.symbolCount).ptr;
+    row.count.clear();
+    for (const char* c = digits; c != end; ++c)
+        row.count.push_back(static_cast<char16_t>(*c));
+    row.folder = plan.newFolderOf(item);
+}
+
+void Summarize(Plan& plan) {
+    PlanSummary summary;
+    for (const PlanItem& item : plan.items) {
+        ++summary.counts[static_cast<std::size_t>(item.state)];
+        if (IsConflict(item.state))
+            ++summary.conflicts;
+    }
+    summary.items = static_cast<std::uint32_t>(plan.items.size());
+    plan.summary = summary;
+}
+
+namespace {
+
+void Append(std::u16string& out, std::u16string_view label, std::uint32_t value) {
+    out += label;
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    for (const char* c = digits; c != end; ++c)
+        out.push_back(static_cast<char16_t>(*c));
+}
+
+}  // namespace
+
+std::u16string SummaryText(const Plan& plan) {
+    const PlanSummary& s = plan.summary;
+    std::u16string text;
+    Append(text, u"Items: ", s.items);
+    if (!plan.complete) {
+        text += u" so far (planning...)";
+    } else {
+        Append(text, u" | To rename: ", s.count(PlanState::Rename));
+        Append(text, u" | Unchanged: ", s.count(PlanState::Unchanged));
+        if (s.count(PlanState::OnlyLog) != 0)
+            Append(text, u" | Only Log: ", s.count(PlanState::OnlyLog));
+        Append(text, u" | Conflicts: ", s.conflicts);
+        if (s.conflicts != 0) {
+            const std::pair<PlanState, std::u16string_view> kinds[] = {
+                {PlanState::TwoAimAtOneName, u"same new name: "},
+                {PlanState::TargetExists, u"new name exists: "},
+                {PlanState::NotAName, u"not a name: "},
+                {PlanState::ReadOnly, u"read-only: "},
+                {PlanState::Missing, u"not found: "},
+                {PlanState::FolderMovedAway, u"folder renamed above: "},
+            };
+            text += u" (";
+            bool first = true;
+            for (const auto& [state, label] : kinds) {
+                if (s.count(state) == 0)
+                    continue;
+                if (!first)
+                    text += u", ";
+                first = false;
+                Append(text, label, s.count(state));
+            }
+            text += u")";
+        }
+    }
+    if (plan.tableFailed) {
+        text += u" | ";
+        text += kTextErrorOpeningFile;
+        text += u": ";
+        text += plan.iniFileName;
+        text += u" (\"Only English\" is off)";
+    }
+    return text;
+}
+
+}  // namespace brindle

@@ -1,0 +1,111 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "batch/OutputRows.h"
+
+namespace brindle {
+
+inline constexpr std::uint32_t kNoIndex = 0xFFFFFFFFu;
+
+// What a batch will do with an item, as the preview foresees it. Apply leaves an item
+// that is not renamed as it is and fails the conflicting ones, as every batch does.
+enum class PlanState : std::uint8_t {
+    Pending,          // not checked yet: a partial plan
+    Rename,           // renamed, or moved by the file mover
+    Unchanged,        // the new name and folder are the old ones
+    OnlyLog,          // would change, but "Only Log" renames nothing
+    TwoAimAtOneName,  // an earlier item of the batch takes the same name first
+    TargetExists,     // the target exists and is no item that moves away before this one
+    NotAName,         // the new name cannot be a name
+    ReadOnly,         // read-only, and "Read Only" is on
+    Missing,          // there is nothing of the old name to rename
+    FolderMovedAway,  // a dropped folder above it is renamed first: the batch passes it over
+};
+inline constexpr std::size_t kPlanStates = 10;
+
+bool IsConflict(PlanState state);
+// "rename", "unchanged", "Only Log", "conflict: ...".
+std::u16string_view StateText(PlanState state);
+
+// A folder that items of the plan live in or move to.
+struct PlanFolder {
+    std::u16string path;  // ending with '/'
+    // Its entries that are no items of the plan (subfolders of a scan), where the
+    // planner listed the folder: then its items and these are all its entries.
+    std::vector<std::u16string> others;
+    bool listed = false;
+    // Whether names that differ only in letter case are one name here; known once
+    // caseKnown is set.
+    bool ignoresCase = false;
+    bool caseKnown = false;
+};
+
+// One item of a batch, in the order the batch meets it. Compact: the two names, the
+// folders as indices into the plan's folders, and the counters after the item.
+struct PlanItem {
+    enum Flags : std::uint8_t {
+        kChanged = 1,        // new name or folder differ from the old ones
+        kDroppedFolder = 2,  // a dropped folder renamed after everything else
+    };
+
+    std::u16string oldName;
+    std::u16string newName;
+    std::uint32_t folder = 0;
+    std::uint32_t newFolder = 0;
+    // The item a conflict is with, or kNoIndex.
+    std::uint32_t other = kNoIndex;
+    std::int32_t symbolCount = 0;
+    // The pattern's counters as they stand after this item.
+    std::int32_t startIndex = 0;
+    char16_t letter = u'a';
+    std::uint8_t flags = 0;
+    PlanState state = PlanState::Pending;
+
+    bool changed() const { return (flags & kChanged) != 0; }
+    bool droppedFolder() const { return (flags & kDroppedFolder) != 0; }
+};
+
+// How many items are in each state.
+struct PlanSummary {
+    std::array<std::uint32_t, kPlanStates> counts{};
+    std::uint32_t items = 0;
+    std::uint32_t conflicts = 0;
+    std::uint32_t count(PlanState state) const { return counts[static_cast<std::size_t>(state)]; }
+};
+
+// A batch's plan: every item with its new name and folder, before anything is renamed.
+struct Plan {
+    std::vector<PlanFolder> folders;
+    std::vector<PlanItem> items;
+    // Every item is in, and each has its state.
+    bool complete = false;
+    // The "Only English" table could not be opened: the filter is off for this batch.
+    bool tableFailed = false;
+    std::u16string iniFileName;
+    PlanSummary summary;
+
+    const std::u16string& folderOf(const PlanItem& item) const { return folders[item.folder].path; }
+    const std::u16string& newFolderOf(const PlanItem& item) const {
+        return folders[item.newFolder].path;
+    }
+};
+
+// The text of the Output Log's "Input File" for the item: its name, or a dropped folder's
+// whole path.
+std::u16string InputText(const Plan& plan, const PlanItem& item);
+// The item's row as apply adds it when nothing fails.
+void FillRow(const Plan& plan, const PlanItem& item, OutputRow& row);
+
+// The summary line: "Items: N | To rename: N | Unchanged: N | Only Log: N | Conflicts: N
+// (same new name: N, target exists: N, not a name: N, read-only: N, not found: N, folder
+// moved: N)", with what is still being planned or could not be read.
+std::u16string SummaryText(const Plan& plan);
+
+// Counts the states into plan.summary.
+void Summarize(Plan& plan);
+
+}  // namespace brindle

@@ -1,0 +1,303 @@
+#include "batch/BatchPlanner.h"
+
+#include <cstring>
+
+#include "batch/FileMover.h"
+#include "batch/FolderScan.h"
+#include "batch/PlanCheck.h"
+#include "engine/NaturalOrder.h"
+#include "engine/PathParts.h"
+#include "platform/NameCodec.h"
+
+namespace brindle {
+
+namespace {
+
+std::u16string WithSeparator(std::u16string folder) {
+    if (folder.empty() || !IsPathSeparator(folder.back()))
+        folder += kPathSeparator;
+    return folder;
+}
+
+// A dropped folder may arrive as 'dir/'; its name is then the text before that '/'.
+std::u16string WithoutFinalSeparators(std::u16string path) {
+    while (path.size() > 1 && IsPathSeparator(path.back()))
+        path.pop_back();
+    return path;
+}
+
+std::string IdentityKey(const FileIdentity& identity) {
+    std::string key(sizeof identity.device + sizeof identity.inode, '\0');
+    std::memcpy(key.data(), &identity.device, sizeof identity.device);
+    std::memcpy(key.data() + sizeof identity.device, &identity.inode, sizeof identity.inode);
+    return key;
+}
+
+}  // namespace
+
+BatchSource BatchSource::Folder(std::u16string folder) {
+    BatchSource source;
+    source.folder = std::move(folder);
+    return source;
+}
+
+BatchSource BatchSource::Drop(std::vector<std::u16string> paths) {
+    BatchSource source;
+    source.isDrop = true;
+    source.paths = std::move(paths);
+    return source;
+}
+
+bool BatchSource::empty() const {
+    if (!isDrop)
+        return folder.empty();
+    for (const std::u16string& path : paths) {
+        if (!path.empty())
+            return false;
+    }
+    return true;
+}
+
+NameCounters StartingCounters(const RenameOptions& options, NameCounters counters) {
+    if (options.resetCounters) {
+        counters.startIndex = 0;
+        counters.letter = u'a';
+    }
+    return counters;
+}
+
+struct BatchPlanner::Level {
+    std::u16string base;
+    std::uint32_t index = 0;
+    std::shared_ptr<const OpenFolder> folder;
+    std::vector<FolderEntry> entries;
+    std::size_t next = 0;
+};
+
+BatchPlanner::BatchPlanner(const BatchSource& source, const RenameOptions& options,
+                           const NameCounters& counters, Plan& plan, Mode mode)
+    : source_(source), options_(options), counters_(counters), plan_(plan), mode_(mode) {
+    plan_.iniFileName = options_.iniFileName;
+    if (source_.isDrop) {
+        for (const std::u16string& path : source_.paths) {
+            if (!path.empty())
+                paths_.push_back(WithoutFinalSeparators(path));
+        }
+        // With one path nothing can be met twice.
+        dedupe_ = paths_.size() > 1;
+    }
+}
+
+BatchPlanner::~BatchPlanner() = default;
+
+std::uint32_t BatchPlanner::FolderIndex(const std::u16string& path) {
+    const auto [at, added] =
+        folderIndex_.try_emplace(path, static_cast<std::uint32_t>(plan_.folders.size()));
+    if (added) {
+        plan_.folders.emplace_back();
+        plan_.folders.back().path = path;
+    }
+    return at->second;
+}
+
+std::vector<FolderEntry> BatchPlanner::Listed(const OpenFolder& folder, std::uint32_t index) {
+    std::vector<FolderEntry> entries = folder.List();
+    OrderFolderEntries(entries, options_.order);
+    if (mode_ == Mode::Preview) {
+        PlanFolder& planned = plan_.folders[index];
+        planned.listed = true;
+        planned.ignoresCase = FolderIgnoresCase(folder, entries);
+        planned.caseKnown = true;
+    }
+    return entries;
+}
+
+std::string BatchPlanner::MetKey(const OpenFolder& folder, std::u16string_view name) const {
+    // A folder that could not be opened holds nothing that could be renamed twice.
+    std::string key = folder.isOpen() ? IdentityKey(folder.identity()) : std::string("?");
+    key += EncodeName(name);
+    return key;
+}
+
+bool BatchPlanner::StartScan(const std::u16string& base, bool recursive) {
+    recursive_ = recursive;
+    // The folder and its parent (the file mover's target) are opened once, now.
+    topParentDirectory_ = ParentFolder(base);
+    topParent_ = folders_.Get(topParentDirectory_);
+    std::shared_ptr<const OpenFolder> top = folders_.Get(base);
+    if (top->isOpen() && !walked_.insert(IdentityKey(top->identity())).second)
+        return false;
+    const std::uint32_t index = FolderIndex(base);
+    std::vector<FolderEntry> entries = Listed(*top, index);
+    levels_.push_back(Level{base, index, std::move(top), std::move(entries)});
+    return true;
+}
+
+void BatchPlanner::Name(std::u16string name, const std::u16string& directory, std::uint32_t folder,
+                        PlanItem& item, bool droppedFolder) {
+    if (!chain_) {
+        // The table is read once for the whole batch, before its first item is named.
+        if (options_.onlyEnglish) {
+            table_ = readReplacementTable(options_.iniFileName, options_.filterMethod,
+                                          mode_ == Mode::Apply);
+            if (!table_) {
+                plan_.tableFailed = true;
+                options_.onlyEnglish = false;
+            }
+        }
+        chain_.emplace(options_, table_ ? &*table_ : nullptr);
+    }
+    metAnItem_ = true;
+    item.newName = chain_->NewName(name, directory, counters_);
+    const std::u16string newDirectory = ApplyFileMover(options_.fileTypes, directory, item.newName);
+    const bool moves = newDirectory != directory;
+    item.folder = folder;
+    item.newFolder = moves ? FolderIndex(newDirectory) : folder;
+    item.other = kNoIndex;
+    item.symbolCount = counters_.symbolCount;
+    item.startIndex = counters_.startIndex;
+    item.letter = counters_.letter;
+    item.flags = 0;
+    if (moves || item.newName != name)
+        item.flags |= PlanItem::kChanged;
+    if (droppedFolder)
+        item.flags |= PlanItem::kDroppedFolder;
+    item.state = PlanState::Pending;
+    item.oldName = std::move(name);
+}
+
+bool BatchPlanner::Next(PlanItem& item) {
+    for (;;) {
+        if (!levels_.empty()) {
+            Level& level = levels_.back();
+            if (level.next == level.entries.size()) {
+                levels_.pop_back();
+                continue;
+            }
+            FolderEntry& entry = level.entries[level.next++];
+            if (entry.isFolder) {
+                if (mode_ == Mode::Preview)
+                    plan_.folders[level.index].others.push_back(entry.name);
+                if (!recursive_)
+                    continue;
+                // A folder that cannot be opened as itself is passed over, as an unreadable
+                // one is.
+                auto child = std::make_shared<const OpenFolder>(
+                    OpenFolder::Child(*level.folder, entry.name));
+                if (child->isOpen() && !walked_.insert(IdentityKey(child->identity())).second)
+                    continue;
+                std::u16string childBase = level.base + entry.name + kPathSeparator;
+                const std::uint32_t index = FolderIndex(childBase);
+                std::vector<FolderEntry> entries = Listed(*child, index);
+                levels_.push_back(
+                    Level{std::move(childBase), index, std::move(child), std::move(entries)});
+                continue;  // `level` is invalid now
+            }
+            if (dedupe_ && met_.contains(MetKey(*level.folder, entry.name)))
+                continue;
+            from_ = level.folder;
+            Name(std::move(entry.name), level.base, level.index, item, false);
+            const std::u16string& newDirectory = plan_.newFolderOf(item);
+            if (item.newFolder == item.folder) {
+                to_ = from_;
+            } else if (levels_.size() >= 2 && newDirectory == levels_[levels_.size() - 2].base) {
+                to_ = levels_[levels_.size() - 2].folder;
+            } else if (newDirectory == topParentDirectory_) {
+                to_ = topParent_;
+            } else {
+                to_ = folders_.Get(newDirectory);
+            }
+            return true;
+        }
+
+        switch (phase_) {
+            case Phase::Start:
+                if (source_.isDrop) {
+                    phase_ = Phase::FirstPass;
+                } else {
+                    phase_ = Phase::Done;
+                    if (!source_.folder.empty())
+                        StartScan(WithSeparator(source_.folder), options_.scanSubfolders);
+                }
+                continue;
+            case Phase::Done:
+                return false;
+            case Phase::FirstPass:
+            case Phase::SecondPass:
+                break;
+        }
+
+        if (nextPath_ == paths_.size()) {
+            nextPath_ = 0;
+            // The dropped folders themselves come last, after everything inside them.
+            phase_ =
+                phase_ == Phase::FirstPass && options_.renameDirs ? Phase::SecondPass : Phase::Done;
+            continue;
+        }
+        const std::u16string& path = paths_[nextPath_++];
+        const bool folder = IsFolder(path);
+        if (phase_ == Phase::FirstPass && folder) {
+            if (options_.scanSubfolders)
+                StartScan(WithSeparator(path), true);
+            continue;
+        }
+        // A dropped path that names nothing is taken for a file; a path that is no
+        // folder by its turn in the second pass is passed over.
+        if (phase_ == Phase::SecondPass && !folder)
+            continue;
+        // Dropped items are renamed in the folders of their paths, opened (links
+        // followed) when the first item of each is met.
+        std::u16string directory = DirectoryPart(path);
+        std::u16string name = NamePart(path);
+        from_ = folders_.Get(directory);
+        if (dedupe_) {
+            // A file of a folder walked before was met there.
+            if (!folder && from_->isOpen() && walked_.contains(IdentityKey(from_->identity())))
+                continue;
+            if (!met_.insert(MetKey(*from_, name)).second)
+                continue;
+        }
+        Name(std::move(name), directory, FolderIndex(directory), item, folder);
+        if (item.newFolder == item.folder) {
+            to_ = from_;
+        } else if (mode_ == Mode::Apply) {
+            to_ = folders_.Get(plan_.newFolderOf(item));
+        }
+        return true;
+    }
+}
+
+void BatchPlanner::NoteRenamed(const PlanItem& item) {
+    if (dedupe_ && to_)
+        met_.insert(MetKey(*to_, item.newName));
+}
+
+bool PlanWhole(const PlanRequest& request, Plan& plan, const std::function<bool()>& cancelled,
+               std::size_t partialItems, const std::function<void(const Plan&)>& partial) {
+    plan = Plan{};
+    BatchPlanner planner(request.source, request.options,
+                         StartingCounters(request.options, request.counters), plan,
+                         BatchPlanner::Mode::Preview);
+    bool partialSent = !partial;
+    for (;;) {
+        plan.items.emplace_back();
+        if (!planner.Next(plan.items.back())) {
+            plan.items.pop_back();
+            break;
+        }
+        if (cancelled && cancelled())
+            return false;
+        if (!partialSent && plan.items.size() >= partialItems) {
+            Summarize(plan);
+            partial(plan);
+            partialSent = true;
+        }
+    }
+    if (!CheckPlan(plan, planner.options(), cancelled))
+        return false;
+    plan.complete = true;
+    Summarize(plan);
+    return true;
+}
+
+}  // namespace brindle

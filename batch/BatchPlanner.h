@@ -1,0 +1,139 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "batch/BatchPlan.h"
+#include "batch/FolderCache.h"
+#include "engine/ConfigFile.h"
+#include "engine/NameChain.h"
+#include "engine/RenameOptions.h"
+#include "platform/OpenFolder.h"
+
+namespace brindle {
+
+// What a batch is over: the folder "Choose Folder" returned, or the dropped paths in the
+// order they came.
+struct BatchSource {
+    bool isDrop = false;
+    std::u16string folder;
+    std::vector<std::u16string> paths;
+
+    static BatchSource Folder(std::u16string folder);
+    static BatchSource Drop(std::vector<std::u16string> paths);
+    // Nothing to do at all: no folder, or no dropped path that is not empty. Such a
+    // batch does not even begin.
+    bool empty() const;
+};
+
+// Meets a batch's items one by one, in the order the batch meets them, and names each:
+// it lists the folders (each subfolder opened from its parent's descriptor, never
+// through a link), orders their entries, reads the "Only English" table once, and runs
+// the name chain and the file mover. It renames, logs and shows nothing.
+//
+// One folder is listed only when the walk reaches it, so that a batch applies each item
+// right after planning it and meets the disk as it stands then: an item that an earlier
+// item moved away is found missing, a dropped path is looked at when its turn comes.
+// Only the folders on the way down from a scan's top stay open.
+//
+// Every item is met once: a folder reached a second time (a dropped folder inside
+// another one dropped too), a dropped file met again in a scan, or an item that apply
+// renamed into a folder listed later is passed over.
+class BatchPlanner {
+public:
+    enum class Mode {
+        Preview,  // also records what the conflict check needs
+        Apply,    // the planned folders stay reachable for the rename
+    };
+
+    BatchPlanner(const BatchSource& source, const RenameOptions& options,
+                 const NameCounters& counters, Plan& plan, Mode mode);
+    ~BatchPlanner();
+    BatchPlanner(const BatchPlanner&) = delete;
+    BatchPlanner& operator=(const BatchPlanner&) = delete;
+
+    // Plans the next item into `item` (its folders are added to the plan); false when the
+    // batch has no more.
+    bool Next(PlanItem& item);
+
+    // The counters as they stand after the items planned so far.
+    const NameCounters& counters() const { return counters_; }
+    // The options as the batch leaves them: "Only English" off when its table could not
+    // be opened, the file types lowered by the file mover once an item was met.
+    const RenameOptions& options() const { return options_; }
+    bool metAnItem() const { return metAnItem_; }
+
+    // Apply: the folders the item planned last is renamed between.
+    const std::shared_ptr<const OpenFolder>& from() const { return from_; }
+    const std::shared_ptr<const OpenFolder>& to() const { return to_; }
+    // Apply: the item planned last now has its new name, so that no later listing meets
+    // it again.
+    void NoteRenamed(const PlanItem& item);
+
+private:
+    struct Level;
+
+    // Starts the walk of a folder's tree (or only its own files) from `base`, ending
+    // with '/'. False when the folder was walked before.
+    bool StartScan(const std::u16string& base, bool recursive);
+    // Names the item and fills `item`.
+    void Name(std::u16string name, const std::u16string& directory, std::uint32_t folder,
+              PlanItem& item, bool droppedFolder);
+    std::uint32_t FolderIndex(const std::u16string& path);
+    std::vector<FolderEntry> Listed(const OpenFolder& folder, std::uint32_t index);
+    std::string MetKey(const OpenFolder& folder, std::u16string_view name) const;
+
+    const BatchSource& source_;
+    RenameOptions options_;
+    NameCounters counters_;
+    Plan& plan_;
+    Mode mode_;
+    std::optional<ReplacementTable> table_;
+    std::optional<NameChain> chain_;
+
+    FolderCache folders_;
+    std::unordered_map<std::u16string, std::uint32_t> folderIndex_;
+    std::vector<Level> levels_;
+    bool recursive_ = false;
+    std::shared_ptr<const OpenFolder> topParent_;
+    std::u16string topParentDirectory_;
+
+    enum class Phase { Start, FirstPass, SecondPass, Done };
+    Phase phase_ = Phase::Start;
+    std::size_t nextPath_ = 0;
+    std::vector<std::u16string> paths_;
+
+    // Folders walked so far, by identity.
+    std::unordered_set<std::string> walked_;
+    // Dropped items and renamed items of a drop: never met again.
+    bool dedupe_ = false;
+    std::unordered_set<std::string> met_;
+
+    std::shared_ptr<const OpenFolder> from_;
+    std::shared_ptr<const OpenFolder> to_;
+    bool metAnItem_ = false;
+};
+
+// A preview's whole plan: every item planned, then checked (PlanCheck.h), each with its
+// state. `cancelled` is asked between items: once it says yes the plan stops, incomplete.
+// `partial`, when given, is called once with the plan as it stands after the first
+// `partialItems` items (unchecked), before the rest is planned.
+struct PlanRequest {
+    BatchSource source;
+    RenameOptions options;
+    NameCounters counters;
+};
+bool PlanWhole(const PlanRequest& request, Plan& plan,
+               const std::function<bool()>& cancelled = nullptr, std::size_t partialItems = 0,
+               const std::function<void(const Plan&)>& partial = nullptr);
+
+// The counters a batch starts from: the given ones, or the reset values with "Reset
+// Counters" on.
+NameCounters StartingCounters(const RenameOptions& options, NameCounters counters);
+
+}  // namespace brindle

@@ -1,0 +1,258 @@
+// The Preview window driven as a person would: opened from the main dialog, fed a folder
+// or a drop, following what is typed into the dialog, renaming through the dialog's
+// batch (rows in the Output Log), asking first when it shows conflicts, and never
+// showing a plan of an older change.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDropEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+#include <QUrl>
+
+#include <memory>
+
+#include "AppTestSupport.h"
+#include "app/CBrindleDlg.h"
+#include "app/COutputDlg.h"
+#include "app/CPreviewDlg.h"
+#include "app/ControlIds.h"
+#include "app/OutputLogModel.h"
+#include "app/PreviewModel.h"
+#include "batch/Messages.h"
+#include "platform/NameCodec.h"
+
+using namespace apptest;
+
+namespace {
+
+constexpr int kWait = 10000;
+
+QStringList Column(const PreviewModel* model, int column) {
+    QStringList texts;
+    for (int row = 0; row < model->rowCount(); ++row)
+        texts << model->text(row, column);
+    return texts;
+}
+
+QStringList OutputColumn(const COutputDlg* out, int column) {
+    QStringList texts;
+    for (const brindle::OutputRow& row : out->model()->store().rows())
+        texts << QString::fromStdU16String(row.text(column));
+    return texts;
+}
+
+}  // namespace
+
+class PreviewWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ProgramFolder> folder_;
+    std::unique_ptr<RecordingServices> services_;
+    std::unique_ptr<CBrindleDlg> dlg_;
+
+    template <typename T = QWidget>
+    T* Ctl(int id) {
+        return Control<T>(dlg_.get(), id);
+    }
+    template <typename T = QWidget>
+    T* PreviewCtl(int id) {
+        return dlg_->previewDlg()->findChild<T*>(QString::number(id));
+    }
+    // Opens the main dialog and, with one click, the Preview; points it at `relative`.
+    CPreviewDlg* OpenPreview(const std::string& relative) {
+        folder_->temp().createFile("Brindle.ini", "[config]\nShow Log Window = 1\n");
+        dlg_ = std::make_unique<CBrindleDlg>(*services_, nullptr,
+                                             brindle::PortableUserFiles(folder_->folder()));
+        dlg_->show();
+        QTest::mouseClick(Ctl(ids::kPreview), Qt::LeftButton);
+        CPreviewDlg* preview = dlg_->previewDlg();
+        if (!preview || !preview->isVisible())
+            return nullptr;
+        services_->folder = brindle::DecodeName(folder_->path(relative).toStdString());
+        QTest::mouseClick(PreviewCtl(ids::kPreviewChoose), Qt::LeftButton);
+        return preview;
+    }
+    static bool Settled(CPreviewDlg* preview) {
+        return QTest::qWaitFor([preview] { return preview->upToDate(); }, kWait);
+    }
+
+private slots:
+    void init() {
+        folder_ = std::make_unique<ProgramFolder>();
+        services_ = std::make_unique<RecordingServices>();
+    }
+    void cleanup() {
+        dlg_.reset();
+        services_.reset();
+        folder_.reset();
+    }
+
+    void typingInTheReplaceEditUpdatesTheTable() {
+        folder_->temp().createFiles({"p/Banana.txt", "p/cake.txt", "p/sub/nut.txt"});
+        CPreviewDlg* preview = OpenPreview("p");
+        QVERIFY(preview);
+        QCOMPARE(services_->prompts.size(), std::size_t(1));
+        QVERIFY(Settled(preview));
+        PreviewModel* model = preview->model();
+        QCOMPARE(Column(model, PreviewModel::kCurrentName),
+                 (QStringList{"Banana.txt", "cake.txt"}));
+        QCOMPARE(Column(model, PreviewModel::kState), (QStringList{"unchanged", "unchanged"}));
+
+        QTest::keyClicks(Ctl(ids::kReplaceWhat), "a");
+        QTest::keyClicks(Ctl(ids::kReplaceWith), "o");
+        QTRY_COMPARE_WITH_TIMEOUT(Column(model, PreviewModel::kNewName),
+                                  (QStringList{"Bonono.txt", "coke.txt"}), kWait);
+        QVERIFY(Settled(preview));
+        const QString p = folder_->path("p") + "/";
+        QCOMPARE(Column(model, PreviewModel::kFolder), (QStringList{p, p}));
+        QCOMPARE(Column(model, PreviewModel::kState), (QStringList{"rename", "rename"}));
+        QCOMPARE(preview->summaryLine()->text(),
+                 QString("Items: 2 | To rename: 2 | Unchanged: 0 | Conflicts: 0"));
+        // Any option counts: "Scan Subfolders" brings the subfolder's file in.
+        QTest::mouseClick(Ctl(ids::kScanSubfolders), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(model->rowCount(), 3, kWait);
+        // Nothing was renamed, the dialog's counter did not move, no box was shown.
+        QVERIFY(folder_->temp().exists("p/Banana.txt"));
+        QCOMPARE(dlg_->outputDlg()->model()->rowCount(), 0);
+        QCOMPARE(Ctl<QLineEdit>(ids::kStartIndex)->text(), QString("0"));
+        QVERIFY(services_->boxes.empty());
+    }
+
+    void renameAppliesTheBatchItShows() {
+        folder_->temp().createFiles({"r/One.TXT", "r/Two.TXT"});
+        CPreviewDlg* preview = OpenPreview("r");
+        QVERIFY(preview);
+        QTest::mouseClick(Ctl(ids::kToLowerCase), Qt::LeftButton);
+        QTest::keyClicks(Ctl(ids::kNamePattern), "/O_/1");
+        QTRY_COMPARE_WITH_TIMEOUT(Column(preview->model(), PreviewModel::kNewName),
+                                  (QStringList{"one_0.txt", "two_1.txt"}), kWait);
+        QVERIFY(Settled(preview));
+        const QStringList foreseen = Column(preview->model(), PreviewModel::kNewName);
+        QVERIFY(preview->renameButton()->isEnabled());
+        QTest::mouseClick(preview->renameButton(), Qt::LeftButton);
+
+        // The Output Log shows the rows the Preview showed; the files have their names.
+        COutputDlg* out = dlg_->outputDlg();
+        QCOMPARE(OutputColumn(out, brindle::kColumnInput), (QStringList{"One.TXT", "Two.TXT"}));
+        QCOMPARE(OutputColumn(out, brindle::kColumnOutput), foreseen);
+        QVERIFY(folder_->temp().exists("r/one_0.txt"));
+        QVERIFY(folder_->temp().exists("r/two_1.txt"));
+        QVERIFY(services_->boxes.empty());
+        // The dialog's counter went on, and the Preview planned again from there.
+        QCOMPARE(Ctl<QLineEdit>(ids::kStartIndex)->text(), QString("2"));
+        QTRY_COMPARE_WITH_TIMEOUT(Column(preview->model(), PreviewModel::kNewName),
+                                  (QStringList{"one_0_2.txt", "two_1_3.txt"}), kWait);
+    }
+
+    void withAConflictRenameAsksFirst() {
+        folder_->temp().createFiles({"c/A.txt", "c/a.TXT", "c/b.TXT"});
+        CPreviewDlg* preview = OpenPreview("c");
+        QVERIFY(preview);
+        QTest::mouseClick(Ctl(ids::kToLowerCase), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            preview->upToDate() && Column(preview->model(), 1).contains("b.txt"), kWait);
+        QVERIFY(preview->summaryLine()->text().contains("Conflicts: 1"));
+        QVERIFY(Column(preview->model(), PreviewModel::kState)[1].startsWith("conflict: "));
+
+        // No: nothing happens.
+        services_->answers = {MessageResult::No};
+        QTest::mouseClick(preview->renameButton(), Qt::LeftButton);
+        QCOMPARE(services_->boxes.size(), std::size_t(1));
+        QCOMPARE(services_->boxes[0].buttons, MessageButtons::YesNo);
+        QCOMPARE(services_->boxes[0].icon, MessageIcon::Warning);
+        QVERIFY(services_->boxes[0].text.startsWith("1 of the 3 items conflict"));
+        QVERIFY(folder_->temp().exists("c/A.txt"));
+        QCOMPARE(dlg_->outputDlg()->model()->rowCount(), 0);
+
+        // Yes: the batch runs, and the conflicting item fails as in any batch.
+        services_->answers = {MessageResult::Yes};
+        QTest::mouseClick(preview->renameButton(), Qt::LeftButton);
+        QCOMPARE(services_->boxes.size(), std::size_t(2));
+        QCOMPARE(OutputColumn(dlg_->outputDlg(), brindle::kColumnOutput),
+                 (QStringList{"a.txt", QString::fromUtf16(brindle::kTextRenameFailed), "b.txt"}));
+        QVERIFY(folder_->temp().exists("c/a.TXT"));
+        QVERIFY(folder_->temp().exists("c/b.txt"));
+    }
+
+    // Each change plans anew and cancels the plan of the change before it: the table never
+    // shows a plan of an older change once a newer one is on show, and it ends with the
+    // latest.
+    void aNewerChangeWins() {
+        for (int i = 0; i < 3000; ++i)
+            folder_->temp().createFile("many/file" + std::to_string(i) + ".txt");
+        CPreviewDlg* preview = OpenPreview("many");
+        QVERIFY(preview);
+        QVERIFY(Settled(preview));
+        QStringList shown;
+        connect(preview, &CPreviewDlg::planShown, this,
+                [&](bool) { shown << preview->model()->text(0, PreviewModel::kNewName); });
+        auto* pattern = Ctl<QLineEdit>(ids::kNamePattern);
+        for (const char* text : {"A/O", "AB/O", "ABC/O", "ABCD/O"}) {
+            pattern->setText(QString::fromLatin1(text));
+            QCoreApplication::processEvents();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(preview->upToDate(), kWait);
+        QCOMPARE(preview->model()->text(0, PreviewModel::kNewName), QString("ABCDfile0.txt"));
+        QCOMPARE(preview->model()->rowCount(), 3000);
+        QVERIFY(!shown.isEmpty());
+        for (qsizetype i = 1; i < shown.size(); ++i)
+            QVERIFY2(shown[i].size() >= shown[i - 1].size(), qPrintable(shown.join(' ')));
+    }
+
+    void dropsAndChangesOnDiskArePlannedAgain() {
+        folder_->temp().createFiles({"d/x.TXT", "d/y.TXT", "e/z.TXT"});
+        CPreviewDlg* preview = OpenPreview("e");
+        QVERIFY(preview);
+        QVERIFY(Settled(preview));
+        QCOMPARE(preview->model()->rowCount(), 1);
+        // The folder changes on disk: the preview follows by itself.
+        folder_->temp().createFile("e/w.TXT");
+        QTRY_COMPARE_WITH_TIMEOUT(Column(preview->model(), PreviewModel::kCurrentName),
+                                  (QStringList{"w.TXT", "z.TXT"}), kWait);
+
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(folder_->path("d/y.TXT")),
+                      QUrl::fromLocalFile(folder_->path("d/x.TXT"))});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(preview, &enter);
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(preview, &drop);
+        QVERIFY(drop.isAccepted());
+        QTRY_COMPARE_WITH_TIMEOUT(Column(preview->model(), PreviewModel::kCurrentName),
+                                  (QStringList{"y.TXT", "x.TXT"}), kWait);
+        // A dropped file removed meanwhile is found missing.
+        std::remove(folder_->path("d/x.TXT").toLocal8Bit().constData());
+        QTest::mouseClick(Ctl(ids::kToLowerCase), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(Column(preview->model(), PreviewModel::kState),
+                                  (QStringList{"rename", "conflict: not found"}), kWait);
+    }
+
+    void aTableThatCannotBeOpenedShowsInTheSummary() {
+        folder_->temp().createFiles({"t/one.txt"});
+        folder_->temp().createFile("Brindle.ini", "[config]\nOnly English = 1\n");
+        dlg_ = std::make_unique<CBrindleDlg>(*services_, nullptr,
+                                             brindle::PortableUserFiles(folder_->folder()));
+        dlg_->show();
+        Ctl<QComboBox>(ids::kMethodList)->setCurrentIndex(0);
+        std::remove(folder_->path("Brindle.ini").toLocal8Bit().constData());
+        QTest::mouseClick(Ctl(ids::kPreview), Qt::LeftButton);
+        services_->folder = brindle::DecodeName(folder_->path("t").toStdString());
+        QTest::mouseClick(PreviewCtl(ids::kPreviewChoose), Qt::LeftButton);
+        CPreviewDlg* preview = dlg_->previewDlg();
+        QVERIFY(Settled(preview));
+        QVERIFY(preview->summaryLine()->text().contains("Error opening file: " +
+                                                        folder_->path("Brindle.ini")));
+        QVERIFY(services_->boxes.empty());
+        QVERIFY(Ctl<QCheckBox>(ids::kOnlyEnglish)->isChecked());
+    }
+};
+
+QTEST_MAIN(PreviewWindowTest)
+#include "PreviewWindowTest.moc"
