@@ -671,6 +671,7 @@ void CBrindleDlg::RunBusy(const std::function<void()>& work) {
                                  MessageButtons::Ok, MessageIcon::Stop);
         guard_->Resume();
     }
+    ShowProgress();
     // Input that arrived meanwhile is refused, not handled late.
     QCoreApplication::processEvents();
     busy_ = false;
@@ -682,6 +683,7 @@ void CBrindleDlg::PaintProgress() {
         return;
     if (paintTimer_.isValid() && paintTimer_.elapsed() < paintIntervalMs_)
         return;
+    ShowProgress();
     // The running number as the batch advances it.
     SetTextOf(startIndex_, QString::number(session_.options().startIndex));
     // Only paint: input stays queued and is refused when the operation ends.
@@ -775,9 +777,12 @@ void CBrindleDlg::dropEvent(QDropEvent* event) {
 
 // --- PipelineHost ----------------------------------------------------------------------
 
-void CBrindleDlg::AddOutputRow(const brindle::OutputRow& row) {
+void CBrindleDlg::AddOutputRow(const brindle::RowData& row) {
     output_->model()->Append(row);
-    PaintProgress();
+    if (busy_)
+        PaintProgress();
+    else
+        ShowProgress();
 }
 
 void CBrindleDlg::RemoveAllRows() {
@@ -785,9 +790,18 @@ void CBrindleDlg::RemoveAllRows() {
     PaintProgress();
 }
 
-void CBrindleDlg::SetStatus(const std::u16string& text) {
-    output_->SetStatus(ToQString(text));
-    PaintProgress();
+void CBrindleDlg::SetStatus(const brindle::BatchStats& stats) {
+    pendingStatus_ = stats;
+    if (!busy_)
+        ShowProgress();
+}
+
+void CBrindleDlg::ShowProgress() {
+    output_->model()->Publish();
+    if (pendingStatus_) {
+        output_->SetStatus(ToQString(brindle::FormatStatus(*pendingStatus_)));
+        pendingStatus_.reset();
+    }
 }
 
 void CBrindleDlg::SetOutputTitle(const std::u16string& title) {
@@ -797,6 +811,8 @@ void CBrindleDlg::SetOutputTitle(const std::u16string& title) {
 
 void CBrindleDlg::ShowMessage(const std::u16string& text, const std::u16string& caption,
                               MessageIcon icon) {
+    // The rows the message speaks of are in the list before it is shown.
+    ShowProgress();
     if (guard_)
         guard_->Suspend();
     services_.ShowMessageBox(text, caption, MessageButtons::Ok, icon);
@@ -806,6 +822,7 @@ void CBrindleDlg::ShowMessage(const std::u16string& text, const std::u16string& 
 
 bool CBrindleDlg::AskYesNo(const std::u16string& text, const std::u16string& caption,
                            MessageIcon icon) {
+    ShowProgress();
     if (guard_)
         guard_->Suspend();
     const MessageResult answer =

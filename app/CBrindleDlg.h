@@ -88,9 +88,9 @@ public:
     void OnPreviewRename(const brindle::BatchSource& source);
 
     // PipelineHost
-    void AddOutputRow(const brindle::OutputRow& row) override;
+    void AddOutputRow(const brindle::RowData& row) override;
     void RemoveAllRows() override;
-    void SetStatus(const std::u16string& text) override;
+    void SetStatus(const brindle::BatchStats& stats) override;
     void SetOutputTitle(const std::u16string& title) override;
     void ShowMessage(const std::u16string& text, const std::u16string& caption,
                      brindle::MessageIcon icon) override;
@@ -127,6 +127,8 @@ private:
     // Runs one batch or Undo with input refused and the Output Log painting as it goes.
     void RunBusy(const std::function<void()>& work);
     void PaintProgress();
+    // Shows the rows and the status line the operation has reached.
+    void ShowProgress();
     void PlaceOutputLog();
     void PrepareLogFolder();
     void ShowReplaceEdits(bool show);
@@ -142,6 +144,8 @@ private:
     brindle::UserFiles files_;
     DialogUnits units_;
     brindle::RenameSession session_;
+    // The status line's figures as the operation left them, shown at the painting cadence.
+    std::optional<brindle::BatchStats> pendingStatus_;
 
     std::array<QRadioButton*, 7> conversion_{};
     QButtonGroup* conversionGroup_ = nullptr;

@@ -15,19 +15,32 @@ OutputLogModel::OutputLogModel(QObject* parent) : QAbstractTableModel(parent) {
 }
 
 void OutputLogModel::Append(const brindle::OutputRow& row) {
-    const int at = static_cast<int>(store_.size());
-    beginInsertRows(QModelIndex(), at, at);
     store_.Append(row);
+    Publish();
+}
+
+void OutputLogModel::Append(const brindle::RowData& row) {
+    store_.Append(row);
+}
+
+void OutputLogModel::Publish() {
+    const int size = static_cast<int>(store_.size());
+    if (size == published_)
+        return;
+    beginInsertRows(QModelIndex(), published_, size - 1);
+    published_ = size;
     endInsertRows();
 }
 
 void OutputLogModel::RemoveAll() {
     beginResetModel();
     store_.Clear();
+    published_ = 0;
     endResetModel();
 }
 
 void OutputLogModel::SortRows(int column, int direction) {
+    Publish();
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     store_.Sort(column, direction);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
@@ -41,7 +54,7 @@ const QPixmap& OutputLogModel::image(int index) const {
 }
 
 int OutputLogModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(store_.size());
+    return parent.isValid() ? 0 : published_;
 }
 
 int OutputLogModel::columnCount(const QModelIndex& parent) const {
@@ -51,13 +64,13 @@ int OutputLogModel::columnCount(const QModelIndex& parent) const {
 QVariant OutputLogModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount() || index.column() >= kColumns)
         return {};
-    const brindle::OutputRow& row = store_.at(static_cast<std::size_t>(index.row()));
+    const auto row = static_cast<std::size_t>(index.row());
     switch (role) {
         case Qt::DisplayRole:
-            return ToQString(row.text(index.column()));
+            return ToQString(store_.text(row, index.column()));
         case Qt::DecorationRole:
             if (index.column() == brindle::kColumnInput)
-                return image(row.image);
+                return image(store_.image(row));
             return {};
         case Qt::TextAlignmentRole:
             return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));

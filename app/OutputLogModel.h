@@ -9,7 +9,9 @@
 
 // The Output Log's rows as a table model over the batch core's row store. Rows are only
 // appended or removed all at once; a sort reorders the store itself, so a row added after a
-// sort goes to the bottom.
+// sort goes to the bottom. A batch's rows go to the store as they come and are shown when
+// Publish() is called (at the window's painting cadence), so that a row costs a copy of
+// its texts and nothing of the view.
 class OutputLogModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -19,6 +21,9 @@ public:
     const brindle::OutputRowStore& store() const { return store_; }
 
     void Append(const brindle::OutputRow& row);
+    void Append(const brindle::RowData& row);
+    // Makes the rows appended since the last call known to the views.
+    void Publish();
     void RemoveAll();
     // Reorders the store with CompareRows on `column`, `direction` 1 or -1.
     void SortRows(int column, int direction);
@@ -38,5 +43,6 @@ public:
 
 private:
     brindle::OutputRowStore store_;
+    int published_ = 0;
     std::array<QPixmap, 3> images_;
 };

@@ -52,21 +52,19 @@ std::u16string InputText(const Plan& plan, const PlanItem& item) {
     return item.oldName;
 }
 
-void FillRow(const Plan& plan, const PlanItem& item, OutputRow& row) {
-    row.image = kImageExclamation;
-    if (item.droppedFolder()) {
-        row.input = plan.folderOf(item);
-        row.input += item.oldName;
-    } else {
-        row.input = item.oldName;
-    }
+RowData RowOf(const Plan& plan, const PlanItem& item) {
+    RowData row;
+    if (item.droppedFolder())
+        row.inputFolder = plan.folderOf(item);
+    row.input = item.oldName;
     row.output = item.newName;
-    char digits[16];
-    const auto end = std::to_chars(digits, digits + sizeof digits, item.symbolCount).ptr;
-    row.count.clear();
-    for (const char* c = digits; c != end; ++c)
-        row.count.push_back(static_cast<char16_t>(*c));
+    row.count = item.symbolCount;
     row.folder = plan.newFolderOf(item);
+    return row;
+}
+
+OutputRow RowTextsOf(const Plan& plan, const PlanItem& item) {
+    return TextsOf(RowOf(plan, item));
 }
 
 void Summarize(Plan& plan) {

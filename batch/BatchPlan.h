@@ -97,8 +97,10 @@ struct Plan {
 // The text of the Output Log's "Input File" for the item: its name, or a dropped folder's
 // whole path.
 std::u16string InputText(const Plan& plan, const PlanItem& item);
-// The item's row as apply adds it when nothing fails.
-void FillRow(const Plan& plan, const PlanItem& item, OutputRow& row);
+// The item's row as apply adds it when nothing fails: views into the plan.
+RowData RowOf(const Plan& plan, const PlanItem& item);
+// The same row's texts.
+OutputRow RowTextsOf(const Plan& plan, const PlanItem& item);
 
 // The summary line: "Items: N | To rename: N | Unchanged: N | Only Log: N | Conflicts: N
 // (same new name: N, target exists: N, not a name: N, read-only: N, not found: N, folder

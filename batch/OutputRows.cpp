@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "batch/Messages.h"
 #include "engine/TextOps.h"
 
 namespace brindle {
@@ -63,11 +64,233 @@ int CompareRows(const OutputRow& a, const OutputRow& b, int column, int directio
     return result * direction;
 }
 
+// Text blocks grow to this size; a longer text gets a block of its own.
+namespace {
+constexpr std::size_t kFirstBlock = 1 << 10;
+constexpr std::size_t kLargestBlock = 1 << 19;
+}  // namespace
+
+struct OutputRowStore::Texts {
+    std::vector<std::unique_ptr<char16_t[]>> blocks;
+    std::size_t filling = 0;  // the block short texts go to, once there is one
+    std::size_t fillingUsed = 0;
+    std::size_t fillingSize = 0;
+    std::vector<std::u16string> folders;
+    // The folder of the row before: rows come folder by folder.
+    std::uint32_t lastFolder = 0xFFFFFFFFu;
+};
+
+OutputRowStore::OutputRowStore() : texts_(std::make_unique<Texts>()) {}
+OutputRowStore::~OutputRowStore() = default;
+OutputRowStore::OutputRowStore(OutputRowStore&&) noexcept = default;
+OutputRowStore& OutputRowStore::operator=(OutputRowStore&&) noexcept = default;
+
+void OutputRowStore::Keep(std::u16string_view text, std::uint32_t& block, std::uint32_t& position,
+                          std::uint32_t& length) {
+    Texts& t = *texts_;
+    length = static_cast<std::uint32_t>(text.size());
+    if (text.size() > kLargestBlock) {
+        t.blocks.push_back(std::make_unique<char16_t[]>(text.size()));
+        block = static_cast<std::uint32_t>(t.blocks.size() - 1);
+        position = 0;
+    } else {
+        if (t.fillingSize == 0 || t.fillingUsed + text.size() > t.fillingSize) {
+            t.fillingSize = t.fillingSize == 0 ? kFirstBlock : std::min(t.fillingSize * 2, kLargestBlock);
+            t.blocks.push_back(std::make_unique<char16_t[]>(t.fillingSize));
+            t.filling = t.blocks.size() - 1;
+            t.fillingUsed = 0;
+        }
+        block = static_cast<std::uint32_t>(t.filling);
+        position = static_cast<std::uint32_t>(t.fillingUsed);
+        t.fillingUsed += text.size();
+    }
+    std::copy(text.begin(), text.end(), t.blocks[block].get() + position);
+}
+
+std::u16string_view OutputRowStore::View(std::uint32_t block, std::uint32_t position,
+                                         std::uint32_t length) const {
+    if (length == 0)
+        return {};
+    return {texts_->blocks[block].get() + position, length};
+}
+
+std::uint32_t OutputRowStore::FolderIndex(std::u16string_view folder) {
+    Texts& t = *texts_;
+    if (t.lastFolder < t.folders.size() && t.folders[t.lastFolder] == folder)
+        return t.lastFolder;
+    for (std::size_t i = t.folders.size(); i-- > 0;) {
+        if (t.folders[i] == folder) {
+            t.lastFolder = static_cast<std::uint32_t>(i);
+            return t.lastFolder;
+        }
+    }
+    t.folders.emplace_back(folder);
+    t.lastFolder = static_cast<std::uint32_t>(t.folders.size() - 1);
+    return t.lastFolder;
+}
+
+void OutputRowStore::Append(const RowData& row) {
+    Stored stored;
+    Keep(row.input, stored.inputBlock, stored.inputPosition, stored.inputLength);
+    Keep(row.output, stored.outputBlock, stored.outputPosition, stored.outputLength);
+    stored.inputFolder = row.inputFolder.empty() ? 0 : FolderIndex(row.inputFolder) + 1;
+    stored.folder = FolderIndex(row.folder);
+    stored.count = row.count;
+    stored.image = static_cast<std::uint8_t>(row.image);
+    stored.suffix = row.suffix;
+    stored.countShown = row.countShown;
+    rows_.push_back(stored);
+}
+
+void OutputRowStore::Append(const OutputRow& row) {
+    // Texts as given: the count column as its text, which may be anything.
+    RowData data;
+    data.image = row.image;
+    data.input = row.input;
+    data.output = row.output;
+    data.folder = row.folder;
+    std::int32_t count = 0;
+    std::string digits;
+    for (const char16_t c : row.count)
+        digits.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), count);
+    if (error == std::errc() && end == digits.data() + digits.size() && !digits.empty() &&
+        std::to_string(count) == digits) {
+        data.count = count;
+    } else {
+        // Not a number this store would print the same way: kept as the output's text.
+        data.countShown = false;
+    }
+    Append(data);
+    if (!data.countShown && !row.count.empty()) {
+        // Rare (tests hand texts of their own): a count that is no plain number.
+        rows_.back().countShown = true;
+        rows_.back().count = 0;
+        odd_.emplace_back(rows_.size() - 1, row.count);
+    }
+}
+
+void OutputRowStore::Clear() {
+    rows_.clear();
+    odd_.clear();
+    texts_ = std::make_unique<Texts>();
+}
+
+OutputRow OutputRowStore::at(std::size_t index) const {
+    OutputRow row;
+    for (int column = 0; column < 4; ++column) {
+        std::u16string text = this->text(index, column);
+        switch (column) {
+            case kColumnInput:
+                row.input = std::move(text);
+                break;
+            case kColumnOutput:
+                row.output = std::move(text);
+                break;
+            case kColumnCount:
+                row.count = std::move(text);
+                break;
+            default:
+                row.folder = std::move(text);
+                break;
+        }
+    }
+    row.image = rows_.at(index).image;
+    return row;
+}
+
+std::u16string OutputRowStore::text(std::size_t index, int column) const {
+    const Stored& row = rows_.at(index);
+    std::u16string text;
+    switch (column) {
+        case kColumnInput:
+            if (row.inputFolder != 0)
+                text = texts_->folders[row.inputFolder - 1];
+            text += View(row.inputBlock, row.inputPosition, row.inputLength);
+            break;
+        case kColumnOutput:
+            text = View(row.outputBlock, row.outputPosition, row.outputLength);
+            if (row.suffix == RowSuffix::ReadOnly)
+                text += kTextReadOnly;
+            else if (row.suffix == RowSuffix::ErrorOpening)
+                text += kTextErrorOpeningFile;
+            break;
+        case kColumnCount:
+            if (!row.countShown)
+                break;
+            for (const auto& [at, odd] : odd_) {
+                if (at == index)
+                    return odd;
+            }
+            {
+                char digits[16];
+                const auto end = std::to_chars(digits, digits + sizeof digits, row.count).ptr;
+                for (const char* c = digits; c != end; ++c)
+                    text.push_back(static_cast<char16_t>(*c));
+            }
+            break;
+        case kColumnFolder:
+            text = texts_->folders[row.folder];
+            break;
+        default:
+            break;
+    }
+    return text;
+}
+
+std::vector<OutputRow> OutputRowStore::rows() const {
+    std::vector<OutputRow> all;
+    all.reserve(rows_.size());
+    for (std::size_t i = 0; i < rows_.size(); ++i)
+        all.push_back(at(i));
+    return all;
+}
+
 void OutputRowStore::Sort(int column, int direction) {
-    std::stable_sort(rows_.begin(), rows_.end(),
-                     [column, direction](const OutputRow& a, const OutputRow& b) {
-                         return CompareRows(a, b, column, direction) < 0;
-                     });
+    // The column's texts are made once, then the rows are ordered by them.
+    std::vector<OutputRow> keys(rows_.size());
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        switch (column) {
+            case kColumnInput:
+                keys[i].input = text(i, column);
+                break;
+            case kColumnOutput:
+                keys[i].output = text(i, column);
+                break;
+            case kColumnCount:
+                keys[i].count = text(i, column);
+                break;
+            case kColumnFolder:
+                keys[i].folder = text(i, column);
+                break;
+            default:
+                break;
+        }
+    }
+    std::vector<std::size_t> order(rows_.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return CompareRows(keys[a], keys[b], column, direction) < 0;
+    });
+    std::vector<Stored> sorted;
+    sorted.reserve(rows_.size());
+    for (const std::size_t i : order)
+        sorted.push_back(rows_[i]);
+    rows_ = std::move(sorted);
+    if (!odd_.empty()) {
+        std::vector<std::size_t> position(order.size());
+        for (std::size_t i = 0; i < order.size(); ++i)
+            position[order[i]] = i;
+        for (auto& [at, odd] : odd_)
+            at = position[at];
+    }
+}
+
+OutputRow TextsOf(const RowData& data) {
+    OutputRowStore one;
+    one.Append(data);
+    return one.at(0);
 }
 
 namespace {

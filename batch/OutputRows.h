@@ -1,6 +1,10 @@
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/BatchStats.h"
@@ -35,20 +39,75 @@ struct OutputRow {
 // comes first.
 int CompareRows(const OutputRow& a, const OutputRow& b, int column, int direction);
 
-// The rows of the Output Log, in list order. Rows are only appended at the end or
-// removed all at once; a sort reorders the store itself, stably.
+// What the "Output File (Exceptions)" column adds after the name it shows.
+enum class RowSuffix : std::uint8_t { None, ReadOnly, ErrorOpening };
+
+// One row as a batch or an Undo hands it to its host: views of its texts, valid during
+// the call only, and the count as a number, so that a host that shows no rows (or shows
+// them later) builds no texts for them.
+struct RowData {
+    int image = kImageExclamation;
+    std::u16string_view inputFolder;  // a dropped folder's "Input File" starts with this
+    std::u16string_view input;
+    std::u16string_view output;
+    RowSuffix suffix = RowSuffix::None;
+    bool countShown = true;  // Undo's rows leave "#" empty
+    std::int32_t count = 0;
+    std::u16string_view folder;
+};
+
+// The row's texts, as the list shows them.
+OutputRow TextsOf(const RowData& data);
+
+// The rows of the Output Log, in list order, kept compactly: the texts in blocks, each
+// folder once, the count as a number; a row's texts are made when they are read. Rows are
+// only appended at the end or removed all at once; a sort reorders the store itself,
+// stably.
 class OutputRowStore {
 public:
-    void Append(OutputRow row) { rows_.push_back(std::move(row)); }
-    void Clear() { rows_.clear(); }
+    OutputRowStore();
+    ~OutputRowStore();
+    OutputRowStore(OutputRowStore&&) noexcept;
+    OutputRowStore& operator=(OutputRowStore&&) noexcept;
+
+    void Append(const RowData& row);
+    void Append(const OutputRow& row);
+    void Clear();
     std::size_t size() const { return rows_.size(); }
     bool empty() const { return rows_.empty(); }
-    const OutputRow& at(std::size_t index) const { return rows_.at(index); }
-    const std::vector<OutputRow>& rows() const { return rows_; }
+    OutputRow at(std::size_t index) const;
+    std::u16string text(std::size_t index, int column) const;
+    int image(std::size_t index) const { return rows_.at(index).image; }
+    std::vector<OutputRow> rows() const;
     void Sort(int column, int direction);
 
 private:
-    std::vector<OutputRow> rows_;
+    // A row's texts lie in blocks: the input name, the output, and the folders by index.
+    struct Stored {
+        std::uint32_t inputBlock = 0;
+        std::uint32_t inputPosition = 0;
+        std::uint32_t inputLength = 0;
+        std::uint32_t outputBlock = 0;
+        std::uint32_t outputPosition = 0;
+        std::uint32_t outputLength = 0;
+        std::uint32_t inputFolder = 0;  // 0: none; else index + 1
+        std::uint32_t folder = 0;
+        std::int32_t count = 0;
+        std::uint8_t image = 0;
+        RowSuffix suffix = RowSuffix::None;
+        bool countShown = true;
+    };
+    struct Texts;
+    std::u16string_view View(std::uint32_t block, std::uint32_t position, std::uint32_t length) const;
+    void Keep(std::u16string_view text, std::uint32_t& block, std::uint32_t& position,
+              std::uint32_t& length);
+    std::uint32_t FolderIndex(std::u16string_view folder);
+
+    std::vector<Stored> rows_;
+    std::unique_ptr<Texts> texts_;
+    // Counts handed over as texts that are no plain number (by callers with texts of
+    // their own): the row and its text.
+    std::vector<std::pair<std::size_t, std::u16string>> odd_;
 };
 
 // "Total files: %i | Changed files: %i | Average Input length: %i | Average Output

@@ -81,9 +81,7 @@ void RenameSession::ApplyItem(const Plan& plan, const PlanItem& item, BatchPlann
     RaiseTo(stats_.maxInputLength, LengthOf(item.oldName));
     RaiseTo(stats_.maxOutputLength, LengthOf(item.newName));
 
-    // One row reused from item to item: assigning keeps the strings' capacity.
-    OutputRow& row = row_;
-    FillRow(plan, item, row);
+    RowData row = RowOf(plan, item);
     const bool changed = item.changed();
     if (changed)
         stats_.changedFiles = WrappingIncrement(stats_.changedFiles);
@@ -114,7 +112,7 @@ void RenameSession::ApplyItem(const Plan& plan, const PlanItem& item, BatchPlann
     } else if (renaming) {
         if (options_.skipReadOnly && itemKnown && status.readOnly) {
             stats_.exceptions = WrappingIncrement(stats_.exceptions);
-            row.output = item.newName + kTextReadOnly;
+            row.suffix = RowSuffix::ReadOnly;
             if (options_.writeLogFile)
                 log_->NoteOutcome(false);
         } else if (RenameItem(item, *from, *to)) {
@@ -129,8 +127,7 @@ void RenameSession::ApplyItem(const Plan& plan, const PlanItem& item, BatchPlann
 
     host_.AddOutputRow(row);
     stats_.nextRow = WrappingIncrement(stats_.nextRow);
-    FormatStatus(stats_, status_);
-    host_.SetStatus(status_);
+    host_.SetStatus(stats_);
 
     if (stopError_ != 0)
         StopForDiskFull(stopError_);

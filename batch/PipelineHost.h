@@ -17,12 +17,13 @@ class PipelineHost {
 public:
     virtual ~PipelineHost() = default;
 
-    // One row of the Output Log, appended at the end.
-    virtual void AddOutputRow(const OutputRow& row) = 0;
+    // One row of the Output Log, appended at the end. The row's views are valid during
+    // the call only.
+    virtual void AddOutputRow(const RowData& row) = 0;
     // A batch with "Delete Contents" on empties the Output Log.
     virtual void RemoveAllRows() {}
-    // The status line, after each row.
-    virtual void SetStatus(const std::u16string& /*text*/) {}
+    // The figures of the status line (FormatStatus), after each row.
+    virtual void SetStatus(const BatchStats& /*stats*/) {}
     // The Output Log's title: "Working..." while a batch runs, "Output Log" after it.
     virtual void SetOutputTitle(const std::u16string& /*title*/) {}
 

@@ -136,9 +136,6 @@ private:
     // The errno of the batch's first record that could not be written; 0 when none.
     int logFailure_ = 0;
     std::optional<bool> undoEnabled_;
-    // The status line and the row, reused from item to item.
-    std::u16string status_;
-    OutputRow row_;
 };
 
 }  // namespace brindle

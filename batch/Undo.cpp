@@ -325,17 +325,16 @@ UndoOutcome RenameSession::OnUndo() {
         stats_.maxInputLength = std::max(stats_.maxInputLength, LengthOf(names.oldName));
         stats_.maxOutputLength = std::max(stats_.maxOutputLength, LengthOf(names.newName));
 
-        OutputRow row;
+        RowData row;
         row.input = names.newName;
+        row.output = names.oldName;
+        row.countShown = false;
         row.folder = names.oldDirectory;
-        if (mover.Undo(record)) {
-            row.image = kImageExclamation;
-            row.output = names.oldName;
-        } else {
+        if (!mover.Undo(record)) {
             stats_.exceptions = WrappingIncrement(stats_.exceptions);
             errors = true;
             row.image = kImageCross;
-            row.output = names.oldName + kTextErrorOpeningFile;
+            row.suffix = RowSuffix::ErrorOpening;
         }
         host_.AddOutputRow(row);
         stats_.nextRow = WrappingIncrement(stats_.nextRow);
@@ -357,7 +356,7 @@ UndoOutcome RenameSession::OnUndo() {
         undoEnabled_ = false;
     }
     file.Close();
-    host_.SetStatus(FormatStatus(stats_));
+    host_.SetStatus(stats_);
     return UndoOutcome::Completed;
 }
 

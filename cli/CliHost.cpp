@@ -27,7 +27,7 @@ CliHost::CliHost(OutputBuffer& out, OutputFormat format, LogAnswer answer, Termi
       start_(std::chrono::steady_clock::now()),
       lastProgress_(start_) {}
 
-void CliHost::AddOutputRow(const OutputRow& row) {
+void CliHost::AddOutputRow(const RowData& row) {
     ++rows_;
     if (format_ != OutputFormat::Quiet) {
         AppendRow(out_.text(), row, format_);

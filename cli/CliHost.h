@@ -28,7 +28,7 @@ class CliHost final : public PipelineHost {
 public:
     CliHost(OutputBuffer& out, OutputFormat format, LogAnswer answer, Terminal terminal);
 
-    void AddOutputRow(const OutputRow& row) override;
+    void AddOutputRow(const RowData& row) override;
     void ShowMessage(const std::u16string& text, const std::u16string& caption,
                      MessageIcon icon) override;
     bool AskYesNo(const std::u16string& text, const std::u16string& caption,

@@ -3,6 +3,9 @@
 #include <errno.h>
 #include <unistd.h>
 
+#include <charconv>
+
+#include "batch/Messages.h"
 #include "platform/NameCodec.h"
 
 namespace brindle::cli {
@@ -93,16 +96,25 @@ void AppendEscaped(std::string& out, std::u16string_view text, bool escapeContro
     AppendEscapedBytes(out, EncodeName(text), escapeControls);
 }
 
-void AppendRow(std::string& out, const OutputRow& row, OutputFormat format) {
+void AppendRow(std::string& out, const RowData& row, OutputFormat format) {
     if (format == OutputFormat::Quiet)
         return;
     const bool tsv = format == OutputFormat::Tsv;
     const std::string_view separator = tsv ? "\t" : "  ";
+    AppendEscaped(out, row.inputFolder, !tsv);
     AppendEscaped(out, row.input, !tsv);
     out += separator;
     AppendEscaped(out, row.output, !tsv);
+    if (row.suffix == RowSuffix::ReadOnly)
+        AppendEscaped(out, kTextReadOnly, !tsv);
+    else if (row.suffix == RowSuffix::ErrorOpening)
+        AppendEscaped(out, kTextErrorOpeningFile, !tsv);
     out += separator;
-    AppendEscaped(out, row.count, !tsv);
+    if (row.countShown) {
+        char digits[16];
+        const auto end = std::to_chars(digits, digits + sizeof digits, row.count).ptr;
+        out.append(digits, end);
+    }
     out += separator;
     AppendEscaped(out, row.folder, !tsv);
     out += '\n';

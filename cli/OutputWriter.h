@@ -41,7 +41,7 @@ void AppendEscaped(std::string& out, std::u16string_view text, bool escapeContro
 
 // One row of the Output Log and its line end: the four columns separated by two
 // spaces, or by tabs for --tsv. Nothing for --quiet.
-void AppendRow(std::string& out, const OutputRow& row, OutputFormat format);
+void AppendRow(std::string& out, const RowData& row, OutputFormat format);
 
 // The header line of --tsv: the four column titles.
 void AppendTsvHeader(std::string& out);

@@ -6,6 +6,7 @@
 #include <QTableView>
 #include <QTest>
 
+#include <cstdlib>
 #include <memory>
 
 #include "AppTestSupport.h"
@@ -27,11 +28,14 @@ private:
     COutputDlg* out_ = nullptr;
 
     void Add(const char* input, const char* count, int image = brindle::kImageExclamation) {
-        OutputRow row;
+        const std::u16string name = QString(input).toStdU16String();
+        const std::u16string output = name + u"!";
+        brindle::RowData row;
         row.image = image;
-        row.input = QString(input).toStdU16String();
-        row.output = row.input + u"!";
-        row.count = QString(count).toStdU16String();
+        row.input = name;
+        row.output = output;
+        row.countShown = *count != '\0';
+        row.count = std::atoi(count);
         row.folder = u"/f/";
         dlg_->AddOutputRow(row);
     }

@@ -31,8 +31,7 @@ protected:
         for (const PlanItem& item : plan.items) {
             if (item.state == PlanState::FolderMovedAway)
                 continue;
-            OutputRow row;
-            FillRow(plan, item, row);
+            OutputRow row = RowTextsOf(plan, item);
             if (item.state == PlanState::ReadOnly)
                 row.output += kTextReadOnly;
             else if (IsConflict(item.state))

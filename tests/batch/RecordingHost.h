@@ -24,19 +24,19 @@ struct Shown {
 // everything else the session tells it, and answers questions from a queue.
 class RecordingHost : public PipelineHost {
 public:
-    void AddOutputRow(const OutputRow& row) override {
+    void AddOutputRow(const RowData& data) override {
         calls.push_back("row");
-        rows.Append(row);
+        rows.Append(data);
         if (afterRow)
-            afterRow(row);
+            afterRow(TextsOf(data));
     }
     void RemoveAllRows() override {
         calls.push_back("clear");
         rows.Clear();
     }
-    void SetStatus(const std::u16string& text) override {
+    void SetStatus(const BatchStats& stats) override {
         calls.push_back("status");
-        statuses.push_back(text);
+        statuses.push_back(FormatStatus(stats));
     }
     void SetOutputTitle(const std::u16string& title) override {
         calls.push_back("title");

@@ -45,7 +45,8 @@ std::string Joined(const Strings& lines) {
 // next one.
 class FaultingHost : public PipelineHost {
 public:
-    void AddOutputRow(const OutputRow& row) override {
+    void AddOutputRow(const RowData& data) override {
+        const OutputRow row = TextsOf(data);
         rows.push_back(EncodeName(row.input) + " | " + EncodeName(row.output));
         if (rows.size() == 1 && afterFirstItem)
             afterFirstItem();
