@@ -15,7 +15,7 @@ class PipelineTest : public BatchFixture {
 protected:
     // One file of items/ in a batch of its own, as a drop of that file makes it.
     void Process(const std::string& name) { session.RunDropBatch({items() + U(name)}); }
-    const OutputRow& lastRow() const { return host.rows.at(host.rows.size() - 1); }
+    OutputRow lastRow() const { return host.rows.at(host.rows.size() - 1); }
 };
 
 struct NameCase {
