@@ -7,6 +7,7 @@
 #include "batch/PlanCheck.h"
 #include "engine/NaturalOrder.h"
 #include "engine/PathParts.h"
+#include "engine/TextOps.h"
 #include "platform/NameCodec.h"
 
 namespace brindle {
@@ -147,12 +148,21 @@ void BatchPlanner::Name(std::u16string name, const std::u16string& directory, st
         }
         chain_.emplace(options_, table_ ? &*table_ : nullptr);
     }
+    if (!metAnItem_) {
+        // The file mover lowers the option once an item is met, as it keeps it then.
+        options_.fileTypes = AsciiLowered(options_.fileTypes);
+    }
     metAnItem_ = true;
     item.newName = chain_->NewName(name, directory, counters_);
-    const std::u16string newDirectory = ApplyFileMover(options_.fileTypes, directory, item.newName);
-    const bool moves = newDirectory != directory;
+    bool moves = false;
+    if (FileMoverSendsUp(options_.fileTypes, item.newName)) {
+        const std::u16string newDirectory = ParentFolder(std::u16string(directory));
+        moves = newDirectory != directory;
+        item.newFolder = moves ? FolderIndex(newDirectory) : folder;
+    }
     item.folder = folder;
-    item.newFolder = moves ? FolderIndex(newDirectory) : folder;
+    if (!moves)
+        item.newFolder = folder;
     item.other = kNoIndex;
     item.symbolCount = counters_.symbolCount;
     item.startIndex = counters_.startIndex;

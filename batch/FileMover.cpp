@@ -16,6 +16,22 @@ std::u16string ParentFolder(const std::u16string& directory) {
     return DirectoryPart(trimmed);
 }
 
+bool FileMoverSendsUp(std::u16string_view loweredFileTypes, std::u16string_view newName) {
+    const std::u16string_view extension = ExtensionView(newName);
+    if (extension.size() > loweredFileTypes.size())
+        return false;
+    // A plain substring test, the extension's letters A-Z folded.
+    const std::size_t last = loweredFileTypes.size() - extension.size();
+    for (std::size_t at = 0; at <= last; ++at) {
+        std::size_t i = 0;
+        while (i < extension.size() && loweredFileTypes[at + i] == AsciiToLower(extension[i]))
+            ++i;
+        if (i == extension.size())
+            return true;
+    }
+    return false;
+}
+
 std::u16string ApplyFileMover(std::u16string& fileTypes, const std::u16string& currentDirectory,
                               const std::u16string& newName) {
     fileTypes = AsciiLowered(fileTypes);

@@ -13,6 +13,10 @@ namespace brindle {
 // root is its own parent.
 std::u16string ParentFolder(const std::u16string& directory);
 
+// The test ApplyFileMover makes, on file types lowered already, without allocating:
+// whether an item named `newName` goes up a folder.
+bool FileMoverSendsUp(std::u16string_view loweredFileTypes, std::u16string_view newName);
+
 std::u16string ApplyFileMover(std::u16string& fileTypes, const std::u16string& currentDirectory,
                               const std::u16string& newName);
 

@@ -60,7 +60,7 @@ std::u16string ConvertWordStarts(std::u16string_view name, Convert convert) {
 }
 
 template <typename Convert>
-std::u16string ConvertEach(std::u16string_view name, Convert convert) {
+std::u16string ConvertEachByAppending(std::u16string_view name, Convert convert) {
     std::u16string result;
     result.reserve(name.size());
     for (std::size_t i = 0; i < name.size();) {
@@ -71,14 +71,42 @@ std::u16string ConvertEach(std::u16string_view name, Convert convert) {
     return result;
 }
 
+// In place, on a copy: simple mappings keep a code point within its plane, so the name
+// keeps its length in UTF-16 units too (else the appending way is taken).
+template <typename Convert>
+std::u16string ConvertEach(std::u16string_view name, Convert convert) {
+    std::u16string result(name);
+    for (std::size_t i = 0; i < result.size();) {
+        const char16_t unit = result[i];
+        if (unit < 0x80) {
+            result[i] = static_cast<char16_t>(convert(unit));
+            ++i;
+            continue;
+        }
+        const CodePoint c = CodePointAt(name, i);
+        const char32_t mapped = convert(c.value);
+        if ((mapped < 0x10000 ? 1u : 2u) != c.units)
+            return ConvertEachByAppending(name, convert);
+        if (c.units == 1) {
+            result[i] = static_cast<char16_t>(mapped);
+        } else {
+            const char32_t offset = mapped - 0x10000;
+            result[i] = static_cast<char16_t>(0xD800 + (offset >> 10));
+            result[i + 1] = static_cast<char16_t>(0xDC00 + (offset & 0x3FF));
+        }
+        i += c.units;
+    }
+    return result;
+}
+
 }  // namespace
 
 std::u16string ToLowerCase(std::u16string_view name) {
-    return ConvertEach(name, Lower);
+    return ConvertEach(name, [](char32_t c) { return Lower(c); });
 }
 
 std::u16string ToUpperCase(std::u16string_view name) {
-    return ConvertEach(name, Upper);
+    return ConvertEach(name, [](char32_t c) { return Upper(c); });
 }
 
 std::u16string ToLowerLetter(std::u16string_view name) {
@@ -105,7 +133,7 @@ std::u16string ReverseName(std::u16string_view name) {
 }
 
 std::u16string ReverseLetterCase(std::u16string_view name) {
-    return ConvertEach(name, SwapCase);
+    return ConvertEach(name, [](char32_t c) { return SwapCase(c); });
 }
 
 std::u16string ApplyConversion(int mode, std::u16string_view name) {

@@ -4,10 +4,13 @@
 
 namespace brindle {
 
-std::u16string ExtensionOf(std::u16string_view name) {
+std::u16string_view ExtensionView(std::u16string_view name) {
     const auto dot = name.rfind(u'.');
-    if (dot == std::u16string_view::npos) return std::u16string(name);
-    return std::u16string(name.substr(dot));
+    return dot == std::u16string_view::npos ? name : name.substr(dot);
+}
+
+std::u16string ExtensionOf(std::u16string_view name) {
+    return std::u16string(ExtensionView(name));
 }
 
 std::u16string RemoveExtension(std::u16string_view name) {

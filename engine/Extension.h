@@ -9,6 +9,8 @@ namespace brindle {
 // included; a name without '.' is all extension ('a.tar.gz' -> '.gz', 'notes.' -> '.',
 // 'README' -> 'README').
 std::u16string ExtensionOf(std::u16string_view name);
+// The same, as a view into `name`.
+std::u16string_view ExtensionView(std::u16string_view name);
 
 // Removing the extension deletes every occurrence of it from the name
 // ('x.mp3.mp3' -> 'x'; a name without a dot becomes empty).

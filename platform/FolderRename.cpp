@@ -134,7 +134,13 @@ int RenameThroughTemporary(const OpenFolder& from, const std::string& fromName,
 }
 
 bool IsOneComponent(const std::string& name) {
-    return !name.empty() && name.find_first_of(std::string_view("/\0", 2)) == std::string::npos;
+    if (name.empty())
+        return false;
+    for (const char c : name) {
+        if (c == '/' || c == '\0')
+            return false;
+    }
+    return true;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "platform/NameCodec.h"
 
 #include <cstdint>
+#include <type_traits>
 
 namespace brindle {
 namespace {
@@ -97,9 +98,21 @@ void AppendUtf8(std::string& out, char32_t code) {
     }
 }
 
+template <typename Unit>
+bool AllAscii(const Unit* units, std::size_t size) {
+    using Unsigned = std::make_unsigned_t<Unit>;
+    Unsigned seen = 0;
+    for (std::size_t i = 0; i < size; ++i)
+        seen = static_cast<Unsigned>(seen | static_cast<Unsigned>(units[i]));
+    return seen < 0x80;
+}
+
 }  // namespace
 
 std::u16string DecodeName(std::string_view bytes) {
+    // Most names are plain ASCII: each byte is its own character.
+    if (AllAscii(bytes.data(), bytes.size()))
+        return std::u16string(bytes.begin(), bytes.end());
     std::u16string name;
     name.reserve(bytes.size());
     std::size_t pos = 0;
@@ -120,6 +133,12 @@ std::u16string DecodeName(std::string_view bytes) {
 }
 
 std::string EncodeName(std::u16string_view name) {
+    if (AllAscii(name.data(), name.size())) {
+        std::string bytes(name.size(), '\0');
+        for (std::size_t i = 0; i < name.size(); ++i)
+            bytes[i] = static_cast<char>(name[i]);
+        return bytes;
+    }
     std::string bytes;
     bytes.reserve(name.size());
     for (std::size_t i = 0; i < name.size(); ++i) {
@@ -140,6 +159,8 @@ std::string EncodeName(std::u16string_view name) {
 }
 
 bool IsValidName16(std::u16string_view name) {
+    if (AllAscii(name.data(), name.size()))
+        return true;
     for (std::size_t i = 0; i < name.size(); ++i) {
         const char16_t unit = name[i];
         if (IsHighSurrogate(unit)) {
