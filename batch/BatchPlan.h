@@ -56,6 +56,8 @@ struct PlanItem {
     std::u16string newName;
     std::uint32_t folder = 0;
     std::uint32_t newFolder = 0;
+    // The inode number the folder's listing gave, 0 when the item was not listed (dropped).
+    std::uint64_t inode = 0;
     // The item a conflict is with, or kNoIndex.
     std::uint32_t other = kNoIndex;
     std::int32_t symbolCount = 0;

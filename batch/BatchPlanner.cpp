@@ -207,6 +207,7 @@ bool BatchPlanner::Next(PlanItem& item) {
                 continue;
             from_ = level.folder;
             Name(std::move(entry.name), level.base, level.index, item, false);
+            item.inode = entry.inode;
             const std::u16string& newDirectory = plan_.newFolderOf(item);
             if (item.newFolder == item.folder) {
                 to_ = from_;
@@ -268,6 +269,7 @@ bool BatchPlanner::Next(PlanItem& item) {
                 continue;
         }
         Name(std::move(name), directory, FolderIndex(directory), item, folder);
+        item.inode = 0;
         if (item.newFolder == item.folder) {
             to_ = from_;
         } else if (mode_ == Mode::Apply) {
@@ -277,9 +279,9 @@ bool BatchPlanner::Next(PlanItem& item) {
     }
 }
 
-void BatchPlanner::NoteRenamed(const PlanItem& item) {
-    if (dedupe_ && to_)
-        met_.insert(MetKey(*to_, item.newName));
+void BatchPlanner::NoteRenamed(const PlanItem& item, const OpenFolder& to) {
+    if (dedupe_)
+        met_.insert(MetKey(to, item.newName));
 }
 
 bool PlanWhole(const PlanRequest& request, Plan& plan, const std::function<bool()>& cancelled,

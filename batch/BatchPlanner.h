@@ -71,9 +71,9 @@ public:
     // Apply: the folders the item planned last is renamed between.
     const std::shared_ptr<const OpenFolder>& from() const { return from_; }
     const std::shared_ptr<const OpenFolder>& to() const { return to_; }
-    // Apply: the item planned last now has its new name, so that no later listing meets
-    // it again.
-    void NoteRenamed(const PlanItem& item);
+    // Apply: the item now has its new name in `to`, so that no later listing meets it
+    // again.
+    void NoteRenamed(const PlanItem& item, const OpenFolder& to);
 
 private:
     struct Level;

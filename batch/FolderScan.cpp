@@ -17,7 +17,7 @@ bool IsFolder(std::u16string_view path) {
 
 void RenameSession::BeginBatch() {
     stopped_ = false;
-    logGuard_.Refresh(logPath());
+    logGuard_.Refresh(logPath(), options_.writeLogFile);
     guardedOpens_ = log_->opens();
     logFailure_ = 0;
     if (options_.deleteContents) {
@@ -54,19 +54,44 @@ BatchResult RenameSession::RunBatch(const BatchSource& source) {
     if (source.empty())
         return result;
     BeginBatch();
-    // Each item is planned, then applied at once; the plan keeps only the folders.
+    // Items are planned a group at a time, then applied: the group's records go to the
+    // log in one write before any of them is renamed. The plan keeps only the folders.
     Plan plan;
     BatchPlanner planner(source, options_, counters(), plan, BatchPlanner::Mode::Apply);
-    PlanItem item;
-    while (!stopped_ && planner.Next(item)) {
-        if (plan.tableFailed && !result.tableFailed) {
-            // Before the first item is renamed; the filter stays off for the batch.
-            result.tableFailed = true;
-            options_.onlyEnglish = false;
-            host_.ShowMessage(std::u16string(kTextErrorOpeningFile) + u": " + options_.iniFileName,
-                              u"", MessageIcon::Warning);
+    bool more = true;
+    while (!stopped_ && more) {
+        std::size_t count = 0;
+        while (count < kGroupSize) {
+            if (group_.size() == count)
+                group_.emplace_back();
+            GroupItem& entry = group_[count];
+            if (!planner.Next(entry.item)) {
+                more = false;
+                break;
+            }
+            entry.from = planner.from();
+            entry.to = planner.to();
+            ++count;
+            if (plan.tableFailed && !result.tableFailed) {
+                // Before the first item is renamed; the filter stays off for the batch.
+                result.tableFailed = true;
+                options_.onlyEnglish = false;
+                host_.ShowMessage(
+                    std::u16string(kTextErrorOpeningFile) + u": " + options_.iniFileName, u"",
+                    MessageIcon::Warning);
+            }
+            // A dropped folder is renamed before anything after it is planned: what it
+            // holds must be looked for where it is then.
+            if (entry.item.droppedFolder())
+                break;
         }
-        ApplyItem(plan, item, planner);
+        if (count > 0)
+            ApplyGroup(plan, count, planner);
+        // The folders go as soon as no item needs them.
+        for (std::size_t i = 0; i < count; ++i) {
+            group_[i].from.reset();
+            group_[i].to.reset();
+        }
     }
     if (planner.metAnItem())
         options_.fileTypes = planner.options().fileTypes;

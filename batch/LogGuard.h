@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/PathParts.h"
 #include "platform/OpenFolder.h"
 
 namespace brindle {
@@ -12,8 +13,13 @@ namespace brindle {
 // Undo would no longer find the log.
 class LogGuard {
 public:
-    // Looks the log up again; a missing log guards nothing.
-    void Refresh(std::u16string_view logPath) { identities_ = FileAndFoldersAbove(logPath); }
+    // Looks the log up again. A missing log guards nothing, unless the batch is to write it:
+    // then the folders it will lie in are guarded already.
+    void Refresh(std::u16string_view logPath, bool toBeWritten) {
+        identities_ = FileAndFoldersAbove(logPath);
+        if (identities_.empty() && toBeWritten)
+            identities_ = FileAndFoldersAbove(DirectoryPart(logPath));
+    }
     void Clear() { identities_.clear(); }
     bool active() const { return !identities_.empty(); }
     bool Guards(const FileIdentity& item) const {

@@ -321,11 +321,18 @@ private:
         if (!ParseNumber(offsetText, offset))
             return nullptr;
         auto& records = log_.records_;
+        // Marks come in the order of their records, just after them: the record after the
+        // one named last is the likely one.
+        if (lastNamed_ + 1 < records.size() && records[lastNamed_ + 1].offset == offset)
+            return &records[++lastNamed_];
         const auto at = std::lower_bound(records.begin(), records.end(), offset,
                                          [](const UndoLog::Compact& record, std::uint64_t value) {
                                              return record.offset < value;
                                          });
-        return at != records.end() && at->offset == offset ? &*at : nullptr;
+        if (at == records.end() || at->offset != offset)
+            return nullptr;
+        lastNamed_ = static_cast<std::size_t>(at - records.begin());
+        return &*at;
     }
 
     std::size_t IndexOf(const UndoLog::Compact* record) const {
@@ -349,6 +356,7 @@ private:
     std::optional<Identity> identity_;
     bool lastLineClosesChains_ = true;
     std::size_t fillingSize_ = 0;
+    std::size_t lastNamed_ = static_cast<std::size_t>(-1);
 };
 
 bool UndoLog::Read(const ReadBytes& read) {
@@ -376,11 +384,23 @@ std::string_view UndoLog::Names(const Compact& record, bool newName) const {
                    : std::string_view(block, record.oldLength);
 }
 
+const std::u16string& UndoLog::Directory(std::uint32_t index) const {
+    if (decoded_.size() != directories_.size()) {
+        decoded_.assign(directories_.size(), false);
+        decodedDirectories_.assign(directories_.size(), {});
+    }
+    if (!decoded_[index]) {
+        decodedDirectories_[index] = DecodeName(directories_[index]);
+        decoded_[index] = true;
+    }
+    return decodedDirectories_[index];
+}
+
 UndoRecord UndoLog::At(std::size_t index) const {
     const Compact& compact = records_[index];
     UndoRecord record;
-    record.names.oldDirectory = DecodeName(directories_[compact.oldDirectory]);
-    record.names.newDirectory = DecodeName(directories_[compact.newDirectory]);
+    record.names.oldDirectory = Directory(compact.oldDirectory);
+    record.names.newDirectory = Directory(compact.newDirectory);
     record.names.oldName = DecodeName(Names(compact, false));
     record.names.newName = DecodeName(Names(compact, true));
     record.whole = (compact.flags & kWhole) != 0;

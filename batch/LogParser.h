@@ -142,6 +142,10 @@ private:
 
     std::deque<Compact> records_;
     std::vector<std::string> directories_;
+    // The folders decoded, each once, as records are read back.
+    mutable std::vector<std::u16string> decodedDirectories_;
+    mutable std::vector<bool> decoded_;
+    const std::u16string& Directory(std::uint32_t index) const;
     // Names in blocks, so that growing never copies (nor doubles) what is held.
     std::vector<std::unique_ptr<char[]>> nameBlocks_;
     std::size_t fillingBlock_ = 0;  // the block small names go to, once there is one

@@ -95,7 +95,8 @@ void OutputRowStore::Keep(std::u16string_view text, std::uint32_t& block, std::u
         position = 0;
     } else {
         if (t.fillingSize == 0 || t.fillingUsed + text.size() > t.fillingSize) {
-            t.fillingSize = t.fillingSize == 0 ? kFirstBlock : std::min(t.fillingSize * 2, kLargestBlock);
+            t.fillingSize =
+                t.fillingSize == 0 ? kFirstBlock : std::min(t.fillingSize * 2, kLargestBlock);
             t.blocks.push_back(std::make_unique<char16_t[]>(t.fillingSize));
             t.filling = t.blocks.size() - 1;
             t.fillingUsed = 0;

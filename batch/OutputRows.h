@@ -98,7 +98,8 @@ private:
         bool countShown = true;
     };
     struct Texts;
-    std::u16string_view View(std::uint32_t block, std::uint32_t position, std::uint32_t length) const;
+    std::u16string_view View(std::uint32_t block, std::uint32_t position,
+                             std::uint32_t length) const;
     void Keep(std::u16string_view text, std::uint32_t& block, std::uint32_t& position,
               std::uint32_t& length);
     std::uint32_t FolderIndex(std::u16string_view folder);

@@ -25,19 +25,21 @@ void RaiseTo(std::int32_t& maximum, std::int32_t value) {
 
 }  // namespace
 
-bool RenameSession::WriteRecord(const Plan& plan, const PlanItem& item, const EntryStatus* status,
-                                const OpenFolder* from, const OpenFolder* to) {
-    const std::u16string& directory = plan.folderOf(item);
-    const std::u16string& newDirectory = plan.newFolderOf(item);
+bool RenameSession::Recordable(const Plan& plan, const PlanItem& item) {
     // A line break would split its line: the record could not be read back, and a name
     // could forge records of its own.
-    if (HoldsLineBreak(item.oldName) || HoldsLineBreak(item.newName) || HoldsLineBreak(directory) ||
-        HoldsLineBreak(newDirectory)) {
-        return false;
-    }
-    const RenameRecord record{
-        .currentDirectory = directory,
-        .newDirectory = newDirectory,
+    return !HoldsLineBreak(item.oldName) && !HoldsLineBreak(item.newName) &&
+           !HoldsLineBreak(plan.folderOf(item)) && !HoldsLineBreak(plan.newFolderOf(item));
+}
+
+RenameRecord RenameSession::RecordOf(const Plan& plan, const GroupItem& entry) const {
+    const PlanItem& item = entry.item;
+    const EntryStatus* status = entry.statusKnown ? &entry.status : nullptr;
+    const OpenFolder* from = entry.renaming ? entry.from.get() : nullptr;
+    const OpenFolder* to = entry.renaming ? entry.to.get() : nullptr;
+    return RenameRecord{
+        .currentDirectory = plan.folderOf(item),
+        .newDirectory = plan.newFolderOf(item),
         .oldName = item.oldName,
         .newName = item.newName,
         .countSymbols = options_.countSymbols,
@@ -47,32 +49,88 @@ bool RenameSession::WriteRecord(const Plan& plan, const PlanItem& item, const En
         .oldFolderInode = from && from->isOpen() ? from->identity().inode : 0,
         .newFolderInode = to && to->isOpen() ? to->identity().inode : 0,
     };
-    const LogWriteResult result = log_->AppendRenameRecord(logPath(), record);
-    if (result == LogWriteResult::DiskFull)
-        stopError_ = log_->lastError();
-    else if (result == LogWriteResult::Failed && logFailure_ == 0)
-        logFailure_ = log_->lastError();
-    if (result != LogWriteResult::Written)
-        return false;
-    // The batch may just have made the log, or made it anew.
-    if (!logGuard_.active() || log_->opens() != guardedOpens_) {
-        logGuard_.Refresh(logPath());
-        guardedOpens_ = log_->opens();
-    }
-    return true;
 }
 
-bool RenameSession::RenameItem(const PlanItem& item, const OpenFolder& from, const OpenFolder& to) {
+void RenameSession::ApplyGroup(const Plan& plan, std::size_t count, BatchPlanner& planner) {
     const bool logged = options_.writeLogFile;
+    // Each item is looked at where the plan says it is, before its record: the record
+    // carries what the item is, and the log and its folders are never renamed.
+    for (std::size_t i = 0; i < count; ++i) {
+        GroupItem& entry = group_[i];
+        entry.renaming = entry.item.changed() && !options_.onlyLog;
+        entry.statusKnown = false;
+        if (entry.renaming && (logged || options_.skipReadOnly || logGuard_.active())) {
+            // Where inode numbers are stable, the listing's number is the item's: no lstat
+            // is needed for who it is, only for whether it may be written.
+            if (!options_.skipReadOnly && entry.item.inode != 0 && entry.from->inodesStable()) {
+                entry.status = EntryStatus{};
+                entry.status.identity = {entry.from->identity().device, entry.item.inode};
+                entry.statusKnown = true;
+            } else {
+                entry.statusKnown = entry.from->Stat(entry.item.oldName, entry.status) == 0;
+            }
+        }
+        entry.isTheLog = entry.statusKnown && logGuard_.Guards(entry.status.identity);
+        entry.offset = -1;
+    }
+    bool recordsWritten = false;
+    if (logged) {
+        // The records of the whole group go to the log before any of them is renamed.
+        log_->BeginGroup();
+        std::size_t added = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            GroupItem& entry = group_[i];
+            entry.groupIndex = -1;
+            if (entry.isTheLog || !Recordable(plan, entry.item))
+                continue;
+            log_->AddToGroup(RecordOf(plan, entry));
+            entry.groupIndex = static_cast<std::int64_t>(added++);
+        }
+        const LogWriteResult result =
+            added == 0 ? LogWriteResult::Written : log_->WriteGroup(logPath(), true);
+        if (result == LogWriteResult::DiskFull) {
+            // Nothing of this group is renamed: the batch stops where the last one left it.
+            StopForDiskFull(log_->lastError());
+            return;
+        }
+        if (result == LogWriteResult::Failed && logFailure_ == 0)
+            logFailure_ = log_->lastError();
+        recordsWritten = result == LogWriteResult::Written;
+        if (recordsWritten) {
+            for (std::size_t i = 0; i < count; ++i) {
+                GroupItem& entry = group_[i];
+                if (entry.groupIndex >= 0)
+                    entry.offset = log_->offset(static_cast<std::size_t>(entry.groupIndex));
+            }
+            // The batch may just have made the log, or made it anew.
+            if (log_->opens() != guardedOpens_) {
+                logGuard_.Refresh(logPath(), options_.writeLogFile);
+                guardedOpens_ = log_->opens();
+            }
+        }
+    }
+    for (std::size_t i = 0; i < count && !stopped_; ++i) {
+        GroupItem& entry = group_[i];
+        const bool recorded = !entry.isTheLog && (!logged || entry.offset >= 0);
+        ApplyItem(plan, entry, recorded, planner);
+    }
+}
+
+bool RenameSession::RenameItem(const GroupItem& entry) {
+    const PlanItem& item = entry.item;
+    const bool logged = options_.writeLogFile;
+    LoggedRenameSteps steps(*log_, entry.offset);
     const bool renamed =
-        IsUsableName(item.newName) && RenameNoReplace(from, item.oldName, to, item.newName,
-                                                      logged ? logSteps_.get() : nullptr) == 0;
+        IsUsableName(item.newName) && RenameNoReplace(*entry.from, item.oldName, *entry.to,
+                                                      item.newName, logged ? &steps : nullptr) == 0;
     if (logged)
-        log_->NoteOutcome(renamed);
+        log_->NoteOutcome(entry.offset, renamed);
     return renamed;
 }
 
-void RenameSession::ApplyItem(const Plan& plan, const PlanItem& item, BatchPlanner& planner) {
+void RenameSession::ApplyItem(const Plan& plan, const GroupItem& entry, bool recorded,
+                              BatchPlanner& planner) {
+    const PlanItem& item = entry.item;
     stats_.totalFiles = WrappingIncrement(stats_.totalFiles);
     // The counters as the item leaves them; the host shows the running number as it goes.
     options_.startIndex = item.startIndex;
@@ -86,51 +144,30 @@ void RenameSession::ApplyItem(const Plan& plan, const PlanItem& item, BatchPlann
     if (changed)
         stats_.changedFiles = WrappingIncrement(stats_.changedFiles);
 
-    // The item is looked at where the plan says it is, when its turn comes, and renamed
-    // between the folders the planner opened.
-    const OpenFolder* from = planner.from().get();
-    const OpenFolder* to = planner.to().get();
-    EntryStatus status;
-    bool itemKnown = false;
-    const bool renaming = changed && !options_.onlyLog;
-    if (renaming && (options_.writeLogFile || options_.skipReadOnly || logGuard_.active()))
-        itemKnown = from->Stat(item.oldName, status) == 0;
-    // The log is the only way back for the renames it holds: a batch must not rename it,
-    // or a folder above it, away from where Undo looks for it, whatever path leads there.
-    const bool isTheLog = itemKnown && logGuard_.Guards(status.identity);
-
-    // The record goes to the log before anything moves, so that no item is ever renamed
+    // The record went to the log before anything moves, so that no item is ever renamed
     // without the record that can bring it back.
-    stopError_ = 0;
-    const bool recorded =
-        !isTheLog &&
-        (!options_.writeLogFile || WriteRecord(plan, item, itemKnown ? &status : nullptr,
-                                               renaming ? from : nullptr, renaming ? to : nullptr));
     if (!recorded) {
         stats_.exceptions = WrappingIncrement(stats_.exceptions);
         row.output = kTextRenameFailed;
-    } else if (renaming) {
-        if (options_.skipReadOnly && itemKnown && status.readOnly) {
+    } else if (entry.renaming) {
+        if (options_.skipReadOnly && entry.statusKnown && entry.status.readOnly) {
             stats_.exceptions = WrappingIncrement(stats_.exceptions);
             row.suffix = RowSuffix::ReadOnly;
             if (options_.writeLogFile)
-                log_->NoteOutcome(false);
-        } else if (RenameItem(item, *from, *to)) {
-            planner.NoteRenamed(item);
+                log_->NoteOutcome(entry.offset, false);
+        } else if (RenameItem(entry)) {
+            planner.NoteRenamed(item, *entry.to);
         } else {
             stats_.exceptions = WrappingIncrement(stats_.exceptions);
             row.output = kTextRenameFailed;
         }
     } else if (changed && options_.writeLogFile) {
-        log_->NoteOutcome(false);  // "Only Log": never renamed
+        log_->NoteOutcome(entry.offset, false);  // "Only Log": never renamed
     }
 
     host_.AddOutputRow(row);
     stats_.nextRow = WrappingIncrement(stats_.nextRow);
     host_.SetStatus(stats_);
-
-    if (stopError_ != 0)
-        StopForDiskFull(stopError_);
 }
 
 }  // namespace brindle

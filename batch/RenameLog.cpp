@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 
 #include "batch/LogParser.h"
 #include "engine/TextOps.h"
@@ -30,15 +31,20 @@ namespace {
 constexpr std::int64_t kTailWindow = 65536;
 
 void AppendInode(std::string& bytes, std::uint64_t inode) {
-    if (inode == 0)
+    if (inode == 0) {
         bytes += '-';
-    else
-        bytes += std::to_string(inode);
+        return;
+    }
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, inode).ptr;
+    bytes.append(digits, end);
 }
 
 void AppendMark(std::string& bytes, std::string_view key, std::int64_t offset) {
     bytes += key;
-    bytes += std::to_string(offset);
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, offset).ptr;
+    bytes.append(digits, end);
     bytes += kLogLineEnd;
 }
 
@@ -146,6 +152,47 @@ LogWriteResult RenameLog::WriteAt(std::int64_t size, const std::string& bytes) {
 }
 
 LogWriteResult RenameLog::AppendRenameRecord(std::u16string_view path, const RenameRecord& record) {
+    group_.clear();
+    group_.push_back(record);
+    return WriteGroup(path, false);
+}
+
+void RenameLog::AppendNumber(std::string& bytes, std::int64_t value) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    bytes.append(digits, end);
+}
+
+void RenameLog::AppendRecord(std::string& bytes, const RenameRecord& record, bool pairDue,
+                             std::int64_t base, std::int64_t& offset) {
+    // Before the record, where a torn write can only leave it without its record.
+    bytes += kLogKeyIdentity;
+    AppendInode(bytes, record.itemInode);
+    bytes += ' ';
+    AppendInode(bytes, record.itemLinks);
+    bytes += ' ';
+    AppendInode(bytes, record.oldFolderInode);
+    bytes += ' ';
+    AppendInode(bytes, record.newFolderInode);
+    bytes += kLogLineEnd;
+    if (pairDue) {
+        WriteLogLine(bytes, kLogKeyOldDirectory, record.currentDirectory);
+        WriteLogLine(bytes, kLogKeyNewDirectory, record.newDirectory);
+    }
+    offset = base + static_cast<std::int64_t>(bytes.size());
+    WriteLogLine(bytes, kLogKeyOldFile, record.oldName);
+    WriteLogLine(bytes, kLogKeyNewFile, record.newName);
+    if (record.countSymbols) {
+        bytes += kLogKeyFileLength;
+        AppendNumber(bytes, record.symbolCount);
+        bytes += kLogLineEnd;
+    }
+    bytes += kLogSeparator;
+    bytes += kLogLineEnd;
+}
+
+LogWriteResult RenameLog::WriteGroup(std::u16string_view path, bool durable) {
+    offsets_.assign(group_.size(), -1);
     std::int64_t size = -1;
     const int openError = OpenLogAndMeasure(path, size);
     if (openError != 0)
@@ -161,51 +208,50 @@ LogWriteResult RenameLog::AppendRenameRecord(std::u16string_view path, const Ren
     } else {
         // The marks name records of a file that is gone or changed.
         pending_.clear();
-        lastRecordOffset_ = -1;
         if (size > 0)
             PrepareForeignEnd(size, bytes);
     }
     if (size == 0)
         WriteLogLine(bytes, kLogVersionLine, u"");
-    // Before the record, where a torn write can only leave it without its record.
-    bytes += kLogKeyIdentity;
-    AppendInode(bytes, record.itemInode);
-    bytes += ' ';
-    AppendInode(bytes, record.itemLinks);
-    bytes += ' ';
-    AppendInode(bytes, record.oldFolderInode);
-    bytes += ' ';
-    AppendInode(bytes, record.newFolderInode);
-    bytes += kLogLineEnd;
-    if (!asWeLeftIt || record.currentDirectory != lastOldDirectory_ ||
-        record.newDirectory != lastNewDirectory_) {
-        WriteLogLine(bytes, kLogKeyOldDirectory, record.currentDirectory);
-        WriteLogLine(bytes, kLogKeyNewDirectory, record.newDirectory);
+    std::u16string_view lastOld = lastOldDirectory_;
+    std::u16string_view lastNew = lastNewDirectory_;
+    bool pairWritten = asWeLeftIt;
+    for (std::size_t i = 0; i < group_.size(); ++i) {
+        const RenameRecord& record = group_[i];
+        const bool pairDue =
+            !pairWritten || record.currentDirectory != lastOld || record.newDirectory != lastNew;
+        AppendRecord(bytes, record, pairDue, size, offsets_[i]);
+        pairWritten = true;
+        lastOld = record.currentDirectory;
+        lastNew = record.newDirectory;
     }
-    const std::int64_t offset = size + static_cast<std::int64_t>(bytes.size());
-    WriteLogLine(bytes, kLogKeyOldFile, record.oldName);
-    WriteLogLine(bytes, kLogKeyNewFile, record.newName);
-    if (record.countSymbols) {
-        WriteLogLine(bytes, kLogKeyFileLength, FromAscii(std::to_string(record.symbolCount)));
-    }
-    WriteLogLine(bytes, kLogSeparator, u"");
 
     const LogWriteResult result = WriteAt(size, bytes);
     if (result != LogWriteResult::Written) {
-        lastRecordOffset_ = -1;
+        offsets_.assign(group_.size(), -1);
         return result;
     }
     pending_.clear();
-    lastRecordOffset_ = offset;
-    lastOldDirectory_.assign(record.currentDirectory);
-    lastNewDirectory_.assign(record.newDirectory);
+    if (!group_.empty()) {
+        lastOldDirectory_.assign(group_.back().currentDirectory);
+        lastNewDirectory_.assign(group_.back().newDirectory);
+    }
+    // On a disk the records are made durable before any of their renames; a memory
+    // filesystem loses everything at once anyway.
+    if (durable && !file_.OnMemoryFilesystem()) {
+        const int error = file_.Sync();
+        if (error != 0) {
+            offsets_.assign(group_.size(), -1);
+            return Fail(error);
+        }
+    }
     return LogWriteResult::Written;
 }
 
-void RenameLog::NoteOutcome(bool renamed) {
-    if (lastRecordOffset_ < 0)
+void RenameLog::NoteOutcome(std::int64_t offset, bool renamed) {
+    if (offset < 0)
         return;
-    AppendMark(pending_, renamed ? kLogKeyRenamed : kLogKeyFailed, lastRecordOffset_);
+    AppendMark(pending_, renamed ? kLogKeyRenamed : kLogKeyFailed, offset);
 }
 
 int RenameLog::FlushPending(bool durable) {
@@ -215,16 +261,12 @@ int RenameLog::FlushPending(bool durable) {
         pending_.clear();
         return kMarksDropped;
     }
+    // The marks belong to the file open now, and only while it is as our last write left
+    // it; a removed log is not made again for them.
     std::int64_t size = -1;
-    const int openError = OpenLogAndMeasure(path_, size);
-    if (openError != 0) {
-        Fail(openError);
-        return openError;
-    }
-    if (size < 0 || size != sizeAfterLastRecord_) {
-        // Not the file the marks belong to any more.
+    std::int64_t links = -1;
+    if (!file_.SizeAndLinkCount(size, links) || links == 0 || size != sizeAfterLastRecord_) {
         pending_.clear();
-        lastRecordOffset_ = -1;
         return kMarksDropped;
     }
     if (WriteAt(size, pending_) != LogWriteResult::Written)
@@ -247,11 +289,11 @@ LogWriteResult RenameLog::WritePending(bool durable) {
     return IsDiskFullError(error) ? LogWriteResult::DiskFull : LogWriteResult::Failed;
 }
 
-bool RenameLog::RecordTemporaryStep(std::u16string_view temporaryName) {
-    if (lastRecordOffset_ < 0 || HoldsLineBreak(temporaryName))
+bool RenameLog::RecordTemporaryStep(std::int64_t offset, std::u16string_view temporaryName) {
+    if (offset < 0 || HoldsLineBreak(temporaryName))
         return false;
     pending_ += kLogKeyTemporary;
-    pending_ += std::to_string(lastRecordOffset_);
+    AppendNumber(pending_, offset);
     pending_ += ' ';
     pending_ += kLogTemporaryInOld;
     pending_ += ' ';
@@ -259,11 +301,11 @@ bool RenameLog::RecordTemporaryStep(std::u16string_view temporaryName) {
     return FlushPending(true) == 0;
 }
 
-void RenameLog::RecordClaim(bool oldName, bool claimed) {
-    if (lastRecordOffset_ < 0)
+void RenameLog::RecordClaim(std::int64_t offset, bool oldName, bool claimed) {
+    if (offset < 0)
         return;
     pending_ += claimed ? kLogKeyClaimed : kLogKeyUnclaimed;
-    pending_ += std::to_string(lastRecordOffset_);
+    AppendNumber(pending_, offset);
     pending_ += ' ';
     pending_ += oldName ? kLogTemporaryInOld : kLogTemporaryInNew;
     pending_ += kLogLineEnd;
@@ -282,7 +324,6 @@ int RenameLog::Close() {
     if (error == kMarksDropped)
         error = 0;
     pending_.clear();
-    lastRecordOffset_ = -1;
     const int closeError = file_.Close();
     return error != 0 ? error : closeError;
 }

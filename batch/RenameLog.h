@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/ExclusiveFile.h"
 #include "platform/FolderRename.h"
@@ -60,16 +61,27 @@ public:
     // leaves the file as it was before the record.
     LogWriteResult AppendRenameRecord(std::u16string_view path, const RenameRecord& record);
 
-    // What became of the rename of the record written last; marked with the next write.
-    void NoteOutcome(bool renamed);
+    // Records of several items at once: each is added to the group, then the group goes
+    // to the log in one write, before any of them is renamed (and, `durable`, on a disk,
+    // made durable by one fdatasync). The records' views must stay valid until then.
+    // offset(i) is where record i's "Old File=" line lies, -1 when it was not written.
+    void BeginGroup() { group_.clear(); }
+    void AddToGroup(const RenameRecord& record) { group_.push_back(record); }
+    LogWriteResult WriteGroup(std::u16string_view path, bool durable);
+    std::int64_t offset(std::size_t index) const {
+        return index < offsets_.size() ? offsets_[index] : -1;
+    }
+
+    // What became of the rename of the record at `offset`; marked with the next write.
+    void NoteOutcome(std::int64_t offset, bool renamed);
     // Writes the pending marks now (`durable`: and makes them durable).
     LogWriteResult WritePending(bool durable);
     // Marks, durably and before it happens, that the last record's item is about to step
     // aside to `temporaryName` in its old folder. False when that could not be written.
-    bool RecordTemporaryStep(std::u16string_view temporaryName);
-    // Marks that an empty file or folder is about to claim the last record's new name
-    // (or, `oldName`, its old name), or that it could not.
-    void RecordClaim(bool oldName, bool claimed);
+    bool RecordTemporaryStep(std::int64_t offset, std::u16string_view temporaryName);
+    // Marks that an empty file or folder is about to claim the record's new name (or,
+    // `oldName`, its old name), or that it could not.
+    void RecordClaim(std::int64_t offset, bool oldName, bool claimed);
 
     // Writes what is pending, then closes. 0 or the errno of a failing write or close.
     // Closing a closed log does nothing.
@@ -91,6 +103,9 @@ private:
     // What goes before a record in a file that is not as our last write left it.
     void PrepareForeignEnd(std::int64_t& size, std::string& bytes);
     LogWriteResult WriteAt(std::int64_t size, const std::string& bytes);
+    static void AppendNumber(std::string& bytes, std::int64_t value);
+    static void AppendRecord(std::string& bytes, const RenameRecord& record, bool pairDue,
+                             std::int64_t base, std::int64_t& offset);
     // 0 when the pending marks are written (or none were pending), kMarksDropped when
     // they belong to a file that is gone, otherwise the errno of the failure.
     int FlushPending(bool durable);
@@ -107,24 +122,25 @@ private:
     // Size of the file right after our last write; -1 before the first one or after a
     // failure, so that the next record carries its directory pair.
     std::int64_t sizeAfterLastRecord_ = -1;
-    // Offset of the "Old File=" line of the record written last, -1 when none.
-    std::int64_t lastRecordOffset_ = -1;
+    std::vector<RenameRecord> group_;
+    std::vector<std::int64_t> offsets_;
     int lastError_ = 0;
     std::uint64_t opens_ = 0;
 };
 
-// Records the steps of the current item's rename in the log before they are taken.
+// Records the steps of one item's rename in the log before they are taken.
 class LoggedRenameSteps final : public RenameSteps {
 public:
-    explicit LoggedRenameSteps(RenameLog& log) : log_(log) {}
+    LoggedRenameSteps(RenameLog& log, std::int64_t offset) : log_(log), offset_(offset) {}
     bool BeforeTemporaryStep(std::u16string_view temporaryName) override {
-        return log_.RecordTemporaryStep(temporaryName);
+        return log_.RecordTemporaryStep(offset_, temporaryName);
     }
-    void BeforeClaim(bool atSource) override { log_.RecordClaim(atSource, true); }
-    void ClaimRefused(bool atSource) override { log_.RecordClaim(atSource, false); }
+    void BeforeClaim(bool atSource) override { log_.RecordClaim(offset_, atSource, true); }
+    void ClaimRefused(bool atSource) override { log_.RecordClaim(offset_, atSource, false); }
 
 private:
     RenameLog& log_;
+    std::int64_t offset_;
 };
 
 }  // namespace brindle

@@ -7,9 +7,7 @@
 namespace brindle {
 
 RenameSession::RenameSession(PipelineHost& host)
-    : host_(host),
-      log_(std::make_unique<RenameLog>()),
-      logSteps_(std::make_unique<LoggedRenameSteps>(*log_)) {}
+    : host_(host), log_(std::make_unique<RenameLog>()) {}
 
 // The log's lock goes with the file; nothing is left to report by now.
 RenameSession::~RenameSession() = default;

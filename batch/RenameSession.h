@@ -9,15 +9,16 @@
 #include "batch/BatchPlanner.h"
 #include "batch/LogGuard.h"
 #include "batch/PipelineHost.h"
+#include "batch/RenameLog.h"
 #include "engine/BatchStats.h"
 #include "engine/NameChain.h"
 #include "engine/RenameOptions.h"
+#include "platform/OpenFolder.h"
 
 namespace brindle {
 
 class RenameLog;
-class RenameSteps;
-struct EntryStatus;
+struct RenameRecord;
 
 // How a batch ended.
 enum class BatchOutcome {
@@ -103,15 +104,26 @@ private:
     // The steps around every batch.
     void BeginBatch();
     void EndBatch();
-    // The disk step of one planned item: its record, its rename, its row and the
-    // statistics.
-    void ApplyItem(const Plan& plan, const PlanItem& item, BatchPlanner& planner);
-    // Writes the item's record; false when it could not be, and the item must not be
-    // renamed. Sets stopError_ when the disk is full.
-    bool WriteRecord(const Plan& plan, const PlanItem& item, const EntryStatus* status,
-                     const OpenFolder* from, const OpenFolder* to);
+    // A planned item in the group whose records go to the log together.
+    struct GroupItem {
+        PlanItem item;
+        std::shared_ptr<const OpenFolder> from;
+        std::shared_ptr<const OpenFolder> to;
+        EntryStatus status;
+        bool statusKnown = false;
+        bool renaming = false;
+        bool isTheLog = false;
+        std::int64_t groupIndex = -1;
+        std::int64_t offset = -1;  // of its record in the log, -1 when none was written
+    };
+    // The disk step of a group of planned items: each looked at, their records written in
+    // one go, then each renamed, with its row and the statistics.
+    void ApplyGroup(const Plan& plan, std::size_t count, BatchPlanner& planner);
+    void ApplyItem(const Plan& plan, const GroupItem& entry, bool recorded, BatchPlanner& planner);
+    static bool Recordable(const Plan& plan, const PlanItem& item);
+    RenameRecord RecordOf(const Plan& plan, const GroupItem& entry) const;
     // The item's rename on disk, after its record; true when it happened.
-    bool RenameItem(const PlanItem& item, const OpenFolder& from, const OpenFolder& to);
+    bool RenameItem(const GroupItem& entry);
     // Closes the log if open; a failure is reported to the user. The errno, or 0.
     int CloseLog();
     // The disk-full stop: the log is closed and the user told.
@@ -128,7 +140,10 @@ private:
     std::int32_t symbolCount_ = 0;
     std::u16string programFolder_;
     std::unique_ptr<RenameLog> log_;
-    std::unique_ptr<RenameSteps> logSteps_;
+    std::vector<GroupItem> group_;
+    // A group holds at most this many items, so that a kill leaves at most one group's
+    // records without their outcomes.
+    static constexpr std::size_t kGroupSize = 256;
     LogGuard logGuard_;
     std::uint64_t guardedOpens_ = 0;  // the log's opens when the guard last looked
     bool stopped_ = false;

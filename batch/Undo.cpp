@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -6,6 +7,8 @@
 
 #include <fcntl.h>
 #include <unistd.h>
+#include <cstring>
+#include <unordered_set>
 
 #include "batch/FolderCache.h"
 #include "batch/LogParser.h"
@@ -49,56 +52,75 @@ public:
             return;
         }
         if (!log.endsClosed()) {
-            prefix_ += kLogSeparator;
-            prefix_ += kLogLineEnd;
+            pending_ += kLogSeparator;
+            pending_ += kLogLineEnd;
         }
     }
+    ~UndoMarks() { Flush(); }
+    UndoMarks(const UndoMarks&) = delete;
+    UndoMarks& operator=(const UndoMarks&) = delete;
 
-    void Undone(std::uint64_t offset) {
-        std::string line = Line(kLogKeyUndone, offset);
-        Write(line, false);
+    // The marks of undone records are written a few hundred at a time. A record whose
+    // mark is still pending has left its new name free; should a later move fill that
+    // name again, a rerun after a kill would take that file for the record's item: so the
+    // marks are written before such a move (`target`, the name it fills).
+    void BeforeMoveTo(std::uint64_t target) {
+        if (pendingSources_.contains(target))
+            Flush();
+    }
+    void Undone(std::uint64_t offset, std::uint64_t source) {
+        AppendLine(kLogKeyUndone, offset, {});
+        pendingSources_.insert(source);
+        if (++pendingCount_ >= kMarksAtOnce)
+            Flush();
     }
 
     void Claimed(std::uint64_t offset, bool newName, bool claimed) {
-        std::string line = Line(claimed ? kLogKeyClaimed : kLogKeyUnclaimed, offset);
-        line.resize(line.size() - kLogLineEnd.size());
-        line += ' ';
-        line += newName ? kLogTemporaryInNew : kLogTemporaryInOld;
-        line += kLogLineEnd;
-        Write(line, false);
+        AppendLine(claimed ? kLogKeyClaimed : kLogKeyUnclaimed, offset,
+                   newName ? kLogTemporaryInNew : kLogTemporaryInOld);
+        Flush();
     }
 
     bool Temporary(std::uint64_t offset, std::u16string_view name, bool inNewFolder) {
-        std::string line = Line(kLogKeyTemporary, offset);
-        line.resize(line.size() - kLogLineEnd.size());
-        line += ' ';
-        line += inNewFolder ? kLogTemporaryInNew : kLogTemporaryInOld;
-        line += ' ';
-        WriteLogLine(line, name);
-        return Write(line, true);
+        std::string tail(inNewFolder ? kLogTemporaryInNew : kLogTemporaryInOld);
+        tail += ' ';
+        tail += EncodeName(name);
+        AppendLine(kLogKeyTemporary, offset, tail);
+        return Flush(true);
+    }
+
+    // Writes what is pending; `durable`: and makes it durable.
+    bool Flush(bool durable = false) {
+        pendingSources_.clear();
+        pendingCount_ = 0;
+        if (!usable_ || pending_.empty()) {
+            pending_.clear();
+            return usable_;
+        }
+        const bool written = file_.Write(pending_) == 0;
+        pending_.clear();
+        return written && (!durable || file_.Sync() == 0);
     }
 
 private:
-    static std::string Line(std::string_view key, std::uint64_t offset) {
-        std::string line(key);
-        line += std::to_string(offset);
-        line += kLogLineEnd;
-        return line;
-    }
+    static constexpr std::size_t kMarksAtOnce = 256;
 
-    bool Write(const std::string& line, bool durable) {
-        if (!usable_)
-            return false;
-        const std::string bytes = prefix_ + line;
-        if (file_.Write(bytes) != 0)
-            return false;
-        prefix_.clear();
-        return !durable || file_.Sync() == 0;
+    void AppendLine(std::string_view key, std::uint64_t offset, std::string_view tail) {
+        pending_ += key;
+        char digits[24];
+        pending_.append(digits, std::to_chars(digits, digits + sizeof digits, offset).ptr);
+        if (!tail.empty()) {
+            pending_ += ' ';
+            pending_ += tail;
+        }
+        pending_ += kLogLineEnd;
     }
 
     ExclusiveFile& file_;
     bool usable_ = false;
-    std::string prefix_;
+    std::string pending_;
+    std::size_t pendingCount_ = 0;
+    std::unordered_set<std::uint64_t> pendingSources_;
 };
 
 // Records Undo's own temporary steps (a change of letter case on a filesystem that
@@ -161,6 +183,14 @@ public:
         }
         if (record.outcome == RecordOutcome::Failed)
             return false;
+        if (record.outcome == RecordOutcome::Renamed) {
+            if (!IsItem(record, atNew))
+                return false;
+            // The old name is free as a rule: only when it is not, is it looked at.
+            const int error = Move(record, *newFolder_, names.newName, true, atNew.isFolder);
+            if (error != EEXIST)
+                return error == 0;
+        }
         EntryStatus atOld;
         bool oldTaken = oldFolder_->Stat(names.oldName, atOld) == 0;
         if (oldTaken && IsSecondName(record, atNew, atOld))
@@ -204,21 +234,38 @@ private:
         return false;
     }
 
-    bool Move(const UndoRecord& record, const OpenFolder& from, const std::u16string& fromName,
-              bool fromNewFolder, bool isFolder) {
+    // A name in a folder, whatever path leads to the folder, as a hash: two names that
+    // share one cost no more than an early write of the marks.
+    static std::uint64_t Key(const OpenFolder& folder, std::u16string_view name) {
+        const FileIdentity& identity = folder.identity();
+        std::uint64_t hash = 1469598103934665603ull;
+        const auto mix = [&hash](std::uint64_t value) {
+            hash ^= value;
+            hash *= 1099511628211ull;
+        };
+        mix(identity.device);
+        mix(identity.inode);
+        for (const char16_t unit : name)
+            mix(unit);
+        return hash;
+    }
+
+    int Move(const UndoRecord& record, const OpenFolder& from, const std::u16string& fromName,
+             bool fromNewFolder, bool isFolder) {
+        marks_.BeforeMoveTo(Key(*oldFolder_, record.names.oldName));
         UndoSteps steps(marks_, record.offset, fromNewFolder);
         const int error =
             RenameNoReplace(from, fromName, *oldFolder_, record.names.oldName, &steps);
         if (error != 0)
-            return false;
+            return error;
         // Folders opened below a folder that moved would lead to the wrong places.
         if (isFolder)
             folders_.Clear();
-        marks_.Undone(record.offset);
-        return true;
+        marks_.Undone(record.offset, Key(from, fromName));
+        return 0;
     }
     bool MoveBack(const UndoRecord& record, const EntryStatus& atNew) {
-        return Move(record, *newFolder_, record.names.newName, true, atNew.isFolder);
+        return Move(record, *newFolder_, record.names.newName, true, atNew.isFolder) == 0;
     }
 
     // Both names lead to one file, with one link more than the item had before the
@@ -233,7 +280,7 @@ private:
         const std::string bytes = EncodeName(record.names.newName);
         if (unlinkat(newFolder_->fd(), bytes.c_str(), 0) != 0)
             return false;
-        marks_.Undone(record.offset);
+        marks_.Undone(record.offset, Key(*newFolder_, record.names.newName));
         return true;
     }
 
@@ -268,7 +315,7 @@ private:
                 continue;
             DropClaim(*newFolder_, record.names.newName, atTemporary);
             DropClaim(*oldFolder_, record.names.oldName, atTemporary);
-            return Move(record, folder, step->name, step->inNewFolder, atTemporary.isFolder);
+            return Move(record, folder, step->name, step->inNewFolder, atTemporary.isFolder) == 0;
         }
         return false;
     }
@@ -341,6 +388,8 @@ UndoOutcome RenameSession::OnUndo() {
         stats_.totalFiles = WrappingIncrement(stats_.totalFiles);
     }
 
+    // Every mark is in the log before the question: the log may be kept.
+    marks.Flush();
     const bool remove =
         errors ? host_.AskYesNo(kTextDeleteLogWarning, kCaptionErrors, MessageIcon::Warning)
                : host_.AskYesNo(kTextDeleteLogQuestion, kApplicationName, MessageIcon::Question);

@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <mutex>
@@ -99,6 +100,10 @@ int ExclusiveFile::OpenLocked(std::u16string_view path, bool create, bool read) 
             return fail(errno);
         fd_ = fd;
         writable_ = writable;
+        struct statfs fs {};
+        onMemoryFilesystem_ =
+            fstatfs(fd, &fs) == 0 && (static_cast<std::uint32_t>(fs.f_type) == 0x01021994u ||
+                                      static_cast<std::uint32_t>(fs.f_type) == 0x858458F6u);
         return 0;
     }
     return EWOULDBLOCK;

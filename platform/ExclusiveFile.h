@@ -44,6 +44,9 @@ public:
     long ReadAt(std::int64_t offset, char* buffer, std::size_t size) const;
     // Cuts the file to `size` bytes. 0 or errno.
     int Truncate(std::int64_t size) const;
+    // Whether the file lies on a filesystem held in memory (tmpfs, ramfs), where making
+    // it durable means nothing.
+    bool OnMemoryFilesystem() const { return onMemoryFilesystem_; }
     // Makes what was written durable (fdatasync). 0 or errno.
     int Sync() const;
     // Removes the file from `path` while the lock is still held, when the path still
@@ -58,6 +61,7 @@ private:
 
     int fd_ = -1;
     bool writable_ = false;
+    bool onMemoryFilesystem_ = false;
 };
 
 }  // namespace brindle

@@ -106,8 +106,9 @@ std::optional<bool> IsReadOnlyPath(std::u16string_view path) {
 bool IsUsableName(std::u16string_view name) {
     if (name.empty() || name == u"." || name == u"..")
         return false;
-    if (name.find_first_of(std::u16string_view(u"/\0", 2)) != std::u16string_view::npos) {
-        return false;
+    for (const char16_t unit : name) {
+        if (unit == u'/' || unit == u'\0')
+            return false;
     }
     return IsValidName16(name);
 }
@@ -164,7 +165,7 @@ std::vector<FolderEntry> ListFolder(std::u16string_view folder) {
             isFolder =
                 fstatat(dirfd(dir), name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
         }
-        entries.push_back({DecodeName(name), isFolder});
+        entries.push_back({DecodeName(name), isFolder, static_cast<std::uint64_t>(entry->d_ino)});
     }
     closedir(dir);
     return entries;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +38,9 @@ int RenameNoReplace(std::u16string_view from, std::u16string_view to);
 struct FolderEntry {
     std::u16string name;
     bool isFolder = false;  // a real folder, not a link to one
+    // The inode number the listing gives; where inode numbers are stable it is the one
+    // lstat gives, for no more than the listing's cost.
+    std::uint64_t inode = 0;
 };
 
 // The entries of `folder` (with or without a final '/') other than "." and "..", in the

@@ -261,7 +261,7 @@ std::vector<FolderEntry> OpenFolder::List() const {
             isFolder =
                 fstatat(dirfd(dir), name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
         }
-        entries.push_back({DecodeName(name), isFolder});
+        entries.push_back({DecodeName(name), isFolder, static_cast<std::uint64_t>(entry->d_ino)});
     }
     closedir(dir);
     return entries;

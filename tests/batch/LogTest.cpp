@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -57,9 +58,9 @@ TEST_F(LogTest, FolderBatchWritesOnePairAndEveryRecord) {
     EXPECT_EQ(logWithoutMarks().find("Old Directory=", expected.size()), std::string::npos);
 }
 
-// The lines a reader of the original format skips: each record's identity before it, its
-// outcome in the next write (the last one's when the batch ends), Undo's mark after each
-// move.
+// The lines a reader of the original format skips: each record's identity before it, the
+// outcomes after the records of their group (the last group's when the batch ends), Undo's
+// mark after each move.
 TEST_F(LogTest, IdentityBeforeEachRecordAndOutcomesAfterIt) {
     temp.createFiles({"items/A", "items/b", "items/C"});
     setReadOnly("items/C");
@@ -74,13 +75,15 @@ TEST_F(LogTest, IdentityBeforeEachRecordAndOutcomesAfterIt) {
     const std::string identityC = "Identity=" + inode("items/C") + " 1 " + folder + " " + folder;
     session.RunFolderBatch(items());
 
+    // One group: the three records in one write, before any rename.
     std::string expected = kHeader + Line(identityA) + Pair(itemsBytes(), itemsBytes());
     const std::size_t a = expected.size();
-    expected += Record("A", "a") + Line("Renamed=" + std::to_string(a));
+    expected += Record("A", "a");
     // An unchanged item is never renamed: nothing to know of it.
     expected += Line("Identity=- - - -") + Record("b", "b") + Line(identityC);
     const std::size_t c = expected.size();
-    expected += Record("C", "c") + Line("Failed=" + std::to_string(c));
+    expected += Record("C", "c");
+    expected += Line("Renamed=" + std::to_string(a)) + Line("Failed=" + std::to_string(c));
     EXPECT_EQ(log(), expected);
 
     host.answers = {false};
@@ -132,16 +135,29 @@ TEST_F(LogTest, PairAgainWhenTheLogIsNotAsWeLeftIt) {
     EXPECT_EQ(logWithoutMarks(), kHeader + pair + Record("C", "c"));
 }
 
+// Records go to the log a group at a time: one removed during a batch is made again, with
+// the header and a directory pair, by the next group's write.
 TEST_F(LogTest, LogRemovedDuringABatchIsCreatedAgain) {
-    temp.createFiles({"items/A", "items/B"});
+    constexpr int kFiles = 300;  // a group and then some
+    std::vector<std::string> names;
+    for (int i = 1; i <= kFiles; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "F%04d", i);
+        names.push_back(name);
+        temp.createFile("items/" + names.back());
+    }
     host.afterRow = [this](const OutputRow&) {
-        std::filesystem::remove(temp.path() / "prog/Brindle.log");
-        host.afterRow = nullptr;
+        if (host.rows.size() == 256)
+            std::filesystem::remove(temp.path() / "prog/Brindle.log");
     };
-    session.RunDropBatch({items() + u"A", items() + u"B"});
-    EXPECT_EQ(logWithoutMarks(), kHeader + Pair(itemsBytes(), itemsBytes()) + Record("B", "b"));
-    EXPECT_EQ(temp.listing(), (std::vector<std::string>{"items/", "items/a", "items/b", "prog/",
-                                                        "prog/Brindle.log"}));
+    session.RunFolderBatch(items());
+    std::string expected = kHeader + Pair(itemsBytes(), itemsBytes());
+    for (int i = 256; i < kFiles; ++i)
+        expected += Record(names[static_cast<std::size_t>(i)],
+                           "f" + names[static_cast<std::size_t>(i)].substr(1));
+    EXPECT_EQ(logWithoutMarks(), expected);
+    EXPECT_EQ(session.stats().exceptions, 0);
+    EXPECT_TRUE(temp.exists("items/f0001") && temp.exists("items/f0300"));
 }
 
 TEST_F(LogTest, TornLastLineOfAnotherWriterStaysApart) {
@@ -254,20 +270,29 @@ TEST_F(LogTest, NoRenameWithoutItsRecord) {
 
 // The batch runs in a child process under a file-size limit; the parent looks at what
 // the child left on disk.
+// A group whose records cannot be written for a full disk stops the batch before any of
+// its renames: the rows and statistics are those of the groups before it.
 TEST_F(LogTest, DiskFullStopsTheBatchAndLeavesNoTornRecord) {
-    temp.createFiles({"items/F1", "items/F2", "items/F3", "items/F4", "items/F5"});
-    const std::vector<std::string> order = listed("items");
-    const std::string pair = Pair(itemsBytes(), itemsBytes());
-    const std::string twoRecords = kHeader + pair + Record(order[0], "f" + order[0].substr(1)) +
-                                   Record(order[1], "f" + order[1].substr(1));
+    constexpr std::size_t kFiles = 300;
+    constexpr std::size_t kGroup = 256;
+    std::vector<std::string> names;
+    for (std::size_t i = 1; i <= kFiles; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "F%04zu", i);
+        names.push_back(name);
+        temp.createFile("items/" + names.back());
+    }
+    std::string firstGroup = kHeader + Pair(itemsBytes(), itemsBytes());
+    for (std::size_t i = 0; i < kGroup; ++i)
+        firstGroup += Record(names[i], "f" + names[i].substr(1));
     const std::u16string expectedMessage = u"Disk full while accessing " + session.logPath() + u".";
 
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        // After two items, the third record fits only in part.
+        // After the first group, the next group's write fits only in part.
         host.afterRow = [this](const OutputRow&) {
-            if (host.rows.size() != 2)
+            if (host.rows.size() != kGroup)
                 return;
             const rlim_t limit = static_cast<rlim_t>(log().size()) + 20;
             const rlimit size{limit, limit};
@@ -284,10 +309,10 @@ TEST_F(LogTest, DiskFullStopsTheBatchAndLeavesNoTornRecord) {
             _exit(13);
         if (!(host.messages[0] == Shown{expectedMessage, u"", MessageIcon::Stop}))
             _exit(14);
-        // Stopped at the third item: its row is there, no row after it, no end steps.
-        if (host.rows.size() != 3)
+        // Stopped before the second group: no row of it, no end steps.
+        if (host.rows.size() != kGroup)
             _exit(15);
-        if (host.rows.at(2).output != kTextRenameFailed)
+        if (session.stats().totalFiles != static_cast<std::int32_t>(kGroup))
             _exit(16);
         if (result.undoEnabled)
             _exit(17);
@@ -302,16 +327,19 @@ TEST_F(LogTest, DiskFullStopsTheBatchAndLeavesNoTornRecord) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
 
-    EXPECT_EQ(logWithoutMarks(), twoRecords);
+    EXPECT_EQ(logWithoutMarks(), firstGroup);
     EXPECT_TRUE(log().ends_with(std::string(kLogSeparator) + "\r\n"));
     std::vector<std::string> expected = {"items/"};
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        expected.push_back("items/" + (i < 2 ? "f" + order[i].substr(1) : order[i]));
-    }
+    for (std::size_t i = 0; i < kFiles; ++i)
+        expected.push_back("items/" + (i < kGroup ? "f" + names[i].substr(1) : names[i]));
     expected.push_back("prog/");
     expected.push_back("prog/Brindle.log");
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(temp.listing(), expected);
+    // Undo finds every renamed file by what the disk shows.
+    host.answers = {true};
+    session.OnUndo();
+    EXPECT_TRUE(temp.exists("items/F0001") && temp.exists("items/F0256"));
 }
 
 }  // namespace

@@ -596,21 +596,22 @@ TEST(CliProgramTest, ALogThatCannotBeWrittenIsToldOnce) {
 
 TEST(CliProgramTest, DiskFullStopsTheBatchAndTheLogStillUndoesIt) {
     TempFolder temp;
-    for (int i = 0; i < 40; ++i)
+    constexpr int kFiles = 600;  // more than two groups of records
+    for (int i = 0; i < kFiles; ++i)
         temp.createFile("w/FILE_" + std::to_string(100 + i) + ".TXT");
     const std::string log = (temp.path() / "b.log").string();
-    // A file-size limit makes the log's writes fail as a full disk does.
+    // A file-size limit makes the log's writes fail as a full disk does: the first group's
+    // records fit, the second's do not.
     const CliResult batch = RunCliProcess(
         {"--write-log", "--log", log, "--case=lower", "--quiet", "--folder", temp.path() / "w"},
-        CliRunOptions().limitFileSize(400));
+        CliRunOptions().limitFileSize(48000));
     EXPECT_EQ(batch.status, 2);
     EXPECT_EQ(batch.err, "brindle-cli: Disk full while accessing " + log + ".\n");
     const Strings afterBatch = temp.listing();
     const auto renamed = std::count_if(afterBatch.begin(), afterBatch.end(), [](const auto& p) {
         return p.find("file_") != std::string::npos;
     });
-    EXPECT_GT(renamed, 0);
-    EXPECT_LT(renamed, 40);
+    EXPECT_EQ(renamed, 256);
 
     const CliResult undo = RunCliProcess({"--undo", "--quiet", "--delete-log", "--log", log});
     EXPECT_EQ(undo.status, 0);

@@ -124,6 +124,27 @@ TEST_F(CrashSafety, KillsBetweenTheStepsOfRenamesOnForeignFilesystems) {
     }
 }
 
+// A kill inside a group: the group's records are all in the log, some of its renames
+// done, none of its outcomes marked. Undo puts back exactly the renamed files, by what
+// the disk shows.
+TEST_F(CrashSafety, AKillInsideAGroupOfRecords) {
+    if (!StraceWorks())
+        GTEST_SKIP() << "strace is missing or cannot trace here; install Debian's strace";
+    MakeTree((temp_.path() / "tree").string(), 2);  // 800 files: groups of 256
+    for (const int when : {1, 100, 256, 257, 400, 700}) {
+        SCOPED_TRACE("killed at rename " + std::to_string(when));
+        const CliResult cut = RunCli(Batch().underStrace(
+            {"trace=renameat2", "inject=renameat2:signal=KILL:when=" + std::to_string(when)}));
+        EXPECT_EQ(cut.signal, SIGKILL);
+        EXPECT_EQ(RenamedFiles(), when - 1);
+        // Records of the group whose renames never came are error rows.
+        const CliResult undo = RunCli(Undo());
+        EXPECT_TRUE(undo.status == 0 || undo.status == 1) << undo.err;
+        const Tree now = ReadTree(tree_);
+        ASSERT_TRUE(now == original_) << Differences(original_, now);
+    }
+}
+
 void CrashSafety::KillAtRandom(int wantedKills, int requiredKills, int midwayShare) {
     const int kFiles = files_;
 

@@ -115,13 +115,15 @@ TEST(ItemFaults, FaultsBetweenTwoItemsOfABatch) {
          {"SUB/", "SUB/c.txt=C", "a.txt=A"},
          {"c.txt | C.TXT", "b.txt | B.TXT" + kNotBack, "a.txt | A.TXT"},
          {"A.TXT=A", "SUB/", "SUB/C.TXT=C"}},
-        {"vanish/FolderRemovedBeforeItsScan",
+        // The items of a group are planned (their folders listed) and recorded before the
+        // first of them is renamed: what happens to a later one meanwhile is met at its
+        // rename.
+        {"vanish/FolderRemovedAfterItsListing",
          nullptr,
          [](const std::string& t) { fs::remove_all(t + "/w/SUB"); },
-         // A dropped path that names nothing is taken for a file.
-         {"A.TXT | a.txt", "B.TXT | b.txt", "SUB | " + kFailed},
+         {"A.TXT | a.txt", "B.TXT | b.txt", "C.TXT | " + kFailed},
          {"a.txt=A", "b.txt=B"},
-         {"sub | SUB" + kNotBack, "b.txt | B.TXT", "a.txt | A.TXT"},
+         {"c.txt | C.TXT" + kNotBack, "b.txt | B.TXT", "a.txt | A.TXT"},
          {"A.TXT=A", "B.TXT=B"}},
         {"renamed/NextItemRenamedByAnother",
          nullptr,
@@ -138,23 +140,26 @@ TEST(ItemFaults, FaultsBetweenTwoItemsOfABatch) {
          // Their b.txt cannot go back to B.TXT either: that name is taken.
          {"c.txt | C.TXT", "b.txt | B.TXT" + kNotBack, "a.txt | A.TXT"},
          {"A.TXT=A", "B.TXT=B", "SUB/", "SUB/C.TXT=C", "b.txt=theirs"}},
+        // Swapped for a folder after its record: the rename takes what has the name, and
+        // Undo, finding another item than the one recorded there, leaves it.
         {"renamed/NextItemSwappedForAFolder",
          nullptr,
          [](const std::string& t) {
+             // Kept alive elsewhere, so that the folder cannot get the file's number.
+             fs::create_hard_link(t + "/w/B.TXT", t + "/kept");
              fs::remove(t + "/w/B.TXT");
              fs::create_directory(t + "/w/B.TXT");
          },
-         // Now a dropped folder: scanned, not renamed.
-         {"A.TXT | a.txt", "C.TXT | c.txt"},
-         {"B.TXT/", "SUB/", "SUB/c.txt=C", "a.txt=A"},
-         {"c.txt | C.TXT", "a.txt | A.TXT"},
-         {"A.TXT=A", "B.TXT/", "SUB/", "SUB/C.TXT=C"}},
-        {"unreadable/FolderBeforeItsScan",
+         kAllRenamed,
+         {"SUB/", "SUB/c.txt=C", "a.txt=A", "b.txt/"},
+         {"c.txt | C.TXT", "b.txt | B.TXT" + kNotBack, "a.txt | A.TXT"},
+         {"A.TXT=A", "SUB/", "SUB/C.TXT=C", "b.txt/"}},
+        {"unreadable/FolderAfterItsListing",
          nullptr,
          [](const std::string& t) { chmod((t + "/w/SUB").c_str(), 0); },
-         {"A.TXT | a.txt", "B.TXT | b.txt"},
+         {"A.TXT | a.txt", "B.TXT | b.txt", "C.TXT | " + kFailed},
          {"SUB/", "SUB/? unreadable", "a.txt=A", "b.txt=B"},
-         {"b.txt | B.TXT", "a.txt | A.TXT"},
+         {"c.txt | C.TXT" + kNotBack, "b.txt | B.TXT", "a.txt | A.TXT"},
          kOriginal},
         {"unreadable/NextItem",
          nullptr,
@@ -185,8 +190,8 @@ TEST(ItemFaults, FaultsBetweenTwoItemsOfABatch) {
          {"SUB/", "SUB/c.txt=C", "a.txt=A", "b.txt=B"},
          {"c.txt | C.TXT", "b.txt | B.TXT", "a.txt | A.TXT"},
          kOriginal},
-        // Held by another when the batch starts, given back after the first item: that
-        // item is not renamed (it has no record), the others are.
+        // Held by another when the batch starts, given back after the first item: the
+        // records of the group could not be written, so none of its items is renamed.
         {"lock/ReleasedAfterTheFirstItem",
          [](const std::string& t) {
              heldLock = open((t + "/log/Brindle.log").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
@@ -194,10 +199,10 @@ TEST(ItemFaults, FaultsBetweenTwoItemsOfABatch) {
          },
          [](const std::string&) { close(heldLock); },
          // Told once, at the batch's end.
-         {"A.TXT | " + kFailed, "B.TXT | b.txt", "C.TXT | c.txt",
+         {"A.TXT | " + kFailed, "B.TXT | " + kFailed, "C.TXT | " + kFailed,
           "message A locking violation occurred while accessing {T}/log/Brindle.log."},
-         {"A.TXT=A", "SUB/", "SUB/c.txt=C", "b.txt=B"},
-         {"c.txt | C.TXT", "b.txt | B.TXT"},
+         {"A.TXT=A", "B.TXT=B", "SUB/", "SUB/C.TXT=C"},
+         {},
          kOriginal},
     };
     for (const BetweenItemsCase& c : cases) {

@@ -537,7 +537,7 @@ std::string DiskFullReport(const std::string& t, const std::string& log, int fil
 }
 
 TEST(LogFaults, FullDiskWhileTheLogIsWritten) {
-    constexpr int kFiles = 200;
+    constexpr int kFiles = 600;  // more than two groups of records
     struct Case {
         const char* name;
         bool fillFirst;
@@ -560,8 +560,8 @@ TEST(LogFaults, FullDiskWhileTheLogIsWritten) {
         temp.createFiles({"small/"});
         const std::string log = t + "/small/b.log";
         const std::string reportPath = t + "/report";
-        // A filesystem of two pages: the log fills it after a few dozen records.
-        std::optional<int> status = InPrivateTmpfs(t + "/small", 8192, [&] {
+        // A filesystem of twelve pages: the first group of records fits, the second not.
+        std::optional<int> status = InPrivateTmpfs(t + "/small", 49152, [&] {
             WriteFile(reportPath, DiskFullReport(t, log, kFiles, c.fillFirst));
             return 0;
         });
@@ -573,7 +573,7 @@ TEST(LogFaults, FullDiskWhileTheLogIsWritten) {
             }
             ASSERT_EQ(RunCli(CliRun({"--write-log", "--quiet", "--log", log, "--case=lower",
                                      "--folder", t + "/w"})
-                                 .limitFileSize(8192))
+                                 .limitFileSize(49152))
                           .status,
                       2);
             ASSERT_EQ(RunCli(CliRun({"--undo", "--quiet", "--delete-log", "--log", log})).status,
