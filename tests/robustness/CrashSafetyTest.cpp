@@ -169,6 +169,9 @@ void CrashSafety::KillAtRandom(int wantedKills, int requiredKills, int midwaySha
     // batch that ended before its kill ran for less than that delay; a kill near the
     // end of the range may have come early.
     nanoseconds range = batchTime;
+    // Kills before this moment found nothing renamed yet: the program's start takes most
+    // of a small batch's time, so the delays are drawn from what lies after it.
+    nanoseconds early{0};
     const Clock::time_point loopStart = Clock::now();
     int runs = 0;
     int batchKills = 0;
@@ -185,11 +188,13 @@ void CrashSafety::KillAtRandom(int wantedKills, int requiredKills, int midwaySha
                 delay = uniform(std::chrono::milliseconds(2));  // just after the start
                 break;
             default:
-                delay = uniform(range);
+                delay = early < range ? early + uniform(range - early) : uniform(range);
                 break;
         }
+        const bool drawn = runs % 10 >= 2;
         ++runs;
-        if (KillAfter(StartCli(Batch()), delay)) {
+        const bool killed = KillAfter(StartCli(Batch()), delay);
+        if (killed) {
             ++batchKills;
             if (delay > range - range / 10)
                 range += range / 10;
@@ -199,6 +204,10 @@ void CrashSafety::KillAtRandom(int wantedKills, int requiredKills, int midwaySha
         const int renamed = RenamedFiles();
         if (renamed > 0 && renamed < kFiles)
             ++cutMidway;
+        if (drawn && killed && renamed == 0)
+            early = std::max(early, delay - delay / 5);
+        else if (!killed || renamed == kFiles)
+            early = std::min(early, delay / 2);
 
         // Every third Undo is killed too, and then run again to its end.
         // Undo has as much to do as the batch did before its kill.
