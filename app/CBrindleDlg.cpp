@@ -18,9 +18,7 @@
 #include <QRegularExpressionValidator>
 #include <QScreen>
 
-#include <charconv>
 #include <exception>
-#include <limits>
 #include <optional>
 
 #include "app/AppResources.h"
@@ -29,7 +27,6 @@
 #include "app/CPreviewDlg.h"
 #include "app/CUpDownCtrl.h"
 #include "app/ContextHelp.h"
-#include "app/ControlIds.h"
 #include "app/CreditsLibrary.h"
 #include "app/DialogUnits.h"
 #include "app/OutputLogModel.h"
@@ -37,6 +34,9 @@
 #include "app/ScreenPlacement.h"
 #include "batch/Messages.h"
 #include "engine/ConfigFile.h"
+#include "engine/ControlIds.h"
+#include "engine/IntegerText.h"
+#include "engine/OptionTable.h"
 #include "platform/FileSystem.h"
 
 using brindle::MessageButtons;
@@ -56,44 +56,18 @@ void SetId(QWidget* widget, int id) {
 }
 
 // The integer rule: spaces and tabs around the text are ignored; what is left is a decimal
-// integer with an optional sign. An empty text, other characters or a value that does not
-// fit in 32 bits are invalid.
+// integer with an optional sign, within 32 bits.
 std::optional<int> ParseInteger(const QString& text) {
+    const auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
     qsizetype begin = 0;
     qsizetype end = text.size();
-    const auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
     while (begin < end && blank(text[begin]))
         ++begin;
     while (end > begin && blank(text[end - 1]))
         --end;
-    std::string digits;
-    for (qsizetype i = begin; i < end; ++i) {
-        const char16_t c = text[i].unicode();
-        if (c > 0x7F)
-            return std::nullopt;
-        digits += static_cast<char>(c);
-    }
-    std::size_t at = 0;
-    bool negative = false;
-    if (at < digits.size() && (digits[at] == '+' || digits[at] == '-')) {
-        negative = digits[at] == '-';
-        ++at;
-    }
-    if (at == digits.size())
-        return std::nullopt;
-    for (std::size_t i = at; i < digits.size(); ++i)
-        if (digits[i] < '0' || digits[i] > '9')
-            return std::nullopt;
-    long long value = 0;
-    const auto [ptr, error] =
-        std::from_chars(digits.data() + at, digits.data() + digits.size(), value);
-    if (error != std::errc() || ptr != digits.data() + digits.size())
-        return std::nullopt;
-    if (negative)
-        value = -value;
-    if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
-        return std::nullopt;
-    return static_cast<int>(value);
+    return brindle::ParseInt32(
+        std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()) + begin,
+                            static_cast<std::size_t>(end - begin)));
 }
 
 }  // namespace
@@ -188,29 +162,27 @@ void CBrindleDlg::CreateControls(std::vector<DialogItem>& items) {
     };
 
     struct RadioSpec {
-        int id;
         const char* text;
         int x, y, w, h;
     };
-    // Template order, which is also the order of conversionMode.
+    // In the order of conversionMode, as the option table lists the group.
     const RadioSpec radios[] = {
-        {ids::kNoConversion, "No Conversion", 10, 16, 59, 8},
-        {ids::kToLowerCase, "To &Lower Case", 71, 16, 59, 8},
-        {ids::kLowerLetter, "Lo&wer Letter", 133, 16, 52, 8},
-        {ids::kReverse, "Re&verse", 190, 16, 50, 8},
-        {ids::kReverseLetter, "&Reverse Letter", 10, 26, 60, 8},
-        {ids::kToUpperCase, "To &Upper Case", 71, 26, 59, 8},
-        {ids::kUpperLetter, "U&pper Letter", 133, 26, 52, 8},
+        {"No Conversion", 10, 16, 59, 8},   {"To &Lower Case", 71, 16, 59, 8},
+        {"Lo&wer Letter", 133, 16, 52, 8},  {"Re&verse", 190, 16, 50, 8},
+        {"&Reverse Letter", 10, 26, 60, 8}, {"To &Upper Case", 71, 26, 59, 8},
+        {"U&pper Letter", 133, 26, 52, 8},
     };
+    static_assert(std::size(radios) == std::size(brindle::options::kConversions));
     conversionGroup_ = new QButtonGroup(this);
     for (int i = 0; i < static_cast<int>(conversion_.size()); ++i) {
         const RadioSpec& r = radios[i];
+        const brindle::options::Conversion& mode = brindle::options::kConversions[i];
         auto* radio = new QRadioButton(QString::fromLatin1(r.text), this);
-        SetId(radio, r.id);
+        SetId(radio, mode.control);
         place(radio, r.x, r.y, r.w, r.h);
         // Not a tab stop.
         radio->setFocusPolicy(Qt::ClickFocus);
-        conversionGroup_->addButton(radio, i);
+        conversionGroup_->addButton(radio, mode.mode);
         conversion_[static_cast<std::size_t>(i)] = radio;
     }
 
@@ -366,34 +338,21 @@ void CBrindleDlg::OnInitDialog() {
     o.force63Length = 64;
     setWindowTitle(QString::fromUtf16(kCaption));
 
-    const std::u16string& ini = o.iniFileName;
-    const bool iniExists = brindle::PathExists(ini);
+    const bool iniExists = brindle::PathExists(o.iniFileName);
     onlyEnglish_->setEnabled(iniExists);
+    brindle::LoadConfigOptions(o);
     if (iniExists) {
-        o.onlyEnglish = brindle::ReadConfigFlag(ini, brindle::kKeyOnlyEnglish);
         if (o.onlyEnglish)
             o.methodLabel = kSelectMethod;
         ShowReplaceEdits(!o.onlyEnglish);
         methodList_->setVisible(o.onlyEnglish);
     }
-    o.showLogWindow = brindle::ReadConfigFlag(ini, brindle::kKeyShowLogWindow);
     if (o.showLogWindow) {
         output_->show();
         output_->activateWindow();
     }
-    o.force63 = brindle::ReadConfigFlag(ini, brindle::kKeyForce63);
     force63Length_->setVisible(o.force63);
     force63Spin_->setVisible(o.force63);
-    o.withoutExtension = brindle::ReadConfigFlag(ini, brindle::kKeyWithoutExtension);
-    o.onlyLog = brindle::ReadConfigFlag(ini, brindle::kKeyOnlyLog);
-    o.countSymbols = brindle::ReadConfigFlag(ini, brindle::kKeyCountSymbols);
-    o.deleteContents = brindle::ReadConfigFlag(ini, brindle::kKeyDeleteContents);
-    o.resetCounters = brindle::ReadConfigFlag(ini, brindle::kKeyResetCounters);
-    o.scanSubfolders = brindle::ReadConfigFlag(ini, brindle::kKeyScanSubfolders);
-    o.skipReadOnly = brindle::ReadConfigFlag(ini, brindle::kKeyReadOnly);
-    o.writeLogFile = brindle::ReadConfigFlag(ini, brindle::kKeyWriteLogFile);
-    o.duplicateExtension = brindle::ReadConfigFlag(ini, brindle::kKeyDuplicateExtension);
-    o.renameDirs = brindle::ReadConfigFlag(ini, brindle::kKeyRenameDir);
     LoadOptions(o);
 }
 
@@ -446,35 +405,14 @@ void SetTextOf(QWidget* w, const QString& text) {
 }  // namespace
 
 bool CBrindleDlg::DoDataExchange(bool save, RenameOptions& o, bool quiet) {
-    // One table in the exchange order drives both directions.
-    const std::pair<QCheckBox*, bool RenameOptions::*> checks[] = {
-        {onlyEnglish_, &RenameOptions::onlyEnglish},
-        {force63_, &RenameOptions::force63},
-        {withoutExtension_, &RenameOptions::withoutExtension},
-        {onlyLog_, &RenameOptions::onlyLog},
-        {countSymbols_, &RenameOptions::countSymbols},
-        {deleteContents_, &RenameOptions::deleteContents},
-        {resetCounters_, &RenameOptions::resetCounters},
-        {scanSubfolders_, &RenameOptions::scanSubfolders},
-        {showLogWindow_, &RenameOptions::showLogWindow},
-        {readOnly_, &RenameOptions::skipReadOnly},
-        {writeLogFile_, &RenameOptions::writeLogFile},
-        {duplicateExtension_, &RenameOptions::duplicateExtension},
-        {renameDir_, &RenameOptions::renameDirs}};
-    const std::pair<QLineEdit*, int RenameOptions::*> integers[] = {
-        {force63Length_, &RenameOptions::force63Length}, {startIndex_, &RenameOptions::startIndex}};
-    const std::pair<QWidget*, std::u16string RenameOptions::*> texts[] = {
-        {replaceWhat_, &RenameOptions::replaceWhat},
-        {replaceWith_, &RenameOptions::replaceWith},
-        {methodLabel_, &RenameOptions::methodLabel},
-        {namePattern_, &RenameOptions::namePattern},
-        {fileTypes_, &RenameOptions::fileTypes}};
-
-    for (const auto& [box, field] : checks) {
+    // The option table, in its order, drives both directions.
+    namespace table = brindle::options;
+    for (const table::Flag& flag : table::kFlags) {
+        auto* box = qobject_cast<QCheckBox*>(control(flag.control));
         if (save)
-            o.*field = box->isChecked();
+            o.*flag.field = box->isChecked();
         else
-            box->setChecked(o.*field);
+            box->setChecked(o.*flag.field);
     }
     if (save) {
         o.conversionMode = conversionGroup_->checkedId();
@@ -485,9 +423,10 @@ bool CBrindleDlg::DoDataExchange(bool save, RenameOptions& o, bool quiet) {
         checked->setChecked(false);
         conversionGroup_->setExclusive(true);
     }
-    for (const auto& [edit, field] : integers) {
+    for (const table::Integer& integer : table::kIntegers) {
+        auto* edit = qobject_cast<QLineEdit*>(control(integer.control));
         if (!save) {
-            SetTextOf(edit, QString::number(o.*field));
+            SetTextOf(edit, QString::number(o.*integer.field));
             continue;
         }
         const std::optional<int> value = ParseInteger(edit->text());
@@ -499,13 +438,14 @@ bool CBrindleDlg::DoDataExchange(bool save, RenameOptions& o, bool quiet) {
             edit->selectAll();
             return false;
         }
-        o.*field = *value;
+        o.*integer.field = *value;
     }
-    for (const auto& [widget, field] : texts) {
+    for (const table::Text& text : table::kTexts) {
+        QWidget* widget = control(text.control);
         if (save)
-            o.*field = FromQString(TextOf(widget));
+            o.*text.field = FromQString(TextOf(widget));
         else
-            SetTextOf(widget, ToQString(o.*field));
+            SetTextOf(widget, ToQString(o.*text.field));
     }
     return true;
 }

@@ -8,10 +8,10 @@
 
 #include <algorithm>
 
-#include "app/ControlIds.h"
 #include "app/DialogUnits.h"
 #include "app/OutputLogModel.h"
 #include "batch/Messages.h"
+#include "engine/ControlIds.h"
 
 namespace {
 

@@ -17,11 +17,11 @@
 #include <algorithm>
 #include <exception>
 
-#include "app/ControlIds.h"
 #include "app/PreviewModel.h"
 #include "app/PreviewWorker.h"
 #include "app/QtText.h"
 #include "batch/Messages.h"
+#include "engine/ControlIds.h"
 
 using brindle::MessageButtons;
 using brindle::MessageIcon;

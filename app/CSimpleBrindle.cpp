@@ -4,8 +4,8 @@
 #include <QPushButton>
 
 #include "app/AppResources.h"
-#include "app/ControlIds.h"
 #include "app/DialogUnits.h"
+#include "engine/ControlIds.h"
 
 CSimpleBrindle::CSimpleBrindle(brindle::DesktopServices& services,
                                std::vector<std::u16string> arguments, QWidget* parent)

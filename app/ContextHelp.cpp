@@ -2,17 +2,15 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 #include <QApplication>
 
-#ifdef BRINDLE_HAVE_BALLOON
 #include <QStyle>
 
 #include "balloon/BalloonOptions.h"
 #include "balloon/BalloonWnd.h"
-#else
-#include <QToolTip>
-#endif
+#include "engine/OptionTable.h"
 
 namespace {
 
@@ -123,21 +121,35 @@ constexpr TableString kStrings[] = {
      u"Folder\" does"},
 };
 
-struct HelpRow {
-    int controlId;
-    int titleId;
-    int textId;
+using brindle::options::HelpIds;
+
+// The controls that hold no option: the method list (with the help of "Only English") and
+// the buttons.
+constexpr std::pair<int, HelpIds> kOtherControls[] = {
+    {ids::kMethodList, {160, 161}}, {ids::kChooseFolder, {131, 132}}, {ids::kExit, {125, 128}},
+    {ids::kUndo, {129, 130}},       {ids::kPreview, {182, 183}},
 };
 
-constexpr HelpRow kHelpRows[] = {
-    {1001, 180, 181}, {1002, 176, 177}, {1003, 174, 175}, {1004, 166, 167}, {1005, 166, 167},
-    {1006, 160, 161}, {1008, 131, 132}, {1009, 125, 128}, {1010, 172, 173}, {1011, 129, 130},
-    {1012, 155, 157}, {1013, 158, 159}, {1014, 139, 140}, {1015, 135, 136}, {1016, 164, 165},
-    {1017, 168, 169}, {1019, 160, 161}, {1020, 170, 171}, {1021, 178, 179}, {1022, 147, 148},
-    {1023, 162, 163}, {1024, 141, 142}, {1025, 137, 138}, {1026, 145, 146}, {1027, 155, 156},
-    {1029, 133, 134}, {1030, 143, 144}, {1033, 151, 152}, {1034, 149, 150}, {1035, 153, 154},
-    {1041, 182, 183},
-};
+// The help of the control with this id, from the option table or the other controls.
+std::optional<HelpIds> HelpIdsFor(int controlId) {
+    namespace table = brindle::options;
+    for (const table::Flag& row : table::kFlags)
+        if (row.control == controlId)
+            return row.help;
+    for (const table::Integer& row : table::kIntegers)
+        if (row.control == controlId)
+            return row.help;
+    for (const table::Text& row : table::kTexts)
+        if (row.control == controlId && row.help.title != 0)
+            return row.help;
+    for (const table::Conversion& row : table::kConversions)
+        if (row.control == controlId)
+            return row.help;
+    for (const auto& [control, help] : kOtherControls)
+        if (control == controlId)
+            return help;
+    return std::nullopt;
+}
 
 }  // namespace
 
@@ -150,29 +162,21 @@ QString LoadHelpString(int stringId) {
 }
 
 std::optional<ContextHelpTexts> ContextHelpFor(int controlId) {
-    const auto row =
-        std::find_if(std::begin(kHelpRows), std::end(kHelpRows),
-                     [controlId](const HelpRow& r) { return r.controlId == controlId; });
-    if (row == std::end(kHelpRows))
+    const std::optional<HelpIds> help = HelpIdsFor(controlId);
+    if (!help)
         return std::nullopt;
-    return ContextHelpTexts{row->titleId, row->textId, LoadHelpString(row->titleId),
-                            LoadHelpString(row->textId)};
+    return ContextHelpTexts{help->title, help->text, LoadHelpString(help->title),
+                            LoadHelpString(help->text)};
 }
 
 void ShowContextHelpBalloon(const QString& title, const QString& text, const QPoint& globalPos,
                             brindle::DesktopServices* services) {
-#ifdef BRINDLE_HAVE_BALLOON
     brindle::CBalloonWnd::Launch(title, text, globalPos, QStyle::SP_MessageBoxInformation,
                                  brindle::BH_CLOSE_ON_MOUSE_MOVE | brindle::BH_DELAY_CLOSE, nullptr,
                                  QString(), 100, services);
-#else
-    (void)services;
-    QToolTip::showText(globalPos, title + QLatin1Char('\n') + text);
-#endif
 }
 
 bool CloseContextHelpBalloons() {
-#ifdef BRINDLE_HAVE_BALLOON
     bool closed = false;
     for (QWidget* window : QApplication::topLevelWidgets()) {
         auto* balloon = qobject_cast<brindle::CBalloonWnd*>(window);
@@ -184,10 +188,4 @@ bool CloseContextHelpBalloons() {
         closed = true;
     }
     return closed;
-#else
-    if (!QToolTip::isVisible())
-        return false;
-    QToolTip::hideText();
-    return true;
-#endif
 }

@@ -17,7 +17,7 @@ inline constexpr int kExitFailure = 2;     // a usage error or a failure of the 
 // `args` are the arguments after the program's name.
 int RunCli(const std::vector<std::string>& args);
 
-std::string_view HelpText();
+std::string HelpText();
 // The end of the help: where the files lie, and which ones this run would use.
 std::string FilesHelpText(const UserFiles& files);
 std::string VersionText();

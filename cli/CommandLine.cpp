@@ -1,144 +1,15 @@
 #include "cli/CommandLine.h"
 
-#include <array>
-#include <limits>
+#include <functional>
+#include <optional>
 
-#include "engine/CaseConversion.h"
+#include "engine/IntegerText.h"
+#include "engine/OptionTable.h"
 #include "platform/NameCodec.h"
 
 namespace brindle::cli {
 
 namespace {
-
-enum class Opt {
-    Case,
-    ReplaceWhat,
-    ReplaceWith,
-    OnlyEnglish,
-    WithExtension,
-    DuplicateExtension,
-    WithoutExtension,
-    CountSymbols,
-    ForceLength,
-    Pattern,
-    StartIndex,
-    FileTypes,
-    Subfolders,
-    RenameDirs,
-    SkipReadOnly,
-    Order,
-    DryRun,
-    Preview,
-    WriteLog,
-    Ini,
-    Folder,
-    Log,
-    Tsv,
-    Quiet,
-    Undo,
-    DeleteLog,
-    KeepLog,
-    Help,
-    Version,
-};
-
-struct OptionInfo {
-    std::string_view name;
-    Opt id;
-    bool takesValue;
-    // Allowed beside --undo: Undo reads only the log and how to report.
-    bool undoOption;
-};
-
-constexpr std::array kOptions{
-    OptionInfo{"--case", Opt::Case, true, false},
-    OptionInfo{"--replace-what", Opt::ReplaceWhat, true, false},
-    OptionInfo{"--replace-with", Opt::ReplaceWith, true, false},
-    OptionInfo{"--only-english", Opt::OnlyEnglish, true, false},
-    OptionInfo{"--with-extension", Opt::WithExtension, false, false},
-    OptionInfo{"--duplicate-extension", Opt::DuplicateExtension, false, false},
-    OptionInfo{"--without-extension", Opt::WithoutExtension, false, false},
-    OptionInfo{"--count-symbols", Opt::CountSymbols, false, false},
-    OptionInfo{"--force-length", Opt::ForceLength, true, false},
-    OptionInfo{"--pattern", Opt::Pattern, true, false},
-    OptionInfo{"--start-index", Opt::StartIndex, true, false},
-    OptionInfo{"--file-types", Opt::FileTypes, true, false},
-    OptionInfo{"--subfolders", Opt::Subfolders, false, false},
-    OptionInfo{"--rename-dirs", Opt::RenameDirs, false, false},
-    OptionInfo{"--skip-read-only", Opt::SkipReadOnly, false, false},
-    OptionInfo{"--order", Opt::Order, true, false},
-    OptionInfo{"--dry-run", Opt::DryRun, false, false},
-    OptionInfo{"--preview", Opt::Preview, false, false},
-    OptionInfo{"--write-log", Opt::WriteLog, false, false},
-    OptionInfo{"--ini", Opt::Ini, true, false},
-    OptionInfo{"--folder", Opt::Folder, true, false},
-    OptionInfo{"--log", Opt::Log, true, true},
-    OptionInfo{"--tsv", Opt::Tsv, false, true},
-    OptionInfo{"--quiet", Opt::Quiet, false, true},
-    OptionInfo{"--undo", Opt::Undo, false, true},
-    OptionInfo{"--delete-log", Opt::DeleteLog, false, true},
-    OptionInfo{"--keep-log", Opt::KeepLog, false, true},
-    OptionInfo{"--help", Opt::Help, false, true},
-    OptionInfo{"--version", Opt::Version, false, true},
-};
-
-struct NamedValue {
-    std::string_view name;
-    int mode;
-    std::u16string_view method;
-};
-
-// In the order of the dialog's radio buttons, so the index is the mode.
-constexpr std::array kCaseNames{
-    NamedValue{"none", kNoConversion, u""},
-    NamedValue{"lower", kToLowerCase, u""},
-    NamedValue{"lower-letter", kLowerLetter, u""},
-    NamedValue{"reverse", kReverse, u""},
-    NamedValue{"reverse-letter", kReverseLetter, u""},
-    NamedValue{"upper", kToUpperCase, u""},
-    NamedValue{"upper-letter", kUpperLetter, u""},
-};
-
-constexpr std::array kOrderNames{
-    NamedValue{"natural", static_cast<int>(NameOrder::Natural), u""},
-    NamedValue{"bytes", static_cast<int>(NameOrder::Bytes), u""},
-    NamedValue{"none", static_cast<int>(NameOrder::None), u""},
-};
-
-// The texts of the dialog's method list.
-constexpr std::array kMethodNames{
-    NamedValue{"english", 0, u"English"},
-    NamedValue{"symbols", 0, u"Symbols"},
-    NamedValue{"custom", 0, u"Custom"},
-};
-
-template <std::size_t N>
-const NamedValue* FindNamed(const std::array<NamedValue, N>& table, std::string_view text) {
-    for (const auto& entry : table) {
-        if (entry.name == text)
-            return &entry;
-    }
-    return nullptr;
-}
-
-template <std::size_t N>
-std::string ChoiceList(const std::array<NamedValue, N>& table) {
-    std::string list;
-    for (const auto& entry : table) {
-        if (!list.empty())
-            list += ", ";
-        list += entry.name;
-    }
-    return list;
-}
-
-const OptionInfo* FindOption(std::string_view name) {
-    for (const auto& option : kOptions) {
-        if (option.name == name)
-            return &option;
-    }
-    return nullptr;
-}
 
 std::string Quoted(std::string_view text) {
     return "'" + std::string(text) + "'";
@@ -150,32 +21,247 @@ std::string InvalidValue(std::string_view value, std::string_view option,
            std::string(expected) + ")";
 }
 
-}  // namespace
+// What the options have said so far, beside the request itself.
+struct ParseState {
+    CliRequest request;
+    bool undo = false;
+    bool deleteLog = false;
+    bool keepLog = false;
+    bool withExtension = false;
+    bool preview = false;
+    bool done = false;  // --help or --version: nothing after it is read
+};
 
-std::optional<std::int32_t> ParseInt32(std::string_view text) {
-    std::size_t pos = 0;
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-        negative = text[pos] == '-';
-        ++pos;
+// Applies an option's value; returns the usage error, or nothing.
+using Apply = std::function<std::optional<std::string>(ParseState&, const std::string& value)>;
+
+struct CliOption {
+    options::CliFlag flag;
+    // Allowed beside --undo: Undo reads only the log and how to report.
+    bool undoOption;
+    Apply apply;
+};
+
+struct NamedValue {
+    std::string_view name;
+    int value;
+    std::u16string_view method;
+};
+
+constexpr NamedValue kOrderNames[] = {
+    {"natural", static_cast<int>(NameOrder::Natural), u""},
+    {"bytes", static_cast<int>(NameOrder::Bytes), u""},
+    {"none", static_cast<int>(NameOrder::None), u""},
+};
+
+// The texts of the dialog's method list.
+constexpr NamedValue kMethodNames[] = {
+    {"english", 0, u"English"},
+    {"symbols", 0, u"Symbols"},
+    {"custom", 0, u"Custom"},
+};
+
+template <typename Row, std::size_t N, typename Name>
+const Row* FindNamed(const Row (&table)[N], std::string_view text, Name name) {
+    for (const Row& row : table) {
+        if (row.*name == text)
+            return &row;
     }
-    if (pos == text.size())
-        return std::nullopt;
-    // One past INT32_MAX is the magnitude of INT32_MIN.
-    constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
-    std::int64_t magnitude = 0;
-    for (; pos < text.size(); ++pos) {
-        const char c = text[pos];
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        magnitude = magnitude * 10 + (c - '0');
-        if (magnitude > kLimit)
-            return std::nullopt;
-    }
-    if (!negative && magnitude == kLimit)
-        return std::nullopt;
-    return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+    return nullptr;
 }
+
+template <typename Row, std::size_t N, typename Name>
+std::string ChoiceList(const Row (&table)[N], Name name) {
+    std::string list;
+    for (const Row& row : table) {
+        if (!list.empty())
+            list += ", ";
+        list += row.*name;
+    }
+    return list;
+}
+
+std::optional<std::string> Ok() {
+    return std::nullopt;
+}
+
+// Sets `request.*field` to `value`; for the options that carry a path or a folder.
+Apply NonEmpty(std::optional<std::string> CliRequest::*field, std::string_view flag,
+               std::string_view expected) {
+    return [field, flag, expected](ParseState& s, const std::string& value) {
+        if (value.empty())
+            return std::optional(InvalidValue(value, flag, expected));
+        s.request.*field = value;
+        return Ok();
+    };
+}
+
+// The options of the batch, from the option table, in the order --help lists them.
+void AddTableOptions(std::vector<CliOption>& list) {
+    list.push_back({options::kConversionFlag, false, [](ParseState& s, const std::string& value) {
+                        const auto* mode =
+                            FindNamed(options::kConversions, value, &options::Conversion::cliName);
+                        if (!mode)
+                            return std::optional(InvalidValue(
+                                value, options::kConversionFlag.name,
+                                ChoiceList(options::kConversions, &options::Conversion::cliName)));
+                        s.request.options.conversionMode = mode->mode;
+                        return Ok();
+                    }});
+    for (const options::Text& text : options::kTexts) {
+        if (text.cli.name.empty())
+            continue;
+        list.push_back({text.cli, false, [field = text.field](ParseState& s, const std::string& v) {
+                            s.request.options.*field = DecodeName(v);
+                            return Ok();
+                        }});
+    }
+    list.push_back(
+        {{"--only-english", "METHOD",
+          "Apply the replacement table english, symbols or custom of the configuration file; "
+          "like ticking the box in the dialog, this also sets --without-extension."},
+         false,
+         [](ParseState& s, const std::string& value) {
+             const auto* method = FindNamed(kMethodNames, value, &NamedValue::name);
+             if (!method)
+                 return std::optional(InvalidValue(value, "--only-english",
+                                                   ChoiceList(kMethodNames, &NamedValue::name)));
+             // As ticking the box in the dialog does.
+             RenameOptions& o = s.request.options;
+             o.onlyEnglish = true;
+             o.withoutExtension = true;
+             o.methodLabel = u"select method";
+             o.filterMethod = std::u16string(method->method);
+             return Ok();
+         }});
+    list.push_back({{"--with-extension", "",
+                     "Edit the extension too, even with --without-extension or --only-english, "
+                     "whatever the order of the options."},
+                    false,
+                    [](ParseState& s, const std::string&) {
+                        s.withExtension = true;
+                        return Ok();
+                    }});
+    for (const options::Flag& flag : options::kFlags) {
+        if (flag.cli.name.empty())
+            continue;
+        list.push_back({flag.cli, false, [field = flag.field](ParseState& s, const std::string&) {
+                            s.request.options.*field = true;
+                            return Ok();
+                        }});
+    }
+    for (const options::Integer& integer : options::kIntegers) {
+        list.push_back(
+            {integer.cli, false, [&integer](ParseState& s, const std::string& value) {
+                 const auto number = ParseInt32(value);
+                 if (!number || *number < integer.cliMinimum)
+                     return std::optional(InvalidValue(
+                         value, integer.cli.name,
+                         "a number from " + std::to_string(integer.cliMinimum) + " to 2147483647"));
+                 s.request.options.*integer.field = *number;
+                 if (integer.enabledBy)
+                     s.request.options.*integer.enabledBy = true;
+                 return Ok();
+             }});
+    }
+}
+
+// brindle-cli's own options: how it runs and reports.
+void AddOwnOptions(std::vector<CliOption>& list) {
+    const auto set = [](bool ParseState::*field) {
+        return [field](ParseState& s, const std::string&) {
+            s.*field = true;
+            return Ok();
+        };
+    };
+    const auto format = [](OutputFormat f) {
+        return [f](ParseState& s, const std::string&) {
+            s.request.format = f;
+            return Ok();
+        };
+    };
+    const auto ending = [](Command command) {
+        return [command](ParseState& s, const std::string&) {
+            s.request.command = command;
+            s.done = true;
+            return Ok();
+        };
+    };
+    list.push_back(
+        {{"--order", "ORDER",
+          "The order in which each folder's entries are renamed, and so numbered by the "
+          "pattern: natural (the default: as file managers show them, letter case aside and "
+          "numbers by value, '2' before '10'), bytes (by the names' bytes, as 'LC_ALL=C ls' "
+          "does) or none (as the filesystem lists them). PATHs keep their given order."},
+         false,
+         [](ParseState& s, const std::string& value) {
+             const auto* order = FindNamed(kOrderNames, value, &NamedValue::name);
+             if (!order)
+                 return std::optional(
+                     InvalidValue(value, "--order", ChoiceList(kOrderNames, &NamedValue::name)));
+             s.request.options.order = static_cast<NameOrder>(order->value);
+             return Ok();
+         }});
+    list.push_back(
+        {{"--preview", "",
+          "Show what the batch would do, item by item, and rename and log nothing: each item's "
+          "path, its new path and its state: rename, unchanged, or a conflict and its reason "
+          "(an earlier item takes the same new name; the new name exists and is no item that "
+          "moves away before it; the new name cannot be a name; read-only with "
+          "--skip-read-only; not found). Where a folder ignores letter case (FAT, exFAT, NTFS, "
+          "SMB shares, casefolded ext4 folders), names that differ only in case are one name."},
+         false,
+         set(&ParseState::preview)});
+    list.push_back({{"--folder", "DIR", "Rename the files of DIR, as \"Choose Folder\" does."},
+                    false,
+                    NonEmpty(&CliRequest::folder, "--folder", "a folder")});
+    list.push_back(
+        {{"--ini", "FILE", "The configuration file (default: the one Brindle uses; see FILES)."},
+         false,
+         NonEmpty(&CliRequest::iniFile, "--ini", "a file name")});
+    list.push_back({{"--log", "FILE", "The log (default: the one Brindle uses; see FILES)."},
+                    true,
+                    NonEmpty(&CliRequest::logFile, "--log", "a file name")});
+    list.push_back(
+        {{"--undo", "", "Undo the renames recorded in the log."}, true, set(&ParseState::undo)});
+    list.push_back({{"--delete-log", "",
+                     "After Undo, delete the log without asking. Without --delete-log or "
+                     "--keep-log, Undo asks when standard input is a terminal and otherwise "
+                     "keeps the log."},
+                    true,
+                    set(&ParseState::deleteLog)});
+    list.push_back({{"--keep-log", "", "After Undo, keep the log without asking."},
+                    true,
+                    set(&ParseState::keepLog)});
+    list.push_back({{"--tsv", "", "Write a header line and tab-separated rows."},
+                    true,
+                    format(OutputFormat::Tsv)});
+    list.push_back(
+        {{"--quiet", "", "Write only the status line."}, true, format(OutputFormat::Quiet)});
+    list.push_back({{"--help", "", "Show this text and exit."}, true, ending(Command::Help)});
+    list.push_back(
+        {{"--version", "", "Show the version and exit."}, true, ending(Command::Version)});
+}
+
+const std::vector<CliOption>& AllOptions() {
+    static const std::vector<CliOption> all = [] {
+        std::vector<CliOption> list;
+        AddTableOptions(list);
+        AddOwnOptions(list);
+        return list;
+    }();
+    return all;
+}
+
+const CliOption* FindOption(std::string_view name) {
+    for (const CliOption& option : AllOptions()) {
+        if (option.flag.name == name)
+            return &option;
+    }
+    return nullptr;
+}
+
+}  // namespace
 
 std::string MakeAbsolute(std::string_view path, std::string_view workingDirectory) {
     if (path.empty())
@@ -214,19 +300,21 @@ std::string MakeAbsolute(std::string_view path, std::string_view workingDirector
 
 std::vector<std::string_view> KnownOptionNames() {
     std::vector<std::string_view> names;
-    for (const auto& option : kOptions)
-        names.push_back(option.name);
+    for (const CliOption& option : AllOptions())
+        names.push_back(option.flag.name);
     return names;
 }
 
+std::vector<options::CliFlag> OptionHelp() {
+    std::vector<options::CliFlag> flags;
+    for (const CliOption& option : AllOptions())
+        flags.push_back(option.flag);
+    return flags;
+}
+
 ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
-    CliRequest request;
-    RenameOptions& options = request.options;
-    bool undo = false;
-    bool deleteLog = false;
-    bool keepLog = false;
-    bool withExtension = false;
-    bool preview = false;
+    ParseState state;
+    CliRequest& request = state.request;
     std::string firstBatchOption;  // for the message when --undo meets one
     auto fail = [](std::string text) { return ParseOutcome{std::nullopt, std::move(text)}; };
 
@@ -246,12 +334,12 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
 
         const auto equals = arg.find('=');
         const std::string_view name = std::string_view(arg).substr(0, equals);
-        const OptionInfo* option = FindOption(name);
+        const CliOption* option = FindOption(name);
         if (!option)
             return fail("unrecognized option " + Quoted(name));
 
         std::string value;
-        if (option->takesValue) {
+        if (!option->flag.argument.empty()) {
             if (equals != std::string::npos) {
                 value = arg.substr(equals + 1);
             } else if (i + 1 < args.size()) {
@@ -263,155 +351,38 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
             return fail("option " + Quoted(name) + " doesn't allow an argument");
         }
         if (!option->undoOption && firstBatchOption.empty())
-            firstBatchOption = option->name;
-
-        switch (option->id) {
-            case Opt::Case: {
-                const NamedValue* mode = FindNamed(kCaseNames, value);
-                if (!mode)
-                    return fail(InvalidValue(value, name, ChoiceList(kCaseNames)));
-                options.conversionMode = mode->mode;
-                break;
-            }
-            case Opt::ReplaceWhat:
-                options.replaceWhat = DecodeName(value);
-                break;
-            case Opt::ReplaceWith:
-                options.replaceWith = DecodeName(value);
-                break;
-            case Opt::OnlyEnglish: {
-                const NamedValue* method = FindNamed(kMethodNames, value);
-                if (!method)
-                    return fail(InvalidValue(value, name, ChoiceList(kMethodNames)));
-                // As ticking the box in the dialog does.
-                options.onlyEnglish = true;
-                options.withoutExtension = true;
-                options.methodLabel = u"select method";
-                options.filterMethod = std::u16string(method->method);
-                break;
-            }
-            case Opt::WithExtension:
-                withExtension = true;
-                break;
-            case Opt::DuplicateExtension:
-                options.duplicateExtension = true;
-                break;
-            case Opt::WithoutExtension:
-                options.withoutExtension = true;
-                break;
-            case Opt::CountSymbols:
-                options.countSymbols = true;
-                break;
-            case Opt::ForceLength: {
-                const auto length = ParseInt32(value);
-                if (!length || *length < 0)
-                    return fail(InvalidValue(value, name, "a number from 0 to 2147483647"));
-                options.force63 = true;
-                options.force63Length = *length;
-                break;
-            }
-            case Opt::Pattern:
-                options.namePattern = DecodeName(value);
-                break;
-            case Opt::StartIndex: {
-                const auto index = ParseInt32(value);
-                if (!index)
-                    return fail(
-                        InvalidValue(value, name, "a number from -2147483648 to 2147483647"));
-                options.startIndex = *index;
-                break;
-            }
-            case Opt::FileTypes:
-                options.fileTypes = DecodeName(value);
-                break;
-            case Opt::Subfolders:
-                options.scanSubfolders = true;
-                break;
-            case Opt::RenameDirs:
-                options.renameDirs = true;
-                break;
-            case Opt::SkipReadOnly:
-                options.skipReadOnly = true;
-                break;
-            case Opt::Order: {
-                const NamedValue* order = FindNamed(kOrderNames, value);
-                if (!order)
-                    return fail(InvalidValue(value, name, ChoiceList(kOrderNames)));
-                options.order = static_cast<NameOrder>(order->mode);
-                break;
-            }
-            case Opt::DryRun:
-                options.onlyLog = true;
-                break;
-            case Opt::Preview:
-                preview = true;
-                break;
-            case Opt::WriteLog:
-                options.writeLogFile = true;
-                break;
-            case Opt::Ini:
-                if (value.empty())
-                    return fail(InvalidValue(value, name, "a file name"));
-                request.iniFile = value;
-                break;
-            case Opt::Folder:
-                if (value.empty())
-                    return fail(InvalidValue(value, name, "a folder"));
-                request.folder = value;
-                break;
-            case Opt::Log:
-                if (value.empty())
-                    return fail(InvalidValue(value, name, "a file name"));
-                request.logFile = value;
-                break;
-            case Opt::Tsv:
-                request.format = OutputFormat::Tsv;
-                break;
-            case Opt::Quiet:
-                request.format = OutputFormat::Quiet;
-                break;
-            case Opt::Undo:
-                undo = true;
-                break;
-            case Opt::DeleteLog:
-                deleteLog = true;
-                break;
-            case Opt::KeepLog:
-                keepLog = true;
-                break;
-            case Opt::Help:
-                request.command = Command::Help;
-                return ParseOutcome{std::move(request), {}};
-            case Opt::Version:
-                request.command = Command::Version;
-                return ParseOutcome{std::move(request), {}};
-        }
+            firstBatchOption = option->flag.name;
+        if (std::optional<std::string> error = option->apply(state, value))
+            return fail(std::move(*error));
+        if (state.done)
+            return ParseOutcome{std::move(request), {}};
     }
 
     // Whatever the order: --with-extension undoes what --without-extension and
     // --only-english switched on.
-    if (withExtension)
-        options.withoutExtension = false;
+    if (state.withExtension)
+        request.options.withoutExtension = false;
 
-    if (deleteLog && keepLog)
+    if (state.deleteLog && state.keepLog)
         return fail("'--delete-log' and '--keep-log' exclude each other");
-    if (undo) {
+    if (state.undo) {
         if (!firstBatchOption.empty())
             return fail("'--undo' cannot be combined with " + Quoted(firstBatchOption));
         if (!request.paths.empty())
             return fail("'--undo' takes no paths");
         request.command = Command::Undo;
-        request.logAnswer =
-            deleteLog ? LogAnswer::Delete : (keepLog ? LogAnswer::Keep : LogAnswer::Ask);
+        request.logAnswer = state.deleteLog ? LogAnswer::Delete
+                                            : (state.keepLog ? LogAnswer::Keep : LogAnswer::Ask);
         return ParseOutcome{std::move(request), {}};
     }
-    if (deleteLog || keepLog)
-        return fail(Quoted(deleteLog ? "--delete-log" : "--keep-log") + " goes only with '--undo'");
+    if (state.deleteLog || state.keepLog)
+        return fail(Quoted(state.deleteLog ? "--delete-log" : "--keep-log") +
+                    " goes only with '--undo'");
     if (request.folder && !request.paths.empty())
         return fail("'--folder' cannot be combined with paths");
     if (!request.folder && request.paths.empty())
         return fail("no '--folder' and no path given");
-    if (preview)
+    if (state.preview)
         request.command = Command::Preview;
     return ParseOutcome{std::move(request), {}};
 }

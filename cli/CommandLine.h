@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/OptionTable.h"
 #include "engine/RenameOptions.h"
 
 namespace brindle::cli {
@@ -37,9 +38,6 @@ struct ParseOutcome {
 // `args` are the arguments after the program's name.
 ParseOutcome ParseCommandLine(const std::vector<std::string>& args);
 
-// An optional sign and at least one digit, within a signed 32-bit integer.
-std::optional<std::int32_t> ParseInt32(std::string_view text);
-
 // `path` made absolute against `workingDirectory` (itself absolute), with "." and ".."
 // resolved as text, repeated '/' collapsed and a trailing '/' dropped ("/" stays).
 // An empty path stays empty: a drop skips it.
@@ -47,5 +45,7 @@ std::string MakeAbsolute(std::string_view path, std::string_view workingDirector
 
 // The names of every option the parser knows, with the leading "--".
 std::vector<std::string_view> KnownOptionNames();
+// Every option's flag, argument and help, in the order --help lists them.
+std::vector<options::CliFlag> OptionHelp();
 
 }  // namespace brindle::cli

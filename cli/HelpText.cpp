@@ -1,5 +1,7 @@
 #include "cli/CliApp.h"
 
+#include "cli/CommandLine.h"
+
 #include "platform/FileSystem.h"
 #include "platform/NameCodec.h"
 
@@ -22,8 +24,9 @@ std::string VersionText() {
     return "brindle-cli (Brindle) " BRINDLE_VERSION "\n";
 }
 
-std::string_view HelpText() {
-    return R"help(NAME
+namespace {
+
+constexpr std::string_view kHelpBeforeOptions = R"help(NAME
     brindle-cli - rename files in batches, with the renaming engine of Brindle
 
 SYNOPSIS
@@ -49,75 +52,9 @@ DESCRIPTION
     so the log records absolute folders. A PATH that does not exist is taken for a file:
     its rename fails.
 
-OPTIONS
-    --case MODE
-        Case conversion: none, lower, lower-letter, reverse, reverse-letter, upper or
-        upper-letter. Letters of every script change, by Unicode's simple case mapping
-        and the same on every machine: a name keeps its number of characters ('ß'
-        stays 'ß' in upper case).
-    --replace-what TEXT, --replace-with TEXT
-        Replace every occurrence of the first text by the second (not with Only English).
-    --only-english METHOD
-        Apply the replacement table english, symbols or custom of the configuration
-        file; like ticking the box in the dialog, this also sets --without-extension.
-    --with-extension
-        Edit the extension too, even with --without-extension or --only-english,
-        whatever the order of the options.
-    --without-extension
-        Leave the extension out of the editing ("w/o File Extension").
-    --duplicate-extension
-        Turn a doubled last extension into one ('song.mp3.mp3' -> 'song.mp3').
-    --count-symbols
-        Count the symbols of each name (column "#").
-    --force-length N
-        Cut names longer than N (0 or more), as "Force 63" does.
-    --pattern TEXT
-        Build each name from the name pattern TEXT.
-    --start-index N
-        First running number of the pattern (negative numbers too).
-    --file-types LIST
-        Move files whose extension occurs in LIST (such as '.exe,.bat') one folder up.
-    --subfolders
-        Scan subfolders ("Scan Subfolders").
-    --rename-dirs
-        Rename the folders given as PATHs ("Rename Dir").
-    --skip-read-only
-        Leave read-only files alone and count them as exceptions ("Read Only").
-    --order ORDER
-        The order in which each folder's entries are renamed, and so numbered by the
-        pattern: natural (the default: as file managers show them, letter case aside
-        and numbers by value, '2' before '10'), bytes (by the names' bytes, as 'LC_ALL=C
-        ls' does) or none (as the filesystem lists them). PATHs keep their given order.
-    --dry-run
-        List the new names and rename nothing ("Only Log").
-    --preview
-        Show what the batch would do, item by item, and rename and log nothing: each
-        item's path, its new path and its state: rename, unchanged, or a conflict and
-        its reason (an earlier item takes the same new name; the new name exists and is
-        no item that moves away before it; the new name cannot be a name; read-only
-        with --skip-read-only; not found). Where a folder ignores letter case (FAT,
-        exFAT, NTFS, SMB shares, casefolded ext4 folders), names that differ only in
-        case are one name.
-    --write-log
-        Record every item in the log, for Undo ("Write Log File").
-    --ini FILE
-        The configuration file (default: the one Brindle uses; see FILES).
-    --log FILE
-        The log (default: the one Brindle uses; see FILES).
-    --undo
-        Undo the renames recorded in the log.
-    --delete-log, --keep-log
-        After Undo, delete the log or keep it without asking. Without either, Undo asks
-        when standard input is a terminal and otherwise keeps the log.
-    --tsv
-        Write a header line and tab-separated rows.
-    --quiet
-        Write only the status line.
-    --help
-        Show this text and exit.
-    --version
-        Show the version and exit.
+)help";
 
+constexpr std::string_view kHelpAfterOptions = R"help(
     Options and paths may come in any order; an option's value follows it as the next
     argument or after '=' (--case=lower). When an option is repeated, its last value
     counts; of --tsv and --quiet the last one counts. Numbers are an optional sign and
@@ -163,6 +100,48 @@ FILES
         --ini and --log name others.
 
 )help";
+
+// `text` as lines of at most `width` characters below `indent` spaces, broken at spaces.
+std::string Wrapped(std::string_view text, std::size_t indent, std::size_t width) {
+    std::string result;
+    std::string line;
+    std::size_t from = 0;
+    while (from < text.size()) {
+        std::size_t end = text.find(' ', from);
+        if (end == std::string_view::npos)
+            end = text.size();
+        const std::string_view word = text.substr(from, end - from);
+        if (!line.empty() && indent + line.size() + 1 + word.size() > width) {
+            result += std::string(indent, ' ') + line + "\n";
+            line.clear();
+        }
+        if (!line.empty())
+            line += ' ';
+        line += word;
+        from = end + 1;
+    }
+    if (!line.empty())
+        result += std::string(indent, ' ') + line + "\n";
+    return result;
+}
+
+}  // namespace
+
+std::string HelpText() {
+    std::string text(kHelpBeforeOptions);
+    text += "OPTIONS\n";
+    for (const options::CliFlag& flag : OptionHelp()) {
+        text += "    ";
+        text += flag.name;
+        if (!flag.argument.empty()) {
+            text += ' ';
+            text += flag.argument;
+        }
+        text += '\n';
+        text += Wrapped(flag.help, 8, 88);
+    }
+    text += kHelpAfterOptions;
+    return text;
 }
 
 }  // namespace brindle::cli

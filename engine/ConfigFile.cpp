@@ -1,5 +1,6 @@
 #include "engine/ConfigFile.h"
 
+#include "engine/OptionTable.h"
 #include "engine/TextOps.h"
 #include "platform/FileSystem.h"
 
@@ -67,8 +68,7 @@ bool readConfigLine(TextFileReader& file, std::u16string& line) {
 }
 
 std::u16string readConfigValue(std::u16string_view path, std::u16string_view section,
-                               std::u16string_view key, bool* sectionFound,
-                               unsigned maxHeaderLines) {
+                               std::u16string_view key, bool* sectionFound) {
     const std::u16string sectionLower = AsciiLowered(section);
     const std::u16string keyLower = AsciiLowered(key);
     if (sectionFound)
@@ -80,9 +80,7 @@ std::u16string readConfigValue(std::u16string_view path, std::u16string_view sec
 
     std::u16string line;
     bool headerFound = false;
-    unsigned linesRead = 0;
-    while ((maxHeaderLines == 0 || linesRead < maxHeaderLines) && readConfigLine(file, line)) {
-        ++linesRead;
+    while (readConfigLine(file, line)) {
         if (StartsWith(AsciiLowered(line), sectionLower)) {
             headerFound = true;
             break;
@@ -118,20 +116,15 @@ bool ReadConfigFlag(std::u16string_view path, std::u16string_view key) {
 
 void LoadConfigOptions(RenameOptions& options) {
     const std::u16string& path = options.iniFileName;
-    if (PathExists(path))
-        options.onlyEnglish = ReadConfigFlag(path, kKeyOnlyEnglish);
-    options.showLogWindow = ReadConfigFlag(path, kKeyShowLogWindow);
-    options.force63 = ReadConfigFlag(path, kKeyForce63);
-    options.withoutExtension = ReadConfigFlag(path, kKeyWithoutExtension);
-    options.onlyLog = ReadConfigFlag(path, kKeyOnlyLog);
-    options.countSymbols = ReadConfigFlag(path, kKeyCountSymbols);
-    options.deleteContents = ReadConfigFlag(path, kKeyDeleteContents);
-    options.resetCounters = ReadConfigFlag(path, kKeyResetCounters);
-    options.scanSubfolders = ReadConfigFlag(path, kKeyScanSubfolders);
-    options.skipReadOnly = ReadConfigFlag(path, kKeyReadOnly);
-    options.writeLogFile = ReadConfigFlag(path, kKeyWriteLogFile);
-    options.duplicateExtension = ReadConfigFlag(path, kKeyDuplicateExtension);
-    options.renameDirs = ReadConfigFlag(path, kKeyRenameDir);
+    const bool exists = PathExists(path);
+    for (const options::Flag& flag : options::kFlags) {
+        if (flag.configKey.empty())
+            continue;
+        // Without a file, "Only English" keeps what it was: the dialog leaves its box alone.
+        if (flag.field == &RenameOptions::onlyEnglish && !exists)
+            continue;
+        options.*flag.field = ReadConfigFlag(path, flag.configKey);
+    }
 }
 
 std::optional<ReplacementTable> readReplacementTable(std::u16string_view path,

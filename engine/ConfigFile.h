@@ -16,16 +16,14 @@ namespace brindle {
 bool readConfigLine(TextFileReader& file, std::u16string& line);
 
 // Value of `key` in `section` ("[config]"), or empty. `sectionFound`, when given, is
-// set to whether the header was found; `maxHeaderLines` limits the lines examined while
-// looking for the header (0: no limit).
+// set to whether the header was found.
 std::u16string readConfigValue(std::u16string_view path, std::u16string_view section,
-                               std::u16string_view key, bool* sectionFound = nullptr,
-                               unsigned maxHeaderLines = 0);
+                               std::u16string_view key, bool* sectionFound = nullptr);
 
 // True exactly when `key` of "[config]" has the value "1".
 bool ReadConfigFlag(std::u16string_view path, std::u16string_view key);
 
-// The "[config]" keys, in the order they are read.
+// The "[config]" keys; the option table gives each its field.
 inline constexpr std::u16string_view kKeyOnlyEnglish = u"Only English";
 inline constexpr std::u16string_view kKeyShowLogWindow = u"Show Log Window";
 inline constexpr std::u16string_view kKeyForce63 = u"Force 63";
@@ -40,8 +38,8 @@ inline constexpr std::u16string_view kKeyWriteLogFile = u"Write Log File";
 inline constexpr std::u16string_view kKeyDuplicateExtension = u"Dublicate Extension";
 inline constexpr std::u16string_view kKeyRenameDir = u"Rename Dir";
 
-// Fills the thirteen options from "[config]" of options.iniFileName, in the order of
-// the keys above; "Only English" is read only when the file exists.
+// Fills every option of the table that has a key from "[config]" of options.iniFileName;
+// "Only English" is read only when the file exists.
 void LoadConfigOptions(RenameOptions& options);
 
 using ReplacementTable = std::vector<std::pair<std::u16string, std::u16string>>;

@@ -19,8 +19,8 @@
 #include "AppTestSupport.h"
 #include "app/CBrindleDlg.h"
 #include "app/COutputDlg.h"
-#include "app/ControlIds.h"
 #include "app/OutputLogModel.h"
+#include "engine/ControlIds.h"
 #include "platform/NameCodec.h"
 
 using namespace apptest;

@@ -26,10 +26,10 @@
 #include "app/COutputDlg.h"
 #include "app/CUpDownCtrl.h"
 #include "app/ContextHelp.h"
-#include "app/ControlIds.h"
 #include "app/CreditsLibrary.h"
 #include "app/DialogUnits.h"
 #include "balloon/BalloonWnd.h"
+#include "engine/ControlIds.h"
 
 using namespace apptest;
 

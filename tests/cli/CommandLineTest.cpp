@@ -219,28 +219,6 @@ TEST(CommandLineTest, UsageErrors) {
     }
 }
 
-TEST(CommandLineTest, Int32Numbers) {
-    const std::vector<std::pair<std::string, std::optional<std::int32_t>>> cases = {
-        {"0", 0},
-        {"-0", 0},
-        {"+12", 12},
-        {"000000000000000000012", 12},
-        {"2147483647", INT32_MAX},
-        {"-2147483648", INT32_MIN},
-        {"2147483648", std::nullopt},
-        {"-2147483649", std::nullopt},
-        {"99999999999999999999", std::nullopt},
-        {"", std::nullopt},
-        {"+", std::nullopt},
-        {"-", std::nullopt},
-        {"1 ", std::nullopt},
-        {"0x10", std::nullopt},
-        {"--1", std::nullopt},
-    };
-    for (const auto& [text, expected] : cases)
-        EXPECT_EQ(ParseInt32(text), expected) << text;
-}
-
 TEST(CommandLineTest, PathsMadeAbsoluteAsText) {
     struct Case {
         const char* path;

@@ -162,29 +162,6 @@ TEST(ConfigFileTest, ReadConfigValueGivesTheTextAfterTheFirstEquals) {
     }
 }
 
-TEST(ConfigFileTest, MaxHeaderLinesLimitsTheHeaderSearch) {
-    TempFolder folder;
-    folder.createFile("Brindle.ini", "a\nb\n[config]\nForce 63 = 1\n");
-    const std::u16string path = folder.folder() + u"Brindle.ini";
-    const struct {
-        const char* name;
-        unsigned limit;
-        bool found;
-    } rows[] = {
-        {"limit/NoLimit", 0, true},
-        {"limit/OneShort", 2, false},
-        {"limit/Exact", 3, true},
-        {"limit/Generous", 100, true},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        bool found = !row.found;
-        EXPECT_EQ(readConfigValue(path, u"[config]", kKeyForce63, &found, row.limit),
-                  row.found ? u"1" : u"");
-        EXPECT_EQ(found, row.found);
-    }
-}
-
 TEST(ConfigFileTest, UnreadableFileGivesNothing) {
     TempFolder folder;
     bool found = true;

@@ -1,7 +1,9 @@
 #pragma once
 
 // Control identifiers of the main dialog, the Output Log and the command-line dialog. Each
-// control carries its id as its object name, so context help and tests find it by id.
+// control carries its id as its object name, so context help and tests find it by id. They
+// are plain numbers, and the option table names each option's control by them, so they
+// live beside it, below the windows.
 namespace ids {
 
 inline constexpr int kNoConversion = 1001;
