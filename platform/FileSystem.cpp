@@ -142,14 +142,8 @@ int RenameNoReplace(std::u16string_view from, std::u16string_view to) {
     return brindle::RenameNoReplace(sourceFolder, source.name, targetFolder, target.name);
 }
 
-std::vector<FolderEntry> ListFolder(std::u16string_view folder) {
+std::vector<FolderEntry> ListFolderDescriptor(int fd) {
     std::vector<FolderEntry> entries;
-    const PathAt at(folder);
-    if (at.error() != 0)
-        return entries;
-    const int fd = openat(at.dir(), at.name(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return entries;
     DIR* dir = fdopendir(fd);
     if (!dir) {
         close(fd);
@@ -169,6 +163,16 @@ std::vector<FolderEntry> ListFolder(std::u16string_view folder) {
     }
     closedir(dir);
     return entries;
+}
+
+std::vector<FolderEntry> ListFolder(std::u16string_view folder) {
+    const PathAt at(folder);
+    if (at.error() != 0)
+        return {};
+    const int fd = openat(at.dir(), at.name(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    return ListFolderDescriptor(fd);
 }
 
 bool ReadFileTail(std::u16string_view path, std::size_t count, std::string& tail) {

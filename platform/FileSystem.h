@@ -47,6 +47,8 @@ struct FolderEntry {
 // order the filesystem returns them, all collected before the call returns. A folder
 // that cannot be read has no entries.
 std::vector<FolderEntry> ListFolder(std::u16string_view folder);
+// The same for the folder open on `fd`, which it takes over and closes.
+std::vector<FolderEntry> ListFolderDescriptor(int fd);
 
 // Up to the last `count` bytes of the file into `tail`. False when the file cannot be
 // opened; true otherwise, with `tail` empty when the file is shorter than `count` (or

@@ -238,33 +238,14 @@ int OpenFolder::Stat(std::u16string_view name, EntryStatus& status) const {
 }
 
 std::vector<FolderEntry> OpenFolder::List() const {
-    std::vector<FolderEntry> entries;
     if (fd_ < 0)
-        return entries;
+        return {};
     // A descriptor of its own: the listing must start at the beginning whatever was
     // read through ours before.
     const int fd = openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return entries;
-    DIR* dir = fdopendir(fd);
-    if (!dir) {
-        close(fd);
-        return entries;
-    }
-    while (const dirent* entry = readdir(dir)) {
-        const char* name = entry->d_name;
-        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
-            continue;
-        bool isFolder = entry->d_type == DT_DIR;
-        if (entry->d_type == DT_UNKNOWN) {
-            struct stat info {};
-            isFolder =
-                fstatat(dirfd(dir), name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
-        }
-        entries.push_back({DecodeName(name), isFolder, static_cast<std::uint64_t>(entry->d_ino)});
-    }
-    closedir(dir);
-    return entries;
+        return {};
+    return ListFolderDescriptor(fd);
 }
 
 bool OpenFolder::ListsExactly(std::string_view nameBytes) const {
