@@ -34,8 +34,8 @@ TEST(TextOpsTest, LengthOfCountsUtf16Units) {
 TEST(TextOpsTest, LengthOfAnOverlongTextIsTheCountersMaximum) {
     constexpr std::size_t kUnits = std::size_t{1} << 31;  // INT32_MAX + 1
     const std::size_t bytes = kUnits * sizeof(char16_t);
-    void* pages = mmap(nullptr, bytes, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE,
-                       -1, 0);
+    void* pages =
+        mmap(nullptr, bytes, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     if (pages == MAP_FAILED)
         GTEST_SKIP() << "cannot reserve " << bytes << " bytes of address space";
     const std::u16string_view text(static_cast<const char16_t*>(pages), kUnits);

@@ -13,7 +13,7 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-class FolderOrderTest : public BatchFixture {
+class BatchPlannerTest : public BatchFixture {
 protected:
     Names column(int index) const {
         Names texts;
@@ -31,7 +31,7 @@ struct OrderCase {
     Names expected;  // the items met, in order
 };
 
-TEST_F(FolderOrderTest, FolderBatchMeetsEntriesInTheChosenOrder) {
+TEST_F(BatchPlannerTest, FolderBatchMeetsEntriesInTheChosenOrder) {
     const std::vector<OrderCase> cases = {
         {"natural/NumbersByValueLetterCaseAside",
          {"img10.jpg", "IMG9.jpg", "img1.jpg", "Img2.jpg", "img01.jpg"},
@@ -85,7 +85,7 @@ TEST_F(FolderOrderTest, FolderBatchMeetsEntriesInTheChosenOrder) {
 
 // The filesystem's own order is whatever the listing gives; in natural order the running
 // number follows the names.
-TEST_F(FolderOrderTest, RunningNumberFollowsTheOrder) {
+TEST_F(BatchPlannerTest, RunningNumberFollowsTheOrder) {
     temp.createFiles({"items/c.jpg", "items/a.jpg", "items/b.jpg", "items/10.jpg", "items/9.jpg"});
     options().namePattern = u"/O_/3";
     options().onlyLog = true;
@@ -106,7 +106,7 @@ TEST_F(FolderOrderTest, RunningNumberFollowsTheOrder) {
               (Names{"9_000.jpg", "10_001.jpg", "a_002.jpg", "b_003.jpg", "c_004.jpg"}));
 }
 
-TEST_F(FolderOrderTest, DroppedItemsKeepTheDropOrderAndFoldersAreSortedInside) {
+TEST_F(BatchPlannerTest, DroppedItemsKeepTheDropOrderAndFoldersAreSortedInside) {
     temp.createFiles({"items/z", "items/D/10", "items/D/9", "items/D/E/x", "items/a"});
     options().scanSubfolders = true;
     options().renameDirs = true;

@@ -7,14 +7,14 @@
 #include <gtest/gtest.h>
 
 #include "BatchFixture.h"
-#include "batch/FolderScan.h"
+#include "batch/BatchPlanner.h"
 #include "batch/Messages.h"
 #include "engine/NaturalOrder.h"
 
 namespace brindle::testing {
 namespace {
 
-class FolderScanTest : public BatchFixture {
+class RenameSessionBatchTest : public BatchFixture {
 protected:
     // The input texts of the rows, in row order, as UTF-8.
     std::vector<std::string> inputs() const {
@@ -39,7 +39,7 @@ protected:
     }
 };
 
-TEST_F(FolderScanTest, ChooseFolderOwnFilesOnly) {
+TEST_F(RenameSessionBatchTest, ChooseFolderOwnFilesOnly) {
     temp.createFiles({"items/a.t", "items/b.t", "items/sub/c", "items/sub/deeper/d"});
     options().showLogWindow = true;
     options().namePattern = u"x/0";
@@ -66,7 +66,7 @@ TEST_F(FolderScanTest, ChooseFolderOwnFilesOnly) {
     EXPECT_EQ(options().startIndex, 2);
 }
 
-TEST_F(FolderScanTest, ScanSubfoldersGoesDepthFirst) {
+TEST_F(RenameSessionBatchTest, ScanSubfoldersGoesDepthFirst) {
     temp.createFiles({"items/a1", "items/b/b1", "items/b/b2", "items/b/c/c1", "items/b/d/",
                       "items/e/e1", "items/z1"});
     options().scanSubfolders = true;
@@ -82,7 +82,7 @@ TEST_F(FolderScanTest, ScanSubfoldersGoesDepthFirst) {
                                         "items/e/", "items/e/E1", "prog/"}));
 }
 
-TEST_F(FolderScanTest, ItemMovedIntoTheFolderBeingListedIsNotMetAgain) {
+TEST_F(RenameSessionBatchTest, ItemMovedIntoTheFolderBeingListedIsNotMetAgain) {
     temp.createFiles({"items/sub/a.exe", "items/b.exe"});
     options().scanSubfolders = true;
     options().fileTypes = u".exe";
@@ -93,7 +93,7 @@ TEST_F(FolderScanTest, ItemMovedIntoTheFolderBeingListedIsNotMetAgain) {
     EXPECT_TRUE(temp.exists("items/a.exe"));
 }
 
-TEST_F(FolderScanTest, DropFirstPassThenDroppedFoldersInDropOrder) {
+TEST_F(RenameSessionBatchTest, DropFirstPassThenDroppedFoldersInDropOrder) {
     temp.createFiles({"items/f1", "items/A/a1", "items/f2", "items/B/b1", "items/E/"});
     options().scanSubfolders = true;
     options().renameDirs = true;
@@ -110,7 +110,7 @@ TEST_F(FolderScanTest, DropFirstPassThenDroppedFoldersInDropOrder) {
                                                         "items/F1", "items/F2", "prog/"}));
 }
 
-TEST_F(FolderScanTest, RenameDirsWithoutScanRenamesOnlyTheFolder) {
+TEST_F(RenameSessionBatchTest, RenameDirsWithoutScanRenamesOnlyTheFolder) {
     temp.createFiles({"items/Dir/Inner.TXT"});
     options().renameDirs = true;
     options().conversionMode = 1;
@@ -121,7 +121,7 @@ TEST_F(FolderScanTest, RenameDirsWithoutScanRenamesOnlyTheFolder) {
     EXPECT_EQ(host.rows.at(0).input, items() + u"Dir");
 }
 
-TEST_F(FolderScanTest, DroppedLinkToAFolderIsRenamedLikeAFile) {
+TEST_F(RenameSessionBatchTest, DroppedLinkToAFolderIsRenamedLikeAFile) {
     temp.createFiles({"items/Real/Inside"});
     std::filesystem::create_directory_symlink(temp.path() / "items/Real",
                                               temp.path() / "items/Link");
@@ -137,7 +137,7 @@ TEST_F(FolderScanTest, DroppedLinkToAFolderIsRenamedLikeAFile) {
     EXPECT_TRUE(temp.exists("items/Real/Inside"));
 }
 
-TEST_F(FolderScanTest, BatchWithoutItemsStillBeginsAndEnds) {
+TEST_F(RenameSessionBatchTest, BatchWithoutItemsStillBeginsAndEnds) {
     temp.createFiles({"items/Dir/x"});
     host.rows.Append(OutputRow{});
     session.stats().totalFiles = 7;
@@ -155,7 +155,7 @@ TEST_F(FolderScanTest, BatchWithoutItemsStillBeginsAndEnds) {
     EXPECT_TRUE(host.statuses.empty());
 }
 
-TEST_F(FolderScanTest, DropOfNothingUsableDoesNothing) {
+TEST_F(RenameSessionBatchTest, DropOfNothingUsableDoesNothing) {
     options().deleteContents = true;
     EXPECT_EQ(session.RunDropBatch({u"", u""}).outcome, BatchOutcome::Completed);
     EXPECT_EQ(session.RunFolderBatch(u"").outcome, BatchOutcome::Completed);

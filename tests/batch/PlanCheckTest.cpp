@@ -15,7 +15,7 @@
 namespace brindle::testing {
 namespace {
 
-class PlanTest : public BatchFixture {
+class PlanCheckTest : public BatchFixture {
 protected:
     Plan Preview(const BatchSource& source) {
         Plan plan;
@@ -65,7 +65,7 @@ struct ConflictCase {
     int with = -1;
 };
 
-TEST_F(PlanTest, EachConflictKindOnRealFolders) {
+TEST_F(PlanCheckTest, EachConflictKindOnRealFolders) {
     const std::vector<ConflictCase> cases = {
         {"twoAimAtOneName",
          {"x1.txt", "x2.txt", "y.md"},
@@ -159,7 +159,7 @@ TEST_F(PlanTest, EachConflictKindOnRealFolders) {
     }
 }
 
-TEST_F(PlanTest, ReadOnlyWithReadOnlyOn) {
+TEST_F(PlanCheckTest, ReadOnlyWithReadOnlyOn) {
     temp.createFiles({"items/A.txt", "items/B.txt"});
     setReadOnly("items/A.txt");
     options().conversionMode = 1;
@@ -176,7 +176,7 @@ TEST_F(PlanTest, ReadOnlyWithReadOnlyOn) {
               (std::vector<std::string>{"A.txt " + kRename, "b.txt " + kSame}));
 }
 
-TEST_F(PlanTest, TheFileMoverTargetIsThePlannedParent) {
+TEST_F(PlanCheckTest, TheFileMoverTargetIsThePlannedParent) {
     temp.createFiles({"items/sub/Setup.EXE", "items/sub/keep.txt", "items/setup.exe"});
     options().conversionMode = 1;
     options().fileTypes = u".EXE";
@@ -191,7 +191,7 @@ TEST_F(PlanTest, TheFileMoverTargetIsThePlannedParent) {
     EXPECT_TRUE(temp.exists("items/sub/Setup.EXE"));
 }
 
-TEST_F(PlanTest, DroppedPathsThatAreNotThereOrWhoseFolderMovesFirst) {
+TEST_F(PlanCheckTest, DroppedPathsThatAreNotThereOrWhoseFolderMovesFirst) {
     temp.createFiles({"items/D/E/x", "items/f"});
     options().conversionMode = 1;
     options().renameDirs = true;
@@ -208,7 +208,7 @@ TEST_F(PlanTest, DroppedPathsThatAreNotThereOrWhoseFolderMovesFirst) {
     EXPECT_TRUE(temp.exists("items/d/E/x"));
 }
 
-TEST_F(PlanTest, PreviewAgreesWithApplyAlsoAfterOnlyLog) {
+TEST_F(PlanCheckTest, PreviewAgreesWithApplyAlsoAfterOnlyLog) {
     temp.createFiles({"items/Photo 10.JPG", "items/Photo 9.JPG", "items/photo 9.jpg",
                       "items/Notes.TXT", "items/sub/Inner.JPG", "items/sub/deep/Deep.JPG"});
     options().conversionMode = 1;
@@ -244,7 +244,7 @@ TEST_F(PlanTest, PreviewAgreesWithApplyAlsoAfterOnlyLog) {
     EXPECT_EQ(PreviewItems().items.front().startIndex, 20);
 }
 
-TEST_F(PlanTest, ResetCountersPreviewStartsAtZeroAndNeverAdvancesTheSession) {
+TEST_F(PlanCheckTest, ResetCountersPreviewStartsAtZeroAndNeverAdvancesTheSession) {
     temp.createFiles({"items/a.t", "items/b.t"});
     options().namePattern = u"/O/1/C";
     options().startIndex = 5;
@@ -259,7 +259,7 @@ TEST_F(PlanTest, ResetCountersPreviewStartsAtZeroAndNeverAdvancesTheSession) {
 }
 
 // Planning renames nothing, writes no log, shows nothing: a preview is pure.
-TEST_F(PlanTest, PlanningIsPure) {
+TEST_F(PlanCheckTest, PlanningIsPure) {
     temp.createFiles({"items/A.TXT", "items/sub/B.EXE"});
     options().conversionMode = 1;
     options().writeLogFile = true;
@@ -279,7 +279,7 @@ TEST_F(PlanTest, PlanningIsPure) {
     EXPECT_TRUE(options().onlyEnglish);
 }
 
-TEST_F(PlanTest, CancelledBetweenItems) {
+TEST_F(PlanCheckTest, CancelledBetweenItems) {
     for (int i = 0; i < 50; ++i)
         temp.createFile("items/f" + std::to_string(i));
     Plan plan;
@@ -297,7 +297,7 @@ TEST_F(PlanTest, CancelledBetweenItems) {
 
 // The intended change: an item is met once, also where a dropped subfolder comes before
 // its parent and the file mover has filled the parent meanwhile.
-TEST_F(PlanTest, DroppedSubfolderThenItsParentMeetEveryItemOnce) {
+TEST_F(PlanCheckTest, DroppedSubfolderThenItsParentMeetEveryItemOnce) {
     temp.createFiles({"items/sub/a.exe", "items/sub/b.txt", "items/c.txt"});
     options().scanSubfolders = true;
     options().fileTypes = u".exe";
@@ -321,7 +321,7 @@ TEST_F(PlanTest, DroppedSubfolderThenItsParentMeetEveryItemOnce) {
 
 // A preview reads the table without taking it, so that it can never make the read of a
 // batch that starts meanwhile fail; another holder of the file does not hide it either.
-TEST_F(PlanTest, APreviewNeverHoldsTheTable) {
+TEST_F(PlanCheckTest, APreviewNeverHoldsTheTable) {
     temp.createFile("Brindle.ini", "[custom]\na|b\n");
     temp.createFiles({"items/a"});
     options().onlyEnglish = true;
@@ -338,7 +338,7 @@ TEST_F(PlanTest, APreviewNeverHoldsTheTable) {
 
 // The intended change: the replacement table is read once per batch, before its first
 // item; an edit of the file during the batch does not take effect midway.
-TEST_F(PlanTest, TheReplacementTableIsReadOncePerBatch) {
+TEST_F(PlanCheckTest, TheReplacementTableIsReadOncePerBatch) {
     temp.createFile("Brindle.ini", "[custom]\na|1\n");
     temp.createFiles({"items/a1", "items/a2"});
     options().onlyEnglish = true;
