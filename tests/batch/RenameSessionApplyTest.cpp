@@ -249,28 +249,6 @@ TEST_F(RenameSessionApplyTest, OnlyLogChangesNothingButTheLog) {
     EXPECT_EQ(options().fileTypes, u".exe");
 }
 
-TEST_F(RenameSessionApplyTest, OnlyEnglishTableMissing) {
-    temp.createFiles({"items/ab1", "items/ab2"});
-    options().onlyEnglish = true;
-    options().filterMethod = u"English";
-    options().iniFileName = temp.folder() + u"missing.ini";
-    options().replaceWhat = u"a";
-    options().replaceWith = u"x";
-    const BatchResult result = session.RunDropBatch({items() + u"ab1", items() + u"ab2"});
-
-    // Told once, before the first item; the option is off, and the batch says so.
-    EXPECT_EQ(host.callsFrom(0),
-              (std::vector<std::string>{"message", "row", "status", "row", "status"}));
-    EXPECT_TRUE(result.tableFailed);
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0],
-              (Shown{u"Error opening file: " + options().iniFileName, u"", MessageIcon::Warning}));
-    EXPECT_FALSE(options().onlyEnglish);
-    // The replace stage applies to the very item whose table failed.
-    EXPECT_EQ(temp.listing(),
-              (std::vector<std::string>{"items/", "items/xb1", "items/xb2", "prog/"}));
-}
-
 TEST_F(RenameSessionApplyTest, OnlyEnglishTableTakesThePlaceOfTheReplacePair) {
     temp.createFile("Brindle.ini", "[english]\n\xD0\xB6|zh\n");
     temp.createFiles({"items/\xD0\xB6uk"});

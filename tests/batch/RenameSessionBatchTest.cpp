@@ -1,43 +1,17 @@
-#include <unistd.h>
-
-#include <filesystem>
+// Running a batch on real folders: what the host hears from its beginning to its end,
+// and a batch that has nothing to do.
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "BatchFixture.h"
-#include "batch/BatchPlanner.h"
 #include "batch/Messages.h"
-#include "engine/NaturalOrder.h"
 
 namespace brindle::testing {
 namespace {
 
-class RenameSessionBatchTest : public BatchFixture {
-protected:
-    // The input texts of the rows, in row order, as UTF-8.
-    std::vector<std::string> inputs() const {
-        std::vector<std::string> texts;
-        for (const std::u16string& text : host.column(kColumnInput))
-            texts.push_back(N(text));
-        return texts;
-    }
-    // Depth first: each subfolder's files where the subfolder stands in its parent's
-    // listing.
-    void expectDepthFirst(const std::string& relative, std::vector<std::string>& out) const {
-        std::vector<FolderEntry> entries = ListFolder(temp.folder(relative));
-        OrderFolderEntries(entries, session.options().order);
-        for (const FolderEntry& entry : entries) {
-            const std::string name = N(entry.name);
-            if (entry.isFolder) {
-                expectDepthFirst(relative + "/" + name, out);
-            } else {
-                out.push_back(name);
-            }
-        }
-    }
-};
+class RenameSessionBatchTest : public BatchFixture {};
 
 TEST_F(RenameSessionBatchTest, ChooseFolderOwnFilesOnly) {
     temp.createFiles({"items/a.t", "items/b.t", "items/sub/c", "items/sub/deeper/d"});
@@ -51,7 +25,7 @@ TEST_F(RenameSessionBatchTest, ChooseFolderOwnFilesOnly) {
     const std::size_t start = host.calls.size();
     const BatchResult result = session.RunFolderBatch(temp.path().u16string() + u"/items");
     EXPECT_EQ(result.outcome, BatchOutcome::Completed);
-    EXPECT_EQ(inputs(), files);
+    EXPECT_EQ(host.columnBytes(kColumnInput), files);
     EXPECT_EQ(temp.listing(), (std::vector<std::string>{"items/", "items/sub/", "items/sub/c",
                                                         "items/sub/deeper/", "items/sub/deeper/d",
                                                         "items/x0.t", "items/x1.t", "prog/"}));
@@ -64,77 +38,6 @@ TEST_F(RenameSessionBatchTest, ChooseFolderOwnFilesOnly) {
     EXPECT_EQ(host.titles, (std::vector<std::u16string>{kTitleWorking, kTitleOutputLog}));
     EXPECT_EQ(result.undoEnabled, std::optional<bool>(false));
     EXPECT_EQ(options().startIndex, 2);
-}
-
-TEST_F(RenameSessionBatchTest, ScanSubfoldersGoesDepthFirst) {
-    temp.createFiles({"items/a1", "items/b/b1", "items/b/b2", "items/b/c/c1", "items/b/d/",
-                      "items/e/e1", "items/z1"});
-    options().scanSubfolders = true;
-    options().conversionMode = 5;
-    std::vector<std::string> expected;
-    expectDepthFirst("items", expected);
-    session.RunFolderBatch(items());
-    EXPECT_EQ(inputs(), expected);
-    EXPECT_EQ(session.stats().totalFiles, 6);
-    EXPECT_EQ(temp.listing(),
-              (std::vector<std::string>{"items/", "items/A1", "items/Z1", "items/b/", "items/b/B1",
-                                        "items/b/B2", "items/b/c/", "items/b/c/C1", "items/b/d/",
-                                        "items/e/", "items/e/E1", "prog/"}));
-}
-
-TEST_F(RenameSessionBatchTest, ItemMovedIntoTheFolderBeingListedIsNotMetAgain) {
-    temp.createFiles({"items/sub/a.exe", "items/b.exe"});
-    options().scanSubfolders = true;
-    options().fileTypes = u".exe";
-    session.RunFolderBatch(items());
-    // b.exe goes up out of items/, sub/a.exe into items/; each is met once.
-    EXPECT_EQ(session.stats().totalFiles, 2);
-    EXPECT_TRUE(temp.exists("b.exe"));
-    EXPECT_TRUE(temp.exists("items/a.exe"));
-}
-
-TEST_F(RenameSessionBatchTest, DropFirstPassThenDroppedFoldersInDropOrder) {
-    temp.createFiles({"items/f1", "items/A/a1", "items/f2", "items/B/b1", "items/E/"});
-    options().scanSubfolders = true;
-    options().renameDirs = true;
-    options().conversionMode = 5;
-    const std::u16string base = items();
-    session.RunDropBatch({base + u"f1", base + u"A/", u"", base + u"f2", base + u"B", base + u"E"});
-    const std::string b = itemsBytes();
-    EXPECT_EQ(inputs(),
-              (std::vector<std::string>{"f1", "a1", "f2", "b1", b + "A", b + "B", b + "E"}));
-    EXPECT_EQ(host.column(kColumnOutput),
-              (std::vector<std::u16string>{u"F1", u"A1", u"F2", u"B1", u"A", u"B", u"E"}));
-    EXPECT_EQ(temp.listing(), (std::vector<std::string>{"items/", "items/A/", "items/A/A1",
-                                                        "items/B/", "items/B/B1", "items/E/",
-                                                        "items/F1", "items/F2", "prog/"}));
-}
-
-TEST_F(RenameSessionBatchTest, RenameDirsWithoutScanRenamesOnlyTheFolder) {
-    temp.createFiles({"items/Dir/Inner.TXT"});
-    options().renameDirs = true;
-    options().conversionMode = 1;
-    session.RunDropBatch({items() + u"Dir"});
-    EXPECT_EQ(temp.listing(),
-              (std::vector<std::string>{"items/", "items/dir/", "items/dir/Inner.TXT", "prog/"}));
-    ASSERT_EQ(host.rows.size(), 1u);
-    EXPECT_EQ(host.rows.at(0).input, items() + u"Dir");
-}
-
-TEST_F(RenameSessionBatchTest, DroppedLinkToAFolderIsRenamedLikeAFile) {
-    temp.createFiles({"items/Real/Inside"});
-    std::filesystem::create_directory_symlink(temp.path() / "items/Real",
-                                              temp.path() / "items/Link");
-    EXPECT_TRUE(IsFolder(items() + u"Real"));
-    EXPECT_FALSE(IsFolder(items() + u"Link"));
-    options().scanSubfolders = true;
-    options().conversionMode = 1;
-    session.RunDropBatch({items() + u"Link"});
-    EXPECT_EQ(inputs(), std::vector<std::string>{"Link"});
-    // (A listing would resolve the link; look at the link itself.)
-    EXPECT_TRUE(std::filesystem::is_symlink(temp.path() / "items/link"));
-    EXPECT_FALSE(temp.exists("items/Link"));
-    EXPECT_TRUE(temp.exists("items/Real/Inside"));
 }
 
 TEST_F(RenameSessionBatchTest, BatchWithoutItemsStillBeginsAndEnds) {
@@ -161,6 +64,28 @@ TEST_F(RenameSessionBatchTest, DropOfNothingUsableDoesNothing) {
     EXPECT_EQ(session.RunFolderBatch(u"").outcome, BatchOutcome::Completed);
     EXPECT_TRUE(host.calls.empty());
     EXPECT_EQ(session.undoEnabled(), std::nullopt);
+}
+
+TEST_F(RenameSessionBatchTest, OnlyEnglishTableMissing) {
+    temp.createFiles({"items/ab1", "items/ab2"});
+    options().onlyEnglish = true;
+    options().filterMethod = u"English";
+    options().iniFileName = temp.folder() + u"missing.ini";
+    options().replaceWhat = u"a";
+    options().replaceWith = u"x";
+    const BatchResult result = session.RunDropBatch({items() + u"ab1", items() + u"ab2"});
+
+    // Told once, before the first item; the option is off, and the batch says so.
+    EXPECT_EQ(host.callsFrom(0),
+              (std::vector<std::string>{"message", "row", "status", "row", "status"}));
+    EXPECT_TRUE(result.tableFailed);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0],
+              (Shown{u"Error opening file: " + options().iniFileName, u"", MessageIcon::Warning}));
+    EXPECT_FALSE(options().onlyEnglish);
+    // The replace stage applies to the very item whose table failed.
+    EXPECT_EQ(temp.listing(),
+              (std::vector<std::string>{"items/", "items/xb1", "items/xb2", "prog/"}));
 }
 
 }  // namespace
