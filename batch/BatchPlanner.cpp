@@ -3,11 +3,11 @@
 #include <cstring>
 
 #include "batch/FileMover.h"
-#include "batch/FolderScan.h"
 #include "batch/PlanCheck.h"
 #include "engine/NaturalOrder.h"
 #include "engine/PathParts.h"
 #include "engine/TextOps.h"
+#include "platform/FileSystem.h"
 #include "platform/NameCodec.h"
 
 namespace brindle {
@@ -57,6 +57,10 @@ bool BatchSource::empty() const {
             return false;
     }
     return true;
+}
+
+bool IsFolder(std::u16string_view path) {
+    return IsFolderPath(path);
 }
 
 NameCounters StartingCounters(const RenameOptions& options, NameCounters counters) {

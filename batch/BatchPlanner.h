@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -30,6 +31,10 @@ struct BatchSource {
     // batch does not even begin.
     bool empty() const;
 };
+
+// True when `path` names a folder. A symbolic link is never one, so a dropped link to a
+// folder is renamed like a file and no listing descends through a link.
+bool IsFolder(std::u16string_view path);
 
 // Meets a batch's items one by one, in the order the batch meets them, and names each:
 // it lists the folders (each subfolder opened from its parent's descriptor, never

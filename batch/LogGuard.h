@@ -20,7 +20,6 @@ public:
         if (identities_.empty() && toBeWritten)
             identities_ = FileAndFoldersAbove(DirectoryPart(logPath));
     }
-    void Clear() { identities_.clear(); }
     bool active() const { return !identities_.empty(); }
     bool Guards(const FileIdentity& item) const {
         for (const FileIdentity& identity : identities_) {

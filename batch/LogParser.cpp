@@ -5,13 +5,13 @@
 #include <optional>
 #include <unordered_map>
 
+#include "batch/LogLineReader.h"
 #include "platform/NameCodec.h"
 
 namespace brindle {
 
 namespace {
 
-constexpr std::size_t kChunk = 1 << 16;
 // Names are kept in blocks that grow to this size, so that a short log needs little; a
 // longer value (a log edited by hand) gets a block of its own.
 constexpr std::size_t kFirstNameBlock = 1 << 12;
@@ -23,64 +23,6 @@ enum Flag : std::uint8_t {
     kUndone = 4,
     kClaimedOld = 8,
     kClaimedNew = 16,
-};
-
-struct Line {
-    std::string_view text;  // without its line end; valid until the next line is read
-    std::uint64_t offset = 0;
-};
-
-// The complete lines of the log, read a chunk at a time; a last line without LF is left
-// out.
-class Reader {
-public:
-    explicit Reader(const UndoLog::ReadBytes& read) : read_(read) {}
-
-    bool Next(Line& line) {
-        for (;;) {
-            const std::size_t end = buffer_.find('\n', scanned_);
-            if (end != std::string::npos) {
-                std::string_view text(buffer_.data() + start_, end - start_);
-                if (!text.empty() && text.back() == '\r')
-                    text.remove_suffix(1);
-                line = {text, base_ + start_};
-                start_ = scanned_ = end + 1;
-                completeBytes_ = base_ + start_;
-                return true;
-            }
-            scanned_ = buffer_.size();
-            if (atEnd_)
-                return false;
-            // Keep the line begun, drop what was read before it, then read on.
-            if (start_ > 0) {
-                buffer_.erase(0, start_);
-                scanned_ -= start_;
-                base_ += start_;
-                start_ = 0;
-            }
-            const long got = read_(chunk_.get(), kChunk);
-            if (got > 0)
-                buffer_.append(chunk_.get(), static_cast<std::size_t>(got));
-            if (got < 0)
-                failed_ = true;
-            if (got <= 0)
-                atEnd_ = true;
-        }
-    }
-
-    bool failed() const { return failed_; }
-    std::uint64_t completeBytes() const { return completeBytes_; }
-
-private:
-    const UndoLog::ReadBytes& read_;
-    std::unique_ptr<char[]> chunk_ = std::make_unique<char[]>(kChunk);
-    std::string buffer_;
-    std::size_t start_ = 0;    // where the next line starts
-    std::size_t scanned_ = 0;  // no line end before this, from start_ on
-    std::uint64_t base_ = 0;   // the log's offset of buffer_[0]
-    std::uint64_t completeBytes_ = 0;
-    bool atEnd_ = false;
-    bool failed_ = false;
 };
 
 bool Carries(std::string_view line, std::string_view key) {
@@ -130,7 +72,8 @@ std::optional<Identity> ParseIdentity(std::string_view text) {
     return identity;
 }
 
-// A line after which a record's own lines are read as they stand.
+}  // namespace
+
 bool ClosesChains(std::string_view line) {
     return line == kLogSeparator || line == kLogVersionLine || Carries(line, kLogKeyRenamed) ||
            Carries(line, kLogKeyFailed) || Carries(line, kLogKeyUndone) ||
@@ -138,16 +81,14 @@ bool ClosesChains(std::string_view line) {
            Carries(line, kLogKeyUnclaimed);
 }
 
-}  // namespace
-
 // Undo's reading rules, line by line, into the compact form.
 class UndoLogBuilder {
 public:
     explicit UndoLogBuilder(UndoLog& log) : log_(log) {}
 
     bool Build(const UndoLog::ReadBytes& read) {
-        Reader reader(read);
-        Line line;
+        LogLineReader reader(read);
+        LogLine line;
         while (reader.Next(line)) {
             lastLineClosesChains_ = ClosesChains(line.text);
             if (Carries(line.text, kLogKeyOldDirectory)) {
@@ -185,7 +126,7 @@ private:
     }
 
     // A chain that starts with "Old Directory="; false when the file ends amid it.
-    bool ReadChain(Reader& reader, Line& line) {
+    bool ReadChain(LogLineReader& reader, LogLine& line) {
         bool complete = false;
         std::uint64_t offset = line.offset;
         oldDirectory_.assign(Value(line.text, kLogKeyOldDirectory));

@@ -2,11 +2,12 @@
 
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "batch/LogLineReader.h"
 
 namespace brindle {
 
@@ -39,6 +40,10 @@ inline constexpr std::string_view kLogKeyClaimed = "Claimed=";
 inline constexpr std::string_view kLogKeyUnclaimed = "Unclaimed=";
 inline constexpr std::string_view kLogTemporaryInOld = "old";
 inline constexpr std::string_view kLogTemporaryInNew = "new";
+
+// A line (without its line end) after which a record's own lines are read as they stand:
+// no chain is open after it.
+bool ClosesChains(std::string_view line);
 
 // One record as Undo reads it: the item went from oldDirectory + oldName to
 // newDirectory + newName.
@@ -98,9 +103,7 @@ struct UndoRecord {
 // per record, not the log and its decoded strings besides.
 class UndoLog {
 public:
-    // Fills `buffer` with up to `size` further bytes of the log; returns how many, 0 at
-    // its end, -1 when it cannot be read.
-    using ReadBytes = std::function<long(char* buffer, std::size_t size)>;
+    using ReadBytes = LogLineReader::ReadBytes;
 
     // Reads a whole log through `read`, a chunk at a time. False when a read failed.
     bool Read(const ReadBytes& read);

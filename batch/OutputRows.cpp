@@ -18,7 +18,7 @@ const std::u16string& OutputRow::text(int column) const {
             return input;
         case kColumnOutput:
             return output;
-        case kColumnCount:
+        case kColumnSymbols:
             return count;
         case kColumnFolder:
             return folder;
@@ -54,7 +54,7 @@ int CompareRows(const OutputRow& a, const OutputRow& b, int column, int directio
     const std::u16string& x = a.text(column);
     const std::u16string& y = b.text(column);
     int result = 0;
-    if (column == kColumnCount) {
+    if (column == kColumnSymbols) {
         // Numbers of different lengths compare by value once padded to one width.
         const std::size_t width = std::max(x.size(), y.size());
         result = CompareFolded(PadCount(x, width), PadCount(y, width));
@@ -188,7 +188,7 @@ OutputRow OutputRowStore::at(std::size_t index) const {
             case kColumnOutput:
                 row.output = std::move(text);
                 break;
-            case kColumnCount:
+            case kColumnSymbols:
                 row.count = std::move(text);
                 break;
             default:
@@ -216,7 +216,7 @@ std::u16string OutputRowStore::text(std::size_t index, int column) const {
             else if (row.suffix == RowSuffix::ErrorOpening)
                 text += kTextErrorOpeningFile;
             break;
-        case kColumnCount:
+        case kColumnSymbols:
             if (!row.countShown)
                 break;
             for (const auto& [at, odd] : odd_) {
@@ -258,7 +258,7 @@ void OutputRowStore::Sort(int column, int direction) {
             case kColumnOutput:
                 keys[i].output = text(i, column);
                 break;
-            case kColumnCount:
+            case kColumnSymbols:
                 keys[i].count = text(i, column);
                 break;
             case kColumnFolder:

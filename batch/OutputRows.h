@@ -16,10 +16,10 @@ enum RowImage : int { kImageCheck = 0, kImageExclamation = 1, kImageCross = 2 };
 
 // Column indexes of the Output Log.
 enum OutputColumn : int {
-    kColumnInput = 0,
-    kColumnOutput = 1,
-    kColumnCount = 2,
-    kColumnFolder = 3
+    kColumnInput = 0,    // "Input File"
+    kColumnOutput = 1,   // "Output File (Exceptions)"
+    kColumnSymbols = 2,  // "#", the symbol count
+    kColumnFolder = 3    // "Folder (New Folder)"
 };
 
 struct OutputRow {

@@ -30,33 +30,47 @@ namespace {
 // The longest tail read to find the log's last line.
 constexpr std::int64_t kTailWindow = 65536;
 
+template <typename Integer>
+void AppendDecimal(std::string& bytes, Integer value) {
+    char digits[24];
+    bytes.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+}
+
 void AppendInode(std::string& bytes, std::uint64_t inode) {
-    if (inode == 0) {
+    if (inode == 0)
         bytes += '-';
-        return;
-    }
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, inode).ptr;
-    bytes.append(digits, end);
+    else
+        AppendDecimal(bytes, inode);
 }
 
-void AppendMark(std::string& bytes, std::string_view key, std::int64_t offset) {
+// A mark's key and offset; its line is not ended yet.
+void BeginMark(std::string& bytes, std::string_view key, std::uint64_t offset) {
     bytes += key;
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, offset).ptr;
-    bytes.append(digits, end);
-    bytes += kLogLineEnd;
-}
-
-// A line after which a record's own lines are read as they stand.
-bool ClosesChains(std::string_view line) {
-    return line == kLogSeparator || line == kLogVersionLine || line.starts_with(kLogKeyRenamed) ||
-           line.starts_with(kLogKeyFailed) || line.starts_with(kLogKeyUndone) ||
-           line.starts_with(kLogKeyTemporary) || line.starts_with(kLogKeyClaimed) ||
-           line.starts_with(kLogKeyUnclaimed);
+    AppendDecimal(bytes, offset);
 }
 
 }  // namespace
+
+void WriteMarkLine(std::string& bytes, std::string_view key, std::uint64_t offset) {
+    BeginMark(bytes, key, offset);
+    bytes += kLogLineEnd;
+}
+
+void WriteTemporaryMark(std::string& bytes, std::uint64_t offset, bool inNewFolder,
+                        std::u16string_view name) {
+    BeginMark(bytes, kLogKeyTemporary, offset);
+    bytes += ' ';
+    bytes += inNewFolder ? kLogTemporaryInNew : kLogTemporaryInOld;
+    bytes += ' ';
+    WriteLogLine(bytes, name);
+}
+
+void WriteClaimMark(std::string& bytes, std::uint64_t offset, bool inNewFolder, bool claimed) {
+    BeginMark(bytes, claimed ? kLogKeyClaimed : kLogKeyUnclaimed, offset);
+    bytes += ' ';
+    bytes += inNewFolder ? kLogTemporaryInNew : kLogTemporaryInOld;
+    bytes += kLogLineEnd;
+}
 
 RenameLog::~RenameLog() {
     Close();
@@ -157,12 +171,6 @@ LogWriteResult RenameLog::AppendRenameRecord(std::u16string_view path, const Ren
     return WriteGroup(path, false);
 }
 
-void RenameLog::AppendNumber(std::string& bytes, std::int64_t value) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    bytes.append(digits, end);
-}
-
 void RenameLog::AppendRecord(std::string& bytes, const RenameRecord& record, bool pairDue,
                              std::int64_t base, std::int64_t& offset) {
     // Before the record, where a torn write can only leave it without its record.
@@ -184,7 +192,7 @@ void RenameLog::AppendRecord(std::string& bytes, const RenameRecord& record, boo
     WriteLogLine(bytes, kLogKeyNewFile, record.newName);
     if (record.countSymbols) {
         bytes += kLogKeyFileLength;
-        AppendNumber(bytes, record.symbolCount);
+        AppendDecimal(bytes, record.symbolCount);
         bytes += kLogLineEnd;
     }
     bytes += kLogSeparator;
@@ -251,7 +259,8 @@ LogWriteResult RenameLog::WriteGroup(std::u16string_view path, bool durable) {
 void RenameLog::NoteOutcome(std::int64_t offset, bool renamed) {
     if (offset < 0)
         return;
-    AppendMark(pending_, renamed ? kLogKeyRenamed : kLogKeyFailed, offset);
+    WriteMarkLine(pending_, renamed ? kLogKeyRenamed : kLogKeyFailed,
+                  static_cast<std::uint64_t>(offset));
 }
 
 int RenameLog::FlushPending(bool durable) {
@@ -282,33 +291,17 @@ int RenameLog::FlushPending(bool durable) {
     return 0;
 }
 
-LogWriteResult RenameLog::WritePending(bool durable) {
-    const int error = FlushPending(durable);
-    if (error == 0 || error == kMarksDropped)
-        return LogWriteResult::Written;
-    return IsDiskFullError(error) ? LogWriteResult::DiskFull : LogWriteResult::Failed;
-}
-
 bool RenameLog::RecordTemporaryStep(std::int64_t offset, std::u16string_view temporaryName) {
     if (offset < 0 || HoldsLineBreak(temporaryName))
         return false;
-    pending_ += kLogKeyTemporary;
-    AppendNumber(pending_, offset);
-    pending_ += ' ';
-    pending_ += kLogTemporaryInOld;
-    pending_ += ' ';
-    WriteLogLine(pending_, temporaryName);
+    WriteTemporaryMark(pending_, static_cast<std::uint64_t>(offset), false, temporaryName);
     return FlushPending(true) == 0;
 }
 
 void RenameLog::RecordClaim(std::int64_t offset, bool oldName, bool claimed) {
     if (offset < 0)
         return;
-    pending_ += claimed ? kLogKeyClaimed : kLogKeyUnclaimed;
-    AppendNumber(pending_, offset);
-    pending_ += ' ';
-    pending_ += oldName ? kLogTemporaryInOld : kLogTemporaryInNew;
-    pending_ += kLogLineEnd;
+    WriteClaimMark(pending_, static_cast<std::uint64_t>(offset), !oldName, claimed);
     // Written at once, before the claim is made (and its refusal as soon as it is known),
     // so that Undo can remove an empty claim a kill left; not made durable, as the claim
     // itself is not.

@@ -15,6 +15,14 @@ namespace brindle {
 void WriteLogLine(std::string& record, std::u16string_view text);
 void WriteLogLine(std::string& record, std::string_view key, std::u16string_view value);
 
+// The marks' lines (LogParser.h tells what they say), appended to `bytes`: a mark of
+// the record at `offset`; a temporary step of its item to `name` in its old or new
+// folder; a claim of its old or new name, or the refusal of one.
+void WriteMarkLine(std::string& bytes, std::string_view key, std::uint64_t offset);
+void WriteTemporaryMark(std::string& bytes, std::uint64_t offset, bool inNewFolder,
+                        std::u16string_view name);
+void WriteClaimMark(std::string& bytes, std::uint64_t offset, bool inNewFolder, bool claimed);
+
 // True when the text holds CR or LF: the line-based log cannot hold such a value, and it
 // could forge records.
 bool HoldsLineBreak(std::u16string_view text);
@@ -51,6 +59,7 @@ public:
 
     // Opens `path` for appending: created when missing, never truncated, exclusively.
     // An open file of the same path is kept unless it was removed meanwhile. 0 or errno.
+    // Unused: WriteGroup opens the log itself, measuring it with the same fstat.
     int OpenLog(std::u16string_view path);
 
     // Writes the item's whole record in one write: the marks still pending, the file's
@@ -59,6 +68,7 @@ public:
     // is not as the last record left it (new, emptied, grown by another writer; a torn
     // last line is cut off first, and a chain left open is closed). A failed write
     // leaves the file as it was before the record.
+    // Unused: a batch writes its records a group at a time (WriteGroup).
     LogWriteResult AppendRenameRecord(std::u16string_view path, const RenameRecord& record);
 
     // Records of several items at once: each is added to the group, then the group goes
@@ -74,8 +84,6 @@ public:
 
     // What became of the rename of the record at `offset`; marked with the next write.
     void NoteOutcome(std::int64_t offset, bool renamed);
-    // Writes the pending marks now (`durable`: and makes them durable).
-    LogWriteResult WritePending(bool durable);
     // Marks, durably and before it happens, that the last record's item is about to step
     // aside to `temporaryName` in its old folder. False when that could not be written.
     bool RecordTemporaryStep(std::int64_t offset, std::u16string_view temporaryName);
@@ -90,7 +98,7 @@ public:
     // How many times a file was opened at the log's path: a new count means a new file.
     std::uint64_t opens() const { return opens_; }
 
-    // The errno of the last failure of OpenLog, AppendRenameRecord or WritePending.
+    // The errno of the last failure of a write, or of the open before it.
     int lastError() const { return lastError_; }
     // The new directory of the last record written.
     const std::u16string& lastLoggedDirectory() const { return lastNewDirectory_; }
@@ -103,7 +111,6 @@ private:
     // What goes before a record in a file that is not as our last write left it.
     void PrepareForeignEnd(std::int64_t& size, std::string& bytes);
     LogWriteResult WriteAt(std::int64_t size, const std::string& bytes);
-    static void AppendNumber(std::string& bytes, std::int64_t value);
     static void AppendRecord(std::string& bytes, const RenameRecord& record, bool pairDue,
                              std::int64_t base, std::int64_t& offset);
     // 0 when the pending marks are written (or none were pending), kMarksDropped when

@@ -1,3 +1,5 @@
+// RenameSession: its state, where the log lies, and closing the log with what the user
+// is told about it.
 #include "batch/RenameSession.h"
 
 #include "batch/RenameLog.h"

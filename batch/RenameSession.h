@@ -46,7 +46,10 @@ struct BatchResult {
 
 // The state that lives as long as the main dialog (or one brindle-cli run): the
 // options, the statistics, the pattern counters and the log writer; and the operations
-// of a batch and of Undo. It reaches its caller only through the PipelineHost.
+// of a batch and of Undo. It reaches its caller only through the PipelineHost. Its
+// definitions lie in RenameSession.cpp (the state and the log), RenameSessionBatch.cpp
+// (running a batch), RenameSessionApply.cpp (applying a group of items) and
+// RenameSessionUndo.cpp (Undo).
 //
 // A batch takes options() as they stand when it starts, as its one snapshot of the
 // options, and plans its items one by one (BatchPlanner), applying each right after it
@@ -98,6 +101,7 @@ public:
     std::optional<bool> undoEnabled() const { return undoEnabled_; }
 
     // The new directory of the last record written to the log; empty before the first.
+    // Unused: the log writer itself tells when a record needs its directory pair.
     const std::u16string& lastLoggedDirectory() const;
 
 private:
@@ -147,7 +151,6 @@ private:
     LogGuard logGuard_;
     std::uint64_t guardedOpens_ = 0;  // the log's opens when the guard last looked
     bool stopped_ = false;
-    int stopError_ = 0;
     // The errno of the batch's first record that could not be written; 0 when none.
     int logFailure_ = 0;
     std::optional<bool> undoEnabled_;

@@ -36,17 +36,6 @@ void Complain(std::u16string_view text) {
     WriteAll(kErr, MessageLine(text));
 }
 
-std::optional<std::string> WorkingDirectory() {
-    std::string buffer(4096, '\0');
-    for (;;) {
-        if (::getcwd(buffer.data(), buffer.size()))
-            return std::string(buffer.c_str());
-        if (errno != ERANGE)
-            return std::nullopt;
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
 // Turns the paths of the request into absolute ones; the working directory is asked
 // for only when a path is relative.
 class PathResolver {
@@ -56,7 +45,7 @@ public:
         if (path.empty() || path.front() == '/')
             return MakeAbsolute(path, "/");
         if (!cwd_) {
-            cwd_ = WorkingDirectory();
+            cwd_ = CurrentFolderBytes();
             if (!cwd_) {
                 Complain("cannot find the working directory: " + std::string(strerror(errno)));
                 return std::nullopt;

@@ -4,8 +4,8 @@
 
 namespace brindle {
 
-// Adds one with two's-complement wrap: the counters are signed 32-bit and must
-// never hit undefined behaviour, however long a program runs.
+// Adds one with two's-complement wrap: the statistics and the running number are signed
+// 32-bit counters and must never hit undefined behaviour, however long a program runs.
 inline std::int32_t WrappingIncrement(std::int32_t value) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(value) + 1u);
 }

@@ -1,8 +1,5 @@
 #include "engine/NameChain.h"
 
-#include <algorithm>
-#include <limits>
-
 #include "engine/CaseConversion.h"
 #include "engine/Extension.h"
 #include "engine/Filters.h"
@@ -10,15 +7,6 @@
 #include "engine/TextOps.h"
 
 namespace brindle {
-
-namespace {
-
-std::int32_t LengthOf(std::u16string_view text) {
-    constexpr auto kMax = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
-    return static_cast<std::int32_t>(std::min(text.size(), kMax));
-}
-
-}  // namespace
 
 NameChain::NameChain(const RenameOptions& options, const ReplacementTable* table)
     : options_(options),

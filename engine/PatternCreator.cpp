@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "engine/BatchStats.h"
 #include "engine/Extension.h"
 #include "engine/Mp3Tag.h"
 #include "engine/PathParts.h"
@@ -24,11 +25,6 @@ std::u16string PaddedNumber(std::int32_t value, int width) {
     if (length < 0)
         return {};
     return FromAscii(std::string_view(text, static_cast<std::size_t>(length)));
-}
-
-// Unsigned arithmetic: INT32_MAX goes on to INT32_MIN without overflowing an int.
-void Advance(std::int32_t& counter) {
-    counter = static_cast<std::int32_t>(static_cast<std::uint32_t>(counter) + 1u);
 }
 
 // A counter that somehow left 'a'..'z' starts over at 'a' rather than putting an
@@ -80,7 +76,7 @@ std::u16string CreatePatternName(std::u16string_view pattern, std::u16string_vie
             result += incoming;
         } else if (IsDecimalDigit(c) && slash) {
             result += PaddedNumber(context.startIndex, c - u'0');
-            Advance(context.startIndex);
+            context.startIndex = WrappingIncrement(context.startIndex);
         } else if (c == u'C') {
             if (slash) {
                 result += TakeLetter(context.letterCounter);

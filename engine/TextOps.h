@@ -1,5 +1,8 @@
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -9,6 +12,13 @@ namespace brindle {
 // case-sensitive. An empty `what` changes nothing.
 std::u16string ReplaceAll(std::u16string_view text, std::u16string_view what,
                           std::u16string_view with);
+
+// A text's length in UTF-16 units as the 32-bit counters hold it: a longer text counts
+// as INT32_MAX instead of wrapping to a negative length.
+inline std::int32_t LengthOf(std::u16string_view text) {
+    constexpr auto kMax = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
+    return static_cast<std::int32_t>(std::min(text.size(), kMax));
+}
 
 // ASCII-only case, for the words of the configuration file and the file types, which are
 // compared without regard to case and never shown changed. Names themselves change case

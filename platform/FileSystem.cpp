@@ -300,19 +300,24 @@ bool SetCurrentFolder(std::u16string_view folder) {
     return changed;
 }
 
-std::u16string CurrentFolder() {
+std::optional<std::string> CurrentFolderBytes() {
     std::string buffer(PATH_MAX, '\0');
     for (;;) {
         if (getcwd(buffer.data(), buffer.size()))
             break;
         if (errno != ERANGE)
-            return {};
-        buffer.resize(buffer.size() * 2);
+            return std::nullopt;
+        buffer.resize(buffer.size() * 2);  // a deep folder may be longer than PATH_MAX
     }
     buffer.resize(std::strlen(buffer.c_str()));
     while (buffer.size() > 1 && buffer.back() == '/')
         buffer.pop_back();
-    return DecodeName(buffer);
+    return buffer;
+}
+
+std::u16string CurrentFolder() {
+    const std::optional<std::string> folder = CurrentFolderBytes();
+    return folder ? DecodeName(*folder) : std::u16string();
 }
 
 }  // namespace brindle

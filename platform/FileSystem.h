@@ -74,6 +74,9 @@ bool IsDiskFullError(int error);
 // The folder of /proc/self/exe, ending with '/'; empty when it cannot be found.
 std::u16string ProgramFolder();
 bool SetCurrentFolder(std::u16string_view folder);
-std::u16string CurrentFolder();  // without a final '/', except for the root
+std::u16string CurrentFolder();  // without a final '/', except for the root; empty on failure
+// The same as the system gives it, in bytes; nullopt, with errno set, when it cannot be
+// found (a folder removed meanwhile, say).
+std::optional<std::string> CurrentFolderBytes();
 
 }  // namespace brindle

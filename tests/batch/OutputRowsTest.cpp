@@ -37,13 +37,13 @@ TEST(CompareRowsTest, Table) {
         {"letters/FoldedToLower", kColumnInput, u"_x", u"Ax", 1, -1},
         {"letters/OnlyAsciiFolded", kColumnInput, u"\u042F", u"\u044F", 1, -1},
         {"letters/EqualEmpty", kColumnInput, u"", u"", 1, 0},
-        {"count/ByValue", kColumnCount, u"5", u"12", 1, -1},
-        {"count/EmptyFirst", kColumnCount, u"", u"5", 1, -1},
-        {"count/SameLengthByText", kColumnCount, u"100", u"99", 1, 1},
-        {"count/NegativeBeforeLonger", kColumnCount, u"-5", u"12", 1, -1},
+        {"count/ByValue", kColumnSymbols, u"5", u"12", 1, -1},
+        {"count/EmptyFirst", kColumnSymbols, u"", u"5", 1, -1},
+        {"count/SameLengthByText", kColumnSymbols, u"100", u"99", 1, 1},
+        {"count/NegativeBeforeLonger", kColumnSymbols, u"-5", u"12", 1, -1},
         {"count/NoPaddingElsewhere", kColumnInput, u"5", u"12", 1, 1},
         {"direction/Descending", kColumnInput, u"a", u"b", -1, 1},
-        {"direction/DescendingCount", kColumnCount, u"5", u"12", -1, 1},
+        {"direction/DescendingCount", kColumnSymbols, u"5", u"12", -1, 1},
     };
     for (const CompareCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -65,10 +65,12 @@ TEST(OutputRowStoreTest, SortsCountsByValueBothWays) {
     OutputRowStore store;
     for (const char16_t* count : {u"12", u"", u"100", u"5"})
         store.Append(Row(u"x", count));
-    store.Sort(kColumnCount, 1);
-    EXPECT_EQ(Column(store, kColumnCount), (std::vector<std::u16string>{u"", u"5", u"12", u"100"}));
-    store.Sort(kColumnCount, -1);
-    EXPECT_EQ(Column(store, kColumnCount), (std::vector<std::u16string>{u"100", u"12", u"5", u""}));
+    store.Sort(kColumnSymbols, 1);
+    EXPECT_EQ(Column(store, kColumnSymbols),
+              (std::vector<std::u16string>{u"", u"5", u"12", u"100"}));
+    store.Sort(kColumnSymbols, -1);
+    EXPECT_EQ(Column(store, kColumnSymbols),
+              (std::vector<std::u16string>{u"100", u"12", u"5", u""}));
 }
 
 TEST(OutputRowStoreTest, SortIsStableForEqualRows) {

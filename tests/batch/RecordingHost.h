@@ -9,6 +9,7 @@
 
 #include "batch/OutputRows.h"
 #include "batch/PipelineHost.h"
+#include "platform/NameCodec.h"
 
 namespace brindle::testing {
 
@@ -68,6 +69,13 @@ public:
         std::vector<std::u16string> texts;
         for (const OutputRow& row : rows.rows())
             texts.push_back(row.text(index));
+        return texts;
+    }
+    // The same texts as bytes, as the name codec encodes them (UTF-8 for valid names).
+    std::vector<std::string> columnBytes(int index) const {
+        std::vector<std::string> texts;
+        for (const OutputRow& row : rows.rows())
+            texts.push_back(EncodeName(row.text(index)));
         return texts;
     }
 

@@ -360,5 +360,26 @@ TEST(FileSystemTest, CurrentFolderFollowsSetCurrentFolder) {
     EXPECT_EQ(status, 0);
 }
 
+// The bytes are the system's own, and a current folder removed meanwhile has no path.
+TEST(FileSystemTest, CurrentFolderBytesAndARemovedFolder) {
+    TempFolder folder;
+    folder.createFiles({"caf\xE9/", "gone/"});
+    const std::u16string target = folder.folder() + u"caf\xDCE9";
+    const std::string gone = (folder.path() / "gone").string();
+    const int status = InChild([&] {
+        if (!SetCurrentFolder(target))
+            return 10;
+        if (CurrentFolderBytes() != folder.path().string() + "/caf\xE9")
+            return 11;
+        if (!SetCurrentFolder(DecodeName(gone)) || rmdir(gone.c_str()) != 0)
+            return 12;
+        errno = 0;
+        if (CurrentFolderBytes() || errno != ENOENT)
+            return 13;
+        return CurrentFolder().empty() ? 0 : 14;
+    });
+    EXPECT_EQ(status, 0);
+}
+
 }  // namespace
 }  // namespace brindle

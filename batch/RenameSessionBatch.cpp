@@ -1,5 +1,5 @@
-#include "batch/FolderScan.h"
-
+// RenameSession: running a batch, from its first step to its last, a group of items at a
+// time.
 #include <string>
 #include <vector>
 
@@ -10,10 +10,6 @@
 #include "platform/FileSystem.h"
 
 namespace brindle {
-
-bool IsFolder(std::u16string_view path) {
-    return IsFolderPath(path);
-}
 
 void RenameSession::BeginBatch() {
     stopped_ = false;

@@ -11,7 +11,7 @@
 namespace brindle::testing {
 namespace {
 
-class PipelineTest : public BatchFixture {
+class RenameSessionApplyTest : public BatchFixture {
 protected:
     // One file of items/ in a batch of its own, as a drop of that file makes it.
     void Process(const std::string& name) { session.RunDropBatch({items() + U(name)}); }
@@ -29,7 +29,7 @@ struct NameCase {
     int exceptions;
 };
 
-TEST_F(PipelineTest, NamesOnDisk) {
+TEST_F(RenameSessionApplyTest, NamesOnDisk) {
     const std::vector<NameCase> cases = {
         {"lower/CaseAloneCounts",
          {"readme.TXT"},
@@ -146,7 +146,7 @@ TEST_F(PipelineTest, NamesOnDisk) {
     }
 }
 
-TEST_F(PipelineTest, RowStatsAndExchangesOfOneItem) {
+TEST_F(RenameSessionApplyTest, RowStatsAndExchangesOfOneItem) {
     temp.createFiles({"items/Track01.MP3"});
     options().conversionMode = 1;
     options().countSymbols = true;
@@ -168,7 +168,7 @@ TEST_F(PipelineTest, RowStatsAndExchangesOfOneItem) {
     EXPECT_EQ(session.stats().nextRow, 1);
 }
 
-TEST_F(PipelineTest, SymbolCountKeepsItsLastValueAndStatsAreMaxima) {
+TEST_F(RenameSessionApplyTest, SymbolCountKeepsItsLastValueAndStatsAreMaxima) {
     temp.createFiles({"items/abcde", "items/abcdefghijkl", "items/abcdefg"});
     Process("abcde");
     EXPECT_EQ(lastRow().count, u"0");
@@ -184,7 +184,7 @@ TEST_F(PipelineTest, SymbolCountKeepsItsLastValueAndStatsAreMaxima) {
     EXPECT_EQ(session.stats().changedFiles, 0);
 }
 
-TEST_F(PipelineTest, CountersWrapWithoutOverflow) {
+TEST_F(RenameSessionApplyTest, CountersWrapWithoutOverflow) {
     temp.createFiles({"items/A"});
     session.stats().totalFiles = INT_MAX;
     session.stats().changedFiles = INT_MAX;
@@ -196,7 +196,7 @@ TEST_F(PipelineTest, CountersWrapWithoutOverflow) {
     EXPECT_EQ(session.stats().nextRow, INT_MIN);
 }
 
-TEST_F(PipelineTest, ReadOnlyFiles) {
+TEST_F(RenameSessionApplyTest, ReadOnlyFiles) {
     temp.createFiles({"items/A.txt", "items/B.txt"});
     setReadOnly("items/A.txt");
     options().conversionMode = 1;
@@ -229,7 +229,7 @@ TEST_F(PipelineTest, ReadOnlyFiles) {
                                                         "prog/", "prog/Brindle.log"}));
 }
 
-TEST_F(PipelineTest, OnlyLogChangesNothingButTheLog) {
+TEST_F(RenameSessionApplyTest, OnlyLogChangesNothingButTheLog) {
     temp.createFiles({"items/sub/Setup.EXE", "items/sub/Read.ME"});
     options().onlyLog = true;
     options().writeLogFile = true;
@@ -249,29 +249,7 @@ TEST_F(PipelineTest, OnlyLogChangesNothingButTheLog) {
     EXPECT_EQ(options().fileTypes, u".exe");
 }
 
-TEST_F(PipelineTest, OnlyEnglishTableMissing) {
-    temp.createFiles({"items/ab1", "items/ab2"});
-    options().onlyEnglish = true;
-    options().filterMethod = u"English";
-    options().iniFileName = temp.folder() + u"missing.ini";
-    options().replaceWhat = u"a";
-    options().replaceWith = u"x";
-    const BatchResult result = session.RunDropBatch({items() + u"ab1", items() + u"ab2"});
-
-    // Told once, before the first item; the option is off, and the batch says so.
-    EXPECT_EQ(host.callsFrom(0),
-              (std::vector<std::string>{"message", "row", "status", "row", "status"}));
-    EXPECT_TRUE(result.tableFailed);
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0],
-              (Shown{u"Error opening file: " + options().iniFileName, u"", MessageIcon::Warning}));
-    EXPECT_FALSE(options().onlyEnglish);
-    // The replace stage applies to the very item whose table failed.
-    EXPECT_EQ(temp.listing(),
-              (std::vector<std::string>{"items/", "items/xb1", "items/xb2", "prog/"}));
-}
-
-TEST_F(PipelineTest, OnlyEnglishTableTakesThePlaceOfTheReplacePair) {
+TEST_F(RenameSessionApplyTest, OnlyEnglishTableTakesThePlaceOfTheReplacePair) {
     temp.createFile("Brindle.ini", "[english]\n\xD0\xB6|zh\n");
     temp.createFiles({"items/\xD0\xB6uk"});
     options().onlyEnglish = true;

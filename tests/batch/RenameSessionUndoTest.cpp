@@ -17,12 +17,12 @@ const Shown kAskDelete{u"Do you want to delete Log file?", u"Brindle", MessageIc
 const Shown kAskDeleteAfterErrors{u"Are you sure that you want to delete Log file?",
                                   u"There was an error(s)!", MessageIcon::Warning};
 
-class UndoTest : public BatchFixture {
+class RenameSessionUndoTest : public BatchFixture {
 protected:
-    UndoTest() { options().writeLogFile = true; }
+    RenameSessionUndoTest() { options().writeLogFile = true; }
 };
 
-TEST_F(UndoTest, PutsEveryItemBack) {
+TEST_F(RenameSessionUndoTest, PutsEveryItemBack) {
     temp.createFiles({"items/Keep.txt", "items/Move.EXE", "items/Locked.TXT", "items/Taken.TXT",
                       "items/taken.txt", "items/same", "items/Sub/Deep.TXT"});
     setReadOnly("items/Locked.TXT");
@@ -47,7 +47,7 @@ TEST_F(UndoTest, PutsEveryItemBack) {
     EXPECT_EQ(host.rows.size(), batchRows + 5);
 }
 
-TEST_F(UndoTest, MovesNewestFirst) {
+TEST_F(RenameSessionUndoTest, MovesNewestFirst) {
     temp.createFiles({"items/a"});
     options().replaceWhat = u"a";
     options().replaceWith = u"b";
@@ -88,7 +88,7 @@ TEST_F(UndoTest, MovesNewestFirst) {
     EXPECT_EQ(host.questions.back(), kAskDeleteAfterErrors);
 }
 
-TEST_F(UndoTest, DroppedFolderRenamedAfterItsContents) {
+TEST_F(RenameSessionUndoTest, DroppedFolderRenamedAfterItsContents) {
     temp.createFiles({"items/Album/Song.MP3", "items/Album/Inner/Cover.JPG"});
     options().conversionMode = 1;
     options().scanSubfolders = true;
@@ -106,7 +106,7 @@ TEST_F(UndoTest, DroppedFolderRenamedAfterItsContents) {
     EXPECT_EQ(host.questions, std::vector<Shown>{kAskDelete});
 }
 
-TEST_F(UndoTest, NamesComeBackByteForByte) {
+TEST_F(RenameSessionUndoTest, NamesComeBackByteForByte) {
     temp.createFiles(
         {"items/\xD0\x9F\xD1\x80\xD0\xB8.TXT", "items/\xFF\xFE.TXT", "items/a\\b:c.TXT"});
     const std::vector<std::string> before = temp.listing();
@@ -118,7 +118,7 @@ TEST_F(UndoTest, NamesComeBackByteForByte) {
     EXPECT_EQ(session.stats().exceptions, 0);
 }
 
-TEST_F(UndoTest, AfterAnOnlyLogRun) {
+TEST_F(RenameSessionUndoTest, AfterAnOnlyLogRun) {
     temp.createFiles({"items/A", "items/b"});
     options().conversionMode = 1;
     options().onlyLog = true;
@@ -142,7 +142,7 @@ TEST_F(UndoTest, AfterAnOnlyLogRun) {
     EXPECT_EQ(session.stats().exceptions, 1);
 }
 
-TEST_F(UndoTest, LogThatHoldsOnlyItsHeader) {
+TEST_F(RenameSessionUndoTest, LogThatHoldsOnlyItsHeader) {
     temp.createFile("prog/Brindle.log", kHeader);
     host.answers = {false};
     EXPECT_EQ(session.OnUndo(), UndoOutcome::Completed);
@@ -150,7 +150,7 @@ TEST_F(UndoTest, LogThatHoldsOnlyItsHeader) {
     EXPECT_EQ(host.questions, std::vector<Shown>{kAskDelete});
 }
 
-TEST_F(UndoTest, LogThatCannotBeOpened) {
+TEST_F(RenameSessionUndoTest, LogThatCannotBeOpened) {
     const Shown error{u"Error opening file", u"", MessageIcon::Warning};
     {
         SCOPED_TRACE("missing");
@@ -171,7 +171,7 @@ TEST_F(UndoTest, LogThatCannotBeOpened) {
     }
 }
 
-TEST_F(UndoTest, DeletionThatFails) {
+TEST_F(RenameSessionUndoTest, DeletionThatFails) {
     // A log that can be read but not deleted: a memory file reached through /proc.
     const int fd = memfd_create("brindle-log", 0);
     ASSERT_GE(fd, 0);

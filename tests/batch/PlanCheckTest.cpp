@@ -1,46 +1,18 @@
-// The plan of a batch on real folders: each conflict kind, the preview's agreement with
-// what apply then does, the changes planning brought (an item met once, the table read
-// once), purity and cancellation.
+// The checked plan of a batch on real folders: each conflict kind, and the preview's
+// agreement with what apply then does.
 #include <functional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "BatchFixture.h"
-#include "batch/BatchPlanner.h"
-#include "batch/Messages.h"
-#include "batch/PlanCheck.h"
+#include "PlanFixture.h"
 
 namespace brindle::testing {
 namespace {
 
-class PlanTest : public BatchFixture {
+class PlanCheckTest : public PlanFixture {
 protected:
-    Plan Preview(const BatchSource& source) {
-        Plan plan;
-        EXPECT_TRUE(PlanWhole(PlanRequest{source, options(), session.counters()}, plan));
-        EXPECT_TRUE(plan.complete);
-        return plan;
-    }
-    Plan PreviewItems() { return Preview(BatchSource::Folder(items())); }
-
-    // The rows apply adds when the disk does not change after the plan.
-    static std::vector<OutputRow> ForeseenRows(const Plan& plan) {
-        std::vector<OutputRow> rows;
-        for (const PlanItem& item : plan.items) {
-            if (item.state == PlanState::FolderMovedAway)
-                continue;
-            OutputRow row = RowTextsOf(plan, item);
-            if (item.state == PlanState::ReadOnly)
-                row.output += kTextReadOnly;
-            else if (IsConflict(item.state))
-                row.output = kTextRenameFailed;
-            rows.push_back(row);
-        }
-        return rows;
-    }
-
     static std::vector<std::string> States(const Plan& plan) {
         std::vector<std::string> states;
         for (const PlanItem& item : plan.items)
@@ -65,7 +37,7 @@ struct ConflictCase {
     int with = -1;
 };
 
-TEST_F(PlanTest, EachConflictKindOnRealFolders) {
+TEST_F(PlanCheckTest, EachConflictKindOnRealFolders) {
     const std::vector<ConflictCase> cases = {
         {"twoAimAtOneName",
          {"x1.txt", "x2.txt", "y.md"},
@@ -159,7 +131,7 @@ TEST_F(PlanTest, EachConflictKindOnRealFolders) {
     }
 }
 
-TEST_F(PlanTest, ReadOnlyWithReadOnlyOn) {
+TEST_F(PlanCheckTest, ReadOnlyWithReadOnlyOn) {
     temp.createFiles({"items/A.txt", "items/B.txt"});
     setReadOnly("items/A.txt");
     options().conversionMode = 1;
@@ -176,7 +148,7 @@ TEST_F(PlanTest, ReadOnlyWithReadOnlyOn) {
               (std::vector<std::string>{"A.txt " + kRename, "b.txt " + kSame}));
 }
 
-TEST_F(PlanTest, TheFileMoverTargetIsThePlannedParent) {
+TEST_F(PlanCheckTest, TheFileMoverTargetIsThePlannedParent) {
     temp.createFiles({"items/sub/Setup.EXE", "items/sub/keep.txt", "items/setup.exe"});
     options().conversionMode = 1;
     options().fileTypes = u".EXE";
@@ -191,7 +163,7 @@ TEST_F(PlanTest, TheFileMoverTargetIsThePlannedParent) {
     EXPECT_TRUE(temp.exists("items/sub/Setup.EXE"));
 }
 
-TEST_F(PlanTest, DroppedPathsThatAreNotThereOrWhoseFolderMovesFirst) {
+TEST_F(PlanCheckTest, DroppedPathsThatAreNotThereOrWhoseFolderMovesFirst) {
     temp.createFiles({"items/D/E/x", "items/f"});
     options().conversionMode = 1;
     options().renameDirs = true;
@@ -208,7 +180,7 @@ TEST_F(PlanTest, DroppedPathsThatAreNotThereOrWhoseFolderMovesFirst) {
     EXPECT_TRUE(temp.exists("items/d/E/x"));
 }
 
-TEST_F(PlanTest, PreviewAgreesWithApplyAlsoAfterOnlyLog) {
+TEST_F(PlanCheckTest, PreviewAgreesWithApplyAlsoAfterOnlyLog) {
     temp.createFiles({"items/Photo 10.JPG", "items/Photo 9.JPG", "items/photo 9.jpg",
                       "items/Notes.TXT", "items/sub/Inner.JPG", "items/sub/deep/Deep.JPG"});
     options().conversionMode = 1;
@@ -242,119 +214,6 @@ TEST_F(PlanTest, PreviewAgreesWithApplyAlsoAfterOnlyLog) {
     EXPECT_NE(temp.listing(), before);
     // The preview of the batch that would come next starts where this one ended.
     EXPECT_EQ(PreviewItems().items.front().startIndex, 20);
-}
-
-TEST_F(PlanTest, ResetCountersPreviewStartsAtZeroAndNeverAdvancesTheSession) {
-    temp.createFiles({"items/a.t", "items/b.t"});
-    options().namePattern = u"/O/1/C";
-    options().startIndex = 5;
-    session.setLetterCounter(u'q');
-    EXPECT_EQ(N(PreviewItems().items[0].newName), "a5q.t");
-    options().resetCounters = true;
-    const Plan plan = PreviewItems();
-    EXPECT_EQ(N(plan.items[0].newName), "a0a.t");
-    EXPECT_EQ(N(plan.items[1].newName), "b1b.t");
-    EXPECT_EQ(options().startIndex, 5);
-    EXPECT_EQ(session.letterCounter(), u'q');
-}
-
-// Planning renames nothing, writes no log, shows nothing: a preview is pure.
-TEST_F(PlanTest, PlanningIsPure) {
-    temp.createFiles({"items/A.TXT", "items/sub/B.EXE"});
-    options().conversionMode = 1;
-    options().writeLogFile = true;
-    options().scanSubfolders = true;
-    options().fileTypes = u".exe";
-    options().onlyEnglish = true;
-    options().iniFileName = temp.folder() + u"missing.ini";
-    const std::vector<std::string> before = temp.listing();
-    const Plan plan = PreviewItems();
-    EXPECT_EQ(temp.listing(), before);
-    EXPECT_FALSE(logExists());
-    EXPECT_TRUE(host.calls.empty());
-    // A table that cannot be opened is in the plan, for the summary line.
-    EXPECT_TRUE(plan.tableFailed);
-    EXPECT_NE(SummaryText(plan).find(u"Error opening file: " + options().iniFileName),
-              std::u16string::npos);
-    EXPECT_TRUE(options().onlyEnglish);
-}
-
-TEST_F(PlanTest, CancelledBetweenItems) {
-    for (int i = 0; i < 50; ++i)
-        temp.createFile("items/f" + std::to_string(i));
-    Plan plan;
-    int asked = 0;
-    std::size_t partialSize = 0;
-    const bool done = PlanWhole(
-        PlanRequest{BatchSource::Folder(items()), options(), session.counters()}, plan,
-        [&] { return ++asked > 20; }, 10,
-        [&](const Plan& sofar) { partialSize = sofar.items.size(); });
-    EXPECT_FALSE(done);
-    EXPECT_FALSE(plan.complete);
-    EXPECT_EQ(partialSize, 10u);
-    EXPECT_LE(plan.items.size(), 21u);
-}
-
-// The intended change: an item is met once, also where a dropped subfolder comes before
-// its parent and the file mover has filled the parent meanwhile.
-TEST_F(PlanTest, DroppedSubfolderThenItsParentMeetEveryItemOnce) {
-    temp.createFiles({"items/sub/a.exe", "items/sub/b.txt", "items/c.txt"});
-    options().scanSubfolders = true;
-    options().fileTypes = u".exe";
-    options().namePattern = u"/O-/1";
-    const BatchSource drop = BatchSource::Drop({temp.folder("items/sub"), items()});
-    const Plan plan = Preview(drop);
-    session.RunBatch(drop);
-    EXPECT_EQ(host.rows.rows(), ForeseenRows(plan));
-    EXPECT_EQ(session.stats().totalFiles, 3);
-    EXPECT_EQ(temp.listing(),
-              (std::vector<std::string>{"items/", "items/a-0.exe", "items/c-2.txt", "items/sub/",
-                                        "items/sub/b-1.txt", "prog/"}));
-    // A path dropped twice, and a file dropped beside its folder, are met once as well.
-    host.rows.Clear();
-    options().namePattern.clear();
-    options().conversionMode = 5;
-    session.RunDropBatch({items() + u"c-2.txt", items() + u"c-2.txt", items()});
-    EXPECT_EQ(host.column(kColumnInput),
-              (std::vector<std::u16string>{u"c-2.txt", u"a-0.exe", u"b-1.txt"}));
-}
-
-// A preview reads the table without taking it, so that it can never make the read of a
-// batch that starts meanwhile fail; another holder of the file does not hide it either.
-TEST_F(PlanTest, APreviewNeverHoldsTheTable) {
-    temp.createFile("Brindle.ini", "[custom]\na|b\n");
-    temp.createFiles({"items/a"});
-    options().onlyEnglish = true;
-    options().filterMethod = u"Custom";
-    options().iniFileName = temp.folder() + u"Brindle.ini";
-    {
-        LockHolder other((temp.path() / "Brindle.ini").string());
-        ASSERT_TRUE(other.locked());
-        const Plan plan = PreviewItems();
-        EXPECT_FALSE(plan.tableFailed);
-        EXPECT_EQ(N(plan.items.at(0).newName), "b");
-    }
-}
-
-// The intended change: the replacement table is read once per batch, before its first
-// item; an edit of the file during the batch does not take effect midway.
-TEST_F(PlanTest, TheReplacementTableIsReadOncePerBatch) {
-    temp.createFile("Brindle.ini", "[custom]\na|1\n");
-    temp.createFiles({"items/a1", "items/a2"});
-    options().onlyEnglish = true;
-    options().filterMethod = u"Custom";
-    options().iniFileName = temp.folder() + u"Brindle.ini";
-    host.afterRow = [this](const OutputRow&) {
-        if (host.rows.size() == 1)
-            temp.createFile("Brindle.ini", "[custom]\na|2\n");
-    };
-    session.RunFolderBatch(items());
-    EXPECT_EQ(host.column(kColumnOutput), (std::vector<std::u16string>{u"11", u"12"}));
-    // The next batch reads it anew.
-    host.afterRow = nullptr;
-    temp.createFiles({"items/a3"});
-    session.RunFolderBatch(items());
-    EXPECT_EQ(host.rows.rows().back().output, u"23");
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
+// RenameSession: applying a group of planned items: each looked at, their records
+// written, then each renamed, with its row and the statistics.
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 #include <string>
 
 #include "batch/Messages.h"
 #include "batch/RenameLog.h"
 #include "batch/RenameSession.h"
+#include "engine/TextOps.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderRename.h"
 #include "platform/OpenFolder.h"
@@ -13,11 +15,6 @@
 namespace brindle {
 
 namespace {
-
-std::int32_t LengthOf(const std::u16string& text) {
-    constexpr auto kMax = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
-    return static_cast<std::int32_t>(std::min(text.size(), kMax));
-}
 
 void RaiseTo(std::int32_t& maximum, std::int32_t value) {
     maximum = std::max(maximum, value);

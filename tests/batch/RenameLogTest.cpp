@@ -18,9 +18,9 @@
 namespace brindle::testing {
 namespace {
 
-class LogTest : public BatchFixture {
+class RenameLogTest : public BatchFixture {
 protected:
-    LogTest() {
+    RenameLogTest() {
         options().writeLogFile = true;
         options().conversionMode = 1;
     }
@@ -31,7 +31,7 @@ protected:
     }
 };
 
-TEST_F(LogTest, FolderBatchWritesOnePairAndEveryRecord) {
+TEST_F(RenameLogTest, FolderBatchWritesOnePairAndEveryRecord) {
     temp.createFiles({"items/Track01.MP3", "items/a.txt", "items/B.TXT"});
     options().countSymbols = true;
     const std::vector<std::string> order = listed("items");
@@ -61,7 +61,7 @@ TEST_F(LogTest, FolderBatchWritesOnePairAndEveryRecord) {
 // The lines a reader of the original format skips: each record's identity before it, the
 // outcomes after the records of their group (the last group's when the batch ends), Undo's
 // mark after each move.
-TEST_F(LogTest, IdentityBeforeEachRecordAndOutcomesAfterIt) {
+TEST_F(RenameLogTest, IdentityBeforeEachRecordAndOutcomesAfterIt) {
     temp.createFiles({"items/A", "items/b", "items/C"});
     setReadOnly("items/C");
     options().skipReadOnly = true;
@@ -92,7 +92,7 @@ TEST_F(LogTest, IdentityBeforeEachRecordAndOutcomesAfterIt) {
     EXPECT_TRUE(temp.exists("items/A"));
 }
 
-TEST_F(LogTest, DirectoryPairRules) {
+TEST_F(RenameLogTest, DirectoryPairRules) {
     // Two sibling folders' files sent into their common parent; then an unmoved file.
     temp.createFiles({"items/s1/a.exe", "items/s2/b.exe", "items/s2/c.txt"});
     options().fileTypes = u".exe";
@@ -116,7 +116,7 @@ TEST_F(LogTest, DirectoryPairRules) {
                                         "items/s2/b.exe", "items/s2/c.txt", "prog/"}));
 }
 
-TEST_F(LogTest, PairAgainWhenTheLogIsNotAsWeLeftIt) {
+TEST_F(RenameLogTest, PairAgainWhenTheLogIsNotAsWeLeftIt) {
     temp.createFiles({"items/A", "items/B", "items/C"});
     const std::vector<std::u16string> a = {items() + u"A"}, b = {items() + u"B"},
                                       c = {items() + u"C"};
@@ -137,7 +137,7 @@ TEST_F(LogTest, PairAgainWhenTheLogIsNotAsWeLeftIt) {
 
 // Records go to the log a group at a time: one removed during a batch is made again, with
 // the header and a directory pair, by the next group's write.
-TEST_F(LogTest, LogRemovedDuringABatchIsCreatedAgain) {
+TEST_F(RenameLogTest, LogRemovedDuringABatchIsCreatedAgain) {
     constexpr int kFiles = 300;  // a group and then some
     std::vector<std::string> names;
     for (int i = 1; i <= kFiles; ++i) {
@@ -160,7 +160,7 @@ TEST_F(LogTest, LogRemovedDuringABatchIsCreatedAgain) {
     EXPECT_TRUE(temp.exists("items/f0001") && temp.exists("items/f0300"));
 }
 
-TEST_F(LogTest, TornLastLineOfAnotherWriterStaysApart) {
+TEST_F(RenameLogTest, TornLastLineOfAnotherWriterStaysApart) {
     temp.createFiles({"items/A"});
     temp.createFile("prog/Brindle.log",
                     kHeader + Pair("/q/", "/q/") + Record("x", "y") + "Old Directory=/q");
@@ -170,7 +170,7 @@ TEST_F(LogTest, TornLastLineOfAnotherWriterStaysApart) {
     EXPECT_EQ(records.back(), (LogRecord{items(), items(), u"A", u"a"}));
 }
 
-TEST_F(LogTest, NamesAreWrittenWholeWithTheNameCodec) {
+TEST_F(RenameLogTest, NamesAreWrittenWholeWithTheNameCodec) {
     // Cyrillic (lowered too), and bytes that are not UTF-8 at all (kept as they are).
     temp.createFiles({"items/\xD0\x9F\xD1\x80\xD0\xB8.TXT", "items/\xFF\xFE.TXT"});
     session.RunFolderBatch(items());
@@ -183,7 +183,7 @@ TEST_F(LogTest, NamesAreWrittenWholeWithTheNameCodec) {
                                         "items/\xFF\xFE.txt", "prog/", "prog/Brindle.log"}));
 }
 
-TEST_F(LogTest, LineBreaksInNamesAreNeitherRenamedNorLogged) {
+TEST_F(RenameLogTest, LineBreaksInNamesAreNeitherRenamedNorLogged) {
     temp.createFiles({"items/Bad\nOld File=x", "items/Fine"});
     session.RunFolderBatch(items());
     EXPECT_EQ(logWithoutMarks(),
@@ -207,7 +207,7 @@ TEST_F(LogTest, LineBreaksInNamesAreNeitherRenamedNorLogged) {
 
 // When the record cannot be written, nothing is renamed; the batch goes on, and at its end
 // the user is told once why.
-TEST_F(LogTest, NoRenameWithoutItsRecord) {
+TEST_F(RenameLogTest, NoRenameWithoutItsRecord) {
     const auto toldOnceAtTheEnd = [this](std::size_t from, const std::u16string& text) {
         std::vector<Shown> expected{{text, u"", MessageIcon::Stop}};
         EXPECT_EQ(std::vector<Shown>(host.messages.end() - 1, host.messages.end()), expected);
@@ -272,7 +272,7 @@ TEST_F(LogTest, NoRenameWithoutItsRecord) {
 // the child left on disk.
 // A group whose records cannot be written for a full disk stops the batch before any of
 // its renames: the rows and statistics are those of the groups before it.
-TEST_F(LogTest, DiskFullStopsTheBatchAndLeavesNoTornRecord) {
+TEST_F(RenameLogTest, DiskFullStopsTheBatchAndLeavesNoTornRecord) {
     constexpr std::size_t kFiles = 300;
     constexpr std::size_t kGroup = 256;
     std::vector<std::string> names;

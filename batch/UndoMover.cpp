@@ -1,0 +1,194 @@
+#include "batch/UndoMover.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+#include "platform/FileSystem.h"
+#include "platform/FolderRename.h"
+#include "platform/NameCodec.h"
+
+namespace brindle {
+
+namespace {
+
+// Brindle logs absolute folders that end with '/'. Any other text (a log edited by hand)
+// would reach into the working directory or glue a name onto a folder's name.
+bool IsLoggedFolder(const std::u16string& folder) {
+    return !folder.empty() && folder.front() == u'/' && folder.back() == u'/';
+}
+
+bool Matches(std::uint64_t now, std::uint64_t logged) {
+    return logged == 0 || now == logged;
+}
+
+// Whether the folder's listing holds an entry spelled exactly `name` now.
+bool ListsNow(const OpenFolder& folder, const std::u16string& name) {
+    for (const FolderEntry& entry : folder.List()) {
+        if (entry.name == name)
+            return true;
+    }
+    return false;
+}
+
+// A name in a folder, whatever path leads to the folder, as a hash: two names that
+// share one cost no more than an early write of the marks.
+std::uint64_t Key(const OpenFolder& folder, std::u16string_view name) {
+    const FileIdentity& identity = folder.identity();
+    std::uint64_t hash = 1469598103934665603ull;
+    const auto mix = [&hash](std::uint64_t value) {
+        hash ^= value;
+        hash *= 1099511628211ull;
+    };
+    mix(identity.device);
+    mix(identity.inode);
+    for (const char16_t unit : name)
+        mix(unit);
+    return hash;
+}
+
+// Both names lead to one file, with one link more than the item had before the
+// batch: a hard link made for a rename (the batch's or Undo's), its other name not
+// yet removed when a kill came.
+bool IsSecondName(const UndoRecord& record, const EntryStatus& atNew, const EntryStatus& atOld) {
+    return atNew.identity == atOld.identity && !atNew.isFolder && record.itemLinks != 0 &&
+           atNew.links == record.itemLinks + 1;
+}
+
+// Removes an empty file or folder of the item's kind spelled exactly `name` that is
+// not `item`: a claim a rename made and a kill left behind. rmdir refuses a folder
+// that is not empty. True when it was removed.
+bool DropClaim(const OpenFolder& folder, const std::u16string& name, const EntryStatus& item) {
+    EntryStatus claim;
+    if (folder.Stat(name, claim) != 0 || claim.identity == item.identity)
+        return false;
+    // Where spellings share an entry, the name may lead to the item itself.
+    if (!ListsNow(folder, name))
+        return false;
+    const std::string bytes = EncodeName(name);
+    if (item.isFolder && claim.isFolder)
+        return unlinkat(folder.fd(), bytes.c_str(), AT_REMOVEDIR) == 0;
+    if (!item.isFolder && claim.isRegular && claim.size == 0)
+        return unlinkat(folder.fd(), bytes.c_str(), 0) == 0;
+    return false;
+}
+
+}  // namespace
+
+bool UndoMover::Undo(const UndoRecord& record) {
+    const LogRecord& names = record.names;
+    // A record whose chain broke borrows names from the record before it: moving on
+    // them would send that record's item somewhere it never was. A name that cannot
+    // be a name (a log edited by hand, say) never takes a path elsewhere.
+    if (!record.whole || record.undone)
+        return false;
+    if (!IsUsableName(names.oldName) || !IsUsableName(names.newName))
+        return false;
+    if (!IsLoggedFolder(names.oldDirectory) || !IsLoggedFolder(names.newDirectory))
+        return false;
+    oldFolder_ = folders_.Get(names.oldDirectory);
+    newFolder_ = folders_.Get(names.newDirectory);
+    if (!oldFolder_->isOpen() || !newFolder_->isOpen())
+        return false;
+    stable_ = oldFolder_->inodesStable() && newFolder_->inodesStable();
+    if (record.marked && stable_) {
+        // A folder swapped for another (a link put in its place, say) since the batch.
+        if (!Matches(oldFolder_->identity().inode, record.oldFolderInode) ||
+            !Matches(newFolder_->identity().inode, record.newFolderInode)) {
+            return false;
+        }
+    }
+    if (FromTemporary(record))
+        return true;
+    EntryStatus atNew;
+    if (newFolder_->Stat(names.newName, atNew) != 0)
+        return false;
+    if (!record.marked) {
+        // Written before outcomes were marked: what exists at the new name goes back.
+        return MoveBack(record, atNew);
+    }
+    if (record.outcome == RecordOutcome::Failed)
+        return false;
+    if (record.outcome == RecordOutcome::Renamed) {
+        if (!IsItem(record, atNew))
+            return false;
+        // The old name is free as a rule: only when it is not, is it looked at.
+        const int error = Move(record, *newFolder_, names.newName, true, atNew.isFolder);
+        if (error != EEXIST)
+            return error == 0;
+    }
+    EntryStatus atOld;
+    bool oldTaken = oldFolder_->Stat(names.oldName, atOld) == 0;
+    if (oldTaken && IsSecondName(record, atNew, atOld))
+        return DropSecondName(record);
+    // An empty claim a killed Undo made of the old name.
+    if (oldTaken && record.claimedOld && DropClaim(*oldFolder_, names.oldName, atNew))
+        oldTaken = false;
+    if (record.outcome == RecordOutcome::Renamed || !oldTaken)
+        return IsItem(record, atNew) && MoveBack(record, atNew);
+    // A kill came between the record and the mark of its outcome, and both names lead
+    // somewhere: did the rename happen? Where the folder takes both spellings for one
+    // entry, its listing tells which spelling the entry has.
+    if (oldFolder_->identity() == newFolder_->identity()) {
+        const bool newListed = ListsNow(*newFolder_, names.newName);
+        const bool oldListed = ListsNow(*oldFolder_, names.oldName);
+        if (newListed && !oldListed)
+            return IsItem(record, atNew) && MoveBack(record, atNew);
+        if (oldListed && !newListed)
+            return false;
+    }
+    // It never happened; an empty claim of the target may be left.
+    if (record.claimedNew && IsItem(record, atOld))
+        DropClaim(*newFolder_, names.newName, atOld);
+    return false;
+}
+
+bool UndoMover::IsItem(const UndoRecord& record, const EntryStatus& status) const {
+    return !stable_ || Matches(status.identity.inode, record.itemInode);
+}
+
+int UndoMover::Move(const UndoRecord& record, const OpenFolder& from,
+                    const std::u16string& fromName, bool fromNewFolder, bool isFolder) {
+    marks_.BeforeMoveTo(Key(*oldFolder_, record.names.oldName));
+    UndoSteps steps(marks_, record.offset, fromNewFolder);
+    const int error = RenameNoReplace(from, fromName, *oldFolder_, record.names.oldName, &steps);
+    if (error != 0)
+        return error;
+    // Folders opened below a folder that moved would lead to the wrong places.
+    if (isFolder)
+        folders_.Clear();
+    marks_.Undone(record.offset, Key(from, fromName));
+    return 0;
+}
+
+bool UndoMover::MoveBack(const UndoRecord& record, const EntryStatus& atNew) {
+    return Move(record, *newFolder_, record.names.newName, true, atNew.isFolder) == 0;
+}
+
+bool UndoMover::DropSecondName(const UndoRecord& record) {
+    const std::string bytes = EncodeName(record.names.newName);
+    if (unlinkat(newFolder_->fd(), bytes.c_str(), 0) != 0)
+        return false;
+    marks_.Undone(record.offset, Key(*newFolder_, record.names.newName));
+    return true;
+}
+
+// A kill between two steps of a rename left the item under a temporary name. Such a
+// rename only goes between two spellings of one entry or two links of one file, so
+// an empty file at either name is a claim of that rename's.
+bool UndoMover::FromTemporary(const UndoRecord& record) {
+    for (auto step = record.temporarySteps.rbegin(); step != record.temporarySteps.rend(); ++step) {
+        const OpenFolder& folder = step->inNewFolder ? *newFolder_ : *oldFolder_;
+        EntryStatus atTemporary;
+        if (folder.Stat(step->name, atTemporary) != 0 || !IsItem(record, atTemporary))
+            continue;
+        DropClaim(*newFolder_, record.names.newName, atTemporary);
+        DropClaim(*oldFolder_, record.names.oldName, atTemporary);
+        return Move(record, folder, step->name, step->inNewFolder, atTemporary.isFolder) == 0;
+    }
+    return false;
+}
+
+}  // namespace brindle

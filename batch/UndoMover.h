@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "batch/FolderCache.h"
+#include "batch/LogParser.h"
+#include "batch/UndoMarks.h"
+#include "platform/OpenFolder.h"
+
+namespace brindle {
+
+// Puts the items of records back, one record at a time, newest first: it moves an item
+// only when it is the one the batch renamed, between the folders it renamed it in, and
+// finishes what a kill interrupted (a temporary step, a claim, a second link).
+class UndoMover {
+public:
+    explicit UndoMover(UndoMarks& marks) : marks_(marks) {}
+
+    // True when the record's item is back under its old name.
+    bool Undo(const UndoRecord& record);
+
+private:
+    bool IsItem(const UndoRecord& record, const EntryStatus& status) const;
+    // Moves the item from `fromName` in `from` to its old name; 0 or the errno.
+    int Move(const UndoRecord& record, const OpenFolder& from, const std::u16string& fromName,
+             bool fromNewFolder, bool isFolder);
+    bool MoveBack(const UndoRecord& record, const EntryStatus& atNew);
+    bool DropSecondName(const UndoRecord& record);
+    // A kill between two steps of a rename left the item under a temporary name.
+    bool FromTemporary(const UndoRecord& record);
+
+    UndoMarks& marks_;
+    FolderCache folders_;
+    std::shared_ptr<const OpenFolder> oldFolder_;
+    std::shared_ptr<const OpenFolder> newFolder_;
+    bool stable_ = false;
+};
+
+}  // namespace brindle

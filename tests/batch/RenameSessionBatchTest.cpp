@@ -1,0 +1,92 @@
+// Running a batch on real folders: what the host hears from its beginning to its end,
+// and a batch that has nothing to do.
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "BatchFixture.h"
+#include "batch/Messages.h"
+
+namespace brindle::testing {
+namespace {
+
+class RenameSessionBatchTest : public BatchFixture {};
+
+TEST_F(RenameSessionBatchTest, ChooseFolderOwnFilesOnly) {
+    temp.createFiles({"items/a.t", "items/b.t", "items/sub/c", "items/sub/deeper/d"});
+    options().showLogWindow = true;
+    options().namePattern = u"x/0";
+    std::vector<std::string> files;
+    for (const std::string& name : listed("items")) {
+        if (name != "sub")
+            files.push_back(name);
+    }
+    const std::size_t start = host.calls.size();
+    const BatchResult result = session.RunFolderBatch(temp.path().u16string() + u"/items");
+    EXPECT_EQ(result.outcome, BatchOutcome::Completed);
+    EXPECT_EQ(host.columnBytes(kColumnInput), files);
+    EXPECT_EQ(temp.listing(), (std::vector<std::string>{"items/", "items/sub/", "items/sub/c",
+                                                        "items/sub/deeper/", "items/sub/deeper/d",
+                                                        "items/x0.t", "items/x1.t", "prog/"}));
+    for (const OutputRow& row : host.rows.rows())
+        EXPECT_EQ(row.folder, items());
+    // Begin: the title; each item: its row and the status line; end: the title.
+    const std::vector<std::string> calls = host.callsFrom(start);
+    EXPECT_EQ(calls,
+              (std::vector<std::string>{"title", "row", "status", "row", "status", "title"}));
+    EXPECT_EQ(host.titles, (std::vector<std::u16string>{kTitleWorking, kTitleOutputLog}));
+    EXPECT_EQ(result.undoEnabled, std::optional<bool>(false));
+    EXPECT_EQ(options().startIndex, 2);
+}
+
+TEST_F(RenameSessionBatchTest, BatchWithoutItemsStillBeginsAndEnds) {
+    temp.createFiles({"items/Dir/x"});
+    host.rows.Append(OutputRow{});
+    session.stats().totalFiles = 7;
+    options().deleteContents = true;
+    options().resetCounters = true;
+    options().startIndex = 41;
+    session.setLetterCounter(u'q');
+    const BatchResult result = session.RunDropBatch({items() + u"Dir"});
+    EXPECT_TRUE(host.rows.empty());
+    EXPECT_EQ(session.stats().totalFiles, 0);
+    EXPECT_EQ(options().startIndex, 0);
+    EXPECT_EQ(session.letterCounter(), u'a');
+    EXPECT_EQ(result.undoEnabled, std::optional<bool>(false));
+    // Only an item refreshes the status line.
+    EXPECT_TRUE(host.statuses.empty());
+}
+
+TEST_F(RenameSessionBatchTest, DropOfNothingUsableDoesNothing) {
+    options().deleteContents = true;
+    EXPECT_EQ(session.RunDropBatch({u"", u""}).outcome, BatchOutcome::Completed);
+    EXPECT_EQ(session.RunFolderBatch(u"").outcome, BatchOutcome::Completed);
+    EXPECT_TRUE(host.calls.empty());
+    EXPECT_EQ(session.undoEnabled(), std::nullopt);
+}
+
+TEST_F(RenameSessionBatchTest, OnlyEnglishTableMissing) {
+    temp.createFiles({"items/ab1", "items/ab2"});
+    options().onlyEnglish = true;
+    options().filterMethod = u"English";
+    options().iniFileName = temp.folder() + u"missing.ini";
+    options().replaceWhat = u"a";
+    options().replaceWith = u"x";
+    const BatchResult result = session.RunDropBatch({items() + u"ab1", items() + u"ab2"});
+
+    // Told once, before the first item; the option is off, and the batch says so.
+    EXPECT_EQ(host.callsFrom(0),
+              (std::vector<std::string>{"message", "row", "status", "row", "status"}));
+    EXPECT_TRUE(result.tableFailed);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0],
+              (Shown{u"Error opening file: " + options().iniFileName, u"", MessageIcon::Warning}));
+    EXPECT_FALSE(options().onlyEnglish);
+    // The replace stage applies to the very item whose table failed.
+    EXPECT_EQ(temp.listing(),
+              (std::vector<std::string>{"items/", "items/xb1", "items/xb2", "prog/"}));
+}
+
+}  // namespace
+}  // namespace brindle::testing
