@@ -21,9 +21,9 @@
 #include <cstdlib>
 #include <utility>
 
-#include "balloon/BalloonClasses.h"
 #include "balloon/BalloonGuard.h"
 #include "balloon/BalloonHook.h"
+#include "balloon/BalloonWindowClasses.h"
 #include "platform/DesktopServices.h"
 
 namespace brindle {

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "BalloonTestSupport.h"
-#include "balloon/BalloonClasses.h"
+#include "balloon/BalloonWindowClasses.h"
 
 namespace brindle {
 namespace {
