@@ -41,8 +41,8 @@ class DesktopServices;
 struct BalloonWindowClass;
 
 // Whether the balloon can fade in and out: as the platform allows (it can where windows
-// take an opacity), always by window opacity, or never.
-enum class BalloonFade { Platform, Opacity, None };
+// take an opacity), or always by window opacity.
+enum class BalloonFade { Platform, Opacity };
 
 // Looks of the close button, as last drawn; kCloseButtonPushed doubles as the mark that
 // the button is being pressed.
