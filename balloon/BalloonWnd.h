@@ -64,6 +64,8 @@ public:
     CBalloonWnd(const CBalloonWnd&) = delete;
     CBalloonWnd& operator=(const CBalloonWnd&) = delete;
 
+    // Making and showing (BalloonWnd.cpp).
+    //
     // Shows a balloon that lives until it closes; nothing is shown when it cannot be made.
     // `icon` is a standard icon of the application's style, scaled to the larger of the
     // small-icon and title-bar-button sizes.
@@ -81,6 +83,12 @@ public:
 
     void SetAnchor(QPoint anchor, QWidget* anchorWindow = nullptr);
     void SetTimeout(std::uint32_t milliseconds);
+    void ShowBalloon();
+
+    // Closing (BalloonClosing.cpp). With BH_DELAY_CLOSE the first request only stops the
+    // mouse options and arms the time-out; otherwise the balloon hides and its window is
+    // destroyed.
+    void RequestClose();
 
     // Each replaces the header icon (BalloonIcons.cpp); a null or unreadable image leaves
     // no icon.
@@ -90,11 +98,6 @@ public:
     // Flattens the icon onto the background colour, scales it, and keeps the background
     // colour as the transparent one.
     void SetIconScaled(const QIcon& icon, int width, int height);
-
-    void ShowBalloon();
-    // With BH_DELAY_CLOSE the first request only stops the mouse options and arms the
-    // time-out; otherwise the balloon hides and its window is destroyed.
-    void RequestClose();
 
     // Size, place and shape (BalloonLayout.cpp).
     QPoint AnchorOnScreen() const;
@@ -115,7 +118,7 @@ public:
     std::uint32_t Timeout() const { return m_timeout; }
     bool HasWindow() const { return m_hasWindow; }
     unsigned CloseButtonState() const { return m_closeButtonState; }
-    // In window coordinates.
+    // In window coordinates (BalloonLayout.cpp).
     QRect ClientRect() const;
     QRect CloseButtonRect() const;
     const BalloonWindowClass* WindowClass() const { return m_windowClass; }
