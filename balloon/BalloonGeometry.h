@@ -1,7 +1,8 @@
 #pragma once
 
-// The balloon's geometry in plain values, so that every number of the layout can be
-// checked without a screen. Rectangles exclude their right and bottom edges.
+// The balloon's geometry, and the colours of its inner shadow, in plain values, so that
+// every number of the layout can be checked without a screen. Rectangles exclude their
+// right and bottom edges.
 
 #include <vector>
 

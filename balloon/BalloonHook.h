@@ -22,8 +22,6 @@ public:
     BalloonHook(const BalloonHook&) = delete;
     BalloonHook& operator=(const BalloonHook&) = delete;
 
-    QObject* Watched() const { return m_watched.data(); }
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

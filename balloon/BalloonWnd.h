@@ -4,6 +4,10 @@
 // point, showing an optional icon, a bold title and a close button above a word-wrapped
 // text. It closes on the events its options choose and, started with Launch, deletes itself
 // once its window is gone.
+//
+// Its member functions are defined in several files, one a job (making and showing,
+// closing, hook procedures, mouse, fading, icons, layout, painting); the declarations below
+// say which file.
 
 #include <QBitmap>
 #include <QColor>
@@ -37,8 +41,8 @@ class DesktopServices;
 struct BalloonWindowClass;
 
 // Whether the balloon can fade in and out: as the platform allows (it can where windows
-// take an opacity), always by window opacity, or never.
-enum class BalloonFade { Platform, Opacity, None };
+// take an opacity), or always by window opacity.
+enum class BalloonFade { Platform, Opacity };
 
 // Looks of the close button, as last drawn; kCloseButtonPushed doubles as the mark that
 // the button is being pressed.
@@ -60,6 +64,8 @@ public:
     CBalloonWnd(const CBalloonWnd&) = delete;
     CBalloonWnd& operator=(const CBalloonWnd&) = delete;
 
+    // Making and showing (BalloonWnd.cpp).
+    //
     // Shows a balloon that lives until it closes; nothing is shown when it cannot be made.
     // `icon` is a standard icon of the application's style, scaled to the larger of the
     // small-icon and title-bar-button sizes.
@@ -77,8 +83,15 @@ public:
 
     void SetAnchor(QPoint anchor, QWidget* anchorWindow = nullptr);
     void SetTimeout(std::uint32_t milliseconds);
+    void ShowBalloon();
 
-    // Each replaces the header icon; a null or unreadable image leaves no icon.
+    // Closing (BalloonClosing.cpp). With BH_DELAY_CLOSE the first request only stops the
+    // mouse options and arms the time-out; otherwise the balloon hides and its window is
+    // destroyed.
+    void RequestClose();
+
+    // Each replaces the header icon (BalloonIcons.cpp); a null or unreadable image leaves
+    // no icon.
     void SetIcon(const QIcon& icon);
     void SetIconBitmap(const QPixmap& bitmap, const QBitmap& mask);
     void SetIconBitmapMasked(const QPixmap& bitmap, const QColor& transparent);
@@ -86,29 +99,26 @@ public:
     // colour as the transparent one.
     void SetIconScaled(const QIcon& icon, int width, int height);
 
-    void ShowBalloon();
-    // With BH_DELAY_CLOSE the first request only stops the mouse options and arms the
-    // time-out; otherwise the balloon hides and its window is destroyed.
-    void RequestClose();
-
-    // Layout and painting. The draw routines measure without the flag and measure and
-    // paint with it, so the window is always as large as what it paints.
+    // Size, place and shape (BalloonLayout.cpp).
     QPoint AnchorOnScreen() const;
     BalloonRect WorkArea();
     int AnchorQuadrant();
+    QSize ClientSize();
+    QSize WindowSize();
+    void Reposition();
+
+    // Painting (BalloonPainting.cpp). The draw routines measure without the flag and measure
+    // and paint with it, so the window is always as large as what it paints.
     virtual void DrawNonClient(QPainter& painter);
     virtual void DrawClient(QPainter& painter);
     virtual QSize DrawHeader(QPainter& painter, bool draw);
     virtual QSize DrawContent(QPainter& painter, int top, bool draw);
-    QSize ClientSize();
-    QSize WindowSize();
-    void Reposition();
 
     std::uint32_t Options() const { return m_options; }
     std::uint32_t Timeout() const { return m_timeout; }
     bool HasWindow() const { return m_hasWindow; }
     unsigned CloseButtonState() const { return m_closeButtonState; }
-    // In window coordinates.
+    // In window coordinates (BalloonLayout.cpp).
     QRect ClientRect() const;
     QRect CloseButtonRect() const;
     const BalloonWindowClass* WindowClass() const { return m_windowClass; }
@@ -117,41 +127,58 @@ public:
     // How often a new shape has been handed to the window.
     int ShapeApplications() const { return m_shapeApplications; }
     QColor BackgroundColour() const { return m_background; }
-    QColor TextColour() const { return m_text; }
     QSize IconSize() const { return m_icon ? m_icon->size() : QSize(); }
 
 protected:
+    // BalloonClosing.cpp: the requests the balloon posts to itself, and the close.
     bool event(QEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // BalloonWnd.cpp: the time-out.
     void timerEvent(QTimerEvent* event) override;
+    // BalloonPainting.cpp.
+    void paintEvent(QPaintEvent* event) override;
+    // BalloonMouse.cpp: the close button and the link.
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
 private:
-    void KeyboardHookProc(QObject* watched, QEvent* event);
-    void MouseHookProc(QObject* watched, QEvent* event);
-    void CallReturnHookProc(QObject* watched, QEvent* event);
-
+    // BalloonClosing.cpp: the window's end, and the requests the balloon posts to itself.
     void PostCloseRequest();
-    void CloseButtonMouseMove(QPoint point);
-    void DrawCloseButton(QPainter& painter, const QRect& rect, unsigned look);
-    void FadeTo(qreal opacity);
-    void OnFadeFinished();
+    void PostReposition();
     void FinishClose();
     void DestroyWindow();
     void TearDownWindow();
     void OnOwnerDestroyed();
-    void ReplaceIcon(std::optional<QPixmap> icon);
+    void ReleaseMouseGrab();
+
+    // BalloonHookProcs.cpp: the application's input and the anchor window's moves.
+    void KeyboardHookProc(QObject* watched, QEvent* event);
+    void MouseHookProc(QObject* watched, QEvent* event);
+    void CallReturnHookProc(QObject* watched, QEvent* event);
+
+    // BalloonMouse.cpp.
+    void CloseButtonMouseMove(QPoint point);
     void OpenUrl();
-    bool TooltipAnimationEnabled() const;
-    bool TooltipFadeEnabled() const;
-    QFont ContentFont() const;
-    QFont TitleFont() const;
+
+    // BalloonFading.cpp.
+    static bool CanFadeWindows(BalloonFade fade);
+    bool FadingAllowed() const;
+    void FadeTo(qreal opacity);
+    void OnFadeFinished();
+
+    // BalloonIcons.cpp.
+    void ReplaceIcon(std::optional<QPixmap> icon);
+
+    // BalloonLayout.cpp.
     QSize CaptionButtonSize() const;
     QRegion BuildShape() const;
+
+    // BalloonPainting.cpp.
+    void DrawCloseButton(QPainter& painter, const QRect& rect, unsigned look);
+    QFont ContentFont() const;
+    QFont TitleFont() const;
 
     DesktopServices* m_services;
     BalloonClassRegistry* m_classes;
@@ -182,7 +209,6 @@ private:
     int m_moveTolerance = 3;
 
     const BalloonWindowClass* m_windowClass = nullptr;
-    QPointer<QWidget> m_owner;
     QMetaObject::Connection m_ownerConnection;
     BalloonPlacement m_placement;
     int m_shapeApplications = 0;

@@ -20,6 +20,7 @@ namespace {
 
 using testing::ProcessPending;
 using testing::ShowOwnerWindow;
+using testing::TipOnScreen;
 
 // In the upper left of the screen: the balloon hangs below it, with the tail on top.
 constexpr QPoint kAnchor(200, 200);
@@ -135,9 +136,7 @@ TEST_F(BalloonLayoutTest, ShapeIsAppliedOnlyWhenItChanges) {
     // Another place in the same quarter moves the window but keeps its shape.
     balloon->SetAnchor(kAnchor + QPoint(15, 25));
     EXPECT_EQ(balloon->ShapeApplications(), 1);
-    EXPECT_EQ(
-        balloon->pos() + QPoint(balloon->Placement().tail.tip.x, balloon->Placement().tail.tip.y),
-        kAnchor + QPoint(15, 25));
+    EXPECT_EQ(TipOnScreen(*balloon), kAnchor + QPoint(15, 25));
 
     // Another quarter moves the tail: a new shape.
     balloon->SetAnchor(QPoint(600, 600));

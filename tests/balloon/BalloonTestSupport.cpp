@@ -92,4 +92,21 @@ std::vector<CBalloonWnd*> LiveBalloons() {
     return balloons;
 }
 
+CBalloonWnd* OnlyBalloon() {
+    const auto balloons = LiveBalloons();
+    EXPECT_EQ(balloons.size(), 1U);
+    return balloons.empty() ? nullptr : balloons.front();
+}
+
+QPoint TipOnScreen(const CBalloonWnd& balloon) {
+    const BalloonPoint tip = balloon.Placement().tail.tip;
+    return balloon.pos() + QPoint(tip.x, tip.y);
+}
+
+bool CreateAtOwnerAnchor(CBalloonWnd& balloon, std::uint32_t options, QWidget* owner,
+                         const QString& url) {
+    return balloon.Create(QStringLiteral("Title"), QStringLiteral("Some help text"), kAnchorInOwner,
+                          options, owner, url, 0);
+}
+
 }  // namespace brindle::testing

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QPoint>
+#include <QString>
 #include <QWidget>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,5 +38,21 @@ void ProcessPending();
 
 // The balloons whose windows are up.
 std::vector<CBalloonWnd*> LiveBalloons();
+
+// The one balloon whose window is up; a failure, and nullptr, unless there is exactly one.
+CBalloonWnd* OnlyBalloon();
+
+// Where the tip of the balloon's tail lies on the screen.
+QPoint TipOnScreen(const CBalloonWnd& balloon);
+
+// In an owner window's coordinates; the upper left of the screen, so the balloon hangs
+// below and to the right of it.
+inline constexpr QPoint kAnchorInOwner(200, 150);
+// A point of the owner window away from any balloon.
+inline constexpr QPoint kQuietSpot(40, 40);
+
+// Creates the balloon with a title and a help text, anchored at kAnchorInOwner of `owner`.
+bool CreateAtOwnerAnchor(CBalloonWnd& balloon, std::uint32_t options, QWidget* owner,
+                         const QString& url = QString());
 
 }  // namespace brindle::testing

@@ -1,4 +1,4 @@
-#include "balloon/BalloonClasses.h"
+#include "balloon/BalloonWindowClasses.h"
 
 #include <utility>
 
