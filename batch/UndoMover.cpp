@@ -102,6 +102,8 @@ bool UndoMover::Undo(const UndoRecord& record) {
     }
     if (FromTemporary(record))
         return true;
+    if (const std::optional<bool> moved = MoveListedItem(record))
+        return *moved;
     EntryStatus atNew;
     if (newFolder_->Stat(names.newName, atNew) != 0)
         return false;
@@ -124,8 +126,10 @@ bool UndoMover::Undo(const UndoRecord& record) {
     if (oldTaken && IsSecondName(record, atNew, atOld))
         return DropSecondName(record);
     // An empty claim a killed Undo made of the old name.
-    if (oldTaken && record.claimedOld && DropClaim(*oldFolder_, names.oldName, atNew))
+    if (oldTaken && record.claimedOld && DropClaim(*oldFolder_, names.oldName, atNew)) {
+        listed_.Clear();
         oldTaken = false;
+    }
     if (record.outcome == RecordOutcome::Renamed || !oldTaken)
         return IsItem(record, atNew) && MoveBack(record, atNew);
     // A kill came between the record and the mark of its outcome, and both names lead
@@ -140,9 +144,24 @@ bool UndoMover::Undo(const UndoRecord& record) {
             return false;
     }
     // It never happened; an empty claim of the target may be left.
-    if (record.claimedNew && IsItem(record, atOld))
-        DropClaim(*newFolder_, names.newName, atOld);
+    if (record.claimedNew && IsItem(record, atOld) && DropClaim(*newFolder_, names.newName, atOld))
+        listed_.Clear();
     return false;
+}
+
+std::optional<bool> UndoMover::MoveListedItem(const UndoRecord& record) {
+    if (!record.marked || record.outcome != RecordOutcome::Renamed || !stable_ ||
+        record.itemInode == 0)
+        return std::nullopt;
+    const std::optional<ListedInodes::Listed> listed =
+        listed_.Find(*newFolder_, EncodeName(record.names.newName));
+    if (!listed || listed->inode != record.itemInode)
+        return std::nullopt;
+    const int error = Move(record, *newFolder_, record.names.newName, true, listed->isFolder);
+    // The old name taken: the disk decides, as without the listing.
+    if (error == EEXIST)
+        return std::nullopt;
+    return error == 0;
 }
 
 bool UndoMover::IsItem(const UndoRecord& record, const EntryStatus& status) const {
@@ -157,8 +176,14 @@ int UndoMover::Move(const UndoRecord& record, const OpenFolder& from,
     if (error != 0)
         return error;
     // Folders opened below a folder that moved would lead to the wrong places.
-    if (isFolder)
+    if (isFolder) {
         folders_.Clear();
+        listed_.Clear();
+    } else {
+        // Neither name is what the listing saw any more.
+        listed_.Forget(from, EncodeName(fromName));
+        listed_.Forget(*oldFolder_, EncodeName(record.names.oldName));
+    }
     marks_.Undone(record.offset, Key(from, fromName));
     return 0;
 }
@@ -171,6 +196,7 @@ bool UndoMover::DropSecondName(const UndoRecord& record) {
     const std::string bytes = EncodeName(record.names.newName);
     if (unlinkat(newFolder_->fd(), bytes.c_str(), 0) != 0)
         return false;
+    listed_.Forget(*newFolder_, bytes);
     marks_.Undone(record.offset, Key(*newFolder_, record.names.newName));
     return true;
 }
@@ -186,6 +212,7 @@ bool UndoMover::FromTemporary(const UndoRecord& record) {
             continue;
         DropClaim(*newFolder_, record.names.newName, atTemporary);
         DropClaim(*oldFolder_, record.names.oldName, atTemporary);
+        listed_.Clear();
         return Move(record, folder, step->name, step->inNewFolder, atTemporary.isFolder) == 0;
     }
     return false;

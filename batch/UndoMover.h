@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "batch/FolderCache.h"
+#include "batch/ListedInodes.h"
 #include "batch/LogParser.h"
 #include "batch/UndoMarks.h"
 #include "platform/OpenFolder.h"
@@ -27,12 +29,16 @@ private:
     int Move(const UndoRecord& record, const OpenFolder& from, const std::u16string& fromName,
              bool fromNewFolder, bool isFolder);
     bool MoveBack(const UndoRecord& record, const EntryStatus& atNew);
+    // A renamed item that the listing shows still at its new name, moved at once; nullopt
+    // when the disk must be looked at first.
+    std::optional<bool> MoveListedItem(const UndoRecord& record);
     bool DropSecondName(const UndoRecord& record);
     // A kill between two steps of a rename left the item under a temporary name.
     bool FromTemporary(const UndoRecord& record);
 
     UndoMarks& marks_;
     FolderCache folders_;
+    ListedInodes listed_;
     std::shared_ptr<const OpenFolder> oldFolder_;
     std::shared_ptr<const OpenFolder> newFolder_;
     bool stable_ = false;

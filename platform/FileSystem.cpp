@@ -142,12 +142,11 @@ int RenameNoReplace(std::u16string_view from, std::u16string_view to) {
     return brindle::RenameNoReplace(sourceFolder, source.name, targetFolder, target.name);
 }
 
-std::vector<FolderEntry> ListFolderDescriptor(int fd) {
-    std::vector<FolderEntry> entries;
+void VisitFolderDescriptor(int fd, const FolderVisitor& visit) {
     DIR* dir = fdopendir(fd);
     if (!dir) {
         close(fd);
-        return entries;
+        return;
     }
     while (const dirent* entry = readdir(dir)) {
         const char* name = entry->d_name;
@@ -159,9 +158,17 @@ std::vector<FolderEntry> ListFolderDescriptor(int fd) {
             isFolder =
                 fstatat(dirfd(dir), name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
         }
-        entries.push_back({DecodeName(name), isFolder, static_cast<std::uint64_t>(entry->d_ino)});
+        visit(name, static_cast<std::uint64_t>(entry->d_ino), isFolder);
     }
     closedir(dir);
+}
+
+std::vector<FolderEntry> ListFolderDescriptor(int fd) {
+    std::vector<FolderEntry> entries;
+    VisitFolderDescriptor(fd,
+                          [&entries](std::string_view name, std::uint64_t inode, bool isFolder) {
+                              entries.push_back({DecodeName(name), isFolder, inode});
+                          });
     return entries;
 }
 

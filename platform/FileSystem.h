@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,6 +50,11 @@ struct FolderEntry {
 std::vector<FolderEntry> ListFolder(std::u16string_view folder);
 // The same for the folder open on `fd`, which it takes over and closes.
 std::vector<FolderEntry> ListFolderDescriptor(int fd);
+// Each entry of that listing as the system gives it: the name's bytes, its inode number,
+// and whether it is a folder. Nothing is kept.
+using FolderVisitor =
+    std::function<void(std::string_view nameBytes, std::uint64_t inode, bool isFolder)>;
+void VisitFolderDescriptor(int fd, const FolderVisitor& visit);
 
 // Up to the last `count` bytes of the file into `tail`. False when the file cannot be
 // opened; true otherwise, with `tail` empty when the file is shorter than `count` (or

@@ -248,6 +248,14 @@ std::vector<FolderEntry> OpenFolder::List() const {
     return ListFolderDescriptor(fd);
 }
 
+void OpenFolder::Visit(const FolderVisitor& visit) const {
+    if (fd_ < 0)
+        return;
+    const int fd = openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0)
+        VisitFolderDescriptor(fd, visit);
+}
+
 bool OpenFolder::ListsExactly(std::string_view nameBytes) const {
     if (fd_ < 0)
         return false;

@@ -63,6 +63,8 @@ public:
 
     // The entries other than "." and "..", in the order the filesystem returns them.
     std::vector<FolderEntry> List() const;
+    // The same, each entry handed to `visit` as the system gives it, and nothing kept.
+    void Visit(const FolderVisitor& visit) const;
 
     // Whether an entry spelled exactly `nameBytes` is in the folder's listing. The listing
     // is read once and then kept up to date by the renames made through this folder;

@@ -1,7 +1,10 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -45,6 +48,43 @@ TEST_F(RenameSessionUndoTest, PutsEveryItemBack) {
     EXPECT_EQ(session.undoEnabled(), std::optional<bool>(false));
     // A row for every record that changed something, after the batch's rows.
     EXPECT_EQ(host.rows.size(), batchRows + 5);
+}
+
+// Enough items in one folder for Undo to learn their inode numbers from a listing; the
+// file at one new name was replaced meanwhile and is no item of the log.
+TEST_F(RenameSessionUndoTest, ManyItemsOfOneFolderAndOneReplaced) {
+    std::vector<std::string> before;
+    for (int i = 0; i < 100; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "items/FILE_%03d.TXT", i);
+        temp.createFile(name, name);
+    }
+    before = temp.listing();
+    options().conversionMode = 1;
+    session.RunFolderBatch(items());
+    options().conversionMode = 0;
+    options().replaceWhat = u".txt";
+    options().replaceWith = u".TXT";
+    session.RunFolderBatch(items());
+    ASSERT_TRUE(temp.exists("items/file_050.TXT"));
+    // Another file put in its place: made first, so it cannot take the item's inode.
+    temp.createFile("other", "another file");
+    std::filesystem::rename(temp.path() / "other", temp.path() / "items/file_050.TXT");
+
+    host.answers = {false};
+    EXPECT_EQ(session.OnUndo(), UndoOutcome::Completed);
+    std::vector<std::string> expected;
+    for (const std::string& path : before)
+        expected.push_back(path == "items/FILE_050.TXT" ? "items/file_050.TXT" : path);
+    expected.push_back("prog/Brindle.log");
+    std::sort(expected.begin(), expected.end());
+    const std::vector<std::string> now = temp.listing();
+    std::vector<std::string> differences;
+    std::set_symmetric_difference(now.begin(), now.end(), expected.begin(), expected.end(),
+                                  std::back_inserter(differences));
+    EXPECT_EQ(differences, std::vector<std::string>{});
+    EXPECT_EQ(temp.readFile("items/file_050.TXT"), "another file");
+    EXPECT_EQ(temp.readFile("items/FILE_051.TXT"), "items/FILE_051.TXT");
 }
 
 TEST_F(RenameSessionUndoTest, MovesNewestFirst) {
