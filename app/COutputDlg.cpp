@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "app/ControlId.h"
 #include "app/DialogUnits.h"
 #include "app/OutputLogModel.h"
 #include "batch/Messages.h"
@@ -28,10 +29,8 @@ COutputDlg::COutputDlg(QWidget* owner, const DialogUnits& units)
       units_(units) {
     setObjectName(QStringLiteral("COutputDlg"));
     setWindowTitle(QString::fromUtf16(brindle::kTitleOutputLog));
-    list_->setObjectName(QString::number(ids::kOutputList));
-    list_->setProperty(kControlIdProperty, ids::kOutputList);
-    statusLine_->setObjectName(QString::number(ids::kOutputStatus));
-    statusLine_->setProperty(kControlIdProperty, ids::kOutputStatus);
+    SetControlId(list_, ids::kOutputList);
+    SetControlId(statusLine_, ids::kOutputStatus);
     statusLine_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     statusLine_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     statusLine_->setTextFormat(Qt::PlainText);
