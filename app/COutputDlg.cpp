@@ -11,6 +11,7 @@
 #include "app/ControlId.h"
 #include "app/DialogUnits.h"
 #include "app/OutputLogModel.h"
+#include "app/RowTableLook.h"
 #include "batch/Messages.h"
 #include "engine/ControlIds.h"
 
@@ -41,16 +42,8 @@ COutputDlg::COutputDlg(QWidget* owner, const DialogUnits& units)
 }
 
 void COutputDlg::PrepareList() {
-    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list_->setSelectionMode(QAbstractItemView::SingleSelection);
-    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list_->setShowGrid(false);
-    list_->setWordWrap(false);
-    list_->setIconSize(QSize(14, 14));
-    list_->verticalHeader()->hide();
-    list_->verticalHeader()->setDefaultSectionSize(std::max(list_->fontMetrics().height() + 2, 16));
+    PrepareRowTable(list_);
     QHeaderView* header = list_->horizontalHeader();
-    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     header->setStretchLastSection(false);
     header->setMinimumSectionSize(1);
     header->setHighlightSections(false);

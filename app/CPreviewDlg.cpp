@@ -18,6 +18,7 @@
 #include "app/PreviewModel.h"
 #include "app/PreviewWorker.h"
 #include "app/QtText.h"
+#include "app/RowTableLook.h"
 #include "app/Safely.h"
 #include "batch/Messages.h"
 #include "engine/ControlIds.h"
@@ -70,17 +71,9 @@ CPreviewDlg::CPreviewDlg(QWidget* owner, brindle::DesktopServices& services,
         button->setAutoDefault(false);
 
     list_->setModel(model_);
-    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list_->setSelectionMode(QAbstractItemView::SingleSelection);
-    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list_->setShowGrid(false);
-    list_->setWordWrap(false);
-    list_->setIconSize(QSize(14, 14));
-    list_->verticalHeader()->hide();
+    PrepareRowTable(list_);
     // One height for every row: the view never measures a hundred thousand of them.
     list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    list_->verticalHeader()->setDefaultSectionSize(std::max(list_->fontMetrics().height() + 2, 16));
-    list_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     list_->horizontalHeader()->setStretchLastSection(true);
     for (int column = 0; column < PreviewModel::kColumns; ++column)
         list_->horizontalHeader()->resizeSection(column, PreviewModel::kColumnWidths[column]);
