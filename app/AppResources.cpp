@@ -24,3 +24,11 @@ QPixmap RowImageStrip() {
     InitAppResources();
     return QPixmap(QStringLiteral(":/brindle/row-images.png"));
 }
+
+std::array<QPixmap, 3> RowImages() {
+    const QPixmap strip = RowImageStrip();
+    std::array<QPixmap, 3> images;
+    for (std::size_t i = 0; i < images.size(); ++i)
+        images[i] = strip.copy(static_cast<int>(i) * 14, 0, 14, 14);
+    return images;
+}

@@ -3,17 +3,11 @@
 #include <QCoreApplication>
 #include <QEvent>
 
-BusyInputGuard::BusyInputGuard() {
-    QCoreApplication::instance()->installEventFilter(this);
-}
+namespace {
 
-BusyInputGuard::~BusyInputGuard() {
-    if (QCoreApplication* app = QCoreApplication::instance())
-        app->removeEventFilter(this);
-}
-
-bool BusyInputGuard::IsRefused(int eventType) {
-    switch (static_cast<QEvent::Type>(eventType)) {
+// Whether an event of this type is refused while busy.
+bool IsRefused(QEvent::Type type) {
+    switch (type) {
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:
         case QEvent::MouseButtonDblClick:
@@ -42,9 +36,19 @@ bool BusyInputGuard::IsRefused(int eventType) {
     }
 }
 
+}  // namespace
+
+BusyInputGuard::BusyInputGuard() {
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+BusyInputGuard::~BusyInputGuard() {
+    if (QCoreApplication* app = QCoreApplication::instance())
+        app->removeEventFilter(this);
+}
+
 bool BusyInputGuard::eventFilter(QObject* watched, QEvent* event) {
     if (suspended_ == 0 && IsRefused(event->type())) {
-        ++refused_;
         // A refused close or drop must not count as accepted by whoever sent it.
         event->ignore();
         return true;

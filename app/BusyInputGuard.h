@@ -20,16 +20,9 @@ public:
     void Suspend() { ++suspended_; }
     void Resume() { --suspended_; }
 
-    // How many events were refused so far.
-    int refused() const { return refused_; }
-
-    // Whether an event of this type is refused while busy.
-    static bool IsRefused(int eventType);
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    int refused_ = 0;
     int suspended_ = 0;
 };

@@ -1,7 +1,8 @@
 #pragma once
 
 #include <QDialog>
-#include <QElapsedTimer>
+#include <QList>
+#include <QUrl>
 
 #include <array>
 #include <functional>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/BusyRunner.h"
 #include "app/DialogUnits.h"
 #include "batch/BatchPlanner.h"
 #include "batch/PipelineHost.h"
@@ -18,10 +20,11 @@
 #include "platform/DesktopServices.h"
 #include "platform/UserFiles.h"
 
-class BusyInputGuard;
 class COutputDlg;
 class CPreviewDlg;
 class CUpDownCtrl;
+class ContextHelpFilter;
+class FileDropTarget;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -35,6 +38,9 @@ class QRadioButton;
 // batches ("Choose Folder", drops, the Preview's "Rename") and Undo, which run in the
 // rename session with this dialog as their host. Each batch takes one snapshot of the
 // controls when it starts and loads what it changed back into them when it ends.
+// Its member functions live in three files: CBrindleDlg.cpp (opening, handlers, batches,
+// the host role, the Preview), CBrindleDlgLayout.cpp (the controls and where they go) and
+// CBrindleDlgDataExchange.cpp (the controls to and from the options).
 class CBrindleDlg : public QDialog, public brindle::PipelineHost {
     Q_OBJECT
 
@@ -59,9 +65,9 @@ public:
     CPreviewDlg* previewDlg() const { return preview_; }
     brindle::RenameSession& session() { return session_; }
     const brindle::RenameOptions& options() const { return session_.options(); }
-    bool busy() const { return busy_; }
+    bool busy() const { return runner_.busy(); }
     // How often a running batch lets the Output Log paint (0: after every change).
-    void setPaintInterval(int milliseconds) { paintIntervalMs_ = milliseconds; }
+    void setPaintInterval(int milliseconds) { runner_.setPaintInterval(milliseconds); }
 
     // The data exchange: "save" copies the controls into the options (false, after the
     // message, on an invalid integer), "load" the options into the controls.
@@ -107,29 +113,33 @@ signals:
     void operationEnded();
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
 
 private:
+    // The label above the method list, as "Only English" switches it.
+    static constexpr char16_t kSelectMethod[] = u"select method";
+    static constexpr char16_t kReplaceWithLabel[] = u"replace with";
+
+    // Makes every control, fits the dialog units to the captions, places the controls and
+    // sets the tab order.
+    void LayOut();
     // Makes every control and lists it with its rectangle in dialog units.
     void CreateControls(std::vector<DialogItem>& items);
+    void SetTabOrder();
+    void PlaceOutputLog();
     // The exchange itself: "save" (controls to `o`) or "load" (`o` to the controls).
     // `quiet`: an invalid integer leaves its field as it is, and nothing is shown.
     bool DoDataExchange(bool save, brindle::RenameOptions& o, bool quiet = false);
-    void SetTabOrder();
-    bool ContextHelp(QWidget* target, const QPoint& globalPos);
-    void Safely(const std::function<void()>& work);
+    // The running number as the batch advances it: the "load" of that one field.
+    void LoadRunningNumber();
     // Runs one batch or Undo with input refused and the Output Log painting as it goes.
     void RunBusy(const std::function<void()>& work);
     void PaintProgress();
     // Shows the rows and the status line the operation has reached.
     void ShowProgress();
-    void PlaceOutputLog();
+    void OnUrlsDropped(const QList<QUrl>& urls);
     void PrepareLogFolder();
     void ShowReplaceEdits(bool show);
     // Runs a batch with one snapshot of the controls, and shows what it changed.
@@ -180,8 +190,8 @@ private:
     COutputDlg* output_ = nullptr;
     CPreviewDlg* preview_ = nullptr;
     bool opened_ = false;
-    bool busy_ = false;
-    std::unique_ptr<BusyInputGuard> guard_;
-    QElapsedTimer paintTimer_;
-    int paintIntervalMs_ = 100;
+    BusyRunner runner_;
+    // Members, so that both are gone before the dialog's widgets are destroyed.
+    std::unique_ptr<ContextHelpFilter> contextHelp_;
+    std::unique_ptr<FileDropTarget> drops_;
 };

@@ -8,8 +8,10 @@
 
 #include <algorithm>
 
+#include "app/ControlId.h"
 #include "app/DialogUnits.h"
 #include "app/OutputLogModel.h"
+#include "app/RowTableLook.h"
 #include "batch/Messages.h"
 #include "engine/ControlIds.h"
 
@@ -28,10 +30,8 @@ COutputDlg::COutputDlg(QWidget* owner, const DialogUnits& units)
       units_(units) {
     setObjectName(QStringLiteral("COutputDlg"));
     setWindowTitle(QString::fromUtf16(brindle::kTitleOutputLog));
-    list_->setObjectName(QString::number(ids::kOutputList));
-    list_->setProperty(kControlIdProperty, ids::kOutputList);
-    statusLine_->setObjectName(QString::number(ids::kOutputStatus));
-    statusLine_->setProperty(kControlIdProperty, ids::kOutputStatus);
+    SetControlId(list_, ids::kOutputList);
+    SetControlId(statusLine_, ids::kOutputStatus);
     statusLine_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     statusLine_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     statusLine_->setTextFormat(Qt::PlainText);
@@ -42,16 +42,8 @@ COutputDlg::COutputDlg(QWidget* owner, const DialogUnits& units)
 }
 
 void COutputDlg::PrepareList() {
-    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list_->setSelectionMode(QAbstractItemView::SingleSelection);
-    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list_->setShowGrid(false);
-    list_->setWordWrap(false);
-    list_->setIconSize(QSize(14, 14));
-    list_->verticalHeader()->hide();
-    list_->verticalHeader()->setDefaultSectionSize(std::max(list_->fontMetrics().height() + 2, 16));
+    PrepareRowTable(list_);
     QHeaderView* header = list_->horizontalHeader();
-    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     header->setStretchLastSection(false);
     header->setMinimumSectionSize(1);
     header->setHighlightSections(false);

@@ -1,13 +1,10 @@
 #include "app/CPreviewDlg.h"
 
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFileSystemWatcher>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
@@ -15,11 +12,14 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <exception>
 
+#include "app/ControlId.h"
+#include "app/FileDropTarget.h"
 #include "app/PreviewModel.h"
 #include "app/PreviewWorker.h"
 #include "app/QtText.h"
+#include "app/RowTableLook.h"
+#include "app/Safely.h"
 #include "batch/Messages.h"
 #include "engine/ControlIds.h"
 
@@ -32,11 +32,6 @@ namespace {
 // Changes on disk come in bursts (a batch of another program, a copy): the plan is made
 // again once they have settled.
 constexpr int kSettleMs = 200;
-
-void SetId(QWidget* widget, int id) {
-    widget->setObjectName(QString::number(id));
-    widget->setProperty(kControlIdProperty, id);
-}
 
 }  // namespace
 
@@ -57,35 +52,28 @@ CPreviewDlg::CPreviewDlg(QWidget* owner, brindle::DesktopServices& services,
       worker_(new PreviewWorker(latest_)) {
     setObjectName(QStringLiteral("CPreviewDlg"));
     setWindowTitle(QStringLiteral("Preview"));
-    setAcceptDrops(true);
+    connect(new FileDropTarget(this, {}, this), &FileDropTarget::dropped, this,
+            &CPreviewDlg::OnFilesDropped);
 
-    SetId(sourceLabel_, ids::kPreviewFolder);
+    SetControlId(sourceLabel_, ids::kPreviewFolder);
     sourceLabel_->setTextFormat(Qt::PlainText);
     sourceLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    SetId(choose_, ids::kPreviewChoose);
-    SetId(list_, ids::kPreviewList);
-    SetId(summary_, ids::kPreviewSummary);
+    SetControlId(choose_, ids::kPreviewChoose);
+    SetControlId(list_, ids::kPreviewList);
+    SetControlId(summary_, ids::kPreviewSummary);
     summary_->setTextFormat(Qt::PlainText);
     summary_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     summary_->setWordWrap(true);
-    SetId(rename_, ids::kPreviewRename);
-    SetId(close_, ids::kPreviewClose);
+    SetControlId(rename_, ids::kPreviewRename);
+    SetControlId(close_, ids::kPreviewClose);
     rename_->setEnabled(false);
     for (QPushButton* button : {choose_, rename_, close_})
         button->setAutoDefault(false);
 
     list_->setModel(model_);
-    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list_->setSelectionMode(QAbstractItemView::SingleSelection);
-    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list_->setShowGrid(false);
-    list_->setWordWrap(false);
-    list_->setIconSize(QSize(14, 14));
-    list_->verticalHeader()->hide();
+    PrepareRowTable(list_);
     // One height for every row: the view never measures a hundred thousand of them.
     list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    list_->verticalHeader()->setDefaultSectionSize(std::max(list_->fontMetrics().height() + 2, 16));
-    list_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     list_->horizontalHeader()->setStretchLastSection(true);
     for (int column = 0; column < PreviewModel::kColumns; ++column)
         list_->horizontalHeader()->resizeSection(column, PreviewModel::kColumnWidths[column]);
@@ -106,11 +94,13 @@ CPreviewDlg::CPreviewDlg(QWidget* owner, brindle::DesktopServices& services,
 
     settle_->setSingleShot(true);
     settle_->setInterval(kSettleMs);
-    connect(settle_, &QTimer::timeout, this, [this] { Safely([this] { Replan(); }); });
+    connect(settle_, &QTimer::timeout, this, [this] { Safely(services_, [this] { Replan(); }); });
     connect(watcher_, &QFileSystemWatcher::directoryChanged, settle_, qOverload<>(&QTimer::start));
     connect(watcher_, &QFileSystemWatcher::fileChanged, settle_, qOverload<>(&QTimer::start));
-    connect(choose_, &QPushButton::clicked, this, [this] { Safely([this] { OnChooseFolder(); }); });
-    connect(rename_, &QPushButton::clicked, this, [this] { Safely([this] { OnRename(); }); });
+    connect(choose_, &QPushButton::clicked, this,
+            [this] { Safely(services_, [this] { OnChooseFolder(); }); });
+    connect(rename_, &QPushButton::clicked, this,
+            [this] { Safely(services_, [this] { OnRename(); }); });
     connect(close_, &QPushButton::clicked, this, &QWidget::close);
 
     qRegisterMetaType<std::shared_ptr<const brindle::Plan>>();
@@ -120,7 +110,7 @@ CPreviewDlg::CPreviewDlg(QWidget* owner, brindle::DesktopServices& services,
     connect(this, &CPreviewDlg::planRequested, worker_, &PreviewWorker::Plan);
     connect(worker_, &PreviewWorker::planned, this,
             [this](quint64 generation, std::shared_ptr<const brindle::Plan> plan) {
-                Safely([&] { OnPlanned(generation, std::move(plan)); });
+                Safely(services_, [&] { OnPlanned(generation, std::move(plan)); });
             });
     connect(worker_, &PreviewWorker::failed, this, &CPreviewDlg::OnFailed);
     thread_.start();
@@ -237,15 +227,6 @@ void CPreviewDlg::OnFailed(quint64 generation, const QString& reason) {
     summary_->setText(QStringLiteral("The preview could not be made: ") + reason);
 }
 
-void CPreviewDlg::Safely(const std::function<void()>& work) {
-    try {
-        work();
-    } catch (const std::exception& error) {
-        services_.ShowMessageBox(FromQString(QString::fromLocal8Bit(error.what())), {},
-                                 MessageButtons::Ok, MessageIcon::Stop);
-    }
-}
-
 void CPreviewDlg::Release(std::shared_ptr<const brindle::Plan> plan) {
     if (!plan)
         return;
@@ -254,7 +235,7 @@ void CPreviewDlg::Release(std::shared_ptr<const brindle::Plan> plan) {
 }
 
 void CPreviewDlg::OnOptionsChanged() {
-    Safely([this] { Replan(); });
+    Safely(services_, [this] { Replan(); });
 }
 
 void CPreviewDlg::OnOperationStarted() {
@@ -267,7 +248,7 @@ void CPreviewDlg::OnOperationStarted() {
 
 void CPreviewDlg::OnOperationEnded() {
     held_ = false;
-    Safely([this] { Replan(); });
+    Safely(services_, [this] { Replan(); });
 }
 
 void CPreviewDlg::OnChooseFolder() {
@@ -300,7 +281,7 @@ void CPreviewDlg::OnRename() {
 void CPreviewDlg::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!upToDate_)
-        Safely([this] { Replan(); });
+        Safely(services_, [this] { Replan(); });
 }
 
 void CPreviewDlg::keyPressEvent(QKeyEvent* event) {
@@ -312,30 +293,6 @@ void CPreviewDlg::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
-void CPreviewDlg::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls())
-        event->acceptProposedAction();
-    else
-        event->ignore();
-}
-
-void CPreviewDlg::dragMoveEvent(QDragMoveEvent* event) {
-    if (event->mimeData()->hasUrls())
-        event->acceptProposedAction();
-    else
-        event->ignore();
-}
-
-void CPreviewDlg::dropEvent(QDropEvent* event) {
-    if (!event->mimeData()->hasUrls()) {
-        event->ignore();
-        return;
-    }
-    event->acceptProposedAction();
-    Safely([&] {
-        std::vector<std::u16string> paths;
-        for (const QUrl& url : event->mimeData()->urls())
-            paths.push_back(PathFromDroppedUrl(url));
-        SetSource(brindle::BatchSource::Drop(std::move(paths)));
-    });
+void CPreviewDlg::OnFilesDropped(const QList<QUrl>& urls) {
+    Safely(services_, [&] { SetSource(brindle::BatchSource::Drop(PathsFromDroppedUrls(urls))); });
 }

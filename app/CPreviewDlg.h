@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QThread>
+#include <QUrl>
 #include <QWidget>
 
 #include <atomic>
@@ -66,16 +68,12 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
 
 private:
     void Replan();
     void OnPlanned(quint64 generation, std::shared_ptr<const brindle::Plan> plan);
     void OnFailed(quint64 generation, const QString& reason);
-    // Runs a handler inside Qt's event delivery, which no exception may cross.
-    void Safely(const std::function<void()>& work);
+    void OnFilesDropped(const QList<QUrl>& urls);
     // The old plan is freed by the worker: freeing a large one takes a while.
     void Release(std::shared_ptr<const brindle::Plan> plan);
     void Watch();

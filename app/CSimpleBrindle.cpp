@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include "app/AppResources.h"
+#include "app/ControlId.h"
 #include "app/DialogUnits.h"
 #include "engine/ControlIds.h"
 
@@ -19,11 +20,9 @@ CSimpleBrindle::CSimpleBrindle(brindle::DesktopServices& services,
     setWindowTitle(QStringLiteral("Dialog"));
     setWindowIcon(AppIcon());
     setFont(QApplication::font());
-    ok_->setObjectName(QString::number(ids::kOk));
-    ok_->setProperty(kControlIdProperty, ids::kOk);
+    SetControlId(ok_, ids::kOk);
     ok_->setDefault(true);
-    cancel_->setObjectName(QString::number(ids::kCancel));
-    cancel_->setProperty(kControlIdProperty, ids::kCancel);
+    SetControlId(cancel_, ids::kCancel);
     cancel_->setAutoDefault(false);
     const std::vector<DialogItem> items = {{ok_, QRect(129, 7, 50, 14)},
                                            {cancel_, QRect(129, 24, 50, 14)}};

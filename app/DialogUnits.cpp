@@ -31,10 +31,10 @@ DialogUnits::DialogUnits(const QFont& font) {
     // The average width is taken over the 52 letters, rounded, as dialog base units are.
     const int letters = metrics.horizontalAdvance(
         QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-    baseWidth_ = std::max((letters / 26 + 1) / 2, 1);
-    baseHeight_ = std::max(metrics.height(), 1);
-    xUnit64_ = baseWidth_ * 16;
-    yUnit64_ = baseHeight_ * 8;
+    const int baseWidth = std::max((letters / 26 + 1) / 2, 1);
+    const int baseHeight = std::max(metrics.height(), 1);
+    xUnit64_ = baseWidth * 16;
+    yUnit64_ = baseHeight * 8;
 }
 
 int DialogUnits::x(int dlu) const {

@@ -28,8 +28,6 @@ public:
     QSize size(int dw, int dh) const { return {x(dw), y(dh)}; }
     QRect rect(int dx, int dy, int dw, int dh) const;
 
-    int baseWidth() const { return baseWidth_; }
-    int baseHeight() const { return baseHeight_; }
     // Pixels per dialog unit, in 64ths of a pixel.
     int xUnit64() const { return xUnit64_; }
     int yUnit64() const { return yUnit64_; }
@@ -44,8 +42,6 @@ public:
     int scaleY(int referencePixels) const;
 
 private:
-    int baseWidth_;
-    int baseHeight_;
     int xUnit64_;
     int yUnit64_;
 };

@@ -4,15 +4,13 @@
 
 #include "app/AppResources.h"
 #include "app/QtText.h"
+#include "app/RowTableLook.h"
 
 const char* const OutputLogModel::kColumnTitles[kColumns] = {
     "Input File", "Output File (Exceptions)", "#", "Folder (New Folder)"};
 
-OutputLogModel::OutputLogModel(QObject* parent) : QAbstractTableModel(parent) {
-    const QPixmap strip = RowImageStrip();
-    for (int i = 0; i < static_cast<int>(images_.size()); ++i)
-        images_[static_cast<std::size_t>(i)] = strip.copy(i * 14, 0, 14, 14);
-}
+OutputLogModel::OutputLogModel(QObject* parent)
+    : QAbstractTableModel(parent), images_(RowImages()) {}
 
 void OutputLogModel::Append(const brindle::OutputRow& row) {
     store_.Append(row);
@@ -73,18 +71,12 @@ QVariant OutputLogModel::data(const QModelIndex& index, int role) const {
                 return image(store_.image(row));
             return {};
         case Qt::TextAlignmentRole:
-            return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+            return RowTableAlignment();
         default:
             return {};
     }
 }
 
 QVariant OutputLogModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section < 0 || section >= kColumns)
-        return {};
-    if (role == Qt::DisplayRole)
-        return QString::fromLatin1(kColumnTitles[section]);
-    if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
-    return {};
+    return RowTableHeader(kColumnTitles, section, orientation, role);
 }

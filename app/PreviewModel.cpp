@@ -2,6 +2,7 @@
 
 #include "app/AppResources.h"
 #include "app/QtText.h"
+#include "app/RowTableLook.h"
 
 using brindle::PlanItem;
 using brindle::PlanState;
@@ -9,11 +10,7 @@ using brindle::PlanState;
 const char* const PreviewModel::kColumnTitles[kColumns] = {"Current Name", "New Name",
                                                            "Folder (New Folder)", "State"};
 
-PreviewModel::PreviewModel(QObject* parent) : QAbstractTableModel(parent) {
-    const QPixmap strip = RowImageStrip();
-    for (int i = 0; i < static_cast<int>(images_.size()); ++i)
-        images_[static_cast<std::size_t>(i)] = strip.copy(i * 14, 0, 14, 14);
-}
+PreviewModel::PreviewModel(QObject* parent) : QAbstractTableModel(parent), images_(RowImages()) {}
 
 std::shared_ptr<const brindle::Plan> PreviewModel::SetPlan(
     std::shared_ptr<const brindle::Plan> plan) {
@@ -77,18 +74,12 @@ QVariant PreviewModel::data(const QModelIndex& index, int role) const {
             return {};
         }
         case Qt::TextAlignmentRole:
-            return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+            return RowTableAlignment();
         default:
             return {};
     }
 }
 
 QVariant PreviewModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section < 0 || section >= kColumns)
-        return {};
-    if (role == Qt::DisplayRole)
-        return QString::fromLatin1(kColumnTitles[section]);
-    if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
-    return {};
+    return RowTableHeader(kColumnTitles, section, orientation, role);
 }

@@ -23,3 +23,10 @@ std::u16string PathFromDroppedUrl(const QUrl& url) {
     return brindle::DecodeName(
         std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
+
+std::vector<std::u16string> PathsFromDroppedUrls(const QList<QUrl>& urls) {
+    std::vector<std::u16string> paths;
+    for (const QUrl& url : urls)
+        paths.push_back(PathFromDroppedUrl(url));
+    return paths;
+}

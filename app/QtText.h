@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QUrl>
 
 #include <string>
+#include <vector>
 
 // UTF-16 names cross into Qt unchanged: both sides hold UTF-16 code units, so the byte
 // escapes of undecodable names survive the trip.
@@ -22,3 +24,6 @@ std::u16string PathFromQt(const QString& path);
 // decoded with the name codec (so a name that is not valid UTF-8 keeps its bytes); any
 // other URL gives an empty path.
 std::u16string PathFromDroppedUrl(const QUrl& url);
+
+// Every dropped URL as a path, in order (an empty one for each that is no local file).
+std::vector<std::u16string> PathsFromDroppedUrls(const QList<QUrl>& urls);

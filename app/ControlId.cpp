@@ -1,0 +1,11 @@
+#include "app/ControlId.h"
+
+#include <QString>
+#include <QWidget>
+
+#include "engine/ControlIds.h"
+
+void SetControlId(QWidget* widget, int id) {
+    widget->setObjectName(QString::number(id));
+    widget->setProperty(kControlIdProperty, id);
+}
