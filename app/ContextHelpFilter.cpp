@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "app/ContextHelp.h"
+#include "app/Safely.h"
 #include "engine/ControlIds.h"
 
 ContextHelpFilter::ContextHelpFilter(QWidget* window, brindle::DesktopServices& services)
@@ -33,8 +34,10 @@ bool ContextHelpFilter::eventFilter(QObject* watched, QEvent* event) {
     const auto* mouse = static_cast<QMouseEvent*>(event);
     if (mouse->button() != Qt::RightButton)
         return QObject::eventFilter(watched, event);
-    if (type != QEvent::MouseButtonRelease)
-        ContextHelp(widget, mouse->globalPosition().toPoint());
+    if (type != QEvent::MouseButtonRelease) {
+        const QPoint at = mouse->globalPosition().toPoint();
+        Safely(services_, [&] { ContextHelp(widget, at); });
+    }
     return true;
 }
 
