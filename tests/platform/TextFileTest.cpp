@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "FileLock.h"
 #include "TempFolder.h"
 #include "platform/FileSystem.h"
 #include "platform/NameCodec.h"
@@ -17,6 +18,7 @@
 namespace brindle {
 namespace {
 
+using testing::CanLock;
 using testing::TempFolder;
 
 struct Line {
@@ -54,15 +56,6 @@ private:
     int fd_;
     bool held_ = false;
 };
-
-bool CanLock(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY);
-    if (fd < 0)
-        return false;
-    const bool locked = flock(fd, LOCK_EX | LOCK_NB) == 0;
-    close(fd);
-    return locked;
-}
 
 TEST(TextFileTest, SplitsLinesAtLineFeeds) {
     struct Row {
