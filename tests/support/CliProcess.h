@@ -233,6 +233,15 @@ inline CliResult Decoded(int waitStatus) {
     return result;
 }
 
+inline void SleepFor(std::chrono::nanoseconds delay) {
+    if (delay.count() <= 0)
+        return;
+    timespec wanted{static_cast<time_t>(delay.count() / 1000000000),
+                    static_cast<long>(delay.count() % 1000000000)};
+    while (nanosleep(&wanted, &wanted) != 0 && errno == EINTR) {
+    }
+}
+
 }  // namespace detail
 
 // Runs brindle-cli to its end; collects what it writes.
@@ -332,19 +341,10 @@ inline pid_t StartCli(const CliRun& run) {
     return pid;
 }
 
-inline void SleepFor(std::chrono::nanoseconds delay) {
-    if (delay.count() <= 0)
-        return;
-    timespec wanted{static_cast<time_t>(delay.count() / 1000000000),
-                    static_cast<long>(delay.count() % 1000000000)};
-    while (nanosleep(&wanted, &wanted) != 0 && errno == EINTR) {
-    }
-}
-
 // Kills `pid` with SIGKILL after `delay`. True when the kill cut the run short (it had
 // not ended by itself before).
 inline bool KillAfter(pid_t pid, std::chrono::nanoseconds delay) {
-    SleepFor(delay);
+    detail::SleepFor(delay);
     kill(pid, SIGKILL);
     const int status = WaitFor(pid);
     return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
