@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <deque>
@@ -12,7 +13,10 @@
 #include <vector>
 
 #include "TempFolder.h"
+#include "app/COutputDlg.h"
+#include "app/OutputLogModel.h"
 #include "app/QtText.h"
+#include "balloon/BalloonWnd.h"
 #include "platform/DesktopServices.h"
 
 namespace apptest {
@@ -91,6 +95,23 @@ private:
 template <typename T = QWidget>
 T* Control(QWidget* dialog, int id) {
     return dialog->findChild<T*>(QString::number(id), Qt::FindDirectChildrenOnly);
+}
+
+// The balloons whose windows are up.
+inline std::vector<brindle::CBalloonWnd*> Balloons() {
+    std::vector<brindle::CBalloonWnd*> found;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* balloon = qobject_cast<brindle::CBalloonWnd*>(w); balloon && balloon->HasWindow())
+            found.push_back(balloon);
+    return found;
+}
+
+// One column of the Output Log's rows, in the store's order.
+inline QStringList OutputColumn(const COutputDlg* out, int column) {
+    QStringList texts;
+    for (const brindle::OutputRow& row : out->model()->store().rows())
+        texts << QString::fromStdU16String(row.text(column));
+    return texts;
 }
 
 }  // namespace apptest

@@ -24,26 +24,7 @@ if [ "${3:-}" != inside ]; then
     exec xvfb-run -a -n 170 sh "$0" "$program" "$probe" inside
 fi
 
-# The ids of the visible windows with this exact name.
-windows_named() {
-    xdotool search --onlyvisible --name "^$1\$" 2>/dev/null
-}
-
-# Waits, for at most about 30 seconds, for a visible window with this exact name.
-wait_for_window() {
-    tries=0
-    while [ $tries -lt 300 ]; do
-        id=$(windows_named "$1" | head -n 1)
-        if [ -n "$id" ]; then
-            echo "$id"
-            return 0
-        fi
-        tries=$((tries + 1))
-        sleep 0.1
-    done
-    echo "no window named '$1' appeared" >&2
-    return 1
-}
+. "$(dirname "$0")/XWindows.sh"
 
 fail() {
     echo "$1" >&2
@@ -96,10 +77,5 @@ done
 echo "the balloon closed after the mouse moved"
 
 xdotool windowfocus --sync "$dialog" && xdotool key Escape || fail "Escape could not be sent"
-wait "$pid"
-status=$?
-if [ $status -ne 0 ]; then
-    echo "the program ended with status $status" >&2
-    exit 1
-fi
+ended_well "$pid" || exit 1
 echo "the program ended with status 0"

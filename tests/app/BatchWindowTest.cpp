@@ -16,7 +16,7 @@
 
 #include <memory>
 
-#include "AppTestSupport.h"
+#include "MainDialogFixture.h"
 #include "app/CBrindleDlg.h"
 #include "app/COutputDlg.h"
 #include "app/OutputLogModel.h"
@@ -27,13 +27,6 @@ using namespace apptest;
 
 namespace {
 
-QStringList Rows(const COutputDlg* out, int column) {
-    QStringList texts;
-    for (const brindle::OutputRow& row : out->model()->store().rows())
-        texts << QString::fromStdU16String(row.text(column));
-    return texts;
-}
-
 QStringList Sorted(QStringList list) {
     list.sort();
     return list;
@@ -41,26 +34,17 @@ QStringList Sorted(QStringList list) {
 
 }  // namespace
 
-class BatchWindowTest : public QObject {
+class BatchWindowTest : public QObject, MainDialogFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<ProgramFolder> folder_;
-    std::unique_ptr<RecordingServices> services_;
-    std::unique_ptr<CBrindleDlg> dlg_;
-
     CBrindleDlg& Open(const std::string& ini = "[config]\nShow Log Window = 1\n") {
-        folder_->temp().createFile("Brindle.ini", ini);
-        return OpenWith(brindle::PortableUserFiles(folder_->folder()));
+        WriteIni(ini);
+        return ShowDialog();
     }
     CBrindleDlg& OpenWith(const brindle::UserFiles& files) {
-        dlg_ = std::make_unique<CBrindleDlg>(*services_, nullptr, files);
-        dlg_->show();
+        MakeDialogWith(files).show();
         return *dlg_;
-    }
-    template <typename T = QWidget>
-    T* Ctl(int id) {
-        return Control<T>(dlg_.get(), id);
     }
     void Click(int id) { QTest::mouseClick(Ctl(id), Qt::LeftButton); }
     void Tick(int id) { Ctl<QCheckBox>(id)->setChecked(true); }
@@ -86,15 +70,8 @@ private:
     }
 
 private slots:
-    void init() {
-        folder_ = std::make_unique<ProgramFolder>();
-        services_ = std::make_unique<RecordingServices>();
-    }
-    void cleanup() {
-        dlg_.reset();
-        services_.reset();
-        folder_.reset();
-    }
+    void init() { SetUp(); }
+    void cleanup() { TearDown(); }
 
     void chooseFolderRunsABatch() {
         folder_->temp().createFiles({"work/One.TXT", "work/two.txt", "work/sub/Deep.txt"});
@@ -107,10 +84,10 @@ private slots:
                  (std::vector<std::string>{"Brindle.ini", "Brindle.log", "work/", "work/one.txt",
                                            "work/sub/", "work/sub/Deep.txt", "work/two.txt"}));
         COutputDlg* out = dlg.outputDlg();
-        QCOMPARE(Sorted(Rows(out, 0)), (QStringList{"One.TXT", "two.txt"}));
-        QCOMPARE(Sorted(Rows(out, 1)), (QStringList{"one.txt", "two.txt"}));
+        QCOMPARE(Sorted(OutputColumn(out, 0)), (QStringList{"One.TXT", "two.txt"}));
+        QCOMPARE(Sorted(OutputColumn(out, 1)), (QStringList{"one.txt", "two.txt"}));
         const QString work = folder_->path("work") + "/";
-        QCOMPARE(Rows(out, 3), (QStringList{work, work}));
+        QCOMPARE(OutputColumn(out, 3), (QStringList{work, work}));
         QCOMPARE(out->model()->rowCount(), 2);
         QCOMPARE(out->statusText(),
                  QString("Total files: 2 | Changed files: 1 | Average Input length: 7 | Average "
@@ -158,7 +135,7 @@ private slots:
         services_->onBox = [&] { rowsWhenTold = dlg.outputDlg()->model()->rowCount(); };
         ChooseFolder("work");
         QVERIFY(folder_->temp().exists("work/A.TXT") && folder_->temp().exists("work/B.TXT"));
-        QCOMPARE(Rows(dlg.outputDlg(), 1),
+        QCOMPARE(OutputColumn(dlg.outputDlg(), 1),
                  (QStringList{"(Unknown Error Aquired)", "(Unknown Error Aquired)"}));
         QCOMPARE(services_->boxes.size(), std::size_t(1));
         QCOMPARE(services_->boxes[0].text,
@@ -193,7 +170,7 @@ private slots:
             (std::vector<std::string>{"Brindle.ini", "in/", "in/A.TXT", "in/EMPTY/", "in/TREE/",
                                       "in/TREE/B.TXT", "in/TREE/c/", "in/TREE/c/D.TXT"}));
         // The first pass in drop order, then the folder renames; a folder shows its path.
-        const QStringList inputs = Rows(dlg.outputDlg(), 0);
+        const QStringList inputs = OutputColumn(dlg.outputDlg(), 0);
         QCOMPARE(inputs.size(), 5);
         QCOMPARE(Sorted(inputs.mid(0, 2)), (QStringList{"b.txt", "d.txt"}));
         QCOMPARE(inputs.mid(2),
@@ -319,7 +296,7 @@ private slots:
         QVERIFY(Ctl(ids::kUndo)->isEnabled());
         COutputDlg* out = dlg.outputDlg();
         QCOMPARE(out->model()->rowCount(), 4);
-        QCOMPARE(Sorted(Rows(out, 1).mid(2)), (QStringList{"A.TXT", "B.TXT"}));
+        QCOMPARE(Sorted(OutputColumn(out, 1).mid(2)), (QStringList{"A.TXT", "B.TXT"}));
         QCOMPARE(out->model()->store().at(2).image, int(brindle::kImageExclamation));
         QVERIFY(out->statusText().startsWith("Total files: 4 | Changed files: 2"));
 
@@ -337,7 +314,7 @@ private slots:
         QVERIFY(!Ctl(ids::kUndo)->isEnabled());
         QCOMPARE(out->model()->rowCount(), 6);
         QCOMPARE(out->model()->store().at(5).image, int(brindle::kImageCross));
-        QVERIFY(Rows(out, 1)[5].endsWith(".TXTError opening file"));
+        QVERIFY(OutputColumn(out, 1)[5].endsWith(".TXTError opening file"));
         QVERIFY(out->statusText().endsWith("Exceptions: 2"));
     }
 
@@ -375,7 +352,7 @@ private slots:
         QVERIFY(!Ctl(ids::kMethodList)->isVisible());
         QVERIFY(!dlg.options().onlyEnglish);
         // The replace stage ran for both items, the first included.
-        QCOMPARE(Sorted(Rows(dlg.outputDlg(), 1)), (QStringList{"0ne.txt", "tw0.txt"}));
+        QCOMPARE(Sorted(OutputColumn(dlg.outputDlg(), 1)), (QStringList{"0ne.txt", "tw0.txt"}));
     }
 
     // Asked once per batch, when it takes its snapshot of the controls, however many

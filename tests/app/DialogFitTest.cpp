@@ -25,7 +25,7 @@
 #include <memory>
 #include <vector>
 
-#include "AppTestSupport.h"
+#include "MainDialogFixture.h"
 #include "app/CBrindleDlg.h"
 #include "app/COutputDlg.h"
 #include "app/CSimpleBrindle.h"
@@ -134,32 +134,19 @@ QRect KeptOn(QRect window, const QRect& area) {
     return window;
 }
 
-std::vector<brindle::CBalloonWnd*> Balloons() {
-    std::vector<brindle::CBalloonWnd*> found;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* balloon = qobject_cast<brindle::CBalloonWnd*>(w); balloon && balloon->HasWindow())
-            found.push_back(balloon);
-    return found;
-}
-
 }  // namespace
 
-class DialogFitTest : public QObject {
+class DialogFitTest : public QObject, MainDialogFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<ProgramFolder> folder_;
-    std::unique_ptr<RecordingServices> services_;
-    std::unique_ptr<CBrindleDlg> dlg_;
     brindle::CreditsLibrary credits_;
 
     // `corner`: where in the screen's available area the dialog stands ("centre", where Qt
     // puts it, "topLeft" or "bottomRight").
     CBrindleDlg& Open(const std::string& ini, const QString& corner = "centre") {
-        folder_->temp().createFile("Brindle.ini", ini);
-        dlg_ = std::make_unique<CBrindleDlg>(
-            *services_, [this](const std::u16string& text) { credits_.ShowAbout(text); },
-            brindle::PortableUserFiles(folder_->folder()));
+        WriteIni(ini);
+        MakeDialog([this](const std::u16string& text) { credits_.ShowAbout(text); });
         const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
         // Room for a window frame of a few pixels.
         if (corner == "topLeft")
@@ -168,10 +155,6 @@ private:
             dlg_->move(area.bottomRight() - QPoint(dlg_->width() + 8, dlg_->height() + 32));
         dlg_->show();
         return *dlg_;
-    }
-    template <typename T = QWidget>
-    T* Ctl(int id) {
-        return Control<T>(dlg_.get(), id);
     }
 
 private slots:
@@ -191,15 +174,8 @@ private slots:
               QGuiApplication::primaryScreen()->logicalDotsPerInch(),
               QGuiApplication::primaryScreen()->devicePixelRatio());
     }
-    void init() {
-        folder_ = std::make_unique<ProgramFolder>();
-        services_ = std::make_unique<RecordingServices>();
-    }
-    void cleanup() {
-        dlg_.reset();
-        services_.reset();
-        folder_.reset();
-    }
+    void init() { SetUp(); }
+    void cleanup() { TearDown(); }
 
     void mainDialogCaptionsAreWhole() {
         CBrindleDlg& dlg = Open("[config]\n");

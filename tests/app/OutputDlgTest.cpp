@@ -9,22 +9,18 @@
 #include <cstdlib>
 #include <memory>
 
-#include "AppTestSupport.h"
+#include "MainDialogFixture.h"
 #include "app/AppResources.h"
 #include "app/CBrindleDlg.h"
 #include "app/COutputDlg.h"
 #include "app/OutputLogModel.h"
 
 using namespace apptest;
-using brindle::OutputRow;
 
-class OutputDlgTest : public QObject {
+class OutputDlgTest : public QObject, MainDialogFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<ProgramFolder> folder_;
-    std::unique_ptr<RecordingServices> services_;
-    std::unique_ptr<CBrindleDlg> dlg_;
     COutputDlg* out_ = nullptr;
 
     void Add(const char* input, const char* count, int image = brindle::kImageExclamation) {
@@ -39,12 +35,7 @@ private:
         row.folder = u"/f/";
         dlg_->AddOutputRow(row);
     }
-    QStringList Column(int column) const {
-        QStringList texts;
-        for (const OutputRow& row : out_->model()->store().rows())
-            texts << QString::fromStdU16String(row.text(column));
-        return texts;
-    }
+    QStringList Column(int column) const { return OutputColumn(out_, column); }
     void ClickHeader(int column) {
         QHeaderView* header = out_->list()->horizontalHeader();
         const QPoint at(header->sectionViewportPosition(column) + 5, header->height() / 2);
@@ -53,20 +44,12 @@ private:
 
 private slots:
     void init() {
-        folder_ = std::make_unique<ProgramFolder>();
-        folder_->temp().createFile("Brindle.ini", "[config]\nShow Log Window = 1\n");
-        services_ = std::make_unique<RecordingServices>();
-        dlg_ = std::make_unique<CBrindleDlg>(*services_, nullptr,
-                                             brindle::PortableUserFiles(folder_->folder()));
-        dlg_->show();
-        out_ = dlg_->outputDlg();
+        SetUp();
+        WriteIni("[config]\nShow Log Window = 1\n");
+        out_ = ShowDialog().outputDlg();
         QVERIFY(QTest::qWaitForWindowExposed(out_));
     }
-    void cleanup() {
-        dlg_.reset();
-        services_.reset();
-        folder_.reset();
-    }
+    void cleanup() { TearDown(); }
 
     void windowKind() {
         QCOMPARE(out_->windowTitle(), QString("Output Log"));

@@ -17,7 +17,7 @@
 
 #include <memory>
 
-#include "AppTestSupport.h"
+#include "MainDialogFixture.h"
 #include "app/CBrindleDlg.h"
 #include "app/COutputDlg.h"
 #include "app/CPreviewDlg.h"
@@ -40,37 +40,20 @@ QStringList Column(const PreviewModel* model, int column) {
     return texts;
 }
 
-QStringList OutputColumn(const COutputDlg* out, int column) {
-    QStringList texts;
-    for (const brindle::OutputRow& row : out->model()->store().rows())
-        texts << QString::fromStdU16String(row.text(column));
-    return texts;
-}
-
 }  // namespace
 
-class PreviewWindowTest : public QObject {
+class PreviewWindowTest : public QObject, MainDialogFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<ProgramFolder> folder_;
-    std::unique_ptr<RecordingServices> services_;
-    std::unique_ptr<CBrindleDlg> dlg_;
-
-    template <typename T = QWidget>
-    T* Ctl(int id) {
-        return Control<T>(dlg_.get(), id);
-    }
     template <typename T = QWidget>
     T* PreviewCtl(int id) {
         return dlg_->previewDlg()->findChild<T*>(QString::number(id));
     }
     // Opens the main dialog and, with one click, the Preview; points it at `relative`.
     CPreviewDlg* OpenPreview(const std::string& relative) {
-        folder_->temp().createFile("Brindle.ini", "[config]\nShow Log Window = 1\n");
-        dlg_ = std::make_unique<CBrindleDlg>(*services_, nullptr,
-                                             brindle::PortableUserFiles(folder_->folder()));
-        dlg_->show();
+        WriteIni("[config]\nShow Log Window = 1\n");
+        ShowDialog();
         QTest::mouseClick(Ctl(ids::kPreview), Qt::LeftButton);
         CPreviewDlg* preview = dlg_->previewDlg();
         if (!preview || !preview->isVisible())
@@ -84,15 +67,8 @@ private:
     }
 
 private slots:
-    void init() {
-        folder_ = std::make_unique<ProgramFolder>();
-        services_ = std::make_unique<RecordingServices>();
-    }
-    void cleanup() {
-        dlg_.reset();
-        services_.reset();
-        folder_.reset();
-    }
+    void init() { SetUp(); }
+    void cleanup() { TearDown(); }
 
     void typingInTheReplaceEditUpdatesTheTable() {
         folder_->temp().createFiles({"p/Banana.txt", "p/cake.txt", "p/sub/nut.txt"});

@@ -1,15 +1,14 @@
 #pragma once
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "FileLock.h"
+#include "LogLines.h"
 #include "RecordingHost.h"
 #include "TempFolder.h"
 #include "batch/LogParser.h"
@@ -27,19 +26,6 @@ inline std::string N(std::u16string_view name) {
     return EncodeName(name);
 }
 
-// The log's lines as the writer forms them.
-inline std::string Line(const std::string& text) {
-    return text + "\r\n";
-}
-inline std::string Pair(const std::string& oldDirectory, const std::string& newDirectory) {
-    return Line("Old Directory=" + oldDirectory) + Line("New Directory=" + newDirectory);
-}
-inline std::string Record(const std::string& oldName, const std::string& newName) {
-    return Line("Old File=" + oldName) + Line("New File=" + newName) +
-           Line(std::string(kLogSeparator));
-}
-inline const std::string kHeader = Line("Version=3.7");
-
 // The log as a reader of the original format takes it in: without the lines it skips
 // (inode numbers before each record, outcome and Undo marks between records).
 inline std::string WithoutMarks(const std::string& bytes) {
@@ -50,9 +36,8 @@ inline std::string WithoutMarks(const std::string& bytes) {
         end = end == std::string::npos ? bytes.size() : end + 1;
         const std::string_view line(bytes.data() + start, end - start);
         bool mark = false;
-        for (std::string_view key :
-             {kLogKeyIdentity, kLogKeyRenamed, kLogKeyFailed, kLogKeyUndone, kLogKeyTemporary,
-              kLogKeyClaimed, kLogKeyUnclaimed}) {
+        for (std::string_view key : {kLogKeyIdentity, kLogKeyRenamed, kLogKeyFailed, kLogKeyUndone,
+                                     kLogKeyTemporary, kLogKeyClaimed, kLogKeyUnclaimed}) {
             mark = mark || line.starts_with(key);
         }
         if (!mark)
@@ -101,26 +86,6 @@ protected:
     TempFolder temp;
     RecordingHost host;
     RenameSession session{host};
-};
-
-// Holds an exclusive flock on a file, as a second program would.
-class LockHolder {
-public:
-    explicit LockHolder(const std::string& path) {
-        fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        locked_ = fd_ >= 0 && flock(fd_, LOCK_EX | LOCK_NB) == 0;
-    }
-    ~LockHolder() {
-        if (fd_ >= 0)
-            close(fd_);
-    }
-    LockHolder(const LockHolder&) = delete;
-    LockHolder& operator=(const LockHolder&) = delete;
-    bool locked() const { return locked_; }
-
-private:
-    int fd_ = -1;
-    bool locked_ = false;
 };
 
 }  // namespace brindle::testing

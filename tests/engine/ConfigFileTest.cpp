@@ -10,30 +10,13 @@
 #include <vector>
 
 #include "platform/TextFile.h"
+#include "tests/support/FileLock.h"
 #include "tests/support/TempFolder.h"
 
 namespace brindle {
 namespace {
 
 using testing::TempFolder;
-
-// Another holder of the file's exclusive lock, as a second program would be.
-class HeldLock {
-public:
-    explicit HeldLock(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY)) {
-        if (fd_ < 0 || ::flock(fd_, LOCK_EX | LOCK_NB) != 0)
-            ADD_FAILURE() << "cannot lock";
-    }
-    ~HeldLock() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    HeldLock(const HeldLock&) = delete;
-    HeldLock& operator=(const HeldLock&) = delete;
-
-private:
-    int fd_;
-};
 
 std::vector<std::u16string> ConfigLines(const TempFolder& folder, const std::string& contents) {
     folder.createFile("Brindle.ini", contents);
@@ -171,7 +154,8 @@ TEST(ConfigFileTest, UnreadableFileGivesNothing) {
     EXPECT_FALSE(readReplacementTable(folder.folder() + u"Brindle.ini", u"English"));
 
     folder.createFile("Brindle.ini", "[config]\nForce 63 = 1\n\n[english]\na|b\n");
-    const HeldLock lock((folder.path() / "Brindle.ini").string());
+    const testing::LockHolder lock((folder.path() / "Brindle.ini").string());
+    ASSERT_TRUE(lock.locked());
     found = true;
     EXPECT_EQ(readConfigValue(folder.folder() + u"Brindle.ini", u"[config]", kKeyForce63, &found),
               u"");

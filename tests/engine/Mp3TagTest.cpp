@@ -4,30 +4,14 @@
 
 #include <string>
 
+#include "tests/support/Mp3TagBytes.h"
 #include "tests/support/TempFolder.h"
 
 namespace brindle {
 namespace {
 
-// The last 128 bytes of a file, slot by slot; unset bytes are zero.
-std::string Tag(const std::string& title, const std::string& artist, const std::string& album,
-                const std::string& year, const std::string& comment = {},
-                std::string marker = "TAG") {
-    std::string tag(128, '\0');
-    tag.replace(0, 3, marker);
-    tag.replace(3, title.size(), title);
-    tag.replace(33, artist.size(), artist);
-    tag.replace(63, album.size(), album);
-    tag.replace(93, year.size(), year);
-    tag.replace(97, comment.size(), comment);
-    return tag;
-}
-
-std::string WithTrack(std::string tag, unsigned char track) {
-    tag[125] = '\0';
-    tag[126] = static_cast<char>(track);
-    return tag;
-}
+using testing::Tag;
+using testing::WithTrack;
 
 TEST(Mp3TagTest, ReadsTheLastBytesOfTheFile) {
     struct Row {

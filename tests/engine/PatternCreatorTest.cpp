@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 
+#include "tests/support/Mp3TagBytes.h"
 #include "tests/support/TempFolder.h"
 
 namespace brindle {
@@ -90,18 +91,6 @@ TEST(PatternCreatorTest, LetterCounterCarriesOnFromItemToItem) {
     EXPECT_EQ(letter, u'b');
 }
 
-std::string TagBytes(const std::string& title, const std::string& artist, const std::string& album,
-                     const std::string& year, unsigned char track) {
-    std::string tag(128, '\0');
-    tag.replace(0, 3, "TAG");
-    tag.replace(3, title.size(), title);
-    tag.replace(33, artist.size(), artist);
-    tag.replace(63, album.size(), album);
-    tag.replace(93, year.size(), year);
-    tag[126] = static_cast<char>(track);
-    return tag;
-}
-
 TEST(PatternCreatorTest, TagEscapesReadTheItemOnDisk) {
     struct TagRow {
         const char* name;
@@ -109,12 +98,12 @@ TEST(PatternCreatorTest, TagEscapesReadTheItemOnDisk) {
         std::u16string pattern, input, expected;
         bool withoutExtension = false;
     };
-    const std::string tag = TagBytes("Song", "Art", "Alb ", "2001", 7);
+    const std::string tag = testing::WithTrack(testing::Tag("Song", "Art", "Alb ", "2001"), 7);
     const TagRow rows[] = {
         {"tag/ArtistTitle", tag, u"\\A - \\T", u"x.mp3", u"Art - Song.mp3"},
         {"tag/AlbumYearTrack", tag, u"\\C|\\Y|\\N", u"x.mp3", u"Alb |2001|7.mp3"},
-        {"tag/SlashesInTagDeleted", TagBytes("", "AC/DC\\", "", "", 0), u"\\A", u"x.mp3",
-         u"ACDC.mp3"},
+        {"tag/SlashesInTagDeleted", testing::WithTrack(testing::Tag("", "AC/DC\\", "", ""), 0),
+         u"\\A", u"x.mp3", u"ACDC.mp3"},
         {"mp3Test/UpperCaseExtension", tag, u"\\A - \\T", u"x.MP3", u"A - T.MP3"},
         {"mp3Test/WithoutExtensionSeesNoMp3", tag, u"\\A - \\T", u"x", u"A - T", true},
         {"mp3Test/IncomingNameDecides", tag, u"\\T", u"renamed.mp3", u"Song.mp3"},

@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "FileLock.h"
 #include "TempFolder.h"
 #include "platform/ExclusiveFile.h"
 #include "platform/NameCodec.h"
@@ -18,16 +19,8 @@
 namespace brindle {
 namespace {
 
+using testing::CanLock;
 using testing::TempFolder;
-
-bool CanLock(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY);
-    if (fd < 0)
-        return false;
-    const bool locked = flock(fd, LOCK_EX | LOCK_NB) == 0;
-    close(fd);
-    return locked;
-}
 
 TEST(ExclusiveFileTest, AppendsWithoutEverTruncating) {
     TempFolder folder;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "TempFolder.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderRename.h"
@@ -21,35 +22,11 @@ namespace brindle {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::InChild;
 using testing::TempFolder;
 
 void MakeLink(const TempFolder& folder, const std::string& target, const std::string& link) {
     ASSERT_EQ(symlink(target.c_str(), (folder.path() / link).c_str()), 0) << link;
-}
-
-// Everything below the folder, "sub/" for folders; links stay under their own names.
-std::vector<std::string> Listing(const TempFolder& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::recursive_directory_iterator(folder.path())) {
-        std::string relative = entry.path().lexically_relative(folder.path()).string();
-        if (entry.is_directory() && !entry.is_symlink())
-            relative += '/';
-        names.push_back(relative);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-// Runs `body` in a child process and returns its exit status, so that what the body
-// changes for the whole process (current folder, user id) never reaches the tests.
-int InChild(const std::function<int()>& body) {
-    const pid_t child = fork();
-    if (child == 0)
-        _exit(body());
-    int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child)
-        return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 TEST(FileSystemTest, ExaminesWhatIsAtAPath) {
@@ -177,7 +154,7 @@ void CheckRename(const RenameRow& row, const std::function<int(const TempFolder&
     TempFolder folder;
     SetUpRenameScene(folder);
     EXPECT_EQ(rename(folder), row.error);
-    EXPECT_EQ(Listing(folder), row.listing);
+    EXPECT_EQ(folder.listing(), row.listing);
     // Nothing that stayed lost its contents.
     for (const char* name : {"a.txt", "b.txt", "d/inner.txt"}) {
         if (folder.exists(name)) {
@@ -223,7 +200,7 @@ TEST(FileSystemTest, RenameRefusesPathsWithNul) {
     folder.createFiles({"a"});
     EXPECT_EQ(RenameNoReplace(folder.folder() + u"a", folder.folder() + std::u16string(u"b\0c", 3)),
               EINVAL);
-    EXPECT_EQ(Listing(folder), std::vector<std::string>{"a"});
+    EXPECT_EQ(folder.listing(), std::vector<std::string>{"a"});
 }
 
 TEST(FileSystemTest, ListsEntriesWithoutFollowingLinks) {
@@ -295,7 +272,7 @@ TEST(FileSystemTest, DeletesFilesOnly) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(DeleteFilePath(folder.folder() + DecodeName(row.relative)), row.error);
     }
-    EXPECT_EQ(Listing(folder), (std::vector<std::string>{"sub/", "target.txt"}));
+    EXPECT_EQ(folder.listing(), (std::vector<std::string>{"sub/", "target.txt"}));
 }
 
 TEST(FileSystemTest, FileErrorTexts) {
@@ -379,6 +356,45 @@ TEST(FileSystemTest, CurrentFolderBytesAndARemovedFolder) {
         return CurrentFolder().empty() ? 0 : 14;
     });
     EXPECT_EQ(status, 0);
+}
+
+TEST(FileReadTest, TailIsTheLastBytesOrNothing) {
+    struct Row {
+        const char* name;
+        std::size_t size;
+        bool hasTail;
+    };
+    const Row rows[] = {
+        {"short/Empty", 0, false},
+        {"short/OneByteTooFew", 127, false},
+        {"exact/Size", 128, true},
+        {"long/File", 1000, true},
+    };
+    TempFolder folder;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string contents;
+        for (std::size_t i = 0; i < row.size; ++i)
+            contents.push_back(static_cast<char>(i % 251));
+        folder.createFile("song.mp3", contents);
+        std::string tail = "stale";
+        ASSERT_TRUE(ReadFileTail(folder.folder() + u"song.mp3", 128, tail));
+        EXPECT_EQ(tail, row.hasTail ? contents.substr(row.size - 128) : std::string());
+        EXPECT_EQ(ReadFileBytes(folder.folder() + u"song.mp3"), contents);
+    }
+}
+
+TEST(FileReadTest, WhatCannotBeOpenedIsReported) {
+    TempFolder folder;
+    ASSERT_EQ(mkfifo((folder.path() / "pipe.mp3").c_str(), 0600), 0);
+    std::string tail = "stale";
+    EXPECT_FALSE(ReadFileTail(folder.folder() + u"missing.mp3", 128, tail));
+    EXPECT_TRUE(tail.empty());
+    EXPECT_EQ(ReadFileBytes(folder.folder() + u"missing.mp3"), std::nullopt);
+    // A pipe opens but has no tail, and is never waited on.
+    EXPECT_TRUE(ReadFileTail(folder.folder() + u"pipe.mp3", 128, tail));
+    EXPECT_TRUE(tail.empty());
+    EXPECT_EQ(ReadFileBytes(folder.folder() + u"pipe.mp3"), std::nullopt);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
@@ -12,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "FileTree.h"
 #include "TempFolder.h"
 #include "platform/ExclusiveFile.h"
 #include "platform/FileSystem.h"
@@ -21,42 +21,13 @@
 namespace brindle {
 namespace {
 
+using testing::RemoveBelow;
 using testing::TempFolder;
 
 constexpr int kLevels = 45;  // about 9200 bytes: more than two PATH_MAX pieces
 
 std::string LevelName(int level) {
     return std::string(200, static_cast<char>('a' + level % 26)) + std::to_string(level);
-}
-
-// Removes what is below `fd`, whatever the length of the paths.
-void RemoveBelow(int fd) {
-    DIR* dir = fdopendir(dup(fd));
-    if (!dir)
-        return;
-    std::vector<std::pair<std::string, bool>> entries;
-    while (const dirent* entry = readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name == "." || name == "..")
-            continue;
-        struct stat info {};
-        fstatat(fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW);
-        entries.emplace_back(name, S_ISDIR(info.st_mode));
-    }
-    closedir(dir);
-    for (const auto& [name, isFolder] : entries) {
-        if (isFolder) {
-            // One that cannot be opened up is left for the clean-up to report.
-            if (fchmodat(fd, name.c_str(), 0700, 0) != 0)
-                continue;
-            const int child = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
-            if (child >= 0) {
-                RemoveBelow(child);
-                close(child);
-            }
-        }
-        unlinkat(fd, name.c_str(), isFolder ? AT_REMOVEDIR : 0);
-    }
 }
 
 // A tree deeper than the system takes in one path. Level 10 is also reachable through

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "FileLock.h"
 #include "TempFolder.h"
 #include "platform/FileSystem.h"
 #include "platform/NameCodec.h"
@@ -17,6 +18,7 @@
 namespace brindle {
 namespace {
 
+using testing::CanLock;
 using testing::TempFolder;
 
 struct Line {
@@ -54,15 +56,6 @@ private:
     int fd_;
     bool held_ = false;
 };
-
-bool CanLock(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY);
-    if (fd < 0)
-        return false;
-    const bool locked = flock(fd, LOCK_EX | LOCK_NB) == 0;
-    close(fd);
-    return locked;
-}
 
 TEST(TextFileTest, SplitsLinesAtLineFeeds) {
     struct Row {
@@ -170,45 +163,6 @@ TEST(TextFileTest, OpenFailsForWhatIsNoReadableFile) {
         std::string line;
         EXPECT_FALSE(reader.ReadLineBytes(line));
     }
-}
-
-TEST(FileReadTest, TailIsTheLastBytesOrNothing) {
-    struct Row {
-        const char* name;
-        std::size_t size;
-        bool hasTail;
-    };
-    const Row rows[] = {
-        {"short/Empty", 0, false},
-        {"short/OneByteTooFew", 127, false},
-        {"exact/Size", 128, true},
-        {"long/File", 1000, true},
-    };
-    TempFolder folder;
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        std::string contents;
-        for (std::size_t i = 0; i < row.size; ++i)
-            contents.push_back(static_cast<char>(i % 251));
-        folder.createFile("song.mp3", contents);
-        std::string tail = "stale";
-        ASSERT_TRUE(ReadFileTail(folder.folder() + u"song.mp3", 128, tail));
-        EXPECT_EQ(tail, row.hasTail ? contents.substr(row.size - 128) : std::string());
-        EXPECT_EQ(ReadFileBytes(folder.folder() + u"song.mp3"), contents);
-    }
-}
-
-TEST(FileReadTest, WhatCannotBeOpenedIsReported) {
-    TempFolder folder;
-    ASSERT_EQ(mkfifo((folder.path() / "pipe.mp3").c_str(), 0600), 0);
-    std::string tail = "stale";
-    EXPECT_FALSE(ReadFileTail(folder.folder() + u"missing.mp3", 128, tail));
-    EXPECT_TRUE(tail.empty());
-    EXPECT_EQ(ReadFileBytes(folder.folder() + u"missing.mp3"), std::nullopt);
-    // A pipe opens but has no tail, and is never waited on.
-    EXPECT_TRUE(ReadFileTail(folder.folder() + u"pipe.mp3", 128, tail));
-    EXPECT_TRUE(tail.empty());
-    EXPECT_EQ(ReadFileBytes(folder.folder() + u"pipe.mp3"), std::nullopt);
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
+#include "Placeholders.h"
 #include "TempFolder.h"
 #include "platform/NameCodec.h"
 #include "platform/UserFiles.h"
@@ -19,23 +21,9 @@
 namespace brindle::testing {
 namespace {
 
-int InChild(const std::function<int()>& body) {
-    const pid_t child = fork();
-    if (child == 0)
-        _exit(body());
-    int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child)
-        return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
 // "{T}" stands for the temporary folder.
 std::u16string At(const TempFolder& temp, const std::string& path) {
-    std::string expanded = path;
-    const std::string root = temp.path().string();
-    for (auto at = expanded.find("{T}"); at != std::string::npos; at = expanded.find("{T}"))
-        expanded.replace(at, 3, root);
-    return DecodeName(expanded);
+    return DecodeName(Filled(path, {{"{T}", temp.path().string()}}));
 }
 
 struct Variables {

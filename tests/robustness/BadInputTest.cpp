@@ -6,21 +6,15 @@
 
 #include <filesystem>
 
-#include "Robustness.h"
+#include "CliProcess.h"
+#include "FileTree.h"
+#include "Placeholders.h"
 #include "TempFolder.h"
 
-namespace brindle::robustness {
+namespace brindle::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ExpandT(std::string text, const std::string& t) {
-    for (auto at = text.find("{T}"); at != std::string::npos; at = text.find("{T}", at)) {
-        text.replace(at, 3, t);
-        at += t.size();
-    }
-    return text;
-}
 
 enum class Extra { None, Fifo, LoopLinks, DanglingLink };
 
@@ -134,11 +128,11 @@ TEST(BadInput, CommandLines) {
         const Tree before = ReadTree(t + "/w");
         Strings args;
         for (const auto& arg : c.args)
-            args.push_back(ExpandT(arg, t));
+            args.push_back(Filled(arg, {{"{T}", t}}));
         const CliResult result = RunCli(CliRun(args));
         EXPECT_EQ(result.signal, 0);
         EXPECT_EQ(result.status, c.exitStatus);
-        EXPECT_EQ(result.err, ExpandT(c.err, t));
+        EXPECT_EQ(result.err, Filled(c.err, {{"{T}", t}}));
         EXPECT_EQ(result.out, c.status.empty() ? "" : c.status + "\n");
         if (c.exitStatus != 0) {
             EXPECT_EQ(ReadTree(t + "/w"), before);
@@ -295,4 +289,4 @@ TEST(BadInput, ConfigurationFiles) {
 }
 
 }  // namespace
-}  // namespace brindle::robustness
+}  // namespace brindle::testing

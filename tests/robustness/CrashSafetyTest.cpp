@@ -7,11 +7,12 @@
 #include <cstdio>
 #include <random>
 
+#include "CliProcess.h"
+#include "FileTree.h"
 #include "ForeignFilesystem.h"
-#include "Robustness.h"
 #include "TempFolder.h"
 
-namespace brindle::robustness {
+namespace brindle::testing {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -111,10 +112,8 @@ TEST_F(CrashSafety, KillsBetweenTheStepsOfRenamesOnForeignFilesystems) {
         std::filesystem::create_directories(folder);
         ForeignFilesystem fs(kind, folder);
         SCOPED_TRACE(fs.name());
-        if (!fs.mounted()) {
-            std::printf("[ skipped  ] %s cannot be mounted: %s\n", fs.name(), fs.why().c_str());
+        if (!fs.mountedOrSkipped())
             continue;
-        }
         caseOnly_ = kind != ForeignFilesystem::Kind::Ntfs;
         // fusefat loses what a folder holds when the folder is renamed (by any program).
         renameDirs_ = kind != ForeignFilesystem::Kind::Fat;
@@ -247,4 +246,4 @@ void CrashSafety::KillAtRandom(int wantedKills, int requiredKills, int midwaySha
 }
 
 }  // namespace
-}  // namespace brindle::robustness
+}  // namespace brindle::testing

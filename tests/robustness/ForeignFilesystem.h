@@ -14,7 +14,7 @@
 #include <cstdlib>
 #include <string>
 
-namespace brindle::robustness {
+namespace brindle::testing {
 
 class ForeignFilesystem {
 public:
@@ -76,6 +76,15 @@ public:
     ForeignFilesystem& operator=(const ForeignFilesystem&) = delete;
 
     bool mounted() const { return mounted_; }
+    // mounted(), and when not, a line on the test's output that tells the case skipped
+    // and why: for loops over filesystems, where one that cannot be mounted is passed by.
+    bool mountedOrSkipped(const std::string& caseName = {}) const {
+        if (!mounted_) {
+            std::printf("[ skipped  ] %s%s cannot be mounted: %s\n",
+                        caseName.empty() ? "" : (caseName + ": ").c_str(), name(), why_.c_str());
+        }
+        return mounted_;
+    }
     const std::string& why() const { return why_; }
     const std::string& root() const { return root_; }
     const char* name() const {
@@ -131,4 +140,4 @@ private:
     bool mounted_ = false;
 };
 
-}  // namespace brindle::robustness
+}  // namespace brindle::testing

@@ -14,13 +14,14 @@
 
 #include <gtest/gtest.h>
 
+#include "CliProcess.h"
+#include "FileTree.h"
 #include "ForeignFilesystem.h"
-#include "Robustness.h"
 #include "TempFolder.h"
 #include "platform/NameCodec.h"
 #include "platform/OpenFolder.h"
 
-namespace brindle::robustness {
+namespace brindle::testing {
 namespace {
 
 using namespace std::chrono_literals;
@@ -29,11 +30,6 @@ using Kind = ForeignFilesystem::Kind;
 #define MOUNT_OR_SKIP(fs) \
     if (!(fs).mounted())  \
     GTEST_SKIP() << (fs).name() << " cannot be mounted: " << (fs).why()
-
-#define REQUIRE_STRACE()                                       \
-    if (!StraceWorks())                                        \
-    GTEST_SKIP() << "strace is missing or cannot trace here; " \
-                    "install Debian's strace to run this test"
 
 class ForeignFilesystems : public ::testing::Test {
 protected:
@@ -46,15 +42,6 @@ protected:
     }
     CliResult Undo() const {
         return RunCli(CliRun({"--undo", "--quiet", "--log", Log(), "--delete-log"}));
-    }
-    static bool Eventually(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < end) {
-            if (done())
-                return true;
-            std::this_thread::sleep_for(5ms);
-        }
-        return false;
     }
     // The names of a folder exactly as its listing spells them.
     static Strings Names(const std::string& folder) {
@@ -74,10 +61,8 @@ TEST_F(ForeignFilesystems, LetterCaseAloneChangesWhereSpellingsHaveNumbersOfThei
     for (const Kind kind : {Kind::ExFat, Kind::Fat}) {
         ForeignFilesystem fs(kind, temp_.path().string() + "/" + std::to_string(int(kind)));
         SCOPED_TRACE(fs.name());
-        if (!fs.mounted()) {
-            std::printf("[ skipped  ] %s cannot be mounted: %s\n", fs.name(), fs.why().c_str());
+        if (!fs.mountedOrSkipped())
             continue;
-        }
         const std::string m = fs.root();
         WriteFile(m + "/FILE.TXT", "f");
         WriteFile(m + "/Mixed Name.Jpg", "m");
@@ -102,10 +87,8 @@ TEST_F(ForeignFilesystems, PreviewTakesNamesThatDifferOnlyInCaseForOne) {
     for (const Kind kind : {Kind::ExFat, Kind::Fat}) {
         ForeignFilesystem fs(kind, temp_.path().string() + "/" + std::to_string(int(kind)));
         SCOPED_TRACE(fs.name());
-        if (!fs.mounted()) {
-            std::printf("[ skipped  ] %s cannot be mounted: %s\n", fs.name(), fs.why().c_str());
+        if (!fs.mountedOrSkipped())
             continue;
-        }
         const std::string local = temp_.path().string() + "/local" + std::to_string(int(kind));
         for (const std::string& folder : {fs.root(), local}) {
             std::filesystem::create_directories(folder);
@@ -155,10 +138,8 @@ TEST_F(ForeignFilesystems, WhatAnotherProgramCreatesMeanwhileIsNeverReplaced) {
          {Case{Kind::ExFat, false}, Case{Kind::Fat, false}, Case{Kind::Ntfs, true}}) {
         ForeignFilesystem fs(c.kind, temp_.path().string() + "/" + std::to_string(int(c.kind)));
         SCOPED_TRACE(fs.name());
-        if (!fs.mounted()) {
-            std::printf("[ skipped  ] %s cannot be mounted: %s\n", fs.name(), fs.why().c_str());
+        if (!fs.mountedOrSkipped())
             continue;
-        }
         const std::string m = fs.root();
         const std::string item = m + (c.folder ? "/D" : "/A.T");
         const std::string target = m + (c.folder ? "/ED" : "/B.T");
@@ -224,11 +205,8 @@ TEST_F(ForeignFilesystems, KillsBetweenStepsLeaveNothingUndoCannotPutBack) {
         const std::string folder = temp_.path().string() + "/" + c.name;
         std::filesystem::create_directories(folder);
         ForeignFilesystem fs(c.kind, folder);
-        if (!fs.mounted()) {
-            std::printf("[ skipped  ] %s: %s cannot be mounted: %s\n", c.name, fs.name(),
-                        fs.why().c_str());
+        if (!fs.mountedOrSkipped(c.name))
             continue;
-        }
         const std::string m = fs.root();
         WriteFile(m + "/FILE.TXT", "f");
         WriteFile(m + "/OTHER.TXT", "o");
@@ -277,4 +255,4 @@ TEST_F(ForeignFilesystems, AKillAsideOntoTheItemsOwnLinkIsUndone) {
 }
 
 }  // namespace
-}  // namespace brindle::robustness
+}  // namespace brindle::testing

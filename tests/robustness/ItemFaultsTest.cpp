@@ -6,31 +6,17 @@
 
 #include <filesystem>
 
-#include "Robustness.h"
+#include "CliProcess.h"
+#include "FileTree.h"
+#include "Placeholders.h"
 #include "TempFolder.h"
 #include "batch/RenameSession.h"
 #include "platform/NameCodec.h"
 
-namespace brindle::robustness {
+namespace brindle::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The files of a tree as "path=contents", folders as "path/", links as "path -> target".
-Strings Listing(const Tree& tree) {
-    Strings lines;
-    for (const auto& [path, what] : tree) {
-        if (what.starts_with("file:"))
-            lines.push_back(path + "=" + what.substr(5));
-        else if (what.starts_with("link:"))
-            lines.push_back(path + " -> " + what.substr(5));
-        else if (what == "folder:")
-            lines.push_back(path);
-        else
-            lines.push_back(path + " " + what);
-    }
-    return lines;
-}
 
 std::string Joined(const Strings& lines) {
     std::string text;
@@ -219,10 +205,8 @@ TEST(ItemFaults, FaultsBetweenTwoItemsOfABatch) {
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            if (RunningAsRoot() && (setgroups(0, nullptr) != 0 || setgid(kOrdinaryGroup) != 0 ||
-                                    setuid(kOrdinaryUser) != 0)) {
+            if (RunningAsRoot() && !BecomeOrdinaryUser())
                 _exit(2);
-            }
             try {
                 WriteFile(t + "/report", RunBetweenItems(t, c));
             } catch (const std::exception&) {
@@ -234,9 +218,7 @@ TEST(ItemFaults, FaultsBetweenTwoItemsOfABatch) {
         ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
         std::string expected = Joined(c.batchRows) + "--\n" + Joined(c.afterBatch) + "--\n" +
                                Joined(c.undoRows) + "--\n";
-        for (auto at = expected.find("{T}"); at != std::string::npos; at = expected.find("{T}"))
-            expected.replace(at, 3, t);
-        EXPECT_EQ(ReadFile(t + "/report"), expected);
+        EXPECT_EQ(ReadFile(t + "/report"), Filled(expected, {{"{T}", t}}));
         // Read here, where nothing is unreadable.
         EXPECT_EQ(Listing(ReadTree(t + "/w")), c.afterUndo);
     }
@@ -256,14 +238,6 @@ struct CliCase {
     Strings afterUndo = {};
 };
 
-std::string ExpandT(std::string text, const std::string& t) {
-    for (auto at = text.find("{T}"); at != std::string::npos; at = text.find("{T}", at)) {
-        text.replace(at, 3, t);
-        at += t.size();
-    }
-    return text;
-}
-
 void RunCliCases(const std::vector<CliCase>& cases) {
     for (const CliCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -273,7 +247,7 @@ void RunCliCases(const std::vector<CliCase>& cases) {
         const std::string log = t + "/../" + fs::path(t).filename().string() + ".log";
         Strings args = {"--write-log", "--log", log};
         for (const auto& arg : c.batchArgs)
-            args.push_back(ExpandT(arg, t));
+            args.push_back(Filled(arg, {{"{T}", t}}));
         CliRun run(args);
         if (c.asUser) {
             GiveToOrdinaryUser(t);
@@ -290,7 +264,7 @@ void RunCliCases(const std::vector<CliCase>& cases) {
         std::sort(rows.begin(), rows.end());
         Strings expected;
         for (const auto& row : c.rows)
-            expected.push_back(ExpandT(row, t));
+            expected.push_back(Filled(row, {{"{T}", t}}));
         std::sort(expected.begin(), expected.end());
         EXPECT_EQ(rows, expected);
         EXPECT_EQ(Listing(ReadTree(t)), c.after);
@@ -303,7 +277,7 @@ void RunCliCases(const std::vector<CliCase>& cases) {
             std::sort(undoRows.begin(), undoRows.end());
             Strings expectedUndo;
             for (const auto& row : c.undoRows)
-                expectedUndo.push_back(ExpandT(row, t));
+                expectedUndo.push_back(Filled(row, {{"{T}", t}}));
             std::sort(expectedUndo.begin(), expectedUndo.end());
             EXPECT_EQ(undoRows, expectedUndo);
             EXPECT_EQ(Listing(ReadTree(t)), c.afterUndo);
@@ -396,7 +370,7 @@ TEST(ItemFaults, TargetsThatExistAreNeverOverwritten) {
         const std::string log = t + ".log";
         Strings args = {"--write-log", "--quiet", "--log", log};
         for (const auto& arg : c.args)
-            args.push_back(ExpandT(arg, t));
+            args.push_back(Filled(arg, {{"{T}", t}}));
         ASSERT_EQ(RunCli(CliRun(args)).status, 0);
         if (c.takenName.back() == '/')
             fs::create_directory(t + "/" + c.takenName);
@@ -404,7 +378,7 @@ TEST(ItemFaults, TargetsThatExistAreNeverOverwritten) {
             WriteFile(t + "/" + c.takenName, "theirs");
         const CliResult undo = RunCli(CliRun({"--undo", "--delete-log", "--log", log}));
         EXPECT_EQ(undo.status, 1);
-        EXPECT_EQ(Lines(undo.out).front(), ExpandT(c.row, t));
+        EXPECT_EQ(Lines(undo.out).front(), Filled(c.row, {{"{T}", t}}));
         EXPECT_EQ(Listing(ReadTree(t)), c.after);
         fs::remove(log);
     }
@@ -473,4 +447,4 @@ TEST(ItemFaults, FoldersThatCannotBeListedAndLinkCycles) {
 }
 
 }  // namespace
-}  // namespace brindle::robustness
+}  // namespace brindle::testing

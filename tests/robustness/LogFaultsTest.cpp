@@ -2,72 +2,30 @@
 // or deleted, a full disk, and a log edited by hand into every malformed shape. Each
 // shows its own message or row, and no file is lost or overwritten.
 #include <gtest/gtest.h>
-#include <sys/file.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
-#include "Robustness.h"
+#include "CliProcess.h"
+#include "FileLock.h"
+#include "FileTree.h"
+#include "LogLines.h"
+#include "Placeholders.h"
+#include "PrivateTmpfs.h"
 #include "TempFolder.h"
 
-namespace brindle::robustness {
+namespace brindle::testing {
 namespace {
 
-const std::string kSep = "-------------------------------------------";
 const std::string kTsvHeader = "Input File\tOutput File (Exceptions)\t#\tFolder (New Folder)";
-
-std::string L(const std::string& text) {
-    return text + "\r\n";
-}
 
 // "{W}" stands for the items' folder, with its final '/'; "{L}" for the log's path; "{T}"
 // for the temporary folder, without its final '/'.
-std::string Expand(std::string text, const std::string& w, const std::string& log,
+std::string Expand(const std::string& text, const std::string& w, const std::string& log,
                    const std::string& t) {
-    for (const auto& [key, value] :
-         {std::pair<std::string, std::string>{"{W}", w}, {"{L}", log}, {"{T}", t}}) {
-        for (auto at = text.find(key); at != std::string::npos; at = text.find(key, at)) {
-            text.replace(at, key.size(), value);
-            at += value.size();
-        }
-    }
-    return text;
+    return Filled(text, {{"{W}", w}, {"{L}", log}, {"{T}", t}});
 }
-
-// The files of a tree as "path=contents" (folders as "path/").
-Strings Listing(const Tree& tree) {
-    Strings lines;
-    for (const auto& [path, what] : tree) {
-        if (what.starts_with("file:"))
-            lines.push_back(path + "=" + what.substr(5));
-        else if (what == "folder:")
-            lines.push_back(path);
-        else
-            lines.push_back(path + " " + what);
-    }
-    return lines;
-}
-
-// Holds an exclusive flock on a file, as a second program would.
-class LockHolder {
-public:
-    explicit LockHolder(const std::string& path)
-        : fd_(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
-        locked_ = fd_ >= 0 && flock(fd_, LOCK_EX | LOCK_NB) == 0;
-    }
-    ~LockHolder() {
-        if (fd_ >= 0)
-            close(fd_);
-    }
-    LockHolder(const LockHolder&) = delete;
-    LockHolder& operator=(const LockHolder&) = delete;
-    bool locked() const { return locked_; }
-
-private:
-    int fd_;
-    bool locked_ = false;
-};
 
 // ---- A log edited by hand ------------------------------------------------------------
 
@@ -94,13 +52,6 @@ Strings With(Strings listing, const Strings& without, const Strings& with) {
     return listing;
 }
 
-std::string Pair(const std::string& oldDirectory, const std::string& newDirectory) {
-    return L("Old Directory=" + oldDirectory) + L("New Directory=" + newDirectory);
-}
-std::string Record(const std::string& oldName, const std::string& newName) {
-    return L("Old File=" + oldName) + L("New File=" + newName) + L(kSep);
-}
-const std::string kHeader = L("Version=3.7");
 const std::string kGood = kHeader + Pair("{W}", "{W}") + Record("a.txt", "new.txt");
 const Strings kGoodUndone = With(kUntouched, {"w/new.txt=w/new.txt"}, {"w/a.txt=w/new.txt"});
 const std::string kGoodRow = "new.txt\ta.txt\t\t{W}";
@@ -122,17 +73,17 @@ TEST(LogFaults, HandEditedLogs) {
          1,
          kGoodUndone},
         {"torn/LastLineWithoutLineEnd",
-         kHeader + Pair("{W}", "{W}") + L("Old File=a.txt") + "New File=new.txt",
+         kHeader + Pair("{W}", "{W}") + Line("Old File=a.txt") + "New File=new.txt",
          {},
          0,
          kUntouched},
         {"torn/AfterOldFile",
-         kHeader + Pair("{W}", "{W}") + L("Old File=a.txt"),
+         kHeader + Pair("{W}", "{W}") + Line("Old File=a.txt"),
          {},
          0,
          kUntouched},
         {"torn/AfterADirectory",
-         kGood + L("Old Directory={W}sub/") + "New Direct",
+         kGood + Line("Old Directory={W}sub/") + "New Direct",
          {kGoodRow},
          0,
          kGoodUndone},
@@ -144,22 +95,22 @@ TEST(LogFaults, HandEditedLogs) {
         // A chain the file breaks before its own "New File=" has no name of its own: it is
         // reported, and nothing is moved on the names of the record before it.
         {"lines/MissingNewDirectory",
-         kGood + L("Old Directory={W}sub/") + Record("b.txt", "other.txt"),
+         kGood + Line("Old Directory={W}sub/") + Record("b.txt", "other.txt"),
          {"new.txt\ta.txtError opening file\t\t{W}sub/", kGoodRow},
          1,
          kGoodUndone},
         {"lines/MissingOldFileInAChain",
-         kGood + Pair("{W}sub/", "{W}") + L("New File=other.txt") + L(kSep),
+         kGood + Pair("{W}sub/", "{W}") + Line("New File=other.txt") + Line(kSeparator),
          {"new.txt\ta.txtError opening file\t\t{W}sub/", kGoodRow},
          1,
          kGoodUndone},
         {"lines/MissingNewFile",
-         kGood + L("Old File=b.txt") + L(kSep),
+         kGood + Line("Old File=b.txt") + Line(kSeparator),
          {"new.txt\tb.txtError opening file\t\t{W}", kGoodRow},
          1,
          kGoodUndone},
         {"lines/MissingNewFileAtTheStart",
-         kHeader + Pair("{W}", "{W}") + L("Old File=b.txt") + L(kSep),
+         kHeader + Pair("{W}", "{W}") + Line("Old File=b.txt") + Line(kSeparator),
          {"\tb.txtError opening file\t\t{W}"},
          1,
          kUntouched},
@@ -221,7 +172,7 @@ TEST(LogFaults, HandEditedLogs) {
          1,
          kUntouched},
         {"huge/LineBeforeARecord",
-         kHeader + L(huge) + Pair("{W}", "{W}") + Record("a.txt", "new.txt"),
+         kHeader + Line(huge) + Pair("{W}", "{W}") + Record("a.txt", "new.txt"),
          {kGoodRow},
          0,
          kGoodUndone},
@@ -238,19 +189,20 @@ TEST(LogFaults, HandEditedLogs) {
          0,
          kUntouched},
         {"keys/WrongLetterCase",
-         kHeader + L("old directory={W}") + L("new directory={W}") + L("old file=a.txt") +
-             L("new file=new.txt"),
+         kHeader + Line("old directory={W}") + Line("new directory={W}") + Line("old file=a.txt") +
+             Line("new file=new.txt"),
          {},
          0,
          kUntouched},
         {"keys/LeadingSpace",
-         kHeader + L(" Old Directory={W}") + L(" New Directory={W}") + L(" Old File=a.txt") +
-             L(" New File=new.txt"),
+         kHeader + Line(" Old Directory={W}") + Line(" New Directory={W}") +
+             Line(" Old File=a.txt") + Line(" New File=new.txt"),
          {},
          0,
          kUntouched},
         {"keys/SpaceBeforeEquals",
-         kHeader + L("Old Directory ={W}") + L("New Directory ={W}") + Record("a.txt", "new.txt"),
+         kHeader + Line("Old Directory ={W}") + Line("New Directory ={W}") +
+             Record("a.txt", "new.txt"),
          {},
          0,
          kUntouched},
@@ -522,9 +474,10 @@ std::string DiskFullReport(const std::string& t, const std::string& log, int fil
     report += "renamed " + std::string(renamed > 0 ? "some" : "none") +
               (renamed < files ? ", not all" : ", all") + "\n";
     report += "records " + std::string(records == renamed ? "match" : "differ") + "\n";
-    report += "log ends " +
-              std::string(bytes.empty() || bytes.ends_with(kSep + "\r\n") ? "whole" : "torn") +
-              "\n";
+    report +=
+        "log ends " +
+        std::string(bytes.empty() || bytes.ends_with(kSeparator + "\r\n") ? "whole" : "torn") +
+        "\n";
     if (fillFirst)
         std::filesystem::remove(t + "/small/filler");
     const CliResult undo = RunCli(CliRun({"--undo", "--quiet", "--delete-log", "--log", log}));
@@ -587,4 +540,4 @@ TEST(LogFaults, FullDiskWhileTheLogIsWritten) {
 }
 
 }  // namespace
-}  // namespace brindle::robustness
+}  // namespace brindle::testing

@@ -4,10 +4,11 @@
 
 #include <filesystem>
 
-#include "Robustness.h"
+#include "CliProcess.h"
+#include "FileTree.h"
 #include "TempFolder.h"
 
-namespace brindle::robustness {
+namespace brindle::testing {
 namespace {
 
 namespace fs = std::filesystem;
@@ -174,4 +175,4 @@ TEST_F(LongPaths, DroppedPathLongerThanTheSystemTakes) {
 }
 
 }  // namespace
-}  // namespace brindle::robustness
+}  // namespace brindle::testing

@@ -18,10 +18,11 @@
 
 #include <gtest/gtest.h>
 
-#include "Robustness.h"
+#include "CliProcess.h"
+#include "FileTree.h"
 #include "TempFolder.h"
 
-namespace brindle::robustness {
+namespace brindle::testing {
 namespace {
 
 using namespace std::chrono_literals;
@@ -46,25 +47,10 @@ protected:
     }
     Tree Files() const { return ReadTree(W()); }
 
-    // Waits until `done` holds; false after a generous time.
-    static bool Eventually(const std::function<bool()>& done) {
-        for (int i = 0; i < 3000; ++i) {
-            if (done())
-                return true;
-            std::this_thread::sleep_for(5ms);
-        }
-        return false;
-    }
-
     testing::TempFolder temp_;
     std::string t_;
     std::string log_;
 };
-
-#define REQUIRE_STRACE()                                       \
-    if (!StraceWorks())                                        \
-    GTEST_SKIP() << "strace is missing or cannot trace here; " \
-                    "install Debian's strace to run this test"
 
 // A record is written before its rename; a rename that then fails leaves a record that
 // Undo must never replay on whatever file now holds its new name.
@@ -154,25 +140,10 @@ TEST_F(UndoFaults, ABatchDuringUndosQuestionRenamesNothing) {
     ASSERT_EQ(Batch({"--case", "upper", W("A.t")}).status, 0);
 
     // Undo on a terminal of its own, so that it asks.
-    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(grantpt(master), 0);
-    ASSERT_EQ(unlockpt(master), 0);
-    const std::string slave = ptsname(master);
-    const pid_t undo = fork();
-    ASSERT_GE(undo, 0);
-    if (undo == 0) {
-        setsid();
-        const int fd = open(slave.c_str(), O_RDWR);
-        if (fd < 0)
-            _exit(126);
-        dup2(fd, 0);
-        dup2(fd, 1);
-        dup2(fd, 2);
-        execl(BRINDLE_CLI_PATH, BRINDLE_CLI_PATH, "--undo", "--quiet", "--log", log_.c_str(),
-              static_cast<char*>(nullptr));
-        _exit(127);
-    }
+    const PseudoTerminal terminal;
+    const int master = terminal.master();
+    const pid_t undo =
+        StartCli(CliRun({"--undo", "--quiet", "--log", log_}).onTerminal(terminal.slaveName()));
     std::string seen;
     const bool asked = Eventually([&] {
         pollfd wait{master, POLLIN, 0};
@@ -192,7 +163,6 @@ TEST_F(UndoFaults, ABatchDuringUndosQuestionRenamesNothing) {
     ASSERT_EQ(write(master, "y\n", 2), 2);
     int status = 0;
     ASSERT_EQ(waitpid(undo, &status, 0), undo);
-    close(master);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << seen;
     EXPECT_FALSE(std::filesystem::exists(log_));
     EXPECT_EQ(Files(), (Tree{{"A.t", "file:a"}, {"B.t", "file:b"}}));
@@ -315,4 +285,4 @@ TEST_F(UndoFaults, TheLogIsNeverMovedByItsOwnBatch) {
 }
 
 }  // namespace
-}  // namespace brindle::robustness
+}  // namespace brindle::testing

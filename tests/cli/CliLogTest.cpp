@@ -1,0 +1,185 @@
+// brindle-cli's log on real temporary folders: records that cannot be written, a closed
+// output and a full disk during a batch, and Undo with its question.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "CliProcess.h"
+#include "Placeholders.h"
+#include "TempFolder.h"
+
+namespace brindle::testing {
+namespace {
+
+// "{D}" stands for the temporary folder, with its final '/'.
+Placeholder D(const TempFolder& temp) {
+    return {"{D}", temp.path().string() + "/"};
+}
+
+TEST(CliLogTest, RecordThatCannotBeWrittenKeepsTheItem) {
+    TempFolder temp;
+    temp.createFiles({"w/A.TXT", "log/"});
+    // A folder where the log should be: no record, so no rename either.
+    const CliResult result = RunCli(CliRun({"--write-log", "--log", temp.path() / "log",
+                                            "--case=lower", "--quiet", temp.path() / "w/A.TXT"}));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, Status(1, 1, 5, 5, 1) + "\n");
+    EXPECT_TRUE(temp.exists("w/A.TXT"));
+}
+
+TEST(CliLogTest, AClosedOutputDoesNotCutTheBatchShort) {
+    TempFolder temp;
+    constexpr int kFiles = 3000;  // rows enough to fill the pipe several times
+    for (int i = 0; i < kFiles; ++i)
+        temp.createFile("w/FILE_" + std::to_string(i) + ".TXT");
+    const std::string log = (temp.path() / "b.log").string();
+    const CliResult result =
+        RunCli(CliRun({"--write-log", "--log", log, "--case=lower", "--folder", temp.path() / "w"})
+                   .withOutputClosed());
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "");
+    const Strings listing = temp.listing();
+    EXPECT_EQ(std::count_if(listing.begin(), listing.end(),
+                            [](const auto& p) { return p.find("w/file_") == 0; }),
+              kFiles);
+    // Every rename has its record: Undo brings every name back.
+    EXPECT_EQ(RunCli(CliRun({"--undo", "--quiet", "--delete-log", "--log", log})).status, 0);
+    EXPECT_EQ(temp.listing().size(), static_cast<std::size_t>(kFiles + 1));
+    EXPECT_TRUE(temp.exists("w/FILE_0.TXT"));
+}
+
+// Records that cannot be written fail their items, and the reason is told once at the end.
+TEST(CliLogTest, ALogThatCannotBeWrittenIsToldOnce) {
+    TempFolder temp;
+    temp.createFiles({"w/A.TXT", "w/B.TXT"});
+    const std::string log = (temp.path() / "nowhere/b.log").string();
+    const CliResult result = RunCli(CliRun(
+        {"--write-log", "--log", log, "--case=lower", "--quiet", "--folder", temp.path() / "w"}));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "brindle-cli: " + log + " was not found.\n");
+    EXPECT_EQ(result.out, Status(2, 2, 5, 5, 2) + "\n");
+    EXPECT_TRUE(temp.exists("w/A.TXT") && temp.exists("w/B.TXT"));
+}
+
+TEST(CliLogTest, DiskFullStopsTheBatchAndTheLogStillUndoesIt) {
+    TempFolder temp;
+    constexpr int kFiles = 600;  // more than two groups of records
+    for (int i = 0; i < kFiles; ++i)
+        temp.createFile("w/FILE_" + std::to_string(100 + i) + ".TXT");
+    const std::string log = (temp.path() / "b.log").string();
+    // A file-size limit makes the log's writes fail as a full disk does: the first group's
+    // records fit, the second's do not.
+    const CliResult batch = RunCli(CliRun({"--write-log", "--log", log, "--case=lower", "--quiet",
+                                           "--folder", temp.path() / "w"})
+                                       .limitFileSize(48000));
+    EXPECT_EQ(batch.status, 2);
+    EXPECT_EQ(batch.err, "brindle-cli: Disk full while accessing " + log + ".\n");
+    const Strings afterBatch = temp.listing();
+    const auto renamed = std::count_if(afterBatch.begin(), afterBatch.end(), [](const auto& p) {
+        return p.find("file_") != std::string::npos;
+    });
+    EXPECT_EQ(renamed, 256);
+
+    const CliResult undo = RunCli(CliRun({"--undo", "--quiet", "--delete-log", "--log", log}));
+    EXPECT_EQ(undo.status, 0);
+    for (const auto& path : temp.listing())
+        EXPECT_EQ(path.find("file_"), std::string::npos) << path;
+}
+
+struct UndoAnswerCase {
+    const char* name;
+    Strings answerArgs;
+    bool terminal;
+    std::string typed;
+    bool logDeleted;
+    std::string question;  // standard error
+};
+
+TEST(CliLogTest, UndoPutsNamesBackAndTreatsTheLogAsAnswered) {
+    const std::string question = "brindle-cli: Do you want to delete Log file? [y/N] ";
+    const std::vector<UndoAnswerCase> cases = {
+        {"--delete-log", {"--delete-log"}, false, "", true, ""},
+        {"--keep-log", {"--keep-log"}, true, "y\n", false, ""},
+        {"nobody to ask", {}, false, "y\n", false, ""},
+        {"answered y", {}, true, "y\n", true, question},
+        {"answered YES", {}, true, " YES \n", true, question},
+        {"answered n", {}, true, "n\n", false, question},
+        {"answered yess", {}, true, "yess\n", false, question},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder temp;
+        temp.createFiles({"w/ONE.TXT", "w/Two.txt"});
+        const std::string log = (temp.path() / "b.log").string();
+        const CliResult batch = RunCli(CliRun(
+            {"--write-log", "--log", log, "--case", "lower", "--folder", temp.path() / "w"}));
+        ASSERT_EQ(batch.status, 0);
+        ASSERT_EQ(temp.listing(), (Strings{"b.log", "w/", "w/one.txt", "w/two.txt"}));
+
+        Strings args{"--undo", "--log", log};
+        args.insert(args.end(), c.answerArgs.begin(), c.answerArgs.end());
+        const CliResult undo = RunCli(CliRun(args).typed(c.typed, c.terminal));
+        EXPECT_EQ(undo.status, 0);
+        EXPECT_EQ(undo.err, c.question);
+        Strings rows = Lines(undo.out);
+        ASSERT_EQ(rows.size(), 3u);
+        EXPECT_EQ(rows.back(), Status(2, 0, 7, 7, 0));
+        rows.pop_back();
+        std::sort(rows.begin(), rows.end());
+        EXPECT_EQ(rows, Filled(Strings{"one.txt  ONE.TXT    {D}w/", "two.txt  Two.txt    {D}w/"},
+                               {D(temp)}));
+        Strings listing{"w/", "w/ONE.TXT", "w/Two.txt"};
+        if (!c.logDeleted)
+            listing.insert(listing.begin(), "b.log");
+        EXPECT_EQ(temp.listing(), listing);
+    }
+}
+
+TEST(CliLogTest, UndoWithErrorsAsksTheWarningFormAndExitsOne) {
+    TempFolder temp;
+    temp.createFiles({"w/A.TXT", "w/B.TXT"});
+    const std::string log = (temp.path() / "b.log").string();
+    ASSERT_EQ(
+        RunCli(CliRun({"--write-log", "--log", log, "--case=lower", "--folder", temp.path() / "w"}))
+            .status,
+        0);
+    std::filesystem::remove(temp.path() / "w/b.txt");
+
+    const CliResult undo = RunCli(CliRun({"--undo", "--log", log, "--tsv"}).typed("n\n", true));
+    EXPECT_EQ(undo.status, 1);
+    EXPECT_EQ(undo.err,
+              "brindle-cli: There was an error(s)! Are you sure that you want to delete Log "
+              "file? [y/N] ");
+    Strings lines = Lines(undo.out);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines.front(), "Input File\tOutput File (Exceptions)\t#\tFolder (New Folder)");
+    EXPECT_EQ(lines.back(), Status(2, 0, 5, 5, 1));
+    Strings rows(lines.begin() + 1, lines.end() - 1);
+    std::sort(rows.begin(), rows.end());
+    EXPECT_EQ(rows,
+              Filled(Strings{"a.txt\tA.TXT\t\t{D}w/", "b.txt\tB.TXTError opening file\t\t{D}w/"},
+                     {D(temp)}));
+    EXPECT_EQ(temp.listing(), (Strings{"b.log", "w/", "w/A.TXT"}));
+}
+
+TEST(CliLogTest, UndoReadsALogInTheSharedFormat) {
+    TempFolder temp;
+    temp.createFiles({"w/new name.txt"});
+    const std::string folder = temp.path().string() + "/w/";
+    // As the desktop program leaves it: CR LF line ends, one directory pair.
+    temp.createFile("Brindle.log", "Version=3.7\r\nOld Directory=" + folder +
+                                       "\r\nNew Directory=" + folder +
+                                       "\r\nOld File=Old Name.TXT\r\nNew File=new name.txt\r\n" +
+                                       std::string(43, '-') + "\r\n");
+    const CliResult undo =
+        RunCli(CliRun({"--undo", "--quiet", "--delete-log", "--log", temp.path() / "Brindle.log"}));
+    EXPECT_EQ(undo.status, 0);
+    EXPECT_EQ(undo.out, Status(1, 0, 12, 12, 0) + "\n");
+    EXPECT_EQ(temp.listing(), (Strings{"w/", "w/Old Name.TXT"}));
+}
+
+}  // namespace
+}  // namespace brindle::testing
