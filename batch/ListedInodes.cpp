@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 namespace brindle {
 
@@ -14,19 +15,26 @@ ListedInodes::Folder& ListedInodes::Of(const OpenFolder& folder) {
         if (known.identity == folder.identity())
             return known;
     }
-    folders_.push_back({folder.identity(), 0, false, {}});
+    Folder added;
+    added.identity = folder.identity();
+    folders_.push_back(std::move(added));
     return folders_.back();
 }
 
 ListedInodes::Entry* ListedInodes::FindEntry(Folder& folder, std::uint64_t hash) {
-    const auto byHash = [](const Entry& entry, std::uint64_t h) { return (entry.key & ~1ull) < h; };
-    const auto at = std::lower_bound(folder.entries.begin(), folder.entries.end(), hash, byHash);
-    if (at == folder.entries.end() || (at->key & ~1ull) != hash)
+    if (folder.entries.empty())
         return nullptr;
-    const auto next = at + 1;
-    if (next != folder.entries.end() && (next->key & ~1ull) == hash)
-        return nullptr;
-    return &*at;
+    const std::uint64_t bucket = folder.BucketOf(hash);
+    Entry* found = nullptr;
+    for (std::uint32_t at = folder.starts[bucket]; at < folder.starts[bucket + 1]; ++at) {
+        Entry& entry = folder.entries[at];
+        if ((entry.key & ~std::uint64_t{1}) != hash)
+            continue;
+        if (found)
+            return nullptr;  // two names share the hash: neither is known
+        found = &entry;
+    }
+    return found;
 }
 
 std::optional<ListedInodes::Listed> ListedInodes::Find(const OpenFolder& folder,
@@ -43,7 +51,14 @@ std::optional<ListedInodes::Listed> ListedInodes::Find(const OpenFolder& folder,
         });
         std::sort(known.entries.begin(), known.entries.end(),
                   [](const Entry& a, const Entry& b) { return a.key < b.key; });
-        known.entries.shrink_to_fit();
+        // About four entries a bucket.
+        while (known.bits < 30 && (std::size_t{1} << (known.bits + 2)) < known.entries.size())
+            ++known.bits;
+        known.starts.assign((std::size_t{1} << known.bits) + 1, 0);
+        for (const Entry& entry : known.entries)
+            ++known.starts[known.BucketOf(entry.key) + 1];
+        for (std::size_t b = 1; b < known.starts.size(); ++b)
+            known.starts[b] += known.starts[b - 1];
     }
     const Entry* entry = FindEntry(known, Hash(nameBytes));
     if (!entry || entry->inode == 0)

@@ -42,6 +42,13 @@ private:
         int lookups = 0;
         bool listed = false;
         std::vector<Entry> entries;
+        // Where the entries whose hashes begin with each value of their top bits start:
+        // a lookup reads a few neighbouring entries instead of searching them all.
+        std::vector<std::uint32_t> starts;
+        int bits = 0;
+        std::uint64_t BucketOf(std::uint64_t key) const {
+            return bits == 0 ? 0 : key >> (64 - bits);
+        }
     };
     Folder& Of(const OpenFolder& folder);
     static std::uint64_t Hash(std::string_view nameBytes);

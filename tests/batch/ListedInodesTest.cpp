@@ -48,5 +48,26 @@ TEST(ListedInodesTest, AnswersFromOneListingAfterAFewLookups) {
     EXPECT_FALSE(listed.Find(folder, "b.txt"));
 }
 
+// Many names: each found in its bucket with its own inode number.
+TEST(ListedInodesTest, EveryNameOfALargeFolder) {
+    TempFolder temp;
+    constexpr int kFiles = 3000;
+    for (int i = 0; i < kFiles; ++i)
+        temp.createFile("f/" + std::to_string(i) + ".txt");
+    const OpenFolder folder = OpenFolder::AtPath(temp.folder("f"));
+    if (!folder.inodesStable())
+        GTEST_SKIP() << "the temporary folder's filesystem keeps no stable inode numbers";
+    ListedInodes listed;
+    for (int i = 0; i < ListedInodes::kListAfter; ++i)
+        listed.Find(folder, "0.txt");
+    for (int i = 0; i < kFiles; ++i) {
+        const std::string name = std::to_string(i) + ".txt";
+        const auto found = listed.Find(folder, name);
+        ASSERT_TRUE(found) << name;
+        EXPECT_EQ(found->inode, InodeOf(temp, "f/" + name)) << name;
+    }
+    EXPECT_FALSE(listed.Find(folder, std::to_string(kFiles) + ".txt"));
+}
+
 }  // namespace
 }  // namespace brindle::testing
