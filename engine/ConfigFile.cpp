@@ -120,8 +120,7 @@ void LoadConfigOptions(RenameOptions& options) {
     for (const options::Flag& flag : options::kFlags) {
         if (flag.configKey.empty())
             continue;
-        // Without a file, "Only English" keeps what it was: the dialog leaves its box alone.
-        if (flag.field == &RenameOptions::onlyEnglish && !exists)
+        if (flag.needsFile && !exists)
             continue;
         options.*flag.field = ReadConfigFlag(path, flag.configKey);
     }

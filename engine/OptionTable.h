@@ -35,6 +35,9 @@ struct Flag {
     std::u16string_view configKey;  // empty: not in "[config]"
     CliFlag cli;
     HelpIds help;
+    // Read only from a configuration file that exists; without one the field keeps what it
+    // had (the dialog then disables the box).
+    bool needsFile = false;
 };
 
 // An integer edit with its spin buttons, and the check box that enables it, if any.
@@ -67,7 +70,7 @@ struct Conversion {
 // The check boxes, in the order of the dialog's exchange.
 inline constexpr Flag kFlags[] = {
     // Its flag takes the method: brindle-cli keeps it among its own.
-    {&RenameOptions::onlyEnglish, ids::kOnlyEnglish, kKeyOnlyEnglish, {}, {160, 161}},
+    {&RenameOptions::onlyEnglish, ids::kOnlyEnglish, kKeyOnlyEnglish, {}, {160, 161}, true},
     // Set by --force-length, the flag of its length.
     {&RenameOptions::force63, ids::kForce63, kKeyForce63, {}, {155, 157}},
     {&RenameOptions::withoutExtension,
