@@ -72,6 +72,13 @@ QVariant OutputLogModel::data(const QModelIndex& index, int role) const {
             return {};
         case Qt::TextAlignmentRole:
             return RowTableAlignment();
+        case Qt::ToolTipRole: {
+            // A failed row tells why where the reason is known.
+            const std::u16string reason = store_.reason(row);
+            if (reason.empty())
+                return {};
+            return ToQString(reason);
+        }
         default:
             return {};
     }

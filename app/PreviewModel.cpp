@@ -43,7 +43,7 @@ QString PreviewModel::text(int row, int column) const {
         case kFolder:
             return ToQString(plan.newFolderOf(item));
         case kState: {
-            QString text = ToQString(std::u16string(brindle::StateText(item.state)));
+            QString text = ToQString(brindle::StateTextOf(plan, item));
             if (item.other != brindle::kNoIndex && item.other < plan.items.size()) {
                 const PlanItem& other = plan.items[item.other];
                 text += QStringLiteral(" (") + ToQString(brindle::InputText(plan, other)) +

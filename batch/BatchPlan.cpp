@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "batch/Messages.h"
+#include "platform/FileSystem.h"
 
 namespace brindle {
 
@@ -14,6 +15,8 @@ bool IsConflict(PlanState state) {
         case PlanState::ReadOnly:
         case PlanState::Missing:
         case PlanState::FolderMovedAway:
+        case PlanState::Unreadable:
+        case PlanState::LosesContents:
             return true;
         default:
             return false;
@@ -42,11 +45,45 @@ std::u16string_view StateText(PlanState state) {
             return u"conflict: not found";
         case PlanState::FolderMovedAway:
             return u"conflict: a folder above it is renamed first";
+        case PlanState::Unreadable:
+            return u"conflict: cannot read folder";
+        case PlanState::LosesContents:
+            return u"conflict: renaming a folder on fusefat loses its contents";
     }
     return {};
 }
 
+std::u16string StateTextOf(const Plan& plan, const PlanItem& item) {
+    std::u16string text(StateText(item.state));
+    if (item.state == PlanState::Unreadable) {
+        text += u": ";
+        text += SystemErrorText(plan.folders[item.folder].listError);
+    }
+    return text;
+}
+
+namespace {
+
+// "/a/b/" gives "/a/b" and "/a/"; the root stays "/" and has no parent.
+std::u16string_view WithoutFinalSlash(std::u16string_view folder) {
+    if (folder.size() > 1 && folder.back() == u'/')
+        folder.remove_suffix(1);
+    return folder;
+}
+
+std::u16string_view ParentOf(std::u16string_view folder) {
+    const std::u16string_view path = WithoutFinalSlash(folder);
+    const auto slash = path.rfind(u'/');
+    if (path.size() <= 1 || slash == std::u16string_view::npos)
+        return {};
+    return path.substr(0, slash + 1);
+}
+
+}  // namespace
+
 std::u16string InputText(const Plan& plan, const PlanItem& item) {
+    if (item.unreadableFolder())
+        return std::u16string(WithoutFinalSlash(plan.folderOf(item)));
     if (item.droppedFolder())
         return plan.folderOf(item) + item.oldName;
     return item.oldName;
@@ -54,6 +91,14 @@ std::u16string InputText(const Plan& plan, const PlanItem& item) {
 
 RowData RowOf(const Plan& plan, const PlanItem& item) {
     RowData row;
+    if (item.unreadableFolder()) {
+        row.image = kImageCross;
+        row.input = WithoutFinalSlash(plan.folderOf(item));
+        row.output = kTextRenameFailed;
+        row.countShown = false;
+        row.folder = ParentOf(plan.folderOf(item));
+        return row;
+    }
     if (item.droppedFolder())
         row.inputFolder = plan.folderOf(item);
     row.input = item.oldName;
@@ -73,8 +118,10 @@ void Summarize(Plan& plan) {
         ++summary.counts[static_cast<std::size_t>(item.state)];
         if (IsConflict(item.state))
             ++summary.conflicts;
+        // A folder that could not be read is a conflict, but no item.
+        if (!item.unreadableFolder())
+            ++summary.items;
     }
-    summary.items = static_cast<std::uint32_t>(plan.items.size());
     plan.summary = summary;
 }
 
@@ -110,6 +157,8 @@ std::u16string SummaryText(const Plan& plan) {
                 {PlanState::ReadOnly, u"read-only: "},
                 {PlanState::Missing, u"not found: "},
                 {PlanState::FolderMovedAway, u"folder renamed above: "},
+                {PlanState::Unreadable, u"folder not read: "},
+                {PlanState::LosesContents, u"folder rename loses contents: "},
             };
             text += u" (";
             bool first = true;

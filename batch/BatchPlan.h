@@ -24,8 +24,10 @@ enum class PlanState : std::uint8_t {
     ReadOnly,         // read-only, and "Read Only" is on
     Missing,          // there is nothing of the old name to rename
     FolderMovedAway,  // a dropped folder above it is renamed first: the batch passes it over
+    Unreadable,       // a folder that could not be listed (whole or in part)
+    LosesContents,    // a folder on a filesystem whose folder renames lose their contents
 };
-inline constexpr std::size_t kPlanStates = 10;
+inline constexpr std::size_t kPlanStates = 12;
 
 bool IsConflict(PlanState state);
 // "rename", "unchanged", "Only Log", "conflict: ...".
@@ -42,6 +44,8 @@ struct PlanFolder {
     // caseKnown is set.
     bool ignoresCase = false;
     bool caseKnown = false;
+    // The errno that kept the planner from listing all of it; 0 when it was.
+    int listError = 0;
 };
 
 // One item of a batch, in the order the batch meets it. Compact: the two names, the
@@ -50,6 +54,9 @@ struct PlanItem {
     enum Flags : std::uint8_t {
         kChanged = 1,        // new name or folder differ from the old ones
         kDroppedFolder = 2,  // a dropped folder renamed after everything else
+        // Not an item but the folder `folder` itself, which could not be listed: its
+        // names are empty and it is never renamed.
+        kUnreadableFolder = 4,
     };
 
     std::u16string oldName;
@@ -69,6 +76,7 @@ struct PlanItem {
 
     bool changed() const { return (flags & kChanged) != 0; }
     bool droppedFolder() const { return (flags & kDroppedFolder) != 0; }
+    bool unreadableFolder() const { return (flags & kUnreadableFolder) != 0; }
 };
 
 // How many items are in each state.
@@ -96,8 +104,12 @@ struct Plan {
     }
 };
 
+// The item's state as the Preview tells it: StateText, with the system's reason for a
+// folder that could not be read.
+std::u16string StateTextOf(const Plan& plan, const PlanItem& item);
+
 // The text of the Output Log's "Input File" for the item: its name, or a dropped folder's
-// whole path.
+// (or an unreadable folder's) whole path.
 std::u16string InputText(const Plan& plan, const PlanItem& item);
 // The item's row as apply adds it when nothing fails: views into the plan.
 RowData RowOf(const Plan& plan, const PlanItem& item);

@@ -77,6 +77,8 @@ struct BatchPlanner::Level {
     std::shared_ptr<const OpenFolder> folder;
     std::vector<FolderEntry> entries;
     std::size_t next = 0;
+    // The folder could not be listed whole: it is met as an item of its own first.
+    bool unreadable = false;
 };
 
 BatchPlanner::BatchPlanner(const BatchSource& source, const RenameOptions& options,
@@ -106,7 +108,10 @@ std::uint32_t BatchPlanner::FolderIndex(const std::u16string& path) {
 }
 
 std::vector<FolderEntry> BatchPlanner::Listed(const OpenFolder& folder, std::uint32_t index) {
-    std::vector<FolderEntry> entries = folder.List();
+    int error = 0;
+    std::vector<FolderEntry> entries = folder.List(&error);
+    // What was read before a failure is still planned; the rest is not guessed at.
+    plan_.folders[index].listError = error;
     OrderFolderEntries(entries, options_.order);
     if (mode_ == Mode::Preview) {
         PlanFolder& planned = plan_.folders[index];
@@ -134,7 +139,8 @@ bool BatchPlanner::StartScan(const std::u16string& base, bool recursive) {
         return false;
     const std::uint32_t index = FolderIndex(base);
     std::vector<FolderEntry> entries = Listed(*top, index);
-    levels_.push_back(Level{base, index, std::move(top), std::move(entries)});
+    levels_.push_back(Level{base, index, std::move(top), std::move(entries), 0,
+                            plan_.folders[index].listError != 0});
     return true;
 }
 
@@ -184,6 +190,11 @@ bool BatchPlanner::Next(PlanItem& item) {
     for (;;) {
         if (!levels_.empty()) {
             Level& level = levels_.back();
+            if (level.unreadable) {
+                level.unreadable = false;
+                UnreadableFolder(level.index, item);
+                return true;
+            }
             if (level.next == level.entries.size()) {
                 levels_.pop_back();
                 continue;
@@ -203,8 +214,9 @@ bool BatchPlanner::Next(PlanItem& item) {
                 std::u16string childBase = level.base + entry.name + kPathSeparator;
                 const std::uint32_t index = FolderIndex(childBase);
                 std::vector<FolderEntry> entries = Listed(*child, index);
-                levels_.push_back(
-                    Level{std::move(childBase), index, std::move(child), std::move(entries)});
+                levels_.push_back(Level{std::move(childBase), index, std::move(child),
+                                        std::move(entries), 0,
+                                        plan_.folders[index].listError != 0});
                 continue;  // `level` is invalid now
             }
             if (dedupe_ && met_.contains(MetKey(*level.folder, entry.name)))
@@ -281,6 +293,22 @@ bool BatchPlanner::Next(PlanItem& item) {
         }
         return true;
     }
+}
+
+void BatchPlanner::UnreadableFolder(std::uint32_t folder, PlanItem& item) {
+    item.oldName.clear();
+    item.newName.clear();
+    item.folder = folder;
+    item.newFolder = folder;
+    item.inode = 0;
+    item.other = kNoIndex;
+    item.state = PlanState::Pending;
+    item.flags = PlanItem::kUnreadableFolder;
+    item.symbolCount = counters_.symbolCount;
+    item.startIndex = counters_.startIndex;
+    item.letter = counters_.letter;
+    from_.reset();
+    to_.reset();
 }
 
 void BatchPlanner::NoteRenamed(const PlanItem& item, const OpenFolder& to) {

@@ -46,6 +46,9 @@ bool IsFolder(std::u16string_view path);
 // item moved away is found missing, a dropped path is looked at when its turn comes.
 // Only the folders on the way down from a scan's top stay open.
 //
+// A folder that cannot be opened or listed whole is met as an item of its own (an
+// unreadableFolder() item), before what was listed of it.
+//
 // Every item is met once: a folder reached a second time (a dropped folder inside
 // another one dropped too), a dropped file met again in a scan, or an item that apply
 // renamed into a folder listed later is passed over.
@@ -86,6 +89,8 @@ private:
     // Starts the walk of a folder's tree (or only its own files) from `base`, ending
     // with '/'. False when the folder was walked before.
     bool StartScan(const std::u16string& base, bool recursive);
+    // The item that stands for a folder that could not be listed.
+    void UnreadableFolder(std::uint32_t folder, PlanItem& item);
     // Names the item and fills `item`.
     void Name(std::u16string name, const std::u16string& directory, std::uint32_t folder,
               PlanItem& item, bool droppedFolder);

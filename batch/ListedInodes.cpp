@@ -46,9 +46,13 @@ std::optional<ListedInodes::Listed> ListedInodes::Find(const OpenFolder& folder,
         if (++known.lookups < kListAfter)
             return std::nullopt;
         known.listed = true;
-        folder.Visit([&known](std::string_view name, std::uint64_t inode, bool isFolder) {
-            known.entries.push_back({Hash(name) | (isFolder ? 1u : 0u), inode});
-        });
+        const int error =
+            folder.Visit([&known](std::string_view name, std::uint64_t inode, bool isFolder) {
+                known.entries.push_back({Hash(name) | (isFolder ? 1u : 0u), inode});
+            });
+        // A listing cut short knows nothing for sure: every item is looked at instead.
+        if (error != 0)
+            known.entries.clear();
         std::sort(known.entries.begin(), known.entries.end(),
                   [](const Entry& a, const Entry& b) { return a.key < b.key; });
         // About four entries a bucket.

@@ -15,4 +15,9 @@ inline constexpr char16_t kTitleWorking[] = u"Working...";
 inline constexpr char16_t kTitleOutputLog[] = u"Output Log";
 inline constexpr char16_t kTextChooseFolder[] = u"Choose the Dir with Target Files:";
 
+// Texts of Brindle's own, beyond the string table.
+inline constexpr char16_t kTextCannotReadFolder[] = u"cannot read folder";
+inline constexpr char16_t kTextFolderRenameLosesContents[] =
+    u"renaming a folder on fusefat loses its contents";
+
 }  // namespace brindle

@@ -141,6 +141,16 @@ void OutputRowStore::Append(const RowData& row) {
     stored.suffix = row.suffix;
     stored.countShown = row.countShown;
     rows_.push_back(stored);
+    if (!row.reason.empty())
+        reasons_.emplace_back(rows_.size() - 1, row.reason);
+}
+
+std::u16string OutputRowStore::reason(std::size_t index) const {
+    // In row order: a whole Undo may fail with a reason each.
+    const auto at = std::lower_bound(reasons_.begin(), reasons_.end(), index,
+                                     [](const std::pair<std::size_t, std::u16string>& each,
+                                        std::size_t row) { return each.first < row; });
+    return at != reasons_.end() && at->first == index ? at->second : std::u16string();
 }
 
 void OutputRowStore::Append(const OutputRow& row) {
@@ -150,6 +160,7 @@ void OutputRowStore::Append(const OutputRow& row) {
     data.input = row.input;
     data.output = row.output;
     data.folder = row.folder;
+    data.reason = row.reason;
     std::int32_t count = 0;
     std::string digits;
     for (const char16_t c : row.count)
@@ -174,6 +185,7 @@ void OutputRowStore::Append(const OutputRow& row) {
 void OutputRowStore::Clear() {
     rows_.clear();
     odd_.clear();
+    reasons_.clear();
     texts_ = std::make_unique<Texts>();
 }
 
@@ -197,6 +209,7 @@ OutputRow OutputRowStore::at(std::size_t index) const {
         }
     }
     row.image = rows_.at(index).image;
+    row.reason = reason(index);
     return row;
 }
 
@@ -279,12 +292,16 @@ void OutputRowStore::Sort(int column, int direction) {
     for (const std::size_t i : order)
         sorted.push_back(rows_[i]);
     rows_ = std::move(sorted);
-    if (!odd_.empty()) {
+    if (!odd_.empty() || !reasons_.empty()) {
         std::vector<std::size_t> position(order.size());
         for (std::size_t i = 0; i < order.size(); ++i)
             position[order[i]] = i;
         for (auto& [at, odd] : odd_)
             at = position[at];
+        for (auto& [at, reason] : reasons_)
+            at = position[at];
+        std::sort(reasons_.begin(), reasons_.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
     }
 }
 

@@ -28,6 +28,9 @@ struct OutputRow {
     std::u16string output;  // "Output File (Exceptions)"
     std::u16string count;   // "#"
     std::u16string folder;  // "Folder (New Folder)"
+    // Why the item failed, in the system's words where it gave them; empty when it did
+    // not fail or no reason is known. Shown beside the row, not in a column.
+    std::u16string reason;
 
     const std::u16string& text(int column) const;
     bool operator==(const OutputRow&) const = default;
@@ -54,6 +57,7 @@ struct RowData {
     bool countShown = true;  // Undo's rows leave "#" empty
     std::int32_t count = 0;
     std::u16string_view folder;
+    std::u16string_view reason;  // as OutputRow::reason
 };
 
 // The row's texts, as the list shows them.
@@ -78,6 +82,8 @@ public:
     OutputRow at(std::size_t index) const;
     std::u16string text(std::size_t index, int column) const;
     int image(std::size_t index) const { return rows_.at(index).image; }
+    // The row's reason; empty for most rows.
+    std::u16string reason(std::size_t index) const;
     std::vector<OutputRow> rows() const;
     void Sort(int column, int direction);
 
@@ -109,6 +115,8 @@ private:
     // Counts handed over as texts that are no plain number (by callers with texts of
     // their own): the row and its text.
     std::vector<std::pair<std::size_t, std::u16string>> odd_;
+    // The few rows that carry a reason: the row and its reason.
+    std::vector<std::pair<std::size_t, std::u16string>> reasons_;
 };
 
 // "Total files: %i | Changed files: %i | Average Input length: %i | Average Output

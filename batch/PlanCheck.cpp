@@ -177,6 +177,10 @@ public:
         std::vector<std::uint32_t> held(plan_.items.size(), kNoIndex);
         for (std::uint32_t i = 0; i < plan_.items.size(); ++i) {
             PlanItem& item = plan_.items[i];
+            if (item.unreadableFolder()) {
+                item.state = PlanState::Unreadable;
+                continue;
+            }
             const std::u16string_view key = Key(item.folder, item.oldName);
             const std::uint32_t found = names.Find(item.folder, key);
             if (plan_.folders[item.folder].listed) {
@@ -203,6 +207,8 @@ public:
             if (cancelled && (i & 255) == 0 && cancelled())
                 return false;
             PlanItem& item = plan_.items[i];
+            if (item.unreadableFolder())
+                continue;
             if (!item.changed()) {
                 item.state = PlanState::Unchanged;
                 continue;

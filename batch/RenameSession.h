@@ -124,6 +124,8 @@ private:
     // one go, then each renamed, with its row and the statistics.
     void ApplyGroup(const Plan& plan, std::size_t count, BatchPlanner& planner);
     void ApplyItem(const Plan& plan, const GroupItem& entry, bool recorded, BatchPlanner& planner);
+    // The error row of a folder the planner could not list.
+    void ReportUnreadableFolder(const Plan& plan, const PlanItem& item);
     static bool Recordable(const Plan& plan, const PlanItem& item);
     RenameRecord RecordOf(const Plan& plan, const GroupItem& entry) const;
     // The item's rename on disk, after its record; true when it happened.

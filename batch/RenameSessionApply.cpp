@@ -78,7 +78,7 @@ void RenameSession::ApplyGroup(const Plan& plan, std::size_t count, BatchPlanner
         for (std::size_t i = 0; i < count; ++i) {
             GroupItem& entry = group_[i];
             entry.groupIndex = -1;
-            if (entry.isTheLog || !Recordable(plan, entry.item))
+            if (entry.isTheLog || entry.item.unreadableFolder() || !Recordable(plan, entry.item))
                 continue;
             log_->AddToGroup(RecordOf(plan, entry));
             entry.groupIndex = static_cast<std::int64_t>(added++);
@@ -125,9 +125,25 @@ bool RenameSession::RenameItem(const GroupItem& entry) {
     return renamed;
 }
 
+void RenameSession::ReportUnreadableFolder(const Plan& plan, const PlanItem& item) {
+    // Not an item: it counts as an exception, never among the files.
+    stats_.exceptions = WrappingIncrement(stats_.exceptions);
+    RowData row = RowOf(plan, item);
+    const std::u16string reason = std::u16string(row.input) + u": " + kTextCannotReadFolder +
+                                  u": " + SystemErrorText(plan.folders[item.folder].listError);
+    row.reason = reason;
+    host_.AddOutputRow(row);
+    stats_.nextRow = WrappingIncrement(stats_.nextRow);
+    host_.SetStatus(stats_);
+}
+
 void RenameSession::ApplyItem(const Plan& plan, const GroupItem& entry, bool recorded,
                               BatchPlanner& planner) {
     const PlanItem& item = entry.item;
+    if (item.unreadableFolder()) {
+        ReportUnreadableFolder(plan, item);
+        return;
+    }
     stats_.totalFiles = WrappingIncrement(stats_.totalFiles);
     // The counters as the item leaves them; the host shows the running number as it goes.
     options_.startIndex = item.startIndex;

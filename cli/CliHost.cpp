@@ -33,6 +33,12 @@ void CliHost::AddOutputRow(const RowData& row) {
         AppendRow(out_.text(), row, format_);
         out_.Commit(terminal_.flushEveryRow);
     }
+    if (!row.reason.empty()) {
+        // Why it failed goes to standard error, after the row it belongs to.
+        EndProgress();
+        out_.Flush();
+        WriteAll(terminal_.errorFd, MessageLine(row.reason));
+    }
     // Reading the clock for every row would cost more than the row itself.
     if (terminal_.showProgress && (rows_ & 255) == 0)
         UpdateProgress();

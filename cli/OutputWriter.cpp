@@ -135,7 +135,7 @@ void AppendPlanRow(std::string& out, const Plan& plan, const PlanItem& item, Out
     AppendEscaped(out, plan.newFolderOf(item), !tsv);
     AppendEscaped(out, item.newName, !tsv);
     out += separator;
-    AppendEscaped(out, StateText(item.state), !tsv);
+    AppendEscaped(out, StateTextOf(plan, item), !tsv);
     if (item.other != kNoIndex && item.other < plan.items.size()) {
         const PlanItem& other = plan.items[item.other];
         out += " (";

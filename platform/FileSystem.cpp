@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <stdio.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -142,13 +143,22 @@ int RenameNoReplace(std::u16string_view from, std::u16string_view to) {
     return brindle::RenameNoReplace(sourceFolder, source.name, targetFolder, target.name);
 }
 
-void VisitFolderDescriptor(int fd, const FolderVisitor& visit) {
+int VisitFolderDescriptor(int fd, const FolderVisitor& visit) {
     DIR* dir = fdopendir(fd);
     if (!dir) {
+        const int error = errno;
         close(fd);
-        return;
+        return error;
     }
-    while (const dirent* entry = readdir(dir)) {
+    int error = 0;
+    for (;;) {
+        // readdir tells the end of the folder from a failing read only by errno.
+        errno = 0;
+        const dirent* entry = readdir(dir);
+        if (!entry) {
+            error = errno;
+            break;
+        }
         const char* name = entry->d_name;
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
             continue;
@@ -161,25 +171,34 @@ void VisitFolderDescriptor(int fd, const FolderVisitor& visit) {
         visit(name, static_cast<std::uint64_t>(entry->d_ino), isFolder);
     }
     closedir(dir);
+    return error;
 }
 
-std::vector<FolderEntry> ListFolderDescriptor(int fd) {
+std::vector<FolderEntry> ListFolderDescriptor(int fd, int* error) {
     std::vector<FolderEntry> entries;
-    VisitFolderDescriptor(fd,
-                          [&entries](std::string_view name, std::uint64_t inode, bool isFolder) {
-                              entries.push_back({DecodeName(name), isFolder, inode});
-                          });
+    const int failure = VisitFolderDescriptor(
+        fd, [&entries](std::string_view name, std::uint64_t inode, bool isFolder) {
+            entries.push_back({DecodeName(name), isFolder, inode});
+        });
+    if (error)
+        *error = failure;
     return entries;
 }
 
-std::vector<FolderEntry> ListFolder(std::u16string_view folder) {
+std::vector<FolderEntry> ListFolder(std::u16string_view folder, int* error) {
     const PathAt at(folder);
-    if (at.error() != 0)
+    if (at.error() != 0) {
+        if (error)
+            *error = at.error();
         return {};
+    }
     const int fd = openat(at.dir(), at.name(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        if (error)
+            *error = errno;
         return {};
-    return ListFolderDescriptor(fd);
+    }
+    return ListFolderDescriptor(fd, error);
 }
 
 bool ReadFileTail(std::u16string_view path, std::size_t count, std::string& tail) {
@@ -269,6 +288,13 @@ std::u16string FileErrorText(int error, std::u16string_view name) {
     const auto at = result.find(u"%1");
     result.replace(at, 2, name);
     return result;
+}
+
+std::u16string SystemErrorText(int error) {
+    char buffer[256];
+    // The GNU strerror_r: the text may be the buffer or a static string.
+    const char* text = strerror_r(error, buffer, sizeof buffer);
+    return DecodeName(text ? text : "");
 }
 
 bool IsDiskFullError(int error) {

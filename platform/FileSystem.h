@@ -46,15 +46,18 @@ struct FolderEntry {
 
 // The entries of `folder` (with or without a final '/') other than "." and "..", in the
 // order the filesystem returns them, all collected before the call returns. A folder
-// that cannot be read has no entries.
-std::vector<FolderEntry> ListFolder(std::u16string_view folder);
+// that cannot be opened or read gives the entries read before the failure, and its errno
+// in `error` (0 when the whole folder was read), so that a failure is never taken for
+// the end of the folder.
+std::vector<FolderEntry> ListFolder(std::u16string_view folder, int* error = nullptr);
 // The same for the folder open on `fd`, which it takes over and closes.
-std::vector<FolderEntry> ListFolderDescriptor(int fd);
+std::vector<FolderEntry> ListFolderDescriptor(int fd, int* error = nullptr);
 // Each entry of that listing as the system gives it: the name's bytes, its inode number,
-// and whether it is a folder. Nothing is kept.
+// and whether it is a folder. Nothing is kept. 0, or the errno that ended the listing
+// early.
 using FolderVisitor =
     std::function<void(std::string_view nameBytes, std::uint64_t inode, bool isFolder)>;
-void VisitFolderDescriptor(int fd, const FolderVisitor& visit);
+int VisitFolderDescriptor(int fd, const FolderVisitor& visit);
 
 // Up to the last `count` bytes of the file into `tail`. False when the file cannot be
 // opened; true otherwise, with `tail` empty when the file is shorter than `count` (or
@@ -76,6 +79,8 @@ int DeleteFilePath(std::u16string_view path);
 //  accessing %1."; ENOSPC, EDQUOT, EFBIG "Disk full while accessing %1.".
 std::u16string FileErrorText(int error, std::u16string_view name);
 bool IsDiskFullError(int error);
+// The system's own words for an errno ("Permission denied").
+std::u16string SystemErrorText(int error);
 
 // The folder of /proc/self/exe, ending with '/'; empty when it cannot be found.
 std::u16string ProgramFolder();

@@ -237,23 +237,30 @@ int OpenFolder::Stat(std::u16string_view name, EntryStatus& status) const {
     return Stat(EncodeName(name), status);
 }
 
-std::vector<FolderEntry> OpenFolder::List() const {
-    if (fd_ < 0)
+std::vector<FolderEntry> OpenFolder::List(int* error) const {
+    if (fd_ < 0) {
+        if (error)
+            *error = error_;
         return {};
+    }
     // A descriptor of its own: the listing must start at the beginning whatever was
     // read through ours before.
     const int fd = openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        if (error)
+            *error = errno;
         return {};
-    return ListFolderDescriptor(fd);
+    }
+    return ListFolderDescriptor(fd, error);
 }
 
-void OpenFolder::Visit(const FolderVisitor& visit) const {
+int OpenFolder::Visit(const FolderVisitor& visit) const {
     if (fd_ < 0)
-        return;
+        return error_;
     const int fd = openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0)
-        VisitFolderDescriptor(fd, visit);
+    if (fd < 0)
+        return errno;
+    return VisitFolderDescriptor(fd, visit);
 }
 
 bool OpenFolder::ListsExactly(std::string_view nameBytes) const {

@@ -61,10 +61,12 @@ public:
     int Stat(std::string_view nameBytes, EntryStatus& status) const;
     int Stat(std::u16string_view name, EntryStatus& status) const;
 
-    // The entries other than "." and "..", in the order the filesystem returns them.
-    std::vector<FolderEntry> List() const;
+    // The entries other than "." and "..", in the order the filesystem returns them;
+    // `error` as ListFolder gives it.
+    std::vector<FolderEntry> List(int* error = nullptr) const;
     // The same, each entry handed to `visit` as the system gives it, and nothing kept.
-    void Visit(const FolderVisitor& visit) const;
+    // 0, or the errno that ended the listing early.
+    int Visit(const FolderVisitor& visit) const;
 
     // Whether an entry spelled exactly `nameBytes` is in the folder's listing. The listing
     // is read once and then kept up to date by the renames made through this folder;

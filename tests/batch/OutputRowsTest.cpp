@@ -85,6 +85,29 @@ TEST(OutputRowStoreTest, SortIsStableForEqualRows) {
               (std::vector<std::u16string>{u"b.txt", u"B.txt", u"A.txt", u"a.txt"}));
 }
 
+TEST(OutputRowStoreTest, ReasonsStayWithTheirRowsThroughSorts) {
+    OutputRowStore store;
+    for (const char16_t* name : {u"c", u"a", u"d", u"b"}) {
+        RowData row;
+        row.input = name;
+        const std::u16string reason =
+            name == std::u16string_view(u"a") || name == std::u16string_view(u"d")
+                ? std::u16string(u"why ") + name
+                : std::u16string();
+        row.reason = reason;
+        store.Append(row);
+    }
+    for (const int direction : {1, -1}) {
+        store.Sort(kColumnInput, direction);
+        for (std::size_t i = 0; i < store.size(); ++i) {
+            const OutputRow row = store.at(i);
+            const bool has = row.input == u"a" || row.input == u"d";
+            EXPECT_EQ(store.reason(i), has ? u"why " + row.input : u"");
+            EXPECT_EQ(row.reason, store.reason(i));
+        }
+    }
+}
+
 TEST(FormatStatusTest, FiveFiguresInOrderSigned) {
     BatchStats stats;
     stats.totalFiles = INT_MIN;

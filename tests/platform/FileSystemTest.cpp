@@ -223,15 +223,22 @@ TEST(FileSystemTest, ListsEntriesWithoutFollowingLinks) {
     }
 }
 
-TEST(FileSystemTest, WhatIsNoReadableFolderHasNoEntries) {
+// What cannot be listed gives no entries and says why; an empty folder is no failure.
+TEST(FileSystemTest, WhatIsNoReadableFolderHasNoEntriesAndItsError) {
     TempFolder folder;
     folder.createFiles({"file.txt", "empty/"});
     MakeLink(folder, "nowhere", "dangling");
-    for (const char* relative : {"file.txt", "empty", "missing", "dangling"}) {
+    const std::pair<const char*, int> cases[] = {
+        {"file.txt", ENOTDIR}, {"empty", 0}, {"missing", ENOENT}, {"dangling", ENOENT}};
+    for (const auto& [relative, expected] : cases) {
         SCOPED_TRACE(relative);
-        EXPECT_TRUE(ListFolder(folder.folder() + DecodeName(relative)).empty());
+        int error = -1;
+        EXPECT_TRUE(ListFolder(folder.folder() + DecodeName(relative), &error).empty());
+        EXPECT_EQ(error, expected);
     }
-    EXPECT_TRUE(ListFolder(u"").empty());
+    int error = 0;
+    EXPECT_TRUE(ListFolder(u"", &error).empty());
+    EXPECT_NE(error, 0);
 }
 
 TEST(FileSystemTest, FolderWithoutReadPermissionHasNoEntries) {
@@ -245,9 +252,10 @@ TEST(FileSystemTest, FolderWithoutReadPermissionHasNoEntries) {
     const int status = InChild([&] {
         if (geteuid() == 0 && setresuid(65534, 65534, 65534) != 0)
             return 10;
-        if (ListFolder(open).size() != 1)
+        int error = -1;
+        if (ListFolder(open, &error).size() != 1 || error != 0)
             return 11;
-        return ListFolder(closed).empty() ? 0 : 12;
+        return ListFolder(closed, &error).empty() && error == EACCES ? 0 : 12;
     });
     EXPECT_EQ(status, 0);
 }

@@ -236,6 +236,7 @@ struct CliCase {
     Strings after;          // the tree after the batch
     Strings undoRows = {};  // sorted; empty: no Undo is run
     Strings afterUndo = {};
+    Strings errors = {};  // the batch's standard error, line by line, "{T}" for the folder
 };
 
 void RunCliCases(const std::vector<CliCase>& cases) {
@@ -257,7 +258,10 @@ void RunCliCases(const std::vector<CliCase>& cases) {
         const CliResult batch = RunCli(run);
         EXPECT_EQ(batch.signal, 0);
         EXPECT_EQ(batch.status, c.exitStatus);
-        EXPECT_EQ(batch.err, "");
+        Strings errors;
+        for (const auto& line : c.errors)
+            errors.push_back(Filled(line, {{"{T}", t}}));
+        EXPECT_EQ(Lines(batch.err), errors);
         Strings rows = Lines(batch.out);
         ASSERT_FALSE(rows.empty());
         rows.pop_back();  // the status line
@@ -384,6 +388,8 @@ TEST(ItemFaults, TargetsThatExistAreNeverOverwritten) {
     }
 }
 
+// A folder that cannot be read is a failure of its own: an error row, a line on standard
+// error, and exit status 1; the rest of the batch goes on.
 TEST(ItemFaults, FoldersThatCannotBeListedAndLinkCycles) {
     const std::vector<CliCase> cases = {
         {"unlistable/ChosenFolder",
@@ -393,24 +399,30 @@ TEST(ItemFaults, FoldersThatCannotBeListedAndLinkCycles) {
          },
          {"--case=lower", "--subfolders", "--folder", "{T}/w"},
          true,
+         {"{T}/w  (Unknown Error Aquired)    {T}/"},
+         1,
+         {"w/", "w/A.TXT=w/A.TXT"},
          {},
-         0,
-         {"w/", "w/A.TXT=w/A.TXT"}},
-        {"unlistable/SubfolderIsPassedOver",
+         {},
+         {"brindle-cli: {T}/w: cannot read folder: Permission denied"}},
+        {"unlistable/Subfolders",
          [](const std::string& t) {
              Make(t, {"w/A.TXT", "w/shut/B.TXT", "w/through/C.TXT"});
              chmod((t + "/w/shut").c_str(), 0);
-             chmod((t + "/w/through").c_str(), 0111);  // may be passed, not listed
+             chmod((t + "/w/through").c_str(), 0311);  // may be passed, not listed
          },
          {"--case=lower", "--subfolders", "--folder", "{T}/w"},
          true,
-         {"A.TXT  a.txt  0  {T}/w/"},
-         0,
+         {"A.TXT  a.txt  0  {T}/w/", "{T}/w/shut  (Unknown Error Aquired)    {T}/w/",
+          "{T}/w/through  (Unknown Error Aquired)    {T}/w/"},
+         1,
          {"w/", "w/a.txt=w/A.TXT", "w/shut/", "w/shut/B.TXT=w/shut/B.TXT", "w/through/",
           "w/through/C.TXT=w/through/C.TXT"},
          {"a.txt  A.TXT    {T}/w/"},
          {"w/", "w/A.TXT=w/A.TXT", "w/shut/", "w/shut/B.TXT=w/shut/B.TXT", "w/through/",
-          "w/through/C.TXT=w/through/C.TXT"}},
+          "w/through/C.TXT=w/through/C.TXT"},
+         {"brindle-cli: {T}/w/shut: cannot read folder: Permission denied",
+          "brindle-cli: {T}/w/through: cannot read folder: Permission denied"}},
         // Links are never descended into: each is renamed once, as a file, and the
         // batch ends.
         {"links/CyclesUnderScanSubfolders",
@@ -444,6 +456,64 @@ TEST(ItemFaults, FoldersThatCannotBeListedAndLinkCycles) {
          {"w/", "w/LINK -> sub", "w/sub/", "w/sub/g.txt=w/sub/g.txt"}},
     };
     RunCliCases(cases);
+}
+
+// The disk fails while a folder is read: at its first read nothing is listed, at its
+// second a part. Either way the folder's error row and exit status 1, every listed item
+// renamed, the rest untouched and never counted; the Preview flags the same.
+TEST(ItemFaults, ListingsThatFailMidwayAreFailures) {
+    REQUIRE_STRACE();
+    constexpr int kFiles = 3000;  // several reads of the folder
+    for (const int failingRead : {1, 2}) {
+        SCOPED_TRACE("getdents64 fails at read " + std::to_string(failingRead));
+        testing::TempFolder temp;
+        const std::string t = temp.path().string();
+        fs::create_directory(t + "/w");
+        for (int i = 0; i < kFiles; ++i)
+            WriteFile(t + "/w/FILE_" + std::to_string(i) + ".TXT", "x");
+        const std::string log = t + "/Brindle.log";
+        const std::string fault = "inject=getdents64:error=EIO:when=" + std::to_string(failingRead);
+        const std::string row = t + "/w  (Unknown Error Aquired)    " + t + "/";
+        const std::string error =
+            "brindle-cli: " + t + "/w: cannot read folder: Input/output error\n";
+
+        const CliResult preview = RunCli(
+            CliRun({"--preview", "--case=lower", "--folder", t + "/w"}).underStrace({fault}));
+        EXPECT_EQ(preview.status, 1);
+        EXPECT_NE(preview.out.find(t + "/w/  " + t +
+                                   "/w/  conflict: cannot read folder: "
+                                   "Input/output error\n"),
+                  std::string::npos);
+
+        const CliResult batch =
+            RunCli(CliRun({"--write-log", "--log", log, "--case=lower", "--folder", t + "/w"})
+                       .underStrace({fault}));
+        EXPECT_EQ(batch.status, 1);
+        EXPECT_EQ(batch.err, error);
+        Strings rows = Lines(batch.out);
+        ASSERT_GE(rows.size(), 2u);
+        const std::string status = rows.back();
+        rows.pop_back();
+        EXPECT_EQ(rows.front(), row);  // the folder is met before what was read of it
+        const int renamed = static_cast<int>(rows.size()) - 1;
+        if (failingRead == 1)
+            EXPECT_EQ(renamed, 0);
+        else
+            EXPECT_TRUE(renamed > 0 && renamed < kFiles) << renamed;
+        const int length = renamed == 0 ? 0 : 13;
+        EXPECT_EQ(status, Status(renamed, renamed, length, length, 1));
+        int lower = 0;
+        for (const auto& [path, contents] : ReadTree(t + "/w"))
+            lower += path.starts_with("file_") ? 1 : 0;
+        EXPECT_EQ(lower, renamed);
+        if (renamed == 0)
+            continue;  // nothing was logged
+
+        const CliResult undo = RunCli(CliRun({"--undo", "--delete-log", "--quiet", "--log", log}));
+        EXPECT_EQ(undo.status, 0) << undo.err;
+        for (const auto& [path, contents] : ReadTree(t + "/w"))
+            ASSERT_TRUE(path.starts_with("FILE_")) << path;
+    }
 }
 
 }  // namespace
