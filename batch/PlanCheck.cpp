@@ -9,6 +9,7 @@
 
 #include "engine/CaseConversion.h"
 #include "platform/FileSystem.h"
+#include "platform/MountTable.h"
 #include "platform/NameCodec.h"
 #include "platform/OpenFolder.h"
 
@@ -223,6 +224,12 @@ public:
                 item.state = PlanState::FolderMovedAway;
                 continue;
             }
+            if (item.droppedFolder() &&
+                mounts_.FolderRenamesLoseContents(
+                    OpenFolder::AtPath(plan_.folderOf(item)).identity().device)) {
+                item.state = PlanState::LosesContents;
+                continue;
+            }
             if (options_.skipReadOnly) {
                 if (statFolder != item.folder) {
                     statFolder = item.folder;
@@ -289,6 +296,7 @@ private:
     Plan& plan_;
     const RenameOptions& options_;
     std::vector<FolderState> folders_;
+    MountTable mounts_;
     // Folded keys of folders that ignore case; a deque keeps them where they are.
     std::deque<std::u16string> folded_;
 };

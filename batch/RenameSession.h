@@ -13,6 +13,7 @@
 #include "engine/BatchStats.h"
 #include "engine/NameChain.h"
 #include "engine/RenameOptions.h"
+#include "platform/MountTable.h"
 #include "platform/OpenFolder.h"
 
 namespace brindle {
@@ -117,6 +118,8 @@ private:
         bool statusKnown = false;
         bool renaming = false;
         bool isTheLog = false;
+        // A folder on a filesystem whose folder renames lose contents: never renamed.
+        bool losesContents = false;
         std::int64_t groupIndex = -1;
         std::int64_t offset = -1;  // of its record in the log, -1 when none was written
     };
@@ -151,6 +154,7 @@ private:
     // records without their outcomes.
     static constexpr std::size_t kGroupSize = 256;
     LogGuard logGuard_;
+    MountTable mounts_;               // read anew for each batch
     std::uint64_t guardedOpens_ = 0;  // the log's opens when the guard last looked
     bool stopped_ = false;
     // The errno of the batch's first record that could not be written; 0 when none.

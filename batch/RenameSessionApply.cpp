@@ -68,6 +68,8 @@ void RenameSession::ApplyGroup(const Plan& plan, std::size_t count, BatchPlanner
             }
         }
         entry.isTheLog = entry.statusKnown && logGuard_.Guards(entry.status.identity);
+        entry.losesContents = entry.renaming && entry.item.droppedFolder() &&
+                              mounts_.FolderRenamesLoseContents(entry.from->identity().device);
         entry.offset = -1;
     }
     bool recordsWritten = false;
@@ -153,6 +155,7 @@ void RenameSession::ApplyItem(const Plan& plan, const GroupItem& entry, bool rec
     RaiseTo(stats_.maxOutputLength, LengthOf(item.newName));
 
     RowData row = RowOf(plan, item);
+    std::u16string reason;
     const bool changed = item.changed();
     if (changed)
         stats_.changedFiles = WrappingIncrement(stats_.changedFiles);
@@ -163,7 +166,14 @@ void RenameSession::ApplyItem(const Plan& plan, const GroupItem& entry, bool rec
         stats_.exceptions = WrappingIncrement(stats_.exceptions);
         row.output = kTextRenameFailed;
     } else if (entry.renaming) {
-        if (options_.skipReadOnly && entry.statusKnown && entry.status.readOnly) {
+        if (entry.losesContents) {
+            stats_.exceptions = WrappingIncrement(stats_.exceptions);
+            row.output = kTextRenameFailed;
+            reason = InputText(plan, item) + u": " + kTextFolderRenameLosesContents;
+            row.reason = reason;
+            if (options_.writeLogFile)
+                log_->NoteOutcome(entry.offset, false);
+        } else if (options_.skipReadOnly && entry.statusKnown && entry.status.readOnly) {
             stats_.exceptions = WrappingIncrement(stats_.exceptions);
             row.suffix = RowSuffix::ReadOnly;
             if (options_.writeLogFile)

@@ -13,6 +13,7 @@ namespace brindle {
 
 void RenameSession::BeginBatch() {
     stopped_ = false;
+    mounts_ = MountTable();
     logGuard_.Refresh(logPath(), options_.writeLogFile);
     guardedOpens_ = log_->opens();
     logFailure_ = 0;

@@ -71,12 +71,46 @@ TEST_F(ForeignFilesystems, LetterCaseAloneChangesWhereSpellingsHaveNumbersOfThei
         const CliResult batch =
             RunCli(CliRun(Logged(m, {"--case", "lower", "--rename-dirs", m + "/FILE.TXT",
                                      m + "/Mixed Name.Jpg", m + "/DIR"})));
-        EXPECT_EQ(batch.status, 0) << batch.err;
-        EXPECT_EQ(Names(m), (Strings{"dir", "file.txt", "mixed name.jpg"}));
-        EXPECT_EQ(Undo().status, 0);
+        // fusefat loses a renamed folder's contents: its folders are never renamed.
+        const bool folderRenamed = kind != Kind::Fat;
+        EXPECT_EQ(batch.status, folderRenamed ? 0 : 1) << batch.err;
+        EXPECT_EQ(Names(m), (Strings{folderRenamed ? "dir" : "DIR", "file.txt", "mixed name.jpg"}));
+        // Undo lists the refused rename's record among what it could not put back.
+        EXPECT_EQ(Undo().status, folderRenamed ? 0 : 1);
         EXPECT_EQ(Names(m), (Strings{"DIR", "FILE.TXT", "Mixed Name.Jpg"}));
         EXPECT_EQ(ReadTree(m), before);
     }
+}
+
+// fusefat loses a folder's contents when the folder is renamed: Brindle refuses such a
+// rename, says why, and the Preview flags it. Its files are renamed as anywhere else.
+TEST_F(ForeignFilesystems, FoldersOnFusefatAreNeverRenamed) {
+    ForeignFilesystem fs(Kind::Fat, temp_.path().string() + "/fat");
+    MOUNT_OR_SKIP(fs);
+    const std::string m = fs.root();
+    std::filesystem::create_directory(m + "/ALBUM");
+    WriteFile(m + "/ALBUM/TRACK.MP3", "t");
+    WriteFile(m + "/NOTE.TXT", "n");
+    const Strings dropped = {"--case", "lower", "--rename-dirs", m + "/ALBUM", m + "/NOTE.TXT"};
+
+    Strings preview = {"--preview"};
+    preview.insert(preview.end(), dropped.begin(), dropped.end());
+    const CliResult planned = RunCli(CliRun(preview));
+    EXPECT_EQ(planned.status, 1);
+    EXPECT_NE(planned.out.find(m + "/ALBUM  " + m +
+                               "/album  conflict: renaming a folder on "
+                               "fusefat loses its contents\n"),
+              std::string::npos)
+        << planned.out;
+
+    const CliResult batch = RunCli(CliRun(Logged(m, dropped)));
+    EXPECT_EQ(batch.status, 1);
+    EXPECT_EQ(batch.err,
+              "brindle-cli: " + m + "/ALBUM: renaming a folder on fusefat loses its contents\n");
+    EXPECT_EQ(Names(m), (Strings{"ALBUM", "note.txt"}));
+    EXPECT_EQ(ReadFile(m + "/ALBUM/TRACK.MP3"), "t");
+    EXPECT_EQ(Undo().status, 1);  // the refused record is listed as not put back
+    EXPECT_EQ(Names(m), (Strings{"ALBUM", "NOTE.TXT"}));
 }
 
 // Where a folder ignores letter case, the preview takes names that differ only in case
