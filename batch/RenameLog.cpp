@@ -72,6 +72,70 @@ void WriteClaimMark(std::string& bytes, std::uint64_t offset, bool inNewFolder, 
     bytes += kLogLineEnd;
 }
 
+bool IsEmptyOrLog(const ExclusiveFile& file) {
+    char head[64];
+    const long got = file.ReadAt(0, head, sizeof head);
+    if (got <= 0)
+        return got == 0;
+    std::string_view line(head, static_cast<std::size_t>(got));
+    line = line.substr(0, line.find('\n'));
+    if (line.ends_with('\r'))
+        line.remove_suffix(1);
+    return line == kLogVersionLine;
+}
+
+int OpenTrustedLog(ExclusiveFile& file, std::u16string_view path, bool forUndo,
+                   TrustCheck& refusal) {
+    const int error = forUndo ? file.OpenForReadAndAppend(path) : file.OpenForAppend(path);
+    refusal = file.refusal();
+    if (error != 0)
+        return error;
+    if (!IsEmptyOrLog(file)) {
+        file.Close();
+        refusal = TrustCheck{TrustFault::NotALog, std::u16string(path)};
+        return EPERM;
+    }
+    return 0;
+}
+
+std::u16string LogRefusalText(const TrustCheck& refusal, std::u16string_view logPath) {
+    std::u16string text = u"Brindle does not use the log ";
+    text += logPath;
+    text += u": ";
+    const std::u16string& path = refusal.path;
+    const bool isLog = path == logPath;
+    const std::u16string what = (isLog ? u"it" : u"the folder " + path);
+    switch (refusal.fault) {
+        case TrustFault::None:
+            break;
+        case TrustFault::OwnedByOther:
+            text += what + u" belongs to another user (" +
+                    DecodeName(std::to_string(refusal.owner)) +
+                    u"), who could change what Undo moves. Use a log in a folder of your own.";
+            break;
+        case TrustFault::WritableByOthers:
+            text += what + u" can be written by other users, who could change what Undo moves. " +
+                    u"Fix it with: chmod go-w " + path;
+            break;
+        case TrustFault::SymbolicLink:
+            text += u"it is a symbolic link, which Brindle never follows. Give the log's own path.";
+            break;
+        case TrustFault::NotRegularFile:
+            text += u"it is no regular file.";
+            break;
+        case TrustFault::NotALog:
+            text += u"it is not a Brindle log (its first line is not \"";
+            text += DecodeName(kLogVersionLine);
+            text += u"\"), and Brindle never writes, cuts or deletes it. Give another path.";
+            break;
+        case TrustFault::Unchecked:
+            text +=
+                u"the folder " + path + u" cannot be checked: " + SystemErrorText(refusal.error);
+            break;
+    }
+    return text;
+}
+
 RenameLog::~RenameLog() {
     Close();
 }
@@ -93,7 +157,7 @@ int RenameLog::OpenLogAndMeasure(std::u16string_view path, std::int64_t& size) {
         // was written to a removed file is gone with it, so its close has nothing to say.
         file_.Close();
     }
-    const int error = file_.OpenForAppend(path);
+    const int error = OpenTrustedLog(file_, path, false, refusal_);
     if (error != 0)
         return error;
     path_ = std::u16string(path);
@@ -111,10 +175,10 @@ LogWriteResult RenameLog::Fail(int error) {
 void RenameLog::PrepareForeignEnd(std::int64_t& size, std::string& bytes) {
     const std::string closeTornLine =
         std::string(kLogLineEnd) + std::string(kLogSeparator) + std::string(kLogLineEnd);
-    std::string tail;
-    const std::int64_t window = std::min(size, kTailWindow);
-    if (!ReadFileTail(path_, static_cast<std::size_t>(window), tail) ||
-        static_cast<std::int64_t>(tail.size()) != window) {
+    std::string tail(static_cast<std::size_t>(std::min(size, kTailWindow)), '\0');
+    const long got =
+        file_.ReadAt(size - static_cast<std::int64_t>(tail.size()), tail.data(), tail.size());
+    if (got != static_cast<long>(tail.size())) {
         bytes += kLogSeparator;
         bytes += kLogLineEnd;
         return;

@@ -27,6 +27,19 @@ void WriteClaimMark(std::string& bytes, std::uint64_t offset, bool inNewFolder, 
 // could forge records.
 bool HoldsLineBreak(std::u16string_view text);
 
+// Whether the open file is empty or begins with the log's version line: only such a file
+// is ever written, cut or deleted as the log.
+bool IsEmptyOrLog(const ExclusiveFile& file);
+
+// Opens the log as ExclusiveFile does (`forUndo`: OpenForReadAndAppend, else
+// OpenForAppend), and refuses a file that is no log (TrustFault::NotALog). 0 or errno;
+// EPERM with `refusal` set when it was refused.
+int OpenTrustedLog(ExclusiveFile& file, std::u16string_view path, bool forUndo,
+                   TrustCheck& refusal);
+
+// What the user is told when a log is refused: its path, what is wrong and the remedy.
+std::u16string LogRefusalText(const TrustCheck& refusal, std::u16string_view logPath);
+
 // What one rename record says.
 struct RenameRecord {
     std::u16string_view currentDirectory;
@@ -100,6 +113,8 @@ public:
 
     // The errno of the last failure of a write, or of the open before it.
     int lastError() const { return lastError_; }
+    // Why the last open refused the file at the log's path; trusted() when it did not.
+    const TrustCheck& refusal() const { return refusal_; }
     // The new directory of the last record written.
     const std::u16string& lastLoggedDirectory() const { return lastNewDirectory_; }
 
@@ -132,6 +147,7 @@ private:
     std::vector<RenameRecord> group_;
     std::vector<std::int64_t> offsets_;
     int lastError_ = 0;
+    TrustCheck refusal_;
     std::uint64_t opens_ = 0;
 };
 

@@ -53,7 +53,8 @@ void RenameSession::StopForDiskFull(int error) {
 void RenameSession::ReportLogFailure() {
     const int error = logFailure_;
     logFailure_ = 0;
-    if (error != 0)
+    // A refused log was explained when it was met.
+    if (error != 0 && !logRefused_)
         host_.ShowMessage(FileErrorText(error, LogFullPath()), u"", MessageIcon::Stop);
 }
 

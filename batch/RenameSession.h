@@ -30,6 +30,7 @@ enum class BatchOutcome {
 // How an Undo ended.
 enum class UndoOutcome {
     LogNotOpened,  // "Error opening file"; nothing was moved
+    LogRefused,    // the log could have been written by someone else (told why); nothing moved
     Completed,     // every record handled; the log kept or deleted as answered
     DeleteFailed,  // the answer was Yes but the log could not be deleted
     DiskFull,      // the log could not be deleted for lack of space
@@ -42,6 +43,9 @@ enum class UndoOutcome {
 struct BatchResult {
     BatchOutcome outcome = BatchOutcome::Completed;
     bool tableFailed = false;
+    // The log was refused as a place someone else could have written (the user was told
+    // why); no item was renamed without its record all the same.
+    bool logRefused = false;
     std::optional<bool> undoEnabled;
 };
 
@@ -159,6 +163,8 @@ private:
     bool stopped_ = false;
     // The errno of the batch's first record that could not be written; 0 when none.
     int logFailure_ = 0;
+    // The batch's log was refused, and the user told so.
+    bool logRefused_ = false;
     std::optional<bool> undoEnabled_;
 };
 

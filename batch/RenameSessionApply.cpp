@@ -92,8 +92,15 @@ void RenameSession::ApplyGroup(const Plan& plan, std::size_t count, BatchPlanner
             StopForDiskFull(log_->lastError());
             return;
         }
-        if (result == LogWriteResult::Failed && logFailure_ == 0)
+        if (result == LogWriteResult::Failed && logFailure_ == 0) {
             logFailure_ = log_->lastError();
+            if (!log_->refusal().trusted()) {
+                // Told before the first of the items fails for it.
+                host_.ShowMessage(LogRefusalText(log_->refusal(), logPath()), u"",
+                                  MessageIcon::Stop);
+                logRefused_ = true;
+            }
+        }
         recordsWritten = result == LogWriteResult::Written;
         if (recordsWritten) {
             for (std::size_t i = 0; i < count; ++i) {

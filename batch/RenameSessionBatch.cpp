@@ -17,6 +17,7 @@ void RenameSession::BeginBatch() {
     logGuard_.Refresh(logPath(), options_.writeLogFile);
     guardedOpens_ = log_->opens();
     logFailure_ = 0;
+    logRefused_ = false;
     if (options_.deleteContents) {
         host_.RemoveAllRows();
         stats_ = BatchStats{};
@@ -95,6 +96,7 @@ BatchResult RenameSession::RunBatch(const BatchSource& source) {
     if (!stopped_)
         EndBatch();
     result.outcome = stopped_ ? BatchOutcome::DiskFull : BatchOutcome::Completed;
+    result.logRefused = logRefused_;
     result.undoEnabled = undoEnabled_;
     return result;
 }

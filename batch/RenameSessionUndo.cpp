@@ -32,7 +32,13 @@ UndoOutcome RenameSession::OnUndo() {
         readOffset += got > 0 ? got : 0;
         return got;
     };
-    if (file.OpenForReadAndAppend(path) != 0 || !records.Read(read)) {
+    TrustCheck refusal;
+    const int openError = OpenTrustedLog(file, path, true, refusal);
+    if (!refusal.trusted()) {
+        host_.ShowMessage(LogRefusalText(refusal, path), u"", MessageIcon::Stop);
+        return UndoOutcome::LogRefused;
+    }
+    if (openError != 0 || !records.Read(read)) {
         host_.ShowMessage(kTextErrorOpeningFile, u"", MessageIcon::Warning);
         undoEnabled_ = false;
         return UndoOutcome::LogNotOpened;
@@ -81,7 +87,7 @@ UndoOutcome RenameSession::OnUndo() {
         errors ? host_.AskYesNo(kTextDeleteLogWarning, kCaptionErrors, MessageIcon::Warning)
                : host_.AskYesNo(kTextDeleteLogQuestion, kApplicationName, MessageIcon::Question);
     if (remove) {
-        const int error = file.RemoveFrom(path);
+        const int error = file.Remove();
         file.Close();
         if (error != 0) {
             const bool diskFull = IsDiskFullError(error);

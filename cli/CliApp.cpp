@@ -205,6 +205,8 @@ int RunRequest(CliRequest& request) {
             status = kExitFailure;
         if (result.tableFailed)
             status = std::max(status, kExitItemFailed);
+        if (result.logRefused)
+            status = kExitFailure;
     }
     if (session.stats().exceptions != 0)
         status = std::max(status, kExitItemFailed);

@@ -10,6 +10,7 @@
 
 #include <mutex>
 
+#include "platform/NameCodec.h"
 #include "platform/PathAt.h"
 
 namespace brindle {
@@ -38,18 +39,27 @@ ExclusiveFile::~ExclusiveFile() {
 
 namespace {
 
-// The open file is still the one at the path (nobody removed or replaced it between our
-// open and our lock).
-bool StillAtPath(int fd, const detail::PathAt& at) {
+// The open file is still the one of that name in its folder (nobody removed or replaced
+// it between our open and our lock).
+bool StillThere(int fd, int folderFd, const std::string& name) {
     struct stat open {};
-    struct stat atPath {};
+    struct stat there {};
     if (fstat(fd, &open) != 0)
         return false;
-    return fstatat(at.dir(), at.name(), &atPath, 0) == 0 && atPath.st_dev == open.st_dev &&
-           atPath.st_ino == open.st_ino;
+    return fstatat(folderFd, name.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0 &&
+           there.st_dev == open.st_dev && there.st_ino == open.st_ino;
 }
 
 constexpr int kOpenAttempts = 20;
+
+// The folder part of a path ("." for a bare name) and its last component.
+bool SplitPath(std::u16string_view path, std::u16string& folder, std::string& name) {
+    const auto slash = path.rfind(u'/');
+    folder = slash == std::u16string_view::npos ? std::u16string(u".")
+                                                : std::u16string(path.substr(0, slash + 1));
+    name = EncodeName(slash == std::u16string_view::npos ? path : path.substr(slash + 1));
+    return !name.empty() && name != "." && name != "..";
+}
 
 }  // namespace
 
@@ -63,42 +73,82 @@ int ExclusiveFile::OpenForReadAndAppend(std::u16string_view path) {
 
 int ExclusiveFile::OpenLocked(std::u16string_view path, bool create, bool read) {
     Close();
+    refusal_ = TrustCheck{};
     IgnoreFileSizeSignal();
-    const detail::PathAt at(path);
-    if (at.error() != 0)
-        return at.error();
+    std::u16string folderPath;
+    std::string name;
+    if (!SplitPath(path, folderPath, name))
+        return path.empty() ? ENOENT : EISDIR;
+    int folderFd = -1;
+    {
+        const detail::PathAt at(folderPath);
+        if (at.error() != 0)
+            return at.error();
+        folderFd = openat(at.dir(), at.name(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (folderFd < 0)
+            return errno;
+    }
+    const auto refuse = [&](TrustCheck check) {
+        refusal_ = std::move(check);
+        close(folderFd);
+        return EPERM;
+    };
+    // What is checked is the folder the file is then opened in.
+    if (TrustCheck check = CheckFoldersAbove(folderFd); !check.trusted())
+        return refuse(std::move(check));
     for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
-        // Non-blocking open: a named pipe without a reader must not hang the batch.
-        int flags = (read ? O_RDWR : O_WRONLY) | O_APPEND | O_CLOEXEC | O_NONBLOCK;
+        // Non-blocking open: a named pipe without a reader must not hang the batch. A
+        // symbolic link at the path is refused, never followed.
+        int flags = O_RDWR | O_APPEND | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW;
         if (create)
             flags |= O_CREAT;
-        int fd = openat(at.dir(), at.name(), flags, 0644);
+        int fd = openat(folderFd, name.c_str(), flags, 0600);
         bool writable = fd >= 0;
         if (fd < 0 && read && (errno == EACCES || errno == EROFS || errno == EPERM)) {
-            fd = openat(at.dir(), at.name(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+            fd = openat(folderFd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
             writable = false;
         }
-        if (fd < 0)
-            return errno;
-        const auto fail = [fd](int error) {
+        if (fd < 0) {
+            const int error = errno;
+            struct stat link {};
+            if (error == ELOOP &&
+                fstatat(folderFd, name.c_str(), &link, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISLNK(link.st_mode)) {
+                return refuse(TrustCheck{TrustFault::SymbolicLink, std::u16string(path)});
+            }
+            close(folderFd);
+            return error;
+        }
+        const auto fail = [fd, folderFd](int error) {
             close(fd);
+            close(folderFd);
             return error;
         };
         struct stat info {};
         if (fstat(fd, &info) != 0)
             return fail(errno);
-        if (!S_ISREG(info.st_mode))
-            return fail(S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+        if (S_ISDIR(info.st_mode))
+            return fail(EISDIR);
+        if (TrustCheck check = CheckOpenFile(fd, path); !check.trusted()) {
+            close(fd);
+            return refuse(std::move(check));
+        }
         if (flock(fd, LOCK_EX | LOCK_NB) != 0)
             return fail(errno);
-        if (!StillAtPath(fd, at)) {
+        if (!StillThere(fd, folderFd, name)) {
             close(fd);
             continue;
         }
         const int fileFlags = fcntl(fd, F_GETFL);
         if (fileFlags < 0 || fcntl(fd, F_SETFL, fileFlags & ~O_NONBLOCK) != 0)
             return fail(errno);
+        // A log made by an earlier version may be readable by everyone; the names it
+        // holds are the user's business alone.
+        if (writable && info.st_uid == geteuid() && (info.st_mode & 077) != 0)
+            fchmod(fd, info.st_mode & 07700);
         fd_ = fd;
+        folderFd_ = folderFd;
+        name_ = std::move(name);
         writable_ = writable;
         struct statfs fs {};
         onMemoryFilesystem_ =
@@ -106,6 +156,7 @@ int ExclusiveFile::OpenLocked(std::u16string_view path, bool create, bool read) 
                                       static_cast<std::uint32_t>(fs.f_type) == 0x858458F6u);
         return 0;
     }
+    close(folderFd);
     return EWOULDBLOCK;
 }
 
@@ -153,15 +204,12 @@ int ExclusiveFile::Sync() const {
     return fdatasync(fd_) == 0 ? 0 : errno;
 }
 
-int ExclusiveFile::RemoveFrom(std::u16string_view path) const {
+int ExclusiveFile::Remove() const {
     if (fd_ < 0)
         return EBADF;
-    const detail::PathAt at(path);
-    if (at.error() != 0)
-        return at.error();
-    if (!StillAtPath(fd_, at))
+    if (!StillThere(fd_, folderFd_, name_))
         return ENOENT;
-    return unlinkat(at.dir(), at.name(), 0) == 0 ? 0 : errno;
+    return unlinkat(folderFd_, name_.c_str(), 0) == 0 ? 0 : errno;
 }
 
 int ExclusiveFile::Write(std::string_view bytes) {
@@ -210,6 +258,8 @@ int ExclusiveFile::Close() {
     const int fd = fd_;
     fd_ = -1;
     writable_ = false;
+    close(folderFd_);
+    folderFd_ = -1;
     // On Linux the descriptor is gone even when close reports EINTR; never close twice.
     return close(fd) == 0 ? 0 : errno;
 }

@@ -4,11 +4,18 @@
 #include <string>
 #include <string_view>
 
+#include "platform/TrustCheck.h"
+
 namespace brindle {
 
 // A file opened for appending under a non-blocking exclusive flock: created when
-// missing, never truncated, every write going to its end. Used for the log, which may
-// stay open and locked for a whole batch.
+// missing (readable and writable by its owner only), never truncated, every write going
+// to its end. Used for the log, which may stay open and locked for a whole batch.
+//
+// Only a file that no one but its user could have written is opened: its folder is
+// opened first and checked up to the root (TrustCheck.h), the file is opened relative to
+// it without following a symbolic link, and what was opened is checked. A refused file
+// fails the open with EPERM, and refusal() tells why.
 class ExclusiveFile {
 public:
     ExclusiveFile() = default;
@@ -16,17 +23,19 @@ public:
     ExclusiveFile(const ExclusiveFile&) = delete;
     ExclusiveFile& operator=(const ExclusiveFile&) = delete;
 
-    // 0 or the errno of the failure (EWOULDBLOCK when another holder has the lock).
-    // Opening ignores SIGXFSZ, so that exceeding a file-size limit is reported by the
-    // write (EFBIG) instead of killing the process.
-    // A file locked after another holder removed or replaced it is not the log any more:
-    // the open then starts over with the file now at the path.
+    // 0 or the errno of the failure (EWOULDBLOCK when another holder has the lock). The
+    // file is open for reading too. Opening ignores SIGXFSZ, so that exceeding a file-size limit is
+    // reported by the write (EFBIG) instead of killing the process. A file locked after another
+    // holder removed or replaced it is not the log any more: the open then starts over with the
+    // file now at the path.
     int OpenForAppend(std::u16string_view path);
     // The same lock on an existing file, for reading it whole and appending to it; where
     // it may only be read, it is opened for reading alone (writable() says which).
     int OpenForReadAndAppend(std::u16string_view path);
     bool IsOpen() const { return fd_ >= 0; }
     bool writable() const { return writable_; }
+    // Why the last open was refused; trusted() when it was not.
+    const TrustCheck& refusal() const { return refusal_; }
 
     // Writes all of `bytes` (one write where the system allows). 0 or errno.
     int Write(std::string_view bytes);
@@ -49,9 +58,9 @@ public:
     bool OnMemoryFilesystem() const { return onMemoryFilesystem_; }
     // Makes what was written durable (fdatasync). 0 or errno.
     int Sync() const;
-    // Removes the file from `path` while the lock is still held, when the path still
-    // leads to it. 0 or errno.
-    int RemoveFrom(std::u16string_view path) const;
+    // Removes the file from its folder while the lock is still held, when its name there
+    // still leads to it. 0 or errno.
+    int Remove() const;
 
     // 0 or the errno of a failing close.
     int Close();
@@ -60,6 +69,9 @@ private:
     int OpenLocked(std::u16string_view path, bool create, bool read);
 
     int fd_ = -1;
+    int folderFd_ = -1;  // the folder it was opened in, while it is open
+    std::string name_;   // its name there
+    TrustCheck refusal_;
     bool writable_ = false;
     bool onMemoryFilesystem_ = false;
 };

@@ -10,6 +10,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/NameCodec.h"
+#include "platform/TrustCheck.h"
 
 namespace brindle {
 
@@ -81,9 +82,11 @@ UserFiles LocateUserFiles(std::u16string_view programFolder, const UserEnvironme
 
     if (!programFolder.empty() && PathExists(std::u16string(programFolder) + kConfigFileName)) {
         UserFiles files = PortableUserFiles(programFolder);
-        // A folder nobody may write to (a copy unpacked by root, a read-only medium) keeps
-        // the log with the user instead, so that Undo still works.
-        if (!IsWritableFolder(programFolder) && !stateLog.empty())
+        // A folder the user may not write to (a copy unpacked by root, a read-only medium)
+        // keeps the log with the user instead, so that Undo still works; so does a folder
+        // that others could write to, where they could plant records.
+        const bool private_ = CheckFolderPath(programFolder).trusted();
+        if ((!IsWritableFolder(programFolder) || !private_) && !stateLog.empty())
             files.logFile = stateLog;
         return files;
     }

@@ -34,8 +34,8 @@ struct UserFiles {
 
 // The rules, on a given program folder (ending with '/') and environment:
 //  - portable (Brindle.ini beside the program): that file is the configuration; the log
-//    lies beside the program when its folder is writable, otherwise where an installed
-//    program keeps it;
+//    lies beside the program when the user may write to its folder and nobody else could
+//    have (TrustCheck.h), otherwise where an installed program keeps it;
 //  - installed: the configuration is the first that exists of
 //    $XDG_CONFIG_HOME/brindle/Brindle.ini (default ~/.config), brindle/Brindle.ini under
 //    each $XDG_CONFIG_DIRS entry (default /etc/xdg), and the shipped default

@@ -1,4 +1,4 @@
-#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,6 +11,9 @@
 #include <gtest/gtest.h>
 
 #include "BatchFixture.h"
+#include "ChildProcess.h"
+#include "FileTree.h"
+#include "OrdinaryUser.h"
 #include "batch/Messages.h"
 
 namespace brindle::testing {
@@ -212,22 +215,30 @@ TEST_F(RenameSessionUndoTest, LogThatCannotBeOpened) {
 }
 
 TEST_F(RenameSessionUndoTest, DeletionThatFails) {
-    // A log that can be read but not deleted: a memory file reached through /proc.
-    const int fd = memfd_create("brindle-log", 0);
-    ASSERT_GE(fd, 0);
-    const std::string text = kHeader;
-    ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
-    options().logFileName = U("/proc/self/fd/" + std::to_string(fd));
+    // A log its user may read and write but not delete: a folder the user may not write
+    // to. Permissions do not bind root, so the Undo runs as the ordinary user there.
+    temp.createFile("locked/Brindle.log", kHeader);
+    GiveToOrdinaryUser(temp.path().string());
+    chmod(temp.path().c_str(), 0755);
+    chmod((temp.path() / "locked").c_str(), 0555);
+    options().logFileName = U((temp.path() / "locked/Brindle.log").string());
     host.answers = {true};
     const std::size_t statusesBefore = host.statuses.size();
-    EXPECT_EQ(session.OnUndo(), UndoOutcome::DeleteFailed);
-    close(fd);
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].icon, MessageIcon::Stop);
-    EXPECT_EQ(host.messages[0].text, u"Access to " + options().logFileName + u" was denied.");
-    // The button stays as it was, the status line too.
-    EXPECT_EQ(session.undoEnabled(), std::nullopt);
-    EXPECT_EQ(host.statuses.size(), statusesBefore);
+    const int status = InChild([&] {
+        if (RunningAsRoot() && !BecomeOrdinaryUser())
+            return 10;
+        if (session.OnUndo() != UndoOutcome::DeleteFailed)
+            return 11;
+        if (host.messages.size() != 1 || host.messages[0].icon != MessageIcon::Stop ||
+            host.messages[0].text != u"Access to " + options().logFileName + u" was denied.")
+            return 12;
+        // The button stays as it was, the status line too.
+        if (session.undoEnabled() != std::nullopt || host.statuses.size() != statusesBefore)
+            return 13;
+        return 0;
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(std::filesystem::exists(temp.path() / "locked/Brindle.log"));
 }
 
 }  // namespace

@@ -273,7 +273,11 @@ void RunCliCases(const std::vector<CliCase>& cases) {
         EXPECT_EQ(rows, expected);
         EXPECT_EQ(Listing(ReadTree(t)), c.after);
         if (!c.undoRows.empty()) {
-            const CliResult undo = RunCli(CliRun({"--undo", "--delete-log", "--log", log}));
+            // By the user who wrote the log: nobody else's log is trusted.
+            CliRun undoRun({"--undo", "--delete-log", "--log", log});
+            if (c.asUser)
+                undoRun.asUser();
+            const CliResult undo = RunCli(undoRun);
             EXPECT_EQ(undo.signal, 0);
             Strings undoRows = Lines(undo.out);
             ASSERT_FALSE(undoRows.empty());

@@ -62,11 +62,8 @@ TEST(LogFaults, HandEditedLogs) {
     const std::vector<HandEditedCase> cases = {
         {"log/Empty", "", {}, 0, kUntouched},
         {"log/HeaderOnly", kHeader, {}, 0, kUntouched},
-        {"log/NoHeader",
-         Pair("{W}", "{W}") + Record("a.txt", "new.txt"),
-         {kGoodRow},
-         0,
-         kGoodUndone},
+        // A file whose first line is not the log's is no log: never read, written or cut.
+        {"log/NoHeader", Pair("{W}", "{W}") + Record("a.txt", "new.txt"), {}, 2, kUntouched},
         {"log/SameRecordTwice",
          kGood + Record("a.txt", "new.txt"),
          {kGoodRow, "new.txt\ta.txtError opening file\t\t{W}"},
@@ -180,13 +177,13 @@ TEST(LogFaults, HandEditedLogs) {
         {"garbage/BinaryBytes",
          std::string("\0\xff\xfe\r\r\x1a\n\x80Old File\n=\n", 16),
          {},
-         0,
+         2,
          kUntouched},
         {"garbage/CarriageReturnsOnly",
          "Version=3.7\rOld Directory={W}\rNew Directory={W}\rOld File=a.txt\rNew "
          "File=new.txt\r",
          {},
-         0,
+         2,
          kUntouched},
         {"keys/WrongLetterCase",
          kHeader + Line("old directory={W}") + Line("new directory={W}") + Line("old file=a.txt") +
@@ -221,7 +218,13 @@ TEST(LogFaults, HandEditedLogs) {
             RunCli(CliRun({"--undo", "--tsv", "--keep-log", "--log", log}).in(t + "/cwd"));
         EXPECT_EQ(undo.signal, 0);
         EXPECT_EQ(undo.status, c.exitStatus);
-        EXPECT_EQ(undo.err, "");
+        if (c.exitStatus == 2)
+            EXPECT_EQ(undo.err, "brindle-cli: Brindle does not use the log " + log +
+                                    ": it is not a Brindle log (its first line is not "
+                                    "\"Version=3.7\"), and Brindle never writes, cuts or "
+                                    "deletes it. Give another path.\n");
+        else
+            EXPECT_EQ(undo.err, "");
         Strings lines = Lines(undo.out);
         ASSERT_GE(lines.size(), 2u);
         EXPECT_EQ(lines.front(), kTsvHeader);
@@ -231,6 +234,9 @@ TEST(LogFaults, HandEditedLogs) {
             expected.push_back(Expand(row, w, log, t));
         EXPECT_EQ(Strings(lines.begin() + 1, lines.end() - 1), expected);
         Tree tree = ReadTree(t);
+        if (c.exitStatus == 2) {
+            EXPECT_EQ(tree["edited.log"], "file:" + Expand(c.log, w, log, t));
+        }
         tree.erase("edited.log");
         EXPECT_EQ(Listing(tree), c.after);
     }
@@ -264,14 +270,16 @@ TEST(LogFaults, LogsThatCannotBeOpenedWrittenOrDeleted) {
                                       "B.TXT\t(Unknown Error Aquired)\t0\t{W}"};
     const Strings batchFailed(std::begin(failedRows), std::end(failedRows));
     const std::string openError = "brindle-cli: Error opening file: {L}\n";
+    const std::string notAFile =
+        "brindle-cli: Brindle does not use the log {L}: it is no regular "
+        "file.\n";
     const std::vector<OpenFaultCase> cases = {
         // The batch ends by saying once why its records could not be written.
         {"batch/LogIsAFolder", Setup::LogIsAFolder, false, batchFailed,
          "brindle-cli: An unknown error occurred while accessing {L}.\n", 1, false},
-        {"batch/LogIsAFifo", Setup::LogIsAFifo, false, batchFailed,
-         "brindle-cli: An unknown error occurred while accessing {L}.\n", 1, false},
-        {"batch/LogIsDevFull", Setup::LogIsDevFull, false, batchFailed,
-         "brindle-cli: {L} contains an invalid path.\n", 1, false},
+        // What is no regular file is refused as no log, with exit status 2.
+        {"batch/LogIsAFifo", Setup::LogIsAFifo, false, batchFailed, notAFile, 2, false},
+        {"batch/LogIsDevFull", Setup::LogIsDevFull, false, batchFailed, notAFile, 2, false},
         {"batch/LogLockedByAnother", Setup::LogLocked, false, batchFailed,
          "brindle-cli: A locking violation occurred while accessing {L}.\n", 1, false},
         {"batch/LogReadOnly", Setup::LogReadOnly, false, batchFailed,
@@ -279,7 +287,7 @@ TEST(LogFaults, LogsThatCannotBeOpenedWrittenOrDeleted) {
         {"batch/LogFolderNotWritable", Setup::LogFolderReadOnly, false, batchFailed,
          "brindle-cli: Access to {L} was denied.\n", 1, false},
         {"undo/LogIsAFolder", Setup::LogIsAFolder, true, {}, openError, 2, true},
-        {"undo/LogIsAFifo", Setup::LogIsAFifo, true, {}, openError, 2, true},
+        {"undo/LogIsAFifo", Setup::LogIsAFifo, true, {}, notAFile, 2, true},
         {"undo/LogLockedByAnother", Setup::LogLocked, true, {}, openError, 2, true},
         {"undo/LogUnreadable", Setup::LogUnreadable, true, {}, openError, 2, true},
         // Everything is moved back first; only the deletion fails.

@@ -269,18 +269,26 @@ TEST_F(UndoFaults, TheLogIsNeverMovedByItsOwnBatch) {
         std::filesystem::remove_all(W("D"));
     }
     {
+        // A link is never followed: nothing is renamed without a log, and Undo deletes
+        // nothing through it.
         SCOPED_TRACE("log/ALinkToAFileOfTheFolder");
         temp_.createFile("w/FILE.TXT", "f");
         temp_.createFile("w/REAL.LOG", "");
         const std::string link = t_ + "/link.log";
         std::filesystem::create_symlink(W("REAL.LOG"), link);
+        const Tree before = Files();
+        const std::string refused = "brindle-cli: Brindle does not use the log " + link +
+                                    ": it is a symbolic link, which Brindle never follows. Give "
+                                    "the log's own path.\n";
         const CliResult batch = RunCli(
             CliRun({"--write-log", "--quiet", "--log", link, "--case", "lower", "--folder", W()}));
-        EXPECT_EQ(batch.status, 1) << batch.err;
-        EXPECT_TRUE(Files().contains("REAL.LOG"));
+        EXPECT_EQ(batch.status, 2);
+        EXPECT_EQ(batch.err, refused);
         const CliResult undo = RunCli(CliRun({"--undo", "--quiet", "--log", link, "--delete-log"}));
-        EXPECT_EQ(undo.status, 0) << undo.err;
-        EXPECT_TRUE(Files().contains("FILE.TXT"));
+        EXPECT_EQ(undo.status, 2);
+        EXPECT_EQ(undo.err, refused);
+        EXPECT_EQ(Files(), before);
+        EXPECT_TRUE(std::filesystem::is_symlink(link));
     }
 }
 

@@ -25,6 +25,7 @@
 
 #include "ChildProcess.h"
 #include "OrdinaryUser.h"
+#include "TestUsers.h"
 
 namespace brindle::testing {
 
@@ -42,8 +43,9 @@ struct CliRun {
     // Changes to the child's environment: "NAME=value" sets, a bare "NAME" removes.
     Strings environment;
     rlim_t fileSizeLimit = RLIM_INFINITY;
-    bool asOrdinaryUser = false;  // only changes anything when the test runs as root
-    Strings tracer;               // run brindle-cli under this command (strace and its options)
+    bool asOrdinaryUser = false;   // only changes anything when the test runs as root
+    std::optional<TestUser> user;  // run as this user (the test runs as root)
+    Strings tracer;                // run brindle-cli under this command (strace and its options)
 
     CliRun() = default;
     explicit CliRun(Strings arguments) : args(std::move(arguments)) {}
@@ -82,6 +84,10 @@ struct CliRun {
     }
     CliRun& asUser() {
         asOrdinaryUser = true;
+        return *this;
+    }
+    CliRun& as(const TestUser& who) {
+        user = who;
         return *this;
     }
     // Under strace with fault injection, so that a race or a kill lands exactly where the
@@ -178,9 +184,12 @@ inline bool DropsToOrdinaryUser(const CliRun& run) {
     return run.asOrdinaryUser && RunningAsRoot();
 }
 
-// Chosen before the fork: the copy for the ordinary user needs the file system.
+// Chosen before the fork: the copy for the ordinary user needs the file system. A
+// program given by the test is its own.
 inline std::string ProgramOf(const CliRun& run) {
-    return DropsToOrdinaryUser(run) ? OrdinaryUsersProgram::Path() : run.binary;
+    if (DropsToOrdinaryUser(run))
+        return OrdinaryUsersProgram::Path();
+    return run.user && run.binary == BRINDLE_CLI_PATH ? OrdinaryUsersProgram::Path() : run.binary;
 }
 
 // In the child, once the standard streams are in place: everything but the program
@@ -206,6 +215,8 @@ inline void PrepareAndRun(const CliRun& run, const std::string& program) {
             return;
     }
     if (DropsToOrdinaryUser(run) && !BecomeOrdinaryUser())
+        return;
+    if (run.user && !run.user->Become())
         return;
     if (!run.tracer.empty()) {
         // LeakSanitizer cannot stop a traced process to look for leaks.
