@@ -55,7 +55,87 @@ struct Identity {
     std::uint64_t links = 0;
     std::uint64_t oldFolder = 0;
     std::uint64_t newFolder = 0;
+    ItemStamp itemStamp;
+    ItemStamp oldFolderStamp;
+    ItemStamp newFolderStamp;
 };
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// "SECONDS.NANOSECONDS", seconds possibly negative.
+bool ParseBirth(std::string_view text, ItemStamp& stamp) {
+    const auto dot = text.find('.');
+    if (dot == std::string_view::npos || text.size() - dot - 1 != 9)
+        return false;
+    std::string_view seconds = text.substr(0, dot);
+    const bool negative = seconds.starts_with('-');
+    if (negative)
+        seconds.remove_prefix(1);
+    std::uint64_t whole = 0;
+    std::uint64_t fraction = 0;
+    if (!ParseNumber(seconds, whole) || whole > 0x7FFFFFFFFFFFFFFFull ||
+        !ParseNumber(text.substr(dot + 1), fraction)) {
+        return false;
+    }
+    stamp.hasBirth = true;
+    stamp.birthSeconds =
+        negative ? -static_cast<std::int64_t>(whole) : static_cast<std::int64_t>(whole);
+    stamp.birthNanoseconds = static_cast<std::uint32_t>(fraction);
+    return true;
+}
+
+// "TYPE:HEX", the bytes of a handle no longer than the kernel makes.
+bool ParseHandle(std::string_view text, ItemStamp& stamp) {
+    const auto colon = text.find(':');
+    if (colon == std::string_view::npos)
+        return false;
+    std::string_view type = text.substr(0, colon);
+    const std::string_view hex = text.substr(colon + 1);
+    const bool negative = type.starts_with('-');
+    if (negative)
+        type.remove_prefix(1);
+    std::uint64_t value = 0;
+    if (!ParseNumber(type, value) || value > 0x7FFFFFFFu || hex.empty() || hex.size() % 2 != 0 ||
+        hex.size() > 2 * 128) {
+        return false;
+    }
+    std::string bytes;
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        const int high = HexDigit(hex[i]);
+        const int low = HexDigit(hex[i + 1]);
+        if (high < 0 || low < 0)
+            return false;
+        bytes += static_cast<char>(high * 16 + low);
+    }
+    stamp.handleType =
+        negative ? -static_cast<std::int32_t>(value) : static_cast<std::int32_t>(value);
+    stamp.handle = std::move(bytes);
+    return true;
+}
+
+// A stamp field as AppendStampField writes it.
+bool ParseStamp(std::string_view text, ItemStamp& stamp) {
+    stamp = ItemStamp{};
+    if (text == "-")
+        return true;
+    const auto slash = text.find('/');
+    if (slash == std::string_view::npos)
+        return false;
+    const std::string_view birth = text.substr(0, slash);
+    const std::string_view handle = text.substr(slash + 1);
+    if (birth != "-" && !ParseBirth(birth, stamp))
+        return false;
+    if (handle != "-" && !ParseHandle(handle, stamp))
+        return false;
+    // "-/-" is written as "-".
+    return !stamp.empty();
+}
 
 std::optional<Identity> ParseIdentity(std::string_view text) {
     Identity identity;
@@ -67,9 +147,71 @@ std::optional<Identity> ParseIdentity(std::string_view text) {
         else if (!ParseNumber(field, *value))
             return std::nullopt;
     }
+    if (!text.empty()) {
+        // The stamps, all three or none.
+        for (ItemStamp* stamp :
+             {&identity.itemStamp, &identity.oldFolderStamp, &identity.newFolderStamp}) {
+            if (text.empty() || !ParseStamp(TakeField(text), *stamp))
+                return std::nullopt;
+        }
+    }
     if (!text.empty() || identity.links > 0xFFFFFFFFu)
         return std::nullopt;
     return identity;
+}
+
+// An item's stamp in the blocks of names: which parts it has, the birth time, the
+// handle's type, its length and its bytes.
+constexpr std::uint8_t kStampBirth = 1;
+constexpr std::uint8_t kStampHandle = 2;
+
+std::string PackedStamp(const ItemStamp& stamp) {
+    std::string bytes;
+    if (stamp.empty())
+        return bytes;
+    const auto put = [&bytes](const auto& value) {
+        bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
+    };
+    std::uint8_t parts = 0;
+    if (stamp.hasBirth)
+        parts |= kStampBirth;
+    if (!stamp.handle.empty())
+        parts |= kStampHandle;
+    put(parts);
+    if (stamp.hasBirth) {
+        put(stamp.birthSeconds);
+        put(stamp.birthNanoseconds);
+    }
+    if (!stamp.handle.empty()) {
+        put(stamp.handleType);
+        put(static_cast<std::uint8_t>(stamp.handle.size()));
+        bytes += stamp.handle;
+    }
+    return bytes;
+}
+
+ItemStamp UnpackedStamp(std::string_view bytes) {
+    ItemStamp stamp;
+    if (bytes.empty())
+        return stamp;
+    const auto take = [&bytes](auto& value) {
+        std::memcpy(&value, bytes.data(), sizeof value);
+        bytes.remove_prefix(sizeof value);
+    };
+    std::uint8_t parts = 0;
+    take(parts);
+    if ((parts & kStampBirth) != 0) {
+        stamp.hasBirth = true;
+        take(stamp.birthSeconds);
+        take(stamp.birthNanoseconds);
+    }
+    if ((parts & kStampHandle) != 0) {
+        std::uint8_t length = 0;
+        take(stamp.handleType);
+        take(length);
+        stamp.handle.assign(bytes.substr(0, length));
+    }
+    return stamp;
 }
 
 }  // namespace
@@ -200,18 +342,31 @@ private:
         record.newDirectory = DirectoryIndex(newDirectory_, newDirectoryIndex_);
         record.oldLength = static_cast<std::uint32_t>(oldName_.size());
         record.newLength = static_cast<std::uint32_t>(newName_.size());
-        char* names = Reserve(oldName_.size() + newName_.size(), record);
+        const std::string stamp = identity_ ? PackedStamp(identity_->itemStamp) : std::string();
+        record.stampLength = static_cast<std::uint8_t>(stamp.size());
+        char* names = Reserve(oldName_.size() + newName_.size() + stamp.size(), record);
         std::memcpy(names, oldName_.data(), oldName_.size());
         std::memcpy(names + oldName_.size(), newName_.data(), newName_.size());
+        std::memcpy(names + oldName_.size() + newName_.size(), stamp.data(), stamp.size());
+        UndoLog::Folders folders;
         if (identity_) {
             record.flags |= kMarked;
             record.itemInode = identity_->item;
             record.itemLinks = static_cast<std::uint32_t>(identity_->links);
-            record.oldFolderInode = identity_->oldFolder;
-            record.newFolderInode = identity_->newFolder;
+            folders = {identity_->oldFolder, identity_->newFolder,
+                       std::move(identity_->oldFolderStamp), std::move(identity_->newFolderStamp)};
             identity_.reset();
         }
+        record.folders = FoldersIndex(std::move(folders));
         log_.records_.push_back(record);
+    }
+
+    // Records in a row mostly share their folders: each pair is kept once per row.
+    std::uint32_t FoldersIndex(UndoLog::Folders folders) {
+        auto& all = log_.folders_;
+        if (all.empty() || !(all.back() == folders))
+            all.push_back(std::move(folders));
+        return static_cast<std::uint32_t>(all.size() - 1);
     }
 
     void ReadOtherLine(std::string_view text) {
@@ -348,8 +503,16 @@ UndoRecord UndoLog::At(std::size_t index) const {
     record.marked = (compact.flags & kMarked) != 0;
     record.itemInode = compact.itemInode;
     record.itemLinks = compact.itemLinks;
-    record.oldFolderInode = compact.oldFolderInode;
-    record.newFolderInode = compact.newFolderInode;
+    const Folders& folders = folders_[compact.folders];
+    record.oldFolderInode = folders.oldInode;
+    record.newFolderInode = folders.newInode;
+    record.oldFolderStamp = folders.oldStamp;
+    record.newFolderStamp = folders.newStamp;
+    if (compact.stampLength != 0) {
+        const char* block = nameBlocks_[compact.nameBlock].get() + compact.namePosition;
+        record.itemStamp = UnpackedStamp(
+            std::string_view(block + compact.oldLength + compact.newLength, compact.stampLength));
+    }
     record.offset = compact.offset;
     record.outcome = compact.outcome;
     record.undone = (compact.flags & kUndone) != 0;

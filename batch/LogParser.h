@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "batch/LogLineReader.h"
+#include "platform/ItemStamp.h"
 
 namespace brindle {
 
@@ -24,13 +25,14 @@ inline constexpr std::string_view kLogLineEnd = "\r\n";
 // Lines that readers of the original format skip: they stand between records, never
 // inside a chain. "Identity=" comes before the record it belongs to and gives, as they
 // were before the rename, the item's inode number and link count and the inode numbers
-// of its folder and its new folder ("-" where unknown); it also tells that the record's
-// outcome is marked. The marks name their record by the byte offset of its "Old File="
-// line: "Renamed=" and "Failed=" say what became of the rename, "Undone=" that Undo has
-// put the item back, "Temporary=" (offset, "old" or "new", name) that the item was about
-// to step aside to a temporary name of its old or its new folder, "Claimed=" (offset,
-// "old" or "new") that an empty file or folder was about to claim the item's old or new
-// name for a rename that is to take its place, and "Unclaimed=" that it could not.
+// of its folder and its new folder ("-" where unknown), and, where the filesystem gives
+// them, the stamps of the item, its folder and its new folder (AppendStampField); it
+// also tells that the record's outcome is marked. The marks name their record by the byte offset of
+// its "Old File=" line: "Renamed=" and "Failed=" say what became of the rename, "Undone=" that Undo
+// has put the item back, "Temporary=" (offset, "old" or "new", name) that the item was about to
+// step aside to a temporary name of its old or its new folder, "Claimed=" (offset, "old" or "new")
+// that an empty file or folder was about to claim the item's old or new name for a rename that is
+// to take its place, and "Unclaimed=" that it could not.
 inline constexpr std::string_view kLogKeyIdentity = "Identity=";
 inline constexpr std::string_view kLogKeyRenamed = "Renamed=";
 inline constexpr std::string_view kLogKeyFailed = "Failed=";
@@ -89,6 +91,10 @@ struct UndoRecord {
     std::uint64_t itemLinks = 0;
     std::uint64_t oldFolderInode = 0;
     std::uint64_t newFolderInode = 0;
+    // Empty where the log gives none (logs of earlier versions, filesystems without them).
+    ItemStamp itemStamp;
+    ItemStamp oldFolderStamp;
+    ItemStamp newFolderStamp;
     std::uint64_t offset = 0;  // of its "Old File=" line
     RecordOutcome outcome = RecordOutcome::Unknown;
     bool undone = false;
@@ -123,18 +129,27 @@ private:
     struct Compact {
         std::uint64_t offset = 0;
         std::uint64_t itemInode = 0;
-        std::uint64_t oldFolderInode = 0;
-        std::uint64_t newFolderInode = 0;
         std::uint32_t oldDirectory = 0;  // index into directories_
         std::uint32_t newDirectory = 0;
-        // Where the old name, then the new name, lie in the blocks of names.
+        // Where the old name, then the new name, then the item's stamp lie in the blocks
+        // of names.
         std::uint32_t nameBlock = 0;
         std::uint32_t namePosition = 0;
         std::uint32_t itemLinks = 0;
         std::uint32_t oldLength = 0;
         std::uint32_t newLength = 0;
+        std::uint32_t folders = 0;  // index into folders_
         std::uint8_t flags = 0;
+        std::uint8_t stampLength = 0;  // 0: no stamp
         RecordOutcome outcome = RecordOutcome::Unknown;
+    };
+    // What a record tells of its two folders; records in a row share one.
+    struct Folders {
+        std::uint64_t oldInode = 0;
+        std::uint64_t newInode = 0;
+        ItemStamp oldStamp;
+        ItemStamp newStamp;
+        bool operator==(const Folders&) const = default;
     };
     struct Temporary {
         std::size_t record = 0;
@@ -144,6 +159,7 @@ private:
     std::string_view Names(const Compact& record, bool newName) const;
 
     std::deque<Compact> records_;
+    std::vector<Folders> folders_;
     std::vector<std::string> directories_;
     // The folders decoded, each once, as records are read back.
     mutable std::vector<std::u16string> decodedDirectories_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 
 #include "batch/LogParser.h"
 #include "engine/TextOps.h"
@@ -43,6 +44,10 @@ void AppendInode(std::string& bytes, std::uint64_t inode) {
         AppendDecimal(bytes, inode);
 }
 
+bool HasStamp(const ItemStamp* stamp) {
+    return stamp != nullptr && !stamp->empty();
+}
+
 // A mark's key and offset; its line is not ended yet.
 void BeginMark(std::string& bytes, std::string_view key, std::uint64_t offset) {
     bytes += key;
@@ -50,6 +55,35 @@ void BeginMark(std::string& bytes, std::string_view key, std::uint64_t offset) {
 }
 
 }  // namespace
+
+void AppendStampField(std::string& bytes, const ItemStamp* stamp) {
+    if (!HasStamp(stamp)) {
+        bytes += '-';
+        return;
+    }
+    if (stamp->hasBirth) {
+        AppendDecimal(bytes, stamp->birthSeconds);
+        char nanoseconds[10];
+        std::snprintf(nanoseconds, sizeof nanoseconds, "%09u", stamp->birthNanoseconds);
+        bytes += '.';
+        bytes += nanoseconds;
+    } else {
+        bytes += '-';
+    }
+    bytes += '/';
+    if (stamp->handle.empty()) {
+        bytes += '-';
+        return;
+    }
+    static constexpr char kHex[] = "0123456789abcdef";
+    AppendDecimal(bytes, stamp->handleType);
+    bytes += ':';
+    for (const char c : stamp->handle) {
+        const auto byte = static_cast<unsigned char>(c);
+        bytes += kHex[byte >> 4];
+        bytes += kHex[byte & 15];
+    }
+}
 
 void WriteMarkLine(std::string& bytes, std::string_view key, std::uint64_t offset) {
     BeginMark(bytes, key, offset);
@@ -246,6 +280,16 @@ void RenameLog::AppendRecord(std::string& bytes, const RenameRecord& record, boo
     AppendInode(bytes, record.oldFolderInode);
     bytes += ' ';
     AppendInode(bytes, record.newFolderInode);
+    // The stamps only where one is known, so that a filesystem without them logs as
+    // before.
+    if (HasStamp(record.itemStamp) || HasStamp(record.oldFolderStamp) ||
+        HasStamp(record.newFolderStamp)) {
+        for (const ItemStamp* stamp :
+             {record.itemStamp, record.oldFolderStamp, record.newFolderStamp}) {
+            bytes += ' ';
+            AppendStampField(bytes, stamp);
+        }
+    }
     bytes += kLogLineEnd;
     if (pairDue) {
         WriteLogLine(bytes, kLogKeyOldDirectory, record.currentDirectory);

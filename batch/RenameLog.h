@@ -7,6 +7,7 @@
 
 #include "platform/ExclusiveFile.h"
 #include "platform/FolderRename.h"
+#include "platform/ItemStamp.h"
 
 namespace brindle {
 
@@ -54,7 +55,16 @@ struct RenameRecord {
     std::uint64_t itemLinks = 0;
     std::uint64_t oldFolderInode = 0;
     std::uint64_t newFolderInode = 0;
+    // What tells each of them from a later file given its inode number; null or empty
+    // where unknown.
+    const ItemStamp* itemStamp = nullptr;
+    const ItemStamp* oldFolderStamp = nullptr;
+    const ItemStamp* newFolderStamp = nullptr;
 };
+
+// A stamp as the "Identity=" line holds it: "SECONDS.NANOSECONDS/TYPE:HEX", each part "-"
+// where unknown, and "-" alone for no stamp at all.
+void AppendStampField(std::string& bytes, const ItemStamp* stamp);
 
 enum class LogWriteResult {
     Written,

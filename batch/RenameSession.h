@@ -120,6 +120,7 @@ private:
         std::shared_ptr<const OpenFolder> to;
         EntryStatus status;
         bool statusKnown = false;
+        ItemStamp stamp;  // for the log: empty where the filesystem gives none
         bool renaming = false;
         bool isTheLog = false;
         // A folder on a filesystem whose folder renames lose contents: never renamed.

@@ -10,6 +10,7 @@
 #include "engine/TextOps.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderRename.h"
+#include "platform/NameCodec.h"
 #include "platform/OpenFolder.h"
 
 namespace brindle {
@@ -45,6 +46,9 @@ RenameRecord RenameSession::RecordOf(const Plan& plan, const GroupItem& entry) c
         .itemLinks = status ? status->links : 0,
         .oldFolderInode = from && from->isOpen() ? from->identity().inode : 0,
         .newFolderInode = to && to->isOpen() ? to->identity().inode : 0,
+        .itemStamp = status ? &entry.stamp : nullptr,
+        .oldFolderStamp = from && from->isOpen() ? &from->stamp() : nullptr,
+        .newFolderStamp = to && to->isOpen() ? &to->stamp() : nullptr,
     };
 }
 
@@ -56,7 +60,12 @@ void RenameSession::ApplyGroup(const Plan& plan, std::size_t count, BatchPlanner
         GroupItem& entry = group_[i];
         entry.renaming = entry.item.changed() && !options_.onlyLog;
         entry.statusKnown = false;
-        if (entry.renaming && (logged || options_.skipReadOnly || logGuard_.active())) {
+        entry.stamp = ItemStamp{};
+        if (entry.renaming && logged) {
+            // Who the item is for good, so that Undo never takes a later file for it.
+            entry.statusKnown = entry.from->StatWithStamp(EncodeName(entry.item.oldName),
+                                                          entry.status, entry.stamp) == 0;
+        } else if (entry.renaming && (options_.skipReadOnly || logGuard_.active())) {
             // Where inode numbers are stable, the listing's number is the item's: no lstat
             // is needed for who it is, only for whether it may be written.
             if (!options_.skipReadOnly && entry.item.inode != 0 && entry.from->inodesStable()) {

@@ -75,6 +75,7 @@ UndoOutcome RenameSession::OnUndo() {
             errors = true;
             row.image = kImageCross;
             row.suffix = RowSuffix::ErrorOpening;
+            row.reason = mover.reason();
         }
         host_.AddOutputRow(row);
         stats_.nextRow = WrappingIncrement(stats_.nextRow);

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <string>
+#include <tuple>
 
 #include "platform/FileSystem.h"
 #include "platform/FolderRename.h"
@@ -22,6 +23,16 @@ bool IsLoggedFolder(const std::u16string& folder) {
 
 bool Matches(std::uint64_t now, std::uint64_t logged) {
     return logged == 0 || now == logged;
+}
+
+// Every part the log knows is there now, byte for byte.
+bool StampMatches(const ItemStamp& now, const ItemStamp& logged) {
+    if (logged.hasBirth && (!now.hasBirth || now.birthSeconds != logged.birthSeconds ||
+                            now.birthNanoseconds != logged.birthNanoseconds)) {
+        return false;
+    }
+    return logged.handle.empty() ||
+           (now.handleType == logged.handleType && now.handle == logged.handle);
 }
 
 // Whether the folder's listing holds an entry spelled exactly `name` now.
@@ -78,6 +89,7 @@ bool DropClaim(const OpenFolder& folder, const std::u16string& name, const Entry
 }  // namespace
 
 bool UndoMover::Undo(const UndoRecord& record) {
+    reason_.clear();
     const LogRecord& names = record.names;
     // A record whose chain broke borrows names from the record before it: moving on
     // them would send that record's item somewhere it never was. A name that cannot
@@ -94,18 +106,28 @@ bool UndoMover::Undo(const UndoRecord& record) {
         return false;
     stable_ = oldFolder_->inodesStable() && newFolder_->inodesStable();
     if (record.marked && stable_) {
-        // A folder swapped for another (a link put in its place, say) since the batch.
-        if (!Matches(oldFolder_->identity().inode, record.oldFolderInode) ||
-            !Matches(newFolder_->identity().inode, record.newFolderInode)) {
-            return false;
+        // A folder swapped for another (a link put in its place, say, or one removed and
+        // made anew) since the batch.
+        for (const auto& [folder, inode, stamp] :
+             {std::tuple(oldFolder_.get(), record.oldFolderInode, &record.oldFolderStamp),
+              std::tuple(newFolder_.get(), record.newFolderInode, &record.newFolderStamp)}) {
+            if (!Matches(folder->identity().inode, inode) ||
+                !StampMatches(folder->stamp(), *stamp)) {
+                const std::u16string& path =
+                    folder == oldFolder_.get() ? names.oldDirectory : names.newDirectory;
+                reason_ = path +
+                          u": not put back: this folder is not the one the batch "
+                          u"renamed in (another has taken its place since)";
+                return false;
+            }
         }
     }
     if (FromTemporary(record))
         return true;
     if (const std::optional<bool> moved = MoveListedItem(record))
         return *moved;
-    EntryStatus atNew;
-    if (newFolder_->Stat(names.newName, atNew) != 0)
+    Seen atNew;
+    if (Look(*newFolder_, names.newName, record, atNew) != 0)
         return false;
     if (!record.marked) {
         // Written before outcomes were marked: what exists at the new name goes back.
@@ -114,24 +136,24 @@ bool UndoMover::Undo(const UndoRecord& record) {
     if (record.outcome == RecordOutcome::Failed)
         return false;
     if (record.outcome == RecordOutcome::Renamed) {
-        if (!IsItem(record, atNew))
+        if (!IsTheItem(record, atNew))
             return false;
         // The old name is free as a rule: only when it is not, is it looked at.
-        const int error = Move(record, *newFolder_, names.newName, true, atNew.isFolder);
+        const int error = Move(record, *newFolder_, names.newName, true, atNew.status.isFolder);
         if (error != EEXIST)
             return error == 0;
     }
-    EntryStatus atOld;
-    bool oldTaken = oldFolder_->Stat(names.oldName, atOld) == 0;
-    if (oldTaken && IsSecondName(record, atNew, atOld))
+    Seen atOld;
+    bool oldTaken = Look(*oldFolder_, names.oldName, record, atOld) == 0;
+    if (oldTaken && IsSecondName(record, atNew.status, atOld.status))
         return DropSecondName(record);
     // An empty claim a killed Undo made of the old name.
-    if (oldTaken && record.claimedOld && DropClaim(*oldFolder_, names.oldName, atNew)) {
+    if (oldTaken && record.claimedOld && DropClaim(*oldFolder_, names.oldName, atNew.status)) {
         listed_.Clear();
         oldTaken = false;
     }
     if (record.outcome == RecordOutcome::Renamed || !oldTaken)
-        return IsItem(record, atNew) && MoveBack(record, atNew);
+        return IsTheItem(record, atNew) && MoveBack(record, atNew);
     // A kill came between the record and the mark of its outcome, and both names lead
     // somewhere: did the rename happen? Where the folder takes both spellings for one
     // entry, its listing tells which spelling the entry has.
@@ -139,19 +161,21 @@ bool UndoMover::Undo(const UndoRecord& record) {
         const bool newListed = ListsNow(*newFolder_, names.newName);
         const bool oldListed = ListsNow(*oldFolder_, names.oldName);
         if (newListed && !oldListed)
-            return IsItem(record, atNew) && MoveBack(record, atNew);
+            return IsTheItem(record, atNew) && MoveBack(record, atNew);
         if (oldListed && !newListed)
             return false;
     }
     // It never happened; an empty claim of the target may be left.
-    if (record.claimedNew && IsItem(record, atOld) && DropClaim(*newFolder_, names.newName, atOld))
+    if (record.claimedNew && IsItem(record, atOld) &&
+        DropClaim(*newFolder_, names.newName, atOld.status))
         listed_.Clear();
     return false;
 }
 
 std::optional<bool> UndoMover::MoveListedItem(const UndoRecord& record) {
+    // A listing tells inode numbers only: it is exact only for records that know no more.
     if (!record.marked || record.outcome != RecordOutcome::Renamed || !stable_ ||
-        record.itemInode == 0)
+        record.itemInode == 0 || !record.itemStamp.empty())
         return std::nullopt;
     const std::optional<ListedInodes::Listed> listed =
         listed_.Find(*newFolder_, EncodeName(record.names.newName));
@@ -164,8 +188,26 @@ std::optional<bool> UndoMover::MoveListedItem(const UndoRecord& record) {
     return error == 0;
 }
 
-bool UndoMover::IsItem(const UndoRecord& record, const EntryStatus& status) const {
-    return !stable_ || Matches(status.identity.inode, record.itemInode);
+int UndoMover::Look(const OpenFolder& folder, const std::u16string& name, const UndoRecord& record,
+                    Seen& seen) const {
+    if (stable_ && !record.itemStamp.empty())
+        return folder.StatWithStamp(EncodeName(name), seen.status, seen.stamp);
+    seen.stamp = ItemStamp{};
+    return folder.Stat(name, seen.status);
+}
+
+bool UndoMover::IsItem(const UndoRecord& record, const Seen& seen) const {
+    return !stable_ || (Matches(seen.status.identity.inode, record.itemInode) &&
+                        StampMatches(seen.stamp, record.itemStamp));
+}
+
+bool UndoMover::IsTheItem(const UndoRecord& record, const Seen& seen) {
+    if (IsItem(record, seen))
+        return true;
+    reason_ = record.names.newDirectory + record.names.newName +
+              u": not put back: it is not the item the batch renamed (another has taken its "
+              u"name since)";
+    return false;
 }
 
 int UndoMover::Move(const UndoRecord& record, const OpenFolder& from,
@@ -188,8 +230,8 @@ int UndoMover::Move(const UndoRecord& record, const OpenFolder& from,
     return 0;
 }
 
-bool UndoMover::MoveBack(const UndoRecord& record, const EntryStatus& atNew) {
-    return Move(record, *newFolder_, record.names.newName, true, atNew.isFolder) == 0;
+bool UndoMover::MoveBack(const UndoRecord& record, const Seen& atNew) {
+    return Move(record, *newFolder_, record.names.newName, true, atNew.status.isFolder) == 0;
 }
 
 bool UndoMover::DropSecondName(const UndoRecord& record) {
@@ -207,13 +249,14 @@ bool UndoMover::DropSecondName(const UndoRecord& record) {
 bool UndoMover::FromTemporary(const UndoRecord& record) {
     for (auto step = record.temporarySteps.rbegin(); step != record.temporarySteps.rend(); ++step) {
         const OpenFolder& folder = step->inNewFolder ? *newFolder_ : *oldFolder_;
-        EntryStatus atTemporary;
-        if (folder.Stat(step->name, atTemporary) != 0 || !IsItem(record, atTemporary))
+        Seen atTemporary;
+        if (Look(folder, step->name, record, atTemporary) != 0 || !IsItem(record, atTemporary))
             continue;
-        DropClaim(*newFolder_, record.names.newName, atTemporary);
-        DropClaim(*oldFolder_, record.names.oldName, atTemporary);
+        DropClaim(*newFolder_, record.names.newName, atTemporary.status);
+        DropClaim(*oldFolder_, record.names.oldName, atTemporary.status);
         listed_.Clear();
-        return Move(record, folder, step->name, step->inNewFolder, atTemporary.isFolder) == 0;
+        return Move(record, folder, step->name, step->inNewFolder, atTemporary.status.isFolder) ==
+               0;
     }
     return false;
 }

@@ -22,13 +22,25 @@ public:
 
     // True when the record's item is back under its old name.
     bool Undo(const UndoRecord& record);
+    // Why the last record was not put back, where a reason is known: what is there now is
+    // not what the batch renamed. Empty otherwise.
+    const std::u16string& reason() const { return reason_; }
 
 private:
-    bool IsItem(const UndoRecord& record, const EntryStatus& status) const;
+    // What is at a name now: lstat, and the stamp where the record has one to compare.
+    struct Seen {
+        EntryStatus status;
+        ItemStamp stamp;
+    };
+    int Look(const OpenFolder& folder, const std::u16string& name, const UndoRecord& record,
+             Seen& seen) const;
+    bool IsItem(const UndoRecord& record, const Seen& seen) const;
+    // IsItem, and the reason when it is not.
+    bool IsTheItem(const UndoRecord& record, const Seen& seen);
     // Moves the item from `fromName` in `from` to its old name; 0 or the errno.
     int Move(const UndoRecord& record, const OpenFolder& from, const std::u16string& fromName,
              bool fromNewFolder, bool isFolder);
-    bool MoveBack(const UndoRecord& record, const EntryStatus& atNew);
+    bool MoveBack(const UndoRecord& record, const Seen& atNew);
     // A renamed item that the listing shows still at its new name, moved at once; nullopt
     // when the disk must be looked at first.
     std::optional<bool> MoveListedItem(const UndoRecord& record);
@@ -42,6 +54,7 @@ private:
     std::shared_ptr<const OpenFolder> oldFolder_;
     std::shared_ptr<const OpenFolder> newFolder_;
     bool stable_ = false;
+    std::u16string reason_;
 };
 
 }  // namespace brindle

@@ -47,8 +47,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         if (record.offset != 0 && bytes[record.offset - 1] != '\n')
             std::abort();
-        if (!record.marked && (record.itemInode != 0 || record.itemLinks != 0))
+        if (!record.marked && (record.itemInode != 0 || record.itemLinks != 0 ||
+                               !record.itemStamp.empty() || !record.oldFolderStamp.empty()))
             std::abort();
+        // A stamp written back reads as the same stamp.
+        if (!record.itemStamp.empty()) {
+            std::string again = "Identity=1 1 1 1 ";
+            brindle::AppendStampField(again, &record.itemStamp);
+            again +=
+                " - -\r\nOld Directory=/a/\r\nNew Directory=/a/\r\nOld File=x\r\n"
+                "New File=y\r\n";
+            const auto reread = brindle::ParseLogForUndo(again);
+            if (reread.size() != 1 || !(reread[0].itemStamp == record.itemStamp))
+                std::abort();
+        }
         for (const auto& step : record.temporarySteps) {
             if (step.name.empty())
                 std::abort();

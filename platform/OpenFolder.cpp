@@ -159,7 +159,8 @@ OpenFolder::OpenFolder(OpenFolder&& other) noexcept
       identity_(other.identity_),
       inodesStable_(other.inodesStable_),
       noReplaceRefused_(other.noReplaceRefused_),
-      names_(std::move(other.names_)) {}
+      names_(std::move(other.names_)),
+      stamp_(std::move(other.stamp_)) {}
 
 OpenFolder& OpenFolder::operator=(OpenFolder&& other) noexcept {
     if (this != &other) {
@@ -171,6 +172,7 @@ OpenFolder& OpenFolder::operator=(OpenFolder&& other) noexcept {
         inodesStable_ = other.inodesStable_;
         noReplaceRefused_ = other.noReplaceRefused_;
         names_ = std::move(other.names_);
+        stamp_ = std::move(other.stamp_);
     }
     return *this;
 }
@@ -235,6 +237,27 @@ int OpenFolder::Stat(std::string_view nameBytes, EntryStatus& status) const {
 
 int OpenFolder::Stat(std::u16string_view name, EntryStatus& status) const {
     return Stat(EncodeName(name), status);
+}
+
+int OpenFolder::StatWithStamp(std::string_view nameBytes, EntryStatus& status,
+                              ItemStamp& stamp) const {
+    if (fd_ < 0)
+        return error_;
+    if (!inodesStable_) {
+        stamp = ItemStamp{};
+        return Stat(nameBytes, status);
+    }
+    return StampEntry(fd_, nameBytes, status, stamp);
+}
+
+const ItemStamp& OpenFolder::stamp() const {
+    if (!stamp_) {
+        stamp_ = std::make_unique<ItemStamp>();
+        EntryStatus status;
+        if (fd_ >= 0 && inodesStable_ && StampEntry(fd_, {}, status, *stamp_) != 0)
+            *stamp_ = ItemStamp{};
+    }
+    return *stamp_;
 }
 
 std::vector<FolderEntry> OpenFolder::List(int* error) const {

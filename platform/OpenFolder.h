@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/ItemStamp.h"
 
 namespace brindle {
 
@@ -60,6 +61,11 @@ public:
     // lstat of an entry; 0 or errno.
     int Stat(std::string_view nameBytes, EntryStatus& status) const;
     int Stat(std::u16string_view name, EntryStatus& status) const;
+    // The same with the entry's stamp (ItemStamp.h), which is left empty where inode
+    // numbers are not stable: there they tell nothing for good.
+    int StatWithStamp(std::string_view nameBytes, EntryStatus& status, ItemStamp& stamp) const;
+    // The folder's own stamp, read when first asked; empty as above.
+    const ItemStamp& stamp() const;
 
     // The entries other than "." and "..", in the order the filesystem returns them;
     // `error` as ListFolder gives it.
@@ -90,6 +96,7 @@ private:
     bool inodesStable_ = false;
     mutable bool noReplaceRefused_ = false;
     mutable std::unique_ptr<NameSet> names_;
+    mutable std::unique_ptr<ItemStamp> stamp_;
 };
 
 // Whether inode numbers of a filesystem of this statfs type are known to be stable.

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "batch/LogParser.h"
+#include "batch/RenameLog.h"
 #include "platform/NameCodec.h"
 
 namespace brindle {
@@ -211,6 +212,70 @@ TEST(LogParserTest, MarksOfTheCurrentFormat) {
         for (const UndoRecord& r : records)
             names.push_back(r.names);
         EXPECT_EQ(ParseLog(c.bytes), names);
+    }
+}
+
+// The stamps of "Identity=" as the writer writes them come back whole, each part that was
+// known and no other; an identity with a stamp out of shape is no identity.
+TEST(LogParserTest, StampsOfTheItemAndItsFolders) {
+    ItemStamp full;
+    full.hasBirth = true;
+    full.birthSeconds = 1796800757;
+    full.birthNanoseconds = 5;
+    full.handleType = 1;
+    full.handle = std::string("\x83\x40\0\xff", 4);
+    ItemStamp birthOnly;
+    birthOnly.hasBirth = true;
+    birthOnly.birthSeconds = -2;
+    birthOnly.birthNanoseconds = 999999999;
+    ItemStamp handleOnly;
+    handleOnly.handleType = 0x81;
+    handleOnly.handle = "\x01\x02\x03";
+    ItemStamp none;
+    std::string fields;
+    for (const ItemStamp* stamp : {&full, &birthOnly, &handleOnly, &none}) {
+        fields += ' ';
+        AppendStampField(fields, stamp);
+    }
+    EXPECT_EQ(fields, " 1796800757.000000005/1:834000ff -2.999999999/- -/129:010203 -");
+
+    const auto identity = [](const std::string& stamps) {
+        return WithOffsets({"Version=3.7", "Identity=12 1 7 8" + stamps, "Old Directory=/m/",
+                            "New Directory=/n/", "Old File=a", "New File=b"});
+    };
+    std::string three;
+    for (const ItemStamp* stamp : {&full, &birthOnly, &handleOnly}) {
+        three += ' ';
+        AppendStampField(three, stamp);
+    }
+    const std::vector<UndoRecord> read = ParseLogForUndo(identity(three));
+    ASSERT_EQ(read.size(), 1u);
+    EXPECT_TRUE(read[0].marked);
+    EXPECT_EQ(read[0].itemStamp, full);
+    EXPECT_EQ(read[0].oldFolderStamp, birthOnly);
+    EXPECT_EQ(read[0].newFolderStamp, handleOnly);
+    EXPECT_EQ(read[0].oldFolderInode, 7u);
+
+    const struct {
+        const char* name;
+        std::string stamps;
+    } malformed[] = {
+        {"two/OfThree", " - -"},
+        {"four/OfThree", " - - - -"},
+        {"birth/NanosecondsShort", " 17.5/- - -"},
+        {"birth/NoDot", " 17/- - -"},
+        {"handle/OddHex", " -/1:abc - -"},
+        {"handle/UpperCaseHex", " -/1:AB - -"},
+        {"handle/NoType", " -/:ab - -"},
+        {"handle/LongerThanAnyHandle", " -/1:" + std::string(258, 'a') + " - -"},
+        {"stamp/BothPartsUnknownSpelledOut", " -/- - -"},
+    };
+    for (const auto& c : malformed) {
+        SCOPED_TRACE(c.name);
+        const std::vector<UndoRecord> records = ParseLogForUndo(identity(c.stamps));
+        ASSERT_EQ(records.size(), 1u);
+        EXPECT_FALSE(records[0].marked);
+        EXPECT_TRUE(records[0].itemStamp.empty());
     }
 }
 

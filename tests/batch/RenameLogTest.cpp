@@ -14,6 +14,8 @@
 
 #include "BatchFixture.h"
 #include "batch/Messages.h"
+#include "batch/RenameLog.h"
+#include "platform/OpenFolder.h"
 
 namespace brindle::testing {
 namespace {
@@ -70,9 +72,27 @@ TEST_F(RenameLogTest, IdentityBeforeEachRecordAndOutcomesAfterIt) {
         EXPECT_EQ(stat((temp.path() / relative).c_str(), &info), 0);
         return std::to_string(info.st_ino);
     };
+    // Where the filesystem gives them, the stamps of the item and of its folders follow.
+    const OpenFolder open = OpenFolder::AtPath(items());
+    const auto stamp = [&open](const std::string& name) {
+        EntryStatus status;
+        ItemStamp read;
+        EXPECT_EQ(open.StatWithStamp(name, status, read), 0);
+        std::string field;
+        AppendStampField(field, &read);
+        return field;
+    };
+    std::string folderStamp;
+    AppendStampField(folderStamp, &open.stamp());
     const std::string folder = inode("items");
-    const std::string identityA = "Identity=" + inode("items/A") + " 1 " + folder + " " + folder;
-    const std::string identityC = "Identity=" + inode("items/C") + " 1 " + folder + " " + folder;
+    const std::string stamps = folderStamp + " " + folderStamp;
+    const std::string identityA = "Identity=" + inode("items/A") + " 1 " + folder + " " + folder +
+                                  " " + stamp("A") + " " + stamps;
+    const std::string identityC = "Identity=" + inode("items/C") + " 1 " + folder + " " + folder +
+                                  " " + stamp("C") + " " + stamps;
+    if (open.inodesStable()) {
+        EXPECT_NE(stamp("A"), "-");  // the filesystem gives them
+    }
     session.RunFolderBatch(items());
 
     // One group: the three records in one write, before any rename.

@@ -15,6 +15,7 @@
 #include "FileTree.h"
 #include "OrdinaryUser.h"
 #include "batch/Messages.h"
+#include "platform/OpenFolder.h"
 
 namespace brindle::testing {
 namespace {
@@ -212,6 +213,39 @@ TEST_F(RenameSessionUndoTest, LogThatCannotBeOpened) {
         EXPECT_TRUE(host.questions.empty());
         EXPECT_TRUE(host.rows.empty());
     }
+}
+
+// The folder a record was renamed in, removed and made anew: whatever its inode number,
+// its stamp tells it from the one the batch knew, and nothing is moved in it. The log is
+// given the new folder's number, as a filesystem that hands numbers out again would.
+TEST_F(RenameSessionUndoTest, AFolderMadeAnewIsNotTheOneOfTheRecord) {
+    temp.createFiles({"items/A.TXT"});
+    if (!OpenFolder::AtPath(items()).inodesStable())
+        GTEST_SKIP() << "the temporary folder's filesystem gives no stamps";
+    options().conversionMode = 1;
+    session.RunFolderBatch(items());
+    ASSERT_TRUE(temp.exists("items/a.txt"));
+    const auto inode = [this](const std::string& relative) {
+        struct stat info {};
+        EXPECT_EQ(stat((temp.path() / relative).c_str(), &info), 0);
+        return std::to_string(info.st_ino);
+    };
+    const std::string was = inode("items");
+    std::filesystem::rename(temp.path() / "items", temp.path() / "gone");
+    temp.createFile("items/a.txt", "another");
+    std::string text = log();
+    for (std::size_t at = 0; (at = text.find(" " + was, at)) != std::string::npos;)
+        text.replace(at, was.size() + 1, " " + inode("items"));
+    temp.createFile("prog/Brindle.log", text);
+
+    host.answers = {false};
+    EXPECT_EQ(session.OnUndo(), UndoOutcome::Completed);
+    EXPECT_EQ(host.rows.reason(host.rows.size() - 1),
+              items() +
+                  u": not put back: this folder is not the one the batch renamed in "
+                  u"(another has taken its place since)");
+    EXPECT_EQ(temp.readFile("items/a.txt"), "another");
+    EXPECT_TRUE(temp.exists("gone/a.txt"));
 }
 
 TEST_F(RenameSessionUndoTest, DeletionThatFails) {

@@ -74,7 +74,7 @@ TEST(CliLogTest, DiskFullStopsTheBatchAndTheLogStillUndoesIt) {
     // records fit, the second's do not.
     const CliResult batch = RunCli(CliRun({"--write-log", "--log", log, "--case=lower", "--quiet",
                                            "--folder", temp.path() / "w"})
-                                       .limitFileSize(48000));
+                                       .limitFileSize(100000));
     EXPECT_EQ(batch.status, 2);
     EXPECT_EQ(batch.err, "brindle-cli: Disk full while accessing " + log + ".\n");
     const Strings afterBatch = temp.listing();

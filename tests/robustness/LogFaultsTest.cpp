@@ -521,8 +521,8 @@ TEST(LogFaults, FullDiskWhileTheLogIsWritten) {
         temp.createFiles({"small/"});
         const std::string log = t + "/small/b.log";
         const std::string reportPath = t + "/report";
-        // A filesystem of twelve pages: the first group of records fits, the second not.
-        std::optional<int> status = InPrivateTmpfs(t + "/small", 49152, [&] {
+        // A filesystem of 24 pages: the first group of records fits, the second not.
+        std::optional<int> status = InPrivateTmpfs(t + "/small", 98304, [&] {
             WriteFile(reportPath, DiskFullReport(t, log, kFiles, c.fillFirst));
             return 0;
         });
@@ -534,7 +534,7 @@ TEST(LogFaults, FullDiskWhileTheLogIsWritten) {
             }
             ASSERT_EQ(RunCli(CliRun({"--write-log", "--quiet", "--log", log, "--case=lower",
                                      "--folder", t + "/w"})
-                                 .limitFileSize(49152))
+                                 .limitFileSize(98304))
                           .status,
                       2);
             ASSERT_EQ(RunCli(CliRun({"--undo", "--quiet", "--delete-log", "--log", log})).status,

@@ -5,8 +5,10 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -20,6 +22,7 @@
 
 #include "CliProcess.h"
 #include "FileTree.h"
+#include "PrivateTmpfs.h"
 #include "TempFolder.h"
 
 namespace brindle::testing {
@@ -289,6 +292,95 @@ TEST_F(UndoFaults, TheLogIsNeverMovedByItsOwnBatch) {
         EXPECT_EQ(undo.err, refused);
         EXPECT_EQ(Files(), before);
         EXPECT_TRUE(std::filesystem::is_symlink(link));
+    }
+}
+
+// Waits until the clock that stamps a new file's birth time has moved on, so that a file
+// made now is not born in the same tick as one removed just before.
+void WaitForTheCoarseClock() {
+    timespec start{};
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME_COARSE, &start);
+    do {
+        std::this_thread::sleep_for(1ms);
+        clock_gettime(CLOCK_REALTIME_COARSE, &now);
+    } while (now.tv_sec == start.tv_sec && now.tv_nsec == start.tv_nsec);
+}
+
+std::uint64_t InodeOf(const std::string& path) {
+    struct stat info {};
+    return lstat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+}
+
+// A batch renames a file and a folder; both are removed, and new ones of the same names
+// take their inode numbers, as ext4 hands a freed number out again at once. Undo must not
+// take them for the items it renamed: the birth time and the file handle (with the
+// inode's generation) tell them apart. tmpfs never hands a number out twice, so there the
+// log is given the new numbers, as if it had.
+TEST_F(UndoFaults, NewItemsThatTakeALoggedInodeNumberAreNeverMovedBack) {
+    for (const std::string fs : {"ext4", "tmpfs"}) {
+        SCOPED_TRACE(fs);
+        const std::string mnt = t_ + "/" + fs;
+        std::filesystem::create_directory(mnt);
+        const std::string report = t_ + "/" + fs + ".report";
+        const auto body = [&] {
+            std::string text;
+            const std::string w = mnt + "/w/";
+            const std::string log = mnt + "/b.log";
+            std::filesystem::create_directories(w + "album");
+            WriteFile(w + "report.txt", "old report");
+            WriteFile(w + "album/track.mp3", "old track");
+            const CliResult batch =
+                RunCli(CliRun({"--write-log", "--quiet", "--log", log, "--case", "upper",
+                               "--rename-dirs", w + "report.txt", w + "album"}));
+            text += "batch " + std::to_string(batch.status) + "\n";
+            const std::uint64_t file = InodeOf(w + "REPORT.TXT");
+            const std::uint64_t folder = InodeOf(w + "ALBUM");
+            std::filesystem::remove(w + "REPORT.TXT");
+            std::filesystem::remove_all(w + "ALBUM");
+            WaitForTheCoarseClock();
+            // In the order they were made, so that each takes the number its item had.
+            std::filesystem::create_directory(w + "ALBUM");
+            WriteFile(w + "REPORT.TXT", "new report");
+            WriteFile(w + "ALBUM/other.txt", "new");
+            const bool reused = InodeOf(w + "REPORT.TXT") == file && InodeOf(w + "ALBUM") == folder;
+            if (fs == "tmpfs") {
+                std::string lines = ReadFile(log);
+                for (const auto& [was, is] : {std::pair(file, InodeOf(w + "REPORT.TXT")),
+                                              std::pair(folder, InodeOf(w + "ALBUM"))}) {
+                    const std::string key = "Identity=" + std::to_string(was) + " ";
+                    lines.replace(lines.find(key), key.size(),
+                                  "Identity=" + std::to_string(is) + " ");
+                }
+                WriteFile(log, lines);
+            } else {
+                text += reused ? "numbers reused\n" : "numbers not reused\n";
+            }
+            const CliResult undo =
+                RunCli(CliRun({"--undo", "--quiet", "--keep-log", "--log", log}));
+            text += "undo " + std::to_string(undo.status) + "\n" + undo.err;
+            for (const std::string& line : Listing(ReadTree(mnt + "/w")))
+                text += line + "\n";
+            WriteFile(report, text);
+            return 0;
+        };
+        const std::optional<int> status = fs == "ext4" ? InPrivateExt4(t_ + "/ext4.img", mnt, body)
+                                                       : InPrivateTmpfs(mnt, 1 << 20, body);
+        if (!status) {
+            std::printf("[ skipped  ] %s cannot be mounted here (needs root%s)\n", fs.c_str(),
+                        fs == "ext4" ? ", a loop device and mkfs.ext4" : "");
+            continue;
+        }
+        ASSERT_EQ(*status, 0);
+        const std::string w = mnt + "/w/";
+        const std::string notTheItem =
+            ": not put back: it is not the item the batch renamed (another has taken its name "
+            "since)\n";
+        EXPECT_EQ(ReadFile(report), "batch 0\n" +
+                                        std::string(fs == "ext4" ? "numbers reused\n" : "") +
+                                        "undo 1\n" + "brindle-cli: " + w + "ALBUM" + notTheItem +
+                                        "brindle-cli: " + w + "REPORT.TXT" + notTheItem +
+                                        "ALBUM/\nALBUM/other.txt=new\nREPORT.TXT=new report\n");
     }
 }
 
