@@ -492,6 +492,16 @@ const std::u16string& UndoLog::Directory(std::uint32_t index) const {
     return decodedDirectories_[index];
 }
 
+UndoLog::Place UndoLog::StampedPlaceOf(std::size_t index) const {
+    const Compact& compact = records_[index];
+    const std::uint8_t needed = kWhole | kMarked;
+    if (compact.stampLength == 0 || (compact.flags & (needed | kUndone)) != needed ||
+        compact.outcome != RecordOutcome::Renamed) {
+        return {};
+    }
+    return {directories_[compact.newDirectory], Names(compact, true)};
+}
+
 UndoRecord UndoLog::At(std::size_t index) const {
     const Compact& compact = records_[index];
     UndoRecord record;

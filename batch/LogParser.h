@@ -119,6 +119,16 @@ public:
     // The record, oldest first, with its names decoded.
     UndoRecord At(std::size_t index) const;
 
+    // Where Undo will look for the item of record `index` by its stamp, as the log's
+    // bytes spell it; empty names where it will not (no stamp, not renamed, undone, cut
+    // short). Reads only what never changes once the log is read, so that another
+    // thread may ask while Undo runs.
+    struct Place {
+        std::string_view newDirectory;
+        std::string_view newName;
+    };
+    Place StampedPlaceOf(std::size_t index) const;
+
     // How many bytes of the log end with a complete line (a torn last line after them),
     // and whether that last complete line leaves no chain open for lines added after it.
     std::uint64_t completeBytes() const { return completeBytes_; }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <cstdio>
 
 #include "batch/LogParser.h"
 #include "engine/TextOps.h"
@@ -63,10 +62,12 @@ void AppendStampField(std::string& bytes, const ItemStamp* stamp) {
     }
     if (stamp->hasBirth) {
         AppendDecimal(bytes, stamp->birthSeconds);
-        char nanoseconds[10];
-        std::snprintf(nanoseconds, sizeof nanoseconds, "%09u", stamp->birthNanoseconds);
+        char nanoseconds[9];
+        std::uint32_t rest = stamp->birthNanoseconds;
+        for (int i = 8; i >= 0; --i, rest /= 10)
+            nanoseconds[i] = static_cast<char>('0' + rest % 10);
         bytes += '.';
-        bytes += nanoseconds;
+        bytes.append(nanoseconds, sizeof nanoseconds);
     } else {
         bytes += '-';
     }
@@ -269,6 +270,20 @@ LogWriteResult RenameLog::AppendRenameRecord(std::u16string_view path, const Ren
     return WriteGroup(path, false);
 }
 
+const std::string& RenameLog::FolderField(int which, const ItemStamp* stamp) {
+    // Records in a row share their folders: each field is formatted once per row.
+    FolderStampField& field = folderFields_[which];
+    const bool known = HasStamp(stamp);
+    if (!field.valid || field.known != known || (known && !(field.stamp == *stamp))) {
+        field.valid = true;
+        field.known = known;
+        field.stamp = known ? *stamp : ItemStamp{};
+        field.text.clear();
+        AppendStampField(field.text, stamp);
+    }
+    return field.text;
+}
+
 void RenameLog::AppendRecord(std::string& bytes, const RenameRecord& record, bool pairDue,
                              std::int64_t base, std::int64_t& offset) {
     // Before the record, where a torn write can only leave it without its record.
@@ -284,11 +299,12 @@ void RenameLog::AppendRecord(std::string& bytes, const RenameRecord& record, boo
     // before.
     if (HasStamp(record.itemStamp) || HasStamp(record.oldFolderStamp) ||
         HasStamp(record.newFolderStamp)) {
-        for (const ItemStamp* stamp :
-             {record.itemStamp, record.oldFolderStamp, record.newFolderStamp}) {
-            bytes += ' ';
-            AppendStampField(bytes, stamp);
-        }
+        bytes += ' ';
+        AppendStampField(bytes, record.itemStamp);
+        bytes += ' ';
+        bytes += FolderField(0, record.oldFolderStamp);
+        bytes += ' ';
+        bytes += FolderField(1, record.newFolderStamp);
     }
     bytes += kLogLineEnd;
     if (pairDue) {

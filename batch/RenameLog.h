@@ -136,8 +136,17 @@ private:
     // What goes before a record in a file that is not as our last write left it.
     void PrepareForeignEnd(std::int64_t& size, std::string& bytes);
     LogWriteResult WriteAt(std::int64_t size, const std::string& bytes);
-    static void AppendRecord(std::string& bytes, const RenameRecord& record, bool pairDue,
-                             std::int64_t base, std::int64_t& offset);
+    void AppendRecord(std::string& bytes, const RenameRecord& record, bool pairDue,
+                      std::int64_t base, std::int64_t& offset);
+    // The stamp field of the old (0) or new (1) folder.
+    const std::string& FolderField(int which, const ItemStamp* stamp);
+    struct FolderStampField {
+        bool valid = false;
+        bool known = false;
+        ItemStamp stamp;
+        std::string text;
+    };
+    FolderStampField folderFields_[2];
     // 0 when the pending marks are written (or none were pending), kMarksDropped when
     // they belong to a file that is gone, otherwise the errno of the failure.
     int FlushPending(bool durable);

@@ -120,7 +120,8 @@ private:
         std::shared_ptr<const OpenFolder> to;
         EntryStatus status;
         bool statusKnown = false;
-        ItemStamp stamp;  // for the log: empty where the filesystem gives none
+        ItemStamp stamp;       // for the log: empty where the filesystem gives none
+        bool stamped = false;  // status and stamp were taken ahead (StampGroup)
         bool renaming = false;
         bool isTheLog = false;
         // A folder on a filesystem whose folder renames lose contents: never renamed.
@@ -128,9 +129,17 @@ private:
         std::int64_t groupIndex = -1;
         std::int64_t offset = -1;  // of its record in the log, -1 when none was written
     };
+    using Group = std::vector<GroupItem>;
+    // Plans the next items into `group`, up to a group's size and never past a dropped
+    // folder; how many. `more` becomes false when the batch has no more.
+    std::size_t PlanGroup(BatchPlanner& planner, const Plan& plan, Group& group, bool& more,
+                          BatchResult& result);
+    // Looks at each item of a logged batch that is to be renamed, for its record: lstat
+    // and its stamp. Runs on the background thread while the group before is renamed.
+    static void StampGroup(GroupItem* items, std::size_t count, bool onlyLog);
     // The disk step of a group of planned items: each looked at, their records written in
     // one go, then each renamed, with its row and the statistics.
-    void ApplyGroup(const Plan& plan, std::size_t count, BatchPlanner& planner);
+    void ApplyGroup(const Plan& plan, Group& group, std::size_t count, BatchPlanner& planner);
     void ApplyItem(const Plan& plan, const GroupItem& entry, bool recorded, BatchPlanner& planner);
     // The error row of a folder the planner could not list.
     void ReportUnreadableFolder(const Plan& plan, const PlanItem& item);
@@ -154,7 +163,9 @@ private:
     std::int32_t symbolCount_ = 0;
     std::u16string programFolder_;
     std::unique_ptr<RenameLog> log_;
-    std::vector<GroupItem> group_;
+    // The group being applied, and the next one, planned and looked at meanwhile.
+    Group group_;
+    Group nextGroup_;
     // A group holds at most this many items, so that a kill leaves at most one group's
     // records without their outcomes.
     static constexpr std::size_t kGroupSize = 256;

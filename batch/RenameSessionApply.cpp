@@ -52,19 +52,32 @@ RenameRecord RenameSession::RecordOf(const Plan& plan, const GroupItem& entry) c
     };
 }
 
-void RenameSession::ApplyGroup(const Plan& plan, std::size_t count, BatchPlanner& planner) {
+void RenameSession::StampGroup(GroupItem* items, std::size_t count, bool onlyLog) {
+    for (std::size_t i = 0; i < count; ++i) {
+        GroupItem& entry = items[i];
+        entry.stamp = ItemStamp{};
+        entry.statusKnown = false;
+        entry.stamped = true;
+        // Who the item is for good, so that Undo never takes a later file for it.
+        if (entry.item.changed() && !onlyLog) {
+            entry.statusKnown = entry.from->StatWithStamp(EncodeName(entry.item.oldName),
+                                                          entry.status, entry.stamp) == 0;
+        }
+    }
+}
+
+void RenameSession::ApplyGroup(const Plan& plan, Group& group, std::size_t count,
+                               BatchPlanner& planner) {
     const bool logged = options_.writeLogFile;
+    if (logged && count > 0 && !group[0].stamped)
+        StampGroup(group.data(), count, options_.onlyLog);
     // Each item is looked at where the plan says it is, before its record: the record
     // carries what the item is, and the log and its folders are never renamed.
     for (std::size_t i = 0; i < count; ++i) {
-        GroupItem& entry = group_[i];
+        GroupItem& entry = group[i];
         entry.renaming = entry.item.changed() && !options_.onlyLog;
-        entry.statusKnown = false;
-        entry.stamp = ItemStamp{};
-        if (entry.renaming && logged) {
-            // Who the item is for good, so that Undo never takes a later file for it.
-            entry.statusKnown = entry.from->StatWithStamp(EncodeName(entry.item.oldName),
-                                                          entry.status, entry.stamp) == 0;
+        if (logged) {
+            // Looked at already (StampGroup).
         } else if (entry.renaming && (options_.skipReadOnly || logGuard_.active())) {
             // Where inode numbers are stable, the listing's number is the item's: no lstat
             // is needed for who it is, only for whether it may be written.
@@ -75,6 +88,8 @@ void RenameSession::ApplyGroup(const Plan& plan, std::size_t count, BatchPlanner
             } else {
                 entry.statusKnown = entry.from->Stat(entry.item.oldName, entry.status) == 0;
             }
+        } else {
+            entry.statusKnown = false;
         }
         entry.isTheLog = entry.statusKnown && logGuard_.Guards(entry.status.identity);
         entry.losesContents = entry.renaming && entry.item.droppedFolder() &&
@@ -87,7 +102,7 @@ void RenameSession::ApplyGroup(const Plan& plan, std::size_t count, BatchPlanner
         log_->BeginGroup();
         std::size_t added = 0;
         for (std::size_t i = 0; i < count; ++i) {
-            GroupItem& entry = group_[i];
+            GroupItem& entry = group[i];
             entry.groupIndex = -1;
             if (entry.isTheLog || entry.item.unreadableFolder() || !Recordable(plan, entry.item))
                 continue;
@@ -113,7 +128,7 @@ void RenameSession::ApplyGroup(const Plan& plan, std::size_t count, BatchPlanner
         recordsWritten = result == LogWriteResult::Written;
         if (recordsWritten) {
             for (std::size_t i = 0; i < count; ++i) {
-                GroupItem& entry = group_[i];
+                GroupItem& entry = group[i];
                 if (entry.groupIndex >= 0)
                     entry.offset = log_->offset(static_cast<std::size_t>(entry.groupIndex));
             }
@@ -125,7 +140,7 @@ void RenameSession::ApplyGroup(const Plan& plan, std::size_t count, BatchPlanner
         }
     }
     for (std::size_t i = 0; i < count && !stopped_; ++i) {
-        GroupItem& entry = group_[i];
+        GroupItem& entry = group[i];
         const bool recorded = !entry.isTheLog && (!logged || entry.offset >= 0);
         ApplyItem(plan, entry, recorded, planner);
     }

@@ -1,8 +1,10 @@
 // RenameSession: running a batch, from its first step to its last, a group of items at a
 // time.
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "batch/BackgroundWork.h"
 #include "batch/BatchPlanner.h"
 #include "batch/Messages.h"
 #include "batch/RenameLog.h"
@@ -44,6 +46,36 @@ void RenameSession::EndBatch() {
         host_.SetOutputTitle(kTitleOutputLog);
 }
 
+std::size_t RenameSession::PlanGroup(BatchPlanner& planner, const Plan& plan, Group& group,
+                                     bool& more, BatchResult& result) {
+    std::size_t count = 0;
+    while (more && count < kGroupSize) {
+        if (group.size() == count)
+            group.emplace_back();
+        GroupItem& entry = group[count];
+        if (!planner.Next(entry.item)) {
+            more = false;
+            break;
+        }
+        entry.from = planner.from();
+        entry.to = planner.to();
+        entry.stamped = false;
+        ++count;
+        if (plan.tableFailed && !result.tableFailed) {
+            // Before the first item is renamed; the filter stays off for the batch.
+            result.tableFailed = true;
+            options_.onlyEnglish = false;
+            host_.ShowMessage(std::u16string(kTextErrorOpeningFile) + u": " + options_.iniFileName,
+                              u"", MessageIcon::Warning);
+        }
+        // A dropped folder is renamed before anything after it is planned: what it
+        // holds must be looked for where it is then.
+        if (entry.item.droppedFolder())
+            break;
+    }
+    return count;
+}
+
 BatchResult RenameSession::RunBatch(const BatchSource& source) {
     BatchResult result;
     undoEnabled_.reset();
@@ -54,50 +86,60 @@ BatchResult RenameSession::RunBatch(const BatchSource& source) {
     BeginBatch();
     // Items are planned a group at a time, then applied: the group's records go to the
     // log in one write before any of them is renamed. The plan keeps only the folders.
+    // With the log, each group's items are looked at for their records on a thread of
+    // their own while the group before is renamed, so the next group is planned first.
     Plan plan;
     BatchPlanner planner(source, options_, counters(), plan, BatchPlanner::Mode::Apply);
+    const bool logged = options_.writeLogFile;
+    std::optional<BackgroundWork> background;
+    if (logged)
+        background.emplace();
+    const auto stampAhead = [&](Group& group, std::size_t count) -> BackgroundWork::Ticket {
+        if (!background || count == 0)
+            return 0;
+        // The items themselves, not the vector: the two groups swap their storage while
+        // a job may still run, and the storage never moves while it does.
+        GroupItem* items = group.data();
+        const bool onlyLog = options_.onlyLog;
+        return background->Post([items, count, onlyLog] { StampGroup(items, count, onlyLog); });
+    };
     bool more = true;
-    while (!stopped_ && more) {
-        std::size_t count = 0;
-        while (count < kGroupSize) {
-            if (group_.size() == count)
-                group_.emplace_back();
-            GroupItem& entry = group_[count];
-            if (!planner.Next(entry.item)) {
-                more = false;
-                break;
-            }
-            entry.from = planner.from();
-            entry.to = planner.to();
-            ++count;
-            if (plan.tableFailed && !result.tableFailed) {
-                // Before the first item is renamed; the filter stays off for the batch.
-                result.tableFailed = true;
-                options_.onlyEnglish = false;
-                host_.ShowMessage(
-                    std::u16string(kTextErrorOpeningFile) + u": " + options_.iniFileName, u"",
-                    MessageIcon::Warning);
-            }
-            // A dropped folder is renamed before anything after it is planned: what it
-            // holds must be looked for where it is then.
-            if (entry.item.droppedFolder())
-                break;
+    std::size_t count = PlanGroup(planner, plan, group_, more, result);
+    BackgroundWork::Ticket ticket = stampAhead(group_, count);
+    while (!stopped_ && count > 0) {
+        std::size_t nextCount = 0;
+        BackgroundWork::Ticket nextTicket = 0;
+        const bool afterFolder = group_[count - 1].item.droppedFolder();
+        if (logged && more && !afterFolder) {
+            nextCount = PlanGroup(planner, plan, nextGroup_, more, result);
+            nextTicket = stampAhead(nextGroup_, nextCount);
         }
-        if (count > 0)
-            ApplyGroup(plan, count, planner);
+        if (background)
+            background->Wait(ticket);
+        ApplyGroup(plan, group_, count, planner);
         // The folders go as soon as no item needs them.
         for (std::size_t i = 0; i < count; ++i) {
             group_[i].from.reset();
             group_[i].to.reset();
         }
+        if (nextTicket == 0 && more && !stopped_) {
+            nextCount = PlanGroup(planner, plan, nextGroup_, more, result);
+            nextTicket = stampAhead(nextGroup_, nextCount);
+        }
+        group_.swap(nextGroup_);
+        count = nextCount;
+        ticket = nextTicket;
     }
+    // A stop leaves the group planned ahead unapplied; its look is waited for.
+    if (background)
+        background->Wait(ticket);
     if (planner.metAnItem())
         options_.fileTypes = planner.options().fileTypes;
     if (!stopped_)
         EndBatch();
     result.outcome = stopped_ ? BatchOutcome::DiskFull : BatchOutcome::Completed;
-    result.logRefused = logRefused_;
     result.undoEnabled = undoEnabled_;
+    result.logRefused = logRefused_;
     return result;
 }
 

@@ -8,6 +8,7 @@
 #include "batch/Messages.h"
 #include "batch/RenameLog.h"
 #include "batch/RenameSession.h"
+#include "batch/UndoLookAhead.h"
 #include "batch/UndoMarks.h"
 #include "batch/UndoMover.h"
 #include "engine/TextOps.h"
@@ -55,9 +56,11 @@ UndoOutcome RenameSession::OnUndo() {
     // back through both names, and a renamed folder gets its old name back before its
     // contents are looked for in it.
     UndoMarks marks(file, records);
-    UndoMover mover(marks);
+    UndoLookAhead ahead(records);
+    UndoMover mover(marks, &ahead);
     bool errors = false;
     for (std::size_t index = records.size(); index-- > 0;) {
+        ahead.Reached(index);
         const UndoRecord record = records.At(index);
         const LogRecord& names = record.names;
         if (names.newName == names.oldName && names.newDirectory == names.oldDirectory)
@@ -70,7 +73,7 @@ UndoOutcome RenameSession::OnUndo() {
         row.output = names.oldName;
         row.countShown = false;
         row.folder = names.oldDirectory;
-        if (!mover.Undo(record)) {
+        if (!mover.Undo(record, index)) {
             stats_.exceptions = WrappingIncrement(stats_.exceptions);
             errors = true;
             row.image = kImageCross;

@@ -45,19 +45,9 @@ bool ListsNow(const OpenFolder& folder, const std::u16string& name) {
 }
 
 // A name in a folder, whatever path leads to the folder, as a hash: two names that
-// share one cost no more than an early write of the marks.
+// share one cost no more than an early write of the marks, or a look made again.
 std::uint64_t Key(const OpenFolder& folder, std::u16string_view name) {
-    const FileIdentity& identity = folder.identity();
-    std::uint64_t hash = 1469598103934665603ull;
-    const auto mix = [&hash](std::uint64_t value) {
-        hash ^= value;
-        hash *= 1099511628211ull;
-    };
-    mix(identity.device);
-    mix(identity.inode);
-    for (const char16_t unit : name)
-        mix(unit);
-    return hash;
+    return NameKey(folder, name);
 }
 
 // Both names lead to one file, with one link more than the item had before the
@@ -68,10 +58,13 @@ bool IsSecondName(const UndoRecord& record, const EntryStatus& atNew, const Entr
            atNew.links == record.itemLinks + 1;
 }
 
+}  // namespace
+
 // Removes an empty file or folder of the item's kind spelled exactly `name` that is
 // not `item`: a claim a rename made and a kill left behind. rmdir refuses a folder
 // that is not empty. True when it was removed.
-bool DropClaim(const OpenFolder& folder, const std::u16string& name, const EntryStatus& item) {
+bool UndoMover::DropClaim(const OpenFolder& folder, const std::u16string& name,
+                          const EntryStatus& item) {
     EntryStatus claim;
     if (folder.Stat(name, claim) != 0 || claim.identity == item.identity)
         return false;
@@ -79,17 +72,19 @@ bool DropClaim(const OpenFolder& folder, const std::u16string& name, const Entry
     if (!ListsNow(folder, name))
         return false;
     const std::string bytes = EncodeName(name);
+    bool dropped = false;
     if (item.isFolder && claim.isFolder)
-        return unlinkat(folder.fd(), bytes.c_str(), AT_REMOVEDIR) == 0;
-    if (!item.isFolder && claim.isRegular && claim.size == 0)
-        return unlinkat(folder.fd(), bytes.c_str(), 0) == 0;
-    return false;
+        dropped = unlinkat(folder.fd(), bytes.c_str(), AT_REMOVEDIR) == 0;
+    else if (!item.isFolder && claim.isRegular && claim.size == 0)
+        dropped = unlinkat(folder.fd(), bytes.c_str(), 0) == 0;
+    if (dropped && ahead_)
+        ahead_->Touched(Key(folder, name));
+    return dropped;
 }
 
-}  // namespace
-
-bool UndoMover::Undo(const UndoRecord& record) {
+bool UndoMover::Undo(const UndoRecord& record, std::size_t index) {
     reason_.clear();
+    index_ = index;
     const LogRecord& names = record.names;
     // A record whose chain broke borrows names from the record before it: moving on
     // them would send that record's item somewhere it never was. A name that cannot
@@ -190,8 +185,12 @@ std::optional<bool> UndoMover::MoveListedItem(const UndoRecord& record) {
 
 int UndoMover::Look(const OpenFolder& folder, const std::u16string& name, const UndoRecord& record,
                     Seen& seen) const {
-    if (stable_ && !record.itemStamp.empty())
+    if (stable_ && !record.itemStamp.empty()) {
+        int error = 0;
+        if (ahead_ && ahead_->Take(index_, folder, name, error, seen.status, seen.stamp))
+            return error;
         return folder.StatWithStamp(EncodeName(name), seen.status, seen.stamp);
+    }
     seen.stamp = ItemStamp{};
     return folder.Stat(name, seen.status);
 }
@@ -215,6 +214,15 @@ int UndoMover::Move(const UndoRecord& record, const OpenFolder& from,
     marks_.BeforeMoveTo(Key(*oldFolder_, record.names.oldName));
     UndoSteps steps(marks_, record.offset, fromNewFolder);
     const int error = RenameNoReplace(from, fromName, *oldFolder_, record.names.oldName, &steps);
+    // Both names may hold something else now, even after a failure midway.
+    if (ahead_) {
+        if (isFolder) {
+            ahead_->TouchedEverything();
+        } else {
+            ahead_->Touched(Key(from, fromName));
+            ahead_->Touched(Key(*oldFolder_, record.names.oldName));
+        }
+    }
     if (error != 0)
         return error;
     // Folders opened below a folder that moved would lead to the wrong places.
@@ -238,6 +246,8 @@ bool UndoMover::DropSecondName(const UndoRecord& record) {
     const std::string bytes = EncodeName(record.names.newName);
     if (unlinkat(newFolder_->fd(), bytes.c_str(), 0) != 0)
         return false;
+    if (ahead_)
+        ahead_->Touched(Key(*newFolder_, record.names.newName));
     listed_.Forget(*newFolder_, bytes);
     marks_.Undone(record.offset, Key(*newFolder_, record.names.newName));
     return true;

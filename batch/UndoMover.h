@@ -8,6 +8,7 @@
 #include "batch/FolderCache.h"
 #include "batch/ListedInodes.h"
 #include "batch/LogParser.h"
+#include "batch/UndoLookAhead.h"
 #include "batch/UndoMarks.h"
 #include "platform/OpenFolder.h"
 
@@ -18,10 +19,13 @@ namespace brindle {
 // finishes what a kill interrupted (a temporary step, a claim, a second link).
 class UndoMover {
 public:
-    explicit UndoMover(UndoMarks& marks) : marks_(marks) {}
+    // `ahead`, when given, may have looked at the records' items already.
+    explicit UndoMover(UndoMarks& marks, UndoLookAhead* ahead = nullptr)
+        : marks_(marks), ahead_(ahead) {}
 
-    // True when the record's item is back under its old name.
-    bool Undo(const UndoRecord& record);
+    // True when the record's item is back under its old name. `index`: the record's in
+    // the log, for the look-ahead.
+    bool Undo(const UndoRecord& record, std::size_t index = 0);
     // Why the last record was not put back, where a reason is known: what is there now is
     // not what the batch renamed. Empty otherwise.
     const std::u16string& reason() const { return reason_; }
@@ -45,10 +49,14 @@ private:
     // when the disk must be looked at first.
     std::optional<bool> MoveListedItem(const UndoRecord& record);
     bool DropSecondName(const UndoRecord& record);
+    // Removes an empty claim a kill left at `name` (see UndoMover.cpp).
+    bool DropClaim(const OpenFolder& folder, const std::u16string& name, const EntryStatus& item);
     // A kill between two steps of a rename left the item under a temporary name.
     bool FromTemporary(const UndoRecord& record);
 
     UndoMarks& marks_;
+    UndoLookAhead* ahead_;
+    std::size_t index_ = 0;
     FolderCache folders_;
     ListedInodes listed_;
     std::shared_ptr<const OpenFolder> oldFolder_;
