@@ -9,7 +9,9 @@ namespace brindle {
 // characters of names ("12:30 call.txt").
 inline constexpr char16_t kPathSeparator = u'/';
 
-inline bool IsPathSeparator(char16_t c) { return c == kPathSeparator; }
+inline bool IsPathSeparator(char16_t c) {
+    return c == kPathSeparator;
+}
 
 // Text after the last separator; the whole path when it holds none; empty when the
 // path ends with one.

@@ -8,9 +8,9 @@ namespace brindle {
 
 // What the pattern creator reads and advances besides the pattern and the name.
 struct PatternContext {
-    std::int32_t& startIndex;       // running number; wraps from INT32_MAX to INT32_MIN
-    char16_t& letterCounter;        // 'a'..'z', 'z' wraps to 'a'
-    bool withoutExtension = false;  // the option "w/o File Extension"
+    std::int32_t& startIndex;              // running number; wraps from INT32_MAX to INT32_MIN
+    char16_t& letterCounter;               // 'a'..'z', 'z' wraps to 'a'
+    bool withoutExtension = false;         // the option "w/o File Extension"
     std::u16string_view currentDirectory;  // the item's folder, ending with '/'
     std::u16string_view itemPath;          // currentDirectory + the name on disk (tags)
 };

@@ -8,8 +8,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const std::u16string name = brindle::DecodeName(bytes);
-    if (brindle::EncodeName(name) != bytes) std::abort();
-    if (!brindle::IsValidName16(name)) std::abort();
+    if (brindle::EncodeName(name) != bytes)
+        std::abort();
+    if (!brindle::IsValidName16(name))
+        std::abort();
 
     const bool valid = brindle::IsValidUtf8(bytes);
     // Valid UTF-8 needs no byte escapes (lone U+DC80..U+DCFF, not the low half of a pair).
@@ -17,10 +19,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const char16_t c = name[i];
         const bool paired = i > 0 && name[i - 1] >= 0xD800 && name[i - 1] <= 0xDBFF;
         const bool escape = c >= 0xDC80 && c <= 0xDCFF && !paired;
-        if (valid && escape) std::abort();
+        if (valid && escape)
+            std::abort();
     }
     const std::u16string line = brindle::DecodeTextLine(bytes);
-    if (!valid && line.size() != size) std::abort();
-    if (valid && line != name) std::abort();
+    if (!valid && line.size() != size)
+        std::abort();
+    if (valid && line != name)
+        std::abort();
     return 0;
 }

@@ -9,10 +9,10 @@
 
 namespace {
 constexpr std::u16string_view kKeys[] = {
-    brindle::kKeyOnlyEnglish,       brindle::kKeyShowLogWindow,  brindle::kKeyForce63,
-    brindle::kKeyWithoutExtension,  brindle::kKeyOnlyLog,        brindle::kKeyCountSymbols,
-    brindle::kKeyDeleteContents,    brindle::kKeyResetCounters,  brindle::kKeyScanSubfolders,
-    brindle::kKeyReadOnly,          brindle::kKeyWriteLogFile,   brindle::kKeyDuplicateExtension,
+    brindle::kKeyOnlyEnglish,      brindle::kKeyShowLogWindow, brindle::kKeyForce63,
+    brindle::kKeyWithoutExtension, brindle::kKeyOnlyLog,       brindle::kKeyCountSymbols,
+    brindle::kKeyDeleteContents,   brindle::kKeyResetCounters, brindle::kKeyScanSubfolders,
+    brindle::kKeyReadOnly,         brindle::kKeyWriteLogFile,  brindle::kKeyDuplicateExtension,
     brindle::kKeyRenameDir,
 };
 constexpr std::u16string_view kMethods[] = {u"English", u"Symbols", u"Custom", u""};
@@ -28,21 +28,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::size_t lines = 0;
         while (brindle::readConfigLine(reader, line)) {
             // Trimmed at both ends: no white space may remain there.
-            if (!line.empty() && (line.front() == u' ' || line.back() == u' ')) std::abort();
+            if (!line.empty() && (line.front() == u' ' || line.back() == u' '))
+                std::abort();
             ++lines;
         }
-        if (lines > size + 1) std::abort();
+        if (lines > size + 1)
+            std::abort();
         reader.Close();
     }
 
     bool found = false;
     for (auto key : kKeys) {
         const std::u16string value = brindle::readConfigValue(path, u"[config]", key, &found);
-        if (!found && !value.empty()) std::abort();
+        if (!found && !value.empty())
+            std::abort();
     }
     for (auto method : kMethods) {
         const auto table = brindle::readReplacementTable(path, method);
-        if (!table) continue;
+        if (!table)
+            continue;
         const auto result = brindle::ApplyFilterMethod(u"My File (A)[!].zip", path, method);
         (void)result;
     }

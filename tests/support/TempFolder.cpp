@@ -16,7 +16,8 @@ namespace fs = std::filesystem;
 
 TempFolder::TempFolder() {
     std::string pattern = (fs::temp_directory_path() / "brindle-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
 }
 
@@ -25,22 +26,27 @@ TempFolder::~TempFolder() {
     // Tests make folders read-only; give the owner write access back first.
     for (auto it = fs::recursive_directory_iterator(path_, ec);
          !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        if (!it->is_symlink()) chmod(it->path().c_str(), 0700);
+        if (!it->is_symlink())
+            chmod(it->path().c_str(), 0700);
     }
     chmod(path_.c_str(), 0700);
     fs::remove_all(path_, ec);
 }
 
-std::u16string TempFolder::folder() const { return DecodeName(path_.string() + "/"); }
+std::u16string TempFolder::folder() const {
+    return DecodeName(path_.string() + "/");
+}
 
 std::u16string TempFolder::folder(const std::string& relative) const {
     std::string text = (path_ / relative).string();
-    if (text.empty() || text.back() != '/') text += '/';
+    if (text.empty() || text.back() != '/')
+        text += '/';
     return DecodeName(text);
 }
 
 void TempFolder::createFiles(std::initializer_list<std::string> relativePaths) const {
-    for (const auto& relative : relativePaths) createFile(relative);
+    for (const auto& relative : relativePaths)
+        createFile(relative);
 }
 
 void TempFolder::createFile(const std::string& relative, const std::string& contents) const {
@@ -52,7 +58,8 @@ void TempFolder::createFile(const std::string& relative, const std::string& cont
     fs::create_directories(full.parent_path());
     std::ofstream out(full, std::ios::binary);
     out << contents;
-    if (!out) throw std::runtime_error("cannot write " + full.string());
+    if (!out)
+        throw std::runtime_error("cannot write " + full.string());
 }
 
 std::string TempFolder::readFile(const std::string& relative) const {
@@ -64,8 +71,7 @@ std::string TempFolder::readFile(const std::string& relative) const {
 
 bool TempFolder::exists(const std::string& relative) const {
     std::error_code ec;
-    return fs::symlink_status(path_ / relative, ec).type() != fs::file_type::not_found &&
-           !ec;
+    return fs::symlink_status(path_ / relative, ec).type() != fs::file_type::not_found && !ec;
 }
 
 std::vector<std::string> TempFolder::listing() const {
@@ -74,7 +80,8 @@ std::vector<std::string> TempFolder::listing() const {
     for (auto it = fs::recursive_directory_iterator(path_, ec);
          !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
         std::string relative = it->path().lexically_relative(path_).string();
-        if (it->is_directory() && !it->is_symlink()) relative += '/';
+        if (it->is_directory() && !it->is_symlink())
+            relative += '/';
         names.push_back(relative);
     }
     std::sort(names.begin(), names.end());
