@@ -1,0 +1,122 @@
+// What Undo's look-ahead hands out: what is at a record's new name as the disk shows it,
+// never a look that a change Undo made since could have spoilt.
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "LogLines.h"
+#include "TempFolder.h"
+#include "batch/RenameLog.h"
+#include "batch/UndoLookAhead.h"
+#include "platform/NameCodec.h"
+#include "platform/OpenFolder.h"
+
+namespace brindle::testing {
+namespace {
+
+constexpr int kRecords = 40;
+
+class UndoLookAheadTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (int i = 0; i < kRecords; ++i)
+            temp.createFile("w/new" + std::to_string(i), "x");
+        folder = OpenFolder::AtPath(temp.folder("w"));
+        if (!folder.inodesStable())
+            GTEST_SKIP() << "the temporary folder's filesystem gives no stamps";
+        // Records of renames whose items carry stamps, all marked renamed.
+        std::string bytes = kHeader;
+        const std::string w = EncodeName(temp.folder("w"));
+        for (int i = 0; i < kRecords; ++i) {
+            const std::string name = "new" + std::to_string(i);
+            EntryStatus status;
+            ItemStamp stamp;
+            ASSERT_EQ(folder.StatWithStamp(name, status, stamp), 0);
+            std::string identity = "Identity=" + std::to_string(status.identity.inode) + " 1 - - ";
+            AppendStampField(identity, &stamp);
+            identity += " - -";
+            bytes += Line(identity) + Pair(w, w);
+            const std::size_t offset = bytes.size();
+            bytes += Record("old" + std::to_string(i), name);
+            bytes += Line("Renamed=" + std::to_string(offset));
+        }
+        log = UndoLog::FromBytes(bytes);
+        ASSERT_EQ(log.size(), static_cast<std::size_t>(kRecords));
+    }
+
+    // Takes the look of record `index` once the thread has made it.
+    bool TakeWhenReady(UndoLookAhead& ahead, std::size_t index, const std::u16string& name,
+                       EntryStatus& status, ItemStamp& stamp) {
+        int error = -1;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (std::chrono::steady_clock::now() < end) {
+            if (ahead.Take(index, folder, name, error, status, stamp))
+                return error == 0;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return false;
+    }
+
+    TempFolder temp;
+    OpenFolder folder;
+    UndoLog log;
+};
+
+TEST_F(UndoLookAheadTest, HandsOutWhatTheDiskShows) {
+    UndoLookAhead ahead(log, 1);
+    for (std::size_t index = kRecords; index-- > 0;) {
+        ahead.Reached(index);
+        const std::u16string name = u"new" + DecodeName(std::to_string(index));
+        EntryStatus status;
+        ItemStamp stamp;
+        ASSERT_TRUE(TakeWhenReady(ahead, index, name, status, stamp)) << index;
+        EntryStatus now;
+        ItemStamp nowStamp;
+        ASSERT_EQ(folder.StatWithStamp(EncodeName(name), now, nowStamp), 0);
+        EXPECT_EQ(status.identity, now.identity);
+        EXPECT_EQ(stamp, nowStamp);
+        // Asked for another name or record, it has nothing.
+        int error = 0;
+        EXPECT_FALSE(ahead.Take(index, folder, u"other", error, status, stamp));
+        EXPECT_FALSE(ahead.Take(index + 1, folder, name, error, status, stamp));
+    }
+}
+
+TEST_F(UndoLookAheadTest, AChangeUndoMadeSpoilsTheLooksBeforeIt) {
+    UndoLookAhead ahead(log, 1);
+    const std::size_t last = kRecords - 1;
+    ahead.Reached(last);
+    const std::u16string name = u"new" + DecodeName(std::to_string(last));
+    EntryStatus status;
+    ItemStamp stamp;
+    ASSERT_TRUE(TakeWhenReady(ahead, last, name, status, stamp));
+    // Another name changed: the look still holds; its own name or every name: it does not.
+    int error = 0;
+    ahead.Touched(NameKey(folder, u"unrelated"));
+    EXPECT_TRUE(ahead.Take(last, folder, name, error, status, stamp));
+    ahead.Touched(NameKey(folder, name));
+    EXPECT_FALSE(ahead.Take(last, folder, name, error, status, stamp));
+
+    const std::size_t next = last - 1;
+    ahead.Reached(next);
+    const std::u16string nextName = u"new" + DecodeName(std::to_string(next));
+    // Its look began before the change or after it; either way it is taken only if after.
+    if (ahead.Take(next, folder, nextName, error, status, stamp)) {
+        ahead.TouchedEverything();
+        EXPECT_FALSE(ahead.Take(next, folder, nextName, error, status, stamp));
+    }
+}
+
+TEST_F(UndoLookAheadTest, ASmallLogIsNotLookedAheadAt) {
+    UndoLookAhead ahead(log, kRecords + 1);
+    ahead.Reached(0);
+    int error = 0;
+    EntryStatus status;
+    ItemStamp stamp;
+    EXPECT_FALSE(ahead.Take(0, folder, u"new0", error, status, stamp));
+}
+
+}  // namespace
+}  // namespace brindle::testing
