@@ -1,6 +1,8 @@
 // Batches and Undo through the main dialog on real temporary folders: "Choose Folder",
 // drops from a file manager, the Output Log's rows and status line, painting while a batch
 // runs, input refused meanwhile, Undo with both answers, and the "Only English" failure.
+#include <sys/stat.h>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDragEnterEvent>
@@ -143,6 +145,33 @@ private slots:
         QCOMPARE(services_->boxes[0].icon, MessageIcon::Stop);
         QCOMPARE(services_->boxes[0].buttons, MessageButtons::Ok);
         QCOMPARE(rowsWhenTold, 2);
+    }
+
+    // A log others may write to: a box names it with the reason and the remedy before the
+    // items fail, and nothing is renamed without its record.
+    void aLogOthersCouldWriteIsRefusedFirst() {
+        folder_->temp().createFiles({"work/A.TXT", "shared/"});
+        QVERIFY(chmod(folder_->path("shared").toLocal8Bit().constData(), 0777) == 0);
+        brindle::UserFiles files = brindle::PortableUserFiles(folder_->folder());
+        files.logFile = folder_->folder() + u"shared/Brindle.log";
+        CBrindleDlg& dlg = OpenWith(files);
+        Click(ids::kToLowerCase);
+        Tick(ids::kWriteLogFile);
+        int rowsWhenTold = -1;
+        services_->onBox = [&] { rowsWhenTold = dlg.outputDlg()->model()->rowCount(); };
+        ChooseFolder("work");
+        QVERIFY(folder_->temp().exists("work/A.TXT"));
+        QVERIFY(!folder_->temp().exists("shared/Brindle.log"));
+        QCOMPARE(OutputColumn(dlg.outputDlg(), 1), (QStringList{"(Unknown Error Aquired)"}));
+        QCOMPARE(services_->boxes.size(), std::size_t(1));
+        const QString shared = folder_->path("shared");
+        QCOMPARE(services_->boxes[0].text,
+                 "Brindle does not use the log " + shared + "/Brindle.log: the folder " + shared +
+                     " can be written by other users, who could change what Undo moves. Fix it "
+                     "with: chmod go-w " +
+                     shared);
+        QCOMPARE(services_->boxes[0].icon, MessageIcon::Stop);
+        QCOMPARE(rowsWhenTold, 0);
     }
 
     void cancelledBrowserDoesNothing() {
