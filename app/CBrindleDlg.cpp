@@ -99,18 +99,13 @@ void CBrindleDlg::OnInitDialog() {
     output_->PrepareList();
     output_->SetStatus(ToQString(brindle::FormatStatus(brindle::BatchStats{})));
     SaveOptions(o);
-    o.force63Length = 64;
     setWindowTitle(QString::fromUtf16(kCaption));
 
     const bool iniExists = brindle::PathExists(o.iniFileName);
     onlyEnglish_->setEnabled(iniExists);
-    brindle::LoadConfigOptions(o);
-    if (iniExists) {
-        if (o.onlyEnglish)
-            o.methodLabel = kSelectMethod;
-        ShowReplaceEdits(!o.onlyEnglish);
-        methodList_->setVisible(o.onlyEnglish);
-    }
+    brindle::LoadConfigOptions(o, files_.configFile);
+    if (iniExists)
+        ShowMethodControls(o.onlyEnglish);
     if (o.showLogWindow) {
         output_->show();
         output_->activateWindow();
@@ -122,9 +117,11 @@ void CBrindleDlg::OnInitDialog() {
 
 // --- Check boxes, Exit, keys -------------------------------------------------------------
 
-void CBrindleDlg::ShowReplaceEdits(bool show) {
-    replaceWhat_->setVisible(show);
-    replaceWith_->setVisible(show);
+void CBrindleDlg::ShowMethodControls(bool onlyEnglish) {
+    replaceWhat_->setVisible(!onlyEnglish);
+    replaceWith_->setVisible(!onlyEnglish);
+    methodLabel_->setText(QString::fromUtf16(onlyEnglish ? kSelectMethod : kReplaceWithLabel));
+    methodList_->setVisible(onlyEnglish);
 }
 
 void CBrindleDlg::OnOnlyEnglishChanged() {
@@ -132,11 +129,9 @@ void CBrindleDlg::OnOnlyEnglishChanged() {
         return;
     RenameOptions& o = session_.options();
     SaveOptions(o);
-    o.withoutExtension = o.onlyEnglish;
-    o.methodLabel = o.onlyEnglish ? kSelectMethod : kReplaceWithLabel;
+    brindle::options::ApplyUserSwitch(o, &RenameOptions::onlyEnglish);
     LoadOptions(o);
-    ShowReplaceEdits(!o.onlyEnglish);
-    methodList_->setVisible(o.onlyEnglish);
+    ShowMethodControls(o.onlyEnglish);
 }
 
 void CBrindleDlg::OnForce63Changed() {
@@ -333,7 +328,9 @@ bool CBrindleDlg::AskYesNo(const std::u16string& text, const std::u16string& cap
 }
 
 void CBrindleDlg::OnlyEnglishTableFailed() {
-    ShowReplaceEdits(true);
+    // The caption stays as it was: only the box's own click changes it.
+    replaceWhat_->show();
+    replaceWith_->show();
     methodList_->hide();
     onlyEnglish_->setEnabled(false);
 }

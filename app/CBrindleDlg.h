@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "batch/BatchPlanner.h"
 #include "batch/PipelineHost.h"
 #include "batch/RenameSession.h"
+#include "engine/OptionTable.h"
 #include "engine/RenameOptions.h"
 #include "platform/DesktopServices.h"
 #include "platform/UserFiles.h"
@@ -132,6 +134,11 @@ private:
     // The exchange itself: "save" (controls to `o`) or "load" (`o` to the controls).
     // `quiet`: an invalid integer leaves its field as it is, and nothing is shown.
     bool DoDataExchange(bool save, brindle::RenameOptions& o, bool quiet = false);
+    // A choice shown as one radio button per value, or as a list of the values' texts.
+    void ExchangeButtons(bool save, brindle::RenameOptions& o, const brindle::options::Option& row,
+                         std::span<const int> buttons);
+    void ExchangeList(bool save, brindle::RenameOptions& o, const brindle::options::Option& row,
+                      int listId);
     // The running number as the batch advances it: the "load" of that one field.
     void LoadRunningNumber();
     // Runs one batch or Undo with input refused and the Output Log painting as it goes.
@@ -141,7 +148,8 @@ private:
     void ShowProgress();
     void OnUrlsDropped(const QList<QUrl>& urls);
     void PrepareLogFolder();
-    void ShowReplaceEdits(bool show);
+    // The replace edits, or the method list with the caption "select method".
+    void ShowMethodControls(bool onlyEnglish);
     // Runs a batch with one snapshot of the controls, and shows what it changed.
     void RunBatch(const brindle::BatchSource& source);
     void OnlyEnglishTableFailed();

@@ -12,6 +12,7 @@
 
 #include <optional>
 
+#include "app/OptionBindings.h"
 #include "app/QtText.h"
 #include "batch/Messages.h"
 #include "engine/IntegerText.h"
@@ -65,54 +66,114 @@ bool CBrindleDlg::UpdateData(bool save) {
 }
 
 bool CBrindleDlg::DoDataExchange(bool save, RenameOptions& o, bool quiet) {
-    // The option table, in its order, drives both directions.
+    // The bindings, in their order, drive both directions.
     namespace table = brindle::options;
-    for (const table::Flag& flag : table::kFlags) {
-        auto* box = qobject_cast<QCheckBox*>(control(flag.control));
-        if (save)
-            o.*flag.field = box->isChecked();
-        else
-            box->setChecked(o.*flag.field);
-    }
-    if (save) {
-        o.conversionMode = conversionGroup_->checkedId();
-    } else if (o.conversionMode >= 0 && o.conversionMode < static_cast<int>(conversion_.size())) {
-        conversion_[static_cast<std::size_t>(o.conversionMode)]->setChecked(true);
-    } else if (QAbstractButton* checked = conversionGroup_->checkedButton()) {
-        conversionGroup_->setExclusive(false);
-        checked->setChecked(false);
-        conversionGroup_->setExclusive(true);
-    }
-    for (const table::Integer& integer : table::kIntegers) {
-        auto* edit = qobject_cast<QLineEdit*>(control(integer.control));
-        if (!save) {
-            SetTextOf(edit, QString::number(o.*integer.field));
-            continue;
+    for (const OptionBinding& binding : kOptionBindings) {
+        const table::Option& row = *table::FindOption(binding.key);
+        switch (row.kind) {
+            case table::Kind::Flag: {
+                auto* box = qobject_cast<QCheckBox*>(control(binding.control));
+                if (save)
+                    o.*row.flag = box->isChecked();
+                else
+                    box->setChecked(o.*row.flag);
+                break;
+            }
+            case table::Kind::Integer: {
+                auto* edit = qobject_cast<QLineEdit*>(control(binding.control));
+                if (!save) {
+                    SetTextOf(edit, QString::number(o.*row.integer));
+                    break;
+                }
+                const std::optional<int> value = ParseInteger(edit->text());
+                if (!value && quiet)
+                    break;
+                if (!value) {
+                    ShowMessage(brindle::kTextEnterInteger, {}, MessageIcon::Warning);
+                    edit->setFocus(Qt::OtherFocusReason);
+                    edit->selectAll();
+                    return false;
+                }
+                o.*row.integer = *value;
+                break;
+            }
+            case table::Kind::Text: {
+                QWidget* widget = control(binding.control);
+                if (save)
+                    o.*row.text = FromQString(TextOf(widget));
+                else
+                    SetTextOf(widget, ToQString(o.*row.text));
+                break;
+            }
+            case table::Kind::Choice:
+                if (binding.valueControls.empty())
+                    ExchangeList(save, o, row, binding.control);
+                else
+                    ExchangeButtons(save, o, row, binding.valueControls);
+                break;
         }
-        const std::optional<int> value = ParseInteger(edit->text());
-        if (!value && quiet)
-            continue;
-        if (!value) {
-            ShowMessage(brindle::kTextEnterInteger, {}, MessageIcon::Warning);
-            edit->setFocus(Qt::OtherFocusReason);
-            edit->selectAll();
-            return false;
-        }
-        o.*integer.field = *value;
-    }
-    for (const table::Text& text : table::kTexts) {
-        QWidget* widget = control(text.control);
-        if (save)
-            o.*text.field = FromQString(TextOf(widget));
-        else
-            SetTextOf(widget, ToQString(o.*text.field));
     }
     return true;
 }
 
+void CBrindleDlg::ExchangeButtons(bool save, RenameOptions& o, const brindle::options::Option& row,
+                                  std::span<const int> buttons) {
+    if (save) {
+        // No button checked: no choice at all (-1), as the group reports it.
+        int value = -1;
+        for (std::size_t i = 0; i < buttons.size() && i < row.choices.size(); ++i) {
+            if (auto* b = qobject_cast<QAbstractButton*>(control(buttons[i])); b && b->isChecked())
+                value = row.choices[i].value;
+        }
+        row.setChoice(o, value);
+        return;
+    }
+    const int value = row.getChoice(o);
+    bool shown = false;
+    for (std::size_t i = 0; i < buttons.size() && i < row.choices.size(); ++i) {
+        if (row.choices[i].value == value) {
+            qobject_cast<QAbstractButton*>(control(buttons[i]))->setChecked(true);
+            shown = true;
+        }
+    }
+    if (!shown) {
+        for (const int id : buttons) {
+            auto* b = qobject_cast<QAbstractButton*>(control(id));
+            if (b == nullptr || !b->isChecked())
+                continue;
+            QButtonGroup* group = b->group();
+            if (group)
+                group->setExclusive(false);
+            b->setChecked(false);
+            if (group)
+                group->setExclusive(true);
+        }
+    }
+}
+
+void CBrindleDlg::ExchangeList(bool save, RenameOptions& o, const brindle::options::Option& row,
+                               int listId) {
+    auto* list = qobject_cast<QComboBox*>(control(listId));
+    if (save) {
+        // The list's text is the value, whatever position it stands at.
+        int value = -1;
+        for (const brindle::options::ChoiceValue& choice : row.choices) {
+            if (list->currentText() == ToQString(std::u16string(choice.text)))
+                value = choice.value;
+        }
+        row.setChoice(o, value);
+        return;
+    }
+    const int value = row.getChoice(o);
+    int index = -1;
+    for (const brindle::options::ChoiceValue& choice : row.choices) {
+        if (choice.value == value)
+            index = list->findText(ToQString(std::u16string(choice.text)));
+    }
+    list->setCurrentIndex(index);
+}
+
 bool CBrindleDlg::SaveOptions(RenameOptions& o) {
-    // The selected method is read from the list itself, whatever the exchange reports.
-    o.filterMethod = FromQString(methodList_->currentText());
     return DoDataExchange(true, o);
 }
 
@@ -125,7 +186,6 @@ brindle::PlanRequest CBrindleDlg::NextBatch(const brindle::BatchSource& source) 
     brindle::PlanRequest request{source, session_.options(), session_.counters()};
     // The controls as they are; an invalid integer is the session's value, as a batch
     // would keep it after its message.
-    request.options.filterMethod = FromQString(methodList_->currentText());
     DoDataExchange(true, request.options, true);
     request.counters.startIndex = request.options.startIndex;
     return request;

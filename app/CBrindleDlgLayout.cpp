@@ -21,10 +21,11 @@
 #include "app/COutputDlg.h"
 #include "app/CUpDownCtrl.h"
 #include "app/ControlId.h"
+#include "app/ControlIds.h"
 #include "app/DialogUnits.h"
+#include "app/OptionBindings.h"
 #include "app/Safely.h"
 #include "app/ScreenPlacement.h"
-#include "engine/ControlIds.h"
 #include "engine/OptionTable.h"
 
 void CBrindleDlg::LayOut() {
@@ -109,16 +110,17 @@ void CBrindleDlg::CreateControls(std::vector<DialogItem>& items) {
         {"U&pper Letter", 133, 26, 52, 8},
     };
     static_assert(std::size(radios) == std::size(brindle::options::kConversions));
+    static_assert(std::size(radios) == std::size(kConversionButtons));
     conversionGroup_ = new QButtonGroup(this);
     for (int i = 0; i < static_cast<int>(conversion_.size()); ++i) {
         const RadioSpec& r = radios[i];
-        const brindle::options::Conversion& mode = brindle::options::kConversions[i];
+        const brindle::options::ChoiceValue& mode = brindle::options::kConversions[i];
         auto* radio = new QRadioButton(QString::fromLatin1(r.text), this);
-        SetControlId(radio, mode.control);
+        SetControlId(radio, kConversionButtons[i]);
         place(radio, r.x, r.y, r.w, r.h);
         // Not a tab stop.
         radio->setFocusPolicy(Qt::ClickFocus);
-        conversionGroup_->addButton(radio, mode.mode);
+        conversionGroup_->addButton(radio, mode.value);
         conversion_[static_cast<std::size_t>(i)] = radio;
     }
 
@@ -127,6 +129,7 @@ void CBrindleDlg::CreateControls(std::vector<DialogItem>& items) {
     methodLabel_ = label("", 11, 56, 50, 9);
     SetControlId(methodLabel_, ids::kMethodLabel);
     methodLabel_->setTextFormat(Qt::PlainText);
+    methodLabel_->setText(QString::fromUtf16(kReplaceWithLabel));
     methodList_ = new QComboBox(this);
     SetControlId(methodList_, ids::kMethodList);
     methodList_->addItems(

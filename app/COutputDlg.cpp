@@ -9,11 +9,11 @@
 #include <algorithm>
 
 #include "app/ControlId.h"
+#include "app/ControlIds.h"
 #include "app/DialogUnits.h"
 #include "app/OutputLogModel.h"
 #include "app/RowTableLook.h"
 #include "batch/Messages.h"
-#include "engine/ControlIds.h"
 
 namespace {
 

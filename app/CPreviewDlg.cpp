@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "app/ControlId.h"
+#include "app/ControlIds.h"
 #include "app/FileDropTarget.h"
 #include "app/PreviewModel.h"
 #include "app/PreviewWorker.h"
@@ -21,7 +22,6 @@
 #include "app/RowTableLook.h"
 #include "app/Safely.h"
 #include "batch/Messages.h"
-#include "engine/ControlIds.h"
 
 using brindle::MessageButtons;
 using brindle::MessageIcon;

@@ -5,8 +5,8 @@
 
 #include "app/AppResources.h"
 #include "app/ControlId.h"
+#include "app/ControlIds.h"
 #include "app/DialogUnits.h"
-#include "engine/ControlIds.h"
 
 CSimpleBrindle::CSimpleBrindle(brindle::DesktopServices& services,
                                std::vector<std::u16string> arguments, QWidget* parent)

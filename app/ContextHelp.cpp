@@ -8,6 +8,7 @@
 
 #include <QStyle>
 
+#include "app/OptionBindings.h"
 #include "balloon/BalloonOptions.h"
 #include "balloon/BalloonWnd.h"
 #include "engine/OptionTable.h"
@@ -123,28 +124,28 @@ constexpr TableString kStrings[] = {
 
 using brindle::options::HelpIds;
 
-// The controls that hold no option: the method list (with the help of "Only English") and
-// the buttons.
+// The controls that hold no option: the buttons.
 constexpr std::pair<int, HelpIds> kOtherControls[] = {
-    {ids::kMethodList, {160, 161}}, {ids::kChooseFolder, {131, 132}}, {ids::kExit, {125, 128}},
-    {ids::kUndo, {129, 130}},       {ids::kPreview, {182, 183}},
+    {ids::kChooseFolder, {131, 132}},
+    {ids::kExit, {125, 128}},
+    {ids::kUndo, {129, 130}},
+    {ids::kPreview, {182, 183}},
 };
 
-// The help of the control with this id, from the option table or the other controls.
+// The help of the control with this id: its option's (or its value's, for a radio
+// button), or a button's.
 std::optional<HelpIds> HelpIdsFor(int controlId) {
-    namespace table = brindle::options;
-    for (const table::Flag& row : table::kFlags)
-        if (row.control == controlId)
-            return row.help;
-    for (const table::Integer& row : table::kIntegers)
-        if (row.control == controlId)
-            return row.help;
-    for (const table::Text& row : table::kTexts)
-        if (row.control == controlId && row.help.title != 0)
-            return row.help;
-    for (const table::Conversion& row : table::kConversions)
-        if (row.control == controlId)
-            return row.help;
+    for (const OptionBinding& binding : kOptionBindings) {
+        const brindle::options::Option* row = brindle::options::FindOption(binding.key);
+        if (row == nullptr)
+            continue;
+        if (binding.control == controlId && row->help.title != 0)
+            return row->help;
+        for (std::size_t i = 0; i < binding.valueControls.size() && i < row->choices.size(); ++i) {
+            if (binding.valueControls[i] == controlId)
+                return row->choices[i].help;
+        }
+    }
     for (const auto& [control, help] : kOtherControls)
         if (control == controlId)
             return help;

@@ -8,8 +8,8 @@
 #include <optional>
 
 #include "app/ContextHelp.h"
+#include "app/ControlIds.h"
 #include "app/Safely.h"
-#include "engine/ControlIds.h"
 
 ContextHelpFilter::ContextHelpFilter(QWidget* window, brindle::DesktopServices& services)
     : window_(window), services_(services) {

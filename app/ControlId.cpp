@@ -3,7 +3,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "engine/ControlIds.h"
+#include "app/ControlIds.h"
 
 void SetControlId(QWidget* widget, int id) {
     widget->setObjectName(QString::number(id));

@@ -37,11 +37,11 @@
 
 #include "app/CBrindleDlg.h"
 #include "app/CPreviewDlg.h"
+#include "app/ControlIds.h"
 #include "app/PreviewModel.h"
 #include "app/QtText.h"
 #include "app/tools/ToolSupport.h"
 #include "batch/BatchPlanner.h"
-#include "engine/ControlIds.h"
 #include "platform/NameCodec.h"
 
 namespace {

@@ -42,45 +42,6 @@ struct CliOption {
     Apply apply;
 };
 
-struct NamedValue {
-    std::string_view name;
-    int value;
-    std::u16string_view method;
-};
-
-constexpr NamedValue kOrderNames[] = {
-    {"natural", static_cast<int>(NameOrder::Natural), u""},
-    {"bytes", static_cast<int>(NameOrder::Bytes), u""},
-    {"none", static_cast<int>(NameOrder::None), u""},
-};
-
-// The texts of the dialog's method list.
-constexpr NamedValue kMethodNames[] = {
-    {"english", 0, u"English"},
-    {"symbols", 0, u"Symbols"},
-    {"custom", 0, u"Custom"},
-};
-
-template <typename Row, std::size_t N, typename Name>
-const Row* FindNamed(const Row (&table)[N], std::string_view text, Name name) {
-    for (const Row& row : table) {
-        if (row.*name == text)
-            return &row;
-    }
-    return nullptr;
-}
-
-template <typename Row, std::size_t N, typename Name>
-std::string ChoiceList(const Row (&table)[N], Name name) {
-    std::string list;
-    for (const Row& row : table) {
-        if (!list.empty())
-            list += ", ";
-        list += row.*name;
-    }
-    return list;
-}
-
 std::optional<std::string> Ok() {
     return std::nullopt;
 }
@@ -96,44 +57,62 @@ Apply NonEmpty(std::optional<std::string> CliRequest::*field, std::string_view f
     };
 }
 
-// The options of the batch, from the option table, in the order --help lists them.
+// The flag of an option row: its value lands in the row's field.
+CliOption TableOption(const options::Option& row) {
+    return {row.cli, false, [&row](ParseState& s, const std::string& value) {
+                RenameOptions& o = s.request.options;
+                switch (row.kind) {
+                    case options::Kind::Flag:
+                        o.*row.flag = true;
+                        options::ApplyUserSwitch(o, row.flag);
+                        break;
+                    case options::Kind::Integer: {
+                        const auto number = ParseInt32(value);
+                        if (!number || *number < row.minimum || *number > row.maximum)
+                            return std::optional(
+                                InvalidValue(value, row.cli.name,
+                                             "a number from " + std::to_string(row.minimum) +
+                                                 " to " + std::to_string(row.maximum)));
+                        o.*row.integer = *number;
+                        break;
+                    }
+                    case options::Kind::Text:
+                        o.*row.text = DecodeName(value);
+                        break;
+                    case options::Kind::Choice: {
+                        // Exactly the words --help lists.
+                        const options::ChoiceValue* choice = nullptr;
+                        for (const options::ChoiceValue& c : row.choices) {
+                            if (c.word == value)
+                                choice = &c;
+                        }
+                        if (!choice)
+                            return std::optional(
+                                InvalidValue(value, row.cli.name, options::ChoiceWords(row)));
+                        row.setChoice(o, choice->value);
+                        break;
+                    }
+                }
+                if (row.switchesOn) {
+                    o.*row.switchesOn = true;
+                    options::ApplyUserSwitch(o, row.switchesOn);
+                }
+                return Ok();
+            }};
+}
+
+// The options of the batch, from the option table, in the order --help lists them: the
+// case conversion, the texts, the method, then the switches and the numbers.
 void AddTableOptions(std::vector<CliOption>& list) {
-    list.push_back({options::kConversionFlag, false, [](ParseState& s, const std::string& value) {
-                        const auto* mode =
-                            FindNamed(options::kConversions, value, &options::Conversion::cliName);
-                        if (!mode)
-                            return std::optional(InvalidValue(
-                                value, options::kConversionFlag.name,
-                                ChoiceList(options::kConversions, &options::Conversion::cliName)));
-                        s.request.options.conversionMode = mode->mode;
-                        return Ok();
-                    }});
-    for (const options::Text& text : options::kTexts) {
-        if (text.cli.name.empty())
-            continue;
-        list.push_back({text.cli, false, [field = text.field](ParseState& s, const std::string& v) {
-                            s.request.options.*field = DecodeName(v);
-                            return Ok();
-                        }});
-    }
-    list.push_back(
-        {{"--only-english", "METHOD",
-          "Apply the replacement table english, symbols or custom of the configuration file; "
-          "like ticking the box in the dialog, this also sets --without-extension."},
-         false,
-         [](ParseState& s, const std::string& value) {
-             const auto* method = FindNamed(kMethodNames, value, &NamedValue::name);
-             if (!method)
-                 return std::optional(InvalidValue(value, "--only-english",
-                                                   ChoiceList(kMethodNames, &NamedValue::name)));
-             // As ticking the box in the dialog does.
-             RenameOptions& o = s.request.options;
-             o.onlyEnglish = true;
-             o.withoutExtension = true;
-             o.methodLabel = u"select method";
-             o.filterMethod = std::u16string(method->method);
-             return Ok();
-         }});
+    const auto add = [&list](auto which) {
+        for (const options::Option& row : options::kOptions) {
+            if (!row.cli.name.empty() && row.key != options::kKeyOrder && which(row))
+                list.push_back(TableOption(row));
+        }
+    };
+    add([](const options::Option& row) { return row.key == options::kKeyCase; });
+    add([](const options::Option& row) { return row.kind == options::Kind::Text; });
+    add([](const options::Option& row) { return row.key == options::kKeyMethod; });
     list.push_back({{"--with-extension", "",
                      "Edit the extension too, even with --without-extension or --only-english, "
                      "whatever the order of the options."},
@@ -142,28 +121,8 @@ void AddTableOptions(std::vector<CliOption>& list) {
                         s.withExtension = true;
                         return Ok();
                     }});
-    for (const options::Flag& flag : options::kFlags) {
-        if (flag.cli.name.empty())
-            continue;
-        list.push_back({flag.cli, false, [field = flag.field](ParseState& s, const std::string&) {
-                            s.request.options.*field = true;
-                            return Ok();
-                        }});
-    }
-    for (const options::Integer& integer : options::kIntegers) {
-        list.push_back(
-            {integer.cli, false, [&integer](ParseState& s, const std::string& value) {
-                 const auto number = ParseInt32(value);
-                 if (!number || *number < integer.cliMinimum)
-                     return std::optional(InvalidValue(
-                         value, integer.cli.name,
-                         "a number from " + std::to_string(integer.cliMinimum) + " to 2147483647"));
-                 s.request.options.*integer.field = *number;
-                 if (integer.enabledBy)
-                     s.request.options.*integer.enabledBy = true;
-                 return Ok();
-             }});
-    }
+    add([](const options::Option& row) { return row.kind == options::Kind::Flag; });
+    add([](const options::Option& row) { return row.kind == options::Kind::Integer; });
 }
 
 // brindle-cli's own options: how it runs and reports.
@@ -187,21 +146,7 @@ void AddOwnOptions(std::vector<CliOption>& list) {
             return Ok();
         };
     };
-    list.push_back(
-        {{"--order", "ORDER",
-          "The order in which each folder's entries are renamed, and so numbered by the "
-          "pattern: natural (the default: as file managers show them, letter case aside and "
-          "numbers by value, '2' before '10'), bytes (by the names' bytes, as 'LC_ALL=C ls' "
-          "does) or none (as the filesystem lists them). PATHs keep their given order."},
-         false,
-         [](ParseState& s, const std::string& value) {
-             const auto* order = FindNamed(kOrderNames, value, &NamedValue::name);
-             if (!order)
-                 return std::optional(
-                     InvalidValue(value, "--order", ChoiceList(kOrderNames, &NamedValue::name)));
-             s.request.options.order = static_cast<NameOrder>(order->value);
-             return Ok();
-         }});
+    list.push_back(TableOption(*options::FindOption(options::kKeyOrder)));
     list.push_back(
         {{"--preview", "",
           "Show what the batch would do, item by item, and rename and log nothing: each item's "

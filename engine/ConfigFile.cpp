@@ -1,5 +1,9 @@
 #include "engine/ConfigFile.h"
 
+#include <algorithm>
+#include <cstdint>
+
+#include "engine/IntegerText.h"
 #include "engine/OptionTable.h"
 #include "engine/TextOps.h"
 #include "platform/FileSystem.h"
@@ -114,15 +118,63 @@ bool ReadConfigFlag(std::u16string_view path, std::u16string_view key) {
     return readConfigValue(path, kConfigSection, key) == u"1";
 }
 
-void LoadConfigOptions(RenameOptions& options) {
-    const std::u16string& path = options.iniFileName;
+std::u16string QuoteConfigText(std::u16string_view text) {
+    std::u16string quoted = u"\"";
+    for (const char16_t c : text) {
+        if (c == u'\\' || c == u'"' || c == u'/')
+            quoted += u'\\';
+        quoted += c;
+    }
+    quoted += u'"';
+    return quoted;
+}
+
+std::optional<std::u16string> UnquoteConfigText(std::u16string_view value) {
+    if (value.empty() || value.front() != u'"')
+        return std::u16string(value);
+    std::u16string text;
+    for (std::size_t i = 1; i < value.size(); ++i) {
+        const char16_t c = value[i];
+        if (c == u'"')
+            return text;
+        if (c == u'\\' && i + 1 < value.size())
+            ++i;
+        text += value[i];
+    }
+    return std::nullopt;
+}
+
+void LoadConfigOptions(RenameOptions& options, std::u16string_view path) {
     const bool exists = PathExists(path);
-    for (const options::Flag& flag : options::kFlags) {
-        if (flag.configKey.empty())
+    const RenameOptions defaults;
+    for (const options::Option& row : options::kOptions) {
+        if (row.needsFile && !exists)
             continue;
-        if (flag.needsFile && !exists)
-            continue;
-        options.*flag.field = ReadConfigFlag(path, flag.configKey);
+        const std::u16string value = readConfigValue(path, kConfigSection, row.key);
+        switch (row.kind) {
+            case options::Kind::Flag:
+                options.*row.flag = value == u"1";
+                break;
+            case options::Kind::Integer: {
+                const std::optional<std::int32_t> number = ParseInt32(value);
+                options.*row.integer = number && *number >= row.minimum && *number <= row.maximum
+                                           ? *number
+                                           : defaults.*row.integer;
+                break;
+            }
+            case options::Kind::Text:
+                options.*row.text = UnquoteConfigText(value).value_or(defaults.*row.text);
+                break;
+            case options::Kind::Choice: {
+                const bool ascii =
+                    std::all_of(value.begin(), value.end(), [](char16_t c) { return c < 0x80; });
+                const options::ChoiceValue* choice =
+                    ascii ? options::FindChoice(row, std::string(value.begin(), value.end()))
+                          : nullptr;
+                row.setChoice(options, choice ? choice->value : row.getChoice(defaults));
+                break;
+            }
+        }
     }
 }
 

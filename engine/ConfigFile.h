@@ -23,24 +23,17 @@ std::u16string readConfigValue(std::u16string_view path, std::u16string_view sec
 // True exactly when `key` of "[config]" has the value "1".
 bool ReadConfigFlag(std::u16string_view path, std::u16string_view key);
 
-// The "[config]" keys; the option table gives each its field.
-inline constexpr std::u16string_view kKeyOnlyEnglish = u"Only English";
-inline constexpr std::u16string_view kKeyShowLogWindow = u"Show Log Window";
-inline constexpr std::u16string_view kKeyForce63 = u"Force 63";
-inline constexpr std::u16string_view kKeyWithoutExtension = u"w/o File Extension";
-inline constexpr std::u16string_view kKeyOnlyLog = u"Only Log";
-inline constexpr std::u16string_view kKeyCountSymbols = u"Count # of symbols";
-inline constexpr std::u16string_view kKeyDeleteContents = u"Delete Contents";
-inline constexpr std::u16string_view kKeyResetCounters = u"Reset Counters";
-inline constexpr std::u16string_view kKeyScanSubfolders = u"Scan Subfolders";
-inline constexpr std::u16string_view kKeyReadOnly = u"Read Only";
-inline constexpr std::u16string_view kKeyWriteLogFile = u"Write Log File";
-inline constexpr std::u16string_view kKeyDuplicateExtension = u"Dublicate Extension";
-inline constexpr std::u16string_view kKeyRenameDir = u"Rename Dir";
+// Fills every option of the table from "[config]" of the file at `path`, each by its
+// kind's rule; an option whose key is missing or whose value is not one it takes gets its
+// default. "Only English" is read only when the file exists.
+void LoadConfigOptions(RenameOptions& options, std::u16string_view path);
 
-// Fills every option of the table that has a key from "[config]" of options.iniFileName;
-// "Only English" is read only when the file exists.
-void LoadConfigOptions(RenameOptions& options);
+// `text` as a "[config]" value that reads back as `text`: in double quotes, with '\', '"'
+// and '/' escaped by a '\', so that no "//" (a comment) ever appears in it.
+std::u16string QuoteConfigText(std::u16string_view text);
+// The text a "[config]" value stands for: unquoted as written, or quoted as
+// QuoteConfigText writes it; nullopt for a quote that is never closed.
+std::optional<std::u16string> UnquoteConfigText(std::u16string_view value);
 
 using ReplacementTable = std::vector<std::pair<std::u16string, std::u16string>>;
 

@@ -1,21 +1,22 @@
 #pragma once
 
-// Every option of a batch, one row each: the field of RenameOptions that holds it, the
-// dialog's control, its "[config]" key, brindle-cli's flag with its --help, and the string
-// ids of its context help, where the option has each. The configuration loading, the
-// dialog's exchange, brindle-cli's parser and help and the context help are all driven
-// from these rows, so adding an option is one row here plus its stage.
+// Every option a user sets, one row each: its stable key (also its "[config]" key), its
+// kind, where its value lives in RenameOptions, brindle-cli's flag with its --help, and the
+// string ids of its context help. Its default is the value RenameOptions starts with.
+// Reading "[config]", brindle-cli's parser and help, and the context help are driven from
+// these rows; which control of the dialog shows an option, and where, is the dialog's own
+// binding. Adding an option that needs no new stage is one row here plus its control.
 
+#include <climits>
+#include <span>
 #include <string_view>
 
 #include "engine/CaseConversion.h"
-#include "engine/ConfigFile.h"
-#include "engine/ControlIds.h"
 #include "engine/RenameOptions.h"
 
 namespace brindle::options {
 
-// brindle-cli's flag and its entry in --help; an empty name: the dialog's option only.
+// brindle-cli's flag and its entry in --help; an empty name: no flag.
 struct CliFlag {
     std::string_view name;      // with the leading "--"
     std::string_view argument;  // "N", "TEXT"; empty for a switch
@@ -28,159 +29,240 @@ struct HelpIds {
     int text = 0;
 };
 
-// A check box.
-struct Flag {
-    bool RenameOptions::*field;
-    int control;
-    std::u16string_view configKey;  // empty: not in "[config]"
-    CliFlag cli;
-    HelpIds help;
-    // Read only from a configuration file that exists; without one the field keeps what it
-    // had (the dialog then disables the box).
+enum class Kind {
+    Flag,     // on or off; "[config]": exactly "1" is on
+    Integer,  // decimal, within [minimum, maximum]; "[config]": else the default
+    Text,     // "[config]": as written, or double-quoted with \\, \" and \/
+    Choice,   // one of its values, named by their words (letter case ignored)
+};
+
+// One value of a choice: its word (brindle-cli's and "[config]"'s), the number it stands
+// for, the text the dialog's list shows for it (where it has one), and the help of the
+// control that shows just this value (a radio button), if any.
+struct ChoiceValue {
+    std::string_view word;
+    int value = 0;
+    std::u16string_view text;
+    HelpIds help{};
+};
+
+struct Option {
+    std::u16string_view key;
+    Kind kind = Kind::Flag;
+    // Where the value lives, by kind.
+    bool RenameOptions::*flag = nullptr;
+    int RenameOptions::*integer = nullptr;
+    std::u16string RenameOptions::*text = nullptr;
+    int (*getChoice)(const RenameOptions&) = nullptr;
+    void (*setChoice)(RenameOptions&, int) = nullptr;
+    std::span<const ChoiceValue> choices{};
+    int minimum = INT_MIN;
+    int maximum = INT_MAX;
+    // Giving this option a value on brindle-cli's command line also switches this flag on
+    // (--force-length N: "Force 63"), as the user would tick it in the dialog.
+    bool RenameOptions::*switchesOn = nullptr;
+    CliFlag cli{};
+    HelpIds help{};
+    // Read from "[config]" only when the configuration file exists; without one the field
+    // keeps what it had (the dialog then disables its box).
     bool needsFile = false;
 };
 
-// An integer edit with its spin buttons, and the check box that enables it, if any.
-struct Integer {
-    int RenameOptions::*field;
-    int control;
-    int spin;
-    bool RenameOptions::*enabledBy;  // set as well by brindle-cli's flag; null: none
-    int cliMinimum;                  // the least value brindle-cli takes
-    CliFlag cli;
-    HelpIds help;
+// "[config]" keys of the options that had one from the start; their names and reading stay.
+inline constexpr std::u16string_view kKeyOnlyEnglish = u"Only English";
+inline constexpr std::u16string_view kKeyShowLogWindow = u"Show Log Window";
+inline constexpr std::u16string_view kKeyForce63 = u"Force 63";
+inline constexpr std::u16string_view kKeyWithoutExtension = u"w/o File Extension";
+inline constexpr std::u16string_view kKeyOnlyLog = u"Only Log";
+inline constexpr std::u16string_view kKeyCountSymbols = u"Count # of symbols";
+inline constexpr std::u16string_view kKeyDeleteContents = u"Delete Contents";
+inline constexpr std::u16string_view kKeyResetCounters = u"Reset Counters";
+inline constexpr std::u16string_view kKeyScanSubfolders = u"Scan Subfolders";
+inline constexpr std::u16string_view kKeyReadOnly = u"Read Only";
+inline constexpr std::u16string_view kKeyWriteLogFile = u"Write Log File";
+inline constexpr std::u16string_view kKeyDuplicateExtension = u"Dublicate Extension";
+inline constexpr std::u16string_view kKeyRenameDir = u"Rename Dir";
+// The keys of the options that had none.
+inline constexpr std::u16string_view kKeyCase = u"Case";
+inline constexpr std::u16string_view kKeyForceLength = u"Force Length";
+inline constexpr std::u16string_view kKeyStartingIndex = u"Starting Index";
+inline constexpr std::u16string_view kKeyReplaceWhat = u"Replace What";
+inline constexpr std::u16string_view kKeyReplaceWith = u"Replace With";
+inline constexpr std::u16string_view kKeyNamePattern = u"Name Pattern";
+inline constexpr std::u16string_view kKeyFileTypes = u"File Types";
+inline constexpr std::u16string_view kKeyMethod = u"Method";
+inline constexpr std::u16string_view kKeyOrder = u"Order";
+
+// The case conversions, in the order of conversionMode.
+inline constexpr ChoiceValue kConversions[] = {
+    {"none", kNoConversion, {}, {180, 181}},
+    {"lower", kToLowerCase, {}, {176, 177}},
+    {"lower-letter", kLowerLetter, {}, {170, 171}},
+    {"reverse", kReverse, {}, {172, 173}},
+    {"reverse-letter", kReverseLetter, {}, {178, 179}},
+    {"upper", kToUpperCase, {}, {174, 175}},
+    {"upper-letter", kUpperLetter, {}, {168, 169}},
 };
 
-// A text edit (or the label beside the method list).
-struct Text {
-    std::u16string RenameOptions::*field;
-    int control;
-    CliFlag cli;
-    HelpIds help;
+// The methods of "Only English": the sections of the configuration file's tables. The value
+// is the position in the dialog's list; no method chosen is -1.
+inline constexpr ChoiceValue kMethods[] = {
+    {"english", 0, u"English", {}},
+    {"symbols", 1, u"Symbols", {}},
+    {"custom", 2, u"Custom", {}},
 };
 
-// One radio button of the case conversions; brindle-cli names it as kConversionFlag's value.
-struct Conversion {
-    int mode;
-    int control;
-    std::string_view cliName;
-    HelpIds help;
+inline constexpr ChoiceValue kOrders[] = {
+    {"natural", static_cast<int>(NameOrder::Natural), {}, {}},
+    {"bytes", static_cast<int>(NameOrder::Bytes), {}, {}},
+    {"none", static_cast<int>(NameOrder::None), {}, {}},
 };
 
-// The check boxes, in the order of the dialog's exchange.
-inline constexpr Flag kFlags[] = {
-    // Its flag takes the method: brindle-cli keeps it among its own.
-    {&RenameOptions::onlyEnglish, ids::kOnlyEnglish, kKeyOnlyEnglish, {}, {160, 161}, true},
-    // Set by --force-length, the flag of its length.
-    {&RenameOptions::force63, ids::kForce63, kKeyForce63, {}, {155, 157}},
-    {&RenameOptions::withoutExtension,
-     ids::kWithoutExtension,
-     kKeyWithoutExtension,
-     {"--without-extension", "",
-      "Leave the extension out of the editing (\"w/o File Extension\")."},
-     {158, 159}},
-    {&RenameOptions::onlyLog,
-     ids::kOnlyLog,
-     kKeyOnlyLog,
-     {"--dry-run", "", "List the new names and rename nothing (\"Only Log\")."},
-     {139, 140}},
-    {&RenameOptions::countSymbols,
-     ids::kCountSymbols,
-     kKeyCountSymbols,
-     {"--count-symbols", "", "Count the symbols of each name (column \"#\")."},
-     {164, 165}},
-    {&RenameOptions::deleteContents, ids::kDeleteContents, kKeyDeleteContents, {}, {141, 142}},
-    {&RenameOptions::resetCounters, ids::kResetCounters, kKeyResetCounters, {}, {147, 148}},
-    {&RenameOptions::scanSubfolders,
-     ids::kScanSubfolders,
-     kKeyScanSubfolders,
-     {"--subfolders", "", "Scan subfolders (\"Scan Subfolders\")."},
-     {133, 134}},
-    {&RenameOptions::showLogWindow, ids::kShowLogWindow, kKeyShowLogWindow, {}, {137, 138}},
-    {&RenameOptions::skipReadOnly,
-     ids::kReadOnly,
-     kKeyReadOnly,
-     {"--skip-read-only", "",
-      "Leave read-only files alone and count them as exceptions (\"Read Only\")."},
-     {135, 136}},
-    {&RenameOptions::writeLogFile,
-     ids::kWriteLogFile,
-     kKeyWriteLogFile,
-     {"--write-log", "", "Record every item in the log, for Undo (\"Write Log File\")."},
-     {143, 144}},
-    {&RenameOptions::duplicateExtension,
-     ids::kDuplicateExtension,
-     kKeyDuplicateExtension,
-     {"--duplicate-extension", "",
-      "Turn a doubled last extension into one ('song.mp3.mp3' -> 'song.mp3')."},
-     {162, 163}},
-    {&RenameOptions::renameDirs,
-     ids::kRenameDir,
-     kKeyRenameDir,
-     {"--rename-dirs", "", "Rename the folders given as PATHs (\"Rename Dir\")."},
-     {145, 146}},
+int MethodOf(const RenameOptions& o);
+void SetMethod(RenameOptions& o, int method);
+
+// Every option, in the order of the dialog's exchange: the check boxes, the case
+// conversion, the integers, the texts, then the options without a control in the dialog.
+inline constexpr Option kOptions[] = {
+    {.key = kKeyOnlyEnglish,
+     .kind = Kind::Flag,
+     .flag = &RenameOptions::onlyEnglish,
+     .help = {160, 161},
+     .needsFile = true},
+    {.key = kKeyForce63, .kind = Kind::Flag, .flag = &RenameOptions::force63, .help = {155, 157}},
+    {.key = kKeyWithoutExtension,
+     .kind = Kind::Flag,
+     .flag = &RenameOptions::withoutExtension,
+     .cli = {"--without-extension", "",
+             "Leave the extension out of the editing (\"w/o File Extension\")."},
+     .help = {158, 159}},
+    {.key = kKeyOnlyLog,
+     .kind = Kind::Flag,
+     .flag = &RenameOptions::onlyLog,
+     .cli = {"--dry-run", "", "List the new names and rename nothing (\"Only Log\")."},
+     .help = {139, 140}},
+    {.key = kKeyCountSymbols,
+     .kind = Kind::Flag,
+     .flag = &RenameOptions::countSymbols,
+     .cli = {"--count-symbols", "", "Count the symbols of each name (column \"#\")."},
+     .help = {164, 165}},
+    {.key = kKeyDeleteContents,
+     .kind = Kind::Flag,
+     .flag = &RenameOptions::deleteContents,
+     .help = {141, 142}},
+    {.key = kKeyResetCounters,
+     .kind = Kind::Flag,
+     .flag = &RenameOptions::resetCounters,
+     .help = {147, 148}},
+    {.key = kKeyScanSubfolders,
+     .kind = Kind::Flag,
+     .flag = &RenameOptions::scanSubfolders,
+     .cli = {"--subfolders", "", "Scan subfolders (\"Scan Subfolders\")."},
+     .help = {133, 134}},
+    {.key = kKeyShowLogWindow,
+     .kind = Kind::Flag,
+     .flag = &RenameOptions::showLogWindow,
+     .help = {137, 138}},
+    {.key = kKeyReadOnly,
+     .kind = Kind::Flag,
+     .flag = &RenameOptions::skipReadOnly,
+     .cli = {"--skip-read-only", "",
+             "Leave read-only files alone and count them as exceptions (\"Read Only\")."},
+     .help = {135, 136}},
+    {.key = kKeyWriteLogFile,
+     .kind = Kind::Flag,
+     .flag = &RenameOptions::writeLogFile,
+     .cli = {"--write-log", "", "Record every item in the log, for Undo (\"Write Log File\")."},
+     .help = {143, 144}},
+    {.key = kKeyDuplicateExtension,
+     .kind = Kind::Flag,
+     .flag = &RenameOptions::duplicateExtension,
+     .cli = {"--duplicate-extension", "",
+             "Turn a doubled last extension into one ('song.mp3.mp3' -> 'song.mp3')."},
+     .help = {162, 163}},
+    {.key = kKeyRenameDir,
+     .kind = Kind::Flag,
+     .flag = &RenameOptions::renameDirs,
+     .cli = {"--rename-dirs", "", "Rename the folders given as PATHs (\"Rename Dir\")."},
+     .help = {145, 146}},
+    {.key = kKeyCase,
+     .kind = Kind::Choice,
+     .getChoice = [](const RenameOptions& o) { return o.conversionMode; },
+     .setChoice = [](RenameOptions& o, int mode) { o.conversionMode = mode; },
+     .choices = kConversions,
+     .cli = {"--case", "MODE",
+             "Case conversion: none, lower, lower-letter, reverse, reverse-letter, upper or "
+             "upper-letter. Letters of every script change, by Unicode's simple case mapping "
+             "and the same on every machine: a name keeps its number of characters ('ß' stays "
+             "'ß' in upper case)."}},
+    {.key = kKeyForceLength,
+     .kind = Kind::Integer,
+     .integer = &RenameOptions::force63Length,
+     .minimum = 0,
+     .switchesOn = &RenameOptions::force63,
+     .cli = {"--force-length", "N", "Cut names longer than N (0 or more), as \"Force 63\" does."},
+     .help = {155, 156}},
+    {.key = kKeyStartingIndex,
+     .kind = Kind::Integer,
+     .integer = &RenameOptions::startIndex,
+     .cli = {"--start-index", "N", "First running number of the pattern (negative numbers too)."},
+     .help = {149, 150}},
+    {.key = kKeyReplaceWhat,
+     .kind = Kind::Text,
+     .text = &RenameOptions::replaceWhat,
+     .cli = {"--replace-what", "TEXT",
+             "The text to replace: every occurrence of it is replaced by the text of "
+             "--replace-with (not with Only English)."},
+     .help = {166, 167}},
+    {.key = kKeyReplaceWith,
+     .kind = Kind::Text,
+     .text = &RenameOptions::replaceWith,
+     .cli = {"--replace-with", "TEXT", "The text that replaces each occurrence of --replace-what."},
+     .help = {166, 167}},
+    {.key = kKeyNamePattern,
+     .kind = Kind::Text,
+     .text = &RenameOptions::namePattern,
+     .cli = {"--pattern", "TEXT", "Build each name from the name pattern TEXT."},
+     .help = {151, 152}},
+    {.key = kKeyFileTypes,
+     .kind = Kind::Text,
+     .text = &RenameOptions::fileTypes,
+     .cli = {"--file-types", "LIST",
+             "Move files whose extension occurs in LIST (such as '.exe,.bat') one folder up."},
+     .help = {153, 154}},
+    {.key = kKeyMethod,
+     .kind = Kind::Choice,
+     .getChoice = &MethodOf,
+     .setChoice = &SetMethod,
+     .choices = kMethods,
+     .switchesOn = &RenameOptions::onlyEnglish,
+     .cli = {"--only-english", "METHOD",
+             "Apply the replacement table english, symbols or custom of the configuration file; "
+             "like ticking the box in the dialog, this also sets --without-extension."},
+     .help = {160, 161}},
+    {.key = kKeyOrder,
+     .kind = Kind::Choice,
+     .getChoice = [](const RenameOptions& o) { return static_cast<int>(o.order); },
+     .setChoice = [](RenameOptions& o, int order) { o.order = static_cast<NameOrder>(order); },
+     .choices = kOrders,
+     .cli = {"--order", "ORDER",
+             "The order in which each folder's entries are renamed, and so numbered by the "
+             "pattern: natural (the default: as file managers show them, letter case aside and "
+             "numbers by value, '2' before '10'), bytes (by the names' bytes, as 'LC_ALL=C ls' "
+             "does) or none (as the filesystem lists them). PATHs keep their given order."}},
 };
 
-// The integer edits, in the order of the exchange.
-inline constexpr Integer kIntegers[] = {
-    {&RenameOptions::force63Length,
-     ids::kForce63Length,
-     ids::kForce63Spin,
-     &RenameOptions::force63,
-     0,
-     {"--force-length", "N", "Cut names longer than N (0 or more), as \"Force 63\" does."},
-     {155, 156}},
-    {&RenameOptions::startIndex,
-     ids::kStartIndex,
-     ids::kStartIndexSpin,
-     nullptr,
-     -2147483647 - 1,
-     {"--start-index", "N", "First running number of the pattern (negative numbers too)."},
-     {149, 150}},
-};
+// The row of `key` (its letter case as written here), or null.
+const Option* FindOption(std::u16string_view key);
+// The value of choice `option` whose word is `word`, letter case aside; null when none.
+const ChoiceValue* FindChoice(const Option& option, std::string_view word);
+// The words of a choice's values, for messages: "none, lower, ...".
+std::string ChoiceWords(const Option& option);
 
-// The texts, in the order of the exchange.
-inline constexpr Text kTexts[] = {
-    {&RenameOptions::replaceWhat,
-     ids::kReplaceWhat,
-     {"--replace-what", "TEXT",
-      "The text to replace: every occurrence of it is replaced by the text of --replace-with "
-      "(not with Only English)."},
-     {166, 167}},
-    {&RenameOptions::replaceWith,
-     ids::kReplaceWith,
-     {"--replace-with", "TEXT", "The text that replaces each occurrence of --replace-what."},
-     {166, 167}},
-    // The caption beside the method list ("replace with" or "select method").
-    {&RenameOptions::methodLabel, ids::kMethodLabel, {}, {}},
-    {&RenameOptions::namePattern,
-     ids::kNamePattern,
-     {"--pattern", "TEXT", "Build each name from the name pattern TEXT."},
-     {151, 152}},
-    {&RenameOptions::fileTypes,
-     ids::kFileTypes,
-     {"--file-types", "LIST",
-      "Move files whose extension occurs in LIST (such as '.exe,.bat') one folder up."},
-     {153, 154}},
-};
-
-// The radio group, in the order of conversionMode.
-inline constexpr Conversion kConversions[] = {
-    {kNoConversion, ids::kNoConversion, "none", {180, 181}},
-    {kToLowerCase, ids::kToLowerCase, "lower", {176, 177}},
-    {kLowerLetter, ids::kLowerLetter, "lower-letter", {170, 171}},
-    {kReverse, ids::kReverse, "reverse", {172, 173}},
-    {kReverseLetter, ids::kReverseLetter, "reverse-letter", {178, 179}},
-    {kToUpperCase, ids::kToUpperCase, "upper", {174, 175}},
-    {kUpperLetter, ids::kUpperLetter, "upper-letter", {168, 169}},
-};
-
-// brindle-cli's flag for the radio group; its value is one of kConversions' names.
-inline constexpr CliFlag kConversionFlag{
-    "--case", "MODE",
-    "Case conversion: none, lower, lower-letter, reverse, reverse-letter, upper or "
-    "upper-letter. Letters of every script change, by Unicode's simple case mapping and the "
-    "same on every machine: a name keeps its number of characters ('ß' stays 'ß' in upper "
-    "case)."};
+// What switching an option on or off implies for others, said once for every host: the
+// dialog calls it when the user clicks the box, brindle-cli for its flag. Never applied to
+// what a configuration file or a preset holds. "Only English" brings "w/o File Extension"
+// along with it.
+void ApplyUserSwitch(RenameOptions& o, bool RenameOptions::*flag);
 
 }  // namespace brindle::options

@@ -31,14 +31,13 @@ struct RenameOptions {
     // 0 No Conversion, 1 To Lower Case, 2 Lower Letter, 3 Reverse,
     // 4 Reverse Letter, 5 To Upper Case, 6 Upper Letter; -1 when no button is checked.
     int conversionMode = 0;
-    // 0 until the dialog has opened, then 64.
-    int force63Length = 0;
+    // The length "Force 63" cuts names to.
+    int force63Length = 64;
     // Also the running number of the name pattern.
     int startIndex = 0;
 
     std::u16string replaceWhat;
     std::u16string replaceWith;
-    std::u16string methodLabel = u"replace with";
     std::u16string namePattern;
     std::u16string fileTypes;
     // Current text of the method list: "English", "Symbols", "Custom", or "" while
@@ -49,6 +48,8 @@ struct RenameOptions {
     // directory, which start-up makes the program's folder; hosts may give full paths.
     std::u16string logFileName = u"Brindle.log";
     std::u16string iniFileName = u"Brindle.ini";
+
+    bool operator==(const RenameOptions&) const = default;
 };
 
 }  // namespace brindle

@@ -5,16 +5,10 @@
 #include "FuzzInput.h"
 #include "engine/ConfigFile.h"
 #include "engine/Filters.h"
+#include "engine/OptionTable.h"
 #include "platform/TextFile.h"
 
 namespace {
-constexpr std::u16string_view kKeys[] = {
-    brindle::kKeyOnlyEnglish,      brindle::kKeyShowLogWindow, brindle::kKeyForce63,
-    brindle::kKeyWithoutExtension, brindle::kKeyOnlyLog,       brindle::kKeyCountSymbols,
-    brindle::kKeyDeleteContents,   brindle::kKeyResetCounters, brindle::kKeyScanSubfolders,
-    brindle::kKeyReadOnly,         brindle::kKeyWriteLogFile,  brindle::kKeyDuplicateExtension,
-    brindle::kKeyRenameDir,
-};
 constexpr std::u16string_view kMethods[] = {u"English", u"Symbols", u"Custom", u""};
 }  // namespace
 
@@ -38,9 +32,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     bool found = false;
-    for (auto key : kKeys) {
-        const std::u16string value = brindle::readConfigValue(path, u"[config]", key, &found);
+    for (const brindle::options::Option& row : brindle::options::kOptions) {
+        const std::u16string value = brindle::readConfigValue(path, u"[config]", row.key, &found);
         if (!found && !value.empty())
+            std::abort();
+    }
+    // Every option read by its kind's rule; an integer stays within its range.
+    brindle::RenameOptions options;
+    brindle::LoadConfigOptions(options, path);
+    for (const brindle::options::Option& row : brindle::options::kOptions) {
+        if (row.kind == brindle::options::Kind::Integer &&
+            (options.*row.integer < row.minimum || options.*row.integer > row.maximum))
             std::abort();
     }
     for (auto method : kMethods) {

@@ -15,9 +15,9 @@
 #include <optional>
 
 #include "app/CBrindleDlg.h"
+#include "app/ControlIds.h"
 #include "app/QtText.h"
 #include "app/tools/ToolSupport.h"
-#include "engine/ControlIds.h"
 
 using brindle::tools::Ctl;
 using brindle::tools::ScriptedServices;

@@ -30,10 +30,10 @@
 #include "app/CBrindleDlg.h"
 #include "app/COutputDlg.h"
 #include "app/CPreviewDlg.h"
+#include "app/ControlIds.h"
 #include "app/QtText.h"
 #include "app/tools/ToolSupport.h"
 #include "balloon/BalloonWnd.h"
-#include "engine/ControlIds.h"
 
 using brindle::tools::Ctl;
 using brindle::tools::ScriptedServices;

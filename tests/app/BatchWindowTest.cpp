@@ -21,8 +21,8 @@
 #include "MainDialogFixture.h"
 #include "app/CBrindleDlg.h"
 #include "app/COutputDlg.h"
+#include "app/ControlIds.h"
 #include "app/OutputLogModel.h"
-#include "engine/ControlIds.h"
 #include "platform/NameCodec.h"
 
 using namespace apptest;

@@ -13,7 +13,7 @@
 #include "app/ContextHelp.h"
 #include "app/ContextHelpFilter.h"
 #include "app/ControlId.h"
-#include "engine/ControlIds.h"
+#include "app/ControlIds.h"
 
 using namespace apptest;
 

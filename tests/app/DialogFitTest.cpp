@@ -29,10 +29,10 @@
 #include "app/CBrindleDlg.h"
 #include "app/COutputDlg.h"
 #include "app/CSimpleBrindle.h"
+#include "app/ControlIds.h"
 #include "app/CreditsLibrary.h"
 #include "app/OutputLogModel.h"
 #include "balloon/BalloonWnd.h"
-#include "engine/ControlIds.h"
 
 using namespace apptest;
 

@@ -16,9 +16,9 @@
 #include "MainDialogFixture.h"
 #include "app/CBrindleDlg.h"
 #include "app/ContextHelp.h"
+#include "app/ControlIds.h"
 #include "app/CreditsLibrary.h"
 #include "balloon/BalloonWnd.h"
-#include "engine/ControlIds.h"
 
 using namespace apptest;
 

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMap>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QTest>
 
@@ -17,8 +18,8 @@
 #include "app/CBrindleDlg.h"
 #include "app/COutputDlg.h"
 #include "app/CUpDownCtrl.h"
+#include "app/ControlIds.h"
 #include "app/DialogUnits.h"
-#include "engine/ControlIds.h"
 
 using namespace apptest;
 
@@ -352,6 +353,25 @@ private slots:
         QTest::mouseClick(Ctl(ids::kUpperLetter), Qt::LeftButton);
         QVERIFY(dlg.UpdateData(true));
         QCOMPARE(dlg.options().conversionMode, 6);
+    }
+
+    // Every option may stand in "[config]": each shows in its own control.
+    void openingWithEveryKindOfOption() {
+        WriteIni(
+            "[config]\nCase = Upper\nForce Length = 20\nStarting Index = -3\n"
+            "Name Pattern = \"/O\\/\\/x\"\nReplace What = a\nMethod = custom\n"
+            "Only English = 1\n");
+        CBrindleDlg& dlg = Open();
+        QVERIFY(Ctl<QRadioButton>(ids::kToUpperCase)->isChecked());
+        QCOMPARE(Edit(ids::kForce63Length)->text(), QString("20"));
+        QCOMPARE(Edit(ids::kStartIndex)->text(), QString("-3"));
+        QCOMPARE(Edit(ids::kNamePattern)->text(), QString("/O//x"));
+        QCOMPARE(Edit(ids::kReplaceWhat)->text(), QString("a"));
+        QCOMPARE(Ctl<QComboBox>(ids::kMethodList)->currentText(), QString("Custom"));
+        // Read, not switched by the user: "w/o File Extension" keeps its own key.
+        QVERIFY(!Check(ids::kWithoutExtension)->isChecked());
+        QCOMPARE(dlg.options().filterMethod, std::u16string(u"Custom"));
+        QCOMPARE(dlg.options().conversionMode, brindle::kToUpperCase);
     }
 
     // --- Check-box handlers -------------------------------------------------------------

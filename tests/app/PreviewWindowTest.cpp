@@ -21,10 +21,10 @@
 #include "app/CBrindleDlg.h"
 #include "app/COutputDlg.h"
 #include "app/CPreviewDlg.h"
+#include "app/ControlIds.h"
 #include "app/OutputLogModel.h"
 #include "app/PreviewModel.h"
 #include "batch/Messages.h"
-#include "engine/ControlIds.h"
 #include "platform/NameCodec.h"
 
 using namespace apptest;

@@ -6,9 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "engine/OptionTable.h"
+#include "engine/TextOps.h"
+#include "platform/NameCodec.h"
 #include "platform/TextFile.h"
 #include "tests/support/FileLock.h"
 #include "tests/support/TempFolder.h"
@@ -108,7 +112,8 @@ TEST(ConfigFileTest, ReadConfigFlagFollowsTheEntryRules) {
         SCOPED_TRACE(row.name);
         TempFolder folder;
         folder.createFile("Brindle.ini", row.contents);
-        EXPECT_EQ(ReadConfigFlag(folder.folder() + u"Brindle.ini", kKeyForce63), row.expected);
+        EXPECT_EQ(ReadConfigFlag(folder.folder() + u"Brindle.ini", options::kKeyForce63),
+                  row.expected);
     }
 }
 
@@ -148,7 +153,8 @@ TEST(ConfigFileTest, ReadConfigValueGivesTheTextAfterTheFirstEquals) {
 TEST(ConfigFileTest, UnreadableFileGivesNothing) {
     TempFolder folder;
     bool found = true;
-    EXPECT_EQ(readConfigValue(folder.folder() + u"Brindle.ini", u"[config]", kKeyForce63, &found),
+    EXPECT_EQ(readConfigValue(folder.folder() + u"Brindle.ini", u"[config]", options::kKeyForce63,
+                              &found),
               u"");
     EXPECT_FALSE(found);
     EXPECT_FALSE(readReplacementTable(folder.folder() + u"Brindle.ini", u"English"));
@@ -157,7 +163,8 @@ TEST(ConfigFileTest, UnreadableFileGivesNothing) {
     const testing::LockHolder lock((folder.path() / "Brindle.ini").string());
     ASSERT_TRUE(lock.locked());
     found = true;
-    EXPECT_EQ(readConfigValue(folder.folder() + u"Brindle.ini", u"[config]", kKeyForce63, &found),
+    EXPECT_EQ(readConfigValue(folder.folder() + u"Brindle.ini", u"[config]", options::kKeyForce63,
+                              &found),
               u"");
     EXPECT_FALSE(found);
     EXPECT_FALSE(readReplacementTable(folder.folder() + u"Brindle.ini", u"English"));
@@ -169,47 +176,43 @@ TEST(ConfigFileTest, ReadersReleaseTheFile) {
     const std::u16string path = folder.folder() + u"Brindle.ini";
     // Each call must close (and unlock) the file, or the next exclusive open fails.
     for (int i = 0; i < 3; ++i) {
-        EXPECT_TRUE(ReadConfigFlag(path, kKeyForce63));
+        EXPECT_TRUE(ReadConfigFlag(path, options::kKeyForce63));
         EXPECT_EQ(readConfigValue(path, u"[config]", u"Missing"), u"");
         EXPECT_TRUE(readReplacementTable(path, u"English"));
     }
 }
 
-bool RenameOptions::*const kFlagFields[] = {
-    &RenameOptions::onlyEnglish,    &RenameOptions::showLogWindow,
-    &RenameOptions::force63,        &RenameOptions::withoutExtension,
-    &RenameOptions::onlyLog,        &RenameOptions::countSymbols,
-    &RenameOptions::deleteContents, &RenameOptions::resetCounters,
-    &RenameOptions::scanSubfolders, &RenameOptions::skipReadOnly,
-    &RenameOptions::writeLogFile,   &RenameOptions::duplicateExtension,
-    &RenameOptions::renameDirs,
-};
-const std::u16string_view kKeys[] = {
-    kKeyOnlyEnglish,  kKeyShowLogWindow,      kKeyForce63,       kKeyWithoutExtension, kKeyOnlyLog,
-    kKeyCountSymbols, kKeyDeleteContents,     kKeyResetCounters, kKeyScanSubfolders,   kKeyReadOnly,
-    kKeyWriteLogFile, kKeyDuplicateExtension, kKeyRenameDir,
-};
+// The check boxes' rows: the keys every configuration file has had.
+std::vector<const options::Option*> FlagRows() {
+    std::vector<const options::Option*> rows;
+    for (const options::Option& row : options::kOptions) {
+        if (row.kind == options::Kind::Flag)
+            rows.push_back(&row);
+    }
+    return rows;
+}
 
 std::string Utf8(std::u16string_view ascii) {
     return std::string(ascii.begin(), ascii.end());
 }
 
 TEST(ConfigFileTest, LoadConfigOptionsSetsEachKeysOwnField) {
-    for (std::size_t on = 0; on < std::size(kKeys); ++on) {
-        SCOPED_TRACE(Utf8(kKeys[on]));
+    const std::vector<const options::Option*> rows = FlagRows();
+    ASSERT_EQ(rows.size(), 13u);
+    for (std::size_t on = 0; on < rows.size(); ++on) {
+        SCOPED_TRACE(Utf8(rows[on]->key));
         TempFolder folder;
         std::string contents = "[config]\n";
-        for (std::size_t k = 0; k < std::size(kKeys); ++k) {
-            contents += Utf8(kKeys[k]) + (k == on ? " = 1\n" : " = 0\n");
+        for (std::size_t k = 0; k < rows.size(); ++k) {
+            contents += Utf8(rows[k]->key) + (k == on ? " = 1\n" : " = 0\n");
         }
         folder.createFile("Brindle.ini", contents);
         RenameOptions options;
-        for (auto field : kFlagFields)
-            options.*field = true;
-        options.iniFileName = folder.folder() + u"Brindle.ini";
-        LoadConfigOptions(options);
-        for (std::size_t f = 0; f < std::size(kFlagFields); ++f) {
-            EXPECT_EQ(options.*kFlagFields[f], f == on) << "field " << f;
+        for (const options::Option* row : rows)
+            options.*row->flag = true;
+        LoadConfigOptions(options, folder.folder() + u"Brindle.ini");
+        for (std::size_t f = 0; f < rows.size(); ++f) {
+            EXPECT_EQ(options.*rows[f]->flag, f == on) << Utf8(rows[f]->key);
         }
     }
 }
@@ -217,14 +220,102 @@ TEST(ConfigFileTest, LoadConfigOptionsSetsEachKeysOwnField) {
 TEST(ConfigFileTest, LoadConfigOptionsWithoutAFile) {
     TempFolder folder;
     RenameOptions options;
-    for (auto field : kFlagFields)
-        options.*field = true;
-    options.iniFileName = folder.folder() + u"Brindle.ini";
-    LoadConfigOptions(options);
-    // "Only English" is not read at all when there is no file; every other key is.
+    for (const options::Option* row : FlagRows())
+        options.*row->flag = true;
+    options.startIndex = 7;
+    options.namePattern = std::u16string(u"/O-/2");
+    LoadConfigOptions(options, folder.folder() + u"Brindle.ini");
+    // "Only English" is not read at all when there is no file; every other key is, and
+    // gives its default.
     EXPECT_TRUE(options.onlyEnglish);
-    for (std::size_t f = 1; f < std::size(kFlagFields); ++f) {
-        EXPECT_FALSE(options.*kFlagFields[f]) << "field " << f;
+    options.onlyEnglish = false;
+    EXPECT_EQ(options, RenameOptions{});
+}
+
+// The keys of the options beyond the check boxes, each kind by its own rule: a value it
+// does not take gives the default.
+TEST(ConfigFileTest, EveryKindOfOptionIsReadByItsRule) {
+    struct Row {
+        const char* line;
+        std::function<bool(const RenameOptions&)> holds;
+    };
+    const Row rows[] = {
+        {"Starting Index = -12", [](const RenameOptions& o) { return o.startIndex == -12; }},
+        {"starting index = 12 // a comment",
+         [](const RenameOptions& o) { return o.startIndex == 12; }},
+        {"Starting Index = 1e3", [](const RenameOptions& o) { return o.startIndex == 0; }},
+        {"Starting Index = 2147483648", [](const RenameOptions& o) { return o.startIndex == 0; }},
+        {"Force Length = 20",
+         [](const RenameOptions& o) { return o.force63Length == 20 && !o.force63; }},
+        {"Force Length = -1", [](const RenameOptions& o) { return o.force63Length == 64; }},
+        {"Case = UPPER", [](const RenameOptions& o) { return o.conversionMode == kToUpperCase; }},
+        {"Case = reverse-letter",
+         [](const RenameOptions& o) { return o.conversionMode == kReverseLetter; }},
+        {"Case = loud", [](const RenameOptions& o) { return o.conversionMode == kNoConversion; }},
+        {"Method = Symbols", [](const RenameOptions& o) { return o.filterMethod == u"Symbols"; }},
+        {"Method = klingon", [](const RenameOptions& o) { return o.filterMethod.empty(); }},
+        {"Order = bytes", [](const RenameOptions& o) { return o.order == NameOrder::Bytes; }},
+        {"Name Pattern = /O_/3", [](const RenameOptions& o) { return o.namePattern == u"/O_/3"; }},
+        {R"(Name Pattern = "a\/\/b \"q\" \\ ")",
+         [](const RenameOptions& o) { return o.namePattern == u"a//b \"q\" \\ "; }},
+        {"Name Pattern = \"never closed",
+         [](const RenameOptions& o) { return o.namePattern.empty(); }},
+        {"Replace What = a // b", [](const RenameOptions& o) { return o.replaceWhat == u"a"; }},
+        {"File Types=.exe", [](const RenameOptions& o) { return o.fileTypes.empty(); }},
+        // "Only English" switched on by the file does not bring "w/o File Extension".
+        {"Only English = 1",
+         [](const RenameOptions& o) { return o.onlyEnglish && !o.withoutExtension; }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.line);
+        TempFolder folder;
+        std::string contents = "[config]\n";
+        contents += row.line;
+        contents += '\n';
+        folder.createFile("Brindle.ini", contents);
+        RenameOptions options;
+        LoadConfigOptions(options, folder.folder() + u"Brindle.ini");
+        EXPECT_TRUE(row.holds(options));
+    }
+}
+
+// What QuoteConfigText writes reads back as the same text, and never holds a comment.
+TEST(ConfigFileTest, QuotedTextsReadBackAsWritten) {
+    const std::u16string texts[] = {
+        u"",        u"/O//3", u"a // b",     u"\"",
+        u"\\",      u"end\\", u"  spaces  ", u"\u00e9t\u00e9 \U0001F600",
+        u"x\"//\"y"};
+    for (const std::u16string& text : texts) {
+        SCOPED_TRACE(EncodeName(text));
+        const std::u16string quoted = QuoteConfigText(text);
+        EXPECT_EQ(quoted.find(u"//"), std::u16string::npos);
+        TempFolder folder;
+        std::string contents = "[config]\nName Pattern = ";
+        contents += EncodeName(quoted);
+        contents += " // a note\n";
+        folder.createFile("Brindle.ini", contents);
+        RenameOptions options;
+        LoadConfigOptions(options, folder.folder() + u"Brindle.ini");
+        EXPECT_EQ(options.namePattern, text);
+    }
+}
+
+// The reader takes a key's line when the key is followed by white space: no key may be
+// another key followed by white space and more, or the longer key's line would be taken for
+// the shorter one. Every key is distinct, letter case aside.
+TEST(ConfigFileTest, NoKeyIsAnotherKeyAndMore) {
+    for (const options::Option& a : options::kOptions) {
+        EXPECT_FALSE(a.key.empty());
+        for (const options::Option& b : options::kOptions) {
+            if (&a == &b)
+                continue;
+            const std::u16string lowerA = AsciiLowered(a.key);
+            const std::u16string lowerB = AsciiLowered(b.key);
+            EXPECT_NE(lowerA, lowerB);
+            const bool prefix = lowerB.starts_with(lowerA) && lowerB.size() > lowerA.size() &&
+                                (lowerB[lowerA.size()] == u' ' || lowerB[lowerA.size()] == u'\t');
+            EXPECT_FALSE(prefix) << Utf8(a.key) << " / " << Utf8(b.key);
+        }
     }
 }
 

@@ -9,6 +9,7 @@
 #include "TempFolder.h"
 #include "engine/ConfigFile.h"
 #include "engine/Filters.h"
+#include "engine/OptionTable.h"
 #include "engine/TextOps.h"
 #include "platform/NameCodec.h"
 
@@ -101,24 +102,20 @@ TEST(DefaultIniTest, TablesHaveNoIdleRows) {
 
 // Every batch can be undone out of the box: "Write Log File" is on, everything else off.
 TEST(DefaultIniTest, EveryConfigKeyIsPresentAndOnlyTheLogIsOn) {
-    const std::u16string_view keys[] = {
-        kKeyOnlyEnglish,    kKeyShowLogWindow, kKeyForce63,        kKeyWithoutExtension,
-        kKeyOnlyLog,        kKeyCountSymbols,  kKeyDeleteContents, kKeyResetCounters,
-        kKeyScanSubfolders, kKeyReadOnly,      kKeyWriteLogFile,   kKeyDuplicateExtension,
-        kKeyRenameDir,
-    };
-    for (auto key : keys) {
+    for (const options::Option& row : options::kOptions) {
+        if (row.kind != options::Kind::Flag)
+            continue;
+        const std::u16string_view key = row.key;
         SCOPED_TRACE(EncodeName(key));
         bool found = false;
         EXPECT_EQ(readConfigValue(DefaultIni(), u"[config]", key, &found),
-                  key == kKeyWriteLogFile ? u"1" : u"0");
+                  key == options::kKeyWriteLogFile ? u"1" : u"0");
         EXPECT_TRUE(found);
     }
 
     RenameOptions options;
-    options.iniFileName = DefaultIni();
     options.onlyEnglish = true;
-    LoadConfigOptions(options);
+    LoadConfigOptions(options, DefaultIni());
     EXPECT_FALSE(options.onlyEnglish);
     EXPECT_FALSE(options.force63);
     EXPECT_FALSE(options.renameDirs);

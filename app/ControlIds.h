@@ -1,9 +1,8 @@
 #pragma once
 
 // Control identifiers of the main dialog, the Output Log and the command-line dialog. Each
-// control carries its id as its object name, so context help and tests find it by id. They
-// are plain numbers, and the option table names each option's control by them, so they
-// live beside it, below the windows.
+// control carries its id as its object name, so context help and tests find it by id; the
+// option bindings (OptionBindings.h) name each option's control by them.
 namespace ids {
 
 inline constexpr int kNoConversion = 1001;
