@@ -95,7 +95,7 @@ void CBrindleDlg::OnInitDialog() {
     o.iniFileName = files_.configFile;
     o.logFileName = files_.logFile;
     undo_->setEnabled(session_.LogExists());
-    session_.setLetterCounter(u'a');
+    session_.setCounters(brindle::NameCounters{});
     output_->PrepareList();
     output_->SetStatus(ToQString(brindle::FormatStatus(brindle::BatchStats{})));
     SaveOptions(o);
@@ -293,6 +293,11 @@ void CBrindleDlg::AddOutputRow(const brindle::RowData& row) {
 void CBrindleDlg::RemoveAllRows() {
     output_->model()->RemoveAll();
     PaintProgress();
+}
+
+void CBrindleDlg::SetCounters(const brindle::NameCounters& counters) {
+    // Shown at the painting cadence (PaintProgress).
+    runningNumber_ = counters.startIndex;
 }
 
 void CBrindleDlg::SetStatus(const brindle::BatchStats& stats) {

@@ -99,6 +99,7 @@ public:
     void AddOutputRow(const brindle::RowData& row) override;
     void RemoveAllRows() override;
     void SetStatus(const brindle::BatchStats& stats) override;
+    void SetCounters(const brindle::NameCounters& counters) override;
     void SetOutputTitle(const std::u16string& title) override;
     void ShowMessage(const std::u16string& text, const std::u16string& caption,
                      brindle::MessageIcon icon) override;
@@ -164,6 +165,8 @@ private:
     brindle::RenameSession session_;
     // The status line's figures as the operation left them, shown at the painting cadence.
     std::optional<brindle::BatchStats> pendingStatus_;
+    // The running number as the batch in progress last reported it.
+    std::int32_t runningNumber_ = 0;
 
     std::array<QRadioButton*, 7> conversion_{};
     QButtonGroup* conversionGroup_ = nullptr;

@@ -183,7 +183,7 @@ void CBrindleDlg::LoadOptions(const RenameOptions& o) {
 }
 
 brindle::PlanRequest CBrindleDlg::NextBatch(const brindle::BatchSource& source) {
-    brindle::PlanRequest request{source, session_.options(), session_.counters()};
+    brindle::PlanRequest request{source, session_.options(), session_.NextCounters()};
     // The controls as they are; an invalid integer is the session's value, as a batch
     // would keep it after its message.
     DoDataExchange(true, request.options, true);
@@ -192,5 +192,5 @@ brindle::PlanRequest CBrindleDlg::NextBatch(const brindle::BatchSource& source) 
 }
 
 void CBrindleDlg::LoadRunningNumber() {
-    SetTextOf(startIndex_, QString::number(session_.options().startIndex));
+    SetTextOf(startIndex_, QString::number(runningNumber_));
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "batch/OutputRows.h"
+#include "engine/NameChain.h"
 #include "platform/DesktopServices.h"
 
 namespace brindle {
@@ -24,6 +25,9 @@ public:
     virtual void RemoveAllRows() {}
     // The figures of the status line (FormatStatus), after each row.
     virtual void SetStatus(const BatchStats& /*stats*/) {}
+    // The pattern's counters as the last item left them (the dialog's "Starting index" box
+    // shows the running number as a batch advances it).
+    virtual void SetCounters(const NameCounters& /*counters*/) {}
     // The Output Log's title: "Working..." while a batch runs, "Output Log" after it.
     virtual void SetOutputTitle(const std::u16string& /*title*/) {}
 

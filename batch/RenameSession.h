@@ -61,7 +61,8 @@ struct BatchResult {
 // is planned: the record, the rename, the row, the statistics. It leaves in options()
 // what it changed (the running number, "Only English" switched off when its table could
 // not be opened, the file types as the file mover lowered them), which the host then
-// shows; the running number advances in options() item by item.
+// shows; the counters are run state of their own (counters()), reported to the host item
+// by item.
 class RenameSession {
 public:
     explicit RenameSession(PipelineHost& host);
@@ -73,12 +74,18 @@ public:
     const RenameOptions& options() const { return options_; }
     BatchStats& stats() { return stats_; }
     const BatchStats& stats() const { return stats_; }
-    char16_t letterCounter() const { return letterCounter_; }
-    void setLetterCounter(char16_t letter) { letterCounter_ = letter; }
-    // The symbol count column "#" shows while "# of Symbols" is off: the last one made.
-    std::int32_t symbolCount() const { return symbolCount_; }
+    // The run state of the name pattern and column "#": the running number as the last
+    // batch left it, the letter, the last symbol count. A batch starts its running number
+    // at options().startIndex (the "Starting index" box) and carries the letter on; the
+    // host is told the counters as the batch begins and after each item
+    // (PipelineHost::SetCounters), and the batch leaves options().startIndex where its
+    // running number ended.
+    const NameCounters& counters() const { return counters_; }
+    void setCounters(const NameCounters& counters) { counters_ = counters; }
     // Where the next batch's counters stand before "Reset Counters" is applied.
-    NameCounters counters() const { return {options_.startIndex, letterCounter_, symbolCount_}; }
+    NameCounters NextCounters() const {
+        return {options_.startIndex, counters_.letter, counters_.symbolCount};
+    }
 
     // The folder the log is written to when options().logFileName is a bare name
     // (the program's folder, ending with '/'). Empty: the current directory.
@@ -159,8 +166,7 @@ private:
     PipelineHost& host_;
     RenameOptions options_;
     BatchStats stats_;
-    char16_t letterCounter_ = u'a';
-    std::int32_t symbolCount_ = 0;
+    NameCounters counters_;
     std::u16string programFolder_;
     std::unique_ptr<RenameLog> log_;
     // The group being applied, and the next one, planned and looked at meanwhile.

@@ -179,9 +179,8 @@ void RenameSession::ApplyItem(const Plan& plan, const GroupItem& entry, bool rec
     }
     stats_.totalFiles = WrappingIncrement(stats_.totalFiles);
     // The counters as the item leaves them; the host shows the running number as it goes.
-    options_.startIndex = item.startIndex;
-    letterCounter_ = item.letter;
-    symbolCount_ = item.symbolCount;
+    counters_ = {item.startIndex, item.letter, item.symbolCount};
+    host_.SetCounters(counters_);
     RaiseTo(stats_.maxInputLength, LengthOf(item.oldName));
     RaiseTo(stats_.maxOutputLength, LengthOf(item.newName));
 

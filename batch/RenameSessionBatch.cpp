@@ -14,6 +14,14 @@
 namespace brindle {
 
 void RenameSession::BeginBatch() {
+    // Told first, so that whatever the host paints from here on shows where this batch
+    // starts.
+    counters_.startIndex = options_.startIndex;
+    if (options_.resetCounters) {
+        counters_.startIndex = 0;
+        counters_.letter = u'a';
+    }
+    host_.SetCounters(counters_);
     stopped_ = false;
     mounts_ = MountTable();
     logGuard_.Refresh(logPath(), options_.writeLogFile);
@@ -26,13 +34,12 @@ void RenameSession::BeginBatch() {
     }
     if (options_.showLogWindow)
         host_.SetOutputTitle(kTitleWorking);
-    if (options_.resetCounters) {
-        options_.startIndex = 0;
-        letterCounter_ = u'a';
-    }
 }
 
 void RenameSession::EndBatch() {
+    // The running number goes on from batch to batch: the setting ("Starting index") is
+    // left where this batch ended, as the dialog's box shows it.
+    options_.startIndex = counters_.startIndex;
     const int closeError = CloseLog();
     if (closeError != 0 && IsDiskFullError(closeError)) {
         // The last records may not have reached the disk: the batch ends here, as a
@@ -89,7 +96,7 @@ BatchResult RenameSession::RunBatch(const BatchSource& source) {
     // With the log, each group's items are looked at for their records on a thread of
     // their own while the group before is renamed, so the next group is planned first.
     Plan plan;
-    BatchPlanner planner(source, options_, counters(), plan, BatchPlanner::Mode::Apply);
+    BatchPlanner planner(source, options_, counters_, plan, BatchPlanner::Mode::Apply);
     const bool logged = options_.writeLogFile;
     std::optional<BackgroundWork> background;
     if (logged)

@@ -181,7 +181,7 @@ int RunRequest(CliRequest& request) {
     if (request.command == Command::Preview) {
         const BatchSource source =
             folder ? BatchSource::Folder(DecodeName(*folder)) : BatchSource::Drop(std::move(paths));
-        return RunPreview(out, PlanRequest{source, session.options(), session.counters()},
+        return RunPreview(out, PlanRequest{source, session.options(), session.NextCounters()},
                           request.format);
     }
 

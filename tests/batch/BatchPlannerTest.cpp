@@ -203,14 +203,14 @@ TEST_F(BatchPlannerTest, ResetCountersPreviewStartsAtZeroAndNeverAdvancesTheSess
     temp.createFiles({"items/a.t", "items/b.t"});
     options().namePattern = u"/O/1/C";
     options().startIndex = 5;
-    session.setLetterCounter(u'q');
+    session.setCounters({0, u'q', 0});
     EXPECT_EQ(N(PreviewItems().items[0].newName), "a5q.t");
     options().resetCounters = true;
     const Plan plan = PreviewItems();
     EXPECT_EQ(N(plan.items[0].newName), "a0a.t");
     EXPECT_EQ(N(plan.items[1].newName), "b1b.t");
     EXPECT_EQ(options().startIndex, 5);
-    EXPECT_EQ(session.letterCounter(), u'q');
+    EXPECT_EQ(session.counters().letter, u'q');
 }
 
 // Planning renames nothing, writes no log, shows nothing: a preview is pure.
@@ -241,7 +241,7 @@ TEST_F(BatchPlannerTest, CancelledBetweenItems) {
     int asked = 0;
     std::size_t partialSize = 0;
     const bool done = PlanWhole(
-        PlanRequest{BatchSource::Folder(items()), options(), session.counters()}, plan,
+        PlanRequest{BatchSource::Folder(items()), options(), session.NextCounters()}, plan,
         [&] { return ++asked > 20; }, 10,
         [&](const Plan& sofar) { partialSize = sofar.items.size(); });
     EXPECT_FALSE(done);

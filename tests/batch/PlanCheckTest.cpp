@@ -114,7 +114,7 @@ TEST_F(PlanCheckTest, EachConflictKindOnRealFolders) {
         c.set(caseSession.options());
         Plan plan;
         ASSERT_TRUE(PlanWhole(PlanRequest{BatchSource::Folder(folder.folder("items")),
-                                          caseSession.options(), caseSession.counters()},
+                                          caseSession.options(), caseSession.NextCounters()},
                               plan));
         EXPECT_EQ(States(plan), c.states);
         if (c.conflicted >= 0) {

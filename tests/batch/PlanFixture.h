@@ -18,7 +18,7 @@ class PlanFixture : public BatchFixture {
 protected:
     Plan Preview(const BatchSource& source) {
         Plan plan;
-        EXPECT_TRUE(PlanWhole(PlanRequest{source, options(), session.counters()}, plan));
+        EXPECT_TRUE(PlanWhole(PlanRequest{source, options(), session.NextCounters()}, plan));
         EXPECT_TRUE(plan.complete);
         return plan;
     }

@@ -47,12 +47,12 @@ TEST_F(RenameSessionBatchTest, BatchWithoutItemsStillBeginsAndEnds) {
     options().deleteContents = true;
     options().resetCounters = true;
     options().startIndex = 41;
-    session.setLetterCounter(u'q');
+    session.setCounters({0, u'q', 0});
     const BatchResult result = session.RunDropBatch({items() + u"Dir"});
     EXPECT_TRUE(host.rows.empty());
     EXPECT_EQ(session.stats().totalFiles, 0);
     EXPECT_EQ(options().startIndex, 0);
-    EXPECT_EQ(session.letterCounter(), u'a');
+    EXPECT_EQ(session.counters().letter, u'a');
     EXPECT_EQ(result.undoEnabled, std::optional<bool>(false));
     // Only an item refreshes the status line.
     EXPECT_TRUE(host.statuses.empty());
