@@ -20,6 +20,7 @@
 #include "app/ContextHelpFilter.h"
 #include "app/CreditsLibrary.h"
 #include "app/FileDropTarget.h"
+#include "app/OptionsPanel.h"
 #include "app/OutputLogModel.h"
 #include "app/QtText.h"
 #include "app/Safely.h"
@@ -367,6 +368,9 @@ void CBrindleDlg::OnPreview() {
         connect(this, &CBrindleDlg::operationStarted, preview_, &CPreviewDlg::OnOperationStarted);
         connect(this, &CBrindleDlg::operationEnded, preview_, &CPreviewDlg::OnOperationEnded);
         connect(preview_, &CPreviewDlg::renameRequested, this, &CBrindleDlg::OnPreviewRename);
+        preview_->optionsPanel()->Load(session_.options());
+        connect(preview_->optionsPanel(), &OptionsPanel::edited, this,
+                [this] { Safely(services_, [this] { OnOptionsPanelEdited(); }); });
     }
     preview_->show();
     preview_->raise();

@@ -77,6 +77,11 @@ public:
     // The same into and from other options than the session's (a batch's snapshot).
     bool SaveOptions(brindle::RenameOptions& options);
     void LoadOptions(const brindle::RenameOptions& options);
+    // The line that names the options set in the Preview's panel ("Also: ..."), hidden
+    // while they all hold their defaults.
+    void ShowAlsoLine(const brindle::RenameOptions& options);
+    // The Preview's Options panel was edited.
+    void OnOptionsPanelEdited();
     // What the next batch over `source` would be: the controls as they are now (an
     // invalid integer as the session holds it, and no message) and the counters where
     // the batch would start. Changes nothing.
@@ -197,6 +202,7 @@ private:
     QPushButton* exit_ = nullptr;
     QPushButton* undo_ = nullptr;
     QPushButton* previewButton_ = nullptr;
+    QPushButton* alsoLine_ = nullptr;
 
     COutputDlg* output_ = nullptr;
     CPreviewDlg* preview_ = nullptr;

@@ -8,11 +8,14 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 
 #include <optional>
 
+#include "app/CPreviewDlg.h"
 #include "app/OptionBindings.h"
+#include "app/OptionsPanel.h"
 #include "app/QtText.h"
 #include "batch/Messages.h"
 #include "engine/IntegerText.h"
@@ -180,6 +183,34 @@ bool CBrindleDlg::SaveOptions(RenameOptions& o) {
 void CBrindleDlg::LoadOptions(const RenameOptions& o) {
     RenameOptions shown = o;
     DoDataExchange(false, shown);
+    ShowAlsoLine(o);
+    if (preview_)
+        preview_->optionsPanel()->Load(o);
+}
+
+void CBrindleDlg::ShowAlsoLine(const RenameOptions& o) {
+    QString text;
+    for (const brindle::options::Option* row : OptionsPanel::Rows()) {
+        const std::u16string phrase = brindle::options::DescribeSetting(*row, o);
+        if (phrase.empty())
+            continue;
+        text += text.isEmpty() ? QStringLiteral("Also: ") : QStringLiteral("; ");
+        text += ToQString(phrase);
+    }
+    alsoLine_->setToolTip(text);
+    // Whole where it fits, else cut with an ellipsis: the tooltip and the Preview say all.
+    const int room = alsoLine_->width() - 4;
+    alsoLine_->setText(room > 0 ? alsoLine_->fontMetrics().elidedText(text, Qt::ElideRight, room)
+                                : text);
+    alsoLine_->setVisible(!text.isEmpty());
+}
+
+void CBrindleDlg::OnOptionsPanelEdited() {
+    if (busy())
+        return;
+    preview_->optionsPanel()->Save(session_.options());
+    ShowAlsoLine(session_.options());
+    emit optionsEdited();
 }
 
 brindle::PlanRequest CBrindleDlg::NextBatch(const brindle::BatchSource& source) {

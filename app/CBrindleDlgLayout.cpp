@@ -173,6 +173,12 @@ void CBrindleDlg::CreateControls(std::vector<DialogItem>& items) {
     undo_->setEnabled(false);
     // In the free corner of the "Configuration" group, above "Undo".
     previewButton_ = button(ids::kPreview, "Preview Na&mes", 176, 154, 59, 14);
+    // Beside "Reset Counters", in the free end of the "File Name Creator" group: the options
+    // set in the Preview's panel, so that no batch is steered unseen. Shown only then.
+    alsoLine_ = button(ids::kAlsoLine, "", 76, 118, 88, 11);
+    alsoLine_->setFlat(true);
+    alsoLine_->setStyleSheet(QStringLiteral("text-align: left; padding: 0px;"));
+    alsoLine_->hide();
 
     const auto handle = [this](QAbstractButton* source, void (CBrindleDlg::*handler)()) {
         connect(source, &QAbstractButton::clicked, this,
@@ -185,6 +191,7 @@ void CBrindleDlg::CreateControls(std::vector<DialogItem>& items) {
     handle(chooseFolder_, &CBrindleDlg::OnChooseFolder);
     handle(undo_, &CBrindleDlg::OnUndo);
     handle(previewButton_, &CBrindleDlg::OnPreview);
+    handle(alsoLine_, &CBrindleDlg::OnPreview);
 }
 
 void CBrindleDlg::SetTabOrder() {
@@ -199,6 +206,7 @@ void CBrindleDlg::SetTabOrder() {
                          ids::kNamePattern,
                          ids::kStartIndex,
                          ids::kResetCounters,
+                         ids::kAlsoLine,
                          ids::kRenameDir,
                          ids::kWriteLogFile,
                          ids::kDeleteContents,

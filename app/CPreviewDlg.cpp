@@ -16,6 +16,7 @@
 #include "app/ControlId.h"
 #include "app/ControlIds.h"
 #include "app/FileDropTarget.h"
+#include "app/OptionsPanel.h"
 #include "app/PreviewModel.h"
 #include "app/PreviewWorker.h"
 #include "app/QtText.h"
@@ -45,6 +46,7 @@ CPreviewDlg::CPreviewDlg(QWidget* owner, brindle::DesktopServices& services,
       list_(new QTableView(this)),
       model_(new PreviewModel(this)),
       summary_(new QLabel(this)),
+      options_(new OptionsPanel(this)),
       rename_(new QPushButton(QStringLiteral("&Rename"), this)),
       close_(new QPushButton(QStringLiteral("&Close"), this)),
       watcher_(new QFileSystemWatcher(this)),
@@ -89,6 +91,7 @@ CPreviewDlg::CPreviewDlg(QWidget* owner, brindle::DesktopServices& services,
     layout->addLayout(top);
     layout->addWidget(list_, 1);
     layout->addWidget(summary_);
+    layout->addWidget(options_);
     layout->addLayout(bottom);
     resize(860, 440);
 

@@ -12,6 +12,7 @@
 #include "batch/BatchPlanner.h"
 #include "platform/DesktopServices.h"
 
+class OptionsPanel;
 class PreviewModel;
 class PreviewWorker;
 class QFileSystemWatcher;
@@ -44,6 +45,7 @@ public:
     PreviewModel* model() const { return model_; }
     QTableView* list() const { return list_; }
     QLabel* summaryLine() const { return summary_; }
+    OptionsPanel* optionsPanel() const { return options_; }
     QPushButton* renameButton() const { return rename_; }
     // The whole plan of the latest change is on show.
     bool upToDate() const { return upToDate_; }
@@ -90,6 +92,7 @@ private:
     QTableView* list_;
     PreviewModel* model_;
     QLabel* summary_;
+    OptionsPanel* options_;
     QPushButton* rename_;
     QPushButton* close_;
     QFileSystemWatcher* watcher_;

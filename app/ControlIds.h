@@ -39,6 +39,8 @@ inline constexpr int kFileTypes = 1035;
 inline constexpr int kForce63Spin = 1040;
 inline constexpr int kStartIndexSpin = 134;
 inline constexpr int kPreview = 1041;
+// The line that names the options set beyond the main dialog's controls.
+inline constexpr int kAlsoLine = 1042;
 
 // The Output Log's list and status line.
 inline constexpr int kOutputList = 1015;
@@ -51,6 +53,9 @@ inline constexpr int kPreviewFolder = 1103;
 inline constexpr int kPreviewChoose = 1104;
 inline constexpr int kPreviewRename = 1105;
 inline constexpr int kPreviewClose = 1106;
+// The Preview's Options panel; each of its controls has the panel's id plus its row's
+// place among the options without a control in the main dialog, from 1.
+inline constexpr int kOptionsPanel = 1120;
 
 // Standard buttons of the command-line dialog.
 inline constexpr int kOk = 1;

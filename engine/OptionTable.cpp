@@ -1,5 +1,7 @@
 #include "engine/OptionTable.h"
 
+#include <string>
+
 #include "engine/TextOps.h"
 
 namespace brindle::options {
@@ -62,6 +64,48 @@ std::string ChoiceWords(const Option& option) {
         words += choice.word;
     }
     return words;
+}
+
+std::u16string DescribeSetting(const Option& option, const RenameOptions& o) {
+    const RenameOptions defaults;
+    std::u16string text;
+    const auto appendNumber = [&text](int number) {
+        for (const char c : std::to_string(number))
+            text += static_cast<char16_t>(c);
+    };
+    switch (option.kind) {
+        case Kind::Flag:
+            if (o.*option.flag != defaults.*option.flag) {
+                text = o.*option.flag ? u"" : u"not ";
+                text += option.caption;
+            }
+            break;
+        case Kind::Integer:
+            if (o.*option.integer != defaults.*option.integer) {
+                text = option.caption;
+                text += u' ';
+                appendNumber(o.*option.integer);
+            }
+            break;
+        case Kind::Text:
+            if (o.*option.text != defaults.*option.text) {
+                text = option.caption;
+                text += u' ';
+                text += o.*option.text;
+            }
+            break;
+        case Kind::Choice: {
+            const int value = option.getChoice(o);
+            if (value == option.getChoice(defaults))
+                break;
+            for (const ChoiceValue& choice : option.choices) {
+                if (choice.value == value)
+                    text = choice.phrase.empty() ? choice.text : choice.phrase;
+            }
+            break;
+        }
+    }
+    return text;
 }
 
 void ApplyUserSwitch(RenameOptions& o, bool RenameOptions::*flag) {

@@ -37,18 +37,22 @@ enum class Kind {
 };
 
 // One value of a choice: its word (brindle-cli's and "[config]"'s), the number it stands
-// for, the text the dialog's list shows for it (where it has one), and the help of the
-// control that shows just this value (a radio button), if any.
+// for, the text a list shows for it (where it has one), the help of the control that shows
+// just this value (a radio button), if any, and how a summary of the options says it is
+// chosen ("ordered by ...").
 struct ChoiceValue {
     std::string_view word;
     int value = 0;
     std::u16string_view text;
     HelpIds help{};
+    std::u16string_view phrase = {};
 };
 
 struct Option {
     std::u16string_view key;
     Kind kind = Kind::Flag;
+    // Where a control of its own is labelled: the Options panel's rows.
+    std::u16string_view caption = {};
     // Where the value lives, by kind.
     bool RenameOptions::*flag = nullptr;
     int RenameOptions::*integer = nullptr;
@@ -113,9 +117,21 @@ inline constexpr ChoiceValue kMethods[] = {
 };
 
 inline constexpr ChoiceValue kOrders[] = {
-    {"natural", static_cast<int>(NameOrder::Natural), {}, {}},
-    {"bytes", static_cast<int>(NameOrder::Bytes), {}, {}},
-    {"none", static_cast<int>(NameOrder::None), {}, {}},
+    {"natural",
+     static_cast<int>(NameOrder::Natural),
+     u"Natural ('2' before '10')",
+     {},
+     u"in natural order"},
+    {"bytes",
+     static_cast<int>(NameOrder::Bytes),
+     u"By the names' bytes",
+     {},
+     u"ordered by the names' bytes"},
+    {"none",
+     static_cast<int>(NameOrder::None),
+     u"As the folder lists them",
+     {},
+     u"in the order the folder lists them"},
 };
 
 int MethodOf(const RenameOptions& o);
@@ -242,6 +258,7 @@ inline constexpr Option kOptions[] = {
      .help = {160, 161}},
     {.key = kKeyOrder,
      .kind = Kind::Choice,
+     .caption = u"Order of each folder:",
      .getChoice = [](const RenameOptions& o) { return static_cast<int>(o.order); },
      .setChoice = [](RenameOptions& o, int order) { o.order = static_cast<NameOrder>(order); },
      .choices = kOrders,
@@ -258,6 +275,10 @@ const Option* FindOption(std::u16string_view key);
 const ChoiceValue* FindChoice(const Option& option, std::string_view word);
 // The words of a choice's values, for messages: "none, lower, ...".
 std::string ChoiceWords(const Option& option);
+
+// How a summary of the options says that `option` holds what it holds now, or empty when
+// it holds its default: "ordered by the names' bytes".
+std::u16string DescribeSetting(const Option& option, const RenameOptions& o);
 
 // What switching an option on or off implies for others, said once for every host: the
 // dialog calls it when the user clicks the box, brindle-cli for its flag. Never applied to

@@ -101,6 +101,36 @@ private slots:
         QVERIFY(services_->boxes.empty());
     }
 
+    // An option the main dialog has no control for is set in the Preview's panel: the plan
+    // follows it, the main dialog names it on its "Also" line, and a click on that line
+    // brings the Preview back.
+    void theOptionsPanelSteersTheBatchAndTheDialogNamesIt() {
+        folder_->temp().createFiles({"o/b10.txt", "o/B2.txt", "o/a.txt"});
+        CPreviewDlg* preview = OpenPreview("o");
+        QVERIFY(preview);
+        QPushButton* also = Ctl<QPushButton>(ids::kAlsoLine);
+        QVERIFY(!also->isVisible());
+        QTest::keyClicks(Ctl(ids::kNamePattern), "/1_/O");
+        QTRY_COMPARE_WITH_TIMEOUT(Column(preview->model(), PreviewModel::kNewName),
+                                  (QStringList{"0_a.txt", "1_B2.txt", "2_b10.txt"}), kWait);
+
+        auto* order = PreviewCtl<QComboBox>(ids::kOptionsPanel + 1);
+        QVERIFY(order);
+        order->setCurrentIndex(order->findData(static_cast<int>(brindle::NameOrder::Bytes)));
+        QTRY_COMPARE_WITH_TIMEOUT(Column(preview->model(), PreviewModel::kNewName),
+                                  (QStringList{"0_B2.txt", "1_a.txt", "2_b10.txt"}), kWait);
+        QVERIFY(also->isVisible());
+        QCOMPARE(also->toolTip(), QString("Also: ordered by the names' bytes"));
+        QCOMPARE(dlg_->options().order, brindle::NameOrder::Bytes);
+
+        preview->close();
+        QTest::mouseClick(also, Qt::LeftButton);
+        QVERIFY(preview->isVisible());
+        // Back to the default: the line goes.
+        order->setCurrentIndex(order->findData(static_cast<int>(brindle::NameOrder::Natural)));
+        QVERIFY(!also->isVisible());
+    }
+
     void renameAppliesTheBatchItShows() {
         folder_->temp().createFiles({"r/One.TXT", "r/Two.TXT"});
         CPreviewDlg* preview = OpenPreview("r");

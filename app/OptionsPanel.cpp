@@ -1,0 +1,132 @@
+#include "app/OptionsPanel.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
+
+#include "app/ControlId.h"
+#include "app/ControlIds.h"
+#include "app/OptionBindings.h"
+#include "app/QtText.h"
+
+namespace table = brindle::options;
+
+namespace {
+
+QString Text(std::u16string_view text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+std::vector<const table::Option*> OptionsPanel::Rows() {
+    std::vector<const table::Option*> rows;
+    for (const table::Option& row : table::kOptions) {
+        bool bound = false;
+        for (const OptionBinding& binding : kOptionBindings)
+            bound = bound || binding.key == row.key;
+        if (!bound)
+            rows.push_back(&row);
+    }
+    return rows;
+}
+
+OptionsPanel::OptionsPanel(QWidget* parent) : QGroupBox(QStringLiteral("Options"), parent) {
+    SetControlId(this, ids::kOptionsPanel);
+    auto* form = new QFormLayout(this);
+    int place = 0;
+    const auto changed = [this] {
+        if (!loading_)
+            emit edited();
+    };
+    for (const table::Option* row : Rows()) {
+        QWidget* control = nullptr;
+        switch (row->kind) {
+            case table::Kind::Flag: {
+                auto* box = new QCheckBox(Text(row->caption), this);
+                connect(box, &QCheckBox::toggled, this, changed);
+                form->addRow(box);
+                control = box;
+                break;
+            }
+            case table::Kind::Integer: {
+                auto* spin = new QSpinBox(this);
+                spin->setRange(row->minimum, row->maximum);
+                connect(spin, &QSpinBox::valueChanged, this, changed);
+                control = spin;
+                break;
+            }
+            case table::Kind::Text: {
+                auto* edit = new QLineEdit(this);
+                connect(edit, &QLineEdit::textEdited, this, changed);
+                control = edit;
+                break;
+            }
+            case table::Kind::Choice: {
+                auto* list = new QComboBox(this);
+                for (const table::ChoiceValue& choice : row->choices)
+                    list->addItem(choice.text.empty()
+                                      ? QString::fromLatin1(choice.word.data(), choice.word.size())
+                                      : Text(choice.text),
+                                  choice.value);
+                connect(list, &QComboBox::currentIndexChanged, this, changed);
+                control = list;
+                break;
+            }
+        }
+        SetControlId(control, ids::kOptionsPanel + ++place);
+        if (row->kind != table::Kind::Flag)
+            form->addRow(Text(row->caption), control);
+        controls_.emplace_back(row, control);
+    }
+    if (controls_.empty())
+        form->addRow(new QLabel(QStringLiteral("No further options."), this));
+}
+
+void OptionsPanel::Load(const brindle::RenameOptions& o) {
+    loading_ = true;
+    for (const auto& [row, control] : controls_) {
+        switch (row->kind) {
+            case table::Kind::Flag:
+                static_cast<QCheckBox*>(control)->setChecked(o.*row->flag);
+                break;
+            case table::Kind::Integer:
+                static_cast<QSpinBox*>(control)->setValue(o.*row->integer);
+                break;
+            case table::Kind::Text:
+                static_cast<QLineEdit*>(control)->setText(ToQString(o.*row->text));
+                break;
+            case table::Kind::Choice: {
+                auto* list = static_cast<QComboBox*>(control);
+                list->setCurrentIndex(list->findData(row->getChoice(o)));
+                break;
+            }
+        }
+    }
+    loading_ = false;
+}
+
+void OptionsPanel::Save(brindle::RenameOptions& o) const {
+    for (const auto& [row, control] : controls_) {
+        switch (row->kind) {
+            case table::Kind::Flag:
+                o.*row->flag = static_cast<QCheckBox*>(control)->isChecked();
+                break;
+            case table::Kind::Integer:
+                o.*row->integer = static_cast<QSpinBox*>(control)->value();
+                break;
+            case table::Kind::Text:
+                o.*row->text = FromQString(static_cast<QLineEdit*>(control)->text());
+                break;
+            case table::Kind::Choice: {
+                const QVariant value = static_cast<QComboBox*>(control)->currentData();
+                if (value.isValid())
+                    row->setChoice(o, value.toInt());
+                break;
+            }
+        }
+    }
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QGroupBox>
+
+#include <utility>
+#include <vector>
+
+#include "engine/OptionTable.h"
+#include "engine/RenameOptions.h"
+
+// The options that have no control in the main dialog, each with a control of its own
+// made from its row (a list for a choice, a box for a flag, a number or a text edit), in
+// the Preview window where users look before renaming. It edits the options it is handed
+// and says so; what they mean for the next batch is the main dialog's to hold.
+class OptionsPanel : public QGroupBox {
+    Q_OBJECT
+
+public:
+    explicit OptionsPanel(QWidget* parent);
+
+    // The options the panel shows, from the main dialog's bindings: every row without one.
+    static std::vector<const brindle::options::Option*> Rows();
+
+    // The controls show `o` ("load") or write into it ("save").
+    void Load(const brindle::RenameOptions& o);
+    void Save(brindle::RenameOptions& o) const;
+
+signals:
+    // The user changed a control.
+    void edited();
+
+private:
+    std::vector<std::pair<const brindle::options::Option*, QWidget*>> controls_;
+    bool loading_ = false;
+};
