@@ -433,6 +433,7 @@ void RenameLog::RecordClaim(std::int64_t offset, bool oldName, bool claimed) {
 }
 
 int RenameLog::Close() {
+    ReleaseGroup();
     if (!file_.IsOpen()) {
         pending_.clear();
         return 0;
@@ -443,6 +444,18 @@ int RenameLog::Close() {
     pending_.clear();
     const int closeError = file_.Close();
     return error != 0 ? error : closeError;
+}
+
+void RenameLog::ReleaseGroup() {
+    group_.clear();
+    offsets_.clear();
+    // A long batch's groups grow large; their buffers are not kept between batches.
+    constexpr std::size_t kKeptBytes = 1 << 20;
+    if (bytes_.capacity() > kKeptBytes) {
+        std::string().swap(bytes_);
+        std::vector<RenameRecord>().swap(group_);
+        std::vector<std::int64_t>().swap(offsets_);
+    }
 }
 
 }  // namespace brindle

@@ -115,7 +115,7 @@ public:
     void RecordClaim(std::int64_t offset, bool oldName, bool claimed);
 
     // Writes what is pending, then closes. 0 or the errno of a failing write or close.
-    // Closing a closed log does nothing.
+    // Closing a closed log does nothing. A large group's buffers are given back.
     int Close();
     bool IsOpen() const { return file_.IsOpen(); }
     // How many times a file was opened at the log's path: a new count means a new file.
@@ -130,6 +130,8 @@ public:
 
 private:
     LogWriteResult Fail(int error);
+    // Forgets the last group, and gives a large one's memory back.
+    void ReleaseGroup();
     // OpenLog that also gives the file's size (-1 when unknown), from the same fstat
     // that tells whether the open file was removed.
     int OpenLogAndMeasure(std::u16string_view path, std::int64_t& size);

@@ -113,6 +113,8 @@ private:
     // The steps around every batch.
     void BeginBatch();
     void EndBatch();
+    // Empties both groups, and gives a large one's memory back.
+    void ReleaseGroups();
     // A planned item in the group whose records go to the log together.
     struct GroupItem {
         PlanItem item;
@@ -130,10 +132,10 @@ private:
         std::int64_t offset = -1;  // of its record in the log, -1 when none was written
     };
     using Group = std::vector<GroupItem>;
-    // Plans the next items into `group`, up to a group's size and never past a dropped
+    // Plans the next items into `group`, up to `limit` of them and never past a dropped
     // folder; how many. `more` becomes false when the batch has no more.
     std::size_t PlanGroup(BatchPlanner& planner, const Plan& plan, Group& group, bool& more,
-                          BatchResult& result);
+                          BatchResult& result, std::size_t limit);
     // Looks at each item of a logged batch that is to be renamed, for its record: lstat
     // and its stamp. Runs on the background thread while the group before is renamed.
     static void StampGroup(GroupItem* items, std::size_t count, bool onlyLog);
@@ -166,9 +168,14 @@ private:
     // The group being applied, and the next one, planned and looked at meanwhile.
     Group group_;
     Group nextGroup_;
-    // A group holds at most this many items, so that a kill leaves at most one group's
-    // records without their outcomes.
-    static constexpr std::size_t kGroupSize = 256;
+    // With the log, the first group holds kFirstGroupSize items and each one after it
+    // twice as many as the one before, up to kLastGroupSize: the first renames come soon,
+    // and a long batch on a disk waits for a handful of fdatasync calls, not one per
+    // kFirstGroupSize items. A kill leaves at most one group's records without their
+    // outcomes, which Undo then looks for on the disk. Without the log, every group
+    // holds kFirstGroupSize items.
+    static constexpr std::size_t kFirstGroupSize = 256;
+    static constexpr std::size_t kLastGroupSize = 65536;
     LogGuard logGuard_;
     MountTable mounts_;               // read anew for each batch
     std::uint64_t guardedOpens_ = 0;  // the log's opens when the guard last looked
