@@ -105,6 +105,12 @@ public:
         return index < offsets_.size() ? offsets_[index] : -1;
     }
 
+    // The last group's records from record `first` on will never be renamed (the batch
+    // stopped before them). They are cut off the log's end when nothing was written after
+    // them, so that Undo never meets them; otherwise each is marked as failed. The next
+    // record carries its directory pair.
+    void WithdrawRecords(std::size_t first);
+
     // What became of the rename of the record at `offset`; marked with the next write.
     void NoteOutcome(std::int64_t offset, bool renamed);
     // Marks, durably and before it happens, that the last record's item is about to step
@@ -167,6 +173,12 @@ private:
     std::int64_t sizeAfterLastRecord_ = -1;
     std::vector<RenameRecord> group_;
     std::vector<std::int64_t> offsets_;
+    // Where each record of the last group begins (its "Identity=" line), and the file's
+    // size right after the group's write.
+    std::vector<std::int64_t> starts_;
+    std::int64_t groupEnd_ = -1;
+    // Records were cut off: the next one carries its directory pair whatever came before.
+    bool pairDue_ = false;
     int lastError_ = 0;
     TrustCheck refusal_;
     std::uint64_t opens_ = 0;

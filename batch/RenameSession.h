@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -25,6 +26,7 @@ struct RenameRecord;
 enum class BatchOutcome {
     Completed,
     DiskFull,  // the log could not be written for lack of space; the batch stopped
+    Stopped,   // stopped on request (RequestStop) before its last item
 };
 
 // How an Undo ended.
@@ -34,6 +36,7 @@ enum class UndoOutcome {
     Completed,     // every record handled; the log kept or deleted as answered
     DeleteFailed,  // the answer was Yes but the log could not be deleted
     DiskFull,      // the log could not be deleted for lack of space
+    Stopped,       // stopped on request before its last record; the log kept, marked so far
 };
 
 // What a batch tells its host when it ends, beside the rows and messages: whether the
@@ -100,6 +103,17 @@ public:
     // True once the disk-full stop has happened in the current batch.
     bool stopped() const { return stopped_; }
 
+    // Asks the batch or Undo that runs to stop at its next item (record): nothing more is
+    // renamed (moved back), the outcomes of what was done are written and the log closed,
+    // so that Undo restores exactly what was renamed, and it returns BatchOutcome::Stopped
+    // (UndoOutcome::Stopped). Safe from any thread and from a signal handler: it only sets
+    // a lock-free flag. A request holds until a batch or Undo has stopped for it, so one
+    // made while neither runs stops the next before its first item; a host that no longer
+    // wants it takes it back with WithdrawStopRequest().
+    void RequestStop() noexcept { stopRequest_.store(true, std::memory_order_relaxed); }
+    void WithdrawStopRequest() noexcept { stopRequest_.store(false, std::memory_order_relaxed); }
+    bool stopRequested() const noexcept { return stopRequest_.load(std::memory_order_relaxed); }
+
     UndoOutcome OnUndo();
     // Whether "Undo" is to be enabled after the last batch or Undo; empty when it stays
     // as it was.
@@ -115,6 +129,8 @@ private:
     void EndBatch();
     // Empties both groups, and gives a large one's memory back.
     void ReleaseGroups();
+    // Undo's work, from opening the log to keeping or deleting it.
+    UndoOutcome UndoRecords();
     // A planned item in the group whose records go to the log together.
     struct GroupItem {
         PlanItem item;
@@ -153,6 +169,11 @@ private:
     int CloseLog();
     // The disk-full stop: the log is closed and the user told.
     void StopForDiskFull(int error);
+    // True once a stop was requested during the current batch or Undo; from then on the
+    // request is being answered.
+    bool StopDue();
+    // After a batch or Undo: a request it stopped for is answered.
+    void EndStop();
     // Tells the user, once, why records could not be written during the batch.
     void ReportLogFailure();
     // logPath() made absolute for messages.
@@ -180,6 +201,11 @@ private:
     MountTable mounts_;               // read anew for each batch
     std::uint64_t guardedOpens_ = 0;  // the log's opens when the guard last looked
     bool stopped_ = false;
+    // Set by RequestStop, from anywhere; stoppedOnRequest_ when the current batch or Undo
+    // has seen it.
+    std::atomic<bool> stopRequest_{false};
+    static_assert(std::atomic<bool>::is_always_lock_free, "set from signal handlers");
+    bool stoppedOnRequest_ = false;
     // The errno of the batch's first record that could not be written; 0 when none.
     int logFailure_ = 0;
     // The batch's log was refused, and the user told so.

@@ -16,6 +16,7 @@ namespace brindle {
 
 void RenameSession::BeginBatch() {
     stopped_ = false;
+    stoppedOnRequest_ = false;
     mounts_ = MountTable();
     logGuard_.Refresh(logPath(), options_.writeLogFile);
     guardedOpens_ = log_->opens();
@@ -50,7 +51,8 @@ void RenameSession::EndBatch() {
 std::size_t RenameSession::PlanGroup(BatchPlanner& planner, const Plan& plan, Group& group,
                                      bool& more, BatchResult& result, std::size_t limit) {
     std::size_t count = 0;
-    while (more && count < limit) {
+    // A stop plans nothing more; what is planned is never applied.
+    while (more && count < limit && !StopDue()) {
         if (group.size() == count)
             group.emplace_back();
         GroupItem& entry = group[count];
@@ -115,7 +117,7 @@ BatchResult RenameSession::RunBatch(const BatchSource& source) {
     bool more = true;
     std::size_t count = PlanGroup(planner, plan, group_, more, result, nextLimit());
     BackgroundWork::Ticket ticket = stampAhead(group_, count);
-    while (!stopped_ && count > 0) {
+    while (!stopped_ && !stoppedOnRequest_ && count > 0) {
         std::size_t nextCount = 0;
         BackgroundWork::Ticket nextTicket = 0;
         const bool afterFolder = group_[count - 1].item.droppedFolder();
@@ -131,7 +133,7 @@ BatchResult RenameSession::RunBatch(const BatchSource& source) {
             group_[i].from.reset();
             group_[i].to.reset();
         }
-        if (nextTicket == 0 && more && !stopped_) {
+        if (nextTicket == 0 && more && !stopped_ && !stoppedOnRequest_) {
             nextCount = PlanGroup(planner, plan, nextGroup_, more, result, nextLimit());
             nextTicket = stampAhead(nextGroup_, nextCount);
         }
@@ -147,7 +149,10 @@ BatchResult RenameSession::RunBatch(const BatchSource& source) {
         options_.fileTypes = planner.options().fileTypes;
     if (!stopped_)
         EndBatch();
-    result.outcome = stopped_ ? BatchOutcome::DiskFull : BatchOutcome::Completed;
+    EndStop();
+    result.outcome = stopped_            ? BatchOutcome::DiskFull
+                     : stoppedOnRequest_ ? BatchOutcome::Stopped
+                                         : BatchOutcome::Completed;
     result.undoEnabled = undoEnabled_;
     result.logRefused = logRefused_;
     return result;
