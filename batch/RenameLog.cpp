@@ -325,6 +325,8 @@ void RenameLog::AppendRecord(std::string& bytes, const RenameRecord& record, boo
 
 LogWriteResult RenameLog::WriteGroup(std::u16string_view path, bool durable) {
     offsets_.assign(group_.size(), -1);
+    starts_.assign(group_.size(), -1);
+    groupEnd_ = -1;
     std::int64_t size = -1;
     const int openError = OpenLogAndMeasure(path, size);
     if (openError != 0)
@@ -347,11 +349,12 @@ LogWriteResult RenameLog::WriteGroup(std::u16string_view path, bool durable) {
         WriteLogLine(bytes, kLogVersionLine, u"");
     std::u16string_view lastOld = lastOldDirectory_;
     std::u16string_view lastNew = lastNewDirectory_;
-    bool pairWritten = asWeLeftIt;
+    bool pairWritten = asWeLeftIt && !pairDue_;
     for (std::size_t i = 0; i < group_.size(); ++i) {
         const RenameRecord& record = group_[i];
         const bool pairDue =
             !pairWritten || record.currentDirectory != lastOld || record.newDirectory != lastNew;
+        starts_[i] = size + static_cast<std::int64_t>(bytes.size());
         AppendRecord(bytes, record, pairDue, size, offsets_[i]);
         pairWritten = true;
         lastOld = record.currentDirectory;
@@ -367,6 +370,7 @@ LogWriteResult RenameLog::WriteGroup(std::u16string_view path, bool durable) {
     if (!group_.empty()) {
         lastOldDirectory_.assign(group_.back().currentDirectory);
         lastNewDirectory_.assign(group_.back().newDirectory);
+        pairDue_ = false;
     }
     // On a disk the records are made durable before any of their renames; a memory
     // filesystem loses everything at once anyway.
@@ -377,7 +381,31 @@ LogWriteResult RenameLog::WriteGroup(std::u16string_view path, bool durable) {
             return Fail(error);
         }
     }
+    groupEnd_ = sizeAfterLastRecord_;
     return LogWriteResult::Written;
+}
+
+void RenameLog::WithdrawRecords(std::size_t first) {
+    if (first >= offsets_.size() || offsets_[first] < 0)
+        return;
+    // Only where the group's write is still the file's end: a mark written since (a step
+    // of a rename, already taken) must stay.
+    std::int64_t size = -1;
+    std::int64_t links = -1;
+    const std::int64_t cut = starts_[first];
+    if (file_.IsOpen() && groupEnd_ >= 0 && sizeAfterLastRecord_ == groupEnd_ &&
+        file_.SizeAndLinkCount(size, links) && links != 0 && size == groupEnd_ &&
+        file_.Truncate(cut) == 0) {
+        // The marks pending belong to records before the cut, whose offsets stay.
+        sizeAfterLastRecord_ = cut;
+        groupEnd_ = -1;
+        pairDue_ = true;
+        offsets_.resize(first);
+        starts_.resize(first);
+        return;
+    }
+    for (std::size_t i = first; i < offsets_.size(); ++i)
+        NoteOutcome(offsets_[i], false);
 }
 
 void RenameLog::NoteOutcome(std::int64_t offset, bool renamed) {
@@ -433,6 +461,7 @@ void RenameLog::RecordClaim(std::int64_t offset, bool oldName, bool claimed) {
 }
 
 int RenameLog::Close() {
+    ReleaseGroup();
     if (!file_.IsOpen()) {
         pending_.clear();
         return 0;
@@ -443,6 +472,21 @@ int RenameLog::Close() {
     pending_.clear();
     const int closeError = file_.Close();
     return error != 0 ? error : closeError;
+}
+
+void RenameLog::ReleaseGroup() {
+    group_.clear();
+    offsets_.clear();
+    starts_.clear();
+    groupEnd_ = -1;
+    // A long batch's groups grow large; their buffers are not kept between batches.
+    constexpr std::size_t kKeptBytes = 1 << 20;
+    if (bytes_.capacity() > kKeptBytes) {
+        std::string().swap(bytes_);
+        std::vector<RenameRecord>().swap(group_);
+        std::vector<std::int64_t>().swap(offsets_);
+        std::vector<std::int64_t>().swap(starts_);
+    }
 }
 
 }  // namespace brindle

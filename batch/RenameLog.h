@@ -105,6 +105,12 @@ public:
         return index < offsets_.size() ? offsets_[index] : -1;
     }
 
+    // The last group's records from record `first` on will never be renamed (the batch
+    // stopped before them). They are cut off the log's end when nothing was written after
+    // them, so that Undo never meets them; otherwise each is marked as failed. The next
+    // record carries its directory pair.
+    void WithdrawRecords(std::size_t first);
+
     // What became of the rename of the record at `offset`; marked with the next write.
     void NoteOutcome(std::int64_t offset, bool renamed);
     // Marks, durably and before it happens, that the last record's item is about to step
@@ -115,7 +121,7 @@ public:
     void RecordClaim(std::int64_t offset, bool oldName, bool claimed);
 
     // Writes what is pending, then closes. 0 or the errno of a failing write or close.
-    // Closing a closed log does nothing.
+    // Closing a closed log does nothing. A large group's buffers are given back.
     int Close();
     bool IsOpen() const { return file_.IsOpen(); }
     // How many times a file was opened at the log's path: a new count means a new file.
@@ -130,6 +136,8 @@ public:
 
 private:
     LogWriteResult Fail(int error);
+    // Forgets the last group, and gives a large one's memory back.
+    void ReleaseGroup();
     // OpenLog that also gives the file's size (-1 when unknown), from the same fstat
     // that tells whether the open file was removed.
     int OpenLogAndMeasure(std::u16string_view path, std::int64_t& size);
@@ -165,6 +173,12 @@ private:
     std::int64_t sizeAfterLastRecord_ = -1;
     std::vector<RenameRecord> group_;
     std::vector<std::int64_t> offsets_;
+    // Where each record of the last group begins (its "Identity=" line), and the file's
+    // size right after the group's write.
+    std::vector<std::int64_t> starts_;
+    std::int64_t groupEnd_ = -1;
+    // Records were cut off: the next one carries its directory pair whatever came before.
+    bool pairDue_ = false;
     int lastError_ = 0;
     TrustCheck refusal_;
     std::uint64_t opens_ = 0;

@@ -50,6 +50,18 @@ void RenameSession::StopForDiskFull(int error) {
     stopped_ = true;
 }
 
+bool RenameSession::StopDue() {
+    if (!stoppedOnRequest_ && stopRequested())
+        stoppedOnRequest_ = true;
+    return stoppedOnRequest_;
+}
+
+void RenameSession::EndStop() {
+    // A request made while the stop was answered is the same request.
+    if (stoppedOnRequest_)
+        WithdrawStopRequest();
+}
+
 void RenameSession::ReportLogFailure() {
     const int error = logFailure_;
     logFailure_ = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -25,6 +26,7 @@ struct RenameRecord;
 enum class BatchOutcome {
     Completed,
     DiskFull,  // the log could not be written for lack of space; the batch stopped
+    Stopped,   // stopped on request (RequestStop) before its last item
 };
 
 // How an Undo ended.
@@ -34,6 +36,7 @@ enum class UndoOutcome {
     Completed,     // every record handled; the log kept or deleted as answered
     DeleteFailed,  // the answer was Yes but the log could not be deleted
     DiskFull,      // the log could not be deleted for lack of space
+    Stopped,       // stopped on request before its last record; the log kept, marked so far
 };
 
 // What a batch tells its host when it ends, beside the rows and messages: whether the
@@ -107,6 +110,17 @@ public:
     // True once the disk-full stop has happened in the current batch.
     bool stopped() const { return stopped_; }
 
+    // Asks the batch or Undo that runs to stop at its next item (record): nothing more is
+    // renamed (moved back), the outcomes of what was done are written and the log closed,
+    // so that Undo restores exactly what was renamed, and it returns BatchOutcome::Stopped
+    // (UndoOutcome::Stopped). Safe from any thread and from a signal handler: it only sets
+    // a lock-free flag. A request holds until a batch or Undo has stopped for it, so one
+    // made while neither runs stops the next before its first item; a host that no longer
+    // wants it takes it back with WithdrawStopRequest().
+    void RequestStop() noexcept { stopRequest_.store(true, std::memory_order_relaxed); }
+    void WithdrawStopRequest() noexcept { stopRequest_.store(false, std::memory_order_relaxed); }
+    bool stopRequested() const noexcept { return stopRequest_.load(std::memory_order_relaxed); }
+
     UndoOutcome OnUndo();
     // Whether "Undo" is to be enabled after the last batch or Undo; empty when it stays
     // as it was.
@@ -120,6 +134,10 @@ private:
     // The steps around every batch.
     void BeginBatch();
     void EndBatch();
+    // Empties both groups, and gives a large one's memory back.
+    void ReleaseGroups();
+    // Undo's work, from opening the log to keeping or deleting it.
+    UndoOutcome UndoRecords();
     // A planned item in the group whose records go to the log together.
     struct GroupItem {
         PlanItem item;
@@ -137,10 +155,10 @@ private:
         std::int64_t offset = -1;  // of its record in the log, -1 when none was written
     };
     using Group = std::vector<GroupItem>;
-    // Plans the next items into `group`, up to a group's size and never past a dropped
+    // Plans the next items into `group`, up to `limit` of them and never past a dropped
     // folder; how many. `more` becomes false when the batch has no more.
     std::size_t PlanGroup(BatchPlanner& planner, const Plan& plan, Group& group, bool& more,
-                          BatchResult& result);
+                          BatchResult& result, std::size_t limit);
     // Looks at each item of a logged batch that is to be renamed, for its record: lstat
     // and its stamp. Runs on the background thread while the group before is renamed.
     static void StampGroup(GroupItem* items, std::size_t count, bool onlyLog);
@@ -158,6 +176,11 @@ private:
     int CloseLog();
     // The disk-full stop: the log is closed and the user told.
     void StopForDiskFull(int error);
+    // True once a stop was requested during the current batch or Undo; from then on the
+    // request is being answered.
+    bool StopDue();
+    // After a batch or Undo: a request it stopped for is answered.
+    void EndStop();
     // Tells the user, once, why records could not be written during the batch.
     void ReportLogFailure();
     // logPath() made absolute for messages.
@@ -172,13 +195,23 @@ private:
     // The group being applied, and the next one, planned and looked at meanwhile.
     Group group_;
     Group nextGroup_;
-    // A group holds at most this many items, so that a kill leaves at most one group's
-    // records without their outcomes.
-    static constexpr std::size_t kGroupSize = 256;
+    // With the log, the first group holds kFirstGroupSize items and each one after it
+    // twice as many as the one before, up to kLastGroupSize: the first renames come soon,
+    // and a long batch on a disk waits for a handful of fdatasync calls, not one per
+    // kFirstGroupSize items. A kill leaves at most one group's records without their
+    // outcomes, which Undo then looks for on the disk. Without the log, every group
+    // holds kFirstGroupSize items.
+    static constexpr std::size_t kFirstGroupSize = 256;
+    static constexpr std::size_t kLastGroupSize = 65536;
     LogGuard logGuard_;
     MountTable mounts_;               // read anew for each batch
     std::uint64_t guardedOpens_ = 0;  // the log's opens when the guard last looked
     bool stopped_ = false;
+    // Set by RequestStop, from anywhere; stoppedOnRequest_ when the current batch or Undo
+    // has seen it.
+    std::atomic<bool> stopRequest_{false};
+    static_assert(std::atomic<bool>::is_always_lock_free, "set from signal handlers");
+    bool stoppedOnRequest_ = false;
     // The errno of the batch's first record that could not be written; 0 when none.
     int logFailure_ = 0;
     // The batch's log was refused, and the user told so.

@@ -68,6 +68,9 @@ void RenameSession::StampGroup(GroupItem* items, std::size_t count, bool onlyLog
 
 void RenameSession::ApplyGroup(const Plan& plan, Group& group, std::size_t count,
                                BatchPlanner& planner) {
+    // A stop before the group is written leaves no record of it.
+    if (StopDue())
+        return;
     const bool logged = options_.writeLogFile;
     if (logged && count > 0 && !group[0].stamped)
         StampGroup(group.data(), count, options_.onlyLog);
@@ -141,6 +144,18 @@ void RenameSession::ApplyGroup(const Plan& plan, Group& group, std::size_t count
     }
     for (std::size_t i = 0; i < count && !stopped_; ++i) {
         GroupItem& entry = group[i];
+        if (StopDue()) {
+            // The records of the items left are taken back: Undo is never to look for them.
+            if (recordsWritten) {
+                for (std::size_t rest = i; rest < count; ++rest) {
+                    if (group[rest].offset >= 0) {
+                        log_->WithdrawRecords(static_cast<std::size_t>(group[rest].groupIndex));
+                        break;
+                    }
+                }
+            }
+            return;
+        }
         const bool recorded = !entry.isTheLog && (!logged || entry.offset >= 0);
         ApplyItem(plan, entry, recorded, planner);
     }

@@ -1,5 +1,6 @@
 // RenameSession: running a batch, from its first step to its last, a group of items at a
 // time.
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@ void RenameSession::BeginBatch() {
     }
     host_.SetCounters(counters_);
     stopped_ = false;
+    stoppedOnRequest_ = false;
     mounts_ = MountTable();
     logGuard_.Refresh(logPath(), options_.writeLogFile);
     guardedOpens_ = log_->opens();
@@ -54,9 +56,10 @@ void RenameSession::EndBatch() {
 }
 
 std::size_t RenameSession::PlanGroup(BatchPlanner& planner, const Plan& plan, Group& group,
-                                     bool& more, BatchResult& result) {
+                                     bool& more, BatchResult& result, std::size_t limit) {
     std::size_t count = 0;
-    while (more && count < kGroupSize) {
+    // A stop plans nothing more; what is planned is never applied.
+    while (more && count < limit && !StopDue()) {
         if (group.size() == count)
             group.emplace_back();
         GroupItem& entry = group[count];
@@ -110,15 +113,23 @@ BatchResult RenameSession::RunBatch(const BatchSource& source) {
         const bool onlyLog = options_.onlyLog;
         return background->Post([items, count, onlyLog] { StampGroup(items, count, onlyLog); });
     };
+    // Each group's size: the first kFirstGroupSize, then doubling with the log.
+    std::size_t groupSize = kFirstGroupSize;
+    const auto nextLimit = [&] {
+        const std::size_t limit = groupSize;
+        if (logged)
+            groupSize = std::min(groupSize * 2, kLastGroupSize);
+        return limit;
+    };
     bool more = true;
-    std::size_t count = PlanGroup(planner, plan, group_, more, result);
+    std::size_t count = PlanGroup(planner, plan, group_, more, result, nextLimit());
     BackgroundWork::Ticket ticket = stampAhead(group_, count);
-    while (!stopped_ && count > 0) {
+    while (!stopped_ && !stoppedOnRequest_ && count > 0) {
         std::size_t nextCount = 0;
         BackgroundWork::Ticket nextTicket = 0;
         const bool afterFolder = group_[count - 1].item.droppedFolder();
         if (logged && more && !afterFolder) {
-            nextCount = PlanGroup(planner, plan, nextGroup_, more, result);
+            nextCount = PlanGroup(planner, plan, nextGroup_, more, result, nextLimit());
             nextTicket = stampAhead(nextGroup_, nextCount);
         }
         if (background)
@@ -129,8 +140,8 @@ BatchResult RenameSession::RunBatch(const BatchSource& source) {
             group_[i].from.reset();
             group_[i].to.reset();
         }
-        if (nextTicket == 0 && more && !stopped_) {
-            nextCount = PlanGroup(planner, plan, nextGroup_, more, result);
+        if (nextTicket == 0 && more && !stopped_ && !stoppedOnRequest_) {
+            nextCount = PlanGroup(planner, plan, nextGroup_, more, result, nextLimit());
             nextTicket = stampAhead(nextGroup_, nextCount);
         }
         group_.swap(nextGroup_);
@@ -140,14 +151,31 @@ BatchResult RenameSession::RunBatch(const BatchSource& source) {
     // A stop leaves the group planned ahead unapplied; its look is waited for.
     if (background)
         background->Wait(ticket);
+    ReleaseGroups();
     if (planner.metAnItem())
         options_.fileTypes = planner.options().fileTypes;
     if (!stopped_)
         EndBatch();
-    result.outcome = stopped_ ? BatchOutcome::DiskFull : BatchOutcome::Completed;
+    EndStop();
+    result.outcome = stopped_            ? BatchOutcome::DiskFull
+                     : stoppedOnRequest_ ? BatchOutcome::Stopped
+                                         : BatchOutcome::Completed;
     result.undoEnabled = undoEnabled_;
     result.logRefused = logRefused_;
     return result;
+}
+
+void RenameSession::ReleaseGroups() {
+    // The items' folders are closed between batches, and a long batch's large groups are
+    // not kept for the next one.
+    const bool large =
+        group_.capacity() > kFirstGroupSize || nextGroup_.capacity() > kFirstGroupSize;
+    group_.clear();
+    nextGroup_.clear();
+    if (large) {
+        Group().swap(group_);
+        Group().swap(nextGroup_);
+    }
 }
 
 BatchResult RenameSession::RunFolderBatch(const std::u16string& chosenFolder) {

@@ -19,6 +19,13 @@ namespace brindle {
 
 UndoOutcome RenameSession::OnUndo() {
     undoEnabled_.reset();
+    stoppedOnRequest_ = false;
+    const UndoOutcome outcome = UndoRecords();
+    EndStop();
+    return outcome;
+}
+
+UndoOutcome RenameSession::UndoRecords() {
     // Our own writer's lock would keep Undo out.
     CloseLog();
 
@@ -28,7 +35,10 @@ UndoOutcome RenameSession::OnUndo() {
     ExclusiveFile file;
     UndoLog records;
     std::int64_t readOffset = 0;
-    const auto read = [&](char* buffer, std::size_t size) {
+    const auto read = [&](char* buffer, std::size_t size) -> long {
+        // A stop ends the reading early; nothing read is used then.
+        if (StopDue())
+            return 0;
         const long got = file.ReadAt(readOffset, buffer, size);
         readOffset += got > 0 ? got : 0;
         return got;
@@ -43,6 +53,10 @@ UndoOutcome RenameSession::OnUndo() {
         host_.ShowMessage(kTextErrorOpeningFile, u"", MessageIcon::Warning);
         undoEnabled_ = false;
         return UndoOutcome::LogNotOpened;
+    }
+    if (StopDue()) {
+        undoEnabled_ = true;
+        return UndoOutcome::Stopped;
     }
     if (options_.deleteContents) {
         stats_.totalFiles = 0;
@@ -60,6 +74,9 @@ UndoOutcome RenameSession::OnUndo() {
     UndoMover mover(marks, &ahead);
     bool errors = false;
     for (std::size_t index = records.size(); index-- > 0;) {
+        // What is undone is marked, so that a second Undo finishes the rest.
+        if (StopDue())
+            break;
         ahead.Reached(index);
         const UndoRecord record = records.At(index);
         const LogRecord& names = record.names;
@@ -87,6 +104,13 @@ UndoOutcome RenameSession::OnUndo() {
 
     // Every mark is in the log before the question: the log may be kept.
     marks.Flush();
+    if (StopDue()) {
+        // Nothing asked: the log stays for the rest.
+        file.Close();
+        undoEnabled_ = true;
+        host_.SetStatus(stats_);
+        return UndoOutcome::Stopped;
+    }
     const bool remove =
         errors ? host_.AskYesNo(kTextDeleteLogWarning, kCaptionErrors, MessageIcon::Warning)
                : host_.AskYesNo(kTextDeleteLogQuestion, kApplicationName, MessageIcon::Question);

@@ -15,6 +15,7 @@
 #include "batch/RenameSession.h"
 #include "cli/CliHost.h"
 #include "cli/CommandLine.h"
+#include "cli/Interruption.h"
 #include "cli/OutputWriter.h"
 #include "engine/ConfigFile.h"
 #include "platform/FileSystem.h"
@@ -154,7 +155,14 @@ int RunRequest(CliRequest& request) {
     terminal.flushEveryRow = outIsTerminal;
     CliHost host(out, request.format, request.logAnswer, terminal);
 
+    // From here on a stop signal ends a batch or an Undo at its next item, and then the
+    // program, once the log is closed and the statistics are out; before, the signal's
+    // default action ends a run that has changed nothing yet. A preview changes nothing
+    // and keeps the default.
+    if (request.command == Command::Batch || request.command == Command::Undo)
+        CatchStopSignals();
     RenameSession session(host);
+    const StopOnSignal stopOnSignal(session);
     session.options() = request.options;
     session.options().iniFileName = *iniPath;
     session.options().logFileName = *logPath;
@@ -195,13 +203,13 @@ int RunRequest(CliRequest& request) {
         host.setOpenErrorDetail(*logPath);
         const UndoOutcome outcome = session.OnUndo();
         host.EndProgress();
-        if (outcome != UndoOutcome::Completed)
+        if (outcome != UndoOutcome::Completed && outcome != UndoOutcome::Stopped)
             status = kExitFailure;
     } else {
         const BatchResult result =
             folder ? session.RunFolderBatch(DecodeName(*folder)) : session.RunDropBatch(paths);
         host.EndProgress();
-        if (result.outcome != BatchOutcome::Completed)
+        if (result.outcome != BatchOutcome::Completed && result.outcome != BatchOutcome::Stopped)
             status = kExitFailure;
         if (result.tableFailed)
             status = std::max(status, kExitItemFailed);
@@ -238,7 +246,13 @@ int RunCli(const std::vector<std::string>& args) {
         }
         return OutputResult(out, kExitOk);
     }
-    return RunRequest(request);
+    const int status = RunRequest(request);
+    // Stopped by a signal: the log is closed and the statistics printed; the program ends
+    // by that signal, as its caller expects.
+    EndByCaughtSignal();
+    if (const int signal = CaughtStopSignal(); signal != 0)
+        return 128 + signal;
+    return status;
 }
 
 }  // namespace brindle::cli

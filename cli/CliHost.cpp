@@ -6,6 +6,7 @@
 #include <cctype>
 
 #include "batch/Messages.h"
+#include "cli/Interruption.h"
 #include "platform/DesktopServices.h"
 #include "platform/NameCodec.h"
 
@@ -95,6 +96,9 @@ bool ReadYes(int fd) {
     std::string line;
     char c = 0;
     for (;;) {
+        // Interrupted: no answer, so the log is kept, which loses nothing.
+        if (WaitForInputOrStop(fd) == 0)
+            return false;
         const ssize_t got = ::read(fd, &c, 1);
         if (got < 0 && errno == EINTR)
             continue;

@@ -55,7 +55,7 @@ private:
 };
 
 // Reads one answer line from `fd`; true for "y" or "yes" (any letter case, white space
-// around it ignored).
+// around it ignored). False at once when a stop signal is caught while it waits.
 bool ReadYes(int fd);
 
 }  // namespace brindle::cli

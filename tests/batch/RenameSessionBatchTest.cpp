@@ -1,5 +1,7 @@
 // Running a batch on real folders: what the host hears from its beginning to its end,
 // and a batch that has nothing to do.
+#include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -86,6 +88,51 @@ TEST_F(RenameSessionBatchTest, OnlyEnglishTableMissing) {
     // The replace stage applies to the very item whose table failed.
     EXPECT_EQ(temp.listing(),
               (std::vector<std::string>{"items/", "items/xb1", "items/xb2", "prog/"}));
+}
+
+// The host asks a running batch to stop, as the main dialog does when it is closed during
+// one: the batch stops at the next item, the log keeps exactly the records of what was
+// renamed, and the next batch and Undo go on from there.
+TEST_F(RenameSessionBatchTest, AStopRequestEndsTheBatchAtTheNextItem) {
+    struct Case {
+        const char* name;
+        std::size_t stopAfterRows;  // 0: asked before the batch
+    };
+    const Case cases[] = {{"before the batch", 0}, {"after the first item", 1}, {"after three", 3}};
+    const std::vector<std::string> original = {"items/",   "items/a/",   "items/a/X1", "items/a/X2",
+                                               "items/b/", "items/b/Y1", "items/b/Y2", "prog/"};
+    options().writeLogFile = true;
+    options().conversionMode = 1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // One group of records across two folders: a stop after the first takes back a
+        // record of each.
+        temp.createFiles({"items/a/X1", "items/a/X2", "items/b/Y1", "items/b/Y2"});
+        host.rows.Clear();
+        host.afterRow = [&](const OutputRow&) {
+            if (host.rows.size() == c.stopAfterRows)
+                session.RequestStop();
+        };
+        if (c.stopAfterRows == 0)
+            session.RequestStop();
+        const BatchResult result = session.RunDropBatch(
+            {items() + u"a/X1", items() + u"a/X2", items() + u"b/Y1", items() + u"b/Y2"});
+        EXPECT_EQ(result.outcome, BatchOutcome::Stopped);
+        EXPECT_EQ(host.rows.size(), c.stopAfterRows);
+        EXPECT_FALSE(session.stopRequested());  // answered
+        EXPECT_EQ(logRecords().size(), c.stopAfterRows);
+        EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "message"), 0);
+
+        // The next batch runs to its end; its records name their own folder.
+        host.afterRow = nullptr;
+        EXPECT_EQ(session.RunFolderBatch(items() + u"b").outcome, BatchOutcome::Completed);
+        EXPECT_TRUE(temp.exists("items/b/y1") && temp.exists("items/b/y2"));
+        host.answers = {true};
+        EXPECT_EQ(session.OnUndo(), UndoOutcome::Completed);
+        EXPECT_EQ(temp.listing(), original);
+        std::filesystem::remove_all(temp.path() / "items");
+        temp.createFiles({"items/"});
+    }
 }
 
 }  // namespace

@@ -275,5 +275,33 @@ TEST_F(RenameSessionUndoTest, DeletionThatFails) {
     EXPECT_TRUE(std::filesystem::exists(temp.path() / "locked/Brindle.log"));
 }
 
+// Asked to stop, Undo stops at the next record without asking about the log, which keeps
+// the marks of what was put back: the next Undo moves only the rest.
+TEST_F(RenameSessionUndoTest, AStopRequestEndsUndoAtTheNextRecord) {
+    temp.createFiles({"items/A", "items/B", "items/C", "items/D"});
+    const std::vector<std::string> before = temp.listing();
+    options().conversionMode = 1;
+    session.RunFolderBatch(items());
+    host.rows.Clear();
+    host.afterRow = [this](const OutputRow&) {
+        if (host.rows.size() == 2)
+            session.RequestStop();
+    };
+    EXPECT_EQ(session.OnUndo(), UndoOutcome::Stopped);
+    EXPECT_EQ(host.rows.size(), 2u);
+    EXPECT_TRUE(host.questions.empty());
+    EXPECT_TRUE(logExists());
+    EXPECT_EQ(session.undoEnabled(), std::optional<bool>(true));
+    EXPECT_FALSE(session.stopRequested());
+
+    host.afterRow = nullptr;
+    host.answers = {true};
+    EXPECT_EQ(session.OnUndo(), UndoOutcome::Completed);
+    EXPECT_EQ(temp.listing(), before);
+    // The two put back already are the two error rows of the second Undo.
+    EXPECT_EQ(host.questions, std::vector<Shown>{kAskDeleteAfterErrors});
+    EXPECT_EQ(host.rows.size(), 6u);
+}
+
 }  // namespace
 }  // namespace brindle::testing

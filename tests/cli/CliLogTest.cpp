@@ -1,6 +1,8 @@
 // brindle-cli's log on real temporary folders: records that cannot be written, a closed
 // output and a full disk during a batch, and Undo with its question.
 #include <gtest/gtest.h>
+#include <linux/magic.h>
+#include <sys/statfs.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -87,6 +89,37 @@ TEST(CliLogTest, DiskFullStopsTheBatchAndTheLogStillUndoesIt) {
     EXPECT_EQ(undo.status, 0);
     for (const auto& path : temp.listing())
         EXPECT_EQ(path.find("file_"), std::string::npos) << path;
+}
+
+// Each group of records is made durable before any of its renames, and each is twice the
+// one before: a few thousand items take a handful of fdatasync calls, not one per 256.
+TEST(CliLogTest, GroupsOfRecordsGrowAndEachIsDurableBeforeItsRenames) {
+    REQUIRE_STRACE();
+    TempFolder temp;
+    struct statfs where {};
+    ASSERT_EQ(statfs(temp.path().c_str(), &where), 0);
+    if (where.f_type == TMPFS_MAGIC)
+        GTEST_SKIP() << "the temporary folder is on tmpfs, where the log is never synced";
+    constexpr int kFiles = 5000;
+    for (int i = 0; i < kFiles; ++i)
+        temp.createFile("w/FILE_" + std::to_string(10000 + i) + ".TXT");
+    const std::string trace = (temp.path() / "strace.out").string();
+    CliRun run({"--write-log", "--log", temp.path() / "b.log", "--case=lower", "--quiet",
+                "--folder", temp.path() / "w"});
+    run.tracer = {"strace", "-f", "-qq", "-o", trace, "-e", "trace=fdatasync,renameat2"};
+    const CliResult batch = RunCli(run);
+    ASSERT_EQ(batch.status, 0) << batch.err;
+    // The renames that follow each fdatasync; none may come before the first.
+    std::vector<int> renamesAfterSync;
+    for (const std::string& line : Lines(temp.readFile("strace.out"))) {
+        if (line.find("fdatasync(") != std::string::npos) {
+            renamesAfterSync.push_back(0);
+        } else if (line.find("renameat2(") != std::string::npos) {
+            ASSERT_FALSE(renamesAfterSync.empty()) << "a rename before any record was durable";
+            ++renamesAfterSync.back();
+        }
+    }
+    EXPECT_EQ(renamesAfterSync, (std::vector<int>{256, 512, 1024, 2048, kFiles - 3840}));
 }
 
 struct UndoAnswerCase {

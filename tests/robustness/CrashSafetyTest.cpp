@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <random>
 #include <thread>
 
@@ -151,7 +152,7 @@ TEST_F(CrashSafety, KillsBetweenTheStepsOfRenamesOnForeignFilesystems) {
 TEST_F(CrashSafety, AKillInsideAGroupOfRecords) {
     if (!StraceWorks())
         GTEST_SKIP() << "strace is missing or cannot trace here; install Debian's strace";
-    MakeTree((temp_.path() / "tree").string(), 2);  // 800 files: groups of 256
+    MakeTree((temp_.path() / "tree").string(), 2);  // 800 files: groups of 256 and more
     for (const int when : {1, 100, 256, 257, 400, 700}) {
         SCOPED_TRACE("killed at rename " + std::to_string(when));
         const CliResult cut = RunCli(Batch().underStrace(
@@ -164,6 +165,37 @@ TEST_F(CrashSafety, AKillInsideAGroupOfRecords) {
         const Tree now = ReadTree(tree_);
         ASSERT_TRUE(now == original_) << Differences(original_, now);
     }
+}
+
+// Groups grow to thousands of records: a kill deep inside a large one leaves a thousand
+// records without outcomes, whose renames never came, and Undo settles them all by what
+// the disk shows.
+TEST_F(CrashSafety, AKillInsideALargeGroupOfRecords) {
+    if (!StraceWorks())
+        GTEST_SKIP() << "strace is missing or cannot trace here; install Debian's strace";
+    // Groups of 256, 512, 1024, 2048, then the last 2160 files.
+    constexpr int kMany = 6000;
+    constexpr int kKilledAt = 5000;
+    tree_ = (temp_.path() / "flat").string();
+    log_ = (temp_.path() / "Brindle.log").string();
+    std::filesystem::create_directories(tree_);
+    for (int i = 1; i <= kMany; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "FILE_%05d.TXT", i);
+        WriteFile(tree_ + "/" + name, name);
+    }
+    original_ = ReadTree(tree_);
+    const CliResult cut = RunCli(
+        CliRun({"--write-log", "--log", log_, "--case", "lower", "--quiet", "--folder", tree_})
+            .underStrace({"trace=renameat2",
+                          "inject=renameat2:signal=KILL:when=" + std::to_string(kKilledAt)}));
+    EXPECT_EQ(cut.signal, SIGKILL);
+    EXPECT_EQ(RenamedFiles(), kKilledAt - 1);
+    const CliResult undo = RunCli(Undo());
+    EXPECT_EQ(undo.status, 1) << undo.err;  // the records whose renames never came
+    EXPECT_EQ(undo.err, "");
+    const Tree now = ReadTree(tree_);
+    ASSERT_TRUE(now == original_) << Differences(original_, now);
 }
 
 void CrashSafety::KillAtRandom(int wantedKills, int requiredKills, int midwayShare) {
