@@ -1,7 +1,10 @@
 #include "app/BusyInputGuard.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QWidget>
+#include <QWindow>
 
 namespace {
 
@@ -36,6 +39,20 @@ bool IsRefused(QEvent::Type type) {
     }
 }
 
+// The window a close request is meant for: a window's widget, or the widget of the platform
+// window that the close box belongs to (where the request arrives first).
+QWidget* WindowOf(QObject* watched) {
+    if (auto* widget = qobject_cast<QWidget*>(watched))
+        return widget->isWindow() ? widget : nullptr;
+    if (auto* window = qobject_cast<QWindow*>(watched)) {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->windowHandle() == window)
+                return top;
+        }
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 BusyInputGuard::BusyInputGuard() {
@@ -51,6 +68,10 @@ bool BusyInputGuard::eventFilter(QObject* watched, QEvent* event) {
     if (suspended_ == 0 && IsRefused(event->type())) {
         // A refused close or drop must not count as accepted by whoever sent it.
         event->ignore();
+        if (event->type() == QEvent::Close && closeHandler_) {
+            if (QWidget* window = WindowOf(watched))
+                closeHandler_(window);
+        }
         return true;
     }
     return QObject::eventFilter(watched, event);

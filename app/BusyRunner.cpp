@@ -1,8 +1,12 @@
 #include "app/BusyRunner.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QPointer>
+#include <QWidget>
 
 #include <exception>
+#include <thread>
 
 #include "app/BusyInputGuard.h"
 #include "app/Safely.h"
@@ -16,6 +20,20 @@ void BusyRunner::Run(const std::function<void()>& work, const std::function<void
         return;
     busy_ = true;
     guard_ = std::make_unique<BusyInputGuard>();
+    guard_->setCloseHandler([this](QWidget* window) {
+        // Asked once the refused event has been dealt with.
+        QMetaObject::invokeMethod(
+            this,
+            [this, window = QPointer<QWidget>(window)] {
+                if (!window)
+                    return;
+                if (busy_)
+                    emit closeRequested(window);
+                else
+                    window->close();  // the operation ended meanwhile: as asked
+            },
+            Qt::QueuedConnection);
+    });
     // However the operation ends, the program takes input again afterwards.
     struct EndBusy {
         BusyRunner& runner;
@@ -38,6 +56,24 @@ void BusyRunner::Run(const std::function<void()>& work, const std::function<void
     QCoreApplication::processEvents();
     busy_ = false;
     emit ended();
+}
+
+void BusyRunner::Offload(const std::function<void()>& task) {
+    QEventLoop loop;
+    std::exception_ptr failure;
+    std::thread worker([&] {
+        try {
+            task();
+        } catch (...) {
+            // Thrown again on this thread, where Run reports it.
+            failure = std::current_exception();
+        }
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void BusyRunner::Paint(const std::function<void()>& showProgress) {

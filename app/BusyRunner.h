@@ -30,6 +30,10 @@ public:
     // Runs `work`, unless an operation runs already; `showProgress` shows what it reached
     // before the input that arrived meanwhile is refused.
     void Run(const std::function<void()>& work, const std::function<void()>& showProgress);
+    // Within an operation: runs `task` on a worker thread while this thread takes its
+    // events (the windows paint, move and resize; input stays refused), and returns when it
+    // has ended, with its exception, if any, thrown here.
+    void Offload(const std::function<void()>& task);
     // While an operation runs, once a paint interval has passed since the last paint:
     // `showProgress`, then the windows paint. Input stays queued, to be refused when the
     // operation ends.
@@ -44,6 +48,8 @@ signals:
     // the signal returns).
     void started();
     void ended();
+    // A window was asked to close while an operation runs (the request itself is refused).
+    void closeRequested(QWidget* window);
 
 private:
     brindle::DesktopServices& services_;

@@ -46,7 +46,8 @@ CBrindleDlg::CBrindleDlg(brindle::DesktopServices& services, AboutBoxCall aboutB
       aboutBox_(std::move(aboutBox)),
       files_(std::move(files)),
       units_(QApplication::font()),
-      session_(*this),
+      workerHost_(*this, this),
+      session_(workerHost_),
       runner_(services) {
     setObjectName(QStringLiteral("CBrindleDlg"));
     // A window of its own on the taskbar, with a minimise box and no maximise box.
@@ -63,6 +64,18 @@ CBrindleDlg::CBrindleDlg(brindle::DesktopServices& services, AboutBoxCall aboutB
     ConnectEdits();
     connect(&runner_, &BusyRunner::started, this, &CBrindleDlg::operationStarted);
     connect(&runner_, &BusyRunner::ended, this, &CBrindleDlg::operationEnded);
+    connect(&runner_, &BusyRunner::closeRequested, this, [this](QWidget* window) {
+        if (window == this)
+            Safely(services_, [this] { OnCloseDuringOperation(); });
+    });
+    connect(&runner_, &BusyRunner::ended, this, [this] {
+        if (!closeWhenStopped_)
+            return;
+        closeWhenStopped_ = false;
+        session_.WithdrawStopRequest();
+        // After the operation's own handler has returned.
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    });
 
     output_ = new COutputDlg(this, units_);
     output_->hide();
@@ -208,6 +221,16 @@ void CBrindleDlg::closeEvent(QCloseEvent* event) {
     QDialog::closeEvent(event);
 }
 
+void CBrindleDlg::OnCloseDuringOperation() {
+    if (!busy() || session_.stopRequested())
+        return;
+    if (!AskYesNo(kTextStopTheBatch, {}, MessageIcon::Question))
+        return;
+    // As SIGINT stops brindle-cli's: at the next item, with the log consistent.
+    closeWhenStopped_ = true;
+    session_.RequestStop();
+}
+
 // --- Batches and Undo ------------------------------------------------------------------
 
 void CBrindleDlg::RunBusy(const std::function<void()>& work) {
@@ -250,7 +273,9 @@ void CBrindleDlg::RunBatch(const brindle::BatchSource& source) {
         // user has been told.
         SaveOptions(session_.options());
         PrepareLogFolder();
-        const brindle::BatchResult result = session_.RunBatch(source);
+        brindle::BatchResult result;
+        runner_.Offload([&] { result = session_.RunBatch(source); });
+        workerHost_.Deliver();
         // What the batch changed in the options.
         LoadOptions(session_.options());
         if (result.tableFailed)
@@ -271,7 +296,8 @@ void CBrindleDlg::OnUndo() {
         return;
     RunBusy([&] {
         SaveOptions(session_.options());
-        session_.OnUndo();
+        runner_.Offload([&] { session_.OnUndo(); });
+        workerHost_.Deliver();
         ShowUndoResult(session_.undoEnabled());
     });
 }

@@ -14,6 +14,7 @@
 
 #include "app/BusyRunner.h"
 #include "app/DialogUnits.h"
+#include "app/WorkerHost.h"
 #include "batch/BatchPlanner.h"
 #include "batch/PipelineHost.h"
 #include "batch/RenameSession.h"
@@ -128,6 +129,8 @@ protected:
 private:
     // The label above the method list, as "Only English" switches it.
     static constexpr char16_t kSelectMethod[] = u"select method";
+    // Asked when the dialog is closed during a batch or Undo.
+    static constexpr char16_t kTextStopTheBatch[] = u"Stop the batch?";
     static constexpr char16_t kReplaceWithLabel[] = u"replace with";
 
     // Makes every control, fits the dialog units to the captions, places the controls and
@@ -149,6 +152,8 @@ private:
     void LoadRunningNumber();
     // Runs one batch or Undo with input refused and the Output Log painting as it goes.
     void RunBusy(const std::function<void()>& work);
+    // The dialog's close box during a batch or Undo: "Stop the batch?"
+    void OnCloseDuringOperation();
     void PaintProgress();
     // Shows the rows and the status line the operation has reached.
     void ShowProgress();
@@ -167,7 +172,12 @@ private:
     AboutBoxCall aboutBox_;
     brindle::UserFiles files_;
     DialogUnits units_;
+    // The batches and Undo run on a worker thread and reach the window through it.
+    WorkerHost workerHost_;
     brindle::RenameSession session_;
+    // The user closed the dialog during an operation and chose to stop it: the dialog
+    // closes once it has stopped.
+    bool closeWhenStopped_ = false;
     // The status line's figures as the operation left them, shown at the painting cadence.
     std::optional<brindle::BatchStats> pendingStatus_;
     // The running number as the batch in progress last reported it.

@@ -16,6 +16,8 @@
 #include <QTest>
 #include <QUrl>
 
+#include <cctype>
+#include <filesystem>
 #include <memory>
 
 #include "MainDialogFixture.h"
@@ -289,7 +291,9 @@ private slots:
         QVERIFY(!closed);
         QVERIFY(dlg.isVisible());
         QCOMPARE(services_->prompts.size(), std::size_t(1));
-        QVERIFY(services_->boxes.empty());
+        // The close box is the one thing that asks: whether to stop (No, by default here).
+        QCOMPARE(services_->boxes.size(), std::size_t(1));
+        QCOMPARE(services_->boxes[0].text, QString("Stop the batch?"));
         QVERIFY(!Ctl<QCheckBox>(ids::kOnlyLog)->isChecked());
         QCOMPARE(Ctl<QLineEdit>(ids::kNamePattern)->text(), QString());
         QVERIFY(folder_->temp().exists("other/x.TXT"));
@@ -398,6 +402,68 @@ private slots:
         QVERIFY(folder_->temp().exists("i/c.txt"));
         // The batch's closing load puts the last valid value back.
         QCOMPARE(Ctl<QLineEdit>(ids::kStartIndex)->text(), QString("0"));
+    }
+
+    // The close box during a batch asks "Stop the batch?": Yes stops it at the next item and
+    // closes the dialog once it has stopped, with every item either renamed and logged or
+    // left alone, so that Undo brings back exactly the original names; No lets it run on.
+    void closingDuringABatchAsksToStopIt() {
+        // The question must come while the batch still runs: alone on the machine, 5,000
+        // renames outlast the window's answer to the first row by far.
+        if (!qEnvironmentVariableIsSet("BRINDLE_TEST_ALONE"))
+            QSKIP("runs alone, as its own test");
+        for (const bool stop : {true, false}) {
+            const std::string folder = stop ? "stop" : "go";
+            std::vector<std::string> files;
+            for (int i = 0; i < 5000; ++i) {
+                files.push_back(folder + "/F" + std::to_string(10000 + i) + ".TXT");
+                folder_->temp().createFile(files.back());
+            }
+            const auto inFolder = [&] {
+                std::vector<std::string> names;
+                for (const std::string& name : folder_->temp().listing())
+                    if (name.starts_with(folder + "/"))
+                        names.push_back(name);
+                return names;
+            };
+            const std::vector<std::string> original = inFolder();
+            CBrindleDlg& dlg = Open("[config]\nShow Log Window = 1\nWrite Log File = 1\n");
+            Click(ids::kToLowerCase);
+            dlg.setPaintInterval(0);
+            services_->boxes.clear();
+            services_->answers = {stop ? MessageResult::Yes : MessageResult::No};
+            bool closed = false;
+            QObject::connect(dlg.outputDlg()->model(), &QAbstractItemModel::rowsInserted, &dlg,
+                             [&] {
+                                 if (!closed) {
+                                     closed = true;
+                                     dlg.close();
+                                 }
+                             });
+            ChooseFolder(folder);
+            QVERIFY(closed);
+            QCOMPARE(services_->boxes.size(), std::size_t(1));
+            QCOMPARE(services_->boxes[0].text, QString("Stop the batch?"));
+            QTRY_COMPARE(dlg.isVisible(), !stop);
+            // Each file either renamed or not: none lost, none doubled.
+            int renamed = 0;
+            for (const std::string& file : files) {
+                std::string lower = file;
+                for (std::size_t i = folder.size(); i < lower.size(); ++i)
+                    lower[i] = static_cast<char>(std::tolower(lower[i]));
+                QVERIFY(folder_->temp().exists(file) != folder_->temp().exists(lower));
+                renamed += folder_->temp().exists(lower) ? 1 : 0;
+            }
+            if (!stop)
+                QCOMPARE(renamed, 5000);
+
+            dlg.show();
+            services_->answers = {MessageResult::No};  // keep the log
+            Click(ids::kUndo);
+            QCOMPARE(inFolder(), original);
+            dlg_.reset();
+            std::filesystem::remove(folder_->temp().path() / "Brindle.log");
+        }
     }
 
     // The running number shows in "Starting index" as the batch advances it, at the

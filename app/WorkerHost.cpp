@@ -1,0 +1,125 @@
+#include "app/WorkerHost.h"
+
+#include <QThread>
+
+WorkerHost::WorkerHost(brindle::PipelineHost& window, QObject* parent)
+    : QObject(parent), window_(window) {}
+
+bool WorkerHost::OnWindowThread() const {
+    return QThread::currentThread() == thread();
+}
+
+void WorkerHost::Post(Event event) {
+    if (OnWindowThread()) {
+        Deliver();
+        Hand(event);
+        return;
+    }
+    std::lock_guard lock(mutex_);
+    pending_.push_back(std::move(event));
+    if (!posted_) {
+        posted_ = true;
+        QMetaObject::invokeMethod(this, &WorkerHost::Deliver, Qt::QueuedConnection);
+    }
+}
+
+void WorkerHost::Deliver() {
+    // A host that paints may take events: a delivery met there comes again after this one,
+    // so that what it was posted for is never left waiting.
+    if (delivering_) {
+        QMetaObject::invokeMethod(this, &WorkerHost::Deliver, Qt::QueuedConnection);
+        return;
+    }
+    delivering_ = true;
+    // What has come so far, then back to the event loop: what comes meanwhile is posted
+    // anew, behind whatever else the window has to do.
+    std::vector<Event> events;
+    {
+        std::lock_guard lock(mutex_);
+        events.swap(pending_);
+        posted_ = false;
+    }
+    for (const Event& event : events)
+        Hand(event);
+    delivering_ = false;
+}
+
+void WorkerHost::Hand(const Event& event) {
+    if (const auto* row = std::get_if<Row>(&event)) {
+        brindle::RowData data;
+        data.image = row->image;
+        data.inputFolder = row->inputFolder;
+        data.input = row->input;
+        data.output = row->output;
+        data.suffix = row->suffix;
+        data.countShown = row->countShown;
+        data.count = row->count;
+        data.folder = row->folder;
+        data.reason = row->reason;
+        window_.AddOutputRow(data);
+    } else if (std::holds_alternative<RemoveAll>(event)) {
+        window_.RemoveAllRows();
+    } else if (const auto* stats = std::get_if<brindle::BatchStats>(&event)) {
+        window_.SetStatus(*stats);
+    } else if (const auto* counters = std::get_if<brindle::NameCounters>(&event)) {
+        window_.SetCounters(*counters);
+    } else if (const auto* title = std::get_if<Title>(&event)) {
+        window_.SetOutputTitle(title->text);
+    }
+}
+
+void WorkerHost::AddOutputRow(const brindle::RowData& data) {
+    Row row;
+    row.image = data.image;
+    row.inputFolder = data.inputFolder;
+    row.input = data.input;
+    row.output = data.output;
+    row.suffix = data.suffix;
+    row.countShown = data.countShown;
+    row.count = data.count;
+    row.folder = data.folder;
+    row.reason = data.reason;
+    Post(std::move(row));
+}
+
+void WorkerHost::RemoveAllRows() {
+    Post(RemoveAll{});
+}
+
+void WorkerHost::SetStatus(const brindle::BatchStats& stats) {
+    Post(stats);
+}
+
+void WorkerHost::SetCounters(const brindle::NameCounters& counters) {
+    Post(counters);
+}
+
+void WorkerHost::SetOutputTitle(const std::u16string& title) {
+    Post(Title{title});
+}
+
+void WorkerHost::ShowMessage(const std::u16string& text, const std::u16string& caption,
+                             brindle::MessageIcon icon) {
+    const auto show = [&] {
+        Deliver();
+        window_.ShowMessage(text, caption, icon);
+    };
+    if (OnWindowThread())
+        show();
+    else
+        QMetaObject::invokeMethod(this, show, Qt::BlockingQueuedConnection);
+}
+
+bool WorkerHost::AskYesNo(const std::u16string& text, const std::u16string& caption,
+                          brindle::MessageIcon icon) {
+    bool yes = false;
+    const auto ask = [&] {
+        Deliver();
+        yes = window_.AskYesNo(text, caption, icon);
+    };
+    if (OnWindowThread())
+        ask();
+    else
+        QMetaObject::invokeMethod(this, ask, Qt::BlockingQueuedConnection);
+    return yes;
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QObject>
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "batch/PipelineHost.h"
+
+// The host a batch or Undo talks to when it runs on a worker thread: what happens is queued,
+// in order, and handed to the window's own host on the window's thread whenever that thread
+// next takes its events; a message or a question waits until the window has shown every
+// row before it and the user has answered. Called on the window's thread itself, it hands
+// everything on at once.
+class WorkerHost : public QObject, public brindle::PipelineHost {
+    Q_OBJECT
+
+public:
+    WorkerHost(brindle::PipelineHost& window, QObject* parent);
+
+    void AddOutputRow(const brindle::RowData& row) override;
+    void RemoveAllRows() override;
+    void SetStatus(const brindle::BatchStats& stats) override;
+    void SetCounters(const brindle::NameCounters& counters) override;
+    void SetOutputTitle(const std::u16string& title) override;
+    void ShowMessage(const std::u16string& text, const std::u16string& caption,
+                     brindle::MessageIcon icon) override;
+    bool AskYesNo(const std::u16string& text, const std::u16string& caption,
+                  brindle::MessageIcon icon) override;
+
+    // Hands on what has been queued; on the window's thread. Once the worker has ended, one
+    // call hands on all it sent.
+    void Deliver();
+
+private:
+    // A row with its own texts, for the row's views end with the call that brought them.
+    struct Row {
+        int image = 0;
+        std::u16string inputFolder, input, output, folder, reason;
+        brindle::RowSuffix suffix = brindle::RowSuffix::None;
+        bool countShown = true;
+        std::int32_t count = 0;
+    };
+    struct RemoveAll {};
+    struct Title {
+        std::u16string text;
+    };
+    using Event = std::variant<Row, RemoveAll, brindle::BatchStats, brindle::NameCounters, Title>;
+
+    bool OnWindowThread() const;
+    void Post(Event event);
+    void Hand(const Event& event);
+
+    brindle::PipelineHost& window_;
+    std::mutex mutex_;
+    std::vector<Event> pending_;
+    bool posted_ = false;
+    bool delivering_ = false;
+};
