@@ -27,7 +27,7 @@ void BM_PatternCreator(benchmark::State& state, const char16_t* pattern) {
     char16_t letter = u'a';
     const std::u16string folder = u"/home/user/Pictures/Summer/";
     const std::u16string itemPath = folder + kName;  // the context only views it
-    brindle::PatternContext context{index, letter, false, folder, itemPath};
+    brindle::PatternContext context{index, letter, false, folder, itemPath, kName};
     for (auto _ : state) {
         std::u16string name = brindle::CreatePatternName(pattern, kName, context);
         benchmark::DoNotOptimize(name);

@@ -12,8 +12,8 @@ std::u16string ExtensionOf(std::u16string_view name);
 // The same, as a view into `name`.
 std::u16string_view ExtensionView(std::u16string_view name);
 
-// Removing the extension deletes every occurrence of it from the name
-// ('x.mp3.mp3' -> 'x'; a name without a dot becomes empty).
+// The name without its extension: the text before its last '.' ('x.mp3.mp3' -> 'x.mp3';
+// a name without a dot becomes empty).
 std::u16string RemoveExtension(std::u16string_view name);
 
 }  // namespace brindle

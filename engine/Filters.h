@@ -25,7 +25,11 @@ FilterResult ApplyFilterMethod(std::u16string_view name, std::u16string_view ini
 // batch reads its table once and applies it to every item.
 std::u16string ApplyReplacementTable(std::u16string_view name, const ReplacementTable& table);
 
-// The "Force 63" cut. `withoutExtension` is the option of the same name.
+// The "Force 63" cut of a name longer than `length`: its spaces deleted, then its '_',
+// then the end of the name before its extension cut off, one character always kept
+// before it. A name with nothing before its extension ('README', '.bashrc'), or one
+// whose extension is set aside ("w/o File Extension", `withoutExtension`), is cut at its
+// end.
 std::u16string ForceLength(std::u16string_view name, int length, bool withoutExtension);
 
 }  // namespace brindle

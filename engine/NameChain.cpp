@@ -44,7 +44,8 @@ std::u16string NameChain::NewName(std::u16string_view name, std::u16string_view 
                                .letterCounter = counters.letter,
                                .withoutExtension = o.withoutExtension,
                                .currentDirectory = directory,
-                               .itemPath = itemPath};
+                               .itemPath = itemPath,
+                               .nameOnDisk = name};
         working = CreatePatternName(o.namePattern, working, context);
     }
     if (o.force63)

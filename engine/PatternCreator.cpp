@@ -48,11 +48,11 @@ std::u16string FolderName(std::u16string_view directory) {
 std::u16string CreatePatternName(std::u16string_view pattern, std::u16string_view name,
                                  PatternContext& context) {
     const std::u16string ext = ExtensionOf(name);
-    // With "w/o File Extension" the pipeline has already set the real extension aside;
-    // ext then serves only the ".mp3" test.
+    // With "w/o File Extension" the pipeline has already set the real extension aside.
     const std::u16string incoming =
         context.withoutExtension ? std::u16string(name) : RemoveExtension(name);
-    const bool isMp3 = ext == u".mp3";
+    // What the file is does not change with the name being built.
+    const bool isMp3 = AsciiLowered(ExtensionView(context.nameOnDisk)) == u".mp3";
 
     // The file does not change while one name is built: one read serves every escape.
     std::optional<CMp3Tag> tag;

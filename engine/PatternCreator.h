@@ -13,6 +13,7 @@ struct PatternContext {
     bool withoutExtension = false;         // the option "w/o File Extension"
     std::u16string_view currentDirectory;  // the item's folder, ending with '/'
     std::u16string_view itemPath;          // currentDirectory + the name on disk (tags)
+    std::u16string_view nameOnDisk;        // the tag escapes apply to ".mp3" files
 };
 
 // Builds a wholly new name from `pattern`; `name` is the incoming working name.

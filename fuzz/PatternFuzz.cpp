@@ -93,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool withoutExtension = (input.Byte() & 1) != 0;
 
     const std::u16string itemPath = folder + name;
-    brindle::PatternContext context{startIndex, letter, withoutExtension, folder, itemPath};
+    brindle::PatternContext context{startIndex, letter, withoutExtension, folder, itemPath, name};
     const std::u16string result = brindle::CreatePatternName(pattern, name, context);
     for (char16_t c : result) {
         if (c == u'/' || c == u'\\')
