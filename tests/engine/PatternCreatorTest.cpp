@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 
+#include "engine/NameStages.h"
 #include "tests/support/Mp3TagBytes.h"
 #include "tests/support/TempFolder.h"
 
@@ -14,6 +15,18 @@ namespace {
 
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+
+// What the pattern stage makes of `name`, an item of `item`.
+std::u16string Built(std::u16string_view pattern, std::u16string_view name, const ItemFacts& item,
+                     NameCounters& counters, bool withoutExtension = false) {
+    ParsedPattern parsed = ParseNamePattern(pattern);
+    EXPECT_EQ(parsed.error, std::nullopt);
+    const PatternStage stage(std::move(parsed.pattern),
+                             withoutExtension ? ExtensionPlace::SetAside : ExtensionPlace::InName);
+    std::u16string result(name);
+    stage.Apply(result, item, counters);
+    return result;
+}
 
 TEST(PatternCreatorTest, NumbersArePrintfPadded) {
     struct Row {
@@ -36,11 +49,10 @@ TEST(PatternCreatorTest, NumbersArePrintfPadded) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        std::int32_t index = row.startIndex;
-        char16_t letter = u'a';
-        PatternContext context{index, letter, false, u"/f/", u"/f/a.txt", u"a.txt"};
-        EXPECT_EQ(CreatePatternName(row.pattern, u"a.txt", context), row.expected);
-        EXPECT_EQ(index, row.indexAfter);
+        NameCounters counters{.startIndex = row.startIndex};
+        EXPECT_EQ(Built(row.pattern, u"a.txt", ItemFacts(u"/f/", u"a.txt"), counters),
+                  row.expected);
+        EXPECT_EQ(counters.startIndex, row.indexAfter);
     }
 }
 
@@ -70,28 +82,25 @@ TEST(PatternCreatorTest, BuildsNamesFromEscapes) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        std::int32_t index = 0;
-        char16_t letter = u'q';
-        const std::u16string itemPath = row.directory + row.input;
-        PatternContext context{index,         letter,   row.withoutExtension,
-                               row.directory, itemPath, row.input};
-        EXPECT_EQ(CreatePatternName(row.pattern, row.input, context), row.expected);
+        NameCounters counters{.letter = u'q'};
+        EXPECT_EQ(Built(row.pattern, row.input, ItemFacts(row.directory, row.input), counters,
+                        row.withoutExtension),
+                  row.expected);
     }
 }
 
 TEST(PatternCreatorTest, LetterCounterCarriesOnFromItemToItem) {
-    std::int32_t index = 0;
-    char16_t letter = u'y';
-    PatternContext context{index, letter, false, u"/f/", u"", u""};
-    EXPECT_EQ(CreatePatternName(u"/O_/C", u"a.txt", context), u"a_y.txt");
-    EXPECT_EQ(CreatePatternName(u"/O_/C", u"b.txt", context), u"b_z.txt");
-    EXPECT_EQ(CreatePatternName(u"/O_/C", u"c.txt", context), u"c_a.txt");
-    EXPECT_EQ(letter, u'b');
-    EXPECT_EQ(index, 0);
+    NameCounters counters{.letter = u'y'};
+    const ItemFacts item(u"/f/", u"a.txt");
+    EXPECT_EQ(Built(u"/O_/C", u"a.txt", item, counters), u"a_y.txt");
+    EXPECT_EQ(Built(u"/O_/C", u"b.txt", item, counters), u"b_z.txt");
+    EXPECT_EQ(Built(u"/O_/C", u"c.txt", item, counters), u"c_a.txt");
+    EXPECT_EQ(counters.letter, u'b');
+    EXPECT_EQ(counters.startIndex, 0);
 
-    letter = u'{';  // outside 'a'..'z': starts over
-    EXPECT_EQ(CreatePatternName(u"/C", u"a.txt", context), u"a.txt");
-    EXPECT_EQ(letter, u'b');
+    counters.letter = u'{';  // outside 'a'..'z': starts over
+    EXPECT_EQ(Built(u"/C", u"a.txt", item, counters), u"a.txt");
+    EXPECT_EQ(counters.letter, u'b');
 }
 
 TEST(PatternCreatorTest, TagEscapesReadTheItemOnDisk) {
@@ -122,13 +131,12 @@ TEST(PatternCreatorTest, TagEscapesReadTheItemOnDisk) {
         testing::TempFolder folder;
         if (row.file != "-")
             folder.createFile(row.disk, row.file);
-        std::int32_t index = 0;
-        char16_t letter = u'a';
+        NameCounters counters;
         const std::u16string directory = folder.folder();
         const std::u16string disk(row.disk.begin(), row.disk.end());
-        const std::u16string itemPath = directory + disk;
-        PatternContext context{index, letter, row.withoutExtension, directory, itemPath, disk};
-        EXPECT_EQ(CreatePatternName(row.pattern, row.input, context), row.expected);
+        EXPECT_EQ(Built(row.pattern, row.input, ItemFacts(directory, disk), counters,
+                        row.withoutExtension),
+                  row.expected);
     }
 }
 
