@@ -26,6 +26,7 @@
 #include "app/Safely.h"
 #include "batch/Messages.h"
 #include "engine/ConfigFile.h"
+#include "engine/PatternCreator.h"
 #include "platform/FileSystem.h"
 
 using brindle::MessageButtons;
@@ -272,6 +273,11 @@ void CBrindleDlg::RunBatch(const brindle::BatchSource& source) {
         // One snapshot for the whole batch, which goes on whatever the save reports: the
         // user has been told.
         SaveOptions(session_.options());
+        if (const auto mistake = brindle::ParseNamePattern(session_.options().namePattern).error) {
+            // Nothing is renamed until the pattern is mended.
+            ShowMessage(brindle::PatternErrorText(*mistake), u"", MessageIcon::Warning);
+            return;
+        }
         PrepareLogFolder();
         brindle::BatchResult result;
         runner_.Offload([&] { result = session_.RunBatch(source); });

@@ -138,6 +138,8 @@ void Append(std::u16string& out, std::u16string_view label, std::uint32_t value)
 }  // namespace
 
 std::u16string SummaryText(const Plan& plan) {
+    if (plan.patternError)
+        return PatternErrorText(*plan.patternError);
     const PlanSummary& s = plan.summary;
     std::u16string text;
     Append(text, u"Items: ", s.items);

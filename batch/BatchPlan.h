@@ -2,10 +2,12 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "batch/OutputRows.h"
+#include "engine/PatternCreator.h"
 
 namespace brindle {
 
@@ -96,6 +98,8 @@ struct Plan {
     // The "Only English" table could not be opened: the filter is off for this batch.
     bool tableFailed = false;
     std::u16string iniFileName;
+    // The name pattern has a mistake: the batch has no items.
+    std::optional<PatternError> patternError;
     PlanSummary summary;
 
     const std::u16string& folderOf(const PlanItem& item) const { return folders[item.folder].path; }
@@ -118,7 +122,8 @@ OutputRow RowTextsOf(const Plan& plan, const PlanItem& item);
 
 // The summary line: "Items: N | To rename: N | Unchanged: N | Only Log: N | Conflicts: N
 // (same new name: N, target exists: N, not a name: N, read-only: N, not found: N, folder
-// moved: N)", with what is still being planned or could not be read.
+// moved: N)", with what is still being planned or could not be read; or the mistake in
+// the name pattern.
 std::u16string SummaryText(const Plan& plan);
 
 // Counts the states into plan.summary.

@@ -85,6 +85,14 @@ BatchPlanner::BatchPlanner(const BatchSource& source, const RenameOptions& optio
                            const NameCounters& counters, Plan& plan, Mode mode)
     : source_(source), options_(options), counters_(counters), plan_(plan), mode_(mode) {
     plan_.iniFileName = options_.iniFileName;
+    ParsedPattern parsed = ParseNamePattern(options_.namePattern);
+    if (parsed.error) {
+        // A batch whose pattern has a mistake names nothing: it has no items.
+        plan_.patternError = std::move(parsed.error);
+        phase_ = Phase::Done;
+        return;
+    }
+    pattern_ = std::move(parsed.pattern);
     if (source_.isDrop) {
         for (const std::u16string& path : source_.paths) {
             if (!path.empty())
@@ -156,14 +164,14 @@ void BatchPlanner::Name(std::u16string name, const std::u16string& directory, st
                 options_.onlyEnglish = false;
             }
         }
-        chain_.emplace(options_, table_ ? &*table_ : nullptr);
+        chain_.emplace(options_, table_ ? &*table_ : nullptr, std::move(pattern_));
     }
     if (!metAnItem_) {
         // The file mover lowers the option once an item is met, as it keeps it then.
         options_.fileTypes = AsciiLowered(options_.fileTypes);
     }
     metAnItem_ = true;
-    item.newName = chain_->NewName(name, directory, counters_);
+    item.newName = chain_->NewName(ItemFacts(directory, name), counters_);
     bool moves = false;
     if (FileMoverSendsUp(options_.fileTypes, item.newName)) {
         const std::u16string newDirectory = ParentFolder(std::u16string(directory));

@@ -104,6 +104,8 @@ private:
     Plan& plan_;
     Mode mode_;
     std::optional<ReplacementTable> table_;
+    // The name pattern, parsed once for the batch; the chain takes it over.
+    NamePattern pattern_;
     std::optional<NameChain> chain_;
 
     FolderCache folders_;

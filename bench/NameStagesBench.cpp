@@ -6,7 +6,7 @@
 #include <string>
 
 #include "engine/CaseConversion.h"
-#include "engine/PatternCreator.h"
+#include "engine/NameChain.h"
 
 namespace {
 
@@ -22,14 +22,16 @@ void BM_Conversion(benchmark::State& state) {
 }
 BENCHMARK(BM_Conversion)->DenseRange(brindle::kNoConversion, brindle::kUpperLetter);
 
+// The pattern as a batch runs it for each item: parsed once, built for every name.
 void BM_PatternCreator(benchmark::State& state, const char16_t* pattern) {
-    std::int32_t index = 0;
-    char16_t letter = u'a';
-    const std::u16string folder = u"/home/user/Pictures/Summer/";
-    const std::u16string itemPath = folder + kName;  // the context only views it
-    brindle::PatternContext context{index, letter, false, folder, itemPath};
+    brindle::RenameOptions options;
+    options.namePattern = pattern;
+    const brindle::NameChain chain(options, nullptr,
+                                   brindle::ParseNamePattern(options.namePattern).pattern);
+    brindle::NameCounters counters;
+    const brindle::ItemFacts item(u"/home/user/Pictures/Summer/", kName);
     for (auto _ : state) {
-        std::u16string name = brindle::CreatePatternName(pattern, kName, context);
+        std::u16string name = chain.NewName(item, counters);
         benchmark::DoNotOptimize(name);
     }
     state.SetItemsProcessed(state.iterations());

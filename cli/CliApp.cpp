@@ -18,6 +18,7 @@
 #include "cli/Interruption.h"
 #include "cli/OutputWriter.h"
 #include "engine/ConfigFile.h"
+#include "engine/PatternCreator.h"
 #include "platform/FileSystem.h"
 #include "platform/NameCodec.h"
 #include "platform/UserFiles.h"
@@ -117,6 +118,13 @@ int RunPreview(OutputBuffer& out, const PlanRequest& request, OutputFormat forma
 }
 
 int RunRequest(CliRequest& request) {
+    if (request.command == Command::Batch || request.command == Command::Preview) {
+        // A batch whose name pattern has a mistake renames nothing, and is not planned.
+        if (const auto mistake = ParseNamePattern(request.options.namePattern).error) {
+            Complain(PatternErrorText(*mistake));
+            return kExitFailure;
+        }
+    }
     PathResolver resolver;
     const UserFiles defaults = LocateUserFiles();
     const auto iniPath = FileOption(resolver, request.iniFile, defaults.configFile);

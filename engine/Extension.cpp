@@ -1,7 +1,5 @@
 #include "engine/Extension.h"
 
-#include "engine/TextOps.h"
-
 namespace brindle {
 
 std::u16string_view ExtensionView(std::u16string_view name) {
@@ -14,7 +12,7 @@ std::u16string ExtensionOf(std::u16string_view name) {
 }
 
 std::u16string RemoveExtension(std::u16string_view name) {
-    return ReplaceAll(name, ExtensionOf(name), u"");
+    return std::u16string(name.substr(0, name.size() - ExtensionView(name).size()));
 }
 
 }  // namespace brindle

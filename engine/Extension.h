@@ -12,8 +12,12 @@ std::u16string ExtensionOf(std::u16string_view name);
 // The same, as a view into `name`.
 std::u16string_view ExtensionView(std::u16string_view name);
 
-// Removing the extension deletes every occurrence of it from the name
-// ('x.mp3.mp3' -> 'x'; a name without a dot becomes empty).
+// Whether the name stages see each name with its extension, or without it, the extension
+// being set aside before them and put back after them ("w/o File Extension").
+enum class ExtensionPlace { InName, SetAside };
+
+// The name without its extension: the text before its last '.' ('x.mp3.mp3' -> 'x.mp3';
+// a name without a dot becomes empty).
 std::u16string RemoveExtension(std::u16string_view name);
 
 }  // namespace brindle

@@ -36,27 +36,35 @@ std::u16string ApplyReplacementTable(std::u16string_view name, const Replacement
     return result;
 }
 
-std::u16string ForceLength(std::u16string_view name, int length, bool withoutExtension) {
-    // A length below 0 cuts like 0: every tail then is the whole remaining name.
+void ForceLength(std::u16string& name, int length, ExtensionPlace extensionPlace) {
+    // A length below 0 cuts like 0.
     const std::size_t limit = static_cast<std::size_t>(std::max(length, 0));
-    std::u16string result(name);
-    if (result.size() > limit)
-        result = ReplaceAll(result, u" ", u"");
-    if (result.size() > limit)
-        result = ReplaceAll(result, u"_", u"");
-    if (result.size() <= limit)
-        return result;
+    if (name.size() > limit)
+        std::erase(name, u' ');
+    if (name.size() > limit)
+        std::erase(name, u'_');
+    if (name.size() <= limit)
+        return;
 
-    const std::size_t cut = result.size() - limit;
-    std::u16string ext;
-    if (!withoutExtension) {
-        ext = ExtensionOf(result);
-        result = ReplaceAll(result, ext, u"");
+    // The cut ends where the extension begins; a name with nothing before its extension
+    // ('README', '.bashrc') is cut as a whole.
+    std::size_t end = name.size();
+    if (extensionPlace == ExtensionPlace::InName) {
+        const auto dot = name.rfind(u'.');
+        if (dot != std::u16string::npos && dot > 0)
+            end = dot;
     }
-    const std::u16string tail = result.substr(result.size() - std::min(cut, result.size()));
-    result = ReplaceAll(result, tail, u"");
-    result += ext;
-    return result;
+    const std::size_t extension = name.size() - end;
+    // At least one character stays before the extension, even where the extension alone
+    // is longer than the length: a name is never left as its bare extension.
+    std::size_t keep = std::max<std::size_t>(limit > extension ? limit - extension : 0, 1);
+    // A character outside the Basic Multilingual Plane is kept or cut whole.
+    const auto high = [](char16_t c) { return c >= 0xD800 && c <= 0xDBFF; };
+    const auto low = [](char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; };
+    if (keep < end && low(name[keep]) && high(name[keep - 1]))
+        keep = keep > 1 ? keep - 1 : keep + 1;
+    if (keep < end)
+        name.erase(keep, end - keep);
 }
 
 }  // namespace brindle

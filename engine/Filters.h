@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "engine/ConfigFile.h"
+#include "engine/Extension.h"
 
 namespace brindle {
 
@@ -25,7 +26,10 @@ FilterResult ApplyFilterMethod(std::u16string_view name, std::u16string_view ini
 // batch reads its table once and applies it to every item.
 std::u16string ApplyReplacementTable(std::u16string_view name, const ReplacementTable& table);
 
-// The "Force 63" cut. `withoutExtension` is the option of the same name.
-std::u16string ForceLength(std::u16string_view name, int length, bool withoutExtension);
+// The "Force 63" cut of a name longer than `length`: its spaces deleted, then its '_',
+// then the end of the name before its extension cut off, one character always kept
+// before it. A name with nothing before its extension ('README', '.bashrc'), or one
+// whose extension is set aside, is cut at its end.
+void ForceLength(std::u16string& name, int length, ExtensionPlace extension);
 
 }  // namespace brindle

@@ -1,57 +1,48 @@
 #include "engine/NameChain.h"
 
+#include <memory>
+
 #include "engine/CaseConversion.h"
-#include "engine/Extension.h"
-#include "engine/Filters.h"
-#include "engine/PatternCreator.h"
-#include "engine/TextOps.h"
 
 namespace brindle {
 
-NameChain::NameChain(const RenameOptions& options, const ReplacementTable* table)
-    : options_(options),
-      table_(table),
-      onlyEnglish_(options.onlyEnglish && table != nullptr),
-      replaces_(options.replaceWhat != options.replaceWith && !onlyEnglish_),
-      // Only the tag escapes read the file, and only they need its path.
-      readsTags_(options.namePattern.find(u'\\') != std::u16string::npos) {}
+NameChain::NameChain(const RenameOptions& options, const ReplacementTable* table,
+                     NamePattern pattern) {
+    const bool onlyEnglish = options.onlyEnglish && table != nullptr;
+    const ExtensionPlace extension =
+        options.withoutExtension ? ExtensionPlace::SetAside : ExtensionPlace::InName;
 
-std::u16string NameChain::NewName(std::u16string_view name, std::u16string_view directory,
-                                  NameCounters& counters) const {
-    const RenameOptions& o = options_;
-    std::u16string working(name);
-    if (o.duplicateExtension)
-        working = RemoveDuplicateExtension(working);
-    std::u16string savedExtension;
-    if (o.withoutExtension) {
-        savedExtension = ExtensionOf(working);
-        working = RemoveExtension(working);
+    if (options.duplicateExtension)
+        stages_.push_back(std::make_unique<DoubledExtensionStage>());
+    // The stages from here on see the name without its extension with "w/o File
+    // Extension".
+    NameStages stages;
+    if (options.countSymbols)
+        stages.push_back(std::make_unique<SymbolCountStage>());
+    if (onlyEnglish)
+        stages.push_back(std::make_unique<ReplacementTableStage>(*table));
+    if (options.conversionMode != kNoConversion)
+        stages.push_back(std::make_unique<CaseConversionStage>(options.conversionMode));
+    if (options.replaceWhat != options.replaceWith && !onlyEnglish)
+        stages.push_back(std::make_unique<ReplaceStage>(options.replaceWhat, options.replaceWith));
+    if (!options.namePattern.empty())
+        stages.push_back(std::make_unique<PatternStage>(std::move(pattern), extension));
+    if (options.force63)
+        stages.push_back(std::make_unique<LengthCutStage>(options.force63Length, extension));
+
+    if (extension == ExtensionPlace::InName) {
+        for (auto& stage : stages)
+            stages_.push_back(std::move(stage));
+    } else if (!stages.empty()) {
+        stages_.push_back(std::make_unique<ExtensionAsideStage>(std::move(stages)));
     }
-    if (o.countSymbols)
-        counters.symbolCount = LengthOf(working);
-    if (onlyEnglish_)
-        working = ApplyReplacementTable(working, *table_);
-    working = ApplyConversion(o.conversionMode, working);
-    if (replaces_)
-        working = ReplaceAll(working, o.replaceWhat, o.replaceWith);
-    if (!o.namePattern.empty()) {
-        std::u16string itemPath;
-        if (readsTags_) {
-            itemPath.assign(directory);
-            itemPath.append(name);
-        }
-        PatternContext context{.startIndex = counters.startIndex,
-                               .letterCounter = counters.letter,
-                               .withoutExtension = o.withoutExtension,
-                               .currentDirectory = directory,
-                               .itemPath = itemPath};
-        working = CreatePatternName(o.namePattern, working, context);
-    }
-    if (o.force63)
-        working = ForceLength(working, o.force63Length, o.withoutExtension);
-    if (o.withoutExtension)
-        working += savedExtension;
-    return working;
+}
+
+std::u16string NameChain::NewName(const ItemFacts& item, NameCounters& counters) const {
+    std::u16string name(item.nameOnDisk());
+    for (const auto& stage : stages_)
+        stage->Apply(name, item, counters);
+    return name;
 }
 
 }  // namespace brindle

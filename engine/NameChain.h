@@ -1,47 +1,35 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "engine/ConfigFile.h"
+#include "engine/NameStage.h"
+#include "engine/NameStages.h"
+#include "engine/PatternCreator.h"
 #include "engine/RenameOptions.h"
 
 namespace brindle {
 
-// What the chain carries from one item to the next: the pattern's running number and
-// letter, and the last symbol count (column "#" keeps showing it while "# of Symbols"
-// is off). They carry on from batch to batch.
-struct NameCounters {
-    std::int32_t startIndex = 0;
-    char16_t letter = u'a';
-    std::int32_t symbolCount = 0;
-    bool operator==(const NameCounters&) const = default;
-};
-
-// The stages that turn one item's name into its new name, in their fixed order (doubled
-// extension, the extension set aside, the symbol count, "Only English", the case
-// conversion, replace, the name pattern, "Force 63", the extension back), with the
-// options of one batch. Pure name work: nothing is renamed, logged or shown; the only
-// thing read is an MP3 file's tag for the pattern's tag escapes.
+// The stages that turn one item's name into its new name, made once for a batch from its
+// options, in their fixed order: doubled extension, (the extension set aside), the symbol
+// count, "Only English", the case conversion, replace, the name pattern, "Force 63", (the
+// extension back). Pure name work: nothing is renamed, logged or shown; the only thing
+// read is an MP3 file's tag for the pattern's tag escapes. One chain names the items of
+// one thread.
 class NameChain {
 public:
     // `table` is the "Only English" table, read once for the batch; null when the option
     // is off, or switched off because its table could not be opened (then the replace
-    // pair applies instead, as to every item after such a failure).
-    NameChain(const RenameOptions& options, const ReplacementTable* table);
+    // pair applies instead, as to every item after such a failure). `pattern` is
+    // options.namePattern as parsed for the batch. The table outlives the chain.
+    NameChain(const RenameOptions& options, const ReplacementTable* table, NamePattern pattern);
 
-    // The new name of `name`, an item of `directory` (ending with '/'); advances the
-    // counters the pattern uses and sets the symbol count.
-    std::u16string NewName(std::u16string_view name, std::u16string_view directory,
-                           NameCounters& counters) const;
+    // The new name of the item; advances the counters the pattern uses and sets the
+    // symbol count.
+    std::u16string NewName(const ItemFacts& item, NameCounters& counters) const;
 
 private:
-    const RenameOptions& options_;
-    const ReplacementTable* table_;
-    bool onlyEnglish_;
-    bool replaces_;
-    bool readsTags_;
+    NameStages stages_;
 };
 
 }  // namespace brindle

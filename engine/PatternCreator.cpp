@@ -1,12 +1,12 @@
+// The pattern creator: a parsed name pattern (PatternParser.cpp) built into one item's
+// name.
 #include "engine/PatternCreator.h"
 
+#include <charconv>
 #include <cstdint>
-#include <cstdio>
-#include <optional>
 
 #include "engine/BatchStats.h"
-#include "engine/Extension.h"
-#include "engine/Mp3Tag.h"
+#include "engine/NameTokens.h"
 #include "engine/PathParts.h"
 #include "engine/TextOps.h"
 
@@ -14,17 +14,20 @@ namespace brindle {
 
 namespace {
 
-bool IsDecimalDigit(char16_t c) {
-    return c >= u'0' && c <= u'9';
-}
-
 // printf "%0Ni": the sign counts towards the width, so -5 with width 3 is "-05".
-std::u16string PaddedNumber(std::int32_t value, int width) {
-    char text[32];
-    const int length = std::snprintf(text, sizeof text, "%0*i", width, static_cast<int>(value));
-    if (length < 0)
-        return {};
-    return FromAscii(std::string_view(text, static_cast<std::size_t>(length)));
+void AppendPaddedNumber(std::u16string& out, std::int32_t value, int width) {
+    char digits[16];
+    const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    const char* first = digits;
+    int length = static_cast<int>(end - digits);
+    if (value < 0) {
+        out += u'-';
+        ++first;
+    }
+    for (; length < width; ++length)
+        out += u'0';
+    for (const char* c = first; c != end; ++c)
+        out += static_cast<char16_t>(*c);
 }
 
 // A counter that somehow left 'a'..'z' starts over at 'a' rather than putting an
@@ -37,87 +40,91 @@ char16_t TakeLetter(char16_t& counter) {
     return letter;
 }
 
-std::u16string FolderName(std::u16string_view directory) {
+std::u16string_view FolderName(std::u16string_view directory) {
     if (!directory.empty() && IsPathSeparator(directory.back()))
         directory.remove_suffix(1);
-    return NamePart(directory);
+    std::size_t start = directory.size();
+    while (start > 0 && !IsPathSeparator(directory[start - 1]))
+        --start;
+    return directory.substr(start);
+}
+
+// A prefix never reaches the new name, and neither does a '/' or '\' that the name, its
+// folder's name or a tag holds.
+void AppendWithoutPrefixes(std::u16string& out, std::u16string_view text) {
+    for (;;) {
+        const auto prefix = text.find_first_of(u"/\\");
+        if (prefix == std::u16string_view::npos)
+            break;
+        out.append(text.substr(0, prefix));
+        text.remove_prefix(prefix + 1);
+    }
+    out.append(text);
+}
+
+void AppendTag(std::u16string& out, const CMp3Tag& tag, char16_t letter) {
+    switch (letter) {
+        case u'A':
+            AppendWithoutPrefixes(out, tag.artist());
+            break;
+        case u'T':
+            AppendWithoutPrefixes(out, tag.title());
+            break;
+        case u'C':
+            AppendWithoutPrefixes(out, tag.album());
+            break;
+        case u'Y':
+            AppendWithoutPrefixes(out, tag.year());
+            break;
+        default:
+            AppendPaddedNumber(out, tag.track(), 0);
+            break;
+    }
 }
 
 }  // namespace
 
-std::u16string CreatePatternName(std::u16string_view pattern, std::u16string_view name,
-                                 PatternContext& context) {
-    const std::u16string ext = ExtensionOf(name);
-    // With "w/o File Extension" the pipeline has already set the real extension aside;
-    // ext then serves only the ".mp3" test.
-    const std::u16string incoming =
-        context.withoutExtension ? std::u16string(name) : RemoveExtension(name);
-    const bool isMp3 = ext == u".mp3";
-
-    // The file does not change while one name is built: one read serves every escape.
-    std::optional<CMp3Tag> tag;
-    auto readTag = [&]() -> const CMp3Tag& {
-        if (!tag) {
-            tag.emplace();
-            tag->Read(context.itemPath);
-        }
-        return *tag;
-    };
-
-    std::u16string result;
-    for (std::u16string_view::size_type i = 0; i < pattern.size(); ++i) {
-        const char16_t c = pattern[i];
-        // For the first character P is that character itself, so it is never an escape.
-        const char16_t p = i == 0 ? pattern[0] : pattern[i - 1];
-        const bool slash = p == u'/';
-        const bool tagEscape = p == u'\\' && isMp3;
-
-        if (c == u'O' && slash) {
-            result += incoming;
-        } else if (IsDecimalDigit(c) && slash) {
-            result += PaddedNumber(context.startIndex, c - u'0');
-            context.startIndex = WrappingIncrement(context.startIndex);
-        } else if (c == u'C') {
-            if (slash) {
-                result += TakeLetter(context.letterCounter);
-            } else if (tagEscape) {
-                result += readTag().album();
-            } else {
-                result += c;
+void NamePattern::Build(std::u16string_view name, std::u16string_view extension,
+                        const ItemFacts& item, NameCounters& counters, std::u16string& out) const {
+    for (const Piece& piece : pieces_) {
+        switch (piece.kind) {
+            case Kind::Text:
+                out.append(text_, piece.begin, piece.size);
+                break;
+            case Kind::Name:
+                AppendWithoutPrefixes(out, name);
+                break;
+            case Kind::Number:
+                AppendPaddedNumber(out, counters.startIndex, piece.code);
+                counters.startIndex = WrappingIncrement(counters.startIndex);
+                break;
+            case Kind::Letter:
+                out += TakeLetter(counters.letter);
+                break;
+            case Kind::Folder:
+                AppendWithoutPrefixes(out, FolderName(item.folder()));
+                break;
+            case Kind::Tag:
+                if (item.isMp3())
+                    AppendTag(out, item.mp3Tag(), piece.code);
+                else
+                    out += piece.code;
+                break;
+            case Kind::Token: {
+                // Taken as the token gives it: a '/' in it is no prefix (and no name
+                // either, which the rename will say).
+                const TokenUse& use = tokens_[piece.begin];
+                const std::size_t before = out.size();
+                for (const NameToken* token : use.names) {
+                    if (token->value(item, use.argument, out))
+                        break;
+                    out.resize(before);
+                }
+                break;
             }
-        } else if (c == u'D') {
-            if (slash) {
-                result += FolderName(context.currentDirectory);
-            } else {
-                result += c;
-            }
-        } else if ((c == u'N' || c == u'A' || c == u'T' || c == u'Y') && tagEscape) {
-            const CMp3Tag& t = readTag();
-            switch (c) {
-                case u'N':
-                    result += FromAscii(std::to_string(t.track()));
-                    break;
-                case u'A':
-                    result += t.artist();
-                    break;
-                case u'T':
-                    result += t.title();
-                    break;
-                default:
-                    result += t.year();
-                    break;
-            }
-        } else {
-            result += c;
         }
     }
-
-    if (!context.withoutExtension)
-        result += ext;
-
-    // A prefix never reaches the new name, and neither does a '/' or '\' from a tag.
-    std::erase_if(result, [](char16_t ch) { return ch == u'/' || ch == u'\\'; });
-    return result;
+    AppendWithoutPrefixes(out, extension);
 }
 
 }  // namespace brindle

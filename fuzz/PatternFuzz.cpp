@@ -1,16 +1,19 @@
-// The pattern creator and every case mode on arbitrary patterns, names (raw UTF-16 code
-// units, lone surrogates included; code points of every plane; bytes as the name codec
-// decodes them, with its escapes; ASCII) and counters, the number counter's wrap included.
+// The pattern parser and creator and every case mode on arbitrary patterns, names (raw
+// UTF-16 code units, lone surrogates included; code points of every plane; bytes as the
+// name codec decodes them, with its escapes; ASCII) and counters, the number counter's
+// wrap included.
 // The case modes keep every name's length in code points and never change a surrogate
 // that is not part of a pair; on ASCII names they give what the ASCII-only conversions
 // gave. Natural order is checked to be a consistent comparison on the same names.
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
 #include "FuzzInput.h"
 #include "engine/CaseConversion.h"
+#include "engine/NameStages.h"
+#include "engine/NameTokens.h"
 #include "engine/NaturalOrder.h"
-#include "engine/PatternCreator.h"
 #include "engine/TextOps.h"
 #include "platform/NameCodec.h"
 #include "tests/support/AsciiConversions.h"
@@ -88,19 +91,44 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::u16string pattern = input.Text16(64);
     const std::u16string name = input.Text16(64);
     const std::u16string folder = u"/music/" + input.Text16(16) + u"/";
-    std::int32_t startIndex = static_cast<std::int32_t>(input.Uint32());
-    char16_t letter = static_cast<char16_t>(u'a' + input.Byte() % 26);
+    const std::int32_t startIndex = static_cast<std::int32_t>(input.Uint32());
+    const char16_t letter = static_cast<char16_t>(u'a' + input.Byte() % 26);
     const bool withoutExtension = (input.Byte() & 1) != 0;
 
-    const std::u16string itemPath = folder + name;
-    brindle::PatternContext context{startIndex, letter, withoutExtension, folder, itemPath};
-    const std::u16string result = brindle::CreatePatternName(pattern, name, context);
-    for (char16_t c : result) {
-        if (c == u'/' || c == u'\\')
+    // One token, "t", whose argument must not be empty, so that patterns have mistakes
+    // too: each is placed inside its pattern.
+    static const bool registered = brindle::RegisterNameToken(
+        {u"t",
+         [](std::optional<std::u16string_view> argument) -> std::optional<std::u16string> {
+             if (!argument || argument->empty())
+                 return u"needs an argument";
+             return std::nullopt;
+         },
+         [](const brindle::ItemFacts&, std::u16string_view, std::u16string& out) {
+             out += u"x";
+             return true;
+         }});
+    if (!registered)
+        std::abort();
+    brindle::ParsedPattern parsed = brindle::ParseNamePattern(pattern);
+    if (parsed.error) {
+        const std::size_t at = parsed.error->character;
+        if (at < 1 || at > brindle::CodePointCount(pattern) + 1 || parsed.error->reason.empty())
+            std::abort();
+    } else {
+        const brindle::PatternStage stage(
+            std::move(parsed.pattern),
+            withoutExtension ? brindle::ExtensionPlace::SetAside : brindle::ExtensionPlace::InName);
+        brindle::NameCounters counters{startIndex, letter, 0};
+        std::u16string result = name;
+        stage.Apply(result, brindle::ItemFacts(folder, name), counters);
+        for (char16_t c : result) {
+            if (c == u'/' || c == u'\\')
+                std::abort();
+        }
+        if (counters.letter < u'a' || counters.letter > u'z')
             std::abort();
     }
-    if (letter < u'a' || letter > u'z')
-        std::abort();
 
     // A second name from the rest of the input, of one of three kinds.
     std::u16string other;

@@ -18,6 +18,7 @@
 #include <memory>
 
 #include "MainDialogFixture.h"
+#include "TestTokens.h"
 #include "app/CBrindleDlg.h"
 #include "app/COutputDlg.h"
 #include "app/CPreviewDlg.h"
@@ -257,6 +258,44 @@ private slots:
                                                         folder_->path("Brindle.ini")));
         QVERIFY(services_->boxes.empty());
         QVERIFY(Ctl<QCheckBox>(ids::kOnlyEnglish)->isChecked());
+    }
+
+    // A token the pattern knows, with an argument it refuses: the Preview says where and
+    // why, and the main dialog refuses the batch with a box that says the same. A brace
+    // group that names no token is ordinary text.
+    void aPatternWithAMistakeIsShownAndRefused() {
+        brindle::testing::RegisterTestTokens();
+        folder_->temp().createFiles({"m/A.txt"});
+        CPreviewDlg* preview = OpenPreview("m");
+        QVERIFY(preview);
+        QVERIFY(Settled(preview));
+        QCOMPARE(preview->model()->rowCount(), 1);
+
+        Ctl<QLineEdit>(ids::kNamePattern)->setText(QStringLiteral("{test.echo}"));
+        const QString mistake = QStringLiteral(
+            "The name pattern has a mistake at character 11: \"test.echo\" needs a text "
+            "after ':'.");
+        QTRY_COMPARE_WITH_TIMEOUT(preview->summaryLine()->text(), mistake, kWait);
+        QVERIFY(Settled(preview));
+        QCOMPARE(preview->model()->rowCount(), 0);
+        QVERIFY(!preview->renameButton()->isEnabled());
+
+        services_->folder = brindle::DecodeName(folder_->path("m").toStdString());
+        QTest::mouseClick(Ctl(ids::kChooseFolder), Qt::LeftButton);
+        QCOMPARE(services_->boxes.size(), std::size_t(1));
+        QCOMPARE(services_->boxes[0].text, mistake);
+        QCOMPARE(services_->boxes[0].buttons, MessageButtons::Ok);
+        QCOMPARE(services_->boxes[0].icon, MessageIcon::Warning);
+        QVERIFY(folder_->temp().exists("m/A.txt"));
+        QCOMPARE(dlg_->outputDlg()->model()->rowCount(), 0);
+        QCOMPARE(Ctl<QLineEdit>(ids::kStartIndex)->text(), QString("0"));
+
+        Ctl<QLineEdit>(ids::kNamePattern)->setText(QStringLiteral("{date}/O"));
+        QTRY_COMPARE_WITH_TIMEOUT(Column(preview->model(), PreviewModel::kNewName),
+                                  (QStringList{"{date}A.txt"}), kWait);
+        QTest::mouseClick(Ctl(ids::kChooseFolder), Qt::LeftButton);
+        QVERIFY(folder_->temp().exists("m/{date}A.txt"));
+        QCOMPARE(services_->boxes.size(), std::size_t(1));
     }
 };
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "PlanFixture.h"
+#include "TestTokens.h"
 
 namespace brindle::testing {
 namespace {
@@ -214,6 +215,31 @@ TEST_F(PlanCheckTest, PreviewAgreesWithApplyAlsoAfterOnlyLog) {
     EXPECT_NE(temp.listing(), before);
     // The preview of the batch that would come next starts where this one ended.
     EXPECT_EQ(PreviewItems().items.front().startIndex, 20);
+}
+
+// A pattern with a mistake plans no item, and the summary is the mistake; a batch run
+// with it all the same renames nothing.
+TEST_F(PlanCheckTest, APatternWithAMistakePlansNothing) {
+    RegisterTestTokens();
+    temp.createFiles({"items/A.TXT", "items/sub/B.TXT"});
+    options().conversionMode = 1;
+    options().scanSubfolders = true;
+    options().namePattern = u"/O{test.none:x}";
+    const Plan plan = PreviewItems();
+    EXPECT_TRUE(plan.items.empty());
+    ASSERT_TRUE(plan.patternError);
+    EXPECT_EQ(plan.patternError->character, 14u);
+    EXPECT_EQ(SummaryText(plan),
+              u"The name pattern has a mistake at character 14: \"test.none\" takes no argument.");
+
+    const std::vector<std::string> before = temp.listing();
+    session.RunFolderBatch(items());
+    EXPECT_EQ(temp.listing(), before);
+    EXPECT_TRUE(host.rows.rows().empty());
+
+    // Once mended, the same batch plans its items.
+    options().namePattern = u"/O{test.none}";
+    EXPECT_EQ(PreviewItems().items.size(), 2u);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "CliProcess.h"
+#include "Mp3TagBytes.h"
 #include "Placeholders.h"
 #include "TempFolder.h"
 #include "cli/CommandLine.h"
@@ -113,6 +114,22 @@ TEST(CliBatchTest, Batches) {
          Status(2, 1, 9, 9, 0),
          {"w/", "w/Setup.EXE", "w/s/", "w/s/keep.txt"},
          0},
+        {"the length cut keeps the name before a doubled extension",
+         {"w/abab.txt.txt", "w/photo.jpeg.jpeg"},
+         {},
+         {"--force-length=8", "--folder={D}w"},
+         {"abab.txt.txt  abab.txt  0  {D}w/", "photo.jpeg.jpeg  pho.jpeg  0  {D}w/"},
+         Status(2, 2, 15, 8, 0),
+         {"w/", "w/abab.txt", "w/pho.jpeg"},
+         0},
+        {"only the last extension is set aside",
+         {"w/Report.pdf.final.pdf"},
+         {},
+         {"--without-extension", "--case=upper", "--folder={D}w"},
+         {"Report.pdf.final.pdf  REPORT.PDF.FINAL.pdf  0  {D}w/"},
+         Status(1, 1, 20, 20, 0),
+         {"w/", "w/REPORT.PDF.FINAL.pdf"},
+         0},
         {"options reach the pipeline",
          {"w/my song.mp3.mp3"},
          {},
@@ -142,6 +159,35 @@ TEST(CliBatchTest, Batches) {
         std::sort(expectedRows.begin(), expectedRows.end());
         EXPECT_EQ(lines, expectedRows);
         EXPECT_EQ(temp.listing(), c.listing);
+    }
+}
+
+// The tag escapes apply to an MP3 file by its name on disk, whatever the stages before
+// the pattern made of it.
+TEST(CliBatchTest, TagEscapesFollowTheFileOnDisk) {
+    const std::string tag = WithTrack(Tag("Song", "Art", "Alb", "2001"), 7);
+    struct Case {
+        const char* name;
+        std::string file;
+        Strings args;
+        std::string renamed;
+    };
+    const std::vector<Case> cases = {
+        {"upper-case extension", "x.MP3", {}, "Art - Song.MP3"},
+        {"after a case conversion", "x.mp3", {"--case=upper"}, "Art - Song.MP3"},
+        {"extension set aside", "x.mp3", {"--without-extension"}, "Art - Song.mp3"},
+        {"no MP3 on disk", "x.txt", {"--replace-what=txt", "--replace-with=mp3"}, "A - T.mp3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder temp;
+        temp.createFile("w/" + c.file, tag);
+        Strings args = c.args;
+        args.insert(args.end(),
+                    {"--quiet", "--pattern=\\A - \\T", "--folder", temp.path().string() + "/w"});
+        const CliResult result = RunCli(CliRun(args));
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(temp.listing(), (Strings{"w/", "w/" + c.renamed}));
     }
 }
 

@@ -120,20 +120,29 @@ TEST(FiltersTest, ForceLengthCutsLongNames) {
         {"underscores/AfterSpaces", u"a _b.txt", 6, false, u"ab.txt"},
         {"cut/SpacesThenTail", u"my long file name.txt", 10, false, u"mylong.txt"},
         {"cut/ExactLength", u"abcdefgh.txt", 8, false, u"abcd.txt"},
-        {"cut/TailOccursTwice", u"abcab.txt", 7, false, u"c.txt"},
-        {"cut/ExtensionTwiceTailIsWholeName", u"abab.txt.txt", 8, false, u".txt"},
+        {"cut/TailOccursTwice", u"abcab.txt", 7, false, u"abc.txt"},
+        {"cut/ExtensionTwice", u"abab.txt.txt", 8, false, u"abab.txt"},
+        {"cut/DoubledExtensionKeepsAName", u"photo.jpeg.jpeg", 10, false, u"photo.jpeg"},
         {"cut/WithoutExtension", u"abcdefgh", 4, true, u"abcd"},
         {"cut/WithoutExtensionKeepsDots", u"ab.cd.ef", 4, true, u"ab.c"},
         {"cut/Cyrillic", u"Длинное имя.txt", 8, false, u"Длин.txt"},
-        {"tiny/LengthBelowExtension", u"abcdef.longext", 3, false, u".longext"},
-        {"tiny/LengthZero", u"abc.txt", 0, false, u".txt"},
-        {"tiny/LengthZeroWithoutExtension", u"abc", 0, true, u""},
-        {"tiny/NegativeLength", u"a b_c.txt", -5, false, u".txt"},
-        {"tiny/LowestLength", u"abc.txt", INT_MIN, false, u".txt"},
+        {"tiny/LengthBelowExtension", u"abcdef.longext", 3, false, u"a.longext"},
+        {"tiny/LengthZero", u"abc.txt", 0, false, u"a.txt"},
+        {"tiny/LengthZeroWithoutExtension", u"abc", 0, true, u"a"},
+        {"tiny/NegativeLength", u"a b_c.txt", -5, false, u"a.txt"},
+        {"tiny/LowestLength", u"abc.txt", INT_MIN, false, u"a.txt"},
+        {"noStem/NoDotIsCutAsAWhole", u"README", 3, false, u"REA"},
+        {"noStem/HiddenFileIsCutAsAWhole", u".bashrc", 3, false, u".ba"},
+        {"noStem/LengthZeroKeepsOne", u"README", 0, false, u"R"},
+        {"pair/NotSplitAtTheCut", u"ab\U0001F600cd.txt", 7, false, u"ab.txt"},
+        {"pair/KeptWholeAsTheOneCharacter", u"\U0001F600abc.txt", 5, false, u"\U0001F600.txt"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        EXPECT_EQ(ForceLength(row.input, row.length, row.withoutExtension), row.expected);
+        std::u16string name = row.input;
+        ForceLength(name, row.length,
+                    row.withoutExtension ? ExtensionPlace::SetAside : ExtensionPlace::InName);
+        EXPECT_EQ(name, row.expected);
     }
 }
 

@@ -36,8 +36,9 @@ TEST(NamePartsTest, ExtensionIsFromTheLastDot) {
     };
     const Row rows[] = {
         {"complicated/LastDot", u"a.tar.gz", u".gz", u"a.tar"},
-        {"complicated/EveryOccurrenceRemoved", u"a.gz.tar.gz", u".gz", u"a.tar"},
-        {"complicated/Doubled", u"x.mp3.mp3", u".mp3", u"x"},
+        {"complicated/OnlyTheLastRemoved", u"a.gz.tar.gz", u".gz", u"a.gz.tar"},
+        {"complicated/Doubled", u"x.mp3.mp3", u".mp3", u"x.mp3"},
+        {"complicated/AlsoInsideTheName", u"v1.txt and v2.txt.txt", u".txt", u"v1.txt and v2.txt"},
         {"complicated/TrailingDot", u"notes.", u".", u"notes"},
         {"noDot/AllExtension", u"README", u"README", u""},
         {"leadingDot/HiddenFile", u".bashrc", u".bashrc", u""},

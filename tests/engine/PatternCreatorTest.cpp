@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 
+#include "engine/NameStages.h"
 #include "tests/support/Mp3TagBytes.h"
 #include "tests/support/TempFolder.h"
 
@@ -14,6 +15,18 @@ namespace {
 
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+
+// What the pattern stage makes of `name`, an item of `item`.
+std::u16string Built(std::u16string_view pattern, std::u16string_view name, const ItemFacts& item,
+                     NameCounters& counters, bool withoutExtension = false) {
+    ParsedPattern parsed = ParseNamePattern(pattern);
+    EXPECT_EQ(parsed.error, std::nullopt);
+    const PatternStage stage(std::move(parsed.pattern),
+                             withoutExtension ? ExtensionPlace::SetAside : ExtensionPlace::InName);
+    std::u16string result(name);
+    stage.Apply(result, item, counters);
+    return result;
+}
 
 TEST(PatternCreatorTest, NumbersArePrintfPadded) {
     struct Row {
@@ -36,11 +49,10 @@ TEST(PatternCreatorTest, NumbersArePrintfPadded) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        std::int32_t index = row.startIndex;
-        char16_t letter = u'a';
-        PatternContext context{index, letter, false, u"/f/", u"/f/a.txt"};
-        EXPECT_EQ(CreatePatternName(row.pattern, u"a.txt", context), row.expected);
-        EXPECT_EQ(index, row.indexAfter);
+        NameCounters counters{.startIndex = row.startIndex};
+        EXPECT_EQ(Built(row.pattern, u"a.txt", ItemFacts(u"/f/", u"a.txt"), counters),
+                  row.expected);
+        EXPECT_EQ(counters.startIndex, row.indexAfter);
     }
 }
 
@@ -52,7 +64,9 @@ TEST(PatternCreatorTest, BuildsNamesFromEscapes) {
     };
     const Row rows[] = {
         {"name/WithoutItsExtension", u"/O-copy", u"a.b.txt", u"/f/", u"a.b-copy.txt"},
-        {"name/EveryExtensionOccurrence", u"/O", u"x.mp3.mp3", u"/f/", u"x.mp3"},
+        {"name/OnlyTheLastExtension", u"/O", u"x.mp3.mp3", u"/f/", u"x.mp3.mp3"},
+        {"name/ExtensionAlsoInsideTheName", u"/O-x", u"my.doc.notes.doc", u"/f/",
+         u"my.doc.notes-x.doc"},
         {"name/NoDotIsAllExtension", u"X/O", u"README", u"/f/", u"XREADME"},
         {"name/WithoutExtensionOption", u"/O!", u"a.b", u"/f/", u"a.b!", true},
         {"literal/LowerCaseEscape", u"/o", u"a.txt", u"/f/", u"o.txt"},
@@ -68,59 +82,61 @@ TEST(PatternCreatorTest, BuildsNamesFromEscapes) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        std::int32_t index = 0;
-        char16_t letter = u'q';
-        const std::u16string itemPath = row.directory + row.input;
-        PatternContext context{index, letter, row.withoutExtension, row.directory, itemPath};
-        EXPECT_EQ(CreatePatternName(row.pattern, row.input, context), row.expected);
+        NameCounters counters{.letter = u'q'};
+        EXPECT_EQ(Built(row.pattern, row.input, ItemFacts(row.directory, row.input), counters,
+                        row.withoutExtension),
+                  row.expected);
     }
 }
 
 TEST(PatternCreatorTest, LetterCounterCarriesOnFromItemToItem) {
-    std::int32_t index = 0;
-    char16_t letter = u'y';
-    PatternContext context{index, letter, false, u"/f/", u""};
-    EXPECT_EQ(CreatePatternName(u"/O_/C", u"a.txt", context), u"a_y.txt");
-    EXPECT_EQ(CreatePatternName(u"/O_/C", u"b.txt", context), u"b_z.txt");
-    EXPECT_EQ(CreatePatternName(u"/O_/C", u"c.txt", context), u"c_a.txt");
-    EXPECT_EQ(letter, u'b');
-    EXPECT_EQ(index, 0);
+    NameCounters counters{.letter = u'y'};
+    const ItemFacts item(u"/f/", u"a.txt");
+    EXPECT_EQ(Built(u"/O_/C", u"a.txt", item, counters), u"a_y.txt");
+    EXPECT_EQ(Built(u"/O_/C", u"b.txt", item, counters), u"b_z.txt");
+    EXPECT_EQ(Built(u"/O_/C", u"c.txt", item, counters), u"c_a.txt");
+    EXPECT_EQ(counters.letter, u'b');
+    EXPECT_EQ(counters.startIndex, 0);
 
-    letter = u'{';  // outside 'a'..'z': starts over
-    EXPECT_EQ(CreatePatternName(u"/C", u"a.txt", context), u"a.txt");
-    EXPECT_EQ(letter, u'b');
+    counters.letter = u'{';  // outside 'a'..'z': starts over
+    EXPECT_EQ(Built(u"/C", u"a.txt", item, counters), u"a.txt");
+    EXPECT_EQ(counters.letter, u'b');
 }
 
 TEST(PatternCreatorTest, TagEscapesReadTheItemOnDisk) {
     struct TagRow {
         const char* name;
         std::string file;  // contents of the item on disk; "-" for none
+        std::string disk;  // its name on disk
         std::u16string pattern, input, expected;
         bool withoutExtension = false;
     };
     const std::string tag = testing::WithTrack(testing::Tag("Song", "Art", "Alb ", "2001"), 7);
     const TagRow rows[] = {
-        {"tag/ArtistTitle", tag, u"\\A - \\T", u"x.mp3", u"Art - Song.mp3"},
-        {"tag/AlbumYearTrack", tag, u"\\C|\\Y|\\N", u"x.mp3", u"Alb |2001|7.mp3"},
+        {"tag/ArtistTitle", tag, "x.mp3", u"\\A - \\T", u"x.mp3", u"Art - Song.mp3"},
+        {"tag/AlbumYearTrack", tag, "x.mp3", u"\\C|\\Y|\\N", u"x.mp3", u"Alb |2001|7.mp3"},
         {"tag/SlashesInTagDeleted", testing::WithTrack(testing::Tag("", "AC/DC\\", "", ""), 0),
-         u"\\A", u"x.mp3", u"ACDC.mp3"},
-        {"mp3Test/UpperCaseExtension", tag, u"\\A - \\T", u"x.MP3", u"A - T.MP3"},
-        {"mp3Test/WithoutExtensionSeesNoMp3", tag, u"\\A - \\T", u"x", u"A - T", true},
-        {"mp3Test/IncomingNameDecides", tag, u"\\T", u"renamed.mp3", u"Song.mp3"},
-        {"noTag/TrackIsZero", std::string(200, 'a'), u"\\A\\T\\C\\Y\\N", u"x.mp3", u"0.mp3"},
-        {"noTag/MissingFile", "-", u"\\A\\N", u"x.mp3", u"0.mp3"},
+         "x.mp3", u"\\A", u"x.mp3", u"ACDC.mp3"},
+        {"mp3Test/UpperCaseExtension", tag, "x.MP3", u"\\A - \\T", u"x.MP3", u"Art - Song.MP3"},
+        {"mp3Test/WorkingNameInUpperCase", tag, "x.mp3", u"\\A - \\T", u"x.MP3", u"Art - Song.MP3"},
+        {"mp3Test/WithoutExtensionStillMp3", tag, "x.mp3", u"\\A - \\T", u"x", u"Art - Song", true},
+        {"mp3Test/NameOnDiskDecides", tag, "On Disk.mp3", u"\\T", u"renamed.mp3", u"Song.mp3"},
+        {"mp3Test/WorkingNameAloneIsNoMp3", tag, "x.txt", u"\\A - \\T", u"x.mp3", u"A - T.mp3"},
+        {"noTag/TrackIsZero", std::string(200, 'a'), "x.mp3", u"\\A\\T\\C\\Y\\N", u"x.mp3",
+         u"0.mp3"},
+        {"noTag/MissingFile", "-", "x.mp3", u"\\A\\N", u"x.mp3", u"0.mp3"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         testing::TempFolder folder;
         if (row.file != "-")
-            folder.createFile("On Disk.mp3", row.file);
-        std::int32_t index = 0;
-        char16_t letter = u'a';
+            folder.createFile(row.disk, row.file);
+        NameCounters counters;
         const std::u16string directory = folder.folder();
-        const std::u16string itemPath = directory + u"On Disk.mp3";
-        PatternContext context{index, letter, row.withoutExtension, directory, itemPath};
-        EXPECT_EQ(CreatePatternName(row.pattern, row.input, context), row.expected);
+        const std::u16string disk(row.disk.begin(), row.disk.end());
+        EXPECT_EQ(Built(row.pattern, row.input, ItemFacts(directory, disk), counters,
+                        row.withoutExtension),
+                  row.expected);
     }
 }
 
