@@ -82,7 +82,6 @@ public:
                 const QIcon& icon = QIcon());
 
     void SetAnchor(QPoint anchor, QWidget* anchorWindow = nullptr);
-    void SetTimeout(std::uint32_t milliseconds);
     void ShowBalloon();
 
     // Closing (BalloonClosing.cpp). With BH_DELAY_CLOSE the first request only stops the
@@ -93,8 +92,6 @@ public:
     // Each replaces the header icon (BalloonIcons.cpp); a null or unreadable image leaves
     // no icon.
     void SetIcon(const QIcon& icon);
-    void SetIconBitmap(const QPixmap& bitmap, const QBitmap& mask);
-    void SetIconBitmapMasked(const QPixmap& bitmap, const QColor& transparent);
     // Flattens the icon onto the background colour, scales it, and keeps the background
     // colour as the transparent one.
     void SetIconScaled(const QIcon& icon, int width, int height);
@@ -144,6 +141,10 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
+    // BalloonWnd.cpp: (re)starts the time-out of the balloon's own m_timeout, replacing
+    // one that runs; none for 0.
+    void ArmTimeout();
+
     // BalloonClosing.cpp: the window's end, and the requests the balloon posts to itself.
     void PostCloseRequest();
     void PostReposition();

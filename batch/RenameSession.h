@@ -75,8 +75,6 @@ public:
     const BatchStats& stats() const { return stats_; }
     char16_t letterCounter() const { return letterCounter_; }
     void setLetterCounter(char16_t letter) { letterCounter_ = letter; }
-    // The symbol count column "#" shows while "# of Symbols" is off: the last one made.
-    std::int32_t symbolCount() const { return symbolCount_; }
     // Where the next batch's counters stand before "Reset Counters" is applied.
     NameCounters counters() const { return {options_.startIndex, letterCounter_, symbolCount_}; }
 
@@ -104,10 +102,6 @@ public:
     // Whether "Undo" is to be enabled after the last batch or Undo; empty when it stays
     // as it was.
     std::optional<bool> undoEnabled() const { return undoEnabled_; }
-
-    // The new directory of the last record written to the log; empty before the first.
-    // Unused: the log writer itself tells when a record needs its directory pair.
-    const std::u16string& lastLoggedDirectory() const;
 
 private:
     // The steps around every batch.
@@ -160,6 +154,7 @@ private:
     RenameOptions options_;
     BatchStats stats_;
     char16_t letterCounter_ = u'a';
+    // The last one made: "#" shows it while "# of Symbols" is off.
     std::int32_t symbolCount_ = 0;
     std::u16string programFolder_;
     std::unique_ptr<RenameLog> log_;

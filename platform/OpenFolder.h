@@ -68,7 +68,7 @@ public:
     const ItemStamp& stamp() const;
 
     // The entries other than "." and "..", in the order the filesystem returns them;
-    // `error` as ListFolder gives it.
+    // `error` as ListFolderDescriptor gives it.
     std::vector<FolderEntry> List(int* error = nullptr) const;
     // The same, each entry handed to `visit` as the system gives it, and nothing kept.
     // 0, or the errno that ended the listing early.

@@ -22,7 +22,7 @@ protected:
     // Depth first: each subfolder's files where the subfolder stands in its parent's
     // listing.
     void expectDepthFirst(const std::string& relative, std::vector<std::string>& out) const {
-        std::vector<FolderEntry> entries = ListFolder(temp.folder(relative));
+        std::vector<FolderEntry> entries = OpenFolder::AtPath(temp.folder(relative)).List();
         OrderFolderEntries(entries, session.options().order);
         for (const FolderEntry& entry : entries) {
             const std::string name = N(entry.name);
@@ -101,7 +101,7 @@ TEST_F(BatchPlannerTest, RunningNumberFollowsTheOrder) {
 
     options().order = NameOrder::None;
     Names listedFirst;
-    for (const FolderEntry& entry : ListFolder(items()))
+    for (const FolderEntry& entry : OpenFolder::AtPath(items()).List())
         listedFirst.push_back(N(entry.name));
     session.RunFolderBatch(items());
     EXPECT_EQ(host.columnBytes(kColumnInput), listedFirst);

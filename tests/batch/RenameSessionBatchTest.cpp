@@ -66,6 +66,25 @@ TEST_F(RenameSessionBatchTest, DropOfNothingUsableDoesNothing) {
     EXPECT_EQ(session.undoEnabled(), std::nullopt);
 }
 
+// The file mover's types are lowered once the batch meets an item, and stay so in the
+// options; an item goes up whatever letter case its type was typed in.
+TEST_F(RenameSessionBatchTest, FileMoverLowersItsTypesOnceAnItemIsMet) {
+    temp.createFiles({"items/sub/Setup.EXE", "items/sub/read.me", "items/empty/"});
+    const std::pair<const char*, std::u16string> cases[] = {
+        {"items/empty", u".EXE,.Bat,.\u042F"},
+        {"items/sub", u".exe,.bat,.\u042F"},
+    };
+    for (const auto& [folder, typesAfter] : cases) {
+        SCOPED_TRACE(folder);
+        options().fileTypes = u".EXE,.Bat,.\u042F";
+        session.RunFolderBatch(temp.folder(folder));
+        EXPECT_EQ(options().fileTypes, typesAfter);
+    }
+    EXPECT_EQ(temp.listing(),
+              (std::vector<std::string>{"items/", "items/Setup.EXE", "items/empty/", "items/sub/",
+                                        "items/sub/read.me", "prog/"}));
+}
+
 TEST_F(RenameSessionBatchTest, OnlyEnglishTableMissing) {
     temp.createFiles({"items/ab1", "items/ab2"});
     options().onlyEnglish = true;
