@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "app/BusyRunner.h"
+#include "app/DesktopServices.h"
 #include "app/DialogUnits.h"
 #include "batch/BatchPlanner.h"
 #include "batch/PipelineHost.h"
 #include "batch/RenameSession.h"
 #include "engine/RenameOptions.h"
-#include "platform/DesktopServices.h"
 #include "platform/UserFiles.h"
 
 class COutputDlg;

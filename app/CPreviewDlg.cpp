@@ -23,8 +23,8 @@
 #include "batch/Messages.h"
 #include "engine/ControlIds.h"
 
+using brindle::BoxIcon;
 using brindle::MessageButtons;
-using brindle::MessageIcon;
 using brindle::MessageResult;
 
 namespace {
@@ -270,7 +270,7 @@ void CPreviewDlg::OnRename() {
                                        "will show the failure.\nRename the other items?")
                             .arg(summary.conflicts)
                             .arg(summary.items));
-        if (services_.ShowMessageBox(text, {}, MessageButtons::YesNo, MessageIcon::Warning) !=
+        if (services_.ShowMessageBox(text, {}, MessageButtons::YesNo, BoxIcon::Warning) !=
             MessageResult::Yes) {
             return;
         }

@@ -53,7 +53,7 @@ QWidget* FindOwner(QWidget* parent) {
 
 }  // namespace
 
-CBalloonWnd::CBalloonWnd(DesktopServices* services, BalloonFade fade, BalloonClassRegistry* classes)
+CBalloonWnd::CBalloonWnd(BalloonServices* services, BalloonFade fade, BalloonClassRegistry* classes)
     : QWidget(nullptr),
       m_services(services),
       m_classes(classes != nullptr ? classes : &BalloonClassRegistry::Process()),
@@ -82,7 +82,7 @@ CBalloonWnd::~CBalloonWnd() {
 void CBalloonWnd::Launch(const QString& title, const QString& content, QPoint anchor,
                          std::optional<QStyle::StandardPixmap> icon, std::uint32_t options,
                          QWidget* parent, QString url, std::uint32_t timeout,
-                         DesktopServices* services) {
+                         BalloonServices* services) {
     auto balloon = std::make_unique<CBalloonWnd>(services);
     if (icon) {
         QStyle* style = QApplication::style();

@@ -37,7 +37,7 @@ namespace brindle {
 
 class BalloonClassRegistry;
 class BalloonHook;
-class DesktopServices;
+class BalloonServices;
 struct BalloonWindowClass;
 
 // Whether the balloon can fade in and out: as the platform allows (it can where windows
@@ -56,7 +56,7 @@ class CBalloonWnd : public QWidget {
 public:
     // `services` opens the link and reports the desktop's tooltip settings; without it the
     // balloon asks Qt. `classes` defaults to the process registry.
-    explicit CBalloonWnd(DesktopServices* services = nullptr,
+    explicit CBalloonWnd(BalloonServices* services = nullptr,
                          BalloonFade fade = BalloonFade::Platform,
                          BalloonClassRegistry* classes = nullptr);
     ~CBalloonWnd() override;
@@ -72,7 +72,7 @@ public:
     static void Launch(const QString& title, const QString& content, QPoint anchor,
                        std::optional<QStyle::StandardPixmap> icon, std::uint32_t options,
                        QWidget* parent, QString url, std::uint32_t timeout,
-                       DesktopServices* services = nullptr);
+                       BalloonServices* services = nullptr);
 
     // Makes, places and shows the window; false (and no window) when no owner window, font
     // or window class is available. With a parent, the anchor is in the parent's
@@ -181,7 +181,7 @@ private:
     QFont ContentFont() const;
     QFont TitleFont() const;
 
-    DesktopServices* m_services;
+    BalloonServices* m_services;
     BalloonClassRegistry* m_classes;
     bool m_fadeAvailable;
 

@@ -6,7 +6,6 @@
 #include <cctype>
 
 #include "batch/Messages.h"
-#include "platform/DesktopServices.h"
 #include "platform/NameCodec.h"
 
 namespace brindle::cli {

@@ -17,7 +17,7 @@ namespace brindle::testing {
 struct Shown {
     std::u16string text;
     std::u16string caption;
-    MessageIcon icon = MessageIcon::None;
+    MessageIcon icon = MessageIcon::Warning;
     bool operator==(const Shown&) const = default;
 };
 
