@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "batch/OutputRows.h"
+#include "batch/RowData.h"
+#include "engine/BatchStats.h"
 
 namespace brindle {
 

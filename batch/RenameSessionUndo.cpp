@@ -76,7 +76,7 @@ UndoOutcome RenameSession::OnUndo() {
         if (!mover.Undo(record, index)) {
             stats_.exceptions = WrappingIncrement(stats_.exceptions);
             errors = true;
-            row.image = kImageCross;
+            row.mark = RowMark::Error;
             row.suffix = RowSuffix::ErrorOpening;
             row.reason = mover.reason();
         }

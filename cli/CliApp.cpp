@@ -11,8 +11,8 @@
 
 #include "batch/BatchPlanner.h"
 #include "batch/Messages.h"
-#include "batch/OutputRows.h"
 #include "batch/RenameSession.h"
+#include "batch/RowData.h"
 #include "cli/CliHost.h"
 #include "cli/CommandLine.h"
 #include "cli/OutputWriter.h"

@@ -4,8 +4,8 @@
 #include <unistd.h>
 
 #include <charconv>
+#include <iterator>
 
-#include "batch/Messages.h"
 #include "platform/NameCodec.h"
 
 namespace brindle::cli {
@@ -105,10 +105,7 @@ void AppendRow(std::string& out, const RowData& row, OutputFormat format) {
     AppendEscaped(out, row.input, !tsv);
     out += separator;
     AppendEscaped(out, row.output, !tsv);
-    if (row.suffix == RowSuffix::ReadOnly)
-        AppendEscaped(out, kTextReadOnly, !tsv);
-    else if (row.suffix == RowSuffix::ErrorOpening)
-        AppendEscaped(out, kTextErrorOpeningFile, !tsv);
+    AppendEscaped(out, SuffixText(row.suffix), !tsv);
     out += separator;
     if (row.countShown) {
         char digits[16];
@@ -121,7 +118,12 @@ void AppendRow(std::string& out, const RowData& row, OutputFormat format) {
 }
 
 void AppendTsvHeader(std::string& out) {
-    out += "Input File\tOutput File (Exceptions)\t#\tFolder (New Folder)\n";
+    for (std::size_t i = 0; i < std::size(kRowTitles); ++i) {
+        if (i != 0)
+            out += '\t';
+        out += kRowTitles[i];
+    }
+    out += '\n';
 }
 
 void AppendPlanRow(std::string& out, const Plan& plan, const PlanItem& item, OutputFormat format) {

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "batch/BatchPlan.h"
-#include "batch/OutputRows.h"
+#include "batch/RowData.h"
 #include "cli/CommandLine.h"
 
 namespace brindle::cli {

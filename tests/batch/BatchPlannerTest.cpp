@@ -260,13 +260,13 @@ TEST_F(BatchPlannerTest, DroppedSubfolderThenItsParentMeetEveryItemOnce) {
     const BatchSource drop = BatchSource::Drop({temp.folder("items/sub"), items()});
     const Plan plan = Preview(drop);
     session.RunBatch(drop);
-    EXPECT_EQ(host.rows.rows(), ForeseenRows(plan));
+    EXPECT_EQ(host.rows, ForeseenRows(plan));
     EXPECT_EQ(session.stats().totalFiles, 3);
     EXPECT_EQ(temp.listing(),
               (std::vector<std::string>{"items/", "items/a-0.exe", "items/c-2.txt", "items/sub/",
                                         "items/sub/b-1.txt", "prog/"}));
     // A path dropped twice, and a file dropped beside its folder, are met once as well.
-    host.rows.Clear();
+    host.rows.clear();
     options().namePattern.clear();
     options().conversionMode = 5;
     session.RunDropBatch({items() + u"c-2.txt", items() + u"c-2.txt", items()});
@@ -299,7 +299,7 @@ TEST_F(BatchPlannerTest, TheReplacementTableIsReadOncePerBatch) {
     options().onlyEnglish = true;
     options().filterMethod = u"Custom";
     options().iniFileName = temp.folder() + u"Brindle.ini";
-    host.afterRow = [this](const OutputRow&) {
+    host.afterRow = [this](const Row&) {
         if (host.rows.size() == 1)
             temp.createFile("Brindle.ini", "[custom]\na|2\n");
     };
@@ -309,7 +309,7 @@ TEST_F(BatchPlannerTest, TheReplacementTableIsReadOncePerBatch) {
     host.afterRow = nullptr;
     temp.createFiles({"items/a3"});
     session.RunFolderBatch(items());
-    EXPECT_EQ(host.rows.rows().back().output, u"23");
+    EXPECT_EQ(host.rows.back().output, u"23");
 }
 
 }  // namespace

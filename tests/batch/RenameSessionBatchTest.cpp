@@ -29,7 +29,7 @@ TEST_F(RenameSessionBatchTest, ChooseFolderOwnFilesOnly) {
     EXPECT_EQ(temp.listing(), (std::vector<std::string>{"items/", "items/sub/", "items/sub/c",
                                                         "items/sub/deeper/", "items/sub/deeper/d",
                                                         "items/x0.t", "items/x1.t", "prog/"}));
-    for (const OutputRow& row : host.rows.rows())
+    for (const Row& row : host.rows)
         EXPECT_EQ(row.folder, items());
     // Begin: the title; each item: its row and the status line; end: the title.
     const std::vector<std::string> calls = host.callsFrom(start);
@@ -42,7 +42,7 @@ TEST_F(RenameSessionBatchTest, ChooseFolderOwnFilesOnly) {
 
 TEST_F(RenameSessionBatchTest, BatchWithoutItemsStillBeginsAndEnds) {
     temp.createFiles({"items/Dir/x"});
-    host.rows.Append(OutputRow{});
+    host.rows.push_back(Row{});
     session.stats().totalFiles = 7;
     options().deleteContents = true;
     options().resetCounters = true;
