@@ -1,11 +1,9 @@
 #include "cli/CliHost.h"
 
-#include <errno.h>
-#include <unistd.h>
-
 #include <cctype>
 
 #include "batch/Messages.h"
+#include "platform/Descriptors.h"
 #include "platform/NameCodec.h"
 
 namespace brindle::cli {
@@ -91,16 +89,7 @@ void CliHost::EndProgress() {
 }
 
 bool ReadYes(int fd) {
-    std::string line;
-    char c = 0;
-    for (;;) {
-        const ssize_t got = ::read(fd, &c, 1);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0 || c == '\n')
-            break;
-        line += c;
-    }
+    const std::string line = ReadLine(fd);
     auto isSpace = [](char ch) { return std::isspace(static_cast<unsigned char>(ch)) != 0; };
     std::size_t begin = 0;
     std::size_t end = line.size();

@@ -1,11 +1,9 @@
 #include "cli/OutputWriter.h"
 
-#include <errno.h>
-#include <unistd.h>
-
 #include <charconv>
 #include <iterator>
 
+#include "platform/Descriptors.h"
 #include "platform/NameCodec.h"
 
 namespace brindle::cli {
@@ -64,19 +62,6 @@ bool OutputBuffer::Flush() {
         error_ = WriteAll(fd_, buffer_);
     buffer_.clear();
     return error_ == 0;
-}
-
-int WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return 0;
 }
 
 void AppendEscaped(std::string& out, std::u16string_view text, bool escapeControls) {

@@ -56,7 +56,4 @@ void AppendPlanTsvHeader(std::string& out);
 std::string MessageLine(std::u16string_view text);
 std::string MessageLine(std::string_view text);
 
-// Writes all of `bytes` to `fd`, retrying after interruptions; 0 or errno.
-int WriteAll(int fd, std::string_view bytes);
-
 }  // namespace brindle::cli

@@ -84,6 +84,18 @@ bool IsFolderPath(std::u16string_view path) {
     return LinkStat(path, info) == 0 && S_ISDIR(info.st_mode);
 }
 
+int StatFollowingLinks(std::u16string_view path, bool& isFolder) {
+    isFolder = false;
+    const PathAt at(path);
+    if (at.error() != 0)
+        return at.error();
+    struct stat info {};
+    if (fstatat(at.dir(), at.name(), &info, 0) != 0)
+        return errno;
+    isFolder = S_ISDIR(info.st_mode);
+    return 0;
+}
+
 bool IsUsableName(std::u16string_view name) {
     if (name.empty() || name == u"." || name == u"..")
         return false;

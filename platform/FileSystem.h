@@ -19,6 +19,10 @@ bool PathExists(std::u16string_view path);
 // lstat says folder: a symbolic link is never a folder.
 bool IsFolderPath(std::u16string_view path);
 
+// What `path` leads to with symbolic links followed, as for a path the user gave: 0 and
+// whether it is a folder, or the errno of the failure.
+int StatFollowingLinks(std::u16string_view path, bool& isFolder);
+
 // A name that can stand as one component on this platform: not empty, not "." or "..",
 // no '/' or NUL, valid UTF-16 (IsValidName16).
 bool IsUsableName(std::u16string_view name);

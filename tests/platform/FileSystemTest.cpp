@@ -43,20 +43,22 @@ TEST(FileSystemTest, ExaminesWhatIsAtAPath) {
         std::string relative;
         bool exists, isFolder;
         std::optional<bool> readOnly;
+        int followedError;  // with links followed, as a path the user gave
+        bool followedFolder;
     };
     const Row rows[] = {
-        {"file/Plain", "file.txt", true, false, false},
-        {"file/OwnerWriteClear", "locked.txt", true, false, true},
-        {"file/OnlyOwnerBitCounts", "othersOnly.txt", true, false, true},
-        {"file/TrailingSlashIsNoFolder", "file.txt/", false, false, std::nullopt},
-        {"folder/Plain", "sub", true, true, false},
-        {"folder/TrailingSlash", "sub/", true, true, false},
-        {"folder/OwnerWriteClear", "lockedSub", true, true, true},
-        {"link/ToFolderIsNoFolder", "linkToFolder", true, false, false},
-        {"link/AttributesAreTheLinks", "linkToLocked", true, false, false},
-        {"link/DanglingExists", "dangling", true, false, false},
-        {"missing/Name", "none.txt", false, false, std::nullopt},
-        {"missing/Folder", "none/file.txt", false, false, std::nullopt},
+        {"file/Plain", "file.txt", true, false, false, 0, false},
+        {"file/OwnerWriteClear", "locked.txt", true, false, true, 0, false},
+        {"file/OnlyOwnerBitCounts", "othersOnly.txt", true, false, true, 0, false},
+        {"file/TrailingSlashIsNoFolder", "file.txt/", false, false, std::nullopt, ENOTDIR, false},
+        {"folder/Plain", "sub", true, true, false, 0, true},
+        {"folder/TrailingSlash", "sub/", true, true, false, 0, true},
+        {"folder/OwnerWriteClear", "lockedSub", true, true, true, 0, true},
+        {"link/ToFolderIsNoFolder", "linkToFolder", true, false, false, 0, true},
+        {"link/AttributesAreTheLinks", "linkToLocked", true, false, false, 0, false},
+        {"link/DanglingExists", "dangling", true, false, false, ENOENT, false},
+        {"missing/Name", "none.txt", false, false, std::nullopt, ENOENT, false},
+        {"missing/Folder", "none/file.txt", false, false, std::nullopt, ENOENT, false},
     };
     const OpenFolder opened = OpenFolder::AtPath(folder.folder());
     for (const auto& row : rows) {
@@ -67,6 +69,9 @@ TEST(FileSystemTest, ExaminesWhatIsAtAPath) {
         EntryStatus status;
         const int error = opened.Stat(DecodeName(row.relative), status);
         EXPECT_EQ(error == 0 ? std::optional(status.readOnly) : std::nullopt, row.readOnly);
+        bool isFolder = !row.followedFolder;
+        EXPECT_EQ(StatFollowingLinks(path, isFolder), row.followedError);
+        EXPECT_EQ(isFolder, row.followedFolder);
     }
     EXPECT_FALSE(PathExists(u""));
 }

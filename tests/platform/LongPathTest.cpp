@@ -100,6 +100,9 @@ TEST_F(DeepTree, ExaminesAndListsDeepPaths) {
     EXPECT_TRUE(IsFolderPath(Deep()));
     EXPECT_TRUE(IsFolderPath(Deep() + u"/"));
     EXPECT_FALSE(IsFolderPath(Deep("link")));
+    bool isFolder = false;
+    EXPECT_EQ(StatFollowingLinks(Deep("link"), isFolder), 0);
+    EXPECT_TRUE(isFolder);
     const OpenFolder deep = OpenFolder::AtPath(Deep());
     EntryStatus status;
     ASSERT_EQ(deep.Stat(u"song.mp3", status), 0);
