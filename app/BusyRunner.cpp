@@ -48,8 +48,7 @@ void BusyRunner::Run(const std::function<void()>& work, const std::function<void
         work();
     } catch (const std::exception& error) {
         // The operation could not end; say so instead of leaving a half-done batch silent.
-        ShowMessageBox(FailureText(error), {}, brindle::MessageButtons::Ok,
-                       brindle::MessageIcon::Stop);
+        ShowMessageBox(FailureText(error), {}, brindle::MessageButtons::Ok, brindle::BoxIcon::Stop);
     }
     showProgress();
     // Input that arrived meanwhile is refused, not handled late.
@@ -90,7 +89,7 @@ void BusyRunner::Paint(const std::function<void()>& showProgress) {
 brindle::MessageResult BusyRunner::ShowMessageBox(const std::u16string& text,
                                                   const std::u16string& caption,
                                                   brindle::MessageButtons buttons,
-                                                  brindle::MessageIcon icon) {
+                                                  brindle::BoxIcon icon) {
     if (guard_)
         guard_->Suspend();
     const brindle::MessageResult answer = services_.ShowMessageBox(text, caption, buttons, icon);

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/DesktopServices.h"
+#include "app/DesktopServices.h"
 
 class BusyInputGuard;
 
@@ -40,8 +40,7 @@ public:
     void Paint(const std::function<void()>& showProgress);
     // A message box that takes its answer, during an operation as at any other time.
     brindle::MessageResult ShowMessageBox(const std::u16string& text, const std::u16string& caption,
-                                          brindle::MessageButtons buttons,
-                                          brindle::MessageIcon icon);
+                                          brindle::MessageButtons buttons, brindle::BoxIcon icon);
 
 signals:
     // An operation starts (input is refused already), and has ended (refused still, until

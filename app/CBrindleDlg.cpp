@@ -29,6 +29,7 @@
 #include "engine/PatternCreator.h"
 #include "platform/FileSystem.h"
 
+using brindle::BoxIcon;
 using brindle::MessageButtons;
 using brindle::MessageIcon;
 using brindle::MessageResult;
@@ -37,6 +38,19 @@ using brindle::RenameOptions;
 namespace {
 
 constexpr char16_t kCaption[] = u"Brindle";
+
+// The box's icon for what a batch or Undo tells.
+BoxIcon IconOf(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Warning:
+            return BoxIcon::Warning;
+        case MessageIcon::Question:
+            return BoxIcon::Question;
+        case MessageIcon::Stop:
+            break;
+    }
+    return BoxIcon::Stop;
+}
 
 }  // namespace
 
@@ -356,13 +370,14 @@ void CBrindleDlg::ShowMessage(const std::u16string& text, const std::u16string& 
                               MessageIcon icon) {
     // The rows the message speaks of are in the list before it is shown.
     ShowProgress();
-    runner_.ShowMessageBox(text, caption, MessageButtons::Ok, icon);
+    runner_.ShowMessageBox(text, caption, MessageButtons::Ok, IconOf(icon));
 }
 
 bool CBrindleDlg::AskYesNo(const std::u16string& text, const std::u16string& caption,
                            MessageIcon icon) {
     ShowProgress();
-    return runner_.ShowMessageBox(text, caption, MessageButtons::YesNo, icon) == MessageResult::Yes;
+    return runner_.ShowMessageBox(text, caption, MessageButtons::YesNo, IconOf(icon)) ==
+           MessageResult::Yes;
 }
 
 void CBrindleDlg::OnlyEnglishTableFailed() {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/BusyRunner.h"
+#include "app/DesktopServices.h"
 #include "app/DialogUnits.h"
 #include "app/WorkerHost.h"
 #include "batch/BatchPlanner.h"
@@ -20,7 +21,6 @@
 #include "batch/RenameSession.h"
 #include "engine/OptionTable.h"
 #include "engine/RenameOptions.h"
-#include "platform/DesktopServices.h"
 #include "platform/UserFiles.h"
 
 class COutputDlg;

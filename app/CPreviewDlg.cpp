@@ -24,8 +24,8 @@
 #include "app/Safely.h"
 #include "batch/Messages.h"
 
+using brindle::BoxIcon;
 using brindle::MessageButtons;
-using brindle::MessageIcon;
 using brindle::MessageResult;
 
 namespace {
@@ -273,7 +273,7 @@ void CPreviewDlg::OnRename() {
                                        "will show the failure.\nRename the other items?")
                             .arg(summary.conflicts)
                             .arg(summary.items));
-        if (services_.ShowMessageBox(text, {}, MessageButtons::YesNo, MessageIcon::Warning) !=
+        if (services_.ShowMessageBox(text, {}, MessageButtons::YesNo, BoxIcon::Warning) !=
             MessageResult::Yes) {
             return;
         }

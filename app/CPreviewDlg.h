@@ -9,8 +9,8 @@
 #include <functional>
 #include <memory>
 
+#include "app/DesktopServices.h"
 #include "batch/BatchPlanner.h"
-#include "platform/DesktopServices.h"
 
 class OptionsPanel;
 class PreviewModel;

@@ -50,11 +50,10 @@ void CSimpleBrindle::OnInitDialog() {
             joined += u'*';
         joined += arguments_[i];
     }
-    services_.ShowMessageBox(joined, {}, brindle::MessageButtons::Ok, brindle::MessageIcon::None);
+    services_.ShowMessageBox(joined, {}, brindle::MessageButtons::Ok, brindle::BoxIcon::None);
     pieces_.clear();
     for (const std::u16string& argument : arguments_) {
         pieces_.push_back(argument);
-        services_.ShowMessageBox(argument, {}, brindle::MessageButtons::Ok,
-                                 brindle::MessageIcon::None);
+        services_.ShowMessageBox(argument, {}, brindle::MessageButtons::Ok, brindle::BoxIcon::None);
     }
 }

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "app/DesktopServices.h"
 #include "app/DialogUnits.h"
-#include "platform/DesktopServices.h"
 
 class QPushButton;
 

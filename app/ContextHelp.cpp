@@ -171,7 +171,7 @@ std::optional<ContextHelpTexts> ContextHelpFor(int controlId) {
 }
 
 void ShowContextHelpBalloon(const QString& title, const QString& text, const QPoint& globalPos,
-                            brindle::DesktopServices* services) {
+                            brindle::BalloonServices* services) {
     brindle::CBalloonWnd::Launch(title, text, globalPos, QStyle::SP_MessageBoxInformation,
                                  brindle::BH_CLOSE_ON_MOUSE_MOVE | brindle::BH_DELAY_CLOSE, nullptr,
                                  QString(), 100, services);

@@ -6,7 +6,7 @@
 #include <optional>
 
 namespace brindle {
-class DesktopServices;
+class BalloonServices;
 }
 
 // The program's string table (context help titles and texts) and the right-click help of
@@ -30,7 +30,7 @@ std::optional<ContextHelpTexts> ContextHelpFor(int controlId);
 // information icon that closes when the mouse moves (after a short delay). `services`
 // gives the desktop's tooltip settings.
 void ShowContextHelpBalloon(const QString& title, const QString& text, const QPoint& globalPos,
-                            brindle::DesktopServices* services = nullptr);
+                            brindle::BalloonServices* services = nullptr);
 
 // Closes every help balloon that is up, at once; false when none was.
 bool CloseContextHelpBalloons();

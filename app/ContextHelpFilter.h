@@ -4,7 +4,7 @@
 #include <QPoint>
 #include <QString>
 
-#include "platform/DesktopServices.h"
+#include "app/DesktopServices.h"
 
 class QWidget;
 

@@ -1,6 +1,6 @@
 #include "app/CreditsLibrary.h"
 
-#include <dlfcn.h>
+#include "platform/SharedLibrary.h"
 
 namespace brindle {
 
@@ -9,15 +9,8 @@ std::u16string AboutText() {
 }
 
 CreditsLibrary::CreditsLibrary(const char* fileName, const char* exportName) {
-    // The handle is deliberately never closed.
-    void* library = dlopen(fileName, RTLD_NOW);
-    if (!library)
-        return;
-    dlerror();
-    void* address = dlsym(library, exportName);
-    if (dlerror() != nullptr)
-        return;
-    aboutBox_ = reinterpret_cast<kelvaneu::AboutBoxFunction>(address);
+    if (void* address = LoadLibrarySymbol(fileName, exportName))
+        aboutBox_ = reinterpret_cast<kelvaneu::AboutBoxFunction>(address);
 }
 
 bool CreditsLibrary::ShowAbout(const std::u16string& text) const {

@@ -6,16 +6,8 @@
 #include "app/QtText.h"
 #include "app/RowTableLook.h"
 
-const char* const OutputLogModel::kColumnTitles[kColumns] = {
-    "Input File", "Output File (Exceptions)", "#", "Folder (New Folder)"};
-
 OutputLogModel::OutputLogModel(QObject* parent)
     : QAbstractTableModel(parent), images_(RowImages()) {}
-
-void OutputLogModel::Append(const brindle::OutputRow& row) {
-    store_.Append(row);
-    Publish();
-}
 
 void OutputLogModel::Append(const brindle::RowData& row) {
     store_.Append(row);

@@ -4,8 +4,9 @@
 #include <QPixmap>
 
 #include <array>
+#include <span>
 
-#include "batch/OutputRows.h"
+#include "app/OutputRows.h"
 
 // The Output Log's rows as a table model over the batch core's row store. Rows are only
 // appended or removed all at once; a sort reorders the store itself, so a row added after a
@@ -20,7 +21,6 @@ public:
 
     const brindle::OutputRowStore& store() const { return store_; }
 
-    void Append(const brindle::OutputRow& row);
     void Append(const brindle::RowData& row);
     // Makes the rows appended since the last call known to the views.
     void Publish();
@@ -38,7 +38,7 @@ public:
                         int role = Qt::DisplayRole) const override;
 
     static constexpr int kColumns = 4;
-    static const char* const kColumnTitles[kColumns];
+    static constexpr std::span<const char* const, kColumns> kColumnTitles{brindle::kRowTitles};
     static constexpr int kColumnWidths[kColumns] = {136, 136, 25, 230};
 
 private:

@@ -1,6 +1,7 @@
 #include "app/PreviewModel.h"
 
 #include "app/AppResources.h"
+#include "app/OutputRows.h"
 #include "app/QtText.h"
 #include "app/RowTableLook.h"
 

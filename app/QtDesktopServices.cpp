@@ -7,24 +7,25 @@
 #include <QUrl>
 
 #include "app/QtText.h"
+#include "batch/Messages.h"
 
+using brindle::BoxIcon;
 using brindle::MessageButtons;
-using brindle::MessageIcon;
 using brindle::MessageResult;
 
 namespace {
 
-QMessageBox::Icon ToQtIcon(MessageIcon icon) {
+QMessageBox::Icon ToQtIcon(BoxIcon icon) {
     switch (icon) {
-        case MessageIcon::Information:
+        case BoxIcon::Information:
             return QMessageBox::Information;
-        case MessageIcon::Warning:
+        case BoxIcon::Warning:
             return QMessageBox::Warning;
-        case MessageIcon::Question:
+        case BoxIcon::Question:
             return QMessageBox::Question;
-        case MessageIcon::Stop:
+        case BoxIcon::Stop:
             return QMessageBox::Critical;
-        case MessageIcon::None:
+        case BoxIcon::None:
             break;
     }
     return QMessageBox::NoIcon;
@@ -40,7 +41,7 @@ QWidget* QtDesktopServices::Owner() {
 
 MessageResult QtDesktopServices::ShowMessageBox(const std::u16string& text,
                                                 const std::u16string& caption,
-                                                MessageButtons buttons, MessageIcon icon) {
+                                                MessageButtons buttons, BoxIcon icon) {
     const QString title =
         ToQString(caption.empty() ? std::u16string(brindle::kApplicationName) : caption);
     QMessageBox box(

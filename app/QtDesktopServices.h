@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/DesktopServices.h"
+#include "app/DesktopServices.h"
 
 class QWidget;
 
@@ -10,7 +10,7 @@ class QtDesktopServices : public brindle::DesktopServices {
 public:
     brindle::MessageResult ShowMessageBox(const std::u16string& text, const std::u16string& caption,
                                           brindle::MessageButtons buttons,
-                                          brindle::MessageIcon icon) override;
+                                          brindle::BoxIcon icon) override;
     std::optional<std::u16string> BrowseForFolder(const std::u16string& prompt) override;
     bool OpenUrl(const std::u16string& url) override;
     bool TooltipAnimationEnabled() const override;

@@ -13,6 +13,6 @@ void Safely(brindle::DesktopServices& services, const std::function<void()>& wor
         work();
     } catch (const std::exception& error) {
         services.ShowMessageBox(FailureText(error), {}, brindle::MessageButtons::Ok,
-                                brindle::MessageIcon::Stop);
+                                brindle::BoxIcon::Stop);
     }
 }

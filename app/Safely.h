@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/DesktopServices.h"
+#include "app/DesktopServices.h"
 
 // Why a handler or an operation could not finish, as its message box says it.
 std::u16string FailureText(const std::exception& error);

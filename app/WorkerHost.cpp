@@ -47,7 +47,7 @@ void WorkerHost::Deliver() {
 void WorkerHost::Hand(const Event& event) {
     if (const auto* row = std::get_if<Row>(&event)) {
         brindle::RowData data;
-        data.image = row->image;
+        data.mark = row->mark;
         data.inputFolder = row->inputFolder;
         data.input = row->input;
         data.output = row->output;
@@ -70,7 +70,7 @@ void WorkerHost::Hand(const Event& event) {
 
 void WorkerHost::AddOutputRow(const brindle::RowData& data) {
     Row row;
-    row.image = data.image;
+    row.mark = data.mark;
     row.inputFolder = data.inputFolder;
     row.input = data.input;
     row.output = data.output;

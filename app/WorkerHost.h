@@ -38,7 +38,7 @@ public:
 private:
     // A row with its own texts, for the row's views end with the call that brought them.
     struct Row {
-        int image = 0;
+        brindle::RowMark mark = brindle::RowMark::Note;
         std::u16string inputFolder, input, output, folder, reason;
         brindle::RowSuffix suffix = brindle::RowSuffix::None;
         bool countShown = true;

@@ -33,7 +33,7 @@ void CBalloonWnd::RequestClose() {
     }
     if (m_options & BH_DELAY_CLOSE) {
         m_options &= ~(BH_CLOSE_ON_ANY_MOUSE | BH_DELAY_CLOSE);
-        SetTimeout(m_timeout);
+        ArmTimeout();
         return;
     }
     m_closing = true;

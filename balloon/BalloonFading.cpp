@@ -8,7 +8,7 @@
 #include <QPropertyAnimation>
 
 #include "balloon/BalloonGuard.h"
-#include "platform/DesktopServices.h"
+#include "balloon/BalloonServices.h"
 
 namespace brindle {
 
@@ -22,12 +22,12 @@ bool PlatformCanFade() {
     return QGuiApplication::platformName() == QLatin1String("xcb");
 }
 
-bool TooltipAnimationEnabled(const DesktopServices* services) {
+bool TooltipAnimationEnabled(const BalloonServices* services) {
     return services != nullptr ? services->TooltipAnimationEnabled()
                                : QApplication::isEffectEnabled(Qt::UI_AnimateTooltip);
 }
 
-bool TooltipFadeEnabled(const DesktopServices* services) {
+bool TooltipFadeEnabled(const BalloonServices* services) {
     return services != nullptr ? services->TooltipFadeEnabled()
                                : QApplication::isEffectEnabled(Qt::UI_FadeTooltip);
 }

@@ -40,35 +40,18 @@ void CBalloonWnd::ReplaceIcon(std::optional<QPixmap> icon) {
 
 void CBalloonWnd::SetIcon(const QIcon& icon) {
     if (!icon.isNull()) {
-        const QPixmap colour = icon.pixmap(NaturalIconSize(icon), 1.0);
+        QPixmap colour = icon.pixmap(NaturalIconSize(icon), 1.0);
         if (!colour.isNull()) {
-            SetIconBitmap(colour, colour.mask());
+            // Its own alpha as a one-bit mask: the header draws it hard-edged.
+            const QBitmap mask = colour.mask();
+            if (!mask.isNull()) {
+                colour.setMask(mask);
+            }
+            ReplaceIcon(colour);
             return;
         }
     }
     ReplaceIcon(std::nullopt);
-}
-
-void CBalloonWnd::SetIconBitmap(const QPixmap& bitmap, const QBitmap& mask) {
-    if (bitmap.isNull()) {
-        ReplaceIcon(std::nullopt);
-        return;
-    }
-    QPixmap image = bitmap;
-    if (!mask.isNull()) {
-        image.setMask(mask);
-    }
-    ReplaceIcon(image);
-}
-
-void CBalloonWnd::SetIconBitmapMasked(const QPixmap& bitmap, const QColor& transparent) {
-    if (bitmap.isNull()) {
-        ReplaceIcon(std::nullopt);
-        return;
-    }
-    QPixmap image = bitmap;
-    image.setMask(bitmap.createMaskFromColor(transparent, Qt::MaskInColor));
-    ReplaceIcon(image);
 }
 
 void CBalloonWnd::SetIconScaled(const QIcon& icon, int width, int height) {
@@ -87,9 +70,13 @@ void CBalloonWnd::SetIconScaled(const QIcon& icon, int width, int height) {
         QPainter painter(&flat);
         painter.drawPixmap(0, 0, source);
     }
-    const QPixmap scaled =
-        flat.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    SetIconBitmapMasked(scaled, m_background);
+    QPixmap scaled = flat.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (scaled.isNull()) {
+        ReplaceIcon(std::nullopt);
+        return;
+    }
+    scaled.setMask(scaled.createMaskFromColor(m_background, Qt::MaskInColor));
+    ReplaceIcon(scaled);
 }
 
 }  // namespace brindle

@@ -8,7 +8,7 @@
 #include <QUrl>
 
 #include "balloon/BalloonGuard.h"
-#include "platform/DesktopServices.h"
+#include "balloon/BalloonServices.h"
 
 namespace brindle {
 

@@ -53,7 +53,7 @@ QWidget* FindOwner(QWidget* parent) {
 
 }  // namespace
 
-CBalloonWnd::CBalloonWnd(DesktopServices* services, BalloonFade fade, BalloonClassRegistry* classes)
+CBalloonWnd::CBalloonWnd(BalloonServices* services, BalloonFade fade, BalloonClassRegistry* classes)
     : QWidget(nullptr),
       m_services(services),
       m_classes(classes != nullptr ? classes : &BalloonClassRegistry::Process()),
@@ -82,7 +82,7 @@ CBalloonWnd::~CBalloonWnd() {
 void CBalloonWnd::Launch(const QString& title, const QString& content, QPoint anchor,
                          std::optional<QStyle::StandardPixmap> icon, std::uint32_t options,
                          QWidget* parent, QString url, std::uint32_t timeout,
-                         DesktopServices* services) {
+                         BalloonServices* services) {
     auto balloon = std::make_unique<CBalloonWnd>(services);
     if (icon) {
         QStyle* style = QApplication::style();
@@ -199,8 +199,7 @@ void CBalloonWnd::SetAnchor(QPoint anchor, QWidget* anchorWindow) {
     }
 }
 
-void CBalloonWnd::SetTimeout(std::uint32_t milliseconds) {
-    m_timeout = milliseconds;
+void CBalloonWnd::ArmTimeout() {
     if (!m_hasWindow) {
         return;
     }
@@ -209,8 +208,8 @@ void CBalloonWnd::SetTimeout(std::uint32_t milliseconds) {
         killTimer(m_timer);
         m_timer = 0;
     }
-    if (milliseconds != 0) {
-        m_timer = startTimer(static_cast<int>(std::min<std::uint32_t>(milliseconds, INT_MAX)));
+    if (m_timeout != 0) {
+        m_timer = startTimer(static_cast<int>(std::min<std::uint32_t>(m_timeout, INT_MAX)));
     }
 }
 
@@ -230,7 +229,7 @@ void CBalloonWnd::ShowBalloon() {
         show();
     }
     if ((m_options & BH_DELAY_CLOSE) == 0) {
-        SetTimeout(m_timeout);
+        ArmTimeout();
     }
 }
 

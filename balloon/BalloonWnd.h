@@ -37,7 +37,7 @@ namespace brindle {
 
 class BalloonClassRegistry;
 class BalloonHook;
-class DesktopServices;
+class BalloonServices;
 struct BalloonWindowClass;
 
 // Whether the balloon can fade in and out: as the platform allows (it can where windows
@@ -56,7 +56,7 @@ class CBalloonWnd : public QWidget {
 public:
     // `services` opens the link and reports the desktop's tooltip settings; without it the
     // balloon asks Qt. `classes` defaults to the process registry.
-    explicit CBalloonWnd(DesktopServices* services = nullptr,
+    explicit CBalloonWnd(BalloonServices* services = nullptr,
                          BalloonFade fade = BalloonFade::Platform,
                          BalloonClassRegistry* classes = nullptr);
     ~CBalloonWnd() override;
@@ -72,7 +72,7 @@ public:
     static void Launch(const QString& title, const QString& content, QPoint anchor,
                        std::optional<QStyle::StandardPixmap> icon, std::uint32_t options,
                        QWidget* parent, QString url, std::uint32_t timeout,
-                       DesktopServices* services = nullptr);
+                       BalloonServices* services = nullptr);
 
     // Makes, places and shows the window; false (and no window) when no owner window, font
     // or window class is available. With a parent, the anchor is in the parent's
@@ -82,7 +82,6 @@ public:
                 const QIcon& icon = QIcon());
 
     void SetAnchor(QPoint anchor, QWidget* anchorWindow = nullptr);
-    void SetTimeout(std::uint32_t milliseconds);
     void ShowBalloon();
 
     // Closing (BalloonClosing.cpp). With BH_DELAY_CLOSE the first request only stops the
@@ -93,8 +92,6 @@ public:
     // Each replaces the header icon (BalloonIcons.cpp); a null or unreadable image leaves
     // no icon.
     void SetIcon(const QIcon& icon);
-    void SetIconBitmap(const QPixmap& bitmap, const QBitmap& mask);
-    void SetIconBitmapMasked(const QPixmap& bitmap, const QColor& transparent);
     // Flattens the icon onto the background colour, scales it, and keeps the background
     // colour as the transparent one.
     void SetIconScaled(const QIcon& icon, int width, int height);
@@ -144,6 +141,10 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
+    // BalloonWnd.cpp: (re)starts the time-out of the balloon's own m_timeout, replacing
+    // one that runs; none for 0.
+    void ArmTimeout();
+
     // BalloonClosing.cpp: the window's end, and the requests the balloon posts to itself.
     void PostCloseRequest();
     void PostReposition();
@@ -180,7 +181,7 @@ private:
     QFont ContentFont() const;
     QFont TitleFont() const;
 
-    DesktopServices* m_services;
+    BalloonServices* m_services;
     BalloonClassRegistry* m_classes;
     bool m_fadeAvailable;
 

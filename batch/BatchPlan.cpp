@@ -92,7 +92,7 @@ std::u16string InputText(const Plan& plan, const PlanItem& item) {
 RowData RowOf(const Plan& plan, const PlanItem& item) {
     RowData row;
     if (item.unreadableFolder()) {
-        row.image = kImageCross;
+        row.mark = RowMark::Error;
         row.input = WithoutFinalSlash(plan.folderOf(item));
         row.output = kTextRenameFailed;
         row.countShown = false;
@@ -106,10 +106,6 @@ RowData RowOf(const Plan& plan, const PlanItem& item) {
     row.count = item.symbolCount;
     row.folder = plan.newFolderOf(item);
     return row;
-}
-
-OutputRow RowTextsOf(const Plan& plan, const PlanItem& item) {
-    return TextsOf(RowOf(plan, item));
 }
 
 void Summarize(Plan& plan) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/OutputRows.h"
+#include "batch/RowData.h"
 #include "engine/PatternCreator.h"
 
 namespace brindle {
@@ -117,8 +117,6 @@ std::u16string StateTextOf(const Plan& plan, const PlanItem& item);
 std::u16string InputText(const Plan& plan, const PlanItem& item);
 // The item's row as apply adds it when nothing fails: views into the plan.
 RowData RowOf(const Plan& plan, const PlanItem& item);
-// The same row's texts.
-OutputRow RowTextsOf(const Plan& plan, const PlanItem& item);
 
 // The summary line: "Items: N | To rename: N | Unchanged: N | Only Log: N | Conflicts: N
 // (same new name: N, target exists: N, not a name: N, read-only: N, not found: N, folder

@@ -32,13 +32,4 @@ bool FileMoverSendsUp(std::u16string_view loweredFileTypes, std::u16string_view 
     return false;
 }
 
-std::u16string ApplyFileMover(std::u16string& fileTypes, const std::u16string& currentDirectory,
-                              const std::u16string& newName) {
-    fileTypes = AsciiLowered(fileTypes);
-    const std::u16string extension = AsciiLowered(ExtensionOf(newName));
-    if (fileTypes.find(extension) == std::u16string::npos)
-        return currentDirectory;
-    return ParentFolder(currentDirectory);
-}
-
 }  // namespace brindle

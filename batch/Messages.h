@@ -2,6 +2,9 @@
 
 namespace brindle {
 
+// The application's name: the caption of every message box that gives none.
+inline constexpr char16_t kApplicationName[] = u"Brindle";
+
 // The program's own texts (string table), used exactly as they stand.
 inline constexpr char16_t kTextErrorOpeningFile[] = u"Error opening file";                // 124
 inline constexpr char16_t kTextDeleteLogQuestion[] = u"Do you want to delete Log file?";  // 126

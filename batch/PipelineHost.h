@@ -2,11 +2,14 @@
 
 #include <string>
 
-#include "batch/OutputRows.h"
+#include "batch/RowData.h"
+#include "engine/BatchStats.h"
 #include "engine/NameChain.h"
-#include "platform/DesktopServices.h"
 
 namespace brindle {
+
+// How a message or a question is meant, for the host to show it its own way.
+enum class MessageIcon { Warning, Question, Stop };
 
 // Where what a batch or an Undo does goes to: the main dialog, brindle-cli and the tests
 // are hosts. A sink of what happened (rows, the status line, the Output Log's title,

@@ -175,11 +175,6 @@ RenameLog::~RenameLog() {
     Close();
 }
 
-int RenameLog::OpenLog(std::u16string_view path) {
-    std::int64_t size = -1;
-    return OpenLogAndMeasure(path, size);
-}
-
 int RenameLog::OpenLogAndMeasure(std::u16string_view path, std::int64_t& size) {
     size = -1;
     if (file_.IsOpen()) {
@@ -262,12 +257,6 @@ LogWriteResult RenameLog::WriteAt(std::int64_t size, const std::string& bytes) {
     }
     sizeAfterLastRecord_ = size + static_cast<std::int64_t>(bytes.size());
     return LogWriteResult::Written;
-}
-
-LogWriteResult RenameLog::AppendRenameRecord(std::u16string_view path, const RenameRecord& record) {
-    group_.clear();
-    group_.push_back(record);
-    return WriteGroup(path, false);
 }
 
 const std::string& RenameLog::FolderField(int which, const ItemStamp* stamp) {

@@ -80,24 +80,16 @@ class RenameLog {
 public:
     ~RenameLog();
 
-    // Opens `path` for appending: created when missing, never truncated, exclusively.
-    // An open file of the same path is kept unless it was removed meanwhile. 0 or errno.
-    // Unused: WriteGroup opens the log itself, measuring it with the same fstat.
-    int OpenLog(std::u16string_view path);
-
-    // Writes the item's whole record in one write: the marks still pending, the file's
-    // header first when the file is empty, and a directory pair when one is due: when
-    // the old or the new directory differs from the last pair written, or when the file
-    // is not as the last record left it (new, emptied, grown by another writer; a torn
-    // last line is cut off first, and a chain left open is closed). A failed write
-    // leaves the file as it was before the record.
-    // Unused: a batch writes its records a group at a time (WriteGroup).
-    LogWriteResult AppendRenameRecord(std::u16string_view path, const RenameRecord& record);
-
     // Records of several items at once: each is added to the group, then the group goes
     // to the log in one write, before any of them is renamed (and, `durable`, on a disk,
-    // made durable by one fdatasync). The records' views must stay valid until then.
-    // offset(i) is where record i's "Old File=" line lies, -1 when it was not written.
+    // made durable by one fdatasync). The write carries the marks still pending, the
+    // file's header first when the file is empty, and a directory pair before a record
+    // when one is due: when its old or new directory differs from the last pair written,
+    // or when the file is not as the last write left it (new, emptied, grown by another
+    // writer; a torn last line is cut off first, and a chain left open is closed). A
+    // failed write leaves the file as it was. The records' views must stay valid until
+    // then. offset(i) is where record i's "Old File=" line lies, -1 when it was not
+    // written.
     void BeginGroup() { group_.clear(); }
     void AddToGroup(const RenameRecord& record) { group_.push_back(record); }
     LogWriteResult WriteGroup(std::u16string_view path, bool durable);
@@ -131,15 +123,15 @@ public:
     int lastError() const { return lastError_; }
     // Why the last open refused the file at the log's path; trusted() when it did not.
     const TrustCheck& refusal() const { return refusal_; }
-    // The new directory of the last record written.
-    const std::u16string& lastLoggedDirectory() const { return lastNewDirectory_; }
 
 private:
     LogWriteResult Fail(int error);
     // Forgets the last group, and gives a large one's memory back.
     void ReleaseGroup();
-    // OpenLog that also gives the file's size (-1 when unknown), from the same fstat
-    // that tells whether the open file was removed.
+    // Opens `path` for appending: created when missing, never truncated, exclusively. An
+    // open file of the same path is kept unless it was removed meanwhile. Gives the
+    // file's size (-1 when unknown), from the same fstat that tells whether the open file
+    // was removed. 0 or errno.
     int OpenLogAndMeasure(std::u16string_view path, std::int64_t& size);
     // What goes before a record in a file that is not as our last write left it.
     void PrepareForeignEnd(std::int64_t& size, std::string& bytes);

@@ -31,10 +31,6 @@ std::u16string RenameSession::LogFullPath() const {
     return folder + path;
 }
 
-const std::u16string& RenameSession::lastLoggedDirectory() const {
-    return log_->lastLoggedDirectory();
-}
-
 int RenameSession::CloseLog() {
     const int error = log_->Close();
     if (error != 0) {

@@ -126,10 +126,6 @@ public:
     // as it was.
     std::optional<bool> undoEnabled() const { return undoEnabled_; }
 
-    // The new directory of the last record written to the log; empty before the first.
-    // Unused: the log writer itself tells when a record needs its directory pair.
-    const std::u16string& lastLoggedDirectory() const;
-
 private:
     // The steps around every batch.
     void BeginBatch();

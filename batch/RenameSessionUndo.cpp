@@ -93,7 +93,7 @@ UndoOutcome RenameSession::UndoRecords() {
         if (!mover.Undo(record, index)) {
             stats_.exceptions = WrappingIncrement(stats_.exceptions);
             errors = true;
-            row.image = kImageCross;
+            row.mark = RowMark::Error;
             row.suffix = RowSuffix::ErrorOpening;
             row.reason = mover.reason();
         }

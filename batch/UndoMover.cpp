@@ -1,8 +1,5 @@
 #include "batch/UndoMover.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <string>
 #include <tuple>
@@ -74,9 +71,9 @@ bool UndoMover::DropClaim(const OpenFolder& folder, const std::u16string& name,
     const std::string bytes = EncodeName(name);
     bool dropped = false;
     if (item.isFolder && claim.isFolder)
-        dropped = unlinkat(folder.fd(), bytes.c_str(), AT_REMOVEDIR) == 0;
+        dropped = folder.RemoveEntry(bytes, true) == 0;
     else if (!item.isFolder && claim.isRegular && claim.size == 0)
-        dropped = unlinkat(folder.fd(), bytes.c_str(), 0) == 0;
+        dropped = folder.RemoveEntry(bytes, false) == 0;
     if (dropped && ahead_)
         ahead_->Touched(Key(folder, name));
     return dropped;
@@ -244,7 +241,7 @@ bool UndoMover::MoveBack(const UndoRecord& record, const Seen& atNew) {
 
 bool UndoMover::DropSecondName(const UndoRecord& record) {
     const std::string bytes = EncodeName(record.names.newName);
-    if (unlinkat(newFolder_->fd(), bytes.c_str(), 0) != 0)
+    if (newFolder_->RemoveEntry(bytes, false) != 0)
         return false;
     if (ahead_)
         ahead_->Touched(Key(*newFolder_, record.names.newName));

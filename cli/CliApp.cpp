@@ -3,22 +3,21 @@
 #include <errno.h>
 #include <signal.h>
 #include <string.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <optional>
 
 #include "batch/BatchPlanner.h"
 #include "batch/Messages.h"
-#include "batch/OutputRows.h"
 #include "batch/RenameSession.h"
+#include "batch/RowData.h"
 #include "cli/CliHost.h"
 #include "cli/CommandLine.h"
 #include "cli/Interruption.h"
 #include "cli/OutputWriter.h"
 #include "engine/ConfigFile.h"
 #include "engine/PatternCreator.h"
+#include "platform/Descriptors.h"
 #include "platform/FileSystem.h"
 #include "platform/NameCodec.h"
 #include "platform/UserFiles.h"
@@ -74,14 +73,12 @@ std::optional<std::u16string> FileOption(PathResolver& resolver,
 
 // A --folder must be there, as the folder browser only returns folders that are.
 bool CheckFolder(const std::string& folder) {
-    struct stat info {};
-    if (::stat(folder.c_str(), &info) != 0) {
-        if (errno == ENAMETOOLONG && IsFolderPath(DecodeName(folder)))
-            return true;
-        Complain(FileErrorText(errno, DecodeName(folder)));
+    bool isFolder = false;
+    if (const int error = StatFollowingLinks(DecodeName(folder), isFolder); error != 0) {
+        Complain(FileErrorText(error, DecodeName(folder)));
         return false;
     }
-    if (!S_ISDIR(info.st_mode)) {
+    if (!isFolder) {
         Complain(folder + " is not a folder.");
         return false;
     }
@@ -155,11 +152,11 @@ int RunRequest(CliRequest& request) {
     Terminal terminal;
     terminal.inputFd = kIn;
     terminal.errorFd = kErr;
-    terminal.inputIsTerminal = ::isatty(kIn) == 1;
-    const bool outIsTerminal = ::isatty(kOut) == 1;
+    terminal.inputIsTerminal = IsTerminal(kIn);
+    const bool outIsTerminal = IsTerminal(kOut);
     // Rows on the terminal are progress enough.
     terminal.showProgress =
-        ::isatty(kErr) == 1 && (request.format == OutputFormat::Quiet || !outIsTerminal);
+        IsTerminal(kErr) && (request.format == OutputFormat::Quiet || !outIsTerminal);
     terminal.flushEveryRow = outIsTerminal;
     CliHost host(out, request.format, request.logAnswer, terminal);
 

@@ -1,13 +1,10 @@
 #include "cli/CliHost.h"
 
-#include <errno.h>
-#include <unistd.h>
-
 #include <cctype>
 
 #include "batch/Messages.h"
 #include "cli/Interruption.h"
-#include "platform/DesktopServices.h"
+#include "platform/Descriptors.h"
 #include "platform/NameCodec.h"
 
 namespace brindle::cli {

@@ -1,11 +1,9 @@
 #include "cli/OutputWriter.h"
 
-#include <errno.h>
-#include <unistd.h>
-
 #include <charconv>
+#include <iterator>
 
-#include "batch/Messages.h"
+#include "platform/Descriptors.h"
 #include "platform/NameCodec.h"
 
 namespace brindle::cli {
@@ -66,19 +64,6 @@ bool OutputBuffer::Flush() {
     return error_ == 0;
 }
 
-int WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return 0;
-}
-
 void AppendEscaped(std::string& out, std::u16string_view text, bool escapeControls) {
     // Plain ASCII without anything to escape is the common case: no codec needed.
     bool plain = true;
@@ -105,10 +90,7 @@ void AppendRow(std::string& out, const RowData& row, OutputFormat format) {
     AppendEscaped(out, row.input, !tsv);
     out += separator;
     AppendEscaped(out, row.output, !tsv);
-    if (row.suffix == RowSuffix::ReadOnly)
-        AppendEscaped(out, kTextReadOnly, !tsv);
-    else if (row.suffix == RowSuffix::ErrorOpening)
-        AppendEscaped(out, kTextErrorOpeningFile, !tsv);
+    AppendEscaped(out, SuffixText(row.suffix), !tsv);
     out += separator;
     if (row.countShown) {
         char digits[16];
@@ -121,7 +103,12 @@ void AppendRow(std::string& out, const RowData& row, OutputFormat format) {
 }
 
 void AppendTsvHeader(std::string& out) {
-    out += "Input File\tOutput File (Exceptions)\t#\tFolder (New Folder)\n";
+    for (std::size_t i = 0; i < std::size(kRowTitles); ++i) {
+        if (i != 0)
+            out += '\t';
+        out += kRowTitles[i];
+    }
+    out += '\n';
 }
 
 void AppendPlanRow(std::string& out, const Plan& plan, const PlanItem& item, OutputFormat format) {

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "batch/BatchPlan.h"
-#include "batch/OutputRows.h"
+#include "batch/RowData.h"
 #include "cli/CommandLine.h"
 
 namespace brindle::cli {
@@ -55,8 +55,5 @@ void AppendPlanTsvHeader(std::string& out);
 // "brindle-cli: " and the text, on one line.
 std::string MessageLine(std::u16string_view text);
 std::string MessageLine(std::string_view text);
-
-// Writes all of `bytes` to `fd`, retrying after interruptions; 0 or errno.
-int WriteAll(int fd, std::string_view bytes);
 
 }  // namespace brindle::cli

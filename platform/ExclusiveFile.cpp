@@ -160,27 +160,6 @@ int ExclusiveFile::OpenLocked(std::u16string_view path, bool create, bool read) 
     return EWOULDBLOCK;
 }
 
-int ExclusiveFile::ReadAll(std::string& bytes) const {
-    bytes.clear();
-    if (fd_ < 0)
-        return EBADF;
-    struct stat info {};
-    if (fstat(fd_, &info) == 0 && info.st_size > 0)
-        bytes.reserve(static_cast<std::size_t>(info.st_size));
-    char buffer[65536];
-    for (off_t offset = 0;;) {
-        const ssize_t got = pread(fd_, buffer, sizeof buffer, offset);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return errno;
-        if (got == 0)
-            return 0;
-        bytes.append(buffer, static_cast<std::size_t>(got));
-        offset += got;
-    }
-}
-
 long ExclusiveFile::ReadAt(std::int64_t offset, char* buffer, std::size_t size) const {
     if (fd_ < 0)
         return -1;
@@ -234,13 +213,6 @@ std::int64_t ExclusiveFile::Size() const {
     if (fd_ < 0 || fstat(fd_, &info) != 0)
         return -1;
     return static_cast<std::int64_t>(info.st_size);
-}
-
-std::int64_t ExclusiveFile::LinkCount() const {
-    struct stat info {};
-    if (fd_ < 0 || fstat(fd_, &info) != 0)
-        return -1;
-    return static_cast<std::int64_t>(info.st_nlink);
 }
 
 bool ExclusiveFile::SizeAndLinkCount(std::int64_t& size, std::int64_t& linkCount) const {

@@ -40,15 +40,12 @@ public:
     // Writes all of `bytes` (one write where the system allows). 0 or errno.
     int Write(std::string_view bytes);
 
-    // Current size and link count of the open file (fstat); -1 when unknown. A link
-    // count of 0 means someone removed the file while it was open.
+    // Current size of the open file (fstat); -1 when unknown.
     std::int64_t Size() const;
-    std::int64_t LinkCount() const;
-    // Both from one fstat, for callers that need both per write. False when unknown.
+    // Size and link count from one fstat; false when unknown. A link count of 0 means
+    // someone removed the file while it was open.
     bool SizeAndLinkCount(std::int64_t& size, std::int64_t& linkCount) const;
 
-    // The whole file from its start. 0 or errno.
-    int ReadAll(std::string& bytes) const;
     // Up to `size` bytes from `offset`: how many were read (0 at the end), -1 on an error.
     long ReadAt(std::int64_t offset, char* buffer, std::size_t size) const;
     // Cuts the file to `size` bytes. 0 or errno.

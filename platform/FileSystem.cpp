@@ -12,9 +12,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/FolderRename.h"
 #include "platform/NameCodec.h"
-#include "platform/OpenFolder.h"
 #include "platform/PathAt.h"
 
 namespace brindle {
@@ -86,22 +84,16 @@ bool IsFolderPath(std::u16string_view path) {
     return LinkStat(path, info) == 0 && S_ISDIR(info.st_mode);
 }
 
-bool IsSameFile(std::u16string_view item, std::u16string_view target) {
-    struct stat itemInfo {};
-    struct stat targetInfo {};
-    if (LinkStat(item, itemInfo) != 0)
-        return false;
-    const PathAt at(target);
-    if (at.error() != 0 || fstatat(at.dir(), at.name(), &targetInfo, 0) != 0)
-        return false;
-    return itemInfo.st_dev == targetInfo.st_dev && itemInfo.st_ino == targetInfo.st_ino;
-}
-
-std::optional<bool> IsReadOnlyPath(std::u16string_view path) {
+int StatFollowingLinks(std::u16string_view path, bool& isFolder) {
+    isFolder = false;
+    const PathAt at(path);
+    if (at.error() != 0)
+        return at.error();
     struct stat info {};
-    if (LinkStat(path, info) != 0)
-        return std::nullopt;
-    return (info.st_mode & S_IWUSR) == 0;
+    if (fstatat(at.dir(), at.name(), &info, 0) != 0)
+        return errno;
+    isFolder = S_ISDIR(info.st_mode);
+    return 0;
 }
 
 bool IsUsableName(std::u16string_view name) {
@@ -112,35 +104,6 @@ bool IsUsableName(std::u16string_view name) {
             return false;
     }
     return IsValidName16(name);
-}
-
-namespace {
-
-// A path cut into its folder (opened, links followed) and its last component.
-struct FolderAndName {
-    std::u16string folder;
-    std::u16string name;
-};
-
-FolderAndName SplitPath(std::u16string_view path) {
-    while (path.size() > 1 && path.back() == u'/')
-        path.remove_suffix(1);
-    const auto slash = path.rfind(u'/');
-    if (slash == std::u16string_view::npos)
-        return {u".", std::u16string(path)};
-    return {std::u16string(path.substr(0, slash + 1)), std::u16string(path.substr(slash + 1))};
-}
-
-}  // namespace
-
-int RenameNoReplace(std::u16string_view from, std::u16string_view to) {
-    const FolderAndName source = SplitPath(from);
-    const FolderAndName target = SplitPath(to);
-    const OpenFolder sourceFolder = OpenFolder::AtPath(source.folder);
-    if (source.folder == target.folder)
-        return brindle::RenameNoReplace(sourceFolder, source.name, sourceFolder, target.name);
-    const OpenFolder targetFolder = OpenFolder::AtPath(target.folder);
-    return brindle::RenameNoReplace(sourceFolder, source.name, targetFolder, target.name);
 }
 
 int VisitFolderDescriptor(int fd, const FolderVisitor& visit) {
@@ -185,22 +148,6 @@ std::vector<FolderEntry> ListFolderDescriptor(int fd, int* error) {
     return entries;
 }
 
-std::vector<FolderEntry> ListFolder(std::u16string_view folder, int* error) {
-    const PathAt at(folder);
-    if (at.error() != 0) {
-        if (error)
-            *error = at.error();
-        return {};
-    }
-    const int fd = openat(at.dir(), at.name(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        if (error)
-            *error = errno;
-        return {};
-    }
-    return ListFolderDescriptor(fd, error);
-}
-
 bool ReadFileTail(std::u16string_view path, std::size_t count, std::string& tail) {
     tail.clear();
     const FileDescriptor fd(OpenForReading(path));
@@ -239,13 +186,6 @@ std::optional<std::string> ReadFileBytes(std::u16string_view path) {
         offset += got;
     }
     return bytes;
-}
-
-int DeleteFilePath(std::u16string_view path) {
-    const PathAt at(path);
-    if (at.error() != 0)
-        return at.error();
-    return unlinkat(at.dir(), at.name(), 0) == 0 ? 0 : errno;
 }
 
 std::u16string FileErrorText(int error, std::u16string_view name) {

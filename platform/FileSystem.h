@@ -19,22 +19,13 @@ bool PathExists(std::u16string_view path);
 // lstat says folder: a symbolic link is never a folder.
 bool IsFolderPath(std::u16string_view path);
 
-// `item` itself (a link is not followed) is the file that `target` leads to (links
-// followed): renaming `item` would rename `target`'s file. False when either is missing.
-bool IsSameFile(std::u16string_view item, std::u16string_view target);
-
-// The owner's write permission bit is clear; nullopt when the path cannot be examined.
-std::optional<bool> IsReadOnlyPath(std::u16string_view path);
+// What `path` leads to with symbolic links followed, as for a path the user gave: 0 and
+// whether it is a folder, or the errno of the failure.
+int StatFollowingLinks(std::u16string_view path, bool& isFolder);
 
 // A name that can stand as one component on this platform: not empty, not "." or "..",
 // no '/' or NUL, valid UTF-16 (IsValidName16).
 bool IsUsableName(std::u16string_view name);
-
-// Renames or moves `from` to `to` and never overwrites: the folders of both paths are
-// opened (links in them followed) and the rename is made between them, as
-// FolderRename.h describes. Returns 0 or the errno of the failure (EEXIST when `to`
-// exists).
-int RenameNoReplace(std::u16string_view from, std::u16string_view to);
 
 struct FolderEntry {
     std::u16string name;
@@ -44,13 +35,11 @@ struct FolderEntry {
     std::uint64_t inode = 0;
 };
 
-// The entries of `folder` (with or without a final '/') other than "." and "..", in the
-// order the filesystem returns them, all collected before the call returns. A folder
-// that cannot be opened or read gives the entries read before the failure, and its errno
-// in `error` (0 when the whole folder was read), so that a failure is never taken for
-// the end of the folder.
-std::vector<FolderEntry> ListFolder(std::u16string_view folder, int* error = nullptr);
-// The same for the folder open on `fd`, which it takes over and closes.
+// The entries of the folder open on `fd` (which it takes over and closes) other than "."
+// and "..", in the order the filesystem returns them, all collected before the call
+// returns. A folder that cannot be read gives the entries read before the failure, and
+// its errno in `error` (0 when the whole folder was read), so that a failure is never
+// taken for the end of the folder.
 std::vector<FolderEntry> ListFolderDescriptor(int fd, int* error = nullptr);
 // Each entry of that listing as the system gives it: the name's bytes, its inode number,
 // and whether it is a folder. Nothing is kept. 0, or the errno that ended the listing
@@ -66,9 +55,6 @@ bool ReadFileTail(std::u16string_view path, std::size_t count, std::string& tail
 
 // Whole file as bytes; nullopt when it cannot be opened or read, or is no regular file.
 std::optional<std::string> ReadFileBytes(std::u16string_view path);
-
-// Deletes a file. Returns 0 or the errno of the failure.
-int DeleteFilePath(std::u16string_view path);
 
 // Which file-error text a failure shows; %1 stands for `name`.
 //  ENOENT "%1 was not found."; ENOTDIR, ENAMETOOLONG, EINVAL, ELOOP "%1 contains an

@@ -286,6 +286,16 @@ int OpenFolder::Visit(const FolderVisitor& visit) const {
     return VisitFolderDescriptor(fd, visit);
 }
 
+int OpenFolder::RemoveEntry(std::string_view nameBytes, bool folder) const {
+    if (fd_ < 0)
+        return error_;
+    const std::string name(nameBytes);
+    if (unlinkat(fd_, name.c_str(), folder ? AT_REMOVEDIR : 0) != 0)
+        return errno;
+    NoteRenamedAway(nameBytes);
+    return 0;
+}
+
 bool OpenFolder::ListsExactly(std::string_view nameBytes) const {
     if (fd_ < 0)
         return false;

@@ -68,16 +68,19 @@ public:
     const ItemStamp& stamp() const;
 
     // The entries other than "." and "..", in the order the filesystem returns them;
-    // `error` as ListFolder gives it.
+    // `error` as ListFolderDescriptor gives it.
     std::vector<FolderEntry> List(int* error = nullptr) const;
     // The same, each entry handed to `visit` as the system gives it, and nothing kept.
     // 0, or the errno that ended the listing early.
     int Visit(const FolderVisitor& visit) const;
 
+    // Removes the entry: a file or a link (or, `folder`, an empty folder). 0 or errno.
+    int RemoveEntry(std::string_view nameBytes, bool folder) const;
+
     // Whether an entry spelled exactly `nameBytes` is in the folder's listing. The listing
-    // is read once and then kept up to date by the renames made through this folder;
-    // changes made by others are not seen, so this may only decide whether a step is
-    // worth trying, never whether something may be replaced.
+    // is read once and then kept up to date by the renames and removals made through this
+    // folder; changes made by others are not seen, so this may only decide whether a step
+    // is worth trying, never whether something may be replaced.
     bool ListsExactly(std::string_view nameBytes) const;
     void NoteRenamedAway(std::string_view nameBytes) const;
     void NoteRenamedHere(std::string_view nameBytes) const;

@@ -11,8 +11,8 @@
 #include <optional>
 #include <string>
 
+#include "app/DesktopServices.h"
 #include "app/QtText.h"
-#include "platform/DesktopServices.h"
 
 namespace brindle::tools {
 
@@ -22,7 +22,7 @@ class ScriptedServices : public DesktopServices {
 public:
     explicit ScriptedServices(std::u16string folder) : folder_(std::move(folder)) {}
     MessageResult ShowMessageBox(const std::u16string& text, const std::u16string&, MessageButtons,
-                                 MessageIcon) override {
+                                 BoxIcon) override {
         std::fprintf(stderr, "unexpected message: %s\n", ToQString(text).toLocal8Bit().constData());
         ++boxes;
         return MessageResult::No;

@@ -14,29 +14,30 @@
 
 #include "TempFolder.h"
 #include "app/COutputDlg.h"
+#include "app/DesktopServices.h"
 #include "app/OutputLogModel.h"
 #include "app/QtText.h"
 #include "balloon/BalloonWnd.h"
-#include "platform/DesktopServices.h"
+#include "batch/Messages.h"
 
 namespace apptest {
 
+using brindle::BoxIcon;
 using brindle::MessageButtons;
-using brindle::MessageIcon;
 using brindle::MessageResult;
 
 struct RecordedBox {
     QString text;
     QString caption;  // as shown: the application's name when the box gives none
     MessageButtons buttons;
-    MessageIcon icon;
+    BoxIcon icon;
 };
 
 // Answers in place of a person and records what was asked.
 class RecordingServices : public brindle::DesktopServices {
 public:
     MessageResult ShowMessageBox(const std::u16string& text, const std::u16string& caption,
-                                 MessageButtons buttons, MessageIcon icon) override {
+                                 MessageButtons buttons, BoxIcon icon) override {
         boxes.push_back(
             {ToQString(text),
              ToQString(caption.empty() ? std::u16string(brindle::kApplicationName) : caption),

@@ -144,7 +144,7 @@ private slots:
         QCOMPARE(services_->boxes.size(), std::size_t(1));
         QCOMPARE(services_->boxes[0].text,
                  folder_->path("blocked/brindle/Brindle.log") + " contains an invalid path.");
-        QCOMPARE(services_->boxes[0].icon, MessageIcon::Stop);
+        QCOMPARE(services_->boxes[0].icon, BoxIcon::Stop);
         QCOMPARE(services_->boxes[0].buttons, MessageButtons::Ok);
         QCOMPARE(rowsWhenTold, 2);
     }
@@ -172,7 +172,7 @@ private slots:
                      " can be written by other users, who could change what Undo moves. Fix it "
                      "with: chmod go-w " +
                      shared);
-        QCOMPARE(services_->boxes[0].icon, MessageIcon::Stop);
+        QCOMPARE(services_->boxes[0].icon, BoxIcon::Stop);
         QCOMPARE(rowsWhenTold, 0);
     }
 
@@ -324,7 +324,7 @@ private slots:
         QCOMPARE(services_->boxes.size(), std::size_t(1));
         QCOMPARE(services_->boxes[0].text, QString("Do you want to delete Log file?"));
         QCOMPARE(services_->boxes[0].caption, QString("Brindle"));
-        QCOMPARE(services_->boxes[0].icon, MessageIcon::Question);
+        QCOMPARE(services_->boxes[0].icon, BoxIcon::Question);
         QCOMPARE(services_->boxes[0].buttons, MessageButtons::YesNo);
         QVERIFY(Ctl(ids::kUndo)->isEnabled());
         COutputDlg* out = dlg.outputDlg();
@@ -341,7 +341,7 @@ private slots:
         QCOMPARE(services_->boxes[1].text,
                  QString("Are you sure that you want to delete Log file?"));
         QCOMPARE(services_->boxes[1].caption, QString("There was an error(s)!"));
-        QCOMPARE(services_->boxes[1].icon, MessageIcon::Warning);
+        QCOMPARE(services_->boxes[1].icon, BoxIcon::Warning);
         QCOMPARE(services_->boxes[1].buttons, MessageButtons::YesNo);
         QVERIFY(!folder_->temp().exists("Brindle.log"));
         QVERIFY(!Ctl(ids::kUndo)->isEnabled());
@@ -359,7 +359,7 @@ private slots:
         Click(ids::kUndo);
         QCOMPARE(services_->boxes.size(), std::size_t(1));
         QCOMPARE(services_->boxes[0].text, QString("Error opening file"));
-        QCOMPARE(services_->boxes[0].icon, MessageIcon::Warning);
+        QCOMPARE(services_->boxes[0].icon, BoxIcon::Warning);
         QVERIFY(!Ctl(ids::kUndo)->isEnabled());
     }
 

@@ -84,7 +84,7 @@ private slots:
             [&] {
                 target.Press();
                 refused = target.presses;
-                runner.ShowMessageBox(u"Sure?", {}, MessageButtons::YesNo, MessageIcon::Question);
+                runner.ShowMessageBox(u"Sure?", {}, MessageButtons::YesNo, BoxIcon::Question);
                 // Refused again once the box has its answer.
                 target.Press();
             },
@@ -107,7 +107,7 @@ private slots:
         QCOMPARE(services.boxes.size(), std::size_t(1));
         QCOMPARE(services.boxes[0].text, QString("the disk went away"));
         QCOMPARE(services.boxes[0].buttons, MessageButtons::Ok);
-        QCOMPARE(services.boxes[0].icon, MessageIcon::Stop);
+        QCOMPARE(services.boxes[0].icon, BoxIcon::Stop);
         QCOMPARE(shown, 1);
         QCOMPARE(ended.count(), 1);
         QVERIFY(!runner.busy());

@@ -320,7 +320,7 @@ private slots:
         QCOMPARE(services_->boxes.size(), std::size_t(1));
         QCOMPARE(services_->boxes[0].text, QString("Please enter an integer."));
         QCOMPARE(services_->boxes[0].caption, QString("Brindle"));
-        QCOMPARE(services_->boxes[0].icon, MessageIcon::Warning);
+        QCOMPARE(services_->boxes[0].icon, BoxIcon::Warning);
         QCOMPARE(services_->boxes[0].buttons, MessageButtons::Ok);
         QCOMPARE(QApplication::focusWidget(), Edit(ids::kStartIndex));
         QCOMPARE(Edit(ids::kStartIndex)->selectedText(), text);

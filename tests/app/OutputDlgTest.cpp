@@ -23,11 +23,11 @@ class OutputDlgTest : public QObject, MainDialogFixture {
 private:
     COutputDlg* out_ = nullptr;
 
-    void Add(const char* input, const char* count, int image = brindle::kImageExclamation) {
+    void Add(const char* input, const char* count, brindle::RowMark mark = brindle::RowMark::Note) {
         const std::u16string name = QString(input).toStdU16String();
         const std::u16string output = name + u"!";
         brindle::RowData row;
-        row.image = image;
+        row.mark = mark;
         row.input = name;
         row.output = output;
         row.countShown = *count != '\0';
@@ -98,8 +98,8 @@ private slots:
     }
 
     void rowImagesComeFromTheStrip() {
-        Add("a", "1", brindle::kImageExclamation);
-        Add("b", "", brindle::kImageCross);
+        Add("a", "1", brindle::RowMark::Note);
+        Add("b", "", brindle::RowMark::Error);
         const QImage strip = RowImageStrip().toImage();
         QCOMPARE(strip.size(), QSize(42, 14));
         for (int row = 0; row < 2; ++row) {

@@ -173,7 +173,7 @@ private slots:
         QTest::mouseClick(preview->renameButton(), Qt::LeftButton);
         QCOMPARE(services_->boxes.size(), std::size_t(1));
         QCOMPARE(services_->boxes[0].buttons, MessageButtons::YesNo);
-        QCOMPARE(services_->boxes[0].icon, MessageIcon::Warning);
+        QCOMPARE(services_->boxes[0].icon, BoxIcon::Warning);
         QVERIFY(services_->boxes[0].text.startsWith("1 of the 3 items conflict"));
         QVERIFY(folder_->temp().exists("c/A.txt"));
         QCOMPARE(dlg_->outputDlg()->model()->rowCount(), 0);
@@ -285,7 +285,7 @@ private slots:
         QCOMPARE(services_->boxes.size(), std::size_t(1));
         QCOMPARE(services_->boxes[0].text, mistake);
         QCOMPARE(services_->boxes[0].buttons, MessageButtons::Ok);
-        QCOMPARE(services_->boxes[0].icon, MessageIcon::Warning);
+        QCOMPARE(services_->boxes[0].icon, BoxIcon::Warning);
         QVERIFY(folder_->temp().exists("m/A.txt"));
         QCOMPARE(dlg_->outputDlg()->model()->rowCount(), 0);
         QCOMPARE(Ctl<QLineEdit>(ids::kStartIndex)->text(), QString("0"));

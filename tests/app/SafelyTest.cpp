@@ -38,7 +38,7 @@ private slots:
         if (!told.isEmpty()) {
             QCOMPARE(services.boxes[0].text, told);
             QCOMPARE(services.boxes[0].buttons, MessageButtons::Ok);
-            QCOMPARE(services.boxes[0].icon, MessageIcon::Stop);
+            QCOMPARE(services.boxes[0].icon, BoxIcon::Stop);
         }
     }
 };

@@ -48,17 +48,6 @@ private:
 
 }  // namespace
 
-MessageResult RecordingServices::ShowMessageBox(const std::u16string&, const std::u16string&,
-                                                MessageButtons, MessageIcon) {
-    ADD_FAILURE() << "a balloon shows no message box";
-    return MessageResult::Ok;
-}
-
-std::optional<std::u16string> RecordingServices::BrowseForFolder(const std::u16string&) {
-    ADD_FAILURE() << "a balloon browses for no folder";
-    return std::nullopt;
-}
-
 bool RecordingServices::OpenUrl(const std::u16string& url) {
     openedUrls.push_back(url);
     return openSucceeds;

@@ -9,22 +9,19 @@
 #include <string>
 #include <vector>
 
+#include "balloon/BalloonServices.h"
 #include "balloon/BalloonWnd.h"
-#include "platform/DesktopServices.h"
 
 namespace brindle::testing {
 
 // Answers the balloon's questions about the desktop and records the links it opens.
-class RecordingServices : public DesktopServices {
+class RecordingServices : public BalloonServices {
 public:
     bool animation = true;
     bool fade = true;
     bool openSucceeds = false;
     std::vector<std::u16string> openedUrls;
 
-    MessageResult ShowMessageBox(const std::u16string& text, const std::u16string& caption,
-                                 MessageButtons buttons, MessageIcon icon) override;
-    std::optional<std::u16string> BrowseForFolder(const std::u16string& prompt) override;
     bool OpenUrl(const std::u16string& url) override;
     bool TooltipAnimationEnabled() const override { return animation; }
     bool TooltipFadeEnabled() const override { return fade; }

@@ -15,23 +15,15 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <optional>
 #include <string>
 
+#include "balloon/BalloonServices.h"
 #include "balloon/BalloonWnd.h"
-#include "platform/DesktopServices.h"
 
 namespace {
 
-class SmokeServices : public brindle::DesktopServices {
+class SmokeServices : public brindle::BalloonServices {
 public:
-    brindle::MessageResult ShowMessageBox(const std::u16string&, const std::u16string&,
-                                          brindle::MessageButtons, brindle::MessageIcon) override {
-        return brindle::MessageResult::Ok;
-    }
-    std::optional<std::u16string> BrowseForFolder(const std::u16string&) override {
-        return std::nullopt;
-    }
     bool OpenUrl(const std::u16string&) override { return false; }
     bool TooltipAnimationEnabled() const override { return true; }
     bool TooltipFadeEnabled() const override { return true; }

@@ -16,6 +16,7 @@
 #include "engine/NaturalOrder.h"
 #include "platform/FileSystem.h"
 #include "platform/NameCodec.h"
+#include "platform/OpenFolder.h"
 
 namespace brindle::testing {
 
@@ -68,7 +69,7 @@ protected:
     // The names of the folder's entries, in the order the scan meets them.
     std::vector<std::string> listed(const std::string& relative) const {
         std::vector<std::string> names;
-        std::vector<FolderEntry> entries = ListFolder(temp.folder(relative));
+        std::vector<FolderEntry> entries = OpenFolder::AtPath(temp.folder(relative)).List();
         OrderFolderEntries(entries, session.options().order);
         for (const FolderEntry& entry : entries) {
             names.push_back(N(entry.name));

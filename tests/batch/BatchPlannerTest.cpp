@@ -22,7 +22,7 @@ protected:
     // Depth first: each subfolder's files where the subfolder stands in its parent's
     // listing.
     void expectDepthFirst(const std::string& relative, std::vector<std::string>& out) const {
-        std::vector<FolderEntry> entries = ListFolder(temp.folder(relative));
+        std::vector<FolderEntry> entries = OpenFolder::AtPath(temp.folder(relative)).List();
         OrderFolderEntries(entries, session.options().order);
         for (const FolderEntry& entry : entries) {
             const std::string name = N(entry.name);
@@ -101,7 +101,7 @@ TEST_F(BatchPlannerTest, RunningNumberFollowsTheOrder) {
 
     options().order = NameOrder::None;
     Names listedFirst;
-    for (const FolderEntry& entry : ListFolder(items()))
+    for (const FolderEntry& entry : OpenFolder::AtPath(items()).List())
         listedFirst.push_back(N(entry.name));
     session.RunFolderBatch(items());
     EXPECT_EQ(host.columnBytes(kColumnInput), listedFirst);
@@ -260,13 +260,13 @@ TEST_F(BatchPlannerTest, DroppedSubfolderThenItsParentMeetEveryItemOnce) {
     const BatchSource drop = BatchSource::Drop({temp.folder("items/sub"), items()});
     const Plan plan = Preview(drop);
     session.RunBatch(drop);
-    EXPECT_EQ(host.rows.rows(), ForeseenRows(plan));
+    EXPECT_EQ(host.rows, ForeseenRows(plan));
     EXPECT_EQ(session.stats().totalFiles, 3);
     EXPECT_EQ(temp.listing(),
               (std::vector<std::string>{"items/", "items/a-0.exe", "items/c-2.txt", "items/sub/",
                                         "items/sub/b-1.txt", "prog/"}));
     // A path dropped twice, and a file dropped beside its folder, are met once as well.
-    host.rows.Clear();
+    host.rows.clear();
     options().namePattern.clear();
     options().conversionMode = 5;
     session.RunDropBatch({items() + u"c-2.txt", items() + u"c-2.txt", items()});
@@ -299,7 +299,7 @@ TEST_F(BatchPlannerTest, TheReplacementTableIsReadOncePerBatch) {
     options().onlyEnglish = true;
     options().filterMethod = u"Custom";
     options().iniFileName = temp.folder() + u"Brindle.ini";
-    host.afterRow = [this](const OutputRow&) {
+    host.afterRow = [this](const Row&) {
         if (host.rows.size() == 1)
             temp.createFile("Brindle.ini", "[custom]\na|2\n");
     };
@@ -309,7 +309,7 @@ TEST_F(BatchPlannerTest, TheReplacementTableIsReadOncePerBatch) {
     host.afterRow = nullptr;
     temp.createFiles({"items/a3"});
     session.RunFolderBatch(items());
-    EXPECT_EQ(host.rows.rows().back().output, u"23");
+    EXPECT_EQ(host.rows.back().output, u"23");
 }
 
 }  // namespace

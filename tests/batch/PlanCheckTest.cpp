@@ -125,7 +125,7 @@ TEST_F(PlanCheckTest, EachConflictKindOnRealFolders) {
         // Apply does what the plan foresaw.
         const std::vector<std::string> before = folder.listing();
         caseSession.RunFolderBatch(folder.folder("items"));
-        EXPECT_EQ(caseHost.rows.rows(), ForeseenRows(plan));
+        EXPECT_EQ(caseHost.rows, ForeseenRows(plan));
         if (plan.summary.count(PlanState::Rename) == 0) {
             EXPECT_EQ(folder.listing(), before);
         }
@@ -142,7 +142,7 @@ TEST_F(PlanCheckTest, ReadOnlyWithReadOnlyOn) {
                                                       "Only\" is on",
                                                       "B.txt " + kRename}));
     session.RunFolderBatch(items());
-    EXPECT_EQ(host.rows.rows(), ForeseenRows(plan));
+    EXPECT_EQ(host.rows, ForeseenRows(plan));
     // Without the option a read-only file is renamed like any other.
     options().skipReadOnly = false;
     EXPECT_EQ(States(PreviewItems()),
@@ -160,7 +160,7 @@ TEST_F(PlanCheckTest, TheFileMoverTargetIsThePlannedParent) {
     EXPECT_EQ(plan.newFolderOf(plan.items[1]), items());
     EXPECT_EQ(plan.items[1].state, PlanState::TargetExists);
     session.RunFolderBatch(temp.folder("items/sub"));
-    EXPECT_EQ(host.rows.rows(), ForeseenRows(plan));
+    EXPECT_EQ(host.rows, ForeseenRows(plan));
     EXPECT_TRUE(temp.exists("items/sub/Setup.EXE"));
 }
 
@@ -177,7 +177,7 @@ TEST_F(PlanCheckTest, DroppedPathsThatAreNotThereOrWhoseFolderMovesFirst) {
                                 "E conflict: a folder above it is renamed first"}));
     // The folder E is passed over once D has become d: it has no row.
     session.RunBatch(drop);
-    EXPECT_EQ(host.rows.rows(), ForeseenRows(plan));
+    EXPECT_EQ(host.rows, ForeseenRows(plan));
     EXPECT_TRUE(temp.exists("items/d/E/x"));
 }
 
@@ -197,17 +197,17 @@ TEST_F(PlanCheckTest, PreviewAgreesWithApplyAlsoAfterOnlyLog) {
     EXPECT_EQ(dry.summary.count(PlanState::OnlyLog), 6u);
     const std::vector<std::string> before = temp.listing();
     session.RunFolderBatch(items());
-    EXPECT_EQ(host.rows.rows(), ForeseenRows(dry));
+    EXPECT_EQ(host.rows, ForeseenRows(dry));
     EXPECT_EQ(options().startIndex, 13);
 
     // Then for real, from where the counters stand now.
     options().onlyLog = false;
-    host.rows.Clear();
+    host.rows.clear();
     const Plan real = PreviewItems();
     EXPECT_EQ(real.items.front().startIndex, 14);
     EXPECT_EQ(real.summary.conflicts, 0u);
     session.RunFolderBatch(items());
-    EXPECT_EQ(host.rows.rows(), ForeseenRows(real));
+    EXPECT_EQ(host.rows, ForeseenRows(real));
     for (const PlanItem& item : real.items) {
         EXPECT_TRUE(
             temp.exists(N(real.newFolderOf(item).substr(temp.folder().size()) + item.newName)));
@@ -235,7 +235,7 @@ TEST_F(PlanCheckTest, APatternWithAMistakePlansNothing) {
     const std::vector<std::string> before = temp.listing();
     session.RunFolderBatch(items());
     EXPECT_EQ(temp.listing(), before);
-    EXPECT_TRUE(host.rows.rows().empty());
+    EXPECT_TRUE(host.rows.empty());
 
     // Once mended, the same batch plans its items.
     options().namePattern = u"/O{test.none}";

@@ -25,12 +25,12 @@ protected:
     Plan PreviewItems() { return Preview(BatchSource::Folder(items())); }
 
     // The rows apply adds when the disk does not change after the plan.
-    static std::vector<OutputRow> ForeseenRows(const Plan& plan) {
-        std::vector<OutputRow> rows;
+    static std::vector<Row> ForeseenRows(const Plan& plan) {
+        std::vector<Row> rows;
         for (const PlanItem& item : plan.items) {
             if (item.state == PlanState::FolderMovedAway)
                 continue;
-            OutputRow row = RowTextsOf(plan, item);
+            Row row = TextsOf(RowOf(plan, item));
             if (item.state == PlanState::ReadOnly)
                 row.output += kTextReadOnly;
             else if (IsConflict(item.state))

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "batch/OutputRows.h"
+#include "RowTexts.h"
 #include "batch/PipelineHost.h"
 #include "platform/NameCodec.h"
 
@@ -17,23 +17,23 @@ namespace brindle::testing {
 struct Shown {
     std::u16string text;
     std::u16string caption;
-    MessageIcon icon = MessageIcon::None;
+    MessageIcon icon = MessageIcon::Warning;
     bool operator==(const Shown&) const = default;
 };
 
-// Stands where the main dialog stands: keeps the rows in an OutputRowStore, records
-// everything else the session tells it, and answers questions from a queue.
+// Stands where the main dialog stands: keeps the rows' texts, records everything else the
+// session tells it, and answers questions from a queue.
 class RecordingHost : public PipelineHost {
 public:
     void AddOutputRow(const RowData& data) override {
         calls.push_back("row");
-        rows.Append(data);
+        rows.push_back(TextsOf(data));
         if (afterRow)
-            afterRow(TextsOf(data));
+            afterRow(rows.back());
     }
     void RemoveAllRows() override {
         calls.push_back("clear");
-        rows.Clear();
+        rows.clear();
     }
     void SetStatus(const BatchStats& stats) override {
         calls.push_back("status");
@@ -67,19 +67,19 @@ public:
     }
     std::vector<std::u16string> column(int index) const {
         std::vector<std::u16string> texts;
-        for (const OutputRow& row : rows.rows())
+        for (const Row& row : rows)
             texts.push_back(row.text(index));
         return texts;
     }
     // The same texts as bytes, as the name codec encodes them (UTF-8 for valid names).
     std::vector<std::string> columnBytes(int index) const {
         std::vector<std::string> texts;
-        for (const OutputRow& row : rows.rows())
+        for (const Row& row : rows)
             texts.push_back(EncodeName(row.text(index)));
         return texts;
     }
 
-    OutputRowStore rows;
+    std::vector<Row> rows;
     std::vector<std::string> calls;
     std::vector<std::u16string> statuses;
     std::vector<std::u16string> titles;
@@ -87,7 +87,7 @@ public:
     std::vector<Shown> questions;
     std::deque<bool> answers;
     // Runs after each row, between two items.
-    std::function<void(const OutputRow&)> afterRow;
+    std::function<void(const Row&)> afterRow;
 };
 
 }  // namespace brindle::testing

@@ -166,7 +166,7 @@ TEST_F(RenameLogTest, LogRemovedDuringABatchIsCreatedAgain) {
         names.push_back(name);
         temp.createFile("items/" + names.back());
     }
-    host.afterRow = [this](const OutputRow&) {
+    host.afterRow = [this](const Row&) {
         if (host.rows.size() == 256)
             std::filesystem::remove(temp.path() / "prog/Brindle.log");
     };
@@ -211,7 +211,7 @@ TEST_F(RenameLogTest, LineBreaksInNamesAreNeitherRenamedNorLogged) {
     EXPECT_TRUE(temp.exists("items/Bad\nOld File=x"));
     EXPECT_EQ(session.stats().exceptions, 1);
     bool sawFailure = false;
-    for (const OutputRow& row : host.rows.rows()) {
+    for (const Row& row : host.rows) {
         if (row.input == u"Bad\nOld File=x") {
             EXPECT_EQ(row.output, kTextRenameFailed);
             sawFailure = true;
@@ -311,7 +311,7 @@ TEST_F(RenameLogTest, DiskFullStopsTheBatchAndLeavesNoTornRecord) {
     ASSERT_GE(child, 0);
     if (child == 0) {
         // After the first group, the next group's write fits only in part.
-        host.afterRow = [this](const OutputRow&) {
+        host.afterRow = [this](const Row&) {
             if (host.rows.size() != kGroup)
                 return;
             const rlim_t limit = static_cast<rlim_t>(log().size()) + 20;

@@ -15,7 +15,7 @@ class RenameSessionApplyTest : public BatchFixture {
 protected:
     // One file of items/ in a batch of its own, as a drop of that file makes it.
     void Process(const std::string& name) { session.RunDropBatch({items() + U(name)}); }
-    OutputRow lastRow() const { return host.rows.at(host.rows.size() - 1); }
+    Row lastRow() const { return host.rows.at(host.rows.size() - 1); }
 };
 
 struct NameCase {
@@ -154,8 +154,8 @@ TEST_F(RenameSessionApplyTest, RowStatsAndExchangesOfOneItem) {
 
     // The options are taken once, by the batch: the host hears only of the row.
     EXPECT_EQ(host.calls, (std::vector<std::string>{"row", "status"}));
-    OutputRow expected;
-    expected.image = kImageExclamation;
+    Row expected;
+    expected.mark = RowMark::Note;
     expected.input = u"Track01.MP3";
     expected.output = u"track01.mp3";
     expected.count = u"11";

@@ -31,7 +31,7 @@ TEST_F(RenameSessionBatchTest, ChooseFolderOwnFilesOnly) {
     EXPECT_EQ(temp.listing(), (std::vector<std::string>{"items/", "items/sub/", "items/sub/c",
                                                         "items/sub/deeper/", "items/sub/deeper/d",
                                                         "items/x0.t", "items/x1.t", "prog/"}));
-    for (const OutputRow& row : host.rows.rows())
+    for (const Row& row : host.rows)
         EXPECT_EQ(row.folder, items());
     // Begin: the title; each item: its row and the status line; end: the title.
     const std::vector<std::string> calls = host.callsFrom(start);
@@ -44,7 +44,7 @@ TEST_F(RenameSessionBatchTest, ChooseFolderOwnFilesOnly) {
 
 TEST_F(RenameSessionBatchTest, BatchWithoutItemsStillBeginsAndEnds) {
     temp.createFiles({"items/Dir/x"});
-    host.rows.Append(OutputRow{});
+    host.rows.push_back(Row{});
     session.stats().totalFiles = 7;
     options().deleteContents = true;
     options().resetCounters = true;
@@ -66,6 +66,25 @@ TEST_F(RenameSessionBatchTest, DropOfNothingUsableDoesNothing) {
     EXPECT_EQ(session.RunFolderBatch(u"").outcome, BatchOutcome::Completed);
     EXPECT_TRUE(host.calls.empty());
     EXPECT_EQ(session.undoEnabled(), std::nullopt);
+}
+
+// The file mover's types are lowered once the batch meets an item, and stay so in the
+// options; an item goes up whatever letter case its type was typed in.
+TEST_F(RenameSessionBatchTest, FileMoverLowersItsTypesOnceAnItemIsMet) {
+    temp.createFiles({"items/sub/Setup.EXE", "items/sub/read.me", "items/empty/"});
+    const std::pair<const char*, std::u16string> cases[] = {
+        {"items/empty", u".EXE,.Bat,.\u042F"},
+        {"items/sub", u".exe,.bat,.\u042F"},
+    };
+    for (const auto& [folder, typesAfter] : cases) {
+        SCOPED_TRACE(folder);
+        options().fileTypes = u".EXE,.Bat,.\u042F";
+        session.RunFolderBatch(temp.folder(folder));
+        EXPECT_EQ(options().fileTypes, typesAfter);
+    }
+    EXPECT_EQ(temp.listing(),
+              (std::vector<std::string>{"items/", "items/Setup.EXE", "items/empty/", "items/sub/",
+                                        "items/sub/read.me", "prog/"}));
 }
 
 TEST_F(RenameSessionBatchTest, OnlyEnglishTableMissing) {
@@ -108,8 +127,8 @@ TEST_F(RenameSessionBatchTest, AStopRequestEndsTheBatchAtTheNextItem) {
         // One group of records across two folders: a stop after the first takes back a
         // record of each.
         temp.createFiles({"items/a/X1", "items/a/X2", "items/b/Y1", "items/b/Y2"});
-        host.rows.Clear();
-        host.afterRow = [&](const OutputRow&) {
+        host.rows.clear();
+        host.afterRow = [&](const Row&) {
             if (host.rows.size() == c.stopAfterRows)
                 session.RequestStop();
         };

@@ -109,8 +109,8 @@ TEST_F(RenameSessionUndoTest, MovesNewestFirst) {
     // Rows in the order the moves happened; Undo's counters started from 0, its rows
     // follow the batches' rows.
     ASSERT_EQ(host.rows.size(), 4u);
-    OutputRow second;
-    second.image = kImageExclamation;
+    Row second;
+    second.mark = RowMark::Note;
     second.input = u"c";
     second.output = u"b";
     second.folder = items();
@@ -128,7 +128,7 @@ TEST_F(RenameSessionUndoTest, MovesNewestFirst) {
     host.answers = {false};
     session.OnUndo();
     EXPECT_EQ(host.column(kColumnOutput).back(), u"a" + std::u16string(kTextErrorOpeningFile));
-    EXPECT_EQ(host.rows.at(host.rows.size() - 1).image, kImageCross);
+    EXPECT_EQ(host.rows.at(host.rows.size() - 1).mark, RowMark::Error);
     EXPECT_EQ(host.questions.back(), kAskDeleteAfterErrors);
 }
 
@@ -171,8 +171,8 @@ TEST_F(RenameSessionUndoTest, AfterAnOnlyLogRun) {
     session.OnUndo();
     // 'b' kept its name and is passed over; 'a' never existed.
     ASSERT_EQ(host.rows.size(), 3u);
-    OutputRow error;
-    error.image = kImageCross;
+    Row error;
+    error.mark = RowMark::Error;
     error.input = u"a";
     error.output = u"AError opening file";
     error.folder = items();
@@ -240,7 +240,7 @@ TEST_F(RenameSessionUndoTest, AFolderMadeAnewIsNotTheOneOfTheRecord) {
 
     host.answers = {false};
     EXPECT_EQ(session.OnUndo(), UndoOutcome::Completed);
-    EXPECT_EQ(host.rows.reason(host.rows.size() - 1),
+    EXPECT_EQ(host.rows.back().reason,
               items() +
                   u": not put back: this folder is not the one the batch renamed in "
                   u"(another has taken its place since)");
@@ -282,8 +282,8 @@ TEST_F(RenameSessionUndoTest, AStopRequestEndsUndoAtTheNextRecord) {
     const std::vector<std::string> before = temp.listing();
     options().conversionMode = 1;
     session.RunFolderBatch(items());
-    host.rows.Clear();
-    host.afterRow = [this](const OutputRow&) {
+    host.rows.clear();
+    host.afterRow = [this](const Row&) {
         if (host.rows.size() == 2)
             session.RequestStop();
     };

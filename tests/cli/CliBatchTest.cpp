@@ -16,6 +16,7 @@
 #include "cli/CommandLine.h"
 #include "platform/FileSystem.h"
 #include "platform/NameCodec.h"
+#include "platform/OpenFolder.h"
 
 namespace brindle::testing {
 namespace {
@@ -198,7 +199,7 @@ TEST(CliBatchTest, OrderOfAFolder) {
     for (const auto& file : made)
         temp.createFile("w/" + file);
     Strings listed;  // the filesystem's own order
-    for (const FolderEntry& entry : ListFolder(temp.folder("w")))
+    for (const FolderEntry& entry : OpenFolder::AtPath(temp.folder("w")).List())
         listed.push_back(EncodeName(entry.name));
     const std::vector<std::pair<Strings, Strings>> cases = {
         {{}, {"a.jpg", "X1.jpg", "x9.jpg", "x10.jpg", "\xC3\xA9.jpg"}},

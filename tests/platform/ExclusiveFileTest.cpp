@@ -66,12 +66,18 @@ TEST(ExclusiveFileTest, OneHolderAtATime) {
 TEST(ExclusiveFileTest, LinkCountShowsARemovedFile) {
     TempFolder folder;
     ExclusiveFile file;
+    std::int64_t size = -1;
+    std::int64_t links = -1;
     EXPECT_EQ(file.Size(), -1);
-    EXPECT_EQ(file.LinkCount(), -1);
+    EXPECT_FALSE(file.SizeAndLinkCount(size, links));
     ASSERT_EQ(file.OpenForAppend(folder.folder() + u"Brindle.log"), 0);
-    EXPECT_EQ(file.LinkCount(), 1);
+    ASSERT_EQ(file.Write("abc"), 0);
+    ASSERT_TRUE(file.SizeAndLinkCount(size, links));
+    EXPECT_EQ(size, 3);
+    EXPECT_EQ(links, 1);
     ASSERT_EQ(unlink((folder.path() / "Brindle.log").c_str()), 0);
-    EXPECT_EQ(file.LinkCount(), 0);
+    ASSERT_TRUE(file.SizeAndLinkCount(size, links));
+    EXPECT_EQ(links, 0);
 }
 
 TEST(ExclusiveFileTest, OpenFailsForWhatIsNoFile) {

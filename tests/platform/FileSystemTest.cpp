@@ -43,27 +43,35 @@ TEST(FileSystemTest, ExaminesWhatIsAtAPath) {
         std::string relative;
         bool exists, isFolder;
         std::optional<bool> readOnly;
+        int followedError;  // with links followed, as a path the user gave
+        bool followedFolder;
     };
     const Row rows[] = {
-        {"file/Plain", "file.txt", true, false, false},
-        {"file/OwnerWriteClear", "locked.txt", true, false, true},
-        {"file/OnlyOwnerBitCounts", "othersOnly.txt", true, false, true},
-        {"file/TrailingSlashIsNoFolder", "file.txt/", false, false, std::nullopt},
-        {"folder/Plain", "sub", true, true, false},
-        {"folder/TrailingSlash", "sub/", true, true, false},
-        {"folder/OwnerWriteClear", "lockedSub", true, true, true},
-        {"link/ToFolderIsNoFolder", "linkToFolder", true, false, false},
-        {"link/AttributesAreTheLinks", "linkToLocked", true, false, false},
-        {"link/DanglingExists", "dangling", true, false, false},
-        {"missing/Name", "none.txt", false, false, std::nullopt},
-        {"missing/Folder", "none/file.txt", false, false, std::nullopt},
+        {"file/Plain", "file.txt", true, false, false, 0, false},
+        {"file/OwnerWriteClear", "locked.txt", true, false, true, 0, false},
+        {"file/OnlyOwnerBitCounts", "othersOnly.txt", true, false, true, 0, false},
+        {"file/TrailingSlashIsNoFolder", "file.txt/", false, false, std::nullopt, ENOTDIR, false},
+        {"folder/Plain", "sub", true, true, false, 0, true},
+        {"folder/TrailingSlash", "sub/", true, true, false, 0, true},
+        {"folder/OwnerWriteClear", "lockedSub", true, true, true, 0, true},
+        {"link/ToFolderIsNoFolder", "linkToFolder", true, false, false, 0, true},
+        {"link/AttributesAreTheLinks", "linkToLocked", true, false, false, 0, false},
+        {"link/DanglingExists", "dangling", true, false, false, ENOENT, false},
+        {"missing/Name", "none.txt", false, false, std::nullopt, ENOENT, false},
+        {"missing/Folder", "none/file.txt", false, false, std::nullopt, ENOENT, false},
     };
+    const OpenFolder opened = OpenFolder::AtPath(folder.folder());
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const std::u16string path = folder.folder() + DecodeName(row.relative);
         EXPECT_EQ(PathExists(path), row.exists);
         EXPECT_EQ(IsFolderPath(path), row.isFolder);
-        EXPECT_EQ(IsReadOnlyPath(path), row.readOnly);
+        EntryStatus status;
+        const int error = opened.Stat(DecodeName(row.relative), status);
+        EXPECT_EQ(error == 0 ? std::optional(status.readOnly) : std::nullopt, row.readOnly);
+        bool isFolder = !row.followedFolder;
+        EXPECT_EQ(StatFollowingLinks(path, isFolder), row.followedError);
+        EXPECT_EQ(isFolder, row.followedFolder);
     }
     EXPECT_FALSE(PathExists(u""));
 }
@@ -163,11 +171,21 @@ void CheckRename(const RenameRow& row, const std::function<int(const TempFolder&
     }
 }
 
+// The folder of a path below `folder`, opened, and the path's last component.
+std::pair<OpenFolder, std::string> FolderAndName(const TempFolder& folder,
+                                                 const std::string& path) {
+    const auto slash = path.rfind('/');
+    const std::string inside = slash == std::string::npos ? "" : path.substr(0, slash);
+    return {OpenFolder::AtPath(DecodeName((folder.path() / inside).string())),
+            path.substr(slash == std::string::npos ? 0 : slash + 1)};
+}
+
 TEST(FileSystemTest, RenameNeverReplaces) {
     for (const auto& row : kNeverReplaceRows) {
         CheckRename(row, [&](const TempFolder& folder) {
-            return RenameNoReplace(folder.folder() + DecodeName(row.from),
-                                   folder.folder() + DecodeName(row.to));
+            const auto [fromFolder, fromName] = FolderAndName(folder, row.from);
+            const auto [toFolder, toName] = FolderAndName(folder, row.to);
+            return RenameNoReplace(fromFolder, DecodeName(fromName), toFolder, DecodeName(toName));
         });
     }
 }
@@ -179,14 +197,8 @@ TEST(FileSystemTest, RenameWithoutTheFlagNeverReplacesEither) {
         if (std::string_view(row.name).starts_with("file/SameEntry"))
             continue;
         CheckRename(row, [&](const TempFolder& folder) {
-            const auto split = [&](const std::string& path) {
-                const auto slash = path.rfind('/');
-                const std::string inside = slash == std::string::npos ? "" : path.substr(0, slash);
-                return std::pair(OpenFolder::AtPath(DecodeName((folder.path() / inside).string())),
-                                 path.substr(slash == std::string::npos ? 0 : slash + 1));
-            };
-            const auto [fromFolder, fromName] = split(row.from);
-            const auto [toFolder, toName] = split(row.to);
+            const auto [fromFolder, fromName] = FolderAndName(folder, row.from);
+            const auto [toFolder, toName] = FolderAndName(folder, row.to);
             if (!toFolder.isOpen())
                 return toFolder.error();
             return detail::RenameWithoutNoReplaceFlag(fromFolder, fromName.c_str(), toFolder,
@@ -198,8 +210,9 @@ TEST(FileSystemTest, RenameWithoutTheFlagNeverReplacesEither) {
 TEST(FileSystemTest, RenameRefusesPathsWithNul) {
     TempFolder folder;
     folder.createFiles({"a"});
-    EXPECT_EQ(RenameNoReplace(folder.folder() + u"a", folder.folder() + std::u16string(u"b\0c", 3)),
-              EINVAL);
+    const OpenFolder opened = OpenFolder::AtPath(folder.folder());
+    EXPECT_EQ(RenameNoReplace(opened, u"a", opened, std::u16string(u"b\0c", 3)), EINVAL);
+    EXPECT_EQ(RenameNoReplace(opened, u"a", opened, u"sub/b"), EINVAL);
     EXPECT_EQ(folder.listing(), std::vector<std::string>{"a"});
 }
 
@@ -216,7 +229,7 @@ TEST(FileSystemTest, ListsEntriesWithoutFollowingLinks) {
     };
     for (const std::u16string& path : {folder.folder() + u"top", folder.folder() + u"top/"}) {
         std::vector<std::pair<std::u16string, bool>> listed;
-        for (const auto& entry : ListFolder(path))
+        for (const auto& entry : OpenFolder::AtPath(path).List())
             listed.emplace_back(entry.name, entry.isFolder);
         std::sort(listed.begin(), listed.end());
         EXPECT_EQ(listed, expected);
@@ -233,11 +246,12 @@ TEST(FileSystemTest, WhatIsNoReadableFolderHasNoEntriesAndItsError) {
     for (const auto& [relative, expected] : cases) {
         SCOPED_TRACE(relative);
         int error = -1;
-        EXPECT_TRUE(ListFolder(folder.folder() + DecodeName(relative), &error).empty());
+        EXPECT_TRUE(
+            OpenFolder::AtPath(folder.folder() + DecodeName(relative)).List(&error).empty());
         EXPECT_EQ(error, expected);
     }
     int error = 0;
-    EXPECT_TRUE(ListFolder(u"", &error).empty());
+    EXPECT_TRUE(OpenFolder::AtPath(u"").List(&error).empty());
     EXPECT_NE(error, 0);
 }
 
@@ -253,34 +267,11 @@ TEST(FileSystemTest, FolderWithoutReadPermissionHasNoEntries) {
         if (geteuid() == 0 && setresuid(65534, 65534, 65534) != 0)
             return 10;
         int error = -1;
-        if (ListFolder(open, &error).size() != 1 || error != 0)
+        if (OpenFolder::AtPath(open).List(&error).size() != 1 || error != 0)
             return 11;
-        return ListFolder(closed, &error).empty() && error == EACCES ? 0 : 12;
+        return OpenFolder::AtPath(closed).List(&error).empty() && error == EACCES ? 0 : 12;
     });
     EXPECT_EQ(status, 0);
-}
-
-TEST(FileSystemTest, DeletesFilesOnly) {
-    TempFolder folder;
-    folder.createFiles({"a.txt", "sub/", "target.txt"});
-    MakeLink(folder, "target.txt", "link");
-    struct Row {
-        const char* name;
-        std::string relative;
-        int error;
-    };
-    const Row rows[] = {
-        {"file/Deleted", "a.txt", 0},
-        {"file/AlreadyGone", "a.txt", ENOENT},
-        {"link/DeletedNotItsTarget", "link", 0},
-        {"folder/NotDeleted", "sub", EISDIR},
-        {"missing/Folder", "none/a.txt", ENOENT},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(DeleteFilePath(folder.folder() + DecodeName(row.relative)), row.error);
-    }
-    EXPECT_EQ(folder.listing(), (std::vector<std::string>{"sub/", "target.txt"}));
 }
 
 TEST(FileSystemTest, FileErrorTexts) {

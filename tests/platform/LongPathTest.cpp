@@ -15,7 +15,9 @@
 #include "TempFolder.h"
 #include "platform/ExclusiveFile.h"
 #include "platform/FileSystem.h"
+#include "platform/FolderRename.h"
 #include "platform/NameCodec.h"
+#include "platform/OpenFolder.h"
 #include "platform/TextFile.h"
 
 namespace brindle {
@@ -98,14 +100,21 @@ TEST_F(DeepTree, ExaminesAndListsDeepPaths) {
     EXPECT_TRUE(IsFolderPath(Deep()));
     EXPECT_TRUE(IsFolderPath(Deep() + u"/"));
     EXPECT_FALSE(IsFolderPath(Deep("link")));
-    EXPECT_EQ(IsReadOnlyPath(Deep("song.mp3")), false);
+    bool isFolder = false;
+    EXPECT_EQ(StatFollowingLinks(Deep("link"), isFolder), 0);
+    EXPECT_TRUE(isFolder);
+    const OpenFolder deep = OpenFolder::AtPath(Deep());
+    EntryStatus status;
+    ASSERT_EQ(deep.Stat(u"song.mp3", status), 0);
+    EXPECT_FALSE(status.readOnly);
     ASSERT_EQ(fchmodat(deepFd_, "song.mp3", 0444, 0), 0);
-    EXPECT_EQ(IsReadOnlyPath(Deep("song.mp3")), true);
-    EXPECT_EQ(IsReadOnlyPath(Deep("missing")), std::nullopt);
+    ASSERT_EQ(deep.Stat(u"song.mp3", status), 0);
+    EXPECT_TRUE(status.readOnly);
+    EXPECT_EQ(deep.Stat(u"missing", status), ENOENT);
 
     for (const std::u16string& folder : {Deep(), Deep() + u"/"}) {
         std::vector<std::pair<std::u16string, bool>> listed;
-        for (const auto& entry : ListFolder(folder))
+        for (const auto& entry : OpenFolder::AtPath(folder).List())
             listed.emplace_back(entry.name, entry.isFolder);
         std::sort(listed.begin(), listed.end());
         EXPECT_EQ(listed, (std::vector<std::pair<std::u16string, bool>>{
@@ -130,32 +139,30 @@ TEST_F(DeepTree, LinksAndDotDotInsideALongPathResolveAsInAShortOne) {
     std::string viaFile = deep_;
     viaFile.insert(middle_.size(), "/../" + LevelName(20) + "/none");
     EXPECT_FALSE(PathExists(DecodeName(viaFile + "/song.mp3")));
-    EXPECT_EQ(DeleteFilePath(DecodeName(viaFile + "/song.mp3")), ENOENT);
+    EXPECT_EQ(OpenFolder::AtPath(DecodeName(viaFile)).error(), ENOENT);
 }
 
 TEST_F(DeepTree, RenamesAndMovesDeepItemsWithoutReplacing) {
     CreateDeepFile("a.txt", "A");
     CreateDeepFile("b.txt", "B");
-    EXPECT_EQ(RenameNoReplace(Deep("a.txt"), Deep("b.txt")), EEXIST);
-    EXPECT_EQ(RenameNoReplace(Deep("a.txt"), Deep("c.txt")), 0);
+    const OpenFolder deep = OpenFolder::AtPath(Deep());
+    EXPECT_EQ(RenameNoReplace(deep, u"a.txt", deep, u"b.txt"), EEXIST);
+    EXPECT_EQ(RenameNoReplace(deep, u"a.txt", deep, u"c.txt"), 0);
     EXPECT_FALSE(DeepEntryExists("a.txt"));
     EXPECT_TRUE(DeepEntryExists("c.txt"));
 
-    // Out to a short path and back again.
-    const std::u16string shortPath = temp_.folder() + u"c.txt";
-    EXPECT_EQ(RenameNoReplace(Deep("c.txt"), shortPath), 0);
+    // Out to a folder of a short path and back again.
+    const OpenFolder top = OpenFolder::AtPath(temp_.folder());
+    EXPECT_EQ(RenameNoReplace(deep, u"c.txt", top, u"c.txt"), 0);
     EXPECT_EQ(temp_.readFile("c.txt"), "A");
-    EXPECT_EQ(RenameNoReplace(shortPath, Deep("b.txt")), EEXIST);
-    EXPECT_EQ(RenameNoReplace(shortPath, Deep("a.txt")), 0);
+    EXPECT_EQ(RenameNoReplace(top, u"c.txt", deep, u"b.txt"), EEXIST);
+    EXPECT_EQ(RenameNoReplace(top, u"c.txt", deep, u"a.txt"), 0);
     EXPECT_TRUE(DeepEntryExists("a.txt"));
 
-    EXPECT_EQ(RenameNoReplace(Deep("b.txt"), Deep("B.txt")), 0) << "letter case only";
-    EXPECT_EQ(RenameNoReplace(Deep("a.txt"), Deep(std::string(256, 'n'))), ENAMETOOLONG);
+    EXPECT_EQ(RenameNoReplace(deep, u"b.txt", deep, u"B.txt"), 0) << "letter case only";
+    EXPECT_EQ(RenameNoReplace(deep, u"a.txt", deep, DecodeName(std::string(256, 'n'))),
+              ENAMETOOLONG);
     EXPECT_TRUE(DeepEntryExists("a.txt"));
-
-    EXPECT_EQ(DeleteFilePath(Deep("a.txt")), 0);
-    EXPECT_FALSE(DeepEntryExists("a.txt"));
-    EXPECT_EQ(DeleteFilePath(Deep("a.txt")), ENOENT);
 }
 
 TEST_F(DeepTree, ReadsAndWritesDeepFiles) {

@@ -1,3 +1,4 @@
+#include <errno.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,6 +51,38 @@ TEST(OpenFolderTest, ChildrenAreNeverReachedThroughLinks) {
     }
     const OpenFolder unopened;
     EXPECT_FALSE(OpenFolder::Child(unopened, u"real").isOpen());
+}
+
+// Only what the call names goes: a file, a link (never what it leads to), an empty
+// folder when a folder is meant; the folder's listing forgets it.
+TEST(OpenFolderTest, RemovesOneEntryOfItsKind) {
+    TempFolder temp;
+    temp.createFiles({"w/a.txt", "w/target.txt", "w/empty/", "w/full/inside", "w/second/"});
+    std::filesystem::create_symlink("target.txt", temp.path() / "w/link");
+    const OpenFolder folder = OpenFolder::AtPath(temp.folder("w"));
+    ASSERT_TRUE(folder.ListsExactly("a.txt"));
+    struct Row {
+        const char* name;
+        bool folder;
+        int error;
+    };
+    const Row rows[] = {
+        {"a.txt", false, 0},
+        {"a.txt", false, ENOENT},
+        {"link", false, 0},
+        {"empty", true, 0},
+        {"full", true, ENOTEMPTY},
+        {"second", false, EISDIR},
+        {"target.txt", true, ENOTDIR},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.name) + (row.folder ? " as a folder" : ""));
+        EXPECT_EQ(folder.RemoveEntry(row.name, row.folder), row.error);
+    }
+    EXPECT_FALSE(folder.ListsExactly("a.txt"));
+    EXPECT_EQ(temp.listing(), (std::vector<std::string>{"w/", "w/full/", "w/full/inside",
+                                                        "w/second/", "w/target.txt"}));
+    EXPECT_EQ(OpenFolder().RemoveEntry("a.txt", false), ENOENT);
 }
 
 // Renames go between the folders opened, wherever those folders are later moved.

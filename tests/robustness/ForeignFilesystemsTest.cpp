@@ -129,10 +129,11 @@ TEST_F(ForeignFilesystems, PreviewTakesNamesThatDifferOnlyInCaseForOne) {
             WriteFile(folder + "/Ab.txt", "a");
             WriteFile(folder + "/x.txt", "x");
         }
-        EXPECT_TRUE(FolderIgnoresCase(OpenFolder::AtPath(DecodeName(fs.root())),
-                                      ListFolder(DecodeName(fs.root()))));
-        EXPECT_FALSE(FolderIgnoresCase(OpenFolder::AtPath(DecodeName(local)),
-                                       ListFolder(DecodeName(local))));
+        for (const auto& [folder, ignores] :
+             {std::pair(fs.root(), true), std::pair(local, false)}) {
+            const OpenFolder opened = OpenFolder::AtPath(DecodeName(folder));
+            EXPECT_EQ(FolderIgnoresCase(opened, opened.List()), ignores) << folder;
+        }
 
         const Strings taken = {
             "--preview", "--tsv",   "--without-extension", "--replace-what", "x", "--replace-with",

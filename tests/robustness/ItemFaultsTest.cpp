@@ -9,6 +9,7 @@
 #include "CliProcess.h"
 #include "FileTree.h"
 #include "Placeholders.h"
+#include "RowTexts.h"
 #include "TempFolder.h"
 #include "batch/RenameSession.h"
 #include "platform/NameCodec.h"
@@ -32,7 +33,7 @@ std::string Joined(const Strings& lines) {
 class FaultingHost : public PipelineHost {
 public:
     void AddOutputRow(const RowData& data) override {
-        const OutputRow row = TextsOf(data);
+        const Row row = TextsOf(data);
         rows.push_back(EncodeName(row.input) + " | " + EncodeName(row.output));
         if (rows.size() == 1 && afterFirstItem)
             afterFirstItem();

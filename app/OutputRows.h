@@ -7,14 +7,18 @@
 #include <utility>
 #include <vector>
 
-#include "engine/BatchStats.h"
+#include "batch/RowData.h"
 
 namespace brindle {
 
 // Images of the Output Log's three-image strip.
 enum RowImage : int { kImageCheck = 0, kImageExclamation = 1, kImageCross = 2 };
 
-// Column indexes of the Output Log.
+// The image of a row of a batch or an Undo: the exclamation mark for a note, the cross for
+// an error.
+int ImageOf(RowMark mark);
+
+// Column indexes of the Output Log, in the order of kRowTitles.
 enum OutputColumn : int {
     kColumnInput = 0,    // "Input File"
     kColumnOutput = 1,   // "Output File (Exceptions)"
@@ -22,15 +26,14 @@ enum OutputColumn : int {
     kColumnFolder = 3    // "Folder (New Folder)"
 };
 
+// A row's texts as the list shows them.
 struct OutputRow {
     int image = kImageExclamation;
     std::u16string input;   // "Input File"
     std::u16string output;  // "Output File (Exceptions)"
     std::u16string count;   // "#"
     std::u16string folder;  // "Folder (New Folder)"
-    // Why the item failed, in the system's words where it gave them; empty when it did
-    // not fail or no reason is known. Shown beside the row, not in a column.
-    std::u16string reason;
+    std::u16string reason;  // RowData::reason, shown beside the row
 
     const std::u16string& text(int column) const;
     bool operator==(const OutputRow&) const = default;
@@ -41,27 +44,6 @@ struct OutputRow {
 // longer length; letters A-Z equal a-z; other characters compare by code; a prefix
 // comes first.
 int CompareRows(const OutputRow& a, const OutputRow& b, int column, int direction);
-
-// What the "Output File (Exceptions)" column adds after the name it shows.
-enum class RowSuffix : std::uint8_t { None, ReadOnly, ErrorOpening };
-
-// One row as a batch or an Undo hands it to its host: views of its texts, valid during
-// the call only, and the count as a number, so that a host that shows no rows (or shows
-// them later) builds no texts for them.
-struct RowData {
-    int image = kImageExclamation;
-    std::u16string_view inputFolder;  // a dropped folder's "Input File" starts with this
-    std::u16string_view input;
-    std::u16string_view output;
-    RowSuffix suffix = RowSuffix::None;
-    bool countShown = true;  // Undo's rows leave "#" empty
-    std::int32_t count = 0;
-    std::u16string_view folder;
-    std::u16string_view reason;  // as OutputRow::reason
-};
-
-// The row's texts, as the list shows them.
-OutputRow TextsOf(const RowData& data);
 
 // The rows of the Output Log, in list order, kept compactly: the texts in blocks, each
 // folder once, the count as a number; a row's texts are made when they are read. Rows are
@@ -75,7 +57,6 @@ public:
     OutputRowStore& operator=(OutputRowStore&&) noexcept;
 
     void Append(const RowData& row);
-    void Append(const OutputRow& row);
     void Clear();
     std::size_t size() const { return rows_.size(); }
     bool empty() const { return rows_.empty(); }
@@ -112,17 +93,8 @@ private:
 
     std::vector<Stored> rows_;
     std::unique_ptr<Texts> texts_;
-    // Counts handed over as texts that are no plain number (by callers with texts of
-    // their own): the row and its text.
-    std::vector<std::pair<std::size_t, std::u16string>> odd_;
     // The few rows that carry a reason: the row and its reason.
     std::vector<std::pair<std::size_t, std::u16string>> reasons_;
 };
-
-// "Total files: %i | Changed files: %i | Average Input length: %i | Average Output
-// length: %i | Exceptions: %i"
-std::u16string FormatStatus(const BatchStats& stats);
-// The same text into `out`, reusing its capacity: the status is formatted per item.
-void FormatStatus(const BatchStats& stats, std::u16string& out);
 
 }  // namespace brindle

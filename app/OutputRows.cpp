@@ -1,4 +1,4 @@
-#include "batch/OutputRows.h"
+#include "app/OutputRows.h"
 
 #include <algorithm>
 #include <charconv>
@@ -6,10 +6,13 @@
 #include <string>
 #include <string_view>
 
-#include "batch/Messages.h"
 #include "engine/TextOps.h"
 
 namespace brindle {
+
+int ImageOf(RowMark mark) {
+    return mark == RowMark::Error ? kImageCross : kImageExclamation;
+}
 
 const std::u16string& OutputRow::text(int column) const {
     static const std::u16string kNoText;
@@ -137,7 +140,7 @@ void OutputRowStore::Append(const RowData& row) {
     stored.inputFolder = row.inputFolder.empty() ? 0 : FolderIndex(row.inputFolder) + 1;
     stored.folder = FolderIndex(row.folder);
     stored.count = row.count;
-    stored.image = static_cast<std::uint8_t>(row.image);
+    stored.image = static_cast<std::uint8_t>(ImageOf(row.mark));
     stored.suffix = row.suffix;
     stored.countShown = row.countShown;
     rows_.push_back(stored);
@@ -153,38 +156,8 @@ std::u16string OutputRowStore::reason(std::size_t index) const {
     return at != reasons_.end() && at->first == index ? at->second : std::u16string();
 }
 
-void OutputRowStore::Append(const OutputRow& row) {
-    // Texts as given: the count column as its text, which may be anything.
-    RowData data;
-    data.image = row.image;
-    data.input = row.input;
-    data.output = row.output;
-    data.folder = row.folder;
-    data.reason = row.reason;
-    std::int32_t count = 0;
-    std::string digits;
-    for (const char16_t c : row.count)
-        digits.push_back(c < 0x80 ? static_cast<char>(c) : '?');
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), count);
-    if (error == std::errc() && end == digits.data() + digits.size() && !digits.empty() &&
-        std::to_string(count) == digits) {
-        data.count = count;
-    } else {
-        // Not a number this store would print the same way: kept as the output's text.
-        data.countShown = false;
-    }
-    Append(data);
-    if (!data.countShown && !row.count.empty()) {
-        // Rare (tests hand texts of their own): a count that is no plain number.
-        rows_.back().countShown = true;
-        rows_.back().count = 0;
-        odd_.emplace_back(rows_.size() - 1, row.count);
-    }
-}
-
 void OutputRowStore::Clear() {
     rows_.clear();
-    odd_.clear();
     reasons_.clear();
     texts_ = std::make_unique<Texts>();
 }
@@ -224,18 +197,11 @@ std::u16string OutputRowStore::text(std::size_t index, int column) const {
             break;
         case kColumnOutput:
             text = View(row.outputBlock, row.outputPosition, row.outputLength);
-            if (row.suffix == RowSuffix::ReadOnly)
-                text += kTextReadOnly;
-            else if (row.suffix == RowSuffix::ErrorOpening)
-                text += kTextErrorOpeningFile;
+            text += SuffixText(row.suffix);
             break;
         case kColumnSymbols:
             if (!row.countShown)
                 break;
-            for (const auto& [at, odd] : odd_) {
-                if (at == index)
-                    return odd;
-            }
             {
                 char digits[16];
                 const auto end = std::to_chars(digits, digits + sizeof digits, row.count).ptr;
@@ -292,58 +258,15 @@ void OutputRowStore::Sort(int column, int direction) {
     for (const std::size_t i : order)
         sorted.push_back(rows_[i]);
     rows_ = std::move(sorted);
-    if (!odd_.empty() || !reasons_.empty()) {
+    if (!reasons_.empty()) {
         std::vector<std::size_t> position(order.size());
         for (std::size_t i = 0; i < order.size(); ++i)
             position[order[i]] = i;
-        for (auto& [at, odd] : odd_)
-            at = position[at];
         for (auto& [at, reason] : reasons_)
             at = position[at];
         std::sort(reasons_.begin(), reasons_.end(),
                   [](const auto& a, const auto& b) { return a.first < b.first; });
     }
-}
-
-OutputRow TextsOf(const RowData& data) {
-    OutputRowStore one;
-    one.Append(data);
-    return one.at(0);
-}
-
-namespace {
-
-void AppendAscii(std::u16string& out, std::string_view text) {
-    for (const char c : text)
-        out.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
-}
-
-void AppendNumber(std::u16string& out, std::int32_t value) {
-    char digits[16];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    AppendAscii(out, std::string_view(digits, static_cast<std::size_t>(end - digits)));
-}
-
-}  // namespace
-
-void FormatStatus(const BatchStats& stats, std::u16string& out) {
-    out.clear();
-    AppendAscii(out, "Total files: ");
-    AppendNumber(out, stats.totalFiles);
-    AppendAscii(out, " | Changed files: ");
-    AppendNumber(out, stats.changedFiles);
-    AppendAscii(out, " | Average Input length: ");
-    AppendNumber(out, stats.maxInputLength);
-    AppendAscii(out, " | Average Output length: ");
-    AppendNumber(out, stats.maxOutputLength);
-    AppendAscii(out, " | Exceptions: ");
-    AppendNumber(out, stats.exceptions);
-}
-
-std::u16string FormatStatus(const BatchStats& stats) {
-    std::u16string text;
-    FormatStatus(stats, text);
-    return text;
 }
 
 }  // namespace brindle

@@ -1,10 +1,11 @@
-#include <climits>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "batch/OutputRows.h"
+#include "app/OutputRows.h"
 
 namespace brindle {
 namespace {
@@ -13,6 +14,15 @@ OutputRow Row(std::u16string input, std::u16string count = u"") {
     OutputRow row;
     row.input = std::move(input);
     row.count = std::move(count);
+    return row;
+}
+
+// A row as a batch hands it over; the views must outlive the Append.
+RowData Data(std::u16string_view input, std::optional<std::int32_t> count = std::nullopt) {
+    RowData row;
+    row.input = input;
+    row.countShown = count.has_value();
+    row.count = count.value_or(0);
     return row;
 }
 
@@ -63,8 +73,9 @@ std::vector<std::u16string> Column(const OutputRowStore& store, int column) {
 
 TEST(OutputRowStoreTest, SortsCountsByValueBothWays) {
     OutputRowStore store;
-    for (const char16_t* count : {u"12", u"", u"100", u"5"})
-        store.Append(Row(u"x", count));
+    for (const std::optional<std::int32_t> count :
+         {std::optional(12), std::optional<std::int32_t>(), std::optional(100), std::optional(5)})
+        store.Append(Data(u"x", count));
     store.Sort(kColumnSymbols, 1);
     EXPECT_EQ(Column(store, kColumnSymbols),
               (std::vector<std::u16string>{u"", u"5", u"12", u"100"}));
@@ -76,7 +87,7 @@ TEST(OutputRowStoreTest, SortsCountsByValueBothWays) {
 TEST(OutputRowStoreTest, SortIsStableForEqualRows) {
     OutputRowStore store;
     for (const char16_t* name : {u"b.txt", u"A.txt", u"a.txt", u"B.txt"})
-        store.Append(Row(name));
+        store.Append(Data(name));
     store.Sort(kColumnInput, 1);
     EXPECT_EQ(Column(store, kColumnInput),
               (std::vector<std::u16string>{u"A.txt", u"a.txt", u"b.txt", u"B.txt"}));
@@ -108,17 +119,37 @@ TEST(OutputRowStoreTest, ReasonsStayWithTheirRowsThroughSorts) {
     }
 }
 
-TEST(FormatStatusTest, FiveFiguresInOrderSigned) {
-    BatchStats stats;
-    stats.totalFiles = INT_MIN;
-    stats.changedFiles = 2;
-    stats.maxInputLength = 3;
-    stats.maxOutputLength = 4;
-    stats.exceptions = 5;
-    stats.nextRow = 99;
-    EXPECT_EQ(FormatStatus(stats),
-              u"Total files: -2147483648 | Changed files: 2 | Average Input length: 3 | "
-              u"Average Output length: 4 | Exceptions: 5");
+// The texts the list shows are made from what the batch handed over.
+TEST(OutputRowStoreTest, TextsOfARow) {
+    struct Case {
+        const char* name;
+        RowData row;
+        OutputRow texts;
+    };
+    // RowData: mark, input folder, input, output, suffix, count shown, count, folder, reason.
+    const Case cases[] = {
+        {"item/Renamed",
+         {RowMark::Note, u"", u"A.TXT", u"a.txt", RowSuffix::None, true, 5, u"/w/", u""},
+         {kImageExclamation, u"A.TXT", u"a.txt", u"5", u"/w/", u""}},
+        {"item/DroppedFolderShowsItsPath",
+         {RowMark::Note, u"/w/", u"D", u"d", RowSuffix::None, true, 0, u"/w/", u""},
+         {kImageExclamation, u"/w/D", u"d", u"0", u"/w/", u""}},
+        {"item/ReadOnly",
+         {RowMark::Note, u"", u"R", u"r", RowSuffix::ReadOnly, true, -3, u"", u""},
+         {kImageExclamation, u"R", u"r(Read Only)", u"-3", u"", u""}},
+        {"undo/ErrorWithItsReason",
+         {RowMark::Error, u"", u"b", u"a", RowSuffix::ErrorOpening, false, 0, u"/w/", u"why"},
+         {kImageCross, u"b", u"aError opening file", u"", u"/w/", u"why"}},
+    };
+    OutputRowStore store;
+    for (const Case& c : cases)
+        store.Append(c.row);
+    ASSERT_EQ(store.size(), std::size(cases));
+    for (std::size_t i = 0; i < store.size(); ++i) {
+        SCOPED_TRACE(cases[i].name);
+        EXPECT_EQ(store.at(i), cases[i].texts);
+        EXPECT_EQ(store.image(i), cases[i].texts.image);
+    }
 }
 
 }  // namespace
