@@ -378,7 +378,7 @@ void RenameLog::WithdrawRecords(std::size_t first) {
     if (first >= offsets_.size() || offsets_[first] < 0)
         return;
     // Only where the group's write is still the file's end: a mark written since (a step
-    // of a rename, already taken) must stay.
+    // of an item renamed before the stop) must stay.
     std::int64_t size = -1;
     std::int64_t links = -1;
     const std::int64_t cut = starts_[first];
