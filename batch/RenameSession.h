@@ -198,7 +198,7 @@ private:
     // outcomes, which Undo then looks for on the disk. Without the log, every group
     // holds kFirstGroupSize items.
     static constexpr std::size_t kFirstGroupSize = 256;
-    static constexpr std::size_t kLastGroupSize = 65536;
+    static constexpr std::size_t kLastGroupSize = 16384;
     LogGuard logGuard_;
     MountTable mounts_;               // read anew for each batch
     std::uint64_t guardedOpens_ = 0;  // the log's opens when the guard last looked
