@@ -25,6 +25,9 @@ struct RenameRecord;
 enum class BatchOutcome {
     Completed,
     DiskFull,  // the log could not be written for lack of space; the batch stopped
+    // The "Only English" table could not be read, and the host renames nothing without
+    // it: nothing was renamed or logged.
+    TableMissing,
 };
 
 // How an Undo ended.
