@@ -30,6 +30,7 @@ public:
                      brindle::MessageIcon icon) override;
     bool AskYesNo(const std::u16string& text, const std::u16string& caption,
                   brindle::MessageIcon icon) override;
+    bool GoesOnWithoutTable() const override { return window_.GoesOnWithoutTable(); }
 
     // Hands on what has been queued; on the window's thread. Once the worker has ended, one
     // call hands on all it sent.

@@ -89,6 +89,10 @@ std::u16string InputText(const Plan& plan, const PlanItem& item) {
     return item.oldName;
 }
 
+std::u16string TableFailureText(std::u16string_view iniFileName) {
+    return std::u16string(kTextErrorOpeningFile) + u": " + std::u16string(iniFileName);
+}
+
 RowData RowOf(const Plan& plan, const PlanItem& item) {
     RowData row;
     if (item.unreadableFolder()) {
@@ -173,9 +177,7 @@ std::u16string SummaryText(const Plan& plan) {
     }
     if (plan.tableFailed) {
         text += u" | ";
-        text += kTextErrorOpeningFile;
-        text += u": ";
-        text += plan.iniFileName;
+        text += TableFailureText(plan.iniFileName);
         text += u" (\"Only English\" is off)";
     }
     return text;

@@ -118,6 +118,10 @@ std::u16string InputText(const Plan& plan, const PlanItem& item);
 // The item's row as apply adds it when nothing fails: views into the plan.
 RowData RowOf(const Plan& plan, const PlanItem& item);
 
+// What a batch or the Preview tells when the "Only English" table of the configuration
+// `iniFileName` cannot be read: "Error opening file: " and its path.
+std::u16string TableFailureText(std::u16string_view iniFileName);
+
 // The summary line: "Items: N | To rename: N | Unchanged: N | Only Log: N | Conflicts: N
 // (same new name: N, target exists: N, not a name: N, read-only: N, not found: N, folder
 // moved: N)", with what is still being planned or could not be read; or the mistake in

@@ -40,6 +40,11 @@ public:
     // A Yes/No question; true for Yes.
     virtual bool AskYesNo(const std::u16string& text, const std::u16string& caption,
                           MessageIcon icon) = 0;
+
+    // Whether a batch whose "Only English" table cannot be read goes on without it (the
+    // option switched off, the replace pair applied) or renames nothing. The host has
+    // been told first, by a message.
+    virtual bool GoesOnWithoutTable() const { return true; }
 };
 
 }  // namespace brindle

@@ -27,6 +27,9 @@ enum class BatchOutcome {
     Completed,
     DiskFull,  // the log could not be written for lack of space; the batch stopped
     Stopped,   // stopped on request (RequestStop) before its last item
+    // The "Only English" table could not be read, and the host renames nothing without
+    // it: nothing was renamed or logged.
+    TableMissing,
 };
 
 // How an Undo ended.

@@ -75,8 +75,11 @@ std::size_t RenameSession::PlanGroup(BatchPlanner& planner, const Plan& plan, Gr
             // Before the first item is renamed; the filter stays off for the batch.
             result.tableFailed = true;
             options_.onlyEnglish = false;
-            host_.ShowMessage(std::u16string(kTextErrorOpeningFile) + u": " + options_.iniFileName,
-                              u"", MessageIcon::Warning);
+            host_.ShowMessage(TableFailureText(options_.iniFileName), u"", MessageIcon::Warning);
+            if (!host_.GoesOnWithoutTable()) {
+                more = false;
+                return 0;
+            }
         }
         // A dropped folder is renamed before anything after it is planned: what it
         // holds must be looked for where it is then.
@@ -160,6 +163,8 @@ BatchResult RenameSession::RunBatch(const BatchSource& source) {
     result.outcome = stopped_            ? BatchOutcome::DiskFull
                      : stoppedOnRequest_ ? BatchOutcome::Stopped
                                          : BatchOutcome::Completed;
+    if (result.tableFailed && !host_.GoesOnWithoutTable())
+        result.outcome = BatchOutcome::TableMissing;
     result.undoEnabled = undoEnabled_;
     result.logRefused = logRefused_;
     return result;

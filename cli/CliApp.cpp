@@ -8,14 +8,12 @@
 #include <optional>
 
 #include "batch/BatchPlanner.h"
-#include "batch/Messages.h"
 #include "batch/RenameSession.h"
 #include "batch/RowData.h"
 #include "cli/CliHost.h"
 #include "cli/CommandLine.h"
 #include "cli/Interruption.h"
 #include "cli/OutputWriter.h"
-#include "engine/ConfigFile.h"
 #include "engine/PatternCreator.h"
 #include "platform/Descriptors.h"
 #include "platform/FileSystem.h"
@@ -103,6 +101,11 @@ int OutputResult(OutputBuffer& out, int status) {
 int RunPreview(OutputBuffer& out, const PlanRequest& request, OutputFormat format) {
     Plan plan;
     PlanWhole(request, plan);
+    if (plan.tableFailed) {
+        // A batch would rename nothing: neither does its preview show anything.
+        Complain(TableFailureText(plan.iniFileName));
+        return kExitFailure;
+    }
     if (format == OutputFormat::Tsv)
         AppendPlanTsvHeader(out.text());
     for (const PlanItem& item : plan.items) {
@@ -182,15 +185,6 @@ int RunRequest(CliRequest& request) {
         }
     }
 
-    if (batch && session.options().onlyEnglish) {
-        // Before the first item: a batch that cannot apply its table renames nothing.
-        const RenameOptions& options = session.options();
-        if (!readReplacementTable(options.iniFileName, options.filterMethod)) {
-            Complain(std::u16string(kTextErrorOpeningFile) + u": " + options.iniFileName);
-            return kExitFailure;
-        }
-    }
-
     if (request.command == Command::Preview) {
         const BatchSource source =
             folder ? BatchSource::Folder(DecodeName(*folder)) : BatchSource::Drop(std::move(paths));
@@ -199,8 +193,9 @@ int RunRequest(CliRequest& request) {
     }
 
     if (request.format == OutputFormat::Tsv) {
-        AppendTsvHeader(out.text());
-        out.Commit(outIsTerminal);
+        std::string header;
+        AppendTsvHeader(header);
+        host.setHeader(std::move(header));
     }
 
     int status = kExitOk;
@@ -214,10 +209,11 @@ int RunRequest(CliRequest& request) {
         const BatchResult result =
             folder ? session.RunFolderBatch(DecodeName(*folder)) : session.RunDropBatch(paths);
         host.EndProgress();
+        // Told why already; nothing was renamed, and there are no figures to give.
+        if (result.outcome == BatchOutcome::TableMissing)
+            return OutputResult(out, kExitFailure);
         if (result.outcome != BatchOutcome::Completed && result.outcome != BatchOutcome::Stopped)
             status = kExitFailure;
-        if (result.tableFailed)
-            status = std::max(status, kExitItemFailed);
         if (result.logRefused)
             status = kExitFailure;
     }
@@ -225,6 +221,7 @@ int RunRequest(CliRequest& request) {
         status = std::max(status, kExitItemFailed);
     // The figures of the whole run, also where an operation that stopped early left
     // the window's status line as it was.
+    host.WriteHeader();
     PrintStatus(out, session.stats());
     return OutputResult(out, status);
 }

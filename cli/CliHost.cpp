@@ -25,7 +25,17 @@ CliHost::CliHost(OutputBuffer& out, OutputFormat format, LogAnswer answer, Termi
       start_(std::chrono::steady_clock::now()),
       lastProgress_(start_) {}
 
+void CliHost::WriteHeader() {
+    if (header_.empty())
+        return;
+    out_.text() += header_;
+    header_.clear();
+    out_.Commit(terminal_.flushEveryRow);
+}
+
 void CliHost::AddOutputRow(const RowData& row) {
+    if (!header_.empty())
+        WriteHeader();
     ++rows_;
     if (format_ != OutputFormat::Quiet) {
         AppendRow(out_.text(), row, format_);

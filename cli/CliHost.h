@@ -34,6 +34,15 @@ public:
     bool AskYesNo(const std::u16string& text, const std::u16string& caption,
                   MessageIcon icon) override;
 
+    // "Only English" is all or nothing here: without its table a batch renames nothing.
+    bool GoesOnWithoutTable() const override { return false; }
+
+    // A line (--tsv's titles) written before the first row, or by WriteHeader() when no
+    // row came, so that a batch that renames nothing for want of its table writes
+    // nothing to standard output.
+    void setHeader(std::string header) { header_ = std::move(header); }
+    void WriteHeader();
+
     // Added after ": " to a bare "Error opening file", which names no file itself.
     void setOpenErrorDetail(std::u16string detail) { openErrorDetail_ = std::move(detail); }
     std::int64_t rowCount() const { return rows_; }
@@ -49,6 +58,7 @@ private:
     Terminal terminal_;
     std::int64_t rows_ = 0;
     std::u16string openErrorDetail_;
+    std::string header_;
     bool progressShown_ = false;
     std::chrono::steady_clock::time_point start_;
     std::chrono::steady_clock::time_point lastProgress_;

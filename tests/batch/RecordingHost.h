@@ -61,6 +61,8 @@ public:
         return answer;
     }
 
+    bool GoesOnWithoutTable() const override { return goesOnWithoutTable; }
+
     // The calls from index `from` on, for order checks.
     std::vector<std::string> callsFrom(std::size_t from) const {
         return {calls.begin() + static_cast<std::ptrdiff_t>(from), calls.end()};
@@ -86,6 +88,7 @@ public:
     std::vector<Shown> messages;
     std::vector<Shown> questions;
     std::deque<bool> answers;
+    bool goesOnWithoutTable = true;
     // Runs after each row, between two items.
     std::function<void(const Row&)> afterRow;
 };

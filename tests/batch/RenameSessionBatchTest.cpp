@@ -87,26 +87,57 @@ TEST_F(RenameSessionBatchTest, FileMoverLowersItsTypesOnceAnItemIsMet) {
                                         "items/sub/read.me", "prog/"}));
 }
 
+// Told once, before the first item, either way; then the host decides: the dialog goes
+// on with the option off (the replace stage applies to the very item whose table
+// failed), brindle-cli renames nothing.
 TEST_F(RenameSessionBatchTest, OnlyEnglishTableMissing) {
-    temp.createFiles({"items/ab1", "items/ab2"});
-    options().onlyEnglish = true;
-    options().filterMethod = u"English";
-    options().iniFileName = temp.folder() + u"missing.ini";
-    options().replaceWhat = u"a";
-    options().replaceWith = u"x";
-    const BatchResult result = session.RunDropBatch({items() + u"ab1", items() + u"ab2"});
+    struct Case {
+        const char* name;
+        bool goesOn;
+        BatchOutcome outcome;
+        std::vector<std::string> calls;
+        std::vector<std::string> listing;
+    };
+    const Case cases[] = {
+        {"host/GoesOn",
+         true,
+         BatchOutcome::Completed,
+         {"message", "row", "status", "row", "status"},
+         {"items/", "items/xb1", "items/xb2", "prog/", "prog/Brindle.log"}},
+        {"host/RenamesNothing",
+         false,
+         BatchOutcome::TableMissing,
+         {"message"},
+         {"items/", "items/ab1", "items/ab2", "prog/"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        folder.createFiles({"items/ab1", "items/ab2", "prog/"});
+        RecordingHost caseHost;
+        caseHost.goesOnWithoutTable = c.goesOn;
+        RenameSession caseSession(caseHost);
+        RenameOptions& o = caseSession.options();
+        o.writeLogFile = true;
+        o.logFileName = folder.folder("prog") + u"Brindle.log";
+        o.onlyEnglish = true;
+        o.filterMethod = u"English";
+        o.iniFileName = folder.folder() + u"missing.ini";
+        o.replaceWhat = u"a";
+        o.replaceWith = u"x";
+        const std::u16string items = folder.folder("items");
+        const BatchResult result = caseSession.RunDropBatch({items + u"ab1", items + u"ab2"});
 
-    // Told once, before the first item; the option is off, and the batch says so.
-    EXPECT_EQ(host.callsFrom(0),
-              (std::vector<std::string>{"message", "row", "status", "row", "status"}));
-    EXPECT_TRUE(result.tableFailed);
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0],
-              (Shown{u"Error opening file: " + options().iniFileName, u"", MessageIcon::Warning}));
-    EXPECT_FALSE(options().onlyEnglish);
-    // The replace stage applies to the very item whose table failed.
-    EXPECT_EQ(temp.listing(),
-              (std::vector<std::string>{"items/", "items/xb1", "items/xb2", "prog/"}));
+        EXPECT_EQ(result.outcome, c.outcome);
+        EXPECT_TRUE(result.tableFailed);
+        EXPECT_EQ(caseHost.calls, c.calls);
+        ASSERT_EQ(caseHost.messages.size(), 1u);
+        EXPECT_EQ(caseHost.messages[0],
+                  (Shown{u"Error opening file: " + o.iniFileName, u"", MessageIcon::Warning}));
+        EXPECT_FALSE(o.onlyEnglish);
+        // Nothing renamed is nothing logged.
+        EXPECT_EQ(folder.listing(), c.listing);
+    }
 }
 
 // The host asks a running batch to stop, as the main dialog does when it is closed during
