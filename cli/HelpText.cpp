@@ -78,14 +78,13 @@ EXIT STATUS
     With --preview: 0 when no item conflicts, 1 when one does, 2 as below.
 
     0   the batch or Undo had no exception.
-    1   an item had one: a failed rename, a read-only skip, an error row of Undo, a
-        record that could not be written, or the replacement table became unreadable
-        during the batch.
+    1   an item had one: a failed rename, a read-only skip, an error row of Undo, or a
+        record that could not be written.
     2   a usage error (nothing is renamed), or the whole run failed: a --folder that
         does not exist, a log that cannot be opened for Undo or deleted after it, a full
         disk while writing the log (the batch stops), a configuration file that cannot
-        be opened for --only-english (checked before the first item: nothing is
-        renamed), or standard output that cannot be written.
+        be opened for --only-english (its table is read before the first item is named:
+        nothing is renamed), or standard output that cannot be written.
 
 FILES
     Brindle.ini, Brindle.log

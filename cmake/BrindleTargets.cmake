@@ -16,24 +16,35 @@ function(brindle_core_library name)
     endforeach()
 endfunction()
 
-# One GoogleTest executable per test file, registered with CTest.
+# One GoogleTest executable per test file, registered with CTest. SERIAL: its tests are
+# about a program under load (kills at chosen moments of many runs); they run alone, for
+# as long as they take.
 function(brindle_gtest name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
+    cmake_parse_arguments(ARG "SERIAL" "" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    set(serial "")
+    if(ARG_SERIAL)
+        set(serial RUN_SERIAL TRUE TIMEOUT 3600)
+    endif()
+    # The environment last: an empty one would take the next property's name as its value.
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-                         PROPERTIES ENVIRONMENT "${ARG_ENVIRONMENT}")
+                         PROPERTIES ${serial} ENVIRONMENT "${ARG_ENVIRONMENT}")
 endfunction()
 
 # Every *Test.cpp of the calling folder becomes its own test executable, linked with
-# the given libraries and the shared test support.
+# the given libraries and the shared test support; those named in SERIAL run alone.
 function(brindle_gtest_folder)
-    cmake_parse_arguments(ARG "" "" "LIBS;ENVIRONMENT" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "LIBS;ENVIRONMENT;SERIAL" ${ARGN})
     file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.cpp)
     foreach(test IN LISTS tests)
         get_filename_component(stem ${test} NAME_WE)
-        brindle_gtest(${stem} SOURCES ${test} LIBS ${ARG_LIBS} brindle_test_support
+        set(serial "")
+        if(stem IN_LIST ARG_SERIAL)
+            set(serial SERIAL)
+        endif()
+        brindle_gtest(${stem} ${serial} SOURCES ${test} LIBS ${ARG_LIBS} brindle_test_support
                       ENVIRONMENT "${ARG_ENVIRONMENT}")
     endforeach()
 endfunction()

@@ -46,11 +46,12 @@ protected:
         ASSERT_EQ(log.size(), static_cast<std::size_t>(kRecords));
     }
 
-    // Takes the look of record `index` once the thread has made it.
+    // Takes the look of record `index` once the thread has made it; false only when it
+    // never comes (the limit keeps a hung thread from stopping the test for ever).
     bool TakeWhenReady(UndoLookAhead& ahead, std::size_t index, const std::u16string& name,
                        EntryStatus& status, ItemStamp& stamp) {
         int error = -1;
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120);
         while (std::chrono::steady_clock::now() < end) {
             if (ahead.Take(index, folder, name, error, status, stamp))
                 return error == 0;

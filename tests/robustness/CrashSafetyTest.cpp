@@ -1,16 +1,18 @@
 // brindle-cli killed with SIGKILL at random moments of its batches and of its Undo: Undo
 // must still bring every file back under its own name, in its own folder, with its own
-// contents.
+// contents. A kill is aimed at a change of names drawn among those the run makes, and
+// lands right after that change, however fast the machine is.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <random>
-#include <thread>
 
+#include "ChangeWatcher.h"
 #include "CliProcess.h"
 #include "FileTree.h"
 #include "ForeignFilesystem.h"
@@ -19,19 +21,21 @@
 namespace brindle::testing {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-using std::chrono::duration_cast;
-using std::chrono::nanoseconds;
-
 constexpr int kFilesInA = 650;
 constexpr int kFilesInSub = 250;
 constexpr int kFilesInB = 700;
 constexpr int kRequiredKills = 200;
 constexpr int kWantedKills = 210;  // a margin over the requirement
 constexpr int kMaxRuns = 400;
-// Stops the loop on a machine far slower than expected; the count then decides.
-constexpr auto kBudget = std::chrono::seconds(400);
 constexpr std::uint32_t kSeed = 20261208;
+
+// Kills `pid` with SIGKILL once `watcher` has seen `changes` changes of names (at once for
+// none). True when the kill cut the run short (it had not ended by itself before).
+bool KillAfterChanges(pid_t pid, ChangeWatcher& watcher, std::uint64_t changes) {
+    if (changes > 0)
+        watcher.WaitFor(changes, pid);
+    return KillAfter(pid, {});
+}
 
 // Two dropped folders and a subfolder: the log needs directory pairs between them, and
 // the dropped folders themselves are renamed last, after all they hold.
@@ -59,23 +63,6 @@ protected:
         files_ = number;
         original_ = ReadTree(tree_);
         ASSERT_EQ(original_.size(), static_cast<std::size_t>(files_ + 3));
-    }
-
-    // Waits until the batch started as `pid` has written its first records (the log is
-    // there and not empty), or has ended, or 15 seconds have passed. True for the first.
-    bool WaitForRecords(pid_t pid) const {
-        const auto end = Clock::now() + std::chrono::seconds(15);
-        while (Clock::now() < end) {
-            struct stat info {};
-            if (stat(log_.c_str(), &info) == 0 && info.st_size > 0)
-                return true;
-            siginfo_t ended{};
-            if (waitid(P_PID, static_cast<id_t>(pid), &ended, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-                ended.si_pid == pid)
-                return false;
-            std::this_thread::sleep_for(std::chrono::microseconds(100));
-        }
-        return false;
     }
 
     CliRun Batch() const {
@@ -138,10 +125,8 @@ TEST_F(CrashSafety, KillsBetweenTheStepsOfRenamesOnForeignFilesystems) {
         caseOnly_ = kind != ForeignFilesystem::Kind::Ntfs;
         // fusefat loses what a folder holds when the folder is renamed (by any program).
         renameDirs_ = kind != ForeignFilesystem::Kind::Fat;
-        // ntfs-3g renames the whole tree in a moment next to its start, whose length
-        // varies more than that: twice the files there give kills a window to land in.
+        // Smaller trees and fewer kills: these filesystems are slow.
         MakeTree(fs.root() + "/tree", caseOnly_ ? 16 : 8);
-        // Small batches: the program's start takes a larger share of their time.
         KillAtRandom(40, 30, 4);
     }
 }
@@ -201,69 +186,60 @@ TEST_F(CrashSafety, AKillInsideALargeGroupOfRecords) {
 void CrashSafety::KillAtRandom(int wantedKills, int requiredKills, int midwayShare) {
     const int kFiles = files_;
 
-    // One uncut batch and one uncut Undo scale the delays. The batch's first records reach
-    // the log just before its first rename: how long it works from then on.
-    Clock::time_point start = Clock::now();
-    const pid_t uncut = StartCli(Batch());
-    ASSERT_TRUE(WaitForRecords(uncut));
-    const Clock::time_point recorded = Clock::now();
-    const int uncutStatus = WaitFor(uncut);
-    const nanoseconds batchTime = Clock::now() - start;
-    // How long a batch works once its first records are written: the machine's load
-    // changes, so the delays follow it. A batch that ended before its kill worked for less
-    // than that delay; a kill near the end of the range may have come early.
-    nanoseconds work = Clock::now() - recorded;
-    ASSERT_TRUE(WIFEXITED(uncutStatus) && WEXITSTATUS(uncutStatus) == 0) << uncutStatus;
+    // One uncut batch and one uncut Undo count the changes of names each makes: the
+    // kills are aimed among them.
+    std::uint64_t batchChanges = 0;
+    {
+        ChangeWatcher watcher(tree_);
+        const CliResult uncut = RunCli(Batch());
+        ASSERT_EQ(uncut.status, 0) << uncut.err;
+        batchChanges = watcher.Seen();
+    }
     ASSERT_EQ(RenamedFiles(), kFiles);
-    start = Clock::now();
-    const CliResult undo = RunCli(Undo());
-    const nanoseconds undoTime = Clock::now() - start;
-    ASSERT_EQ(undo.status, 0) << undo.err;
+    ASSERT_GT(batchChanges, 1u);
+    std::uint64_t undoChanges = 0;
+    {
+        ChangeWatcher watcher(tree_);
+        const CliResult undo = RunCli(Undo());
+        ASSERT_EQ(undo.status, 0) << undo.err;
+        undoChanges = watcher.Seen();
+    }
     ASSERT_EQ(ReadTree(tree_), original_);
 
     std::mt19937 random(kSeed);
-    auto uniform = [&random](nanoseconds upTo) {
-        std::uniform_int_distribution<std::int64_t> pick(0, upTo.count());
-        return nanoseconds(pick(random));
+    auto uniform = [&random](std::uint64_t from, std::uint64_t to) {
+        return std::uniform_int_distribution<std::uint64_t>(from, std::max(from, to))(random);
     };
-    const Clock::time_point loopStart = Clock::now();
     int runs = 0;
     int batchKills = 0;
     int undoKills = 0;
     int cutMidway = 0;  // kills that left some files renamed and some not
-    while (batchKills < wantedKills && runs < kMaxRuns && Clock::now() - loopStart < kBudget) {
+    while (batchKills < wantedKills && runs < kMaxRuns) {
         SCOPED_TRACE("run " + std::to_string(runs));
-        // Most kills come while the batch works, timed from its first records; some come
-        // at its start, before it has written anything.
-        const bool drawn = runs % 10 >= 2;
-        const nanoseconds delay = runs % 10 == 0 ? nanoseconds(0)
-                                  : drawn        ? uniform(work + work / 10)
-                                                 : uniform(std::chrono::milliseconds(2));
+        // Most kills come while the batch renames, after a change drawn among all it makes;
+        // some come at its start, before it has changed anything.
+        const std::uint64_t changes = runs % 10 < 2 ? 0 : uniform(1, batchChanges - 1);
         ++runs;
-        const pid_t batchPid = StartCli(Batch());
-        if (drawn)
-            WaitForRecords(batchPid);
-        const bool killed = KillAfter(batchPid, delay);
-        if (killed) {
-            ++batchKills;
-            if (drawn && delay > work - work / 10)
-                work += work / 10;
-        } else if (drawn) {
-            work = std::max(delay, nanoseconds(std::chrono::milliseconds(1)));
+        bool killed = false;
+        {
+            ChangeWatcher watcher(tree_);
+            killed = KillAfterChanges(StartCli(Batch()), watcher, changes);
         }
+        if (killed)
+            ++batchKills;
         const int renamed = RenamedFiles();
         if (renamed > 0 && renamed < kFiles)
             ++cutMidway;
-        // Everything renamed: the rest of the run (closing the log, the end of the
-        // process) came after the renames, and is no window to aim for.
-        if (drawn && killed && renamed == kFiles)
-            work = std::max(delay, nanoseconds(std::chrono::milliseconds(1)));
 
-        // Every third Undo is killed too, and then run again to its end.
-        // Undo has as much to do as the batch did before its kill.
-        const nanoseconds undoShare = undoTime * renamed / kFiles;
-        if (runs % 3 == 0 && KillAfter(StartCli(Undo()), uniform(undoShare + undoShare / 10)))
-            ++undoKills;
+        // Every third Undo is killed too, after a change drawn among those it has to make
+        // (as many as the batch renamed), and then run again to its end.
+        if (runs % 3 == 0) {
+            const std::uint64_t share = undoChanges * static_cast<std::uint64_t>(renamed) /
+                                        static_cast<std::uint64_t>(kFiles);
+            ChangeWatcher watcher(tree_);
+            if (KillAfterChanges(StartCli(Undo()), watcher, uniform(0, share)))
+                ++undoKills;
+        }
         const bool logThere = access(log_.c_str(), F_OK) == 0;
         const CliResult finalUndo = RunCli(Undo());
         ASSERT_EQ(finalUndo.signal, 0);
@@ -279,19 +255,19 @@ void CrashSafety::KillAtRandom(int wantedKills, int requiredKills, int midwaySha
         ASSERT_NE(access(log_.c_str(), F_OK), 0) << "the log outlived --delete-log";
 
         const Tree now = ReadTree(tree_);
-        ASSERT_TRUE(now == original_) << "after a kill " << delay.count() << " ns in:\n"
+        ASSERT_TRUE(now == original_) << "after a kill " << changes << " changes in:\n"
                                       << Differences(original_, now);
     }
-    const auto seconds = duration_cast<std::chrono::milliseconds>(Clock::now() - loopStart);
     std::printf(
-        "[ crash    ] %d files, seed %u: %d runs, %d batch kills (%d midway), %d Undo kills, "
-        "%.1f s; uncut batch %.0f ms, Undo %.0f ms\n",
+        "[ crash    ] %d files, seed %u: %d runs, %d batch kills (%d midway), %d Undo "
+        "kills; an uncut batch makes %llu changes, Undo %llu\n",
         kFiles, kSeed, runs, batchKills, cutMidway, undoKills,
-        static_cast<double>(seconds.count()) / 1000.0, static_cast<double>(batchTime.count()) / 1e6,
-        static_cast<double>(undoTime.count()) / 1e6);
+        static_cast<unsigned long long>(batchChanges),
+        static_cast<unsigned long long>(undoChanges));
     RecordProperty("batch_kills", batchKills);
     RecordProperty("undo_kills", undoKills);
-    EXPECT_GE(batchKills, requiredKills) << "the budget ran out after " << runs << " runs";
+    EXPECT_GE(batchKills, requiredKills)
+        << "only " << batchKills << " kills in " << runs << " runs";
     // Most kills must land inside the work, or the test proves little.
     EXPECT_GE(cutMidway, batchKills / midwayShare);
 }

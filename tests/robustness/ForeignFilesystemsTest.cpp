@@ -4,13 +4,13 @@
 // temporary name, every file back after Undo.
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -24,7 +24,6 @@
 namespace brindle::testing {
 namespace {
 
-using namespace std::chrono_literals;
 using Kind = ForeignFilesystem::Kind;
 
 #define MOUNT_OR_SKIP(fs) \
@@ -183,12 +182,13 @@ TEST_F(ForeignFilesystems, WhatAnotherProgramCreatesMeanwhileIsNeverReplaced) {
             WriteFile(m + "/D/inside", "mine");
         } else
             WriteFile(item, "mine");
-        // The step that takes the target's place is held back for three seconds.
-        const pid_t batch = StartCli(
-            CliRun({"--quiet", "--pattern", c.folder ? "E" : "B", "--rename-dirs", item})
-                .underStrace({"trace=renameat", "inject=renameat:delay_enter=3000000:when=1"}));
-        // Within that time the other program creates the target, exclusively.
-        Eventually([&] { return std::filesystem::exists(target); }, 1500ms);
+        // Held at the step that takes the target's place: the claim made before it holds
+        // the target's name.
+        HeldCli batch(CliRun({"--quiet", "--pattern", c.folder ? "E" : "B", "--rename-dirs", item})
+                          .heldAt("renameat", 1));
+        ASSERT_TRUE(batch.WaitUntilHeld(SYS_renameat));
+        ASSERT_TRUE(std::filesystem::exists(target));
+        // Meanwhile the other program creates the target, exclusively.
         bool created = false;
         if (c.folder) {
             created = mkdir(target.c_str(), 0755) == 0;
@@ -200,19 +200,17 @@ TEST_F(ForeignFilesystems, WhatAnotherProgramCreatesMeanwhileIsNeverReplaced) {
                 close(fd);
             }
         }
-        WaitFor(batch);
+        // It finds the name taken: nothing of theirs can be replaced.
+        EXPECT_FALSE(created);
+        const int status = batch.ReleaseAndWait();
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
         const Tree after = ReadTree(m);
-        if (created) {
-            // Theirs must have stayed, and the item must still be where it was.
-            if (c.folder) {
-                EXPECT_TRUE(std::filesystem::is_empty(target)) << Differences({}, after);
-                EXPECT_TRUE(after.contains("D/inside"));
-            } else {
-                EXPECT_EQ(ReadFile(target), "theirs");
-                EXPECT_TRUE(after.contains("A.T"));
-            }
+        if (c.folder) {
+            EXPECT_EQ(after.at("ED/inside"), "file:mine") << Differences({}, after);
+            EXPECT_FALSE(after.contains("D/inside"));
         } else {
-            EXPECT_TRUE(after.contains(c.folder ? "ED/inside" : "B.T")) << Differences({}, after);
+            EXPECT_EQ(ReadFile(target), "mine") << Differences({}, after);
+            EXPECT_FALSE(after.contains("A.T"));
         }
     }
 }

@@ -1,11 +1,12 @@
 // Undo where it once misplaced files: records of renames that failed, Undo run a second
 // time, Undo's question racing a batch on the same log, folders swapped for links, and
 // logs moved by their own batch. The real brindle-cli on real folders; races are placed
-// with strace's fault injection rather than with sleeps.
+// by holding brindle-cli at one system call while the test acts, never with sleeps.
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <time.h>
@@ -176,14 +177,13 @@ TEST_F(UndoFaults, ABatchDuringUndosQuestionRenamesNothing) {
 TEST_F(UndoFaults, AWriterThatLocksADeletedLogStartsOver) {
     REQUIRE_STRACE();
     temp_.createFile("w/A.t", "a");
-    const pid_t batch =
-        StartCli(CliRun(Logged({"--case", "upper", W("A.t")}))
-                     .underStrace({"trace=flock", "inject=flock:delay_enter=3000000:when=1"}));
-    // The batch has made the log and waits at its lock.
-    ASSERT_TRUE(Eventually([&] { return std::filesystem::exists(log_); }));
+    HeldCli batch(CliRun(Logged({"--case", "upper", W("A.t")})).heldAt("flock", 1));
+    // The batch has made the log and is held at its lock.
+    ASSERT_TRUE(batch.WaitUntilHeld(SYS_flock));
+    ASSERT_TRUE(std::filesystem::exists(log_));
     EXPECT_EQ(Undo("--delete-log").status, 0);
     EXPECT_FALSE(std::filesystem::exists(log_));
-    const int status = WaitFor(batch);
+    const int status = batch.ReleaseAndWait();
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_EQ(Files(), (Tree{{"A.T", "file:a"}}));
     ASSERT_TRUE(std::filesystem::exists(log_)) << "the record went to the deleted log";
@@ -218,18 +218,18 @@ protected:
 TEST_F(SwappedFolder, MidBatchTheBatchStaysInTheFolderItOpened) {
     REQUIRE_STRACE();
     MakeFolders(false);
-    const pid_t batch = StartCli(
-        CliRun({"--quiet", "--case", "lower", "--subfolders", "--folder", W()})
-            .underStrace({"trace=renameat2", "inject=renameat2:delay_enter=2000000:when=3"}));
-    ASSERT_TRUE(Eventually([&] {
-        for (const auto& [path, what] : ReadTree(W("sub"), false)) {
-            if (path.starts_with("file_"))
-                return true;
-        }
-        return false;
-    }));
+    HeldCli batch(CliRun({"--quiet", "--case", "lower", "--subfolders", "--folder", W()})
+                      .heldAt("renameat2", 3));
+    // Two files of the subfolder are renamed; the third rename is held.
+    const auto twoRenamed = [&] {
+        int renamed = 0;
+        for (const auto& [path, what] : ReadTree(W("sub"), false))
+            renamed += path.starts_with("file_") ? 1 : 0;
+        return renamed == 2;
+    };
+    ASSERT_TRUE(batch.WaitUntilHeld(SYS_renameat2, twoRenamed));
     Swap();
-    const int status = WaitFor(batch);
+    const int status = batch.ReleaseAndWait();
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_EQ(ReadTree(Other()), others_) << Differences(others_, ReadTree(Other()));
     for (const auto& [path, what] : ReadTree(W("sub.real")))

@@ -16,6 +16,8 @@
 
 #include <cerrno>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -98,6 +100,25 @@ struct CliRun {
             tracer.push_back("-e");
             tracer.push_back(rule);
         }
+        return *this;
+    }
+    // Held at the `when`-th call of `syscall`, before the call is made, until the test lets
+    // it go on (HeldCli): the test acts while brindle-cli waits there, however long that
+    // takes. strace holds the call back from a tracer process of its own (-D), so that
+    // brindle-cli stays the test's own child, and a tracer that ends lets the call go
+    // ahead (-I1: it may be ended).
+    CliRun& heldAt(const std::string& syscall, int when) {
+        tracer = {"strace",
+                  "-D",
+                  "-I1",
+                  "-f",
+                  "-qq",
+                  "-o",
+                  "/dev/null",
+                  "-e",
+                  "trace=" + syscall,
+                  "-e",
+                  "inject=" + syscall + ":delay_enter=600000000:when=" + std::to_string(when)};
         return *this;
     }
 };
@@ -361,9 +382,10 @@ inline bool KillAfter(pid_t pid, std::chrono::nanoseconds delay) {
     return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
 
-// Waits until `done` holds, for what a running program does; false after `limit`.
+// Waits until `done` holds, for what a running program does. The limit only keeps a test
+// whose program hangs from waiting for ever: false after it.
 inline bool Eventually(const std::function<bool()>& done,
-                       std::chrono::milliseconds limit = std::chrono::seconds(15)) {
+                       std::chrono::milliseconds limit = std::chrono::seconds(120)) {
     const auto end = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < end) {
         if (done())
@@ -372,6 +394,79 @@ inline bool Eventually(const std::function<bool()>& done,
     }
     return false;
 }
+
+// brindle-cli started with CliRun::heldAt, while it is held and after. Killed at the end
+// of the scope unless it has been waited for.
+class HeldCli {
+public:
+    explicit HeldCli(const CliRun& run) : pid_(StartCli(run)) {}
+    ~HeldCli() {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            WaitFor(pid_);
+        }
+    }
+    HeldCli(const HeldCli&) = delete;
+    HeldCli& operator=(const HeldCli&) = delete;
+
+    // Waits until one of its threads is held at the system call `number` (SYS_flock,
+    // say). False when it ended first. The tracer stops brindle-cli for a moment at each
+    // call of that number, also at those before the one it holds: for a call that is not
+    // the first of its kind, `before` tells by what the calls before it did that this
+    // stop is the held one (or the end of the call just before it, which leads there).
+    bool WaitUntilHeld(long number, const std::function<bool()>& before = {}) const {
+        bool held = false;
+        Eventually([&] {
+            held = HeldAt(number) && (!before || before());
+            return held || Ended();
+        });
+        return held;
+    }
+    // Lets it go on (its tracer ends, and the held call is made), then waits for its end:
+    // the wait status.
+    int ReleaseAndWait() {
+        if (const pid_t tracer = Tracer(); tracer > 0)
+            kill(tracer, SIGTERM);
+        const int status = WaitFor(pid_);
+        pid_ = -1;
+        return status;
+    }
+
+private:
+    bool Ended() const {
+        siginfo_t ended{};
+        return waitid(P_PID, static_cast<id_t>(pid_), &ended, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+               ended.si_pid == pid_;
+    }
+    // A thread stopped by its tracer ('t') whose system call is `number`.
+    bool HeldAt(long number) const {
+        std::error_code error;
+        const std::string tasks = "/proc/" + std::to_string(pid_) + "/task";
+        for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
+            std::ifstream stat(task.path() / "stat");
+            std::string line;
+            std::getline(stat, line);
+            const auto close = line.rfind(')');
+            if (close == std::string::npos || line.size() < close + 3 || line[close + 2] != 't')
+                continue;
+            std::ifstream call(task.path() / "syscall");
+            long current = -1;
+            if (call >> current && current == number)
+                return true;
+        }
+        return false;
+    }
+    pid_t Tracer() const {
+        std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+        for (std::string line; std::getline(status, line);) {
+            if (line.starts_with("TracerPid:"))
+                return static_cast<pid_t>(std::stol(line.substr(10)));
+        }
+        return 0;
+    }
+
+    pid_t pid_;
+};
 
 // ---- What brindle-cli writes ---------------------------------------------------------
 
