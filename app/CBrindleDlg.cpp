@@ -33,7 +33,7 @@ using brindle::BoxIcon;
 using brindle::MessageButtons;
 using brindle::MessageIcon;
 using brindle::MessageResult;
-using brindle::RenameOptions;
+using brindle::RenameSettings;
 
 namespace {
 
@@ -114,15 +114,15 @@ void CBrindleDlg::OnInitDialog() {
     if (opened_)
         return;
     opened_ = true;
-    RenameOptions& o = session_.options();
+    RenameSettings& o = session_.settings();
     // The framework's initialisation ends with a "load" of the constructor values.
     LoadOptions(o);
     force63Spin_->SetRange(64, 1000);
     startIndexSpin_->SetRange(0, 1000);
     setWindowIcon(AppIcon());
     PlaceOutputLog();
-    o.iniFileName = files_.configFile;
-    o.logFileName = files_.logFile;
+    session_.setConfigFile(files_.configFile);
+    session_.setLogFile(files_.logFile);
     undo_->setEnabled(session_.LogExists());
     session_.setCounters(brindle::NameCounters{});
     output_->PrepareList();
@@ -130,7 +130,7 @@ void CBrindleDlg::OnInitDialog() {
     SaveOptions(o);
     setWindowTitle(QString::fromUtf16(kCaption));
 
-    const bool iniExists = brindle::PathExists(o.iniFileName);
+    const bool iniExists = brindle::PathExists(files_.configFile);
     onlyEnglish_->setEnabled(iniExists);
     brindle::LoadConfigOptions(o, files_.configFile);
     if (iniExists)
@@ -156,9 +156,9 @@ void CBrindleDlg::ShowMethodControls(bool onlyEnglish) {
 void CBrindleDlg::OnOnlyEnglishChanged() {
     if (busy())
         return;
-    RenameOptions& o = session_.options();
+    RenameSettings& o = session_.settings();
     SaveOptions(o);
-    brindle::options::ApplyUserSwitch(o, &RenameOptions::onlyEnglish);
+    brindle::options::ApplyUserSwitch(o, &RenameSettings::onlyEnglish);
     LoadOptions(o);
     ShowMethodControls(o.onlyEnglish);
 }
@@ -166,7 +166,7 @@ void CBrindleDlg::OnOnlyEnglishChanged() {
 void CBrindleDlg::OnForce63Changed() {
     if (busy())
         return;
-    RenameOptions& o = session_.options();
+    RenameSettings& o = session_.settings();
     SaveOptions(o);
     force63Length_->setVisible(o.force63);
     force63Spin_->setVisible(o.force63);
@@ -176,7 +176,7 @@ void CBrindleDlg::OnForce63Changed() {
 void CBrindleDlg::OnShowLogChanged() {
     if (busy())
         return;
-    RenameOptions& o = session_.options();
+    RenameSettings& o = session_.settings();
     SaveOptions(o);
     output_->setVisible(o.showLogWindow);
     LoadOptions(o);
@@ -185,7 +185,7 @@ void CBrindleDlg::OnShowLogChanged() {
 void CBrindleDlg::OnExit() {
     if (busy())
         return;
-    if (SaveOptions(session_.options()))
+    if (SaveOptions(session_.settings()))
         accept();
 }
 
@@ -286,8 +286,8 @@ void CBrindleDlg::RunBatch(const brindle::BatchSource& source) {
     RunBusy([&] {
         // One snapshot for the whole batch, which goes on whatever the save reports: the
         // user has been told.
-        SaveOptions(session_.options());
-        if (const auto mistake = brindle::ParseNamePattern(session_.options().namePattern).error) {
+        SaveOptions(session_.settings());
+        if (const auto mistake = brindle::ParseNamePattern(session_.settings().namePattern).error) {
             // Nothing is renamed until the pattern is mended.
             ShowMessage(brindle::PatternErrorText(*mistake), u"", MessageIcon::Warning);
             return;
@@ -297,7 +297,7 @@ void CBrindleDlg::RunBatch(const brindle::BatchSource& source) {
         runner_.Offload([&] { result = session_.RunBatch(source); });
         workerHost_.Deliver();
         // What the batch changed in the options.
-        LoadOptions(session_.options());
+        LoadOptions(session_.settings());
         if (result.tableFailed)
             OnlyEnglishTableFailed();
         ShowUndoResult(result.undoEnabled);
@@ -307,7 +307,7 @@ void CBrindleDlg::RunBatch(const brindle::BatchSource& source) {
 void CBrindleDlg::PrepareLogFolder() {
     // The log's folder is made when a log is first wanted; should that fail, the log's own
     // failure tells the user at the batch's end.
-    if (session_.options().writeLogFile)
+    if (session_.settings().writeLogFile)
         brindle::CreateFolderFor(files_.logFile);
 }
 
@@ -315,7 +315,7 @@ void CBrindleDlg::OnUndo() {
     if (busy())
         return;
     RunBusy([&] {
-        SaveOptions(session_.options());
+        SaveOptions(session_.settings());
         runner_.Offload([&] { session_.OnUndo(); });
         workerHost_.Deliver();
         ShowUndoResult(session_.undoEnabled());
@@ -415,7 +415,7 @@ void CBrindleDlg::OnPreview() {
         connect(this, &CBrindleDlg::operationStarted, preview_, &CPreviewDlg::OnOperationStarted);
         connect(this, &CBrindleDlg::operationEnded, preview_, &CPreviewDlg::OnOperationEnded);
         connect(preview_, &CPreviewDlg::renameRequested, this, &CBrindleDlg::OnPreviewRename);
-        preview_->optionsPanel()->Load(session_.options());
+        preview_->optionsPanel()->Load(session_.settings());
         connect(preview_->optionsPanel(), &OptionsPanel::edited, this,
                 [this] { Safely(services_, [this] { OnOptionsPanelEdited(); }); });
     }

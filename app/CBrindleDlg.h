@@ -20,7 +20,7 @@
 #include "batch/PipelineHost.h"
 #include "batch/RenameSession.h"
 #include "engine/OptionTable.h"
-#include "engine/RenameOptions.h"
+#include "engine/RenameSettings.h"
 #include "platform/UserFiles.h"
 
 class COutputDlg;
@@ -67,7 +67,7 @@ public:
     // The Preview window, once "Preview Names" has opened it.
     CPreviewDlg* previewDlg() const { return preview_; }
     brindle::RenameSession& session() { return session_; }
-    const brindle::RenameOptions& options() const { return session_.options(); }
+    const brindle::RenameSettings& settings() const { return session_.settings(); }
     bool busy() const { return runner_.busy(); }
     // How often a running batch lets the Output Log paint (0: after every change).
     void setPaintInterval(int milliseconds) { runner_.setPaintInterval(milliseconds); }
@@ -76,11 +76,11 @@ public:
     // message, on an invalid integer), "load" the options into the controls.
     bool UpdateData(bool save);
     // The same into and from other options than the session's (a batch's snapshot).
-    bool SaveOptions(brindle::RenameOptions& options);
-    void LoadOptions(const brindle::RenameOptions& options);
+    bool SaveOptions(brindle::RenameSettings& options);
+    void LoadOptions(const brindle::RenameSettings& options);
     // The line that names the options set in the Preview's panel ("Also: ..."), hidden
     // while they all hold their defaults.
-    void ShowAlsoLine(const brindle::RenameOptions& options);
+    void ShowAlsoLine(const brindle::RenameSettings& options);
     // The Preview's Options panel was edited.
     void OnOptionsPanelEdited();
     // What the next batch over `source` would be: the controls as they are now (an
@@ -142,11 +142,11 @@ private:
     void PlaceOutputLog();
     // The exchange itself: "save" (controls to `o`) or "load" (`o` to the controls).
     // `quiet`: an invalid integer leaves its field as it is, and nothing is shown.
-    bool DoDataExchange(bool save, brindle::RenameOptions& o, bool quiet = false);
+    bool DoDataExchange(bool save, brindle::RenameSettings& o, bool quiet = false);
     // A choice shown as one radio button per value, or as a list of the values' texts.
-    void ExchangeButtons(bool save, brindle::RenameOptions& o, const brindle::options::Option& row,
+    void ExchangeButtons(bool save, brindle::RenameSettings& o, const brindle::options::Option& row,
                          std::span<const int> buttons);
-    void ExchangeList(bool save, brindle::RenameOptions& o, const brindle::options::Option& row,
+    void ExchangeList(bool save, brindle::RenameSettings& o, const brindle::options::Option& row,
                       int listId);
     // The running number as the batch advances it: the "load" of that one field.
     void LoadRunningNumber();

@@ -22,7 +22,7 @@
 #include "engine/OptionTable.h"
 
 using brindle::MessageIcon;
-using brindle::RenameOptions;
+using brindle::RenameSettings;
 
 namespace {
 
@@ -63,12 +63,12 @@ void SetTextOf(QWidget* w, const QString& text) {
 
 bool CBrindleDlg::UpdateData(bool save) {
     if (save)
-        return SaveOptions(session_.options());
-    LoadOptions(session_.options());
+        return SaveOptions(session_.settings());
+    LoadOptions(session_.settings());
     return true;
 }
 
-bool CBrindleDlg::DoDataExchange(bool save, RenameOptions& o, bool quiet) {
+bool CBrindleDlg::DoDataExchange(bool save, RenameSettings& o, bool quiet) {
     // The bindings, in their order, drive both directions.
     namespace table = brindle::options;
     for (const OptionBinding& binding : kOptionBindings) {
@@ -119,7 +119,7 @@ bool CBrindleDlg::DoDataExchange(bool save, RenameOptions& o, bool quiet) {
     return true;
 }
 
-void CBrindleDlg::ExchangeButtons(bool save, RenameOptions& o, const brindle::options::Option& row,
+void CBrindleDlg::ExchangeButtons(bool save, RenameSettings& o, const brindle::options::Option& row,
                                   std::span<const int> buttons) {
     if (save) {
         // No button checked: no choice at all (-1), as the group reports it.
@@ -154,7 +154,7 @@ void CBrindleDlg::ExchangeButtons(bool save, RenameOptions& o, const brindle::op
     }
 }
 
-void CBrindleDlg::ExchangeList(bool save, RenameOptions& o, const brindle::options::Option& row,
+void CBrindleDlg::ExchangeList(bool save, RenameSettings& o, const brindle::options::Option& row,
                                int listId) {
     auto* list = qobject_cast<QComboBox*>(control(listId));
     if (save) {
@@ -176,19 +176,19 @@ void CBrindleDlg::ExchangeList(bool save, RenameOptions& o, const brindle::optio
     list->setCurrentIndex(index);
 }
 
-bool CBrindleDlg::SaveOptions(RenameOptions& o) {
+bool CBrindleDlg::SaveOptions(RenameSettings& o) {
     return DoDataExchange(true, o);
 }
 
-void CBrindleDlg::LoadOptions(const RenameOptions& o) {
-    RenameOptions shown = o;
+void CBrindleDlg::LoadOptions(const RenameSettings& o) {
+    RenameSettings shown = o;
     DoDataExchange(false, shown);
     ShowAlsoLine(o);
     if (preview_)
         preview_->optionsPanel()->Load(o);
 }
 
-void CBrindleDlg::ShowAlsoLine(const RenameOptions& o) {
+void CBrindleDlg::ShowAlsoLine(const RenameSettings& o) {
     QString text;
     for (const brindle::options::Option* row : OptionsPanel::Rows()) {
         const std::u16string phrase = brindle::options::DescribeSetting(*row, o);
@@ -208,17 +208,18 @@ void CBrindleDlg::ShowAlsoLine(const RenameOptions& o) {
 void CBrindleDlg::OnOptionsPanelEdited() {
     if (busy())
         return;
-    preview_->optionsPanel()->Save(session_.options());
-    ShowAlsoLine(session_.options());
+    preview_->optionsPanel()->Save(session_.settings());
+    ShowAlsoLine(session_.settings());
     emit optionsEdited();
 }
 
 brindle::PlanRequest CBrindleDlg::NextBatch(const brindle::BatchSource& source) {
-    brindle::PlanRequest request{source, session_.options(), session_.NextCounters()};
+    brindle::PlanRequest request{source, session_.settings(), session_.NextCounters(),
+                                 session_.configFile()};
     // The controls as they are; an invalid integer is the session's value, as a batch
     // would keep it after its message.
-    DoDataExchange(true, request.options, true);
-    request.counters.startIndex = request.options.startIndex;
+    DoDataExchange(true, request.settings, true);
+    request.counters.startIndex = request.settings.startIndex;
     return request;
 }
 

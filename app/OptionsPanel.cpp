@@ -86,7 +86,7 @@ OptionsPanel::OptionsPanel(QWidget* parent) : QGroupBox(QStringLiteral("Options"
         form->addRow(new QLabel(QStringLiteral("No further options."), this));
 }
 
-void OptionsPanel::Load(const brindle::RenameOptions& o) {
+void OptionsPanel::Load(const brindle::RenameSettings& o) {
     loading_ = true;
     for (const auto& [row, control] : controls_) {
         switch (row->kind) {
@@ -109,7 +109,7 @@ void OptionsPanel::Load(const brindle::RenameOptions& o) {
     loading_ = false;
 }
 
-void OptionsPanel::Save(brindle::RenameOptions& o) const {
+void OptionsPanel::Save(brindle::RenameSettings& o) const {
     for (const auto& [row, control] : controls_) {
         switch (row->kind) {
             case table::Kind::Flag:

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/OptionTable.h"
-#include "engine/RenameOptions.h"
+#include "engine/RenameSettings.h"
 
 // The options that have no control in the main dialog, each with a control of its own
 // made from its row (a list for a choice, a box for a flag, a number or a text edit), in
@@ -22,8 +22,8 @@ public:
     static std::vector<const brindle::options::Option*> Rows();
 
     // The controls show `o` ("load") or write into it ("save").
-    void Load(const brindle::RenameOptions& o);
-    void Save(brindle::RenameOptions& o) const;
+    void Load(const brindle::RenameSettings& o);
+    void Save(brindle::RenameSettings& o) const;
 
 signals:
     // The user changed a control.

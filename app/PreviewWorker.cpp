@@ -25,7 +25,7 @@ void PreviewWorker::Plan(quint64 generation, std::shared_ptr<const brindle::Plan
         }
         first->items = sofar.items;
         first->tableFailed = sofar.tableFailed;
-        first->iniFileName = sofar.iniFileName;
+        first->configFile = sofar.configFile;
         first->summary = sofar.summary;
         emit planned(generation, std::move(first));
     };

@@ -89,8 +89,8 @@ std::u16string InputText(const Plan& plan, const PlanItem& item) {
     return item.oldName;
 }
 
-std::u16string TableFailureText(std::u16string_view iniFileName) {
-    return std::u16string(kTextErrorOpeningFile) + u": " + std::u16string(iniFileName);
+std::u16string TableFailureText(std::u16string_view configFile) {
+    return std::u16string(kTextErrorOpeningFile) + u": " + std::u16string(configFile);
 }
 
 RowData RowOf(const Plan& plan, const PlanItem& item) {
@@ -177,7 +177,7 @@ std::u16string SummaryText(const Plan& plan) {
     }
     if (plan.tableFailed) {
         text += u" | ";
-        text += TableFailureText(plan.iniFileName);
+        text += TableFailureText(plan.configFile);
         text += u" (\"Only English\" is off)";
     }
     return text;

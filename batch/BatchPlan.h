@@ -97,7 +97,7 @@ struct Plan {
     bool complete = false;
     // The "Only English" table could not be opened: the filter is off for this batch.
     bool tableFailed = false;
-    std::u16string iniFileName;
+    std::u16string configFile;
     // The name pattern has a mistake: the batch has no items.
     std::optional<PatternError> patternError;
     PlanSummary summary;
@@ -119,8 +119,8 @@ std::u16string InputText(const Plan& plan, const PlanItem& item);
 RowData RowOf(const Plan& plan, const PlanItem& item);
 
 // What a batch or the Preview tells when the "Only English" table of the configuration
-// `iniFileName` cannot be read: "Error opening file: " and its path.
-std::u16string TableFailureText(std::u16string_view iniFileName);
+// `configFile` cannot be read: "Error opening file: " and its path.
+std::u16string TableFailureText(std::u16string_view configFile);
 
 // The summary line: "Items: N | To rename: N | Unchanged: N | Only Log: N | Conflicts: N
 // (same new name: N, target exists: N, not a name: N, read-only: N, not found: N, folder

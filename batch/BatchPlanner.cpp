@@ -63,7 +63,7 @@ bool IsFolder(std::u16string_view path) {
     return IsFolderPath(path);
 }
 
-NameCounters StartingCounters(const RenameOptions& options, NameCounters counters) {
+NameCounters StartingCounters(const RenameSettings& options, NameCounters counters) {
     if (options.resetCounters) {
         counters.startIndex = 0;
         counters.letter = u'a';
@@ -81,11 +81,17 @@ struct BatchPlanner::Level {
     bool unreadable = false;
 };
 
-BatchPlanner::BatchPlanner(const BatchSource& source, const RenameOptions& options,
-                           const NameCounters& counters, Plan& plan, Mode mode)
-    : source_(source), options_(options), counters_(counters), plan_(plan), mode_(mode) {
-    plan_.iniFileName = options_.iniFileName;
-    ParsedPattern parsed = ParseNamePattern(options_.namePattern);
+BatchPlanner::BatchPlanner(const BatchSource& source, const RenameSettings& settings,
+                           std::u16string configFile, const NameCounters& counters, Plan& plan,
+                           Mode mode)
+    : source_(source),
+      settings_(settings),
+      configFile_(std::move(configFile)),
+      counters_(counters),
+      plan_(plan),
+      mode_(mode) {
+    plan_.configFile = configFile_;
+    ParsedPattern parsed = ParseNamePattern(settings_.namePattern);
     if (parsed.error) {
         // A batch whose pattern has a mistake names nothing: it has no items.
         plan_.patternError = std::move(parsed.error);
@@ -120,7 +126,7 @@ std::vector<FolderEntry> BatchPlanner::Listed(const OpenFolder& folder, std::uin
     std::vector<FolderEntry> entries = folder.List(&error);
     // What was read before a failure is still planned; the rest is not guessed at.
     plan_.folders[index].listError = error;
-    OrderFolderEntries(entries, options_.order);
+    OrderFolderEntries(entries, settings_.order);
     if (mode_ == Mode::Preview) {
         PlanFolder& planned = plan_.folders[index];
         planned.listed = true;
@@ -156,24 +162,24 @@ void BatchPlanner::Name(std::u16string name, const std::u16string& directory, st
                         PlanItem& item, bool droppedFolder) {
     if (!chain_) {
         // The table is read once for the whole batch, before its first item is named.
-        if (options_.onlyEnglish) {
-            table_ = readReplacementTable(options_.iniFileName, options_.filterMethod,
-                                          mode_ == Mode::Apply);
+        if (settings_.onlyEnglish) {
+            table_ =
+                readReplacementTable(configFile_, settings_.filterMethod, mode_ == Mode::Apply);
             if (!table_) {
                 plan_.tableFailed = true;
-                options_.onlyEnglish = false;
+                settings_.onlyEnglish = false;
             }
         }
-        chain_.emplace(options_, table_ ? &*table_ : nullptr, std::move(pattern_));
+        chain_.emplace(settings_, table_ ? &*table_ : nullptr, std::move(pattern_));
     }
     if (!metAnItem_) {
         // The file mover lowers the option once an item is met, as it keeps it then.
-        options_.fileTypes = AsciiLowered(options_.fileTypes);
+        settings_.fileTypes = AsciiLowered(settings_.fileTypes);
     }
     metAnItem_ = true;
     item.newName = chain_->NewName(ItemFacts(directory, name), counters_);
     bool moves = false;
-    if (FileMoverSendsUp(options_.fileTypes, item.newName)) {
+    if (FileMoverSendsUp(settings_.fileTypes, item.newName)) {
         const std::u16string newDirectory = ParentFolder(std::u16string(directory));
         moves = newDirectory != directory;
         item.newFolder = moves ? FolderIndex(newDirectory) : folder;
@@ -252,7 +258,7 @@ bool BatchPlanner::Next(PlanItem& item) {
                 } else {
                     phase_ = Phase::Done;
                     if (!source_.folder.empty())
-                        StartScan(WithSeparator(source_.folder), options_.scanSubfolders);
+                        StartScan(WithSeparator(source_.folder), settings_.scanSubfolders);
                 }
                 continue;
             case Phase::Done:
@@ -265,14 +271,14 @@ bool BatchPlanner::Next(PlanItem& item) {
         if (nextPath_ == paths_.size()) {
             nextPath_ = 0;
             // The dropped folders themselves come last, after everything inside them.
-            phase_ =
-                phase_ == Phase::FirstPass && options_.renameDirs ? Phase::SecondPass : Phase::Done;
+            phase_ = phase_ == Phase::FirstPass && settings_.renameDirs ? Phase::SecondPass
+                                                                        : Phase::Done;
             continue;
         }
         const std::u16string& path = paths_[nextPath_++];
         const bool folder = IsFolder(path);
         if (phase_ == Phase::FirstPass && folder) {
-            if (options_.scanSubfolders)
+            if (settings_.scanSubfolders)
                 StartScan(WithSeparator(path), true);
             continue;
         }
@@ -327,8 +333,8 @@ void BatchPlanner::NoteRenamed(const PlanItem& item, const OpenFolder& to) {
 bool PlanWhole(const PlanRequest& request, Plan& plan, const std::function<bool()>& cancelled,
                std::size_t partialItems, const std::function<void(const Plan&)>& partial) {
     plan = Plan{};
-    BatchPlanner planner(request.source, request.options,
-                         StartingCounters(request.options, request.counters), plan,
+    BatchPlanner planner(request.source, request.settings, request.configFile,
+                         StartingCounters(request.settings, request.counters), plan,
                          BatchPlanner::Mode::Preview);
     bool partialSent = !partial;
     for (;;) {
@@ -345,7 +351,7 @@ bool PlanWhole(const PlanRequest& request, Plan& plan, const std::function<bool(
             partialSent = true;
         }
     }
-    if (!CheckPlan(plan, planner.options(), cancelled))
+    if (!CheckPlan(plan, planner.settings(), cancelled))
         return false;
     plan.complete = true;
     Summarize(plan);

@@ -13,7 +13,7 @@
 #include "batch/FolderCache.h"
 #include "engine/ConfigFile.h"
 #include "engine/NameChain.h"
-#include "engine/RenameOptions.h"
+#include "engine/RenameSettings.h"
 #include "platform/OpenFolder.h"
 
 namespace brindle {
@@ -59,8 +59,9 @@ public:
         Apply,    // the planned folders stay reachable for the rename
     };
 
-    BatchPlanner(const BatchSource& source, const RenameOptions& options,
-                 const NameCounters& counters, Plan& plan, Mode mode);
+    // `configFile` holds the "Only English" table.
+    BatchPlanner(const BatchSource& source, const RenameSettings& settings,
+                 std::u16string configFile, const NameCounters& counters, Plan& plan, Mode mode);
     ~BatchPlanner();
     BatchPlanner(const BatchPlanner&) = delete;
     BatchPlanner& operator=(const BatchPlanner&) = delete;
@@ -73,7 +74,7 @@ public:
     const NameCounters& counters() const { return counters_; }
     // The options as the batch leaves them: "Only English" off when its table could not
     // be opened, the file types lowered by the file mover once an item was met.
-    const RenameOptions& options() const { return options_; }
+    const RenameSettings& settings() const { return settings_; }
     bool metAnItem() const { return metAnItem_; }
 
     // Apply: the folders the item planned last is renamed between.
@@ -99,7 +100,8 @@ private:
     std::string MetKey(const OpenFolder& folder, std::u16string_view name) const;
 
     const BatchSource& source_;
-    RenameOptions options_;
+    RenameSettings settings_;
+    std::u16string configFile_;
     NameCounters counters_;
     Plan& plan_;
     Mode mode_;
@@ -137,8 +139,10 @@ private:
 // `partialItems` items (unchecked), before the rest is planned.
 struct PlanRequest {
     BatchSource source;
-    RenameOptions options;
+    RenameSettings settings;
     NameCounters counters;
+    // The configuration that holds the "Only English" table.
+    std::u16string configFile;
 };
 bool PlanWhole(const PlanRequest& request, Plan& plan,
                const std::function<bool()>& cancelled = nullptr, std::size_t partialItems = 0,
@@ -146,6 +150,6 @@ bool PlanWhole(const PlanRequest& request, Plan& plan,
 
 // The counters a batch starts from: the given ones, or the reset values with "Reset
 // Counters" on.
-NameCounters StartingCounters(const RenameOptions& options, NameCounters counters);
+NameCounters StartingCounters(const RenameSettings& options, NameCounters counters);
 
 }  // namespace brindle

@@ -136,7 +136,7 @@ struct FolderState {
 
 class Checker {
 public:
-    Checker(Plan& plan, const RenameOptions& options) : plan_(plan), options_(options) {}
+    Checker(Plan& plan, const RenameSettings& options) : plan_(plan), settings_(options) {}
 
     bool Run(const std::function<bool()>& cancelled) {
         std::size_t expected = plan_.items.size() * 2;
@@ -214,7 +214,7 @@ public:
                 item.state = PlanState::Unchanged;
                 continue;
             }
-            if (options_.onlyLog) {
+            if (settings_.onlyLog) {
                 item.state = PlanState::OnlyLog;
                 continue;
             }
@@ -230,7 +230,7 @@ public:
                 item.state = PlanState::LosesContents;
                 continue;
             }
-            if (options_.skipReadOnly) {
+            if (settings_.skipReadOnly) {
                 if (statFolder != item.folder) {
                     statFolder = item.folder;
                     statOpen.emplace(OpenFolder::AtPath(plan_.folderOf(item)));
@@ -294,7 +294,7 @@ private:
     }
 
     Plan& plan_;
-    const RenameOptions& options_;
+    const RenameSettings& settings_;
     std::vector<FolderState> folders_;
     MountTable mounts_;
     // Folded keys of folders that ignore case; a deque keeps them where they are.
@@ -303,7 +303,7 @@ private:
 
 }  // namespace
 
-bool CheckPlan(Plan& plan, const RenameOptions& options, const std::function<bool()>& cancelled) {
+bool CheckPlan(Plan& plan, const RenameSettings& options, const std::function<bool()>& cancelled) {
     return Checker(plan, options).Run(cancelled);
 }
 

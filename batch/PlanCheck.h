@@ -3,7 +3,7 @@
 #include <functional>
 
 #include "batch/BatchPlan.h"
-#include "engine/RenameOptions.h"
+#include "engine/RenameSettings.h"
 
 namespace brindle {
 
@@ -14,7 +14,7 @@ namespace brindle {
 // differ only in case are one name. Reads the disk (listings of folders the plan has not
 // listed, the read-only bit with "Read Only" on) and changes nothing. False when
 // `cancelled` said yes between two items.
-bool CheckPlan(Plan& plan, const RenameOptions& options,
+bool CheckPlan(Plan& plan, const RenameSettings& options,
                const std::function<bool()>& cancelled = nullptr);
 
 }  // namespace brindle

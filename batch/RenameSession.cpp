@@ -15,7 +15,7 @@ RenameSession::RenameSession(PipelineHost& host)
 RenameSession::~RenameSession() = default;
 
 std::u16string RenameSession::logPath() const {
-    const std::u16string& name = options_.logFileName;
+    const std::u16string& name = logFile_;
     if (!name.empty() && name.front() == u'/')
         return name;
     return programFolder_ + name;

@@ -13,7 +13,7 @@
 #include "batch/RenameLog.h"
 #include "engine/BatchStats.h"
 #include "engine/NameChain.h"
-#include "engine/RenameOptions.h"
+#include "engine/RenameSettings.h"
 #include "platform/MountTable.h"
 #include "platform/OpenFolder.h"
 
@@ -62,9 +62,9 @@ struct BatchResult {
 // (running a batch), RenameSessionApply.cpp (applying a group of items) and
 // RenameSessionUndo.cpp (Undo).
 //
-// A batch takes options() as they stand when it starts, as its one snapshot of the
+// A batch takes settings() as they stand when it starts, as its one snapshot of the
 // options, and plans its items one by one (BatchPlanner), applying each right after it
-// is planned: the record, the rename, the row, the statistics. It leaves in options()
+// is planned: the record, the rename, the row, the statistics. It leaves in settings()
 // what it changed (the running number, "Only English" switched off when its table could
 // not be opened, the file types as the file mover lowered them), which the host then
 // shows; the counters are run state of their own (counters()), reported to the host item
@@ -76,29 +76,36 @@ public:
     RenameSession(const RenameSession&) = delete;
     RenameSession& operator=(const RenameSession&) = delete;
 
-    RenameOptions& options() { return options_; }
-    const RenameOptions& options() const { return options_; }
+    RenameSettings& settings() { return settings_; }
+    const RenameSettings& settings() const { return settings_; }
     BatchStats& stats() { return stats_; }
     const BatchStats& stats() const { return stats_; }
     // The run state of the name pattern and column "#": the running number as the last
     // batch left it, the letter, the last symbol count. A batch starts its running number
-    // at options().startIndex (the "Starting index" box) and carries the letter on; the
+    // at settings().startIndex (the "Starting index" box) and carries the letter on; the
     // host is told the counters as the batch begins and after each item
-    // (PipelineHost::SetCounters), and the batch leaves options().startIndex where its
+    // (PipelineHost::SetCounters), and the batch leaves settings().startIndex where its
     // running number ended.
     const NameCounters& counters() const { return counters_; }
     void setCounters(const NameCounters& counters) { counters_ = counters; }
     // Where the next batch's counters stand before "Reset Counters" is applied.
     NameCounters NextCounters() const {
-        return {options_.startIndex, counters_.letter, counters_.symbolCount};
+        return {settings_.startIndex, counters_.letter, counters_.symbolCount};
     }
 
-    // The folder the log is written to when options().logFileName is a bare name
-    // (the program's folder, ending with '/'). Empty: the current directory.
+    // Where the log and the configuration (its "Only English" table) lie. Bare names
+    // resolve against the current directory, which start-up makes the program's folder;
+    // hosts give full paths.
+    void setLogFile(std::u16string path) { logFile_ = std::move(path); }
+    const std::u16string& logFile() const { return logFile_; }
+    void setConfigFile(std::u16string path) { configFile_ = std::move(path); }
+    const std::u16string& configFile() const { return configFile_; }
+    // The folder the log is written to when logFile() is a bare name (the program's
+    // folder, ending with '/'). Empty: the current directory.
     void setProgramFolder(std::u16string folder) { programFolder_ = std::move(folder); }
     const std::u16string& programFolder() const { return programFolder_; }
-    // Where the log lies: logFileName itself when it is an absolute path, otherwise
-    // programFolder + logFileName.
+    // Where the log lies: logFile() itself when it is an absolute path, otherwise
+    // programFolder + logFile().
     std::u16string logPath() const;
     // Whether the log exists: "Undo" is enabled exactly then.
     bool LogExists() const;
@@ -186,10 +193,12 @@ private:
     std::u16string LogFullPath() const;
 
     PipelineHost& host_;
-    RenameOptions options_;
+    RenameSettings settings_;
     BatchStats stats_;
     NameCounters counters_;
     std::u16string programFolder_;
+    std::u16string logFile_ = u"Brindle.log";
+    std::u16string configFile_ = u"Brindle.ini";
     std::unique_ptr<RenameLog> log_;
     // The group being applied, and the next one, planned and looked at meanwhile.
     Group group_;

@@ -40,7 +40,7 @@ RenameRecord RenameSession::RecordOf(const Plan& plan, const GroupItem& entry) c
         .newDirectory = plan.newFolderOf(item),
         .oldName = item.oldName,
         .newName = item.newName,
-        .countSymbols = options_.countSymbols,
+        .countSymbols = settings_.countSymbols,
         .symbolCount = item.symbolCount,
         .itemInode = status ? status->identity.inode : 0,
         .itemLinks = status ? status->links : 0,
@@ -71,20 +71,20 @@ void RenameSession::ApplyGroup(const Plan& plan, Group& group, std::size_t count
     // A stop before the group is written leaves no record of it.
     if (StopDue())
         return;
-    const bool logged = options_.writeLogFile;
+    const bool logged = settings_.writeLogFile;
     if (logged && count > 0 && !group[0].stamped)
-        StampGroup(group.data(), count, options_.onlyLog);
+        StampGroup(group.data(), count, settings_.onlyLog);
     // Each item is looked at where the plan says it is, before its record: the record
     // carries what the item is, and the log and its folders are never renamed.
     for (std::size_t i = 0; i < count; ++i) {
         GroupItem& entry = group[i];
-        entry.renaming = entry.item.changed() && !options_.onlyLog;
+        entry.renaming = entry.item.changed() && !settings_.onlyLog;
         if (logged) {
             // Looked at already (StampGroup).
-        } else if (entry.renaming && (options_.skipReadOnly || logGuard_.active())) {
+        } else if (entry.renaming && (settings_.skipReadOnly || logGuard_.active())) {
             // Where inode numbers are stable, the listing's number is the item's: no lstat
             // is needed for who it is, only for whether it may be written.
-            if (!options_.skipReadOnly && entry.item.inode != 0 && entry.from->inodesStable()) {
+            if (!settings_.skipReadOnly && entry.item.inode != 0 && entry.from->inodesStable()) {
                 entry.status = EntryStatus{};
                 entry.status.identity = {entry.from->identity().device, entry.item.inode};
                 entry.statusKnown = true;
@@ -137,7 +137,7 @@ void RenameSession::ApplyGroup(const Plan& plan, Group& group, std::size_t count
             }
             // The batch may just have made the log, or made it anew.
             if (log_->opens() != guardedOpens_) {
-                logGuard_.Refresh(logPath(), options_.writeLogFile);
+                logGuard_.Refresh(logPath(), settings_.writeLogFile);
                 guardedOpens_ = log_->opens();
             }
         }
@@ -163,7 +163,7 @@ void RenameSession::ApplyGroup(const Plan& plan, Group& group, std::size_t count
 
 bool RenameSession::RenameItem(const GroupItem& entry) {
     const PlanItem& item = entry.item;
-    const bool logged = options_.writeLogFile;
+    const bool logged = settings_.writeLogFile;
     LoggedRenameSteps steps(*log_, entry.offset);
     const bool renamed =
         IsUsableName(item.newName) && RenameNoReplace(*entry.from, item.oldName, *entry.to,
@@ -216,12 +216,12 @@ void RenameSession::ApplyItem(const Plan& plan, const GroupItem& entry, bool rec
             row.output = kTextRenameFailed;
             reason = InputText(plan, item) + u": " + kTextFolderRenameLosesContents;
             row.reason = reason;
-            if (options_.writeLogFile)
+            if (settings_.writeLogFile)
                 log_->NoteOutcome(entry.offset, false);
-        } else if (options_.skipReadOnly && entry.statusKnown && entry.status.readOnly) {
+        } else if (settings_.skipReadOnly && entry.statusKnown && entry.status.readOnly) {
             stats_.exceptions = WrappingIncrement(stats_.exceptions);
             row.suffix = RowSuffix::ReadOnly;
-            if (options_.writeLogFile)
+            if (settings_.writeLogFile)
                 log_->NoteOutcome(entry.offset, false);
         } else if (RenameItem(entry)) {
             planner.NoteRenamed(item, *entry.to);
@@ -229,7 +229,7 @@ void RenameSession::ApplyItem(const Plan& plan, const GroupItem& entry, bool rec
             stats_.exceptions = WrappingIncrement(stats_.exceptions);
             row.output = kTextRenameFailed;
         }
-    } else if (changed && options_.writeLogFile) {
+    } else if (changed && settings_.writeLogFile) {
         log_->NoteOutcome(entry.offset, false);  // "Only Log": never renamed
     }
 

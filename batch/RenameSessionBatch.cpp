@@ -17,8 +17,8 @@ namespace brindle {
 void RenameSession::BeginBatch() {
     // Told first, so that whatever the host paints from here on shows where this batch
     // starts.
-    counters_.startIndex = options_.startIndex;
-    if (options_.resetCounters) {
+    counters_.startIndex = settings_.startIndex;
+    if (settings_.resetCounters) {
         counters_.startIndex = 0;
         counters_.letter = u'a';
     }
@@ -26,22 +26,22 @@ void RenameSession::BeginBatch() {
     stopped_ = false;
     stoppedOnRequest_ = false;
     mounts_ = MountTable();
-    logGuard_.Refresh(logPath(), options_.writeLogFile);
+    logGuard_.Refresh(logPath(), settings_.writeLogFile);
     guardedOpens_ = log_->opens();
     logFailure_ = 0;
     logRefused_ = false;
-    if (options_.deleteContents) {
+    if (settings_.deleteContents) {
         host_.RemoveAllRows();
         stats_ = BatchStats{};
     }
-    if (options_.showLogWindow)
+    if (settings_.showLogWindow)
         host_.SetOutputTitle(kTitleWorking);
 }
 
 void RenameSession::EndBatch() {
     // The running number goes on from batch to batch: the setting ("Starting index") is
     // left where this batch ended, as the dialog's box shows it.
-    options_.startIndex = counters_.startIndex;
+    settings_.startIndex = counters_.startIndex;
     const int closeError = CloseLog();
     if (closeError != 0 && IsDiskFullError(closeError)) {
         // The last records may not have reached the disk: the batch ends here, as a
@@ -51,7 +51,7 @@ void RenameSession::EndBatch() {
     }
     ReportLogFailure();
     undoEnabled_ = LogExists();
-    if (options_.showLogWindow)
+    if (settings_.showLogWindow)
         host_.SetOutputTitle(kTitleOutputLog);
 }
 
@@ -74,8 +74,8 @@ std::size_t RenameSession::PlanGroup(BatchPlanner& planner, const Plan& plan, Gr
         if (plan.tableFailed && !result.tableFailed) {
             // Before the first item is renamed; the filter stays off for the batch.
             result.tableFailed = true;
-            options_.onlyEnglish = false;
-            host_.ShowMessage(TableFailureText(options_.iniFileName), u"", MessageIcon::Warning);
+            settings_.onlyEnglish = false;
+            host_.ShowMessage(TableFailureText(configFile_), u"", MessageIcon::Warning);
             if (!host_.GoesOnWithoutTable()) {
                 more = false;
                 return 0;
@@ -102,8 +102,9 @@ BatchResult RenameSession::RunBatch(const BatchSource& source) {
     // With the log, each group's items are looked at for their records on a thread of
     // their own while the group before is renamed, so the next group is planned first.
     Plan plan;
-    BatchPlanner planner(source, options_, counters_, plan, BatchPlanner::Mode::Apply);
-    const bool logged = options_.writeLogFile;
+    BatchPlanner planner(source, settings_, configFile_, counters_, plan,
+                         BatchPlanner::Mode::Apply);
+    const bool logged = settings_.writeLogFile;
     std::optional<BackgroundWork> background;
     if (logged)
         background.emplace();
@@ -113,7 +114,7 @@ BatchResult RenameSession::RunBatch(const BatchSource& source) {
         // The items themselves, not the vector: the two groups swap their storage while
         // a job may still run, and the storage never moves while it does.
         GroupItem* items = group.data();
-        const bool onlyLog = options_.onlyLog;
+        const bool onlyLog = settings_.onlyLog;
         return background->Post([items, count, onlyLog] { StampGroup(items, count, onlyLog); });
     };
     // Each group's size: the first kFirstGroupSize, then doubling with the log.
@@ -156,7 +157,7 @@ BatchResult RenameSession::RunBatch(const BatchSource& source) {
         background->Wait(ticket);
     ReleaseGroups();
     if (planner.metAnItem())
-        options_.fileTypes = planner.options().fileTypes;
+        settings_.fileTypes = planner.settings().fileTypes;
     if (!stopped_)
         EndBatch();
     EndStop();

@@ -58,7 +58,7 @@ UndoOutcome RenameSession::UndoRecords() {
         undoEnabled_ = true;
         return UndoOutcome::Stopped;
     }
-    if (options_.deleteContents) {
+    if (settings_.deleteContents) {
         stats_.totalFiles = 0;
         stats_.changedFiles = 0;
         stats_.exceptions = 0;
@@ -119,8 +119,8 @@ UndoOutcome RenameSession::UndoRecords() {
         file.Close();
         if (error != 0) {
             const bool diskFull = IsDiskFullError(error);
-            host_.ShowMessage(FileErrorText(error, diskFull ? LogFullPath() : options_.logFileName),
-                              u"", MessageIcon::Stop);
+            host_.ShowMessage(FileErrorText(error, diskFull ? LogFullPath() : logFile_), u"",
+                              MessageIcon::Stop);
             return diskFull ? UndoOutcome::DiskFull : UndoOutcome::DeleteFailed;
         }
         undoEnabled_ = false;

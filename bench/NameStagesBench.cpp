@@ -24,7 +24,7 @@ BENCHMARK(BM_Conversion)->DenseRange(brindle::kNoConversion, brindle::kUpperLett
 
 // The pattern as a batch runs it for each item: parsed once, built for every name.
 void BM_PatternCreator(benchmark::State& state, const char16_t* pattern) {
-    brindle::RenameOptions options;
+    brindle::RenameSettings options;
     options.namePattern = pattern;
     const brindle::NameChain chain(options, nullptr,
                                    brindle::ParseNamePattern(options.namePattern).pattern);

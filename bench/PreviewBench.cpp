@@ -94,8 +94,8 @@ void MakeFiles(const std::filesystem::path& folder, int count) {
     }
 }
 
-brindle::RenameOptions BenchOptions(const std::u16string& pattern) {
-    brindle::RenameOptions options;
+brindle::RenameSettings BenchOptions(const std::u16string& pattern) {
+    brindle::RenameSettings options;
     options.namePattern = pattern;
     options.conversionMode = 1;
     return options;
@@ -103,7 +103,7 @@ brindle::RenameOptions BenchOptions(const std::u16string& pattern) {
 
 void PlanInTheCore(const std::u16string& folder, int files, int runs) {
     const brindle::BatchSource source = brindle::BatchSource::Folder(folder);
-    const brindle::PlanRequest request{source, BenchOptions(u"/O-/5"), {}};
+    const brindle::PlanRequest request{source, BenchOptions(u"/O-/5"), {}, u"Brindle.ini"};
     std::vector<double> times;
     const long rssBefore = PeakRssKiB();
     for (int run = 0; run < runs; ++run) {

@@ -103,7 +103,7 @@ int RunPreview(OutputBuffer& out, const PlanRequest& request, OutputFormat forma
     PlanWhole(request, plan);
     if (plan.tableFailed) {
         // A batch would rename nothing: neither does its preview show anything.
-        Complain(TableFailureText(plan.iniFileName));
+        Complain(TableFailureText(plan.configFile));
         return kExitFailure;
     }
     if (format == OutputFormat::Tsv)
@@ -120,7 +120,7 @@ int RunPreview(OutputBuffer& out, const PlanRequest& request, OutputFormat forma
 int RunRequest(CliRequest& request) {
     if (request.command == Command::Batch || request.command == Command::Preview) {
         // A batch whose name pattern has a mistake renames nothing, and is not planned.
-        if (const auto mistake = ParseNamePattern(request.options.namePattern).error) {
+        if (const auto mistake = ParseNamePattern(request.settings.namePattern).error) {
             Complain(PatternErrorText(*mistake));
             return kExitFailure;
         }
@@ -171,14 +171,14 @@ int RunRequest(CliRequest& request) {
         CatchStopSignals();
     RenameSession session(host);
     const StopOnSignal stopOnSignal(session);
-    session.options() = request.options;
-    session.options().iniFileName = *iniPath;
-    session.options().logFileName = *logPath;
+    session.settings() = request.settings;
+    session.setConfigFile(*iniPath);
+    session.setLogFile(*logPath);
     session.setProgramFolder(ProgramFolder());
 
     // The default log's folder is made when the log is first wanted; a log named on the
     // command line must lie in a folder that is there.
-    if (request.command == Command::Batch && request.options.writeLogFile && !request.logFile) {
+    if (request.command == Command::Batch && request.settings.writeLogFile && !request.logFile) {
         if (const int error = CreateFolderFor(*logPath); error != 0) {
             const std::u16string& log = *logPath;
             Complain(FileErrorText(error, log.substr(0, log.rfind(u'/'))));
@@ -188,8 +188,10 @@ int RunRequest(CliRequest& request) {
     if (request.command == Command::Preview) {
         const BatchSource source =
             folder ? BatchSource::Folder(DecodeName(*folder)) : BatchSource::Drop(std::move(paths));
-        return RunPreview(out, PlanRequest{source, session.options(), session.NextCounters()},
-                          request.format);
+        return RunPreview(
+            out,
+            PlanRequest{source, session.settings(), session.NextCounters(), session.configFile()},
+            request.format);
     }
 
     if (request.format == OutputFormat::Tsv) {

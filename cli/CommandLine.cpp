@@ -60,7 +60,7 @@ Apply NonEmpty(std::optional<std::string> CliRequest::*field, std::string_view f
 // The flag of an option row: its value lands in the row's field.
 CliOption TableOption(const options::Option& row) {
     return {row.cli, false, [&row](ParseState& s, const std::string& value) {
-                RenameOptions& o = s.request.options;
+                RenameSettings& o = s.request.settings;
                 switch (row.kind) {
                     case options::Kind::Flag:
                         o.*row.flag = true;
@@ -306,7 +306,7 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
     // Whatever the order: --with-extension undoes what --without-extension and
     // --only-english switched on.
     if (state.withExtension)
-        request.options.withoutExtension = false;
+        request.settings.withoutExtension = false;
 
     if (state.deleteLog && state.keepLog)
         return fail("'--delete-log' and '--keep-log' exclude each other");

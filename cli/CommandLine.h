@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/OptionTable.h"
-#include "engine/RenameOptions.h"
+#include "engine/RenameSettings.h"
 
 namespace brindle::cli {
 
@@ -21,7 +21,7 @@ enum class LogAnswer { Ask, Delete, Keep };
 struct CliRequest {
     Command command = Command::Batch;
     // Every batch option lands in its field; the file names are set by the caller.
-    RenameOptions options;
+    RenameSettings settings;
     std::optional<std::string> folder;  // --folder
     std::vector<std::string> paths;     // dropped-items batch, in order
     std::optional<std::string> iniFile;

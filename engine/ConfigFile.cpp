@@ -144,9 +144,9 @@ std::optional<std::u16string> UnquoteConfigText(std::u16string_view value) {
     return std::nullopt;
 }
 
-void LoadConfigOptions(RenameOptions& options, std::u16string_view path) {
+void LoadConfigOptions(RenameSettings& options, std::u16string_view path) {
     const bool exists = PathExists(path);
-    const RenameOptions defaults;
+    const RenameSettings defaults;
     for (const options::Option& row : options::kOptions) {
         if (row.needsFile && !exists)
             continue;

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/RenameOptions.h"
+#include "engine/RenameSettings.h"
 #include "platform/TextFile.h"
 
 namespace brindle {
@@ -26,7 +26,7 @@ bool ReadConfigFlag(std::u16string_view path, std::u16string_view key);
 // Fills every option of the table from "[config]" of the file at `path`, each by its
 // kind's rule; an option whose key is missing or whose value is not one it takes gets its
 // default. "Only English" is read only when the file exists.
-void LoadConfigOptions(RenameOptions& options, std::u16string_view path);
+void LoadConfigOptions(RenameSettings& options, std::u16string_view path);
 
 // `text` as a "[config]" value that reads back as `text`: in double quotes, with '\', '"'
 // and '/' escaped by a '\', so that no "//" (a comment) ever appears in it.

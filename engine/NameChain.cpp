@@ -6,7 +6,7 @@
 
 namespace brindle {
 
-NameChain::NameChain(const RenameOptions& options, const ReplacementTable* table,
+NameChain::NameChain(const RenameSettings& options, const ReplacementTable* table,
                      NamePattern pattern) {
     const bool onlyEnglish = options.onlyEnglish && table != nullptr;
     const ExtensionPlace extension =

@@ -6,7 +6,7 @@
 #include "engine/NameStage.h"
 #include "engine/NameStages.h"
 #include "engine/PatternCreator.h"
-#include "engine/RenameOptions.h"
+#include "engine/RenameSettings.h"
 
 namespace brindle {
 
@@ -22,7 +22,7 @@ public:
     // is off, or switched off because its table could not be opened (then the replace
     // pair applies instead, as to every item after such a failure). `pattern` is
     // options.namePattern as parsed for the batch. The table outlives the chain.
-    NameChain(const RenameOptions& options, const ReplacementTable* table, NamePattern pattern);
+    NameChain(const RenameSettings& options, const ReplacementTable* table, NamePattern pattern);
 
     // The new name of the item; advances the counters the pattern uses and sets the
     // symbol count.

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/RenameOptions.h"
+#include "engine/RenameSettings.h"
 #include "platform/FileSystem.h"
 
 namespace brindle {

@@ -24,7 +24,7 @@ bool SameWord(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-int MethodOf(const RenameOptions& o) {
+int MethodOf(const RenameSettings& o) {
     for (const ChoiceValue& method : kMethods) {
         if (o.filterMethod == method.text)
             return method.value;
@@ -32,7 +32,7 @@ int MethodOf(const RenameOptions& o) {
     return -1;
 }
 
-void SetMethod(RenameOptions& o, int method) {
+void SetMethod(RenameSettings& o, int method) {
     o.filterMethod.clear();
     for (const ChoiceValue& m : kMethods) {
         if (m.value == method)
@@ -66,8 +66,8 @@ std::string ChoiceWords(const Option& option) {
     return words;
 }
 
-std::u16string DescribeSetting(const Option& option, const RenameOptions& o) {
-    const RenameOptions defaults;
+std::u16string DescribeSetting(const Option& option, const RenameSettings& o) {
+    const RenameSettings defaults;
     std::u16string text;
     const auto appendNumber = [&text](int number) {
         for (const char c : std::to_string(number))
@@ -108,9 +108,9 @@ std::u16string DescribeSetting(const Option& option, const RenameOptions& o) {
     return text;
 }
 
-void ApplyUserSwitch(RenameOptions& o, bool RenameOptions::*flag) {
+void ApplyUserSwitch(RenameSettings& o, bool RenameSettings::*flag) {
     // The replacement tables transliterate names; an extension is left as it is.
-    if (flag == &RenameOptions::onlyEnglish)
+    if (flag == &RenameSettings::onlyEnglish)
         o.withoutExtension = o.onlyEnglish;
 }
 

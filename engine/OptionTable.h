@@ -1,8 +1,8 @@
 #pragma once
 
 // Every option a user sets, one row each: its stable key (also its "[config]" key), its
-// kind, where its value lives in RenameOptions, brindle-cli's flag with its --help, and the
-// string ids of its context help. Its default is the value RenameOptions starts with.
+// kind, where its value lives in RenameSettings, brindle-cli's flag with its --help, and the
+// string ids of its context help. Its default is the value RenameSettings starts with.
 // Reading "[config]", brindle-cli's parser and help, and the context help are driven from
 // these rows; which control of the dialog shows an option, and where, is the dialog's own
 // binding. Adding an option that needs no new stage is one row here plus its control.
@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "engine/CaseConversion.h"
-#include "engine/RenameOptions.h"
+#include "engine/RenameSettings.h"
 
 namespace brindle::options {
 
@@ -54,17 +54,17 @@ struct Option {
     // Where a control of its own is labelled: the Options panel's rows.
     std::u16string_view caption = {};
     // Where the value lives, by kind.
-    bool RenameOptions::*flag = nullptr;
-    int RenameOptions::*integer = nullptr;
-    std::u16string RenameOptions::*text = nullptr;
-    int (*getChoice)(const RenameOptions&) = nullptr;
-    void (*setChoice)(RenameOptions&, int) = nullptr;
+    bool RenameSettings::*flag = nullptr;
+    int RenameSettings::*integer = nullptr;
+    std::u16string RenameSettings::*text = nullptr;
+    int (*getChoice)(const RenameSettings&) = nullptr;
+    void (*setChoice)(RenameSettings&, int) = nullptr;
     std::span<const ChoiceValue> choices{};
     int minimum = INT_MIN;
     int maximum = INT_MAX;
     // Giving this option a value on brindle-cli's command line also switches this flag on
     // (--force-length N: "Force 63"), as the user would tick it in the dialog.
-    bool RenameOptions::*switchesOn = nullptr;
+    bool RenameSettings::*switchesOn = nullptr;
     CliFlag cli{};
     HelpIds help{};
     // Read from "[config]" only when the configuration file exists; without one the field
@@ -134,77 +134,77 @@ inline constexpr ChoiceValue kOrders[] = {
      u"in the order the folder lists them"},
 };
 
-int MethodOf(const RenameOptions& o);
-void SetMethod(RenameOptions& o, int method);
+int MethodOf(const RenameSettings& o);
+void SetMethod(RenameSettings& o, int method);
 
 // Every option, in the order of the dialog's exchange: the check boxes, the case
 // conversion, the integers, the texts, then the options without a control in the dialog.
 inline constexpr Option kOptions[] = {
     {.key = kKeyOnlyEnglish,
      .kind = Kind::Flag,
-     .flag = &RenameOptions::onlyEnglish,
+     .flag = &RenameSettings::onlyEnglish,
      .help = {160, 161},
      .needsFile = true},
-    {.key = kKeyForce63, .kind = Kind::Flag, .flag = &RenameOptions::force63, .help = {155, 157}},
+    {.key = kKeyForce63, .kind = Kind::Flag, .flag = &RenameSettings::force63, .help = {155, 157}},
     {.key = kKeyWithoutExtension,
      .kind = Kind::Flag,
-     .flag = &RenameOptions::withoutExtension,
+     .flag = &RenameSettings::withoutExtension,
      .cli = {"--without-extension", "",
              "Leave the extension out of the editing (\"w/o File Extension\")."},
      .help = {158, 159}},
     {.key = kKeyOnlyLog,
      .kind = Kind::Flag,
-     .flag = &RenameOptions::onlyLog,
+     .flag = &RenameSettings::onlyLog,
      .cli = {"--dry-run", "", "List the new names and rename nothing (\"Only Log\")."},
      .help = {139, 140}},
     {.key = kKeyCountSymbols,
      .kind = Kind::Flag,
-     .flag = &RenameOptions::countSymbols,
+     .flag = &RenameSettings::countSymbols,
      .cli = {"--count-symbols", "", "Count the symbols of each name (column \"#\")."},
      .help = {164, 165}},
     {.key = kKeyDeleteContents,
      .kind = Kind::Flag,
-     .flag = &RenameOptions::deleteContents,
+     .flag = &RenameSettings::deleteContents,
      .help = {141, 142}},
     {.key = kKeyResetCounters,
      .kind = Kind::Flag,
-     .flag = &RenameOptions::resetCounters,
+     .flag = &RenameSettings::resetCounters,
      .help = {147, 148}},
     {.key = kKeyScanSubfolders,
      .kind = Kind::Flag,
-     .flag = &RenameOptions::scanSubfolders,
+     .flag = &RenameSettings::scanSubfolders,
      .cli = {"--subfolders", "", "Scan subfolders (\"Scan Subfolders\")."},
      .help = {133, 134}},
     {.key = kKeyShowLogWindow,
      .kind = Kind::Flag,
-     .flag = &RenameOptions::showLogWindow,
+     .flag = &RenameSettings::showLogWindow,
      .help = {137, 138}},
     {.key = kKeyReadOnly,
      .kind = Kind::Flag,
-     .flag = &RenameOptions::skipReadOnly,
+     .flag = &RenameSettings::skipReadOnly,
      .cli = {"--skip-read-only", "",
              "Leave read-only files alone and count them as exceptions (\"Read Only\")."},
      .help = {135, 136}},
     {.key = kKeyWriteLogFile,
      .kind = Kind::Flag,
-     .flag = &RenameOptions::writeLogFile,
+     .flag = &RenameSettings::writeLogFile,
      .cli = {"--write-log", "", "Record every item in the log, for Undo (\"Write Log File\")."},
      .help = {143, 144}},
     {.key = kKeyDuplicateExtension,
      .kind = Kind::Flag,
-     .flag = &RenameOptions::duplicateExtension,
+     .flag = &RenameSettings::duplicateExtension,
      .cli = {"--duplicate-extension", "",
              "Turn a doubled last extension into one ('song.mp3.mp3' -> 'song.mp3')."},
      .help = {162, 163}},
     {.key = kKeyRenameDir,
      .kind = Kind::Flag,
-     .flag = &RenameOptions::renameDirs,
+     .flag = &RenameSettings::renameDirs,
      .cli = {"--rename-dirs", "", "Rename the folders given as PATHs (\"Rename Dir\")."},
      .help = {145, 146}},
     {.key = kKeyCase,
      .kind = Kind::Choice,
-     .getChoice = [](const RenameOptions& o) { return o.conversionMode; },
-     .setChoice = [](RenameOptions& o, int mode) { o.conversionMode = mode; },
+     .getChoice = [](const RenameSettings& o) { return o.conversionMode; },
+     .setChoice = [](RenameSettings& o, int mode) { o.conversionMode = mode; },
      .choices = kConversions,
      .cli = {"--case", "MODE",
              "Case conversion: none, lower, lower-letter, reverse, reverse-letter, upper or "
@@ -213,36 +213,36 @@ inline constexpr Option kOptions[] = {
              "'ß' in upper case)."}},
     {.key = kKeyForceLength,
      .kind = Kind::Integer,
-     .integer = &RenameOptions::force63Length,
+     .integer = &RenameSettings::force63Length,
      .minimum = 0,
-     .switchesOn = &RenameOptions::force63,
+     .switchesOn = &RenameSettings::force63,
      .cli = {"--force-length", "N", "Cut names longer than N (0 or more), as \"Force 63\" does."},
      .help = {155, 156}},
     {.key = kKeyStartingIndex,
      .kind = Kind::Integer,
-     .integer = &RenameOptions::startIndex,
+     .integer = &RenameSettings::startIndex,
      .cli = {"--start-index", "N", "First running number of the pattern (negative numbers too)."},
      .help = {149, 150}},
     {.key = kKeyReplaceWhat,
      .kind = Kind::Text,
-     .text = &RenameOptions::replaceWhat,
+     .text = &RenameSettings::replaceWhat,
      .cli = {"--replace-what", "TEXT",
              "The text to replace: every occurrence of it is replaced by the text of "
              "--replace-with (not with Only English)."},
      .help = {166, 167}},
     {.key = kKeyReplaceWith,
      .kind = Kind::Text,
-     .text = &RenameOptions::replaceWith,
+     .text = &RenameSettings::replaceWith,
      .cli = {"--replace-with", "TEXT", "The text that replaces each occurrence of --replace-what."},
      .help = {166, 167}},
     {.key = kKeyNamePattern,
      .kind = Kind::Text,
-     .text = &RenameOptions::namePattern,
+     .text = &RenameSettings::namePattern,
      .cli = {"--pattern", "TEXT", "Build each name from the name pattern TEXT."},
      .help = {151, 152}},
     {.key = kKeyFileTypes,
      .kind = Kind::Text,
-     .text = &RenameOptions::fileTypes,
+     .text = &RenameSettings::fileTypes,
      .cli = {"--file-types", "LIST",
              "Move files whose extension occurs in LIST (such as '.exe,.bat') one folder up."},
      .help = {153, 154}},
@@ -251,7 +251,7 @@ inline constexpr Option kOptions[] = {
      .getChoice = &MethodOf,
      .setChoice = &SetMethod,
      .choices = kMethods,
-     .switchesOn = &RenameOptions::onlyEnglish,
+     .switchesOn = &RenameSettings::onlyEnglish,
      .cli = {"--only-english", "METHOD",
              "Apply the replacement table english, symbols or custom of the configuration file; "
              "like ticking the box in the dialog, this also sets --without-extension."},
@@ -259,8 +259,8 @@ inline constexpr Option kOptions[] = {
     {.key = kKeyOrder,
      .kind = Kind::Choice,
      .caption = u"Order of each folder:",
-     .getChoice = [](const RenameOptions& o) { return static_cast<int>(o.order); },
-     .setChoice = [](RenameOptions& o, int order) { o.order = static_cast<NameOrder>(order); },
+     .getChoice = [](const RenameSettings& o) { return static_cast<int>(o.order); },
+     .setChoice = [](RenameSettings& o, int order) { o.order = static_cast<NameOrder>(order); },
      .choices = kOrders,
      .cli = {"--order", "ORDER",
              "The order in which each folder's entries are renamed, and so numbered by the "
@@ -278,12 +278,12 @@ std::string ChoiceWords(const Option& option);
 
 // How a summary of the options says that `option` holds what it holds now, or empty when
 // it holds its default: "ordered by the names' bytes".
-std::u16string DescribeSetting(const Option& option, const RenameOptions& o);
+std::u16string DescribeSetting(const Option& option, const RenameSettings& o);
 
 // What switching an option on or off implies for others, said once for every host: the
 // dialog calls it when the user clicks the box, brindle-cli for its flag. Never applied to
 // what a configuration file or a preset holds. "Only English" brings "w/o File Extension"
 // along with it.
-void ApplyUserSwitch(RenameOptions& o, bool RenameOptions::*flag);
+void ApplyUserSwitch(RenameSettings& o, bool RenameSettings::*flag);
 
 }  // namespace brindle::options

@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
     }
     // Every option read by its kind's rule; an integer stays within its range.
-    brindle::RenameOptions options;
+    brindle::RenameSettings options;
     brindle::LoadConfigOptions(options, path);
     for (const brindle::options::Option& row : brindle::options::kOptions) {
         if (row.kind == brindle::options::Kind::Integer &&

@@ -124,7 +124,7 @@ private slots:
         Click(ids::kUndo);
         QVERIFY(folder_->temp().exists("work/One.TXT"));
         QVERIFY(!folder_->temp().exists("state/brindle/Brindle.log"));
-        QCOMPARE(dlg.options().logFileName, files.logFile);
+        QCOMPARE(dlg.session().logFile(), files.logFile);
     }
 
     // Records that cannot be written: the items stay, and one box at the end says why.
@@ -383,7 +383,7 @@ private slots:
         QVERIFY(Ctl(ids::kReplaceWhat)->isVisible());
         QVERIFY(Ctl(ids::kReplaceWith)->isVisible());
         QVERIFY(!Ctl(ids::kMethodList)->isVisible());
-        QVERIFY(!dlg.options().onlyEnglish);
+        QVERIFY(!dlg.settings().onlyEnglish);
         // The replace stage ran for both items, the first included.
         QCOMPARE(Sorted(OutputColumn(dlg.outputDlg(), 1)), (QStringList{"0ne.txt", "tw0.txt"}));
     }

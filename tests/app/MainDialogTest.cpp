@@ -163,8 +163,8 @@ private slots:
         QCOMPARE(Ctl<QComboBox>(ids::kMethodList)->itemText(0), QString("English"));
         QCOMPARE(Ctl<QComboBox>(ids::kMethodList)->itemText(2), QString("Custom"));
         QCOMPARE(Ctl<QComboBox>(ids::kMethodList)->currentIndex(), -1);
-        QCOMPARE(dlg.options().force63Length, 64);
-        QCOMPARE(dlg.options().filterMethod, std::u16string());
+        QCOMPARE(dlg.settings().force63Length, 64);
+        QCOMPARE(dlg.settings().filterMethod, std::u16string());
         for (QPushButton* b : dlg.findChildren<QPushButton*>())
             QVERIFY(!b->isDefault());
     }
@@ -270,10 +270,10 @@ private slots:
         QTest::keyClicks(length, "2x-0");
         QCOMPARE(length->text(), QString("20"));
         QVERIFY(dlg.UpdateData(true));
-        QCOMPARE(dlg.options().force63Length, 20);
+        QCOMPARE(dlg.settings().force63Length, 20);
         Edit(ids::kStartIndex)->setText("5000");
         QVERIFY(dlg.UpdateData(true));
-        QCOMPARE(dlg.options().startIndex, 5000);
+        QCOMPARE(dlg.settings().startIndex, 5000);
         QVERIFY(services_->boxes.empty());
     }
 
@@ -308,15 +308,15 @@ private slots:
         Check(ids::kWriteLogFile)->setChecked(true);
         Edit(ids::kNamePattern)->setText("/O-/N");
         QCOMPARE(dlg.UpdateData(true), valid);
-        QVERIFY(dlg.options().writeLogFile);
+        QVERIFY(dlg.settings().writeLogFile);
         if (valid) {
-            QCOMPARE(dlg.options().startIndex, value);
-            QCOMPARE(dlg.options().namePattern, std::u16string(u"/O-/N"));
+            QCOMPARE(dlg.settings().startIndex, value);
+            QCOMPARE(dlg.settings().namePattern, std::u16string(u"/O-/N"));
             QVERIFY(services_->boxes.empty());
             return;
         }
-        QCOMPARE(dlg.options().startIndex, 0);
-        QCOMPARE(dlg.options().namePattern, std::u16string());
+        QCOMPARE(dlg.settings().startIndex, 0);
+        QCOMPARE(dlg.settings().namePattern, std::u16string());
         QCOMPARE(services_->boxes.size(), std::size_t(1));
         QCOMPARE(services_->boxes[0].text, QString("Please enter an integer."));
         QCOMPARE(services_->boxes[0].caption, QString("Brindle"));
@@ -332,13 +332,13 @@ private slots:
         Edit(ids::kForce63Length)->clear();
         Edit(ids::kStartIndex)->setText("9");
         QVERIFY(!dlg.UpdateData(true));
-        QCOMPARE(dlg.options().startIndex, 0);
+        QCOMPARE(dlg.settings().startIndex, 0);
         QCOMPARE(services_->boxes.size(), std::size_t(1));
     }
 
     void loadWritesEveryField() {
         CBrindleDlg& dlg = Open();
-        brindle::RenameOptions& o = dlg.session().options();
+        brindle::RenameSettings& o = dlg.session().settings();
         o.conversionMode = 4;
         o.startIndex = -15;
         o.replaceWhat = u"ab";
@@ -352,7 +352,7 @@ private slots:
         QVERIFY(Check(ids::kDeleteContents)->isChecked());
         QTest::mouseClick(Ctl(ids::kUpperLetter), Qt::LeftButton);
         QVERIFY(dlg.UpdateData(true));
-        QCOMPARE(dlg.options().conversionMode, 6);
+        QCOMPARE(dlg.settings().conversionMode, 6);
     }
 
     // Every option may stand in "[config]": each shows in its own control.
@@ -370,8 +370,8 @@ private slots:
         QCOMPARE(Ctl<QComboBox>(ids::kMethodList)->currentText(), QString("Custom"));
         // Read, not switched by the user: "w/o File Extension" keeps its own key.
         QVERIFY(!Check(ids::kWithoutExtension)->isChecked());
-        QCOMPARE(dlg.options().filterMethod, std::u16string(u"Custom"));
-        QCOMPARE(dlg.options().conversionMode, brindle::kToUpperCase);
+        QCOMPARE(dlg.settings().filterMethod, std::u16string(u"Custom"));
+        QCOMPARE(dlg.settings().conversionMode, brindle::kToUpperCase);
     }
 
     // --- Check-box handlers -------------------------------------------------------------
@@ -398,7 +398,7 @@ private slots:
         QTest::mouseClick(Check(ids::kWithoutExtension), Qt::LeftButton);
         QTest::mouseClick(onlyEnglish, Qt::LeftButton);
         QVERIFY(!Check(ids::kWithoutExtension)->isChecked());
-        QVERIFY(!dlg.options().withoutExtension);
+        QVERIFY(!dlg.settings().withoutExtension);
     }
 
     void force63ShowsAndHidesItsLength() {
@@ -407,7 +407,7 @@ private slots:
         QVERIFY(Edit(ids::kForce63Length)->isVisible());
         QVERIFY(Ctl(ids::kForce63Spin)->isVisible());
         QCOMPARE(Edit(ids::kForce63Length)->text(), QString("64"));
-        QVERIFY(dlg.options().force63);
+        QVERIFY(dlg.settings().force63);
         QTest::mouseClick(Check(ids::kForce63), Qt::LeftButton);
         QVERIFY(!Edit(ids::kForce63Length)->isVisible());
         QVERIFY(!Ctl(ids::kForce63Spin)->isVisible());
@@ -472,7 +472,7 @@ private slots:
             QVERIFY(dlg.close());
         QCOMPARE(dlg.isVisible(), !closes);
         QCOMPARE(dlg.result(), result);
-        QCOMPARE(dlg.options().onlyLog, saved);
+        QCOMPARE(dlg.settings().onlyLog, saved);
         QCOMPARE(services_->boxes.size(),
                  std::size_t(!validIndex && (how == "exit" || how == "enter")));
     }

@@ -122,7 +122,7 @@ private slots:
                                   (QStringList{"0_B2.txt", "1_a.txt", "2_b10.txt"}), kWait);
         QVERIFY(also->isVisible());
         QCOMPARE(also->toolTip(), QString("Also: ordered by the names' bytes"));
-        QCOMPARE(dlg_->options().order, brindle::NameOrder::Bytes);
+        QCOMPARE(dlg_->settings().order, brindle::NameOrder::Bytes);
 
         preview->close();
         QTest::mouseClick(also, Qt::LeftButton);

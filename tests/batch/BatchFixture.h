@@ -55,10 +55,10 @@ protected:
     BatchFixture() {
         temp.createFiles({"prog/", "items/"});
         session.setProgramFolder(temp.folder("prog"));
-        session.options().force63Length = 64;
+        session.settings().force63Length = 64;
     }
 
-    RenameOptions& options() { return session.options(); }
+    RenameSettings& settings() { return session.settings(); }
     std::u16string items() const { return temp.folder("items"); }
     std::string itemsBytes() const { return N(items()); }
     std::string log() const { return temp.readFile("prog/Brindle.log"); }
@@ -70,7 +70,7 @@ protected:
     std::vector<std::string> listed(const std::string& relative) const {
         std::vector<std::string> names;
         std::vector<FolderEntry> entries = OpenFolder::AtPath(temp.folder(relative)).List();
-        OrderFolderEntries(entries, session.options().order);
+        OrderFolderEntries(entries, session.settings().order);
         for (const FolderEntry& entry : entries) {
             names.push_back(N(entry.name));
         }

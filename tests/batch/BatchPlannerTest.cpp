@@ -23,7 +23,7 @@ protected:
     // listing.
     void expectDepthFirst(const std::string& relative, std::vector<std::string>& out) const {
         std::vector<FolderEntry> entries = OpenFolder::AtPath(temp.folder(relative)).List();
-        OrderFolderEntries(entries, session.options().order);
+        OrderFolderEntries(entries, session.settings().order);
         for (const FolderEntry& entry : entries) {
             const std::string name = N(entry.name);
             if (entry.isFolder) {
@@ -83,9 +83,9 @@ TEST_F(BatchPlannerTest, FolderBatchMeetsEntriesInTheChosenOrder) {
             folder.createFile("items/" + file);
         RecordingHost caseHost;
         RenameSession caseSession(caseHost);
-        caseSession.options().order = c.order;
-        caseSession.options().scanSubfolders = c.subfolders;
-        caseSession.options().onlyLog = true;
+        caseSession.settings().order = c.order;
+        caseSession.settings().scanSubfolders = c.subfolders;
+        caseSession.settings().onlyLog = true;
         EXPECT_EQ(caseSession.RunFolderBatch(folder.folder("items")).outcome,
                   BatchOutcome::Completed);
         EXPECT_EQ(caseHost.columnBytes(kColumnInput), c.expected);
@@ -96,10 +96,10 @@ TEST_F(BatchPlannerTest, FolderBatchMeetsEntriesInTheChosenOrder) {
 // number follows the names.
 TEST_F(BatchPlannerTest, RunningNumberFollowsTheOrder) {
     temp.createFiles({"items/c.jpg", "items/a.jpg", "items/b.jpg", "items/10.jpg", "items/9.jpg"});
-    options().namePattern = u"/O_/3";
-    options().onlyLog = true;
+    settings().namePattern = u"/O_/3";
+    settings().onlyLog = true;
 
-    options().order = NameOrder::None;
+    settings().order = NameOrder::None;
     Names listedFirst;
     for (const FolderEntry& entry : OpenFolder::AtPath(items()).List())
         listedFirst.push_back(N(entry.name));
@@ -107,8 +107,8 @@ TEST_F(BatchPlannerTest, RunningNumberFollowsTheOrder) {
     EXPECT_EQ(host.columnBytes(kColumnInput), listedFirst);
 
     host.rows = {};
-    options().order = NameOrder::Natural;
-    options().startIndex = 0;
+    settings().order = NameOrder::Natural;
+    settings().startIndex = 0;
     session.RunFolderBatch(items());
     EXPECT_EQ(host.columnBytes(kColumnInput),
               (Names{"9.jpg", "10.jpg", "a.jpg", "b.jpg", "c.jpg"}));
@@ -118,9 +118,9 @@ TEST_F(BatchPlannerTest, RunningNumberFollowsTheOrder) {
 
 TEST_F(BatchPlannerTest, DroppedItemsKeepTheDropOrderAndFoldersAreSortedInside) {
     temp.createFiles({"items/z", "items/D/10", "items/D/9", "items/D/E/x", "items/a"});
-    options().scanSubfolders = true;
-    options().renameDirs = true;
-    options().onlyLog = true;
+    settings().scanSubfolders = true;
+    settings().renameDirs = true;
+    settings().onlyLog = true;
     const std::u16string base = items();
     session.RunDropBatch({base + u"z", base + u"D", base + u"a", base + u"D/E"});
     // D/E's file was met in D's scan, and is not met again when D/E's turn comes.
@@ -131,8 +131,8 @@ TEST_F(BatchPlannerTest, DroppedItemsKeepTheDropOrderAndFoldersAreSortedInside) 
 TEST_F(BatchPlannerTest, ScanSubfoldersGoesDepthFirst) {
     temp.createFiles({"items/a1", "items/b/b1", "items/b/b2", "items/b/c/c1", "items/b/d/",
                       "items/e/e1", "items/z1"});
-    options().scanSubfolders = true;
-    options().conversionMode = 5;
+    settings().scanSubfolders = true;
+    settings().conversionMode = 5;
     std::vector<std::string> expected;
     expectDepthFirst("items", expected);
     session.RunFolderBatch(items());
@@ -146,8 +146,8 @@ TEST_F(BatchPlannerTest, ScanSubfoldersGoesDepthFirst) {
 
 TEST_F(BatchPlannerTest, ItemMovedIntoTheFolderBeingListedIsNotMetAgain) {
     temp.createFiles({"items/sub/a.exe", "items/b.exe"});
-    options().scanSubfolders = true;
-    options().fileTypes = u".exe";
+    settings().scanSubfolders = true;
+    settings().fileTypes = u".exe";
     session.RunFolderBatch(items());
     // b.exe goes up out of items/, sub/a.exe into items/; each is met once.
     EXPECT_EQ(session.stats().totalFiles, 2);
@@ -157,9 +157,9 @@ TEST_F(BatchPlannerTest, ItemMovedIntoTheFolderBeingListedIsNotMetAgain) {
 
 TEST_F(BatchPlannerTest, DropFirstPassThenDroppedFoldersInDropOrder) {
     temp.createFiles({"items/f1", "items/A/a1", "items/f2", "items/B/b1", "items/E/"});
-    options().scanSubfolders = true;
-    options().renameDirs = true;
-    options().conversionMode = 5;
+    settings().scanSubfolders = true;
+    settings().renameDirs = true;
+    settings().conversionMode = 5;
     const std::u16string base = items();
     session.RunDropBatch({base + u"f1", base + u"A/", u"", base + u"f2", base + u"B", base + u"E"});
     const std::string b = itemsBytes();
@@ -174,8 +174,8 @@ TEST_F(BatchPlannerTest, DropFirstPassThenDroppedFoldersInDropOrder) {
 
 TEST_F(BatchPlannerTest, RenameDirsWithoutScanRenamesOnlyTheFolder) {
     temp.createFiles({"items/Dir/Inner.TXT"});
-    options().renameDirs = true;
-    options().conversionMode = 1;
+    settings().renameDirs = true;
+    settings().conversionMode = 1;
     session.RunDropBatch({items() + u"Dir"});
     EXPECT_EQ(temp.listing(),
               (std::vector<std::string>{"items/", "items/dir/", "items/dir/Inner.TXT", "prog/"}));
@@ -189,8 +189,8 @@ TEST_F(BatchPlannerTest, DroppedLinkToAFolderIsRenamedLikeAFile) {
                                               temp.path() / "items/Link");
     EXPECT_TRUE(IsFolder(items() + u"Real"));
     EXPECT_FALSE(IsFolder(items() + u"Link"));
-    options().scanSubfolders = true;
-    options().conversionMode = 1;
+    settings().scanSubfolders = true;
+    settings().conversionMode = 1;
     session.RunDropBatch({items() + u"Link"});
     EXPECT_EQ(inputs(), std::vector<std::string>{"Link"});
     // (A listing would resolve the link; look at the link itself.)
@@ -201,27 +201,27 @@ TEST_F(BatchPlannerTest, DroppedLinkToAFolderIsRenamedLikeAFile) {
 
 TEST_F(BatchPlannerTest, ResetCountersPreviewStartsAtZeroAndNeverAdvancesTheSession) {
     temp.createFiles({"items/a.t", "items/b.t"});
-    options().namePattern = u"/O/1/C";
-    options().startIndex = 5;
+    settings().namePattern = u"/O/1/C";
+    settings().startIndex = 5;
     session.setCounters({0, u'q', 0});
     EXPECT_EQ(N(PreviewItems().items[0].newName), "a5q.t");
-    options().resetCounters = true;
+    settings().resetCounters = true;
     const Plan plan = PreviewItems();
     EXPECT_EQ(N(plan.items[0].newName), "a0a.t");
     EXPECT_EQ(N(plan.items[1].newName), "b1b.t");
-    EXPECT_EQ(options().startIndex, 5);
+    EXPECT_EQ(settings().startIndex, 5);
     EXPECT_EQ(session.counters().letter, u'q');
 }
 
 // Planning renames nothing, writes no log, shows nothing: a preview is pure.
 TEST_F(BatchPlannerTest, PlanningIsPure) {
     temp.createFiles({"items/A.TXT", "items/sub/B.EXE"});
-    options().conversionMode = 1;
-    options().writeLogFile = true;
-    options().scanSubfolders = true;
-    options().fileTypes = u".exe";
-    options().onlyEnglish = true;
-    options().iniFileName = temp.folder() + u"missing.ini";
+    settings().conversionMode = 1;
+    settings().writeLogFile = true;
+    settings().scanSubfolders = true;
+    settings().fileTypes = u".exe";
+    settings().onlyEnglish = true;
+    session.setConfigFile(temp.folder() + u"missing.ini");
     const std::vector<std::string> before = temp.listing();
     const Plan plan = PreviewItems();
     EXPECT_EQ(temp.listing(), before);
@@ -229,9 +229,9 @@ TEST_F(BatchPlannerTest, PlanningIsPure) {
     EXPECT_TRUE(host.calls.empty());
     // A table that cannot be opened is in the plan, for the summary line.
     EXPECT_TRUE(plan.tableFailed);
-    EXPECT_NE(SummaryText(plan).find(u"Error opening file: " + options().iniFileName),
+    EXPECT_NE(SummaryText(plan).find(u"Error opening file: " + session.configFile()),
               std::u16string::npos);
-    EXPECT_TRUE(options().onlyEnglish);
+    EXPECT_TRUE(settings().onlyEnglish);
 }
 
 TEST_F(BatchPlannerTest, CancelledBetweenItems) {
@@ -241,8 +241,9 @@ TEST_F(BatchPlannerTest, CancelledBetweenItems) {
     int asked = 0;
     std::size_t partialSize = 0;
     const bool done = PlanWhole(
-        PlanRequest{BatchSource::Folder(items()), options(), session.NextCounters()}, plan,
-        [&] { return ++asked > 20; }, 10,
+        PlanRequest{BatchSource::Folder(items()), settings(), session.NextCounters(),
+                    session.configFile()},
+        plan, [&] { return ++asked > 20; }, 10,
         [&](const Plan& sofar) { partialSize = sofar.items.size(); });
     EXPECT_FALSE(done);
     EXPECT_FALSE(plan.complete);
@@ -254,9 +255,9 @@ TEST_F(BatchPlannerTest, CancelledBetweenItems) {
 // its parent and the file mover has filled the parent meanwhile.
 TEST_F(BatchPlannerTest, DroppedSubfolderThenItsParentMeetEveryItemOnce) {
     temp.createFiles({"items/sub/a.exe", "items/sub/b.txt", "items/c.txt"});
-    options().scanSubfolders = true;
-    options().fileTypes = u".exe";
-    options().namePattern = u"/O-/1";
+    settings().scanSubfolders = true;
+    settings().fileTypes = u".exe";
+    settings().namePattern = u"/O-/1";
     const BatchSource drop = BatchSource::Drop({temp.folder("items/sub"), items()});
     const Plan plan = Preview(drop);
     session.RunBatch(drop);
@@ -267,8 +268,8 @@ TEST_F(BatchPlannerTest, DroppedSubfolderThenItsParentMeetEveryItemOnce) {
                                         "items/sub/b-1.txt", "prog/"}));
     // A path dropped twice, and a file dropped beside its folder, are met once as well.
     host.rows.clear();
-    options().namePattern.clear();
-    options().conversionMode = 5;
+    settings().namePattern.clear();
+    settings().conversionMode = 5;
     session.RunDropBatch({items() + u"c-2.txt", items() + u"c-2.txt", items()});
     EXPECT_EQ(host.column(kColumnInput),
               (std::vector<std::u16string>{u"c-2.txt", u"a-0.exe", u"b-1.txt"}));
@@ -279,9 +280,9 @@ TEST_F(BatchPlannerTest, DroppedSubfolderThenItsParentMeetEveryItemOnce) {
 TEST_F(BatchPlannerTest, APreviewNeverHoldsTheTable) {
     temp.createFile("Brindle.ini", "[custom]\na|b\n");
     temp.createFiles({"items/a"});
-    options().onlyEnglish = true;
-    options().filterMethod = u"Custom";
-    options().iniFileName = temp.folder() + u"Brindle.ini";
+    settings().onlyEnglish = true;
+    settings().filterMethod = u"Custom";
+    session.setConfigFile(temp.folder() + u"Brindle.ini");
     {
         LockHolder other((temp.path() / "Brindle.ini").string());
         ASSERT_TRUE(other.locked());
@@ -296,9 +297,9 @@ TEST_F(BatchPlannerTest, APreviewNeverHoldsTheTable) {
 TEST_F(BatchPlannerTest, TheReplacementTableIsReadOncePerBatch) {
     temp.createFile("Brindle.ini", "[custom]\na|1\n");
     temp.createFiles({"items/a1", "items/a2"});
-    options().onlyEnglish = true;
-    options().filterMethod = u"Custom";
-    options().iniFileName = temp.folder() + u"Brindle.ini";
+    settings().onlyEnglish = true;
+    settings().filterMethod = u"Custom";
+    session.setConfigFile(temp.folder() + u"Brindle.ini");
     host.afterRow = [this](const Row&) {
         if (host.rows.size() == 1)
             temp.createFile("Brindle.ini", "[custom]\na|2\n");

@@ -31,7 +31,7 @@ const std::string kNotAName = "conflict: the new name cannot be a name";
 struct ConflictCase {
     const char* name;
     std::vector<std::string> files;  // below items/
-    std::function<void(RenameOptions&)> set;
+    std::function<void(RenameSettings&)> set;
     std::vector<std::string> states;  // "old name state", in batch order
     // The item whose conflict is with another, and that other, by index; -1: none.
     int conflicted = -1;
@@ -42,19 +42,19 @@ TEST_F(PlanCheckTest, EachConflictKindOnRealFolders) {
     const std::vector<ConflictCase> cases = {
         {"twoAimAtOneName",
          {"x1.txt", "x2.txt", "y.md"},
-         [](RenameOptions& o) { o.namePattern = u"N"; },
+         [](RenameSettings& o) { o.namePattern = u"N"; },
          {"x1.txt " + kRename, "x2.txt " + kTwo, "y.md " + kRename},
          1,
          0},
         {"targetIsAnItemThatStays",
          {"A.txt", "a.txt"},
-         [](RenameOptions& o) { o.conversionMode = 1; },
+         [](RenameSettings& o) { o.conversionMode = 1; },
          {"A.txt " + kExists, "a.txt " + kSame},
          0,
          1},
         {"targetMovesAwayOnlyLater",
          {"x1.t", "x2.t"},
-         [](RenameOptions& o) {
+         [](RenameSettings& o) {
              o.namePattern = u"x/1";
              o.startIndex = 2;
          },
@@ -63,43 +63,43 @@ TEST_F(PlanCheckTest, EachConflictKindOnRealFolders) {
          1},
         {"targetMovedAwayBefore",
          {"x1.t", "x2.t"},
-         [](RenameOptions& o) { o.namePattern = u"x/1"; },
+         [](RenameSettings& o) { o.namePattern = u"x/1"; },
          {"x1.t " + kRename, "x2.t " + kRename}},
         {"targetIsASubfolder",
          {"Sub/", "sub"},
-         [](RenameOptions& o) { o.conversionMode = 6; },
+         [](RenameSettings& o) { o.conversionMode = 6; },
          {"sub " + kExists}},
         {"notANameEmpty",
          {"a", "b"},
-         [](RenameOptions& o) {
+         [](RenameSettings& o) {
              o.replaceWhat = u"a";
              o.replaceWith = u"";
          },
          {"a " + kNotAName, "b " + kSame}},
         {"notANameSlash",
          {"a.txt"},
-         [](RenameOptions& o) {
+         [](RenameSettings& o) {
              o.replaceWhat = u"a";
              o.replaceWith = u"../";
          },
          {"a.txt " + kNotAName}},
         {"notANameTooLong",
          {"a.txt"},
-         [](RenameOptions& o) {
+         [](RenameSettings& o) {
              o.replaceWhat = u"a";
              o.replaceWith = std::u16string(252, u'z');
          },
          {"a.txt " + kNotAName}},
         {"notANameBrokenSurrogate",
          {"\xF0\x9F\x98\x80"},
-         [](RenameOptions& o) {
+         [](RenameSettings& o) {
              o.replaceWhat = u"\xDE00";
              o.replaceWith = u"x";
          },
          {"\xF0\x9F\x98\x80 " + kNotAName}},
         {"onlyLogConflictsWithNothing",
          {"x1", "x2"},
-         [](RenameOptions& o) {
+         [](RenameSettings& o) {
              o.namePattern = u"N";
              o.onlyLog = true;
          },
@@ -112,11 +112,12 @@ TEST_F(PlanCheckTest, EachConflictKindOnRealFolders) {
             folder.createFile("items/" + file);
         RecordingHost caseHost;
         RenameSession caseSession(caseHost);
-        c.set(caseSession.options());
+        c.set(caseSession.settings());
         Plan plan;
-        ASSERT_TRUE(PlanWhole(PlanRequest{BatchSource::Folder(folder.folder("items")),
-                                          caseSession.options(), caseSession.NextCounters()},
-                              plan));
+        ASSERT_TRUE(PlanWhole(
+            PlanRequest{BatchSource::Folder(folder.folder("items")), caseSession.settings(),
+                        caseSession.NextCounters(), caseSession.configFile()},
+            plan));
         EXPECT_EQ(States(plan), c.states);
         if (c.conflicted >= 0) {
             EXPECT_EQ(plan.items.at(static_cast<std::size_t>(c.conflicted)).other,
@@ -135,8 +136,8 @@ TEST_F(PlanCheckTest, EachConflictKindOnRealFolders) {
 TEST_F(PlanCheckTest, ReadOnlyWithReadOnlyOn) {
     temp.createFiles({"items/A.txt", "items/B.txt"});
     setReadOnly("items/A.txt");
-    options().conversionMode = 1;
-    options().skipReadOnly = true;
+    settings().conversionMode = 1;
+    settings().skipReadOnly = true;
     const Plan plan = PreviewItems();
     EXPECT_EQ(States(plan), (std::vector<std::string>{"A.txt conflict: read-only, and \"Read "
                                                       "Only\" is on",
@@ -144,15 +145,15 @@ TEST_F(PlanCheckTest, ReadOnlyWithReadOnlyOn) {
     session.RunFolderBatch(items());
     EXPECT_EQ(host.rows, ForeseenRows(plan));
     // Without the option a read-only file is renamed like any other.
-    options().skipReadOnly = false;
+    settings().skipReadOnly = false;
     EXPECT_EQ(States(PreviewItems()),
               (std::vector<std::string>{"A.txt " + kRename, "b.txt " + kSame}));
 }
 
 TEST_F(PlanCheckTest, TheFileMoverTargetIsThePlannedParent) {
     temp.createFiles({"items/sub/Setup.EXE", "items/sub/keep.txt", "items/setup.exe"});
-    options().conversionMode = 1;
-    options().fileTypes = u".EXE";
+    settings().conversionMode = 1;
+    settings().fileTypes = u".EXE";
     const Plan plan = Preview(BatchSource::Folder(temp.folder("items/sub")));
     ASSERT_EQ(plan.items.size(), 2u);
     EXPECT_EQ(plan.items[0].state, PlanState::Unchanged);
@@ -166,8 +167,8 @@ TEST_F(PlanCheckTest, TheFileMoverTargetIsThePlannedParent) {
 
 TEST_F(PlanCheckTest, DroppedPathsThatAreNotThereOrWhoseFolderMovesFirst) {
     temp.createFiles({"items/D/E/x", "items/f"});
-    options().conversionMode = 1;
-    options().renameDirs = true;
+    settings().conversionMode = 1;
+    settings().renameDirs = true;
     const std::u16string base = items();
     const BatchSource drop =
         BatchSource::Drop({base + u"gone.TXT", base + u"f", base + u"D", base + u"D/E"});
@@ -184,24 +185,24 @@ TEST_F(PlanCheckTest, DroppedPathsThatAreNotThereOrWhoseFolderMovesFirst) {
 TEST_F(PlanCheckTest, PreviewAgreesWithApplyAlsoAfterOnlyLog) {
     temp.createFiles({"items/Photo 10.JPG", "items/Photo 9.JPG", "items/photo 9.jpg",
                       "items/Notes.TXT", "items/sub/Inner.JPG", "items/sub/deep/Deep.JPG"});
-    options().conversionMode = 1;
-    options().namePattern = u"/O-/2";
-    options().startIndex = 7;
-    options().countSymbols = true;
-    options().scanSubfolders = true;
-    options().writeLogFile = true;
+    settings().conversionMode = 1;
+    settings().namePattern = u"/O-/2";
+    settings().startIndex = 7;
+    settings().countSymbols = true;
+    settings().scanSubfolders = true;
+    settings().writeLogFile = true;
 
     // First a batch with "Only Log": the same rows, and the counters go on.
-    options().onlyLog = true;
+    settings().onlyLog = true;
     const Plan dry = PreviewItems();
     EXPECT_EQ(dry.summary.count(PlanState::OnlyLog), 6u);
     const std::vector<std::string> before = temp.listing();
     session.RunFolderBatch(items());
     EXPECT_EQ(host.rows, ForeseenRows(dry));
-    EXPECT_EQ(options().startIndex, 13);
+    EXPECT_EQ(settings().startIndex, 13);
 
     // Then for real, from where the counters stand now.
-    options().onlyLog = false;
+    settings().onlyLog = false;
     host.rows.clear();
     const Plan real = PreviewItems();
     EXPECT_EQ(real.items.front().startIndex, 14);
@@ -222,9 +223,9 @@ TEST_F(PlanCheckTest, PreviewAgreesWithApplyAlsoAfterOnlyLog) {
 TEST_F(PlanCheckTest, APatternWithAMistakePlansNothing) {
     RegisterTestTokens();
     temp.createFiles({"items/A.TXT", "items/sub/B.TXT"});
-    options().conversionMode = 1;
-    options().scanSubfolders = true;
-    options().namePattern = u"/O{test.none:x}";
+    settings().conversionMode = 1;
+    settings().scanSubfolders = true;
+    settings().namePattern = u"/O{test.none:x}";
     const Plan plan = PreviewItems();
     EXPECT_TRUE(plan.items.empty());
     ASSERT_TRUE(plan.patternError);
@@ -238,7 +239,7 @@ TEST_F(PlanCheckTest, APatternWithAMistakePlansNothing) {
     EXPECT_TRUE(host.rows.empty());
 
     // Once mended, the same batch plans its items.
-    options().namePattern = u"/O{test.none}";
+    settings().namePattern = u"/O{test.none}";
     EXPECT_EQ(PreviewItems().items.size(), 2u);
 }
 

@@ -18,7 +18,8 @@ class PlanFixture : public BatchFixture {
 protected:
     Plan Preview(const BatchSource& source) {
         Plan plan;
-        EXPECT_TRUE(PlanWhole(PlanRequest{source, options(), session.NextCounters()}, plan));
+        EXPECT_TRUE(PlanWhole(
+            PlanRequest{source, settings(), session.NextCounters(), session.configFile()}, plan));
         EXPECT_TRUE(plan.complete);
         return plan;
     }

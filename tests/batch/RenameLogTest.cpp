@@ -23,8 +23,8 @@ namespace {
 class RenameLogTest : public BatchFixture {
 protected:
     RenameLogTest() {
-        options().writeLogFile = true;
-        options().conversionMode = 1;
+        settings().writeLogFile = true;
+        settings().conversionMode = 1;
     }
     std::string logPathBytes() const { return N(session.logPath()); }
     void appendToLog(const std::string& bytes) const {
@@ -35,7 +35,7 @@ protected:
 
 TEST_F(RenameLogTest, FolderBatchWritesOnePairAndEveryRecord) {
     temp.createFiles({"items/Track01.MP3", "items/a.txt", "items/B.TXT"});
-    options().countSymbols = true;
+    settings().countSymbols = true;
     const std::vector<std::string> order = listed("items");
     const BatchResult result = session.RunFolderBatch(items());
     EXPECT_EQ(result.outcome, BatchOutcome::Completed);
@@ -54,7 +54,7 @@ TEST_F(RenameLogTest, FolderBatchWritesOnePairAndEveryRecord) {
 
     // A second batch over the same folder in the same run adds records without a pair.
     temp.createFiles({"items/C.TXT"});
-    options().countSymbols = false;
+    settings().countSymbols = false;
     session.RunFolderBatch(items());
     EXPECT_NE(logWithoutMarks().find(Record("C.TXT", "c.txt"), expected.size()), std::string::npos);
     EXPECT_EQ(logWithoutMarks().find("Old Directory=", expected.size()), std::string::npos);
@@ -66,7 +66,7 @@ TEST_F(RenameLogTest, FolderBatchWritesOnePairAndEveryRecord) {
 TEST_F(RenameLogTest, IdentityBeforeEachRecordAndOutcomesAfterIt) {
     temp.createFiles({"items/A", "items/b", "items/C"});
     setReadOnly("items/C");
-    options().skipReadOnly = true;
+    settings().skipReadOnly = true;
     const auto inode = [this](const std::string& relative) {
         struct stat info {};
         EXPECT_EQ(stat((temp.path() / relative).c_str(), &info), 0);
@@ -115,8 +115,8 @@ TEST_F(RenameLogTest, IdentityBeforeEachRecordAndOutcomesAfterIt) {
 TEST_F(RenameLogTest, DirectoryPairRules) {
     // Two sibling folders' files sent into their common parent; then an unmoved file.
     temp.createFiles({"items/s1/a.exe", "items/s2/b.exe", "items/s2/c.txt"});
-    options().fileTypes = u".exe";
-    options().conversionMode = 0;
+    settings().fileTypes = u".exe";
+    settings().conversionMode = 0;
     const std::string s1 = N(temp.folder("items/s1"));
     const std::string s2 = N(temp.folder("items/s2"));
     const std::string parent = itemsBytes();
@@ -220,7 +220,7 @@ TEST_F(RenameLogTest, LineBreaksInNamesAreNeitherRenamedNorLogged) {
     EXPECT_TRUE(sawFailure);
 
     // Without the log there is nothing to protect: the name is renamed.
-    options().writeLogFile = false;
+    settings().writeLogFile = false;
     session.RunFolderBatch(items());
     EXPECT_TRUE(temp.exists("items/bad\nold file=x"));
 }
@@ -257,7 +257,7 @@ TEST_F(RenameLogTest, NoRenameWithoutItsRecord) {
     {
         SCOPED_TRACE("folder/Missing");
         const std::size_t from = host.calls.size();
-        options().logFileName = temp.folder() + u"nowhere/Brindle.log";
+        session.setLogFile(temp.folder() + u"nowhere/Brindle.log");
         session.RunFolderBatch(items());
         EXPECT_TRUE(temp.exists("items/A"));
         EXPECT_EQ(session.stats().exceptions, 4);
@@ -267,7 +267,7 @@ TEST_F(RenameLogTest, NoRenameWithoutItsRecord) {
         SCOPED_TRACE("path/IsAFolder");
         const std::size_t from = host.calls.size();
         temp.createFiles({"logdir/"});
-        options().logFileName = temp.folder() + u"logdir";
+        session.setLogFile(temp.folder() + u"logdir");
         session.RunFolderBatch(items());
         EXPECT_TRUE(temp.exists("items/A"));
         EXPECT_EQ(session.stats().exceptions, 6);
@@ -277,7 +277,7 @@ TEST_F(RenameLogTest, NoRenameWithoutItsRecord) {
     {
         SCOPED_TRACE("recovered/PairAfterFailures");
         const std::size_t messages = host.messages.size();
-        options().logFileName = u"Brindle.log";
+        session.setLogFile(u"Brindle.log");
         session.RunFolderBatch(items());
         EXPECT_EQ(temp.listing(),
                   (std::vector<std::string>{"items/", "items/a", "items/b", "logdir/", "prog/",
@@ -319,7 +319,7 @@ TEST_F(RenameLogTest, DiskFullStopsTheBatchAndLeavesNoTornRecord) {
             if (setrlimit(RLIMIT_FSIZE, &size) != 0)
                 _exit(10);
         };
-        options().showLogWindow = true;
+        settings().showLogWindow = true;
         const BatchResult result = session.RunFolderBatch(items());
         if (result.outcome != BatchOutcome::DiskFull)
             _exit(11);

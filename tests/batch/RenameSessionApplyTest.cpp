@@ -22,7 +22,7 @@ struct NameCase {
     const char* name;
     std::vector<std::string> files;  // under items/
     std::string item;
-    std::function<void(RenameOptions&)> set;
+    std::function<void(RenameSettings&)> set;
     std::vector<std::string> expectedListing;  // below items/
     std::u16string expectedOutput;
     int changed;
@@ -34,7 +34,7 @@ TEST_F(RenameSessionApplyTest, NamesOnDisk) {
         {"lower/CaseAloneCounts",
          {"readme.TXT"},
          "readme.TXT",
-         [](RenameOptions& o) { o.conversionMode = 1; },
+         [](RenameSettings& o) { o.conversionMode = 1; },
          {"readme.txt"},
          u"readme.txt",
          1,
@@ -42,7 +42,7 @@ TEST_F(RenameSessionApplyTest, NamesOnDisk) {
         {"lower/ExtensionSetAside",
          {"readme.TXT"},
          "readme.TXT",
-         [](RenameOptions& o) {
+         [](RenameSettings& o) {
              o.conversionMode = 1;
              o.withoutExtension = true;
          },
@@ -53,7 +53,7 @@ TEST_F(RenameSessionApplyTest, NamesOnDisk) {
         {"withoutExtension/DoubledExtension",
          {"a.txt.txt"},
          "a.txt.txt",
-         [](RenameOptions& o) { o.withoutExtension = true; },
+         [](RenameSettings& o) { o.withoutExtension = true; },
          {"a.txt.txt"},
          u"a.txt.txt",
          0,
@@ -61,7 +61,7 @@ TEST_F(RenameSessionApplyTest, NamesOnDisk) {
         {"replace/EveryOccurrence",
          {"abab.txt"},
          "abab.txt",
-         [](RenameOptions& o) {
+         [](RenameSettings& o) {
              o.replaceWhat = u"ab";
              o.replaceWith = u"x";
          },
@@ -72,7 +72,7 @@ TEST_F(RenameSessionApplyTest, NamesOnDisk) {
         {"unusable/SlashWouldLeaveFolder",
          {"a.txt"},
          "a.txt",
-         [](RenameOptions& o) {
+         [](RenameSettings& o) {
              o.replaceWhat = u"a";
              o.replaceWith = u"../";
          },
@@ -83,7 +83,7 @@ TEST_F(RenameSessionApplyTest, NamesOnDisk) {
         {"unusable/DotDot",
          {"x"},
          "x",
-         [](RenameOptions& o) {
+         [](RenameSettings& o) {
              o.replaceWhat = u"x";
              o.replaceWith = u"..";
          },
@@ -94,7 +94,7 @@ TEST_F(RenameSessionApplyTest, NamesOnDisk) {
         {"unusable/BrokenSurrogate",
          {"\xF0\x9F\x98\x80"},
          "\xF0\x9F\x98\x80",
-         [](RenameOptions& o) {
+         [](RenameSettings& o) {
              o.replaceWhat = u"\xDE00";  // half of the pair
              o.replaceWith = u"x";
          },
@@ -105,7 +105,7 @@ TEST_F(RenameSessionApplyTest, NamesOnDisk) {
         {"exists/NeverOverwrites",
          {"A.txt", "a.txt"},
          "A.txt",
-         [](RenameOptions& o) { o.conversionMode = 1; },
+         [](RenameSettings& o) { o.conversionMode = 1; },
          {"A.txt", "a.txt"},
          kTextRenameFailed,
          1,
@@ -113,7 +113,7 @@ TEST_F(RenameSessionApplyTest, NamesOnDisk) {
         {"mover/SentUpAndRenamed",
          {"sub/Setup.EXE"},
          "sub/Setup.EXE",
-         [](RenameOptions& o) {
+         [](RenameSettings& o) {
              o.conversionMode = 1;
              o.fileTypes = u".exe";
          },
@@ -129,7 +129,7 @@ TEST_F(RenameSessionApplyTest, NamesOnDisk) {
             folder.createFile(file, file);
         RecordingHost caseHost;
         RenameSession caseSession(caseHost);
-        c.set(caseSession.options());
+        c.set(caseSession.settings());
         caseSession.RunDropBatch({folder.folder() + U(c.item)});
 
         EXPECT_EQ(folder.listing(), c.expectedListing);
@@ -148,8 +148,8 @@ TEST_F(RenameSessionApplyTest, NamesOnDisk) {
 
 TEST_F(RenameSessionApplyTest, RowStatsAndExchangesOfOneItem) {
     temp.createFiles({"items/Track01.MP3"});
-    options().conversionMode = 1;
-    options().countSymbols = true;
+    settings().conversionMode = 1;
+    settings().countSymbols = true;
     Process("Track01.MP3");
 
     // The options are taken once, by the batch: the host hears only of the row.
@@ -172,10 +172,10 @@ TEST_F(RenameSessionApplyTest, SymbolCountKeepsItsLastValueAndStatsAreMaxima) {
     temp.createFiles({"items/abcde", "items/abcdefghijkl", "items/abcdefg"});
     Process("abcde");
     EXPECT_EQ(lastRow().count, u"0");
-    options().countSymbols = true;
+    settings().countSymbols = true;
     Process("abcdefghijkl");
     EXPECT_EQ(lastRow().count, u"12");
-    options().countSymbols = false;
+    settings().countSymbols = false;
     Process("abcdefg");
     EXPECT_EQ(lastRow().count, u"12");
     EXPECT_EQ(session.stats().maxInputLength, 12);
@@ -189,7 +189,7 @@ TEST_F(RenameSessionApplyTest, CountersWrapWithoutOverflow) {
     session.stats().totalFiles = INT_MAX;
     session.stats().changedFiles = INT_MAX;
     session.stats().nextRow = INT_MAX;
-    options().conversionMode = 1;
+    settings().conversionMode = 1;
     Process("A");
     EXPECT_EQ(session.stats().totalFiles, INT_MIN);
     EXPECT_EQ(session.stats().changedFiles, INT_MIN);
@@ -199,10 +199,10 @@ TEST_F(RenameSessionApplyTest, CountersWrapWithoutOverflow) {
 TEST_F(RenameSessionApplyTest, ReadOnlyFiles) {
     temp.createFiles({"items/A.txt", "items/B.txt"});
     setReadOnly("items/A.txt");
-    options().conversionMode = 1;
-    options().writeLogFile = true;
+    settings().conversionMode = 1;
+    settings().writeLogFile = true;
 
-    options().skipReadOnly = true;
+    settings().skipReadOnly = true;
     Process("A.txt");
     EXPECT_EQ(lastRow().output, u"a.txt(Read Only)");
     EXPECT_EQ(session.stats().exceptions, 1);
@@ -215,14 +215,14 @@ TEST_F(RenameSessionApplyTest, ReadOnlyFiles) {
                                      Record("A.txt", "a.txt") + Record("B.txt", "b.txt"));
 
     // A dry run reads no attributes and raises nothing.
-    options().onlyLog = true;
+    settings().onlyLog = true;
     Process("A.txt");
     EXPECT_EQ(lastRow().output, u"a.txt");
     EXPECT_EQ(session.stats().exceptions, 1);
 
     // Without the option a read-only file is renamed like any other.
-    options().onlyLog = false;
-    options().skipReadOnly = false;
+    settings().onlyLog = false;
+    settings().skipReadOnly = false;
     Process("A.txt");
     EXPECT_EQ(lastRow().output, u"a.txt");
     EXPECT_EQ(temp.listing(), (std::vector<std::string>{"items/", "items/a.txt", "items/b.txt",
@@ -231,10 +231,10 @@ TEST_F(RenameSessionApplyTest, ReadOnlyFiles) {
 
 TEST_F(RenameSessionApplyTest, OnlyLogChangesNothingButTheLog) {
     temp.createFiles({"items/sub/Setup.EXE", "items/sub/Read.ME"});
-    options().onlyLog = true;
-    options().writeLogFile = true;
-    options().conversionMode = 1;
-    options().fileTypes = u".EXE";
+    settings().onlyLog = true;
+    settings().writeLogFile = true;
+    settings().conversionMode = 1;
+    settings().fileTypes = u".EXE";
     const std::u16string sub = temp.folder("items/sub");
     session.RunDropBatch({sub + u"Setup.EXE", sub + u"Read.ME"});
     EXPECT_EQ(temp.listing(),
@@ -246,17 +246,17 @@ TEST_F(RenameSessionApplyTest, OnlyLogChangesNothingButTheLog) {
     EXPECT_EQ(session.stats().changedFiles, 2);
     EXPECT_EQ(session.stats().exceptions, 0);
     // The mover lowered the option.
-    EXPECT_EQ(options().fileTypes, u".exe");
+    EXPECT_EQ(settings().fileTypes, u".exe");
 }
 
 TEST_F(RenameSessionApplyTest, OnlyEnglishTableTakesThePlaceOfTheReplacePair) {
     temp.createFile("Brindle.ini", "[english]\n\xD0\xB6|zh\n");
     temp.createFiles({"items/\xD0\xB6uk"});
-    options().onlyEnglish = true;
-    options().filterMethod = u"English";
-    options().iniFileName = temp.folder() + u"Brindle.ini";
-    options().replaceWhat = u"u";
-    options().replaceWith = u"o";
+    settings().onlyEnglish = true;
+    settings().filterMethod = u"English";
+    session.setConfigFile(temp.folder() + u"Brindle.ini");
+    settings().replaceWhat = u"u";
+    settings().replaceWith = u"o";
     Process("\xD0\xB6uk");
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(temp.listing(),

@@ -17,8 +17,8 @@ class RenameSessionBatchTest : public BatchFixture {};
 
 TEST_F(RenameSessionBatchTest, ChooseFolderOwnFilesOnly) {
     temp.createFiles({"items/a.t", "items/b.t", "items/sub/c", "items/sub/deeper/d"});
-    options().showLogWindow = true;
-    options().namePattern = u"x/0";
+    settings().showLogWindow = true;
+    settings().namePattern = u"x/0";
     std::vector<std::string> files;
     for (const std::string& name : listed("items")) {
         if (name != "sub")
@@ -39,21 +39,21 @@ TEST_F(RenameSessionBatchTest, ChooseFolderOwnFilesOnly) {
               (std::vector<std::string>{"title", "row", "status", "row", "status", "title"}));
     EXPECT_EQ(host.titles, (std::vector<std::u16string>{kTitleWorking, kTitleOutputLog}));
     EXPECT_EQ(result.undoEnabled, std::optional<bool>(false));
-    EXPECT_EQ(options().startIndex, 2);
+    EXPECT_EQ(settings().startIndex, 2);
 }
 
 TEST_F(RenameSessionBatchTest, BatchWithoutItemsStillBeginsAndEnds) {
     temp.createFiles({"items/Dir/x"});
     host.rows.push_back(Row{});
     session.stats().totalFiles = 7;
-    options().deleteContents = true;
-    options().resetCounters = true;
-    options().startIndex = 41;
+    settings().deleteContents = true;
+    settings().resetCounters = true;
+    settings().startIndex = 41;
     session.setCounters({0, u'q', 0});
     const BatchResult result = session.RunDropBatch({items() + u"Dir"});
     EXPECT_TRUE(host.rows.empty());
     EXPECT_EQ(session.stats().totalFiles, 0);
-    EXPECT_EQ(options().startIndex, 0);
+    EXPECT_EQ(settings().startIndex, 0);
     EXPECT_EQ(session.counters().letter, u'a');
     EXPECT_EQ(result.undoEnabled, std::optional<bool>(false));
     // Only an item refreshes the status line.
@@ -61,7 +61,7 @@ TEST_F(RenameSessionBatchTest, BatchWithoutItemsStillBeginsAndEnds) {
 }
 
 TEST_F(RenameSessionBatchTest, DropOfNothingUsableDoesNothing) {
-    options().deleteContents = true;
+    settings().deleteContents = true;
     EXPECT_EQ(session.RunDropBatch({u"", u""}).outcome, BatchOutcome::Completed);
     EXPECT_EQ(session.RunFolderBatch(u"").outcome, BatchOutcome::Completed);
     EXPECT_TRUE(host.calls.empty());
@@ -78,9 +78,9 @@ TEST_F(RenameSessionBatchTest, FileMoverLowersItsTypesOnceAnItemIsMet) {
     };
     for (const auto& [folder, typesAfter] : cases) {
         SCOPED_TRACE(folder);
-        options().fileTypes = u".EXE,.Bat,.\u042F";
+        settings().fileTypes = u".EXE,.Bat,.\u042F";
         session.RunFolderBatch(temp.folder(folder));
-        EXPECT_EQ(options().fileTypes, typesAfter);
+        EXPECT_EQ(settings().fileTypes, typesAfter);
     }
     EXPECT_EQ(temp.listing(),
               (std::vector<std::string>{"items/", "items/Setup.EXE", "items/empty/", "items/sub/",
@@ -117,12 +117,12 @@ TEST_F(RenameSessionBatchTest, OnlyEnglishTableMissing) {
         RecordingHost caseHost;
         caseHost.goesOnWithoutTable = c.goesOn;
         RenameSession caseSession(caseHost);
-        RenameOptions& o = caseSession.options();
+        RenameSettings& o = caseSession.settings();
         o.writeLogFile = true;
-        o.logFileName = folder.folder("prog") + u"Brindle.log";
+        caseSession.setLogFile(folder.folder("prog") + u"Brindle.log");
         o.onlyEnglish = true;
         o.filterMethod = u"English";
-        o.iniFileName = folder.folder() + u"missing.ini";
+        caseSession.setConfigFile(folder.folder() + u"missing.ini");
         o.replaceWhat = u"a";
         o.replaceWith = u"x";
         const std::u16string items = folder.folder("items");
@@ -132,8 +132,8 @@ TEST_F(RenameSessionBatchTest, OnlyEnglishTableMissing) {
         EXPECT_TRUE(result.tableFailed);
         EXPECT_EQ(caseHost.calls, c.calls);
         ASSERT_EQ(caseHost.messages.size(), 1u);
-        EXPECT_EQ(caseHost.messages[0],
-                  (Shown{u"Error opening file: " + o.iniFileName, u"", MessageIcon::Warning}));
+        EXPECT_EQ(caseHost.messages[0], (Shown{u"Error opening file: " + caseSession.configFile(),
+                                               u"", MessageIcon::Warning}));
         EXPECT_FALSE(o.onlyEnglish);
         // Nothing renamed is nothing logged.
         EXPECT_EQ(folder.listing(), c.listing);
@@ -151,8 +151,8 @@ TEST_F(RenameSessionBatchTest, AStopRequestEndsTheBatchAtTheNextItem) {
     const Case cases[] = {{"before the batch", 0}, {"after the first item", 1}, {"after three", 3}};
     const std::vector<std::string> original = {"items/",   "items/a/",   "items/a/X1", "items/a/X2",
                                                "items/b/", "items/b/Y1", "items/b/Y2", "prog/"};
-    options().writeLogFile = true;
-    options().conversionMode = 1;
+    settings().writeLogFile = true;
+    settings().conversionMode = 1;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         // One group of records across two folders: a stop after the first takes back a

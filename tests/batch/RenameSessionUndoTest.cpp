@@ -26,7 +26,7 @@ const Shown kAskDeleteAfterErrors{u"Are you sure that you want to delete Log fil
 
 class RenameSessionUndoTest : public BatchFixture {
 protected:
-    RenameSessionUndoTest() { options().writeLogFile = true; }
+    RenameSessionUndoTest() { settings().writeLogFile = true; }
 };
 
 TEST_F(RenameSessionUndoTest, PutsEveryItemBack) {
@@ -34,10 +34,10 @@ TEST_F(RenameSessionUndoTest, PutsEveryItemBack) {
                       "items/taken.txt", "items/same", "items/Sub/Deep.TXT"});
     setReadOnly("items/Locked.TXT");
     const std::vector<std::string> before = temp.listing();
-    options().conversionMode = 1;
-    options().skipReadOnly = true;
-    options().scanSubfolders = true;
-    options().fileTypes = u".exe";
+    settings().conversionMode = 1;
+    settings().skipReadOnly = true;
+    settings().scanSubfolders = true;
+    settings().fileTypes = u".exe";
     session.RunFolderBatch(items());
     ASSERT_TRUE(temp.exists("move.exe"));
     EXPECT_EQ(session.stats().exceptions, 2);  // the read-only file and the taken name
@@ -64,11 +64,11 @@ TEST_F(RenameSessionUndoTest, ManyItemsOfOneFolderAndOneReplaced) {
         temp.createFile(name, name);
     }
     before = temp.listing();
-    options().conversionMode = 1;
+    settings().conversionMode = 1;
     session.RunFolderBatch(items());
-    options().conversionMode = 0;
-    options().replaceWhat = u".txt";
-    options().replaceWith = u".TXT";
+    settings().conversionMode = 0;
+    settings().replaceWhat = u".txt";
+    settings().replaceWith = u".TXT";
     session.RunFolderBatch(items());
     ASSERT_TRUE(temp.exists("items/file_050.TXT"));
     // Another file put in its place: made first, so it cannot take the item's inode.
@@ -93,15 +93,15 @@ TEST_F(RenameSessionUndoTest, ManyItemsOfOneFolderAndOneReplaced) {
 
 TEST_F(RenameSessionUndoTest, MovesNewestFirst) {
     temp.createFiles({"items/a"});
-    options().replaceWhat = u"a";
-    options().replaceWith = u"b";
+    settings().replaceWhat = u"a";
+    settings().replaceWith = u"b";
     session.RunFolderBatch(items());
-    options().replaceWhat = u"b";
-    options().replaceWith = u"c";
+    settings().replaceWhat = u"b";
+    settings().replaceWith = u"c";
     session.RunFolderBatch(items());
     ASSERT_TRUE(temp.exists("items/c"));
 
-    options().deleteContents = true;
+    settings().deleteContents = true;
     host.answers = {false};
     EXPECT_EQ(session.OnUndo(), UndoOutcome::Completed);
     EXPECT_EQ(temp.listing(),
@@ -134,9 +134,9 @@ TEST_F(RenameSessionUndoTest, MovesNewestFirst) {
 
 TEST_F(RenameSessionUndoTest, DroppedFolderRenamedAfterItsContents) {
     temp.createFiles({"items/Album/Song.MP3", "items/Album/Inner/Cover.JPG"});
-    options().conversionMode = 1;
-    options().scanSubfolders = true;
-    options().renameDirs = true;
+    settings().conversionMode = 1;
+    settings().scanSubfolders = true;
+    settings().renameDirs = true;
     session.RunDropBatch({items() + u"Album"});
     ASSERT_EQ(temp.listing(),
               (std::vector<std::string>{"items/", "items/album/", "items/album/Inner/",
@@ -154,7 +154,7 @@ TEST_F(RenameSessionUndoTest, NamesComeBackByteForByte) {
     temp.createFiles(
         {"items/\xD0\x9F\xD1\x80\xD0\xB8.TXT", "items/\xFF\xFE.TXT", "items/a\\b:c.TXT"});
     const std::vector<std::string> before = temp.listing();
-    options().conversionMode = 1;
+    settings().conversionMode = 1;
     session.RunFolderBatch(items());
     host.answers = {true};
     session.OnUndo();
@@ -164,8 +164,8 @@ TEST_F(RenameSessionUndoTest, NamesComeBackByteForByte) {
 
 TEST_F(RenameSessionUndoTest, AfterAnOnlyLogRun) {
     temp.createFiles({"items/A", "items/b"});
-    options().conversionMode = 1;
-    options().onlyLog = true;
+    settings().conversionMode = 1;
+    settings().onlyLog = true;
     const BatchResult batch = session.RunFolderBatch(items());
     host.answers = {false};
     session.OnUndo();
@@ -222,7 +222,7 @@ TEST_F(RenameSessionUndoTest, AFolderMadeAnewIsNotTheOneOfTheRecord) {
     temp.createFiles({"items/A.TXT"});
     if (!OpenFolder::AtPath(items()).inodesStable())
         GTEST_SKIP() << "the temporary folder's filesystem gives no stamps";
-    options().conversionMode = 1;
+    settings().conversionMode = 1;
     session.RunFolderBatch(items());
     ASSERT_TRUE(temp.exists("items/a.txt"));
     const auto inode = [this](const std::string& relative) {
@@ -255,7 +255,7 @@ TEST_F(RenameSessionUndoTest, DeletionThatFails) {
     GiveToOrdinaryUser(temp.path().string());
     chmod(temp.path().c_str(), 0755);
     chmod((temp.path() / "locked").c_str(), 0555);
-    options().logFileName = U((temp.path() / "locked/Brindle.log").string());
+    session.setLogFile(U((temp.path() / "locked/Brindle.log").string()));
     host.answers = {true};
     const std::size_t statusesBefore = host.statuses.size();
     const int status = InChild([&] {
@@ -264,7 +264,7 @@ TEST_F(RenameSessionUndoTest, DeletionThatFails) {
         if (session.OnUndo() != UndoOutcome::DeleteFailed)
             return 11;
         if (host.messages.size() != 1 || host.messages[0].icon != MessageIcon::Stop ||
-            host.messages[0].text != u"Access to " + options().logFileName + u" was denied.")
+            host.messages[0].text != u"Access to " + session.logFile() + u" was denied.")
             return 12;
         // The button stays as it was, the status line too.
         if (session.undoEnabled() != std::nullopt || host.statuses.size() != statusesBefore)
@@ -280,7 +280,7 @@ TEST_F(RenameSessionUndoTest, DeletionThatFails) {
 TEST_F(RenameSessionUndoTest, AStopRequestEndsUndoAtTheNextRecord) {
     temp.createFiles({"items/A", "items/B", "items/C", "items/D"});
     const std::vector<std::string> before = temp.listing();
-    options().conversionMode = 1;
+    settings().conversionMode = 1;
     session.RunFolderBatch(items());
     host.rows.clear();
     host.afterRow = [this](const Row&) {

@@ -22,24 +22,24 @@ TEST(CommandLineTest, AcceptedCommandLines) {
         {"value after '='",
          {"--case=upper", "--folder=/d"},
          [](const CliRequest& r) {
-             EXPECT_EQ(r.options.conversionMode, 5);
+             EXPECT_EQ(r.settings.conversionMode, 5);
              EXPECT_EQ(r.folder, "/d");
          }},
         {"value as the next argument",
          {"--case", "lower-letter", "--folder", "/d"},
-         [](const CliRequest& r) { EXPECT_EQ(r.options.conversionMode, 2); }},
+         [](const CliRequest& r) { EXPECT_EQ(r.settings.conversionMode, 2); }},
         {"last value wins",
          {"--case", "lower", "--folder", "/a", "--case=upper", "--folder=/b"},
          [](const CliRequest& r) {
-             EXPECT_EQ(r.options.conversionMode, 5);
+             EXPECT_EQ(r.settings.conversionMode, 5);
              EXPECT_EQ(r.folder, "/b");
          }},
         {"options and paths in any order",
          {"a", "--case", "reverse", "b", "--subfolders", "c"},
          [](const CliRequest& r) {
              EXPECT_EQ(r.paths, (Args{"a", "b", "c"}));
-             EXPECT_EQ(r.options.conversionMode, 3);
-             EXPECT_TRUE(r.options.scanSubfolders);
+             EXPECT_EQ(r.settings.conversionMode, 3);
+             EXPECT_TRUE(r.settings.scanSubfolders);
          }},
         {"'--' ends the options",
          {"--case", "upper", "--", "--case", "-x", "--"},
@@ -52,41 +52,41 @@ TEST(CommandLineTest, AcceptedCommandLines) {
         {"a value may begin with '-'",
          {"--replace-what", "-x", "--replace-with", "--", "p"},
          [](const CliRequest& r) {
-             EXPECT_EQ(r.options.replaceWhat, u"-x");
-             EXPECT_EQ(r.options.replaceWith, u"--");
+             EXPECT_EQ(r.settings.replaceWhat, u"-x");
+             EXPECT_EQ(r.settings.replaceWith, u"--");
              EXPECT_EQ(r.paths, (Args{"p"}));
          }},
         {"empty texts are values",
          {"--pattern=", "--file-types=", "--replace-with=", "p"},
          [](const CliRequest& r) {
-             EXPECT_EQ(r.options.namePattern, u"");
-             EXPECT_EQ(r.options.fileTypes, u"");
+             EXPECT_EQ(r.settings.namePattern, u"");
+             EXPECT_EQ(r.settings.fileTypes, u"");
          }},
         {"texts keep bytes that are not UTF-8",
          {"--pattern=a\xff/O", "p"},
-         [](const CliRequest& r) { EXPECT_EQ(r.options.namePattern, u"a\xdcff/O"); }},
+         [](const CliRequest& r) { EXPECT_EQ(r.settings.namePattern, u"a\xdcff/O"); }},
         {"only english ticks w/o extension",
          {"--only-english", "symbols", "p"},
          [](const CliRequest& r) {
-             EXPECT_TRUE(r.options.onlyEnglish);
-             EXPECT_TRUE(r.options.withoutExtension);
-             EXPECT_EQ(r.options.filterMethod, u"Symbols");
+             EXPECT_TRUE(r.settings.onlyEnglish);
+             EXPECT_TRUE(r.settings.withoutExtension);
+             EXPECT_EQ(r.settings.filterMethod, u"Symbols");
          }},
         {"with-extension before only-english",
          {"--with-extension", "--only-english=custom", "p"},
          [](const CliRequest& r) {
-             EXPECT_TRUE(r.options.onlyEnglish);
-             EXPECT_FALSE(r.options.withoutExtension);
-             EXPECT_EQ(r.options.filterMethod, u"Custom");
+             EXPECT_TRUE(r.settings.onlyEnglish);
+             EXPECT_FALSE(r.settings.withoutExtension);
+             EXPECT_EQ(r.settings.filterMethod, u"Custom");
          }},
         {"with-extension after without-extension",
          {"--without-extension", "--with-extension", "p"},
-         [](const CliRequest& r) { EXPECT_FALSE(r.options.withoutExtension); }},
+         [](const CliRequest& r) { EXPECT_FALSE(r.settings.withoutExtension); }},
         {"every flag",
          {"--duplicate-extension", "--count-symbols", "--subfolders", "--rename-dirs",
           "--skip-read-only", "--dry-run", "--write-log", "--without-extension", "p"},
          [](const CliRequest& r) {
-             const RenameOptions& o = r.options;
+             const RenameSettings& o = r.settings;
              EXPECT_TRUE(o.duplicateExtension && o.countSymbols && o.scanSubfolders &&
                          o.renameDirs && o.skipReadOnly && o.onlyLog && o.writeLogFile &&
                          o.withoutExtension);
@@ -96,7 +96,7 @@ TEST(CommandLineTest, AcceptedCommandLines) {
         {"nothing is on by default",
          {"p"},
          [](const CliRequest& r) {
-             const RenameOptions& o = r.options;
+             const RenameSettings& o = r.settings;
              EXPECT_FALSE(o.onlyEnglish || o.force63 || o.withoutExtension || o.onlyLog ||
                           o.countSymbols || o.scanSubfolders || o.skipReadOnly || o.writeLogFile ||
                           o.duplicateExtension || o.renameDirs);
@@ -110,25 +110,25 @@ TEST(CommandLineTest, AcceptedCommandLines) {
          }},
         {"order by bytes",
          {"--order", "bytes", "p"},
-         [](const CliRequest& r) { EXPECT_EQ(r.options.order, NameOrder::Bytes); }},
+         [](const CliRequest& r) { EXPECT_EQ(r.settings.order, NameOrder::Bytes); }},
         {"order as listed",
          {"--order=none", "p"},
-         [](const CliRequest& r) { EXPECT_EQ(r.options.order, NameOrder::None); }},
+         [](const CliRequest& r) { EXPECT_EQ(r.settings.order, NameOrder::None); }},
         {"natural order asked for",
          {"--order=none", "--order=natural", "p"},
-         [](const CliRequest& r) { EXPECT_EQ(r.options.order, NameOrder::Natural); }},
+         [](const CliRequest& r) { EXPECT_EQ(r.settings.order, NameOrder::Natural); }},
         {"force length zero",
          {"--force-length", "0", "p"},
          [](const CliRequest& r) {
-             EXPECT_TRUE(r.options.force63);
-             EXPECT_EQ(r.options.force63Length, 0);
+             EXPECT_TRUE(r.settings.force63);
+             EXPECT_EQ(r.settings.force63Length, 0);
          }},
         {"force length beyond the dialog's spin range",
          {"--force-length=+5000", "p"},
-         [](const CliRequest& r) { EXPECT_EQ(r.options.force63Length, 5000); }},
+         [](const CliRequest& r) { EXPECT_EQ(r.settings.force63Length, 5000); }},
         {"negative start index",
          {"--start-index=-2147483648", "p"},
-         [](const CliRequest& r) { EXPECT_EQ(r.options.startIndex, INT32_MIN); }},
+         [](const CliRequest& r) { EXPECT_EQ(r.settings.startIndex, INT32_MIN); }},
         {"undo with its options",
          {"--undo", "--log", "x.log", "--tsv", "--delete-log"},
          [](const CliRequest& r) {
@@ -169,7 +169,7 @@ TEST(CommandLineTest, CaseModesAreNumberedAsTheRadioButtons) {
     for (const auto& [name, mode] : modes) {
         const ParseOutcome outcome = ParseCommandLine({"--case", name, "p"});
         ASSERT_TRUE(outcome.request) << name;
-        EXPECT_EQ(outcome.request->options.conversionMode, mode) << name;
+        EXPECT_EQ(outcome.request->settings.conversionMode, mode) << name;
     }
 }
 

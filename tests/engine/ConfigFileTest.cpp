@@ -207,7 +207,7 @@ TEST(ConfigFileTest, LoadConfigOptionsSetsEachKeysOwnField) {
             contents += Utf8(rows[k]->key) + (k == on ? " = 1\n" : " = 0\n");
         }
         folder.createFile("Brindle.ini", contents);
-        RenameOptions options;
+        RenameSettings options;
         for (const options::Option* row : rows)
             options.*row->flag = true;
         LoadConfigOptions(options, folder.folder() + u"Brindle.ini");
@@ -219,7 +219,7 @@ TEST(ConfigFileTest, LoadConfigOptionsSetsEachKeysOwnField) {
 
 TEST(ConfigFileTest, LoadConfigOptionsWithoutAFile) {
     TempFolder folder;
-    RenameOptions options;
+    RenameSettings options;
     for (const options::Option* row : FlagRows())
         options.*row->flag = true;
     options.startIndex = 7;
@@ -229,7 +229,7 @@ TEST(ConfigFileTest, LoadConfigOptionsWithoutAFile) {
     // gives its default.
     EXPECT_TRUE(options.onlyEnglish);
     options.onlyEnglish = false;
-    EXPECT_EQ(options, RenameOptions{});
+    EXPECT_EQ(options, RenameSettings{});
 }
 
 // The keys of the options beyond the check boxes, each kind by its own rule: a value it
@@ -237,34 +237,34 @@ TEST(ConfigFileTest, LoadConfigOptionsWithoutAFile) {
 TEST(ConfigFileTest, EveryKindOfOptionIsReadByItsRule) {
     struct Row {
         const char* line;
-        std::function<bool(const RenameOptions&)> holds;
+        std::function<bool(const RenameSettings&)> holds;
     };
     const Row rows[] = {
-        {"Starting Index = -12", [](const RenameOptions& o) { return o.startIndex == -12; }},
+        {"Starting Index = -12", [](const RenameSettings& o) { return o.startIndex == -12; }},
         {"starting index = 12 // a comment",
-         [](const RenameOptions& o) { return o.startIndex == 12; }},
-        {"Starting Index = 1e3", [](const RenameOptions& o) { return o.startIndex == 0; }},
-        {"Starting Index = 2147483648", [](const RenameOptions& o) { return o.startIndex == 0; }},
+         [](const RenameSettings& o) { return o.startIndex == 12; }},
+        {"Starting Index = 1e3", [](const RenameSettings& o) { return o.startIndex == 0; }},
+        {"Starting Index = 2147483648", [](const RenameSettings& o) { return o.startIndex == 0; }},
         {"Force Length = 20",
-         [](const RenameOptions& o) { return o.force63Length == 20 && !o.force63; }},
-        {"Force Length = -1", [](const RenameOptions& o) { return o.force63Length == 64; }},
-        {"Case = UPPER", [](const RenameOptions& o) { return o.conversionMode == kToUpperCase; }},
+         [](const RenameSettings& o) { return o.force63Length == 20 && !o.force63; }},
+        {"Force Length = -1", [](const RenameSettings& o) { return o.force63Length == 64; }},
+        {"Case = UPPER", [](const RenameSettings& o) { return o.conversionMode == kToUpperCase; }},
         {"Case = reverse-letter",
-         [](const RenameOptions& o) { return o.conversionMode == kReverseLetter; }},
-        {"Case = loud", [](const RenameOptions& o) { return o.conversionMode == kNoConversion; }},
-        {"Method = Symbols", [](const RenameOptions& o) { return o.filterMethod == u"Symbols"; }},
-        {"Method = klingon", [](const RenameOptions& o) { return o.filterMethod.empty(); }},
-        {"Order = bytes", [](const RenameOptions& o) { return o.order == NameOrder::Bytes; }},
-        {"Name Pattern = /O_/3", [](const RenameOptions& o) { return o.namePattern == u"/O_/3"; }},
+         [](const RenameSettings& o) { return o.conversionMode == kReverseLetter; }},
+        {"Case = loud", [](const RenameSettings& o) { return o.conversionMode == kNoConversion; }},
+        {"Method = Symbols", [](const RenameSettings& o) { return o.filterMethod == u"Symbols"; }},
+        {"Method = klingon", [](const RenameSettings& o) { return o.filterMethod.empty(); }},
+        {"Order = bytes", [](const RenameSettings& o) { return o.order == NameOrder::Bytes; }},
+        {"Name Pattern = /O_/3", [](const RenameSettings& o) { return o.namePattern == u"/O_/3"; }},
         {R"(Name Pattern = "a\/\/b \"q\" \\ ")",
-         [](const RenameOptions& o) { return o.namePattern == u"a//b \"q\" \\ "; }},
+         [](const RenameSettings& o) { return o.namePattern == u"a//b \"q\" \\ "; }},
         {"Name Pattern = \"never closed",
-         [](const RenameOptions& o) { return o.namePattern.empty(); }},
-        {"Replace What = a // b", [](const RenameOptions& o) { return o.replaceWhat == u"a"; }},
-        {"File Types=.exe", [](const RenameOptions& o) { return o.fileTypes.empty(); }},
+         [](const RenameSettings& o) { return o.namePattern.empty(); }},
+        {"Replace What = a // b", [](const RenameSettings& o) { return o.replaceWhat == u"a"; }},
+        {"File Types=.exe", [](const RenameSettings& o) { return o.fileTypes.empty(); }},
         // "Only English" switched on by the file does not bring "w/o File Extension".
         {"Only English = 1",
-         [](const RenameOptions& o) { return o.onlyEnglish && !o.withoutExtension; }},
+         [](const RenameSettings& o) { return o.onlyEnglish && !o.withoutExtension; }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.line);
@@ -273,7 +273,7 @@ TEST(ConfigFileTest, EveryKindOfOptionIsReadByItsRule) {
         contents += row.line;
         contents += '\n';
         folder.createFile("Brindle.ini", contents);
-        RenameOptions options;
+        RenameSettings options;
         LoadConfigOptions(options, folder.folder() + u"Brindle.ini");
         EXPECT_TRUE(row.holds(options));
     }
@@ -294,7 +294,7 @@ TEST(ConfigFileTest, QuotedTextsReadBackAsWritten) {
         contents += EncodeName(quoted);
         contents += " // a note\n";
         folder.createFile("Brindle.ini", contents);
-        RenameOptions options;
+        RenameSettings options;
         LoadConfigOptions(options, folder.folder() + u"Brindle.ini");
         EXPECT_EQ(options.namePattern, text);
     }

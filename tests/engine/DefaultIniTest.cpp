@@ -113,7 +113,7 @@ TEST(DefaultIniTest, EveryConfigKeyIsPresentAndOnlyTheLogIsOn) {
         EXPECT_TRUE(found);
     }
 
-    RenameOptions options;
+    RenameSettings options;
     options.onlyEnglish = true;
     LoadConfigOptions(options, DefaultIni());
     EXPECT_FALSE(options.onlyEnglish);

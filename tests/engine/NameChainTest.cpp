@@ -14,7 +14,7 @@
 namespace brindle {
 namespace {
 
-NameChain ChainOf(const RenameOptions& options, const ReplacementTable* table = nullptr) {
+NameChain ChainOf(const RenameSettings& options, const ReplacementTable* table = nullptr) {
     ParsedPattern parsed = ParseNamePattern(options.namePattern);
     EXPECT_EQ(parsed.error, std::nullopt);
     return NameChain(options, table, std::move(parsed.pattern));
@@ -23,80 +23,80 @@ NameChain ChainOf(const RenameOptions& options, const ReplacementTable* table = 
 TEST(NameChainTest, StagesRunInTheirOrder) {
     struct Row {
         const char* name;
-        std::function<void(RenameOptions&)> set;
+        std::function<void(RenameSettings&)> set;
         std::u16string input, expected;
         std::int32_t symbolCount = -1;  // -1: left as it was
     };
     const Row rows[] = {
-        {"none/Unchanged", [](RenameOptions&) {}, u"My File.TXT", u"My File.TXT"},
+        {"none/Unchanged", [](RenameSettings&) {}, u"My File.TXT", u"My File.TXT"},
         {"aside/OnlyTheLastExtension",
-         [](RenameOptions& o) {
+         [](RenameSettings& o) {
              o.withoutExtension = true;
              o.conversionMode = kToUpperCase;
          },
          u"Report.pdf.final.pdf", u"REPORT.PDF.FINAL.pdf"},
-        {"aside/NothingElseChangesNothing", [](RenameOptions& o) { o.withoutExtension = true; },
+        {"aside/NothingElseChangesNothing", [](RenameSettings& o) { o.withoutExtension = true; },
          u"v1.txt and v2.txt.txt", u"v1.txt and v2.txt.txt"},
-        {"aside/DoubledExtensionStays", [](RenameOptions& o) { o.withoutExtension = true; },
+        {"aside/DoubledExtensionStays", [](RenameSettings& o) { o.withoutExtension = true; },
          u"a.txt.txt", u"a.txt.txt"},
         {"aside/AfterTheDoubledExtension",
-         [](RenameOptions& o) {
+         [](RenameSettings& o) {
              o.duplicateExtension = true;
              o.withoutExtension = true;
              o.namePattern = u"/O!";
          },
          u"a.txt.txt", u"a!.txt"},
         {"aside/NoDotIsAllExtension",
-         [](RenameOptions& o) {
+         [](RenameSettings& o) {
              o.withoutExtension = true;
              o.namePattern = u"X";
          },
          u"README", u"XREADME"},
-        {"pattern/NoDotIsAllExtension", [](RenameOptions& o) { o.namePattern = u"X"; }, u"README",
+        {"pattern/NoDotIsAllExtension", [](RenameSettings& o) { o.namePattern = u"X"; }, u"README",
          u"XREADME"},
         {"count/WholeName",
-         [](RenameOptions& o) {
+         [](RenameSettings& o) {
              o.countSymbols = true;
              o.replaceWhat = u"a";
              o.replaceWith = u"aaa";
          },
          u"ab.txt", u"aaab.txt", 6},
         {"count/WithoutExtension",
-         [](RenameOptions& o) {
+         [](RenameSettings& o) {
              o.countSymbols = true;
              o.withoutExtension = true;
          },
          u"ab.txt", u"ab.txt", 2},
         {"order/CaseBeforeReplace",
-         [](RenameOptions& o) {
+         [](RenameSettings& o) {
              o.conversionMode = kToUpperCase;
              o.replaceWhat = u"A";
              o.replaceWith = u"x";
          },
          u"abc.txt", u"xBC.TXT"},
         {"order/ReplaceBeforePattern",
-         [](RenameOptions& o) {
+         [](RenameSettings& o) {
              o.replaceWhat = u"a";
              o.replaceWith = u"b";
              o.namePattern = u"/O-/O";
          },
          u"a.txt", u"b-b.txt"},
         {"order/PatternBeforeLengthCut",
-         [](RenameOptions& o) {
+         [](RenameSettings& o) {
              o.namePattern = u"/O_long_suffix";
              o.force63 = true;
              o.force63Length = 8;
          },
          u"a.txt", u"alon.txt"},
         {"order/LengthCutInsideTheAside",
-         [](RenameOptions& o) {
+         [](RenameSettings& o) {
              o.withoutExtension = true;
              o.force63 = true;
              o.force63Length = 3;
          },
          u"abcdef.txt", u"abc.txt"},
         {"lengthCut/DoubledExtension",
-         [](RenameOptions& o) {
+         [](RenameSettings& o) {
              o.force63 = true;
              o.force63Length = 10;
          },
@@ -104,7 +104,7 @@ TEST(NameChainTest, StagesRunInTheirOrder) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        RenameOptions options;
+        RenameSettings options;
         row.set(options);
         const NameChain chain = ChainOf(options);
         NameCounters counters{.symbolCount = -1};
@@ -114,7 +114,7 @@ TEST(NameChainTest, StagesRunInTheirOrder) {
 }
 
 TEST(NameChainTest, OnlyEnglishTakesThePlaceOfReplace) {
-    RenameOptions options;
+    RenameSettings options;
     options.onlyEnglish = true;
     options.replaceWhat = u"z";
     options.replaceWith = u"Q";
@@ -129,7 +129,7 @@ TEST(NameChainTest, OnlyEnglishTakesThePlaceOfReplace) {
 // The running number and letter go on from item to item, and one chain names them all
 // with the same scratch space.
 TEST(NameChainTest, CountersGoOnFromItemToItem) {
-    RenameOptions options;
+    RenameSettings options;
     options.withoutExtension = true;
     options.namePattern = u"/C/2";
     const NameChain chain = ChainOf(options);
@@ -144,21 +144,21 @@ TEST(NameChainTest, TagEscapesFollowTheFileOnDisk) {
     struct Row {
         const char* name;
         std::string disk;
-        std::function<void(RenameOptions&)> set;
+        std::function<void(RenameSettings&)> set;
         std::u16string expected;
     };
     const Row rows[] = {
-        {"upperCaseExtension", "x.MP3", [](RenameOptions&) {}, u"Art - Song.MP3"},
-        {"afterUpperCase", "x.mp3", [](RenameOptions& o) { o.conversionMode = kToUpperCase; },
+        {"upperCaseExtension", "x.MP3", [](RenameSettings&) {}, u"Art - Song.MP3"},
+        {"afterUpperCase", "x.mp3", [](RenameSettings& o) { o.conversionMode = kToUpperCase; },
          u"Art - Song.MP3"},
-        {"extensionSetAside", "x.mp3", [](RenameOptions& o) { o.withoutExtension = true; },
+        {"extensionSetAside", "x.mp3", [](RenameSettings& o) { o.withoutExtension = true; },
          u"Art - Song.mp3"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         testing::TempFolder folder;
         folder.createFile(row.disk, testing::Tag("Song", "Art", "", ""));
-        RenameOptions options;
+        RenameSettings options;
         options.namePattern = u"\\A - \\T";
         row.set(options);
         NameCounters counters;

@@ -66,11 +66,11 @@ struct BetweenItemsCase {
 std::string RunBetweenItems(const std::string& t, const BetweenItemsCase& c) {
     FaultingHost host;
     RenameSession session(host);
-    RenameOptions& options = session.options();
+    RenameSettings& options = session.settings();
     options.conversionMode = 1;
     options.writeLogFile = true;
     options.scanSubfolders = true;
-    options.logFileName = DecodeName(t + "/log/Brindle.log");
+    session.setLogFile(DecodeName(t + "/log/Brindle.log"));
     if (c.before)
         c.before(t);
     host.afterFirstItem = [&] { c.afterFirstItem(t); };

@@ -8,10 +8,12 @@ namespace brindle {
 // managers show them), the names' bytes, or as the filesystem lists them.
 enum class NameOrder { Natural, Bytes, None };
 
-// Every option the engine reads. The dialog binds each field to a control and
-// exchanges them ("save": controls -> fields, "load": fields -> controls); other
-// hosts (the command-line tool, tests) fill the fields directly.
-struct RenameOptions {
+// What a user sets, and what a preset saves: every option of the dialog and of
+// brindle-cli, nothing else. The dialog binds each field to a control and exchanges
+// them ("save": controls -> fields, "load": fields -> controls); other hosts (the
+// command-line tool, tests) fill the fields directly. What a batch changes as it runs
+// (the counters) and where the files lie are the session's.
+struct RenameSettings {
     bool onlyEnglish = false;
     bool force63 = false;
     bool withoutExtension = false;
@@ -44,12 +46,7 @@ struct RenameOptions {
     // nothing is selected.
     std::u16string filterMethod;
 
-    // The configuration file and the log. Bare names resolve against the current
-    // directory, which start-up makes the program's folder; hosts may give full paths.
-    std::u16string logFileName = u"Brindle.log";
-    std::u16string iniFileName = u"Brindle.ini";
-
-    bool operator==(const RenameOptions&) const = default;
+    bool operator==(const RenameSettings&) const = default;
 };
 
 }  // namespace brindle
