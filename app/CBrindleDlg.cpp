@@ -61,7 +61,7 @@ CBrindleDlg::CBrindleDlg(brindle::DesktopServices& services, AboutBoxCall aboutB
       aboutBox_(std::move(aboutBox)),
       files_(std::move(files)),
       units_(QApplication::font()),
-      workerHost_(*this, this),
+      workerHost_(*this, services, this),
       session_(workerHost_),
       runner_(services) {
     setObjectName(QStringLiteral("CBrindleDlg"));

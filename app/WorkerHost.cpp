@@ -2,8 +2,11 @@
 
 #include <QThread>
 
-WorkerHost::WorkerHost(brindle::PipelineHost& window, QObject* parent)
-    : QObject(parent), window_(window) {}
+#include "app/Safely.h"
+
+WorkerHost::WorkerHost(brindle::PipelineHost& window, brindle::DesktopServices& services,
+                       QObject* parent)
+    : QObject(parent), window_(window), services_(services) {}
 
 bool WorkerHost::OnWindowThread() const {
     return QThread::currentThread() == thread();
@@ -39,8 +42,10 @@ void WorkerHost::Deliver() {
         events.swap(pending_);
         posted_ = false;
     }
-    for (const Event& event : events)
-        Hand(event);
+    Safely(services_, [&] {
+        for (const Event& event : events)
+            Hand(event);
+    });
     delivering_ = false;
 }
 

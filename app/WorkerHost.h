@@ -8,6 +8,7 @@
 #include <variant>
 #include <vector>
 
+#include "app/DesktopServices.h"
 #include "batch/PipelineHost.h"
 
 // The host a batch or Undo talks to when it runs on a worker thread: what happens is queued,
@@ -19,7 +20,9 @@ class WorkerHost : public QObject, public brindle::PipelineHost {
     Q_OBJECT
 
 public:
-    WorkerHost(brindle::PipelineHost& window, QObject* parent);
+    // What the window's host cannot show (it ran out of memory, say) is told in a message
+    // box through `services`: no exception crosses Qt's event delivery.
+    WorkerHost(brindle::PipelineHost& window, brindle::DesktopServices& services, QObject* parent);
 
     void AddOutputRow(const brindle::RowData& row) override;
     void RemoveAllRows() override;
@@ -56,6 +59,7 @@ private:
     void Hand(const Event& event);
 
     brindle::PipelineHost& window_;
+    brindle::DesktopServices& services_;
     std::mutex mutex_;
     std::vector<Event> pending_;
     bool posted_ = false;
