@@ -200,7 +200,17 @@ void BatchPlanner::Name(std::u16string name, const std::u16string& directory, st
     item.oldName = std::move(name);
 }
 
-bool BatchPlanner::Next(PlanItem& item) {
+bool BatchPlanner::Next(PlanItem& item, ItemFolders* folders) {
+    if (!NextItem(item))
+        return false;
+    if (folders != nullptr) {
+        folders->from = std::move(from_);
+        folders->to = std::move(to_);
+    }
+    return true;
+}
+
+bool BatchPlanner::NextItem(PlanItem& item) {
     for (;;) {
         if (!levels_.empty()) {
             Level& level = levels_.back();

@@ -66,9 +66,16 @@ public:
     BatchPlanner(const BatchPlanner&) = delete;
     BatchPlanner& operator=(const BatchPlanner&) = delete;
 
-    // Plans the next item into `item` (its folders are added to the plan); false when the
+    // The folders an item is renamed between, open as the walk met them.
+    struct ItemFolders {
+        std::shared_ptr<const OpenFolder> from;
+        std::shared_ptr<const OpenFolder> to;
+    };
+
+    // Plans the next item into `item` (its folders are added to the plan) and, when
+    // `folders` is given, hands over the folders it is renamed between; false when the
     // batch has no more.
-    bool Next(PlanItem& item);
+    bool Next(PlanItem& item, ItemFolders* folders = nullptr);
 
     // The counters as they stand after the items planned so far.
     const NameCounters& counters() const { return counters_; }
@@ -77,16 +84,15 @@ public:
     const RenameSettings& settings() const { return settings_; }
     bool metAnItem() const { return metAnItem_; }
 
-    // Apply: the folders the item planned last is renamed between.
-    const std::shared_ptr<const OpenFolder>& from() const { return from_; }
-    const std::shared_ptr<const OpenFolder>& to() const { return to_; }
-    // Apply: the item now has its new name in `to`, so that no later listing meets it
-    // again.
+    // Apply tells the walk what it renamed: the item now has its new name in `to`, so
+    // that no later listing meets it again. The one message back, since the walk meets
+    // the disk as the batch leaves it.
     void NoteRenamed(const PlanItem& item, const OpenFolder& to);
 
 private:
     struct Level;
 
+    bool NextItem(PlanItem& item);
     // Starts the walk of a folder's tree (or only its own files) from `base`, ending
     // with '/'. False when the folder was walked before.
     bool StartScan(const std::u16string& base, bool recursive);

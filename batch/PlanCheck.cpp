@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "batch/ItemRules.h"
 #include "engine/CaseConversion.h"
 #include "platform/FileSystem.h"
 #include "platform/MountTable.h"
@@ -16,8 +17,6 @@
 namespace brindle {
 
 namespace {
-
-constexpr std::size_t kNameMax = 255;  // bytes of one name on Linux filesystems
 
 // The names the folders of a plan hold while the batch is played through: a flat hash
 // table of indices into a list of names, each a key (the name, or its folded form where
@@ -208,43 +207,40 @@ public:
             if (cancelled && (i & 255) == 0 && cancelled())
                 return false;
             PlanItem& item = plan_.items[i];
-            if (item.unreadableFolder())
-                continue;
-            if (!item.changed()) {
-                item.state = PlanState::Unchanged;
-                continue;
-            }
-            if (settings_.onlyLog) {
-                item.state = PlanState::OnlyLog;
-                continue;
-            }
-            if (item.state == PlanState::Missing)
-                continue;
-            if (item.droppedFolder() && UnderRenamedFolder(plan_.folderOf(item), renamedFolders)) {
-                item.state = PlanState::FolderMovedAway;
-                continue;
-            }
-            if (item.droppedFolder() &&
-                mounts_.FolderRenamesLoseContents(
-                    OpenFolder::AtPath(plan_.folderOf(item)).identity().device)) {
-                item.state = PlanState::LosesContents;
-                continue;
-            }
-            if (settings_.skipReadOnly) {
-                if (statFolder != item.folder) {
-                    statFolder = item.folder;
-                    statOpen.emplace(OpenFolder::AtPath(plan_.folderOf(item)));
+            // What the batch will find of the item, from the listings and the items
+            // renamed before it.
+            struct Facts {
+                Checker& checker;
+                const PlanItem& item;
+                const std::vector<std::u16string>& renamedFolders;
+                std::uint32_t& statFolder;
+                std::optional<OpenFolder>& statOpen;
+
+                PlanState Absent() const {
+                    if (item.state == PlanState::Missing)
+                        return PlanState::Missing;
+                    if (item.droppedFolder() &&
+                        UnderRenamedFolder(checker.plan_.folderOf(item), renamedFolders))
+                        return PlanState::FolderMovedAway;
+                    return PlanState::Pending;
                 }
-                EntryStatus status;
-                if (statOpen->Stat(item.oldName, status) == 0 && status.readOnly) {
-                    item.state = PlanState::ReadOnly;
-                    continue;
+                bool LosesContents() const {
+                    return checker.mounts_.FolderRenamesLoseContents(
+                        OpenFolder::AtPath(checker.plan_.folderOf(item)).identity().device);
                 }
-            }
-            if (!IsUsableName(item.newName) || EncodeName(item.newName).size() > kNameMax) {
-                item.state = PlanState::NotAName;
+                bool ReadOnly() const {
+                    if (statFolder != item.folder) {
+                        statFolder = item.folder;
+                        statOpen.emplace(OpenFolder::AtPath(checker.plan_.folderOf(item)));
+                    }
+                    EntryStatus status;
+                    return statOpen->Stat(item.oldName, status) == 0 && status.readOnly;
+                }
+            };
+            item.state = JudgeItem(item, settings_,
+                                   Facts{*this, item, renamedFolders, statFolder, statOpen});
+            if (item.state != PlanState::Rename)
                 continue;
-            }
             const std::u16string_view target = Key(item.newFolder, item.newName);
             if (item.newFolder == item.folder && held[i] != kNoIndex &&
                 names.name(held[i]).key == target) {

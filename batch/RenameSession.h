@@ -13,6 +13,7 @@
 #include "batch/RenameLog.h"
 #include "engine/BatchStats.h"
 #include "engine/NameChain.h"
+#include "engine/PatternCreator.h"
 #include "engine/RenameSettings.h"
 #include "platform/MountTable.h"
 #include "platform/OpenFolder.h"
@@ -30,6 +31,10 @@ enum class BatchOutcome {
     // The "Only English" table could not be read, and the host renames nothing without
     // it: nothing was renamed or logged.
     TableMissing,
+    // The name pattern has a mistake (BatchResult::patternError): the batch did not begin,
+    // nothing was renamed or logged. Hosts tell the mistake before they start a batch;
+    // this holds for any host that does not.
+    PatternMistake,
 };
 
 // How an Undo ended.
@@ -53,6 +58,7 @@ struct BatchResult {
     // why); no item was renamed without its record all the same.
     bool logRefused = false;
     std::optional<bool> undoEnabled;
+    std::optional<PatternError> patternError;
 };
 
 // The state that lives as long as the main dialog (or one brindle-cli run): the

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "batch/ItemRules.h"
 #include "batch/Messages.h"
 #include "batch/RenameLog.h"
 #include "batch/RenameSession.h"
@@ -165,9 +166,8 @@ bool RenameSession::RenameItem(const GroupItem& entry) {
     const PlanItem& item = entry.item;
     const bool logged = settings_.writeLogFile;
     LoggedRenameSteps steps(*log_, entry.offset);
-    const bool renamed =
-        IsUsableName(item.newName) && RenameNoReplace(*entry.from, item.oldName, *entry.to,
-                                                      item.newName, logged ? &steps : nullptr) == 0;
+    const bool renamed = RenameNoReplace(*entry.from, item.oldName, *entry.to, item.newName,
+                                         logged ? &steps : nullptr) == 0;
     if (logged)
         log_->NoteOutcome(entry.offset, renamed);
     return renamed;
@@ -210,27 +210,45 @@ void RenameSession::ApplyItem(const Plan& plan, const GroupItem& entry, bool rec
     if (!recorded) {
         stats_.exceptions = WrappingIncrement(stats_.exceptions);
         row.output = kTextRenameFailed;
-    } else if (entry.renaming) {
-        if (entry.losesContents) {
-            stats_.exceptions = WrappingIncrement(stats_.exceptions);
-            row.output = kTextRenameFailed;
-            reason = InputText(plan, item) + u": " + kTextFolderRenameLosesContents;
-            row.reason = reason;
-            if (settings_.writeLogFile)
-                log_->NoteOutcome(entry.offset, false);
-        } else if (settings_.skipReadOnly && entry.statusKnown && entry.status.readOnly) {
-            stats_.exceptions = WrappingIncrement(stats_.exceptions);
-            row.suffix = RowSuffix::ReadOnly;
-            if (settings_.writeLogFile)
-                log_->NoteOutcome(entry.offset, false);
-        } else if (RenameItem(entry)) {
-            planner.NoteRenamed(item, *entry.to);
-        } else {
+    } else {
+        // The Preview's rules; what they cannot foresee, the rename itself tells.
+        struct Facts {
+            const GroupItem& entry;
+            static PlanState Absent() { return PlanState::Pending; }
+            bool LosesContents() const { return entry.losesContents; }
+            bool ReadOnly() const { return entry.statusKnown && entry.status.readOnly; }
+        };
+        const PlanState verdict = JudgeItem(item, settings_, Facts{entry});
+        bool failed = false;
+        switch (verdict) {
+            case PlanState::Rename:
+                if (RenameItem(entry))
+                    planner.NoteRenamed(item, *entry.to);
+                else
+                    failed = true;
+                break;
+            case PlanState::LosesContents:
+                failed = true;
+                reason = InputText(plan, item) + u": " + kTextFolderRenameLosesContents;
+                row.reason = reason;
+                break;
+            case PlanState::ReadOnly:
+                stats_.exceptions = WrappingIncrement(stats_.exceptions);
+                row.suffix = RowSuffix::ReadOnly;
+                break;
+            case PlanState::NotAName:
+                failed = true;
+                break;
+            default:  // Unchanged, or "Only Log": nothing moves
+                break;
+        }
+        if (failed) {
             stats_.exceptions = WrappingIncrement(stats_.exceptions);
             row.output = kTextRenameFailed;
         }
-    } else if (changed && settings_.writeLogFile) {
-        log_->NoteOutcome(entry.offset, false);  // "Only Log": never renamed
+        // A record whose item did not move says so (a renamed one said so already).
+        if (verdict != PlanState::Rename && changed && settings_.writeLogFile)
+            log_->NoteOutcome(entry.offset, false);
     }
 
     host_.AddOutputRow(row);

@@ -63,12 +63,13 @@ std::size_t RenameSession::PlanGroup(BatchPlanner& planner, const Plan& plan, Gr
         if (group.size() == count)
             group.emplace_back();
         GroupItem& entry = group[count];
-        if (!planner.Next(entry.item)) {
+        BatchPlanner::ItemFolders folders;
+        if (!planner.Next(entry.item, &folders)) {
             more = false;
             break;
         }
-        entry.from = planner.from();
-        entry.to = planner.to();
+        entry.from = std::move(folders.from);
+        entry.to = std::move(folders.to);
         entry.stamped = false;
         ++count;
         if (plan.tableFailed && !result.tableFailed) {
@@ -96,6 +97,11 @@ BatchResult RenameSession::RunBatch(const BatchSource& source) {
     // of nothing usable is no batch: nothing happens at all.
     if (source.empty())
         return result;
+    if (auto mistake = ParseNamePattern(settings_.namePattern).error) {
+        result.outcome = BatchOutcome::PatternMistake;
+        result.patternError = std::move(mistake);
+        return result;
+    }
     BeginBatch();
     // Items are planned a group at a time, then applied: the group's records go to the
     // log in one write before any of them is renamed. The plan keeps only the folders.

@@ -219,13 +219,18 @@ TEST_F(PlanCheckTest, PreviewAgreesWithApplyAlsoAfterOnlyLog) {
 }
 
 // A pattern with a mistake plans no item, and the summary is the mistake; a batch run
-// with it all the same renames nothing.
+// with it all the same does not begin: nothing renamed, logged or cleared, the counters
+// where they were.
 TEST_F(PlanCheckTest, APatternWithAMistakePlansNothing) {
     RegisterTestTokens();
     temp.createFiles({"items/A.TXT", "items/sub/B.TXT"});
     settings().conversionMode = 1;
     settings().scanSubfolders = true;
     settings().namePattern = u"/O{test.none:x}";
+    settings().writeLogFile = true;
+    settings().deleteContents = true;
+    settings().showLogWindow = true;
+    settings().startIndex = 7;
     const Plan plan = PreviewItems();
     EXPECT_TRUE(plan.items.empty());
     ASSERT_TRUE(plan.patternError);
@@ -234,9 +239,13 @@ TEST_F(PlanCheckTest, APatternWithAMistakePlansNothing) {
               u"The name pattern has a mistake at character 14: \"test.none\" takes no argument.");
 
     const std::vector<std::string> before = temp.listing();
-    session.RunFolderBatch(items());
+    const BatchResult result = session.RunFolderBatch(items());
+    EXPECT_EQ(result.outcome, BatchOutcome::PatternMistake);
+    EXPECT_EQ(result.patternError, plan.patternError);
     EXPECT_EQ(temp.listing(), before);
-    EXPECT_TRUE(host.rows.empty());
+    EXPECT_TRUE(host.calls.empty());
+    EXPECT_EQ(settings().startIndex, 7);
+    EXPECT_FALSE(session.LogExists());
 
     // Once mended, the same batch plans its items.
     settings().namePattern = u"/O{test.none}";
