@@ -18,14 +18,12 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <algorithm>
 #include <chrono>
@@ -40,6 +38,7 @@
 #include "app/ControlIds.h"
 #include "app/PreviewModel.h"
 #include "app/QtText.h"
+#include "app/tools/LatencyProbe.h"
 #include "app/tools/ToolSupport.h"
 #include "batch/BatchPlanner.h"
 #include "platform/NameCodec.h"
@@ -143,29 +142,6 @@ void PlanInTheCore(const std::u16string& folder, int files, int runs) {
     Report("plan.item_struct", static_cast<double>(sizeof(brindle::PlanItem)), "bytes");
 }
 
-// Runs the event loop until `done`, with the probe measuring how late each of its timer
-// events comes: the longest the user-interface thread was busy with something else.
-struct LatencyProbe {
-    QTimer timer;
-    Clock::time_point last;
-    double worst = 0;
-    LatencyProbe() {
-        timer.setTimerType(Qt::PreciseTimer);
-        timer.setInterval(2);
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            const auto now = Clock::now();
-            worst = std::max(worst, Ms(now - last) - 2.0);
-            last = now;
-        });
-    }
-    void Start() {
-        worst = 0;
-        last = Clock::now();
-        timer.start();
-    }
-    void Stop() { timer.stop(); }
-};
-
 void PreviewWindow(const QString& folder, int files, int runs) {
     QTemporaryDir temp;
     const QString programFolder = temp.path() + QLatin1Char('/');
@@ -219,7 +195,7 @@ void PreviewWindow(const QString& folder, int files, int runs) {
     std::vector<double> first;
     std::vector<double> whole;
     double worstStall = 0;
-    LatencyProbe probe;
+    brindle::tools::LatencyProbe probe;
     for (int run = 0; run < runs; ++run) {
         waitForPlan();
         probe.Start();
@@ -230,7 +206,8 @@ void PreviewWindow(const QString& folder, int files, int runs) {
         probe.Stop();
         first.push_back(Ms(firstShown - changed));
         whole.push_back(Ms(wholeShown - changed));
-        worstStall = std::max(worstStall, probe.worst);
+        // How late the probe's timer came at worst: the time beyond its interval.
+        worstStall = std::max(worstStall, probe.longestGapMs() - probe.kIntervalMs);
     }
     Report("window.first_screenful.median", Median(first), "ms");
     Report("window.first_screenful.worst", *std::max_element(first.begin(), first.end()), "ms");
