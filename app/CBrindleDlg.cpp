@@ -294,8 +294,7 @@ void CBrindleDlg::RunBatch(const brindle::BatchSource& source) {
         }
         PrepareLogFolder();
         brindle::BatchResult result;
-        runner_.Offload([&] { result = session_.RunBatch(source); });
-        workerHost_.Deliver();
+        workerHost_.Offload(runner_, [&] { result = session_.RunBatch(source); });
         // What the batch changed in the options.
         LoadOptions(session_.settings());
         if (result.tableFailed)
@@ -316,8 +315,7 @@ void CBrindleDlg::OnUndo() {
         return;
     RunBusy([&] {
         SaveOptions(session_.settings());
-        runner_.Offload([&] { session_.OnUndo(); });
-        workerHost_.Deliver();
+        workerHost_.Offload(runner_, [&] { session_.OnUndo(); });
         ShowUndoResult(session_.undoEnabled());
     });
 }

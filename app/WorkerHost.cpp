@@ -6,7 +6,25 @@
 
 WorkerHost::WorkerHost(brindle::PipelineHost& window, brindle::DesktopServices& services,
                        QObject* parent)
-    : QObject(parent), window_(window), services_(services) {}
+    : QObject(parent), window_(window), services_(services) {
+    pace_.setInterval(kDeliveryMs);
+    connect(&pace_, &QTimer::timeout, this, &WorkerHost::Deliver);
+}
+
+void WorkerHost::Offload(BusyRunner& runner, const std::function<void()>& task) {
+    paced_.store(true, std::memory_order_relaxed);
+    pace_.start();
+    // Also when the task throws: what it posted before is shown.
+    struct Ending {
+        WorkerHost& host;
+        ~Ending() {
+            host.pace_.stop();
+            host.paced_.store(false, std::memory_order_relaxed);
+            host.Deliver();
+        }
+    } ending{*this};
+    runner.Offload(task);
+}
 
 bool WorkerHost::OnWindowThread() const {
     return QThread::currentThread() == thread();
@@ -20,7 +38,7 @@ void WorkerHost::Post(Event event) {
     }
     std::lock_guard lock(mutex_);
     pending_.push_back(std::move(event));
-    if (!posted_) {
+    if (!posted_ && !paced_.load(std::memory_order_relaxed)) {
         posted_ = true;
         QMetaObject::invokeMethod(this, &WorkerHost::Deliver, Qt::QueuedConnection);
     }

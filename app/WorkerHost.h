@@ -1,6 +1,10 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
+
+#include <atomic>
+#include <functional>
 
 #include <cstdint>
 #include <mutex>
@@ -8,6 +12,7 @@
 #include <variant>
 #include <vector>
 
+#include "app/BusyRunner.h"
 #include "app/DesktopServices.h"
 #include "batch/PipelineHost.h"
 
@@ -35,9 +40,17 @@ public:
                   brindle::MessageIcon icon) override;
     bool GoesOnWithoutTable() const override { return window_.GoesOnWithoutTable(); }
 
+    // Runs `task` on a worker (BusyRunner::Offload) with this host as its host: what it
+    // posts is handed to the window every kDeliveryMs rather than waking the window for each
+    // event (a wake-up per row cost more than the rename itself), and all that is left once
+    // it has ended.
+    void Offload(BusyRunner& runner, const std::function<void()>& task);
+
     // Hands on what has been queued; on the window's thread. Once the worker has ended, one
     // call hands on all it sent.
     void Deliver();
+
+    static constexpr int kDeliveryMs = 10;
 
 private:
     // A row with its own texts, for the row's views end with the call that brought them.
@@ -64,4 +77,7 @@ private:
     std::vector<Event> pending_;
     bool posted_ = false;
     bool delivering_ = false;
+    // Offload runs: the pace timer delivers, Post wakes no one.
+    std::atomic<bool> paced_{false};
+    QTimer pace_;
 };
