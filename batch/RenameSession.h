@@ -174,6 +174,11 @@ private:
     // Looks at each item of a logged batch that is to be renamed, for its record: lstat
     // and its stamp. Runs on the background thread while the group before is renamed.
     static void StampGroup(GroupItem* items, std::size_t count, bool onlyLog);
+    // The same over the items not claimed yet, each claimed from `next`, so that two
+    // threads can share a group: the batch's own thread helps once its group is renamed,
+    // rather than wait for a group that is larger than the one it renamed.
+    static void StampClaimed(GroupItem* items, std::size_t count, std::atomic<std::size_t>& next,
+                             bool onlyLog);
     // The disk step of a group of planned items: each looked at, their records written in
     // one go, then each renamed, with its row and the statistics.
     void ApplyGroup(const Plan& plan, Group& group, std::size_t count, BatchPlanner& planner);

@@ -54,7 +54,16 @@ RenameRecord RenameSession::RecordOf(const Plan& plan, const GroupItem& entry) c
 }
 
 void RenameSession::StampGroup(GroupItem* items, std::size_t count, bool onlyLog) {
-    for (std::size_t i = 0; i < count; ++i) {
+    std::atomic<std::size_t> next{0};
+    StampClaimed(items, count, next, onlyLog);
+}
+
+void RenameSession::StampClaimed(GroupItem* items, std::size_t count,
+                                 std::atomic<std::size_t>& next, bool onlyLog) {
+    for (;;) {
+        const std::size_t i = next.fetch_add(1, std::memory_order_relaxed);
+        if (i >= count)
+            return;
         GroupItem& entry = items[i];
         entry.stamp = ItemStamp{};
         entry.statusKnown = false;

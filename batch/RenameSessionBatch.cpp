@@ -1,6 +1,8 @@
 // RenameSession: running a batch, from its first step to its last, a group of items at a
 // time.
 #include <algorithm>
+#include <atomic>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -114,14 +116,32 @@ BatchResult RenameSession::RunBatch(const BatchSource& source) {
     std::optional<BackgroundWork> background;
     if (logged)
         background.emplace();
-    const auto stampAhead = [&](Group& group, std::size_t count) -> BackgroundWork::Ticket {
+    // A group's items are looked at on the background thread, claimed one by one; the
+    // batch's thread claims the rest when it comes to wait for them.
+    struct Stamping {
+        BackgroundWork::Ticket ticket = 0;
+        GroupItem* items = nullptr;
+        std::size_t count = 0;
+        std::shared_ptr<std::atomic<std::size_t>> next;
+    };
+    const bool onlyLog = settings_.onlyLog;
+    const auto stampAhead = [&](Group& group, std::size_t count) -> Stamping {
         if (!background || count == 0)
-            return 0;
+            return {};
         // The items themselves, not the vector: the two groups swap their storage while
         // a job may still run, and the storage never moves while it does.
-        GroupItem* items = group.data();
-        const bool onlyLog = settings_.onlyLog;
-        return background->Post([items, count, onlyLog] { StampGroup(items, count, onlyLog); });
+        Stamping stamping{0, group.data(), count, std::make_shared<std::atomic<std::size_t>>(0)};
+        stamping.ticket =
+            background->Post([items = stamping.items, count, next = stamping.next, onlyLog] {
+                StampClaimed(items, count, *next, onlyLog);
+            });
+        return stamping;
+    };
+    const auto finishStamping = [&](const Stamping& stamping) {
+        if (!background || stamping.ticket == 0)
+            return;
+        StampClaimed(stamping.items, stamping.count, *stamping.next, onlyLog);
+        background->Wait(stamping.ticket);
     };
     // Each group's size: the first kFirstGroupSize, then doubling with the log.
     std::size_t groupSize = kFirstGroupSize;
@@ -133,34 +153,33 @@ BatchResult RenameSession::RunBatch(const BatchSource& source) {
     };
     bool more = true;
     std::size_t count = PlanGroup(planner, plan, group_, more, result, nextLimit());
-    BackgroundWork::Ticket ticket = stampAhead(group_, count);
+    Stamping stamping = stampAhead(group_, count);
     while (!stopped_ && !stoppedOnRequest_ && count > 0) {
         std::size_t nextCount = 0;
-        BackgroundWork::Ticket nextTicket = 0;
+        Stamping nextStamping;
         const bool afterFolder = group_[count - 1].item.droppedFolder();
         if (logged && more && !afterFolder) {
             nextCount = PlanGroup(planner, plan, nextGroup_, more, result, nextLimit());
-            nextTicket = stampAhead(nextGroup_, nextCount);
+            nextStamping = stampAhead(nextGroup_, nextCount);
         }
-        if (background)
-            background->Wait(ticket);
+        finishStamping(stamping);
         ApplyGroup(plan, group_, count, planner);
         // The folders go as soon as no item needs them.
         for (std::size_t i = 0; i < count; ++i) {
             group_[i].from.reset();
             group_[i].to.reset();
         }
-        if (nextTicket == 0 && more && !stopped_ && !stoppedOnRequest_) {
+        if (nextStamping.ticket == 0 && more && !stopped_ && !stoppedOnRequest_) {
             nextCount = PlanGroup(planner, plan, nextGroup_, more, result, nextLimit());
-            nextTicket = stampAhead(nextGroup_, nextCount);
+            nextStamping = stampAhead(nextGroup_, nextCount);
         }
         group_.swap(nextGroup_);
         count = nextCount;
-        ticket = nextTicket;
+        stamping = nextStamping;
     }
     // A stop leaves the group planned ahead unapplied; its look is waited for.
-    if (background)
-        background->Wait(ticket);
+    if (background && stamping.ticket != 0)
+        background->Wait(stamping.ticket);
     ReleaseGroups();
     if (planner.metAnItem())
         settings_.fileTypes = planner.settings().fileTypes;
