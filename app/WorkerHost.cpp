@@ -68,18 +68,8 @@ void WorkerHost::Deliver() {
 }
 
 void WorkerHost::Hand(const Event& event) {
-    if (const auto* row = std::get_if<Row>(&event)) {
-        brindle::RowData data;
-        data.mark = row->mark;
-        data.inputFolder = row->inputFolder;
-        data.input = row->input;
-        data.output = row->output;
-        data.suffix = row->suffix;
-        data.countShown = row->countShown;
-        data.count = row->count;
-        data.folder = row->folder;
-        data.reason = row->reason;
-        window_.AddOutputRow(data);
+    if (const auto* row = std::get_if<brindle::OwnedRow>(&event)) {
+        window_.AddOutputRow(row->view());
     } else if (std::holds_alternative<RemoveAll>(event)) {
         window_.RemoveAllRows();
     } else if (const auto* stats = std::get_if<brindle::BatchStats>(&event)) {
@@ -92,17 +82,7 @@ void WorkerHost::Hand(const Event& event) {
 }
 
 void WorkerHost::AddOutputRow(const brindle::RowData& data) {
-    Row row;
-    row.mark = data.mark;
-    row.inputFolder = data.inputFolder;
-    row.input = data.input;
-    row.output = data.output;
-    row.suffix = data.suffix;
-    row.countShown = data.countShown;
-    row.count = data.count;
-    row.folder = data.folder;
-    row.reason = data.reason;
-    Post(std::move(row));
+    Post(brindle::OwnedRow(data));
 }
 
 void WorkerHost::RemoveAllRows() {

@@ -4,9 +4,8 @@
 #include <QTimer>
 
 #include <atomic>
-#include <functional>
-
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <variant>
@@ -53,19 +52,12 @@ public:
     static constexpr int kDeliveryMs = 10;
 
 private:
-    // A row with its own texts, for the row's views end with the call that brought them.
-    struct Row {
-        brindle::RowMark mark = brindle::RowMark::Note;
-        std::u16string inputFolder, input, output, folder, reason;
-        brindle::RowSuffix suffix = brindle::RowSuffix::None;
-        bool countShown = true;
-        std::int32_t count = 0;
-    };
     struct RemoveAll {};
     struct Title {
         std::u16string text;
     };
-    using Event = std::variant<Row, RemoveAll, brindle::BatchStats, brindle::NameCounters, Title>;
+    using Event = std::variant<brindle::OwnedRow, RemoveAll, brindle::BatchStats,
+                               brindle::NameCounters, Title>;
 
     bool OnWindowThread() const;
     void Post(Event event);

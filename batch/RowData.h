@@ -42,6 +42,31 @@ struct RowData {
     std::u16string_view reason;
 };
 
+// A row that owns its texts, for a host that keeps a row beyond the call that brought it
+// (handing it to another thread, say).
+struct OwnedRow {
+    RowMark mark = RowMark::Note;
+    std::u16string inputFolder, input, output, folder, reason;
+    RowSuffix suffix = RowSuffix::None;
+    bool countShown = true;
+    std::int32_t count = 0;
+
+    explicit OwnedRow(const RowData& row)
+        : mark(row.mark),
+          inputFolder(row.inputFolder),
+          input(row.input),
+          output(row.output),
+          folder(row.folder),
+          reason(row.reason),
+          suffix(row.suffix),
+          countShown(row.countShown),
+          count(row.count) {}
+    // Views of its texts, valid while it lives.
+    RowData view() const {
+        return RowData{mark, inputFolder, input, output, suffix, countShown, count, folder, reason};
+    }
+};
+
 // "Total files: %i | Changed files: %i | Average Input length: %i | Average Output
 // length: %i | Exceptions: %i"
 std::u16string FormatStatus(const BatchStats& stats);
