@@ -266,15 +266,32 @@ void CPreviewDlg::OnRename() {
     if (!upToDate_ || !plan || held_)
         return;
     const brindle::PlanSummary& summary = plan->summary;
-    if (summary.conflicts != 0) {
-        const std::u16string text =
-            FromQString(QStringLiteral("%1 of the %2 items conflict, as the Preview shows: they "
-                                       "will not be renamed, and their rows in the Output Log "
-                                       "will show the failure.\nRename the other items?")
-                            .arg(summary.conflicts)
-                            .arg(summary.items));
-        if (services_.ShowMessageBox(text, {}, MessageButtons::YesNo, BoxIcon::Warning) !=
-            MessageResult::Yes) {
+    if (summary.conflicts != 0 || summary.warnings != 0) {
+        QString text;
+        if (summary.conflicts != 0) {
+            text = QStringLiteral(
+                       "%1 of the %2 items conflict, as the Preview shows: they will "
+                       "not be renamed, and their rows in the Output Log will show "
+                       "the failure.\n")
+                       .arg(summary.conflicts)
+                       .arg(summary.items);
+        }
+        if (summary.warnings != 0) {
+            text += summary.conflicts != 0
+                        ? QStringLiteral(
+                              "%1 items have warnings, as the Preview shows: those "
+                              "that do not conflict will be renamed all the same.\n")
+                              .arg(summary.warnings)
+                        : QStringLiteral(
+                              "%1 of the %2 items have warnings, as the Preview "
+                              "shows: they will be renamed all the same.\n")
+                              .arg(summary.warnings)
+                              .arg(summary.items);
+        }
+        text += summary.conflicts != 0 ? QStringLiteral("Rename the other items?")
+                                       : QStringLiteral("Rename the items?");
+        if (services_.ShowMessageBox(FromQString(text), {}, MessageButtons::YesNo,
+                                     BoxIcon::Warning) != MessageResult::Yes) {
             return;
         }
     }

@@ -22,12 +22,13 @@ class QTableView;
 class QTimer;
 
 // The Preview: what the next batch over a folder (or over files and folders dropped on
-// the window) would do, item by item, with every conflict marked, before anything is
-// renamed. It follows every change of the main dialog's options as it happens: the plan
-// is made by a worker thread, a newer change cancels an older plan, and the table shows
-// the first screenful of a plan before the whole. It plans again after every batch or
-// Undo and when the folder changes on disk. "Rename" hands the batch to the main dialog,
-// which renames it as "Choose Folder" does, from a plan made again at that moment.
+// the window) would do, item by item, with every conflict and warning marked, before
+// anything is renamed. It follows every change of the main dialog's options as it
+// happens: the plan is made by a worker thread, a newer change cancels an older plan, and
+// the table shows the first screenful of a plan before the whole. It plans again after
+// every batch or Undo and when the folder changes on disk. "Rename" hands the batch to
+// the main dialog, which renames it as "Choose Folder" does, from a plan made again at
+// that moment.
 class CPreviewDlg : public QWidget {
     Q_OBJECT
 
@@ -59,7 +60,7 @@ public:
     void OnRename();
 
 signals:
-    // "Rename" was pressed (and, with conflicts shown, confirmed).
+    // "Rename" was pressed (and, with conflicts or warnings shown, confirmed).
     void renameRequested(const brindle::BatchSource& source);
     // A plan of the latest change is on show: its first screenful, or the whole of it.
     void planShown(bool complete);

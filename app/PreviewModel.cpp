@@ -50,7 +50,7 @@ QString PreviewModel::text(int row, int column) const {
                 text += QStringLiteral(" (") + ToQString(brindle::InputText(plan, other)) +
                         QLatin1Char(')');
             }
-            return text;
+            return text + ToQString(brindle::WarningsTextOf(item));
         }
         default:
             return {};
@@ -67,10 +67,12 @@ QVariant PreviewModel::data(const QModelIndex& index, int role) const {
         case Qt::DecorationRole: {
             if (index.column() != kCurrentName)
                 return {};
-            const PlanState state = plan_->items[static_cast<std::size_t>(index.row())].state;
-            if (brindle::IsConflict(state))
+            const PlanItem& item = plan_->items[static_cast<std::size_t>(index.row())];
+            if (brindle::IsConflict(item.state))
                 return images_[brindle::kImageCross];
-            if (state == PlanState::Rename)
+            if (item.warnings != 0)
+                return images_[brindle::kImageExclamation];
+            if (item.state == PlanState::Rename)
                 return images_[brindle::kImageCheck];
             return {};
         }

@@ -10,8 +10,9 @@
 
 // The Preview's rows as a table model over one plan, which it shares and never changes:
 // each item's current name (a dropped folder's whole path, as the Output Log shows it),
-// its new name, the folder it ends up in, and its state with a conflict's reason. Texts
-// are made only for the rows a view asks for.
+// its new name, the folder it ends up in, and its state with a conflict's reason and its
+// warnings. A conflict is marked with a cross, a warning with an exclamation mark, a
+// rename with a check. Texts are made only for the rows a view asks for.
 class PreviewModel : public QAbstractTableModel {
     Q_OBJECT
 

@@ -53,6 +53,36 @@ std::u16string_view StateText(PlanState state) {
     return {};
 }
 
+std::u16string_view WarningText(PlanWarning warning) {
+    switch (warning) {
+        case PlanWarning::Hidden:
+            return u"warning: the new name is hidden, nothing left of it but the extension";
+        case PlanWarning::NoCounter:
+            return u"warning: items of one folder get this name: the name pattern has no "
+                   u"counter (/0../9, /C)";
+    }
+    return {};
+}
+
+std::uint32_t PlanSummary::count(PlanWarning warning) const {
+    for (std::size_t i = 0; i < std::size(kPlanWarnings); ++i) {
+        if (kPlanWarnings[i] == warning)
+            return warningCounts[i];
+    }
+    return 0;
+}
+
+std::u16string WarningsTextOf(const PlanItem& item) {
+    std::u16string text;
+    for (const PlanWarning warning : kPlanWarnings) {
+        if (item.warned(warning)) {
+            text += u"; ";
+            text += WarningText(warning);
+        }
+    }
+    return text;
+}
+
 std::u16string StateTextOf(const Plan& plan, const PlanItem& item) {
     std::u16string text(StateText(item.state));
     if (item.state == PlanState::Unreadable) {
@@ -121,6 +151,13 @@ void Summarize(Plan& plan) {
         // A folder that could not be read is a conflict, but no item.
         if (!item.unreadableFolder())
             ++summary.items;
+        if (item.warnings != 0) {
+            ++summary.warnings;
+            for (std::size_t i = 0; i < std::size(kPlanWarnings); ++i) {
+                if (item.warned(kPlanWarnings[i]))
+                    ++summary.warningCounts[i];
+            }
+        }
     }
     plan.summary = summary;
 }
@@ -133,6 +170,23 @@ void Append(std::u16string& out, std::u16string_view label, std::uint32_t value)
     const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
     for (const char* c = digits; c != end; ++c)
         out.push_back(static_cast<char16_t>(*c));
+}
+
+// " (label: N, label: N)" of the kinds the summary counts any of.
+template <class Kind, std::size_t N>
+void AppendKinds(std::u16string& out, const PlanSummary& s,
+                 const std::pair<Kind, std::u16string_view> (&kinds)[N]) {
+    out += u" (";
+    bool first = true;
+    for (const auto& [kind, label] : kinds) {
+        if (s.count(kind) == 0)
+            continue;
+        if (!first)
+            out += u", ";
+        first = false;
+        Append(out, label, s.count(kind));
+    }
+    out += u")";
 }
 
 }  // namespace
@@ -162,17 +216,15 @@ std::u16string SummaryText(const Plan& plan) {
                 {PlanState::Unreadable, u"folder not read: "},
                 {PlanState::LosesContents, u"folder rename loses contents: "},
             };
-            text += u" (";
-            bool first = true;
-            for (const auto& [state, label] : kinds) {
-                if (s.count(state) == 0)
-                    continue;
-                if (!first)
-                    text += u", ";
-                first = false;
-                Append(text, label, s.count(state));
-            }
-            text += u")";
+            AppendKinds(text, s, kinds);
+        }
+        if (s.warnings != 0) {
+            Append(text, u" | Warnings: ", s.warnings);
+            const std::pair<PlanWarning, std::u16string_view> kinds[] = {
+                {PlanWarning::Hidden, u"hidden: "},
+                {PlanWarning::NoCounter, u"one name, no counter: "},
+            };
+            AppendKinds(text, s, kinds);
         }
     }
     if (plan.tableFailed) {

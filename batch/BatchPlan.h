@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,6 +35,22 @@ inline constexpr std::size_t kPlanStates = 12;
 bool IsConflict(PlanState state);
 // "rename", "unchanged", "Only Log", "conflict: ...".
 std::u16string_view StateText(PlanState state);
+
+// What the Preview warns of besides conflicts: likely a mistake, but the batch renames a
+// warned item all the same. Bits of PlanItem::warnings; the check sets them, apply never
+// asks.
+enum class PlanWarning : std::uint8_t {
+    // The new name begins with '.' and has no other '.', the old one did not begin with
+    // '.': the item becomes hidden, nothing left of its name but the extension.
+    Hidden = 1,
+    // Other items of its folder get its new name too, from a name pattern without a
+    // counter: the conflicts among them follow from that.
+    NoCounter = 2,
+};
+inline constexpr PlanWarning kPlanWarnings[] = {PlanWarning::Hidden, PlanWarning::NoCounter};
+
+// "warning: ..." for one warning.
+std::u16string_view WarningText(PlanWarning warning);
 
 // A folder that items of the plan live in or move to.
 struct PlanFolder {
@@ -75,10 +92,15 @@ struct PlanItem {
     char16_t letter = u'a';
     std::uint8_t flags = 0;
     PlanState state = PlanState::Pending;
+    std::uint8_t warnings = 0;  // PlanWarning bits
 
     bool changed() const { return (flags & kChanged) != 0; }
     bool droppedFolder() const { return (flags & kDroppedFolder) != 0; }
     bool unreadableFolder() const { return (flags & kUnreadableFolder) != 0; }
+    bool warned(PlanWarning warning) const {
+        return (warnings & static_cast<std::uint8_t>(warning)) != 0;
+    }
+    void Warn(PlanWarning warning) { warnings |= static_cast<std::uint8_t>(warning); }
 };
 
 // How many items are in each state.
@@ -86,7 +108,11 @@ struct PlanSummary {
     std::array<std::uint32_t, kPlanStates> counts{};
     std::uint32_t items = 0;
     std::uint32_t conflicts = 0;
+    // Items with a warning, and how many have each.
+    std::uint32_t warnings = 0;
+    std::array<std::uint32_t, std::size(kPlanWarnings)> warningCounts{};
     std::uint32_t count(PlanState state) const { return counts[static_cast<std::size_t>(state)]; }
+    std::uint32_t count(PlanWarning warning) const;
 };
 
 // A batch's plan: every item with its new name and folder, before anything is renamed.
@@ -100,6 +126,9 @@ struct Plan {
     std::u16string configFile;
     // The name pattern has a mistake: the batch has no items.
     std::optional<PatternError> patternError;
+    // A name pattern is used and it has no counter: the check warns of the items of one
+    // folder that it gives one name.
+    bool patternWithoutCounter = false;
     PlanSummary summary;
 
     const std::u16string& folderOf(const PlanItem& item) const { return folders[item.folder].path; }
@@ -111,6 +140,8 @@ struct Plan {
 // The item's state as the Preview tells it: StateText, with the system's reason for a
 // folder that could not be read.
 std::u16string StateTextOf(const Plan& plan, const PlanItem& item);
+// The item's warnings, each "; warning: ...", to follow its state; empty without any.
+std::u16string WarningsTextOf(const PlanItem& item);
 
 // The text of the Output Log's "Input File" for the item: its name, or a dropped folder's
 // (or an unreadable folder's) whole path.
@@ -124,8 +155,9 @@ std::u16string TableFailureText(std::u16string_view configFile);
 
 // The summary line: "Items: N | To rename: N | Unchanged: N | Only Log: N | Conflicts: N
 // (same new name: N, target exists: N, not a name: N, read-only: N, not found: N, folder
-// moved: N)", with what is still being planned or could not be read; or the mistake in
-// the name pattern.
+// moved: N) | Warnings: N (hidden: N, ...)", with what is still being planned or could not
+// be read; or the mistake in the name pattern. Only Log and Warnings only where there are
+// any.
 std::u16string SummaryText(const Plan& plan);
 
 // Counts the states into plan.summary.

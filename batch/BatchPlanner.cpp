@@ -99,6 +99,7 @@ BatchPlanner::BatchPlanner(const BatchSource& source, const RenameSettings& sett
         return;
     }
     pattern_ = std::move(parsed.pattern);
+    plan_.patternWithoutCounter = !settings_.namePattern.empty() && !pattern_.HasCounter();
     if (source_.isDrop) {
         for (const std::u16string& path : source_.paths) {
             if (!path.empty())

@@ -177,6 +177,8 @@ public:
         std::vector<std::uint32_t> held(plan_.items.size(), kNoIndex);
         for (std::uint32_t i = 0; i < plan_.items.size(); ++i) {
             PlanItem& item = plan_.items[i];
+            // An item may be warned of before its turn, by a later one that takes its name.
+            item.warnings = 0;
             if (item.unreadableFolder()) {
                 item.state = PlanState::Unreadable;
                 continue;
@@ -239,6 +241,8 @@ public:
             };
             item.state = JudgeItem(item, settings_,
                                    Facts{*this, item, renamedFolders, statFolder, statOpen});
+            if (BecomesHidden(item))
+                item.Warn(PlanWarning::Hidden);
             if (item.state != PlanState::Rename)
                 continue;
             const std::u16string_view target = Key(item.newFolder, item.newName);
@@ -253,6 +257,12 @@ public:
                 const FolderNames::Name& holder = names.name(taken);
                 item.state = holder.isNew ? PlanState::TwoAimAtOneName : PlanState::TargetExists;
                 item.other = holder.item;
+                if (plan_.patternWithoutCounter && holder.item != kNoIndex &&
+                    GetsName(plan_.items[holder.item], item.newFolder, target)) {
+                    // Both are given the name: the pattern made it, and it counts nothing.
+                    item.Warn(PlanWarning::NoCounter);
+                    plan_.items[holder.item].Warn(PlanWarning::NoCounter);
+                }
                 continue;
             }
             item.state = PlanState::Rename;
@@ -266,6 +276,21 @@ public:
     }
 
 private:
+    // A new name that begins with '.' and has no other, given to an item whose name did
+    // not begin with '.': the item would vanish from sight, its name cut to the extension.
+    static bool BecomesHidden(const PlanItem& item) {
+        const std::u16string& name = item.newName;
+        return item.changed() && !item.unreadableFolder() && name.size() > 1 &&
+               name.front() == u'.' && name.find(u'.', 1) == std::u16string::npos &&
+               !item.oldName.starts_with(u'.');
+    }
+
+    // Whether `item` ends up with the name `key` in `folder`: the item that took it first
+    // in the batch, or one that holds it and keeps it.
+    bool GetsName(const PlanItem& item, std::uint32_t folder, std::u16string_view key) {
+        return item.newFolder == folder && Key(folder, item.newName) == key;
+    }
+
     // The name as the folder compares it.
     std::u16string_view Key(std::uint32_t folder, const std::u16string& name) {
         if (!plan_.folders[folder].ignoresCase)

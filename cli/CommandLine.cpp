@@ -153,8 +153,10 @@ void AddOwnOptions(std::vector<CliOption>& list) {
           "path, its new path and its state: rename, unchanged, or a conflict and its reason "
           "(an earlier item takes the same new name; the new name exists and is no item that "
           "moves away before it; the new name cannot be a name; read-only with "
-          "--skip-read-only; not found). Where a folder ignores letter case (FAT, exFAT, NTFS, "
-          "SMB shares, casefolded ext4 folders), names that differ only in case are one name."},
+          "--skip-read-only; not found), then its warnings (the new name hides it; a pattern "
+          "without a counter gives items of one folder one name). Where a folder ignores "
+          "letter case (FAT, exFAT, NTFS, SMB shares, casefolded ext4 folders), names that "
+          "differ only in case are one name."},
          false,
          set(&ParseState::preview)});
     list.push_back({{"--folder", "DIR", "Rename the files of DIR, as \"Choose Folder\" does."},

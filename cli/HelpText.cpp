@@ -72,10 +72,14 @@ OUTPUT
 
     With --preview, one line per item: its path, its new path and its state, separated
     by two spaces, or by tabs with --tsv (after the header line "Path, New Path,
-    State"), escaped as above; then a summary line "Items: ... | Conflicts: ...".
+    State"), escaped as above; then a summary line "Items: ... | Conflicts: ...". A
+    state ends with the item's warnings, each "; warning: ...": a new name that hides
+    the item, nothing left of it but its extension, or a name that a pattern without a
+    counter gives several items of one folder. A warned item is renamed all the same.
 
 EXIT STATUS
-    With --preview: 0 when no item conflicts, 1 when one does, 2 as below.
+    With --preview: 0 when no item conflicts, 1 when one does (a folder that cannot be
+    read too), 2 as below. Warnings do not count.
 
     0   the batch or Undo had no exception.
     1   an item had one: a failed rename, a read-only skip, an error row of Undo, or a

@@ -130,6 +130,7 @@ void AppendPlanRow(std::string& out, const Plan& plan, const PlanItem& item, Out
         AppendEscaped(out, other.oldName, !tsv);
         out += ')';
     }
+    AppendEscaped(out, WarningsTextOf(item), !tsv);
     out += '\n';
 }
 

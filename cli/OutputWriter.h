@@ -47,7 +47,8 @@ void AppendRow(std::string& out, const RowData& row, OutputFormat format);
 void AppendTsvHeader(std::string& out);
 
 // One item of a --preview: its path, its new path and its state (with a conflict's
-// reason), separated by two spaces, or by tabs for --tsv. Nothing for --quiet.
+// reason, then its warnings), separated by two spaces, or by tabs for --tsv. Nothing for
+// --quiet.
 void AppendPlanRow(std::string& out, const Plan& plan, const PlanItem& item, OutputFormat format);
 // The header line of --preview --tsv.
 void AppendPlanTsvHeader(std::string& out);

@@ -23,6 +23,9 @@ struct NameToken {
     // the item has none. `argument` is as written, empty where none is.
     std::function<bool(const ItemFacts& item, std::u16string_view argument, std::u16string& out)>
         value;
+    // Its value goes on from item to item, as '/1' does, so that no two items of a batch
+    // share it: a pattern that uses it gives the items of one folder names of their own.
+    bool counter = false;
 };
 
 // Whether `name` is spelt as a token's name.

@@ -127,4 +127,18 @@ void NamePattern::Build(std::u16string_view name, std::u16string_view extension,
     AppendWithoutPrefixes(out, extension);
 }
 
+bool NamePattern::HasCounter() const {
+    for (const Piece& piece : pieces_) {
+        if (piece.kind == Kind::Number || piece.kind == Kind::Letter)
+            return true;
+        if (piece.kind == Kind::Token) {
+            for (const NameToken* token : tokens_[piece.begin].names) {
+                if (token->counter)
+                    return true;
+            }
+        }
+    }
+    return false;
+}
+
 }  // namespace brindle

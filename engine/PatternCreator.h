@@ -45,6 +45,10 @@ public:
     void Build(std::u16string_view name, std::u16string_view extension, const ItemFacts& item,
                NameCounters& counters, std::u16string& out) const;
 
+    // Whether it has a counter: '/0'..'/9', '/C', or a counter token (in any place of a
+    // brace group). Without one, the items of one folder may all be given one name.
+    bool HasCounter() const;
+
 private:
     friend class PatternParser;
 

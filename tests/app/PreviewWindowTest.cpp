@@ -15,15 +15,18 @@
 #include <QTest>
 #include <QUrl>
 
+#include <array>
 #include <memory>
 
 #include "MainDialogFixture.h"
 #include "TestTokens.h"
+#include "app/AppResources.h"
 #include "app/CBrindleDlg.h"
 #include "app/COutputDlg.h"
 #include "app/CPreviewDlg.h"
 #include "app/ControlIds.h"
 #include "app/OutputLogModel.h"
+#include "app/OutputRows.h"
 #include "app/PreviewModel.h"
 #include "batch/Messages.h"
 #include "platform/NameCodec.h"
@@ -40,6 +43,28 @@ QStringList Column(const PreviewModel* model, int column) {
         texts << model->text(row, column);
     return texts;
 }
+
+// The image each row is marked with, as the index of the Output Log's row image; -1: none.
+QList<int> Marks(const PreviewModel* model) {
+    const std::array<QPixmap, 3> images = RowImages();
+    QList<int> marks;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QVariant mark =
+            model->data(model->index(row, PreviewModel::kCurrentName), Qt::DecorationRole);
+        int found = -1;
+        for (int i = 0; mark.isValid() && i < static_cast<int>(images.size()); ++i) {
+            if (mark.value<QPixmap>().toImage() == images[static_cast<std::size_t>(i)].toImage())
+                found = i;
+        }
+        marks << found;
+    }
+    return marks;
+}
+
+const QString kHidden =
+    QStringLiteral("; warning: the new name is hidden, nothing left of it but the extension");
+const QString kNoCounter = QStringLiteral(
+    "; warning: items of one folder get this name: the name pattern has no counter (/0../9, /C)");
 
 }  // namespace
 
@@ -186,6 +211,90 @@ private slots:
                  (QStringList{"a.txt", QString::fromUtf16(brindle::kTextRenameFailed), "b.txt"}));
         QVERIFY(folder_->temp().exists("c/a.TXT"));
         QVERIFY(folder_->temp().exists("c/b.txt"));
+    }
+
+    // A pattern that is only '/' leaves each name its extension alone: every row is marked
+    // as a warning, the summary counts them, and "Rename" asks first; the batch then
+    // renames them all the same.
+    void hiddenNamesAreWarningsAndRenameAsksFirst() {
+        folder_->temp().createFiles({"h/notes.txt", "h/photo.jpg"});
+        CPreviewDlg* preview = OpenPreview("h");
+        QVERIFY(preview);
+        PreviewModel* model = preview->model();
+        QTest::keyClicks(Ctl(ids::kNamePattern), "/");
+        QTRY_VERIFY_WITH_TIMEOUT(preview->upToDate() && Column(model, PreviewModel::kNewName) ==
+                                                            QStringList({".txt", ".jpg"}),
+                                 kWait);
+        QCOMPARE(Column(model, PreviewModel::kState),
+                 (QStringList{"rename" + kHidden, "rename" + kHidden}));
+        QCOMPARE(Marks(model),
+                 (QList<int>{brindle::kImageExclamation, brindle::kImageExclamation}));
+        QCOMPARE(preview->summaryLine()->text(),
+                 QString("Items: 2 | To rename: 2 | Unchanged: 0 | Conflicts: 0 | Warnings: 2 "
+                         "(hidden: 2)"));
+
+        services_->answers = {MessageResult::No};
+        QTest::mouseClick(preview->renameButton(), Qt::LeftButton);
+        QCOMPARE(services_->boxes.size(), std::size_t(1));
+        QCOMPARE(services_->boxes[0].buttons, MessageButtons::YesNo);
+        QCOMPARE(services_->boxes[0].icon, BoxIcon::Warning);
+        QCOMPARE(services_->boxes[0].text,
+                 QString("2 of the 2 items have warnings, as the Preview shows: they will be "
+                         "renamed all the same.\nRename the items?"));
+        QVERIFY(folder_->temp().exists("h/notes.txt"));
+        QCOMPARE(dlg_->outputDlg()->model()->rowCount(), 0);
+
+        services_->answers = {MessageResult::Yes};
+        QTest::mouseClick(preview->renameButton(), Qt::LeftButton);
+        QCOMPARE(services_->boxes.size(), std::size_t(2));
+        QCOMPARE(OutputColumn(dlg_->outputDlg(), brindle::kColumnOutput),
+                 (QStringList{".txt", ".jpg"}));
+        QVERIFY(folder_->temp().exists("h/.txt"));
+        QVERIFY(folder_->temp().exists("h/.jpg"));
+    }
+
+    // Two items given one name by a pattern without a counter: the warning names the
+    // cause on both, the conflict follows on the second; a counter takes both away.
+    void oneNameWithoutACounterIsWarnedOfWithItsConflict() {
+        folder_->temp().createFiles({"n/a.txt", "n/b.txt", "n/c.md"});
+        CPreviewDlg* preview = OpenPreview("n");
+        QVERIFY(preview);
+        PreviewModel* model = preview->model();
+        QTest::keyClicks(Ctl(ids::kNamePattern), "N");
+        QTRY_VERIFY_WITH_TIMEOUT(preview->upToDate() && Column(model, PreviewModel::kNewName) ==
+                                                            QStringList({"N.txt", "N.txt", "N.md"}),
+                                 kWait);
+        QCOMPARE(
+            Column(model, PreviewModel::kState),
+            (QStringList{"rename" + kNoCounter,
+                         "conflict: an earlier item takes the same new name (a.txt)" + kNoCounter,
+                         "rename"}));
+        QCOMPARE(Marks(model), (QList<int>{brindle::kImageExclamation, brindle::kImageCross,
+                                           brindle::kImageCheck}));
+        QCOMPARE(preview->summaryLine()->text(),
+                 QString("Items: 3 | To rename: 2 | Unchanged: 0 | Conflicts: 1 (same new name: "
+                         "1) | Warnings: 2 (one name, no counter: 2)"));
+
+        services_->answers = {MessageResult::No};
+        QTest::mouseClick(preview->renameButton(), Qt::LeftButton);
+        QCOMPARE(services_->boxes.size(), std::size_t(1));
+        QCOMPARE(services_->boxes[0].text,
+                 QString("1 of the 3 items conflict, as the Preview shows: they will not be "
+                         "renamed, and their rows in the Output Log will show the failure.\n2 "
+                         "items have warnings, as the Preview shows: those that do not conflict "
+                         "will be renamed all the same.\nRename the other items?"));
+        QVERIFY(folder_->temp().exists("n/a.txt"));
+
+        QTest::keyClicks(Ctl(ids::kNamePattern), "/1");
+        QTRY_VERIFY_WITH_TIMEOUT(
+            preview->upToDate() &&
+                Column(model, PreviewModel::kNewName) == QStringList({"N0.txt", "N1.txt", "N2.md"}),
+            kWait);
+        QCOMPARE(Column(model, PreviewModel::kState), (QStringList{"rename", "rename", "rename"}));
+        QCOMPARE(Marks(model),
+                 (QList<int>{brindle::kImageCheck, brindle::kImageCheck, brindle::kImageCheck}));
+        QCOMPARE(preview->summaryLine()->text(),
+                 QString("Items: 3 | To rename: 3 | Unchanged: 0 | Conflicts: 0"));
     }
 
     // Each change plans anew and cancels the plan of the change before it: the table never

@@ -218,6 +218,131 @@ TEST_F(PlanCheckTest, PreviewAgreesWithApplyAlsoAfterOnlyLog) {
     EXPECT_EQ(PreviewItems().items.front().startIndex, 20);
 }
 
+const std::string kHidden =
+    "; warning: the new name is hidden, nothing left of it but the extension";
+const std::string kNoCounter =
+    "; warning: items of one folder get this name: the name pattern has no counter (/0../9, /C)";
+
+struct WarningCase {
+    const char* name;
+    std::vector<std::string> files;  // below items/
+    std::function<void(RenameSettings&)> set;
+    std::vector<std::string> states;  // "old name state; warnings", in batch order
+};
+
+// Warnings beside the states: the check marks them, the conflicts stay what they are, and
+// apply renames a warned item as any other.
+TEST_F(PlanCheckTest, WarningsBesideTheStates) {
+    const auto pattern = [](std::u16string text) {
+        return [text](RenameSettings& o) { o.namePattern = text; };
+    };
+    // 27 items for the running letter: the last one is given 'a' again.
+    std::vector<std::string> alphabet;
+    std::vector<std::string> wrapped;
+    for (char c = 'a'; c <= 'z'; ++c) {
+        alphabet.push_back(std::string("f") + c + ".t");
+        wrapped.push_back(alphabet.back() + " " + kRename);
+    }
+    alphabet.push_back("zz.t");
+    wrapped.push_back("zz.t " + kTwo);
+
+    const std::vector<WarningCase> cases = {
+        {"patternOnlySlash",
+         {"notes.txt", "photo.jpg", "README"},
+         pattern(u"/"),
+         {"notes.txt " + kRename + kHidden, "photo.jpg " + kRename + kHidden, "README " + kSame}},
+        {"cutToTheExtension",
+         {"photo.jpg", "photo.tar.gz", "xphoto.jpg"},
+         [](RenameSettings& o) {
+             o.replaceWhat = u"photo";
+             o.replaceWith = u"";
+         },
+         {"photo.jpg " + kRename + kHidden, "photo.tar.gz " + kRename, "xphoto.jpg " + kRename}},
+        {"hiddenAlreadyOrOnlyADot",
+         {".Config", "a."},
+         [](RenameSettings& o) {
+             o.conversionMode = 1;
+             o.replaceWhat = u"a";
+             o.replaceWith = u"";
+         },
+         {".Config " + kRename, "a. " + kNotAName}},
+        {"oneNameWithoutACounter",
+         {"x1.txt", "x2.txt", "x3.txt", "y.md"},
+         pattern(u"N"),
+         {"x1.txt " + kRename + kNoCounter, "x2.txt " + kTwo + kNoCounter,
+          "x3.txt " + kTwo + kNoCounter, "y.md " + kRename}},
+        {"oneNameHeldByAnItemThatKeepsIt",
+         {"a.jpg", "photo.jpg"},
+         pattern(u"photo"),
+         {"a.jpg " + kExists + kNoCounter, "photo.jpg " + kSame + kNoCounter}},
+        {"bothAtOnce",
+         {"a.jpg", "b.jpg"},
+         pattern(u"/"),
+         {"a.jpg " + kRename + kHidden + kNoCounter, "b.jpg " + kTwo + kHidden + kNoCounter}},
+        {"aCounterThatWrapsIsStillOne", alphabet, pattern(u"/C"), wrapped},
+        {"noPatternNoCounterWarning",
+         {"A.txt", "a.txt"},
+         [](RenameSettings& o) { o.conversionMode = 1; },
+         {"A.txt " + kExists, "a.txt " + kSame}},
+        {"onlyLogRenamesNothing",
+         {"x1", "x2"},
+         [](RenameSettings& o) {
+             o.namePattern = u"N";
+             o.onlyLog = true;
+         },
+         {"x1 Only Log: not renamed", "x2 Only Log: not renamed"}},
+        {"eachFolderItsOwnName",
+         {"a.txt", "sub/b.txt"},
+         [](RenameSettings& o) {
+             o.namePattern = u"N";
+             o.scanSubfolders = true;
+         },
+         {"a.txt " + kRename, "b.txt " + kRename}},
+    };
+    for (const WarningCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        for (const std::string& file : c.files)
+            folder.createFile("items/" + file);
+        RecordingHost caseHost;
+        RenameSession caseSession(caseHost);
+        c.set(caseSession.settings());
+        Plan plan;
+        ASSERT_TRUE(PlanWhole(
+            PlanRequest{BatchSource::Folder(folder.folder("items")), caseSession.settings(),
+                        caseSession.NextCounters(), caseSession.configFile()},
+            plan));
+        std::vector<std::string> states;
+        std::uint32_t warned = 0;
+        for (const PlanItem& item : plan.items) {
+            states.push_back(N(item.oldName) + " " + N(std::u16string(StateText(item.state))) +
+                             N(WarningsTextOf(item)));
+            if (item.warnings != 0)
+                ++warned;
+        }
+        EXPECT_EQ(states, c.states);
+        EXPECT_EQ(plan.summary.warnings, warned);
+        // Warned items are renamed as the plan foresaw, conflicts fail as always.
+        caseSession.RunFolderBatch(folder.folder("items"));
+        EXPECT_EQ(caseHost.rows, ForeseenRows(plan));
+    }
+}
+
+TEST_F(PlanCheckTest, TheSummaryCountsTheWarnings) {
+    temp.createFiles({"items/a.jpg", "items/b.jpg", "items/c.png"});
+    settings().namePattern = u"/";
+    const Plan plan = PreviewItems();
+    EXPECT_EQ(plan.summary.count(PlanWarning::Hidden), 3u);
+    EXPECT_EQ(plan.summary.count(PlanWarning::NoCounter), 2u);
+    EXPECT_EQ(SummaryText(plan),
+              u"Items: 3 | To rename: 2 | Unchanged: 0 | Conflicts: 1 (same new name: 1) | "
+              u"Warnings: 3 (hidden: 3, one name, no counter: 2)");
+    // Without any, the summary does not speak of warnings.
+    settings().namePattern = u"/1";
+    EXPECT_EQ(SummaryText(PreviewItems()),
+              u"Items: 3 | To rename: 3 | Unchanged: 0 | Conflicts: 0");
+}
+
 // A pattern with a mistake plans no item, and the summary is the mistake; a batch run
 // with it all the same does not begin: nothing renamed, logged or cleared, the counters
 // where they were.

@@ -258,8 +258,13 @@ TEST(CliBatchTest, OutputFormats) {
 }
 
 // --preview prints the plan and renames and logs nothing; it exits 1 when it shows a
-// conflict.
+// conflict, and not for a warning.
 TEST(CliBatchTest, PreviewPrintsThePlan) {
+    const std::string kHidden =
+        "; warning: the new name is hidden, nothing left of it but the extension";
+    const std::string kNoCounter =
+        "; warning: items of one folder get this name: the name pattern has no counter (/0../9, "
+        "/C)";
     struct Case {
         const char* name;
         Strings args;
@@ -275,12 +280,25 @@ TEST(CliBatchTest, PreviewPrintsThePlan) {
          0},
         {"two aim at one name, tsv",
          {"--tsv", "--pattern", "N", "--folder", "{D}w"},
-         {"Path\tNew Path\tState", "{D}w/A.TXT\t{D}w/N.TXT\trename",
+         {"Path\tNew Path\tState", "{D}w/A.TXT\t{D}w/N.TXT\trename" + kNoCounter,
           "{D}w/b.TXT\t{D}w/N.TXT\tconflict: an earlier item takes the same new name "
-          "({D}w/A.TXT)",
+          "({D}w/A.TXT)" +
+              kNoCounter,
           "{D}w/c.txt\t{D}w/N.txt\trename",
-          "Items: 3 | To rename: 2 | Unchanged: 0 | Conflicts: 1 (same new name: 1)"},
+          "Items: 3 | To rename: 2 | Unchanged: 0 | Conflicts: 1 (same new name: 1) | "
+          "Warnings: 2 (one name, no counter: 2)"},
          1},
+        {"a cut to the extension",
+         {"--replace-what", "c", "--replace-with=", "--folder", "{D}w"},
+         {"{D}w/A.TXT  {D}w/A.TXT  unchanged", "{D}w/b.TXT  {D}w/b.TXT  unchanged",
+          "{D}w/c.txt  {D}w/.txt  rename" + kHidden,
+          "Items: 3 | To rename: 1 | Unchanged: 2 | Conflicts: 0 | Warnings: 1 (hidden: 1)"},
+         0},
+        {"a pattern that is only '/'",
+         {"--pattern", "/", "{D}w/A.TXT"},
+         {"{D}w/A.TXT  {D}w/.TXT  rename" + kHidden,
+          "Items: 1 | To rename: 1 | Unchanged: 0 | Conflicts: 0 | Warnings: 1 (hidden: 1)"},
+         0},
         {"dropped paths, quiet",
          {"--quiet", "--replace-what", "c.txt", "--replace-with", "A.TXT", "{D}w/c.txt",
           "{D}w/gonec.txt"},

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,25 @@ TEST(CliDefaultFilesTest, DefaultFilesLieBesideTheProgram) {
                                                .withBinary(program.string()));
     EXPECT_EQ(withExtension.status, 0);
     EXPECT_TRUE(temp.exists("w/b0x.TxT"));
+}
+
+// The shipped table's "English": Russian, accented Latin letters and separate accents made
+// plain, on real files (the extension set aside, as "Only English" does).
+TEST(CliDefaultFilesTest, TheShippedEnglishTableMakesNamesPlain) {
+    TempFolder temp;
+    temp.createFiles(
+        {"w/\xC3\x9Cn\xC3\xAF\x63\xC3\xB8\x64\xC3\xA9 Stra\xC3\x9F\x65 "
+         "\xC3\x86sir.txt",
+         "w/Cafe\xCC\x81.txt", "w/\xD0\x9C\xD0\xBE\xD0\xB9.txt"});
+    std::filesystem::copy_file(std::string(BRINDLE_SOURCE_DIR) + "/resources/Brindle.ini",
+                               temp.path() / "Brindle.ini");
+    const CliResult result =
+        RunCli(CliRun({"--only-english", "english", "--quiet", "--ini", temp.path() / "Brindle.ini",
+                       "--log", temp.path() / "Brindle.log", "--folder", temp.path() / "w"}));
+    EXPECT_EQ(result.status, 0) << result.err;
+    for (const char* renamed : {"w/Cafe.txt", "w/Moi.txt", "w/Unicode Strasse AEsir.txt"})
+        EXPECT_TRUE(temp.exists(renamed)) << renamed;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.path() / "w"), {}), 3);
 }
 
 // Installed (no Brindle.ini beside the program): the configuration from the user's XDG

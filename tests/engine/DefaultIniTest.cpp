@@ -55,6 +55,13 @@ TEST(DefaultIniTest, TablesTransliterateAndCleanUp) {
         {"english/LatinDigitsAndSymbolsKept", u"English", u"Report 2024 (v2)_final-A",
          u"Report 2024 (v2)_final-A"},
         {"english/Mixed", u"English", u"Отчёт Q3", u"Otchet Q3"},
+        {"english/LatinLettersAndLigatures", u"English", u"Ünïcødé Straße Æsir.txt",
+         u"Unicode Strasse AEsir.txt"},
+        {"english/MoreLatin", u"English", u"Łódź Þór Œuvre ĳ ŉ", u"Lodz THor OEuvre ij 'n"},
+        {"english/SeparateAccents", u"English", u"Cafe\u0301 Zu\u0308rich n\u0303",
+         u"Cafe Zurich n"},
+        {"english/RussianWithSeparateBreve", u"English", u"\u0418\u0306 \u0435\u0308", u"I e"},
+        {"english/RussianAndLatin", u"English", u"Мой Café", u"Moi Cafe"},
         {"symbols/Example", u"Symbols", u"My File (A)[!]", u"My_File_A"},
         {"symbols/EveryListedSymbol", u"Symbols", u"a(b)c[d]e{f}g!h,i;j'k\"l`m~n@o#p$q%r^s&t+u=v",
          u"abcdefghijklmnopqrstuv"},
@@ -86,6 +93,27 @@ TEST(DefaultIniTest, EnglishLeavesNoRussianLetter) {
     }
 }
 
+// Every letter of Latin-1 Supplement and Latin Extended-A, and every combining accent
+// after a letter, comes out as plain ASCII letters ('ŉ' as "'n").
+TEST(DefaultIniTest, EnglishLeavesNoAccentedLatinLetter) {
+    std::u16string letters;
+    for (char16_t c = 0x00C0; c <= 0x017F; ++c) {
+        if (c != u'\u00D7' && c != u'\u00F7')  // the multiplication and division signs
+            letters += c;
+    }
+    for (char16_t c = 0x0300; c <= 0x036F; ++c) {
+        letters += u'a';
+        letters += c;
+    }
+    const FilterResult result = ApplyFilterMethod(letters, DefaultIni(), u"English");
+    EXPECT_TRUE(result.tableOpened);
+    for (char16_t c : result.name) {
+        EXPECT_TRUE(IsAsciiUpper(c) || IsAsciiLower(c) || c == u'\'')
+            << "left over: " << static_cast<int>(c);
+    }
+    EXPECT_TRUE(result.name.ends_with(std::u16string(0x70, u'a')));
+}
+
 TEST(DefaultIniTest, TablesHaveNoIdleRows) {
     // A row that maps its text to itself is a comment or a header swallowed into a body.
     for (std::u16string_view method : {u"English", u"Symbols", u"Custom"}) {
@@ -96,7 +124,9 @@ TEST(DefaultIniTest, TablesHaveNoIdleRows) {
             EXPECT_NE(source, replacement) << EncodeName(source);
         }
     }
-    EXPECT_EQ(readReplacementTable(DefaultIni(), u"English")->size(), 66u);
+    // The Russian letters, the Latin letters that ICU's Latin-ASCII changes (all 190 of
+    // U+00C0..U+017F but the two signs), the combining accents.
+    EXPECT_EQ(readReplacementTable(DefaultIni(), u"English")->size(), 66u + 190u + 112u);
     EXPECT_TRUE(readReplacementTable(DefaultIni(), u"Custom")->empty());
 }
 

@@ -104,6 +104,40 @@ TEST_F(PatternParserTest, MistakesAreFoundWithTheirPlace) {
               u"The name pattern has a mistake at character 5: why.");
 }
 
+// Asked of the parsed pattern, so that an escape is a counter exactly where the name is
+// built with one.
+TEST_F(PatternParserTest, KnowsWhetherItHasACounter) {
+    struct Row {
+        std::u16string pattern;
+        bool counter;
+    };
+    const Row rows[] = {
+        {u"", false},
+        {u"/", false},
+        {u"N", false},
+        {u"/O - /D \\A\\T", false},
+        {u"/OC", false},  // the 'C' is copied
+        {u"\\C", false},  // the album
+        {u"/o1", false},  // a lower-case escape is no escape
+        {u"{test.disk}", false},
+        {u"{test.echo:/1}", false},  // an argument is text
+        {u"/0", true},
+        {u"x/9y", true},
+        {u"//1", true},
+        {u"/C", true},
+        {u"\\/C", true},
+        {u"{/2}", true},  // a brace group that names no token
+        {u"{test.count}", true},
+        {u"{test.none|test.count}", true},
+    };
+    for (const auto& row : rows) {
+        const ParsedPattern parsed = ParseNamePattern(row.pattern);
+        ASSERT_EQ(parsed.error, std::nullopt);
+        EXPECT_EQ(parsed.pattern.HasCounter(), row.counter)
+            << std::string(row.pattern.begin(), row.pattern.end());
+    }
+}
+
 TEST_F(PatternParserTest, TokenNamesAreSpeltOneWay) {
     struct Row {
         std::u16string name;

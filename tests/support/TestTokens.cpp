@@ -35,6 +35,12 @@ void RegisterTestTokens() {
                                out += item.nameOnDisk();
                                return true;
                            }});
+        RegisterNameToken({u"test.count", NoArgument,
+                           [](const ItemFacts& item, std::u16string_view, std::u16string& out) {
+                               out += item.nameOnDisk();
+                               return true;
+                           },
+                           true});
         return true;
     }();
     (void)registered;

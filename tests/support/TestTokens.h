@@ -6,6 +6,7 @@
 //                     has a mistake
 //   {test.none}       no item has a value for it; an argument is a mistake
 //   {test.disk}       the item's name on disk; an argument is a mistake
+//   {test.count}      the same, and known as a counter: no two items of a folder share it
 
 namespace brindle::testing {
 
