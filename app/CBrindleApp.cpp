@@ -11,6 +11,7 @@
 #include "app/DesktopServices.h"
 #include "app/QtDesktopServices.h"
 #include "batch/Messages.h"
+#include "platform/Descriptors.h"
 #include "platform/FileSystem.h"
 #include "platform/NameCodec.h"
 #include "platform/UserFiles.h"
@@ -25,8 +26,11 @@ void CBrindleApp::ReadCommandLine(int argc, const char* const* argv) {
 int CBrindleApp::InitInstance(int& argc, char** argv) {
     // Before any window: without the credits library the program does not run.
     const brindle::CreditsLibrary credits;
-    if (!credits.IsLoaded())
+    if (!credits.IsLoaded()) {
+        // Before any window: standard error is the only place to say why it ends.
+        brindle::WriteAll(2, "brindle: " + credits.error() + "\n");
         return 1;
+    }
     // The arguments as the system handed them over, before Qt looks at them.
     const std::vector<const char*> systemArguments(argv, argv + argc);
 

@@ -9,7 +9,7 @@ std::u16string AboutText() {
 }
 
 CreditsLibrary::CreditsLibrary(const char* fileName, const char* exportName) {
-    if (void* address = LoadLibrarySymbol(fileName, exportName))
+    if (void* address = LoadLibrarySymbol(fileName, exportName, &error_))
         aboutBox_ = reinterpret_cast<kelvaneu::AboutBoxFunction>(address);
 }
 

@@ -119,9 +119,10 @@ bool IsEmptyOrLog(const ExclusiveFile& file) {
     return line == kLogVersionLine;
 }
 
-int OpenTrustedLog(ExclusiveFile& file, std::u16string_view path, bool forUndo,
-                   TrustCheck& refusal) {
-    const int error = forUndo ? file.OpenForReadAndAppend(path) : file.OpenForAppend(path);
+int OpenTrustedLog(ExclusiveFile& file, std::u16string_view path, bool forUndo, TrustCheck& refusal,
+                   const LockWait& wait) {
+    const int error =
+        forUndo ? file.OpenForReadAndAppend(path, wait) : file.OpenForAppend(path, wait);
     refusal = file.refusal();
     if (error != 0)
         return error;
@@ -187,7 +188,7 @@ int RenameLog::OpenLogAndMeasure(std::u16string_view path, std::int64_t& size) {
         // was written to a removed file is gone with it, so its close has nothing to say.
         file_.Close();
     }
-    const int error = OpenTrustedLog(file_, path, false, refusal_);
+    const int error = OpenTrustedLog(file_, path, false, refusal_, lockWait_);
     if (error != 0)
         return error;
     path_ = std::u16string(path);

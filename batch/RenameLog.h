@@ -34,9 +34,10 @@ bool IsEmptyOrLog(const ExclusiveFile& file);
 
 // Opens the log as ExclusiveFile does (`forUndo`: OpenForReadAndAppend, else
 // OpenForAppend), and refuses a file that is no log (TrustFault::NotALog). 0 or errno;
-// EPERM with `refusal` set when it was refused.
-int OpenTrustedLog(ExclusiveFile& file, std::u16string_view path, bool forUndo,
-                   TrustCheck& refusal);
+// EPERM with `refusal` set when it was refused. `wait`: how long a lock that another
+// Brindle holds is waited for.
+int OpenTrustedLog(ExclusiveFile& file, std::u16string_view path, bool forUndo, TrustCheck& refusal,
+                   const LockWait& wait = {});
 
 // What the user is told when a log is refused: its path, what is wrong and the remedy.
 std::u16string LogRefusalText(const TrustCheck& refusal, std::u16string_view logPath);
@@ -118,6 +119,8 @@ public:
     bool IsOpen() const { return file_.IsOpen(); }
     // How many times a file was opened at the log's path: a new count means a new file.
     std::uint64_t opens() const { return opens_; }
+    // How long an open waits for a lock that another Brindle holds; by default not at all.
+    void setLockWait(LockWait wait) { lockWait_ = std::move(wait); }
 
     // The errno of the last failure of a write, or of the open before it.
     int lastError() const { return lastError_; }
@@ -174,6 +177,7 @@ private:
     int lastError_ = 0;
     TrustCheck refusal_;
     std::uint64_t opens_ = 0;
+    LockWait lockWait_;
 };
 
 // Records the steps of one item's rename in the log before they are taken.

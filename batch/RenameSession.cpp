@@ -21,6 +21,13 @@ std::u16string RenameSession::logPath() const {
     return programFolder_ + name;
 }
 
+void RenameSession::setLogLockWait(std::chrono::milliseconds limit, std::function<void()> waiting) {
+    logLockWait_.limit = limit;
+    logLockWait_.waiting = std::move(waiting);
+    logLockWait_.cancelled = [this] { return stopRequested(); };
+    log_->setLockWait(logLockWait_);
+}
+
 std::u16string RenameSession::LogFullPath() const {
     std::u16string path = logPath();
     if (!path.empty() && path.front() == u'/')

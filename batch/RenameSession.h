@@ -1,7 +1,9 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -115,6 +117,10 @@ public:
     std::u16string logPath() const;
     // Whether the log exists: "Undo" is enabled exactly then.
     bool LogExists() const;
+    // How long a batch or Undo waits for the log while another Brindle holds its lock,
+    // before its records fail (Undo: before "Error opening file"); by default not at all.
+    // `waiting` is called each time a wait begins; a stop request ends the wait.
+    void setLogLockWait(std::chrono::milliseconds limit, std::function<void()> waiting);
 
     // Batches. RunFolderBatch takes the folder the browser returned (a '/' is appended
     // unless it ends with one); RunDropBatch the dropped paths in order (empty ones are
@@ -211,6 +217,7 @@ private:
     std::u16string logFile_ = u"Brindle.log";
     std::u16string configFile_ = u"Brindle.ini";
     std::unique_ptr<RenameLog> log_;
+    LockWait logLockWait_;
     // The group being applied, and the next one, planned and looked at meanwhile.
     Group group_;
     Group nextGroup_;

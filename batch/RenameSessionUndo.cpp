@@ -44,7 +44,7 @@ UndoOutcome RenameSession::UndoRecords() {
         return got;
     };
     TrustCheck refusal;
-    const int openError = OpenTrustedLog(file, path, true, refusal);
+    const int openError = OpenTrustedLog(file, path, true, refusal, logLockWait_);
     if (!refusal.trusted()) {
         host_.ShowMessage(LogRefusalText(refusal, path), u"", MessageIcon::Stop);
         return UndoOutcome::LogRefused;

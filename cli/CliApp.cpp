@@ -5,8 +5,10 @@
 #include <string.h>
 
 #include <algorithm>
+#include <chrono>
 #include <optional>
 
+#include "batch/BatchPlan.h"
 #include "batch/BatchPlanner.h"
 #include "batch/RenameSession.h"
 #include "batch/RowData.h"
@@ -117,7 +119,43 @@ int RunPreview(OutputBuffer& out, const PlanRequest& request, OutputFormat forma
     return OutputResult(out, plan.summary.conflicts != 0 ? kExitItemFailed : kExitOk);
 }
 
-int RunRequest(CliRequest& request) {
+// How long a batch or Undo waits for the log while another Brindle holds it: enough for
+// another short run to end (two runs in two terminals, or xargs -P), short enough that a
+// run stuck behind a long batch or an open dialog fails its items soon.
+constexpr std::chrono::seconds kLogLockWait{10};
+
+// A dry run renames nothing, so its rows cannot show what the batch would meet: it is
+// checked first as --preview checks the batch, with "Only Log" off. The conflicts of the
+// check, unless it could not be made (the "Only English" table missing: the batch
+// refuses anyway).
+std::optional<Plan> CheckDryRun(const BatchSource& source, const RenameSession& session) {
+    RenameSettings asBatch = session.settings();
+    asBatch.onlyLog = false;
+    Plan plan;
+    PlanWhole(PlanRequest{source, asBatch, session.NextCounters(), session.configFile()}, plan);
+    if (plan.tableFailed || plan.patternError)
+        return std::nullopt;
+    return plan;
+}
+
+// Lists the conflicts of a dry run's check on standard error, as --preview prints them;
+// how many. A folder that could not be read is not among them: the batch's own row and
+// reason told it, and counted it.
+std::int32_t ReportConflicts(const Plan& plan) {
+    std::int32_t count = 0;
+    std::string lines;
+    for (const PlanItem& item : plan.items) {
+        if (!IsConflict(item.state) || item.state == PlanState::Unreadable)
+            continue;
+        ++count;
+        lines += PlanRowMessage(plan, item);
+    }
+    if (!lines.empty())
+        WriteAll(kErr, lines);
+    return count;
+}
+
+int RunRequest(CliRequest& request, const std::vector<std::string>& args) {
     if (request.command == Command::Batch || request.command == Command::Preview) {
         // A batch whose name pattern has a mistake renames nothing, and is not planned.
         if (const auto mistake = ParseNamePattern(request.settings.namePattern).error) {
@@ -132,9 +170,19 @@ int RunRequest(CliRequest& request) {
     if (!iniPath || !logPath)
         return kExitFailure;
 
+    const bool batch = request.command == Command::Batch || request.command == Command::Preview;
+    if (batch) {
+        // The flags the configuration file sets first, the command line over them.
+        ParseOutcome overFile = ParseCommandLine(args, SettingsFromConfig(*iniPath));
+        if (!overFile.request) {
+            Complain(overFile.error);
+            return kExitFailure;
+        }
+        request.settings = std::move(overFile.request->settings);
+    }
+
     std::optional<std::string> folder;
     std::vector<std::u16string> paths;
-    const bool batch = request.command == Command::Batch || request.command == Command::Preview;
     if (batch) {
         if (request.folder) {
             folder = resolver.Absolute(*request.folder);
@@ -175,6 +223,8 @@ int RunRequest(CliRequest& request) {
     session.setConfigFile(*iniPath);
     session.setLogFile(*logPath);
     session.setProgramFolder(ProgramFolder());
+    session.setLogLockWait(kLogLockWait,
+                           [&host, &logPath] { host.TellWaitingForLog(*logPath, kLogLockWait); });
 
     // The default log's folder is made when the log is first wanted; a log named on the
     // command line must lie in a folder that is there.
@@ -185,9 +235,9 @@ int RunRequest(CliRequest& request) {
         }
     }
 
+    const BatchSource source =
+        folder ? BatchSource::Folder(DecodeName(*folder)) : BatchSource::Drop(std::move(paths));
     if (request.command == Command::Preview) {
-        const BatchSource source =
-            folder ? BatchSource::Folder(DecodeName(*folder)) : BatchSource::Drop(std::move(paths));
         return RunPreview(
             out,
             PlanRequest{source, session.settings(), session.NextCounters(), session.configFile()},
@@ -208,8 +258,10 @@ int RunRequest(CliRequest& request) {
         if (outcome != UndoOutcome::Completed && outcome != UndoOutcome::Stopped)
             status = kExitFailure;
     } else {
-        const BatchResult result =
-            folder ? session.RunFolderBatch(DecodeName(*folder)) : session.RunDropBatch(paths);
+        std::optional<Plan> dryRunCheck;
+        if (session.settings().onlyLog)
+            dryRunCheck = CheckDryRun(source, session);
+        const BatchResult result = session.RunBatch(source);
         host.EndProgress();
         // Told why already; nothing was renamed, and there are no figures to give.
         if (result.outcome == BatchOutcome::TableMissing)
@@ -218,6 +270,10 @@ int RunRequest(CliRequest& request) {
             status = kExitFailure;
         if (result.logRefused)
             status = kExitFailure;
+        if (dryRunCheck) {
+            out.Flush();  // the conflicts follow the rows
+            session.stats().exceptions += ReportConflicts(*dryRunCheck);
+        }
     }
     if (session.stats().exceptions != 0)
         status = std::max(status, kExitItemFailed);
@@ -250,7 +306,7 @@ int RunCli(const std::vector<std::string>& args) {
         }
         return OutputResult(out, kExitOk);
     }
-    const int status = RunRequest(request);
+    const int status = RunRequest(request, args);
     // Stopped by a signal: the log is closed and the statistics printed; the program ends
     // by that signal, as its caller expects.
     EndByCaughtSignal();

@@ -83,6 +83,21 @@ bool CliHost::AskYesNo(const std::u16string& text, const std::u16string& caption
     return ReadYes(terminal_.inputFd);
 }
 
+void CliHost::TellWaitingForLog(std::u16string_view logPath, std::chrono::seconds limit) {
+    if (toldWaiting_)
+        return;
+    toldWaiting_ = true;
+    EndProgress();
+    out_.Flush();
+    std::u16string text = u"waiting for the log ";
+    text += logPath;
+    text += u", which another Brindle is using (up to ";
+    for (const char c : std::to_string(limit.count()))
+        text += static_cast<char16_t>(c);
+    text += u" seconds)";
+    WriteAll(terminal_.errorFd, MessageLine(text));
+}
+
 void CliHost::UpdateProgress() {
     const auto now = std::chrono::steady_clock::now();
     if (now - start_ < kProgressDelay || now - lastProgress_ < kProgressInterval)

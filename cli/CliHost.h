@@ -46,6 +46,9 @@ public:
     // Added after ": " to a bare "Error opening file", which names no file itself.
     void setOpenErrorDetail(std::u16string detail) { openErrorDetail_ = std::move(detail); }
     std::int64_t rowCount() const { return rows_; }
+    // Says, once a run, that the batch or Undo waits for the log `logPath`, which another
+    // Brindle holds, and for how long at most.
+    void TellWaitingForLog(std::u16string_view logPath, std::chrono::seconds limit);
     // Removes the progress line, if one is shown.
     void EndProgress();
 
@@ -60,6 +63,7 @@ private:
     std::u16string openErrorDetail_;
     std::string header_;
     bool progressShown_ = false;
+    bool toldWaiting_ = false;
     std::chrono::steady_clock::time_point start_;
     std::chrono::steady_clock::time_point lastProgress_;
 };

@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 
+#include "engine/ConfigFile.h"
 #include "engine/IntegerText.h"
 #include "engine/OptionTable.h"
 #include "platform/NameCodec.h"
@@ -40,6 +41,8 @@ struct CliOption {
     // Allowed beside --undo: Undo reads only the log and how to report.
     bool undoOption;
     Apply apply;
+    // The flag that flag.off turns off, if the option has that form.
+    bool RenameSettings::*off = nullptr;
 };
 
 std::optional<std::string> Ok() {
@@ -59,46 +62,48 @@ Apply NonEmpty(std::optional<std::string> CliRequest::*field, std::string_view f
 
 // The flag of an option row: its value lands in the row's field.
 CliOption TableOption(const options::Option& row) {
-    return {row.cli, false, [&row](ParseState& s, const std::string& value) {
-                RenameSettings& o = s.request.settings;
-                switch (row.kind) {
-                    case options::Kind::Flag:
-                        o.*row.flag = true;
-                        options::ApplyUserSwitch(o, row.flag);
-                        break;
-                    case options::Kind::Integer: {
-                        const auto number = ParseInt32(value);
-                        if (!number || *number < row.minimum || *number > row.maximum)
-                            return std::optional(
-                                InvalidValue(value, row.cli.name,
-                                             "a number from " + std::to_string(row.minimum) +
-                                                 " to " + std::to_string(row.maximum)));
-                        o.*row.integer = *number;
-                        break;
-                    }
-                    case options::Kind::Text:
-                        o.*row.text = DecodeName(value);
-                        break;
-                    case options::Kind::Choice: {
-                        // Exactly the words --help lists.
-                        const options::ChoiceValue* choice = nullptr;
-                        for (const options::ChoiceValue& c : row.choices) {
-                            if (c.word == value)
-                                choice = &c;
-                        }
-                        if (!choice)
-                            return std::optional(
-                                InvalidValue(value, row.cli.name, options::ChoiceWords(row)));
-                        row.setChoice(o, choice->value);
-                        break;
-                    }
-                }
-                if (row.switchesOn) {
-                    o.*row.switchesOn = true;
-                    options::ApplyUserSwitch(o, row.switchesOn);
-                }
-                return Ok();
-            }};
+    CliOption option{row.cli, false, [&row](ParseState& s, const std::string& value) {
+                         RenameSettings& o = s.request.settings;
+                         switch (row.kind) {
+                             case options::Kind::Flag:
+                                 o.*row.flag = true;
+                                 options::ApplyUserSwitch(o, row.flag);
+                                 break;
+                             case options::Kind::Integer: {
+                                 const auto number = ParseInt32(value);
+                                 if (!number || *number < row.minimum || *number > row.maximum)
+                                     return std::optional(InvalidValue(
+                                         value, row.cli.name,
+                                         "a number from " + std::to_string(row.minimum) + " to " +
+                                             std::to_string(row.maximum)));
+                                 o.*row.integer = *number;
+                                 break;
+                             }
+                             case options::Kind::Text:
+                                 o.*row.text = DecodeName(value);
+                                 break;
+                             case options::Kind::Choice: {
+                                 // Exactly the words --help lists.
+                                 const options::ChoiceValue* choice = nullptr;
+                                 for (const options::ChoiceValue& c : row.choices) {
+                                     if (c.word == value)
+                                         choice = &c;
+                                 }
+                                 if (!choice)
+                                     return std::optional(InvalidValue(value, row.cli.name,
+                                                                       options::ChoiceWords(row)));
+                                 row.setChoice(o, choice->value);
+                                 break;
+                             }
+                         }
+                         if (row.switchesOn) {
+                             o.*row.switchesOn = true;
+                             options::ApplyUserSwitch(o, row.switchesOn);
+                         }
+                         return Ok();
+                     }};
+    option.off = options::FlagTurnedOff(row);
+    return option;
 }
 
 // The options of the batch, from the option table, in the order --help lists them: the
@@ -156,7 +161,8 @@ void AddOwnOptions(std::vector<CliOption>& list) {
           "--skip-read-only; not found), then its warnings (the new name hides it; a pattern "
           "without a counter gives items of one folder one name). Where a folder ignores "
           "letter case (FAT, exFAT, NTFS, SMB shares, casefolded ext4 folders), names that "
-          "differ only in case are one name."},
+          "differ only in case are one name.",
+          "", "-n"},
          false,
          set(&ParseState::preview)});
     list.push_back({{"--folder", "DIR", "Rename the files of DIR, as \"Choose Folder\" does."},
@@ -200,9 +206,12 @@ const std::vector<CliOption>& AllOptions() {
     return all;
 }
 
-const CliOption* FindOption(std::string_view name) {
+// The option `name` is a form of; `off` tells whether it is the form that turns it off.
+const CliOption* FindOption(std::string_view name, bool& off) {
     for (const CliOption& option : AllOptions()) {
-        if (option.flag.name == name)
+        off = !option.flag.off.empty() && option.flag.off == name;
+        if (option.flag.name == name || off ||
+            (!option.flag.shortName.empty() && option.flag.shortName == name))
             return &option;
     }
     return nullptr;
@@ -245,10 +254,22 @@ std::string MakeAbsolute(std::string_view path, std::string_view workingDirector
     return result;
 }
 
+RenameSettings SettingsFromConfig(std::u16string_view iniPath) {
+    RenameSettings settings;
+    LoadConfigOptions(settings, iniPath,
+                      ConfigLoad{.wanted = &options::CliReadsFromConfig, .exclusive = false});
+    return settings;
+}
+
 std::vector<std::string_view> KnownOptionNames() {
     std::vector<std::string_view> names;
-    for (const CliOption& option : AllOptions())
+    for (const CliOption& option : AllOptions()) {
         names.push_back(option.flag.name);
+        for (const std::string_view other : {option.flag.off, option.flag.shortName}) {
+            if (!other.empty())
+                names.push_back(other);
+        }
+    }
     return names;
 }
 
@@ -259,9 +280,10 @@ std::vector<options::CliFlag> OptionHelp() {
     return flags;
 }
 
-ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
+ParseOutcome ParseCommandLine(const std::vector<std::string>& args, const RenameSettings& initial) {
     ParseState state;
     CliRequest& request = state.request;
+    request.settings = initial;
     std::string firstBatchOption;  // for the message when --undo meets one
     auto fail = [](std::string text) { return ParseOutcome{std::nullopt, std::move(text)}; };
 
@@ -276,16 +298,24 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args) {
             optionsEnded = true;
             continue;
         }
-        if (arg[1] != '-')
-            return fail("unrecognized option " + Quoted(arg));
-
-        const auto equals = arg.find('=');
+        // A short form stands alone: "-n", never "-nx" nor "-n=x".
+        const auto equals = arg[1] == '-' ? arg.find('=') : std::string::npos;
         const std::string_view name = std::string_view(arg).substr(0, equals);
-        const CliOption* option = FindOption(name);
+        bool off = false;
+        const CliOption* option = FindOption(name, off);
         if (!option)
             return fail("unrecognized option " + Quoted(name));
 
         std::string value;
+        if (off) {
+            if (equals != std::string::npos)
+                return fail("option " + Quoted(name) + " doesn't allow an argument");
+            if (firstBatchOption.empty())
+                firstBatchOption = name;
+            request.settings.*option->off = false;
+            options::ApplyUserSwitch(request.settings, option->off);
+            continue;
+        }
         if (!option->flag.argument.empty()) {
             if (equals != std::string::npos) {
                 value = arg.substr(equals + 1);

@@ -35,15 +35,22 @@ struct ParseOutcome {
     std::string error;  // the usage error when there is no request
 };
 
-// `args` are the arguments after the program's name.
-ParseOutcome ParseCommandLine(const std::vector<std::string>& args);
+// `args` are the arguments after the program's name. The batch's options start from
+// `initial` (what the configuration file says), and the command line overrides them.
+ParseOutcome ParseCommandLine(const std::vector<std::string>& args,
+                              const RenameSettings& initial = {});
+
+// The options a batch of brindle-cli starts from: the defaults, with the flags it can turn
+// off again taken from "[config]" of the configuration file at `iniPath`
+// (options::CliReadsFromConfig), "Force 63" at its default length.
+RenameSettings SettingsFromConfig(std::u16string_view iniPath);
 
 // `path` made absolute against `workingDirectory` (itself absolute), with "." and ".."
 // resolved as text, repeated '/' collapsed and a trailing '/' dropped ("/" stays).
 // An empty path stays empty: a drop skips it.
 std::string MakeAbsolute(std::string_view path, std::string_view workingDirectory);
 
-// The names of every option the parser knows, with the leading "--".
+// The names of every option the parser knows, with the leading "--" ("-" for a short form).
 std::vector<std::string_view> KnownOptionNames();
 // Every option's flag, argument and help, in the order --help lists them.
 std::vector<options::CliFlag> OptionHelp();

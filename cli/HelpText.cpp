@@ -32,7 +32,7 @@ constexpr std::string_view kHelpBeforeOptions = R"help(NAME
 SYNOPSIS
     brindle-cli [OPTION]... --folder DIR
     brindle-cli [OPTION]... PATH...
-    brindle-cli --preview [OPTION]... (--folder DIR | PATH...)
+    brindle-cli --preview|-n [OPTION]... (--folder DIR | PATH...)
     brindle-cli --undo [--delete-log | --keep-log] [--log FILE] [--tsv | --quiet]
 
 DESCRIPTION
@@ -46,11 +46,17 @@ DESCRIPTION
 
     Each new name is built by the same fixed chain of stages as in Brindle: doubled
     extension, Only English, case conversion, replace, name pattern, length cut, file
-    mover. Every option is off or empty unless given; the [config] section of the
-    configuration file is not read. Paths are made absolute (against the working
-    directory, "." and ".." resolved as text, a trailing '/' dropped) before the batch,
-    so the log records absolute folders. A PATH that does not exist is taken for a file:
-    its rename fails.
+    mover. The switches that have a --no- form start as the [config] section of the
+    configuration file sets them, read as Brindle reads it ("Write Log File", "Only
+    Log", "Read Only", "Scan Subfolders", "Dublicate Extension", "w/o File Extension",
+    "Count # of symbols", "Rename Dir", and "Force 63", which cuts at 64 unless
+    --force-length says otherwise); the command line overrides them, each switch with
+    its --no- form. So the shipped configuration turns the log on, and --no-write-log
+    turns it off. Every other option is off or empty unless given.
+
+    Paths are made absolute (against the working directory, "." and ".." resolved as
+    text, a trailing '/' dropped) before the batch, so the log records absolute folders.
+    A PATH that does not exist is taken for a file: its rename fails.
 
 )help";
 
@@ -77,9 +83,18 @@ OUTPUT
     the item, nothing left of it but its extension, or a name that a pattern without a
     counter gives several items of one folder. A warned item is renamed all the same.
 
+    With --dry-run, the rows and the status line as for a batch, after a check of the
+    batch as --preview makes it: each item that conflicts is then written to standard
+    error as --preview writes it, and counts as an exception.
+
+    When another Brindle holds the log, a batch or Undo waits for it, up to 10
+    seconds, and says so once on standard error; after that, its items fail (Undo:
+    "Error opening file").
+
 EXIT STATUS
     With --preview: 0 when no item conflicts, 1 when one does (a folder that cannot be
-    read too), 2 as below. Warnings do not count.
+    read too), 2 as below. Warnings do not count. With --dry-run, a conflict is an
+    exception.
 
     0   the batch or Undo had no exception.
     1   an item had one: a failed rename, a read-only skip, an error row of Undo, or a
@@ -135,10 +150,18 @@ std::string HelpText() {
     text += "OPTIONS\n";
     for (const options::CliFlag& flag : OptionHelp()) {
         text += "    ";
+        if (!flag.shortName.empty()) {
+            text += flag.shortName;
+            text += ", ";
+        }
         text += flag.name;
         if (!flag.argument.empty()) {
             text += ' ';
             text += flag.argument;
+        }
+        if (!flag.off.empty()) {
+            text += ", ";
+            text += flag.off;
         }
         text += '\n';
         text += Wrapped(flag.help, 8, 88);

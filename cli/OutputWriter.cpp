@@ -138,6 +138,12 @@ void AppendPlanTsvHeader(std::string& out) {
     out += "Path\tNew Path\tState\n";
 }
 
+std::string PlanRowMessage(const Plan& plan, const PlanItem& item) {
+    std::string line(kProgramPrefix);
+    AppendPlanRow(line, plan, item, OutputFormat::Rows);
+    return line;
+}
+
 std::string MessageLine(std::u16string_view text) {
     std::string line(kProgramPrefix);
     AppendEscaped(line, text, true);

@@ -52,6 +52,8 @@ void AppendTsvHeader(std::string& out);
 void AppendPlanRow(std::string& out, const Plan& plan, const PlanItem& item, OutputFormat format);
 // The header line of --preview --tsv.
 void AppendPlanTsvHeader(std::string& out);
+// One item of a --preview as a line of standard error: "brindle-cli: " and its row.
+std::string PlanRowMessage(const Plan& plan, const PlanItem& item);
 
 // "brindle-cli: " and the text, on one line.
 std::string MessageLine(std::u16string_view text);

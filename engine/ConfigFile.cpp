@@ -72,14 +72,16 @@ bool readConfigLine(TextFileReader& file, std::u16string& line) {
 }
 
 std::u16string readConfigValue(std::u16string_view path, std::u16string_view section,
-                               std::u16string_view key, bool* sectionFound) {
+                               std::u16string_view key, bool* sectionFound, bool exclusive) {
     const std::u16string sectionLower = AsciiLowered(section);
     const std::u16string keyLower = AsciiLowered(key);
     if (sectionFound)
         *sectionFound = false;
 
     TextFileReader file;
-    if (!file.Open(path))
+    TextFileReader::Options open;
+    open.exclusive = exclusive;
+    if (!file.Open(path, open))
         return {};
 
     std::u16string line;
@@ -144,13 +146,16 @@ std::optional<std::u16string> UnquoteConfigText(std::u16string_view value) {
     return std::nullopt;
 }
 
-void LoadConfigOptions(RenameSettings& options, std::u16string_view path) {
+void LoadConfigOptions(RenameSettings& options, std::u16string_view path, const ConfigLoad& load) {
     const bool exists = PathExists(path);
     const RenameSettings defaults;
     for (const options::Option& row : options::kOptions) {
         if (row.needsFile && !exists)
             continue;
-        const std::u16string value = readConfigValue(path, kConfigSection, row.key);
+        if (load.wanted && !load.wanted(row))
+            continue;
+        const std::u16string value =
+            readConfigValue(path, kConfigSection, row.key, nullptr, load.exclusive);
         switch (row.kind) {
             case options::Kind::Flag:
                 options.*row.flag = value == u"1";

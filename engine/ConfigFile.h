@@ -10,23 +10,40 @@
 
 namespace brindle {
 
+namespace options {
+struct Option;
+}
+
 // Reads the next line of an open configuration file into `line` (decoded, a comment
 // cut with the double-quote rule, white space trimmed at both ends). False at the end
 // of the file.
 bool readConfigLine(TextFileReader& file, std::u16string& line);
 
 // Value of `key` in `section` ("[config]"), or empty. `sectionFound`, when given, is
-// set to whether the header was found.
+// set to whether the header was found. `exclusive`: the file is opened as every reader of
+// it does, failing while another holder has it (then nothing is found).
 std::u16string readConfigValue(std::u16string_view path, std::u16string_view section,
-                               std::u16string_view key, bool* sectionFound = nullptr);
+                               std::u16string_view key, bool* sectionFound = nullptr,
+                               bool exclusive = true);
 
 // True exactly when `key` of "[config]" has the value "1".
 bool ReadConfigFlag(std::u16string_view path, std::u16string_view key);
 
-// Fills every option of the table from "[config]" of the file at `path`, each by its
+// Which options LoadConfigOptions reads, and how it opens the file.
+struct ConfigLoad {
+    // The rows it is true for; every row when null. The others keep their values.
+    bool (*wanted)(const options::Option& row) = nullptr;
+    // Opened as every reader of it does, failing while another holder has it. brindle-cli
+    // reads it without taking it, so that runs started together never make each other's
+    // read fail and start with every option off.
+    bool exclusive = true;
+};
+
+// Fills the options of the table from "[config]" of the file at `path`, each by its
 // kind's rule; an option whose key is missing or whose value is not one it takes gets its
 // default. "Only English" is read only when the file exists.
-void LoadConfigOptions(RenameSettings& options, std::u16string_view path);
+void LoadConfigOptions(RenameSettings& options, std::u16string_view path,
+                       const ConfigLoad& load = {});
 
 // `text` as a "[config]" value that reads back as `text`: in double quotes, with '\', '"'
 // and '/' escaped by a '\', so that no "//" (a comment) ever appears in it.

@@ -114,4 +114,20 @@ void ApplyUserSwitch(RenameSettings& o, bool RenameSettings::*flag) {
         o.withoutExtension = o.onlyEnglish;
 }
 
+bool RenameSettings::*FlagTurnedOff(const Option& row) {
+    if (row.cli.off.empty())
+        return nullptr;
+    return row.kind == Kind::Flag ? row.flag : row.switchesOn;
+}
+
+bool CliReadsFromConfig(const Option& row) {
+    if (row.kind != Kind::Flag)
+        return false;
+    for (const Option& other : kOptions) {
+        if (FlagTurnedOff(other) == row.flag)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace brindle::options

@@ -21,6 +21,12 @@ struct CliFlag {
     std::string_view name;      // with the leading "--"
     std::string_view argument;  // "N", "TEXT"; empty for a switch
     std::string_view help;      // one paragraph, wrapped when printed
+    // The form that turns the option's flag off again ("--no-write-log"); empty: none.
+    // brindle-cli starts each flag that has one from its "[config]" key, and the command
+    // line overrides the file.
+    std::string_view off = {};
+    // A one-letter form ("-n"); empty: none.
+    std::string_view shortName = {};
 };
 
 // The string ids of a control's context help balloon: its title and its text.
@@ -150,17 +156,24 @@ inline constexpr Option kOptions[] = {
      .kind = Kind::Flag,
      .flag = &RenameSettings::withoutExtension,
      .cli = {"--without-extension", "",
-             "Leave the extension out of the editing (\"w/o File Extension\")."},
+             "Leave the extension out of the editing (\"w/o File Extension\").",
+             "--no-without-extension"},
      .help = {158, 159}},
     {.key = kKeyOnlyLog,
      .kind = Kind::Flag,
      .flag = &RenameSettings::onlyLog,
-     .cli = {"--dry-run", "", "List the new names and rename nothing (\"Only Log\")."},
+     .cli = {"--dry-run", "",
+             "List the new names and rename nothing (\"Only Log\"), the records still written "
+             "to the log with --write-log. The batch is first checked as --preview checks it: "
+             "each conflict is listed on standard error, counts as an exception, and makes "
+             "the exit status 1.",
+             "--no-dry-run"},
      .help = {139, 140}},
     {.key = kKeyCountSymbols,
      .kind = Kind::Flag,
      .flag = &RenameSettings::countSymbols,
-     .cli = {"--count-symbols", "", "Count the symbols of each name (column \"#\")."},
+     .cli = {"--count-symbols", "", "Count the symbols of each name (column \"#\").",
+             "--no-count-symbols"},
      .help = {164, 165}},
     {.key = kKeyDeleteContents,
      .kind = Kind::Flag,
@@ -173,7 +186,7 @@ inline constexpr Option kOptions[] = {
     {.key = kKeyScanSubfolders,
      .kind = Kind::Flag,
      .flag = &RenameSettings::scanSubfolders,
-     .cli = {"--subfolders", "", "Scan subfolders (\"Scan Subfolders\")."},
+     .cli = {"--subfolders", "", "Scan subfolders (\"Scan Subfolders\").", "--no-subfolders"},
      .help = {133, 134}},
     {.key = kKeyShowLogWindow,
      .kind = Kind::Flag,
@@ -183,23 +196,27 @@ inline constexpr Option kOptions[] = {
      .kind = Kind::Flag,
      .flag = &RenameSettings::skipReadOnly,
      .cli = {"--skip-read-only", "",
-             "Leave read-only files alone and count them as exceptions (\"Read Only\")."},
+             "Leave read-only files alone and count them as exceptions (\"Read Only\").",
+             "--no-skip-read-only"},
      .help = {135, 136}},
     {.key = kKeyWriteLogFile,
      .kind = Kind::Flag,
      .flag = &RenameSettings::writeLogFile,
-     .cli = {"--write-log", "", "Record every item in the log, for Undo (\"Write Log File\")."},
+     .cli = {"--write-log", "", "Record every item in the log, for Undo (\"Write Log File\").",
+             "--no-write-log"},
      .help = {143, 144}},
     {.key = kKeyDuplicateExtension,
      .kind = Kind::Flag,
      .flag = &RenameSettings::duplicateExtension,
      .cli = {"--duplicate-extension", "",
-             "Turn a doubled last extension into one ('song.mp3.mp3' -> 'song.mp3')."},
+             "Turn a doubled last extension into one ('song.mp3.mp3' -> 'song.mp3').",
+             "--no-duplicate-extension"},
      .help = {162, 163}},
     {.key = kKeyRenameDir,
      .kind = Kind::Flag,
      .flag = &RenameSettings::renameDirs,
-     .cli = {"--rename-dirs", "", "Rename the folders given as PATHs (\"Rename Dir\")."},
+     .cli = {"--rename-dirs", "", "Rename the folders given as PATHs (\"Rename Dir\").",
+             "--no-rename-dirs"},
      .help = {145, 146}},
     {.key = kKeyCase,
      .kind = Kind::Choice,
@@ -216,7 +233,10 @@ inline constexpr Option kOptions[] = {
      .integer = &RenameSettings::force63Length,
      .minimum = 0,
      .switchesOn = &RenameSettings::force63,
-     .cli = {"--force-length", "N", "Cut names longer than N (0 or more), as \"Force 63\" does."},
+     .cli = {"--force-length", "N",
+             "Cut names longer than N (0 or more), as \"Force 63\" does. \"Force 63\" in the "
+             "configuration file cuts them at 64; --no-force-length cuts nothing.",
+             "--no-force-length"},
      .help = {155, 156}},
     {.key = kKeyStartingIndex,
      .kind = Kind::Integer,
@@ -285,5 +305,14 @@ std::u16string DescribeSetting(const Option& option, const RenameSettings& o);
 // what a configuration file or a preset holds. "Only English" brings "w/o File Extension"
 // along with it.
 void ApplyUserSwitch(RenameSettings& o, bool RenameSettings::*flag);
+
+// The flag brindle-cli's "--no-" form of `row` turns off: the row's own flag, or the one
+// its value switches on ("--no-force-length": "Force 63"); null when it has no such form.
+bool RenameSettings::*FlagTurnedOff(const Option& row);
+// Whether brindle-cli takes `row`'s value from "[config]" too: exactly the flags it can
+// turn off again on its command line. Not "Only English", which needs a method that the
+// file does not give, nor what only the dialog's windows use ("Show Log Window", "Delete
+// Contents", "Reset Counters").
+bool CliReadsFromConfig(const Option& row);
 
 }  // namespace brindle::options

@@ -6,8 +6,10 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <mutex>
 
 #include "platform/NameCodec.h"
@@ -52,6 +54,47 @@ bool StillThere(int fd, int folderFd, const std::string& name) {
 
 constexpr int kOpenAttempts = 20;
 
+// Between two tries of a lock held elsewhere: short enough that a lock given up is taken
+// soon after, long enough that waiting costs nothing.
+constexpr std::chrono::milliseconds kLockRetryStep{50};
+
+// The wait for a lock held elsewhere, as a LockWait allows it.
+class LockWaiter {
+public:
+    explicit LockWaiter(const LockWait& wait) : wait_(wait) {}
+
+    // Sleeps before the next try; false when the wait is over (its limit reached, or
+    // cancelled) and the lock is not to be tried again.
+    bool SleepBeforeRetry() {
+        using Clock = std::chrono::steady_clock;
+        const auto now = Clock::now();
+        if (!started_) {
+            if (wait_.limit.count() <= 0)
+                return false;
+            started_ = true;
+            deadline_ = now + wait_.limit;
+            if (wait_.waiting)
+                wait_.waiting();
+        }
+        if (now >= deadline_ || Cancelled())
+            return false;
+        const auto step = std::min<Clock::duration>(kLockRetryStep, deadline_ - now);
+        const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(step);
+        timespec pause{static_cast<time_t>(nanoseconds.count() / 1000000000),
+                       static_cast<long>(nanoseconds.count() % 1000000000)};
+        // A signal cuts the sleep short: its handler may have asked to cancel.
+        nanosleep(&pause, nullptr);
+        return !Cancelled();
+    }
+
+private:
+    bool Cancelled() const { return wait_.cancelled && wait_.cancelled(); }
+
+    const LockWait& wait_;
+    bool started_ = false;
+    std::chrono::steady_clock::time_point deadline_;
+};
+
 // The folder part of a path ("." for a bare name) and its last component.
 bool SplitPath(std::u16string_view path, std::u16string& folder, std::string& name) {
     const auto slash = path.rfind(u'/');
@@ -63,15 +106,16 @@ bool SplitPath(std::u16string_view path, std::u16string& folder, std::string& na
 
 }  // namespace
 
-int ExclusiveFile::OpenForAppend(std::u16string_view path) {
-    return OpenLocked(path, true, false);
+int ExclusiveFile::OpenForAppend(std::u16string_view path, const LockWait& wait) {
+    return OpenLocked(path, true, false, wait);
 }
 
-int ExclusiveFile::OpenForReadAndAppend(std::u16string_view path) {
-    return OpenLocked(path, false, true);
+int ExclusiveFile::OpenForReadAndAppend(std::u16string_view path, const LockWait& wait) {
+    return OpenLocked(path, false, true, wait);
 }
 
-int ExclusiveFile::OpenLocked(std::u16string_view path, bool create, bool read) {
+int ExclusiveFile::OpenLocked(std::u16string_view path, bool create, bool read,
+                              const LockWait& wait) {
     Close();
     refusal_ = TrustCheck{};
     IgnoreFileSizeSignal();
@@ -96,6 +140,8 @@ int ExclusiveFile::OpenLocked(std::u16string_view path, bool create, bool read) 
     // What is checked is the folder the file is then opened in.
     if (TrustCheck check = CheckFoldersAbove(folderFd); !check.trusted())
         return refuse(std::move(check));
+    // One wait for the whole open, also when the file is replaced while it waits.
+    LockWaiter waiter(wait);
     for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
         // Non-blocking open: a named pipe without a reader must not hang the batch. A
         // symbolic link at the path is refused, never followed.
@@ -133,8 +179,12 @@ int ExclusiveFile::OpenLocked(std::u16string_view path, bool create, bool read) 
             close(fd);
             return refuse(std::move(check));
         }
-        if (flock(fd, LOCK_EX | LOCK_NB) != 0)
-            return fail(errno);
+        int lockError = 0;
+        while ((lockError = flock(fd, LOCK_EX | LOCK_NB) == 0 ? 0 : errno) == EWOULDBLOCK &&
+               waiter.SleepBeforeRetry()) {
+        }
+        if (lockError != 0)
+            return fail(lockError);
         if (!StillThere(fd, folderFd, name)) {
             close(fd);
             continue;

@@ -1,12 +1,24 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
 #include "platform/TrustCheck.h"
 
 namespace brindle {
+
+// How long an open waits while another holder has the file's lock. The default does not
+// wait: the open fails at once with EWOULDBLOCK.
+struct LockWait {
+    std::chrono::milliseconds limit{0};
+    // Called when the open begins to wait, before it sleeps for the first time.
+    std::function<void()> waiting;
+    // Asked between tries; true ends the wait (the open fails with EWOULDBLOCK).
+    std::function<bool()> cancelled;
+};
 
 // A file opened for appending under a non-blocking exclusive flock: created when
 // missing (readable and writable by its owner only), never truncated, every write going
@@ -23,15 +35,16 @@ public:
     ExclusiveFile(const ExclusiveFile&) = delete;
     ExclusiveFile& operator=(const ExclusiveFile&) = delete;
 
-    // 0 or the errno of the failure (EWOULDBLOCK when another holder has the lock). The
+    // 0 or the errno of the failure (EWOULDBLOCK when another holder has the lock, and
+    // kept it for all of `wait`: the lock is tried again between short sleeps). The
     // file is open for reading too. Opening ignores SIGXFSZ, so that exceeding a file-size limit is
     // reported by the write (EFBIG) instead of killing the process. A file locked after another
     // holder removed or replaced it is not the log any more: the open then starts over with the
     // file now at the path.
-    int OpenForAppend(std::u16string_view path);
+    int OpenForAppend(std::u16string_view path, const LockWait& wait = {});
     // The same lock on an existing file, for reading it whole and appending to it; where
     // it may only be read, it is opened for reading alone (writable() says which).
-    int OpenForReadAndAppend(std::u16string_view path);
+    int OpenForReadAndAppend(std::u16string_view path, const LockWait& wait = {});
     bool IsOpen() const { return fd_ >= 0; }
     bool writable() const { return writable_; }
     // Why the last open was refused; trusted() when it was not.
@@ -63,7 +76,7 @@ public:
     int Close();
 
 private:
-    int OpenLocked(std::u16string_view path, bool create, bool read);
+    int OpenLocked(std::u16string_view path, bool create, bool read, const LockWait& wait);
 
     int fd_ = -1;
     int folderFd_ = -1;  // the folder it was opened in, while it is open

@@ -38,8 +38,8 @@ foreach(line "[Desktop Entry]" "Type=Application" "Name=Brindle" "Exec=brindle" 
 endforeach()
 
 execute_process(COMMAND readelf -d ${prefix}/bin/brindle OUTPUT_VARIABLE dynamic)
-if(NOT dynamic MATCHES "\\(RPATH\\)[^\n]*\\[\\$ORIGIN/\\.\\./lib/brindle\\]")
-    message(FATAL_ERROR "the program's run path does not lead to lib/brindle:\n${dynamic}")
+if(NOT dynamic MATCHES "\\(RPATH\\)[^\n]*\\[\\$ORIGIN:\\$ORIGIN/\\.\\./lib/brindle\\]")
+    message(FATAL_ERROR "the program's run path does not lead to its own folder, then lib/brindle:\n${dynamic}")
 endif()
 
 execute_process(COMMAND ${CMAKE_COMMAND} -E env HOME=${prefix}/home

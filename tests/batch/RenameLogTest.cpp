@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -223,6 +225,51 @@ TEST_F(RenameLogTest, LineBreaksInNamesAreNeitherRenamedNorLogged) {
     settings().writeLogFile = false;
     session.RunFolderBatch(items());
     EXPECT_TRUE(temp.exists("items/bad\nold file=x"));
+}
+
+// A log that another Brindle holds is waited for as long as the host asks, its wait said
+// each time it begins: given up meanwhile, the batch or Undo goes on; held past the wait,
+// the items fail as they do without one.
+TEST_F(RenameLogTest, ALockedLogIsWaitedForAsAsked) {
+    temp.createFiles({"items/A", "items/B"});
+    const std::string logBytes = (temp.path() / "prog/Brindle.log").string();
+    std::optional<LockHolder> other(std::in_place, logBytes);
+    ASSERT_TRUE(other->locked());
+    int waits = 0;
+    bool giveUp = false;
+    session.setLogLockWait(std::chrono::milliseconds(50), [&] {
+        ++waits;
+        if (giveUp)
+            other.reset();
+    });
+    {
+        SCOPED_TRACE("held past the wait");
+        EXPECT_EQ(session.RunFolderBatch(items()).outcome, BatchOutcome::Completed);
+        EXPECT_EQ(waits, 1);
+        EXPECT_EQ(session.stats().exceptions, 2);
+        EXPECT_EQ(host.column(kColumnOutput),
+                  (std::vector<std::u16string>{kTextRenameFailed, kTextRenameFailed}));
+        EXPECT_EQ(log(), "");
+    }
+    giveUp = true;
+    {
+        SCOPED_TRACE("given up while the batch waits");
+        EXPECT_EQ(session.RunFolderBatch(items()).outcome, BatchOutcome::Completed);
+        EXPECT_EQ(waits, 2);
+        EXPECT_EQ(session.stats().exceptions, 2);
+        EXPECT_EQ(temp.listing(), (std::vector<std::string>{"items/", "items/a", "items/b", "prog/",
+                                                            "prog/Brindle.log"}));
+        EXPECT_NE(logWithoutMarks().find(Record("A", "a")), std::string::npos);
+    }
+    {
+        SCOPED_TRACE("given up while Undo waits");
+        other.emplace(logBytes);
+        ASSERT_TRUE(other->locked());
+        host.answers.push_back(false);  // the log is kept
+        EXPECT_EQ(session.OnUndo(), UndoOutcome::Completed);
+        EXPECT_EQ(waits, 3);
+        EXPECT_TRUE(temp.exists("items/A") && temp.exists("items/B"));
+    }
 }
 
 // When the record cannot be written, nothing is renamed; the batch goes on, and at its end

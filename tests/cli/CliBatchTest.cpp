@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -24,6 +25,13 @@ namespace {
 // "{D}" stands for the temporary folder, with its final '/'.
 Placeholder D(const TempFolder& temp) {
     return {"{D}", temp.path().string() + "/"};
+}
+
+// The build's brindle-cli reads the shipped configuration beside it, which turns the log
+// on: a batch that means none says so.
+Strings Unlogged(Strings args) {
+    args.insert(args.begin(), "--no-write-log");
+    return args;
 }
 
 void MakeReadOnly(const TempFolder& temp, const std::string& relative) {
@@ -148,7 +156,7 @@ TEST(CliBatchTest, Batches) {
             temp.createFile(file);
         for (const auto& file : c.readOnly)
             MakeReadOnly(temp, file);
-        const CliResult result = RunCli(CliRun(Filled(c.args, {D(temp)})));
+        const CliResult result = RunCli(CliRun(Unlogged(Filled(c.args, {D(temp)}))));
         EXPECT_EQ(result.status, c.exitStatus);
         EXPECT_EQ(result.err, "");
         Strings lines = Lines(result.out);
@@ -186,7 +194,7 @@ TEST(CliBatchTest, TagEscapesFollowTheFileOnDisk) {
         Strings args = c.args;
         args.insert(args.end(),
                     {"--quiet", "--pattern=\\A - \\T", "--folder", temp.path().string() + "/w"});
-        const CliResult result = RunCli(CliRun(args));
+        const CliResult result = RunCli(CliRun(Unlogged(args)));
         EXPECT_EQ(result.status, 0) << result.err;
         EXPECT_EQ(temp.listing(), (Strings{"w/", "w/" + c.renamed}));
     }
@@ -212,7 +220,7 @@ TEST(CliBatchTest, OrderOfAFolder) {
         Strings args = orderArgs;
         args.insert(args.end(), {"--tsv", "--dry-run", "--pattern=/1", "--folder",
                                  temp.path().string() + "/w"});
-        const CliResult result = RunCli(CliRun(args));
+        const CliResult result = RunCli(CliRun(Unlogged(args)));
         EXPECT_EQ(result.status, 0);
         EXPECT_EQ(result.err, "");
         Strings rows = Lines(result.out);
@@ -248,7 +256,7 @@ TEST(CliBatchTest, OutputFormats) {
         temp.createFile("w/" + name);
         Strings args = c.formatArgs;
         args.insert(args.end(), {"--case", "upper", "--folder", temp.path().string() + "/w"});
-        const CliResult result = RunCli(CliRun(args));
+        const CliResult result = RunCli(CliRun(Unlogged(args)));
         EXPECT_EQ(result.status, 0);
         Strings expected = Filled(c.lines, {D(temp)});
         expected.push_back(Status(1, 1, 13, 13, 0));
@@ -257,14 +265,15 @@ TEST(CliBatchTest, OutputFormats) {
     }
 }
 
+const std::string kNoCounter =
+    "; warning: items of one folder get this name: the name pattern has no counter (/0../9, "
+    "/C)";
+
 // --preview prints the plan and renames and logs nothing; it exits 1 when it shows a
 // conflict, and not for a warning.
 TEST(CliBatchTest, PreviewPrintsThePlan) {
     const std::string kHidden =
         "; warning: the new name is hidden, nothing left of it but the extension";
-    const std::string kNoCounter =
-        "; warning: items of one folder get this name: the name pattern has no counter (/0../9, "
-        "/C)";
     struct Case {
         const char* name;
         Strings args;
@@ -318,6 +327,70 @@ TEST(CliBatchTest, PreviewPrintsThePlan) {
         EXPECT_EQ(result.err, "");
         EXPECT_EQ(Lines(result.out), Filled(c.lines, {D(temp)}));
         EXPECT_EQ(temp.listing(), (Strings{"w/", "w/A.TXT", "w/b.TXT", "w/c.txt"}));
+    }
+}
+
+// A dry run renames nothing, and reports what --preview finds: each conflict on standard
+// error, counted as an exception, and exit status 1. "Only Log" in the configuration file
+// makes a dry run too; --no-dry-run overrides it.
+TEST(CliBatchTest, DryRunReportsConflicts) {
+    const std::string onlyLog = "[config]\nOnly Log = 1\n";
+    const Strings untouched = {"w/", "w/A.TXT", "w/b.TXT", "w/c.txt"};
+    const std::string sameName =
+        "brindle-cli: {D}w/b.TXT  {D}w/N.TXT  conflict: an earlier item takes the same new name "
+        "({D}w/A.TXT)" +
+        kNoCounter + "\n";
+    struct Case {
+        const char* name;
+        std::string ini;  // empty: the build's configuration
+        Strings args;
+        int exitStatus;
+        std::string err;
+        std::string status;
+        Strings listing;
+    };
+    const std::vector<Case> cases = {
+        {"a conflict",
+         "",
+         {"--dry-run", "--pattern", "N"},
+         1,
+         sameName,
+         Status(3, 3, 5, 5, 1),
+         untouched},
+        {"none", "", {"--dry-run", "--case", "lower"}, 0, "", Status(3, 2, 5, 5, 0), untouched},
+        {"Only Log in the file",
+         onlyLog,
+         {"--tsv", "--pattern", "N"},
+         1,
+         sameName,
+         Status(3, 3, 5, 5, 1),
+         untouched},
+        {"overridden",
+         onlyLog,
+         {"--no-dry-run", "--case", "lower"},
+         0,
+         "",
+         Status(3, 2, 5, 5, 0),
+         {"w/", "w/a.txt", "w/b.txt", "w/c.txt"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder temp;
+        temp.createFiles({"w/A.TXT", "w/b.TXT", "w/c.txt"});
+        Strings args = {"--no-write-log", "--folder", temp.path().string() + "/w"};
+        if (!c.ini.empty()) {
+            temp.createFile("Brindle.ini", c.ini);
+            args.insert(args.end(), {"--ini", temp.path().string() + "/Brindle.ini"});
+        }
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const CliResult result = RunCli(CliRun(args));
+        EXPECT_EQ(result.status, c.exitStatus);
+        EXPECT_EQ(result.err, Filled(c.err, {D(temp)}));
+        const Strings lines = Lines(result.out);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back(), c.status);
+        std::filesystem::remove(temp.path() / "Brindle.ini");
+        EXPECT_EQ(temp.listing(), c.listing);
     }
 }
 
@@ -392,7 +465,7 @@ TEST(CliBatchTest, RelativePathsAreMadeAbsoluteBeforeTheBatch) {
         << log;
 
     const CliResult dropBatch =
-        RunCli(CliRun({"--case=lower", "w//s/./B.TXT"}).in(temp.path().string()));
+        RunCli(CliRun({"--no-write-log", "--case=lower", "w//s/./B.TXT"}).in(temp.path().string()));
     EXPECT_EQ(dropBatch.status, 0);
     EXPECT_EQ(Lines(dropBatch.out).front(), Filled("B.TXT  b.txt  0  {D}w/s/", {D(temp)}));
     EXPECT_EQ(temp.listing(), (Strings{"b.log", "logs/", "w/", "w/a.txt", "w/s/", "w/s/b.txt"}));
@@ -409,7 +482,8 @@ TEST(CliBatchTest, NamesBeginningWithADashFollowTheEndOfOptions) {
     EXPECT_TRUE(temp.exists("-N.TXT"));
 
     const CliResult renamed =
-        RunCli(CliRun({"--case=lower", "--quiet", "--", "-N.TXT"}).in(temp.path().string()));
+        RunCli(CliRun({"--no-write-log", "--case=lower", "--quiet", "--", "-N.TXT"})
+                   .in(temp.path().string()));
     EXPECT_EQ(renamed.status, 0);
     EXPECT_EQ(temp.listing(), (Strings{"-n.txt"}));
 }
@@ -417,8 +491,8 @@ TEST(CliBatchTest, NamesBeginningWithADashFollowTheEndOfOptions) {
 TEST(CliBatchTest, AnEmptyPathIsSkippedNotTakenForTheWorkingDirectory) {
     TempFolder temp;
     temp.createFiles({"w/"});
-    const CliResult result =
-        RunCli(CliRun({"--rename-dirs", "--case=upper", ""}).in((temp.path() / "w").string()));
+    const CliResult result = RunCli(CliRun({"--no-write-log", "--rename-dirs", "--case=upper", ""})
+                                        .in((temp.path() / "w").string()));
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out, Status(0, 0, 0, 0, 0) + "\n");
     EXPECT_EQ(temp.listing(), (Strings{"w/"}));

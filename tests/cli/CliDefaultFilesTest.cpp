@@ -57,6 +57,43 @@ TEST(CliDefaultFilesTest, TheShippedEnglishTableMakesNamesPlain) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.path() / "w"), {}), 3);
 }
 
+// The shipped configuration turns the log on for brindle-cli too; the command line
+// overrides it, and a preview keeps no log anyway.
+TEST(CliDefaultFilesTest, TheShippedConfigurationKeepsTheLog) {
+    struct Case {
+        const char* name;
+        Strings args;
+        bool renamed;
+        bool logged;
+    };
+    const std::vector<Case> cases = {
+        {"as shipped", {}, true, true},
+        {"turned off", {"--no-write-log"}, true, false},
+        {"previewed", {"-n"}, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder temp;
+        temp.createFiles({"bin/", "w/A.TXT"});
+        const auto program = temp.path() / "bin/brindle-cli";
+        std::filesystem::copy_file(BRINDLE_CLI_PATH, program);
+        std::filesystem::copy_file(std::string(BRINDLE_SOURCE_DIR) + "/resources/Brindle.ini",
+                                   temp.path() / "bin/Brindle.ini");
+        Strings args = c.args;
+        args.insert(args.end(), {"--case", "lower", "--quiet", "--folder", temp.path() / "w"});
+        const CliResult batch = RunCli(CliRun(args).withBinary(program.string()));
+        EXPECT_EQ(batch.status, 0) << batch.err;
+        EXPECT_EQ(temp.exists("w/a.txt"), c.renamed);
+        EXPECT_EQ(temp.exists("bin/Brindle.log"), c.logged);
+        if (c.logged) {
+            const CliResult undo =
+                RunCli(CliRun({"--undo", "--quiet", "--delete-log"}).withBinary(program.string()));
+            EXPECT_EQ(undo.status, 0) << undo.err;
+            EXPECT_TRUE(temp.exists("w/A.TXT"));
+        }
+    }
+}
+
 // Installed (no Brindle.ini beside the program): the configuration from the user's XDG
 // folders or the shipped default found relative to the program, the log in the user's
 // state folder, made on first use.

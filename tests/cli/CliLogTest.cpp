@@ -5,11 +5,15 @@
 #include <sys/statfs.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "CliProcess.h"
+#include "FileLock.h"
 #include "Placeholders.h"
 #include "TempFolder.h"
 
@@ -212,6 +216,53 @@ TEST(CliLogTest, UndoReadsALogInTheSharedFormat) {
     EXPECT_EQ(undo.status, 0);
     EXPECT_EQ(undo.out, Status(1, 0, 12, 12, 0) + "\n");
     EXPECT_EQ(temp.listing(), (Strings{"w/", "w/Old Name.TXT"}));
+}
+
+// Two logged batches started at once on different folders, one log: the second to meet
+// its lock waits for it, says so once, and renames everything once it is given up. Here
+// the test holds the lock until both have said that they wait, so that both meet it.
+TEST(CliLogTest, TwoLoggedBatchesAtOnceBothRenameEverything) {
+    TempFolder temp;
+    const Strings folders = {"one", "two"};
+    Strings expected;
+    for (const std::string& folder : folders) {
+        expected.push_back(folder + "/");
+        for (const char* name : {"A.TXT", "B.TXT", "C.TXT"}) {
+            temp.createFile(folder + "/" + name);
+            std::string lower = name;
+            std::transform(lower.begin(), lower.end(), lower.begin(),
+                           [](char c) { return static_cast<char>(std::tolower(c)); });
+            expected.push_back(folder + "/" + lower);
+        }
+    }
+    const std::string log = temp.path() / "b.log";
+    const std::string waiting = "brindle-cli: waiting for the log " + log +
+                                ", which another Brindle is using (up to 10 seconds)\n";
+    std::optional<LockHolder> other(std::in_place, log);
+    ASSERT_TRUE(other->locked());
+    std::vector<std::unique_ptr<RunningCli>> runs;
+    for (const std::string& folder : folders) {
+        runs.push_back(
+            std::make_unique<RunningCli>(CliRun({"--write-log", "--log", log, "--case=lower",
+                                                 "--quiet", "--folder", temp.path() / folder})));
+    }
+    for (const auto& run : runs)
+        ASSERT_TRUE(run->WaitForError(waiting));
+    other.reset();
+    for (const auto& run : runs) {
+        const CliResult result = run->Finish();
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.err, waiting);
+        EXPECT_EQ(result.out, Status(3, 3, 5, 5, 0) + "\n");
+    }
+    expected.insert(expected.begin(), "b.log");
+    EXPECT_EQ(temp.listing(), expected);
+
+    // One Undo takes both back.
+    const CliResult undo = RunCli(CliRun({"--undo", "--quiet", "--delete-log", "--log", log}));
+    EXPECT_EQ(undo.status, 0) << undo.err;
+    EXPECT_EQ(temp.listing(), (Strings{"one/", "one/A.TXT", "one/B.TXT", "one/C.TXT", "two/",
+                                       "two/A.TXT", "two/B.TXT", "two/C.TXT"}));
 }
 
 }  // namespace

@@ -2,9 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "FileLock.h"
+#include "platform/NameCodec.h"
 
 namespace brindle::cli {
 namespace {
@@ -208,6 +217,11 @@ TEST(CommandLineTest, UsageErrors) {
         {"undo with ini", {"--ini", "x.ini", "--undo"}, "with '--ini'"},
         {"undo with a folder", {"--undo", "--folder", "/d"}, "with '--folder'"},
         {"undo with paths", {"--undo", "p"}, "'--undo' takes no paths"},
+        {"undo with a --no- form", {"--undo", "--no-write-log"}, "with '--no-write-log'"},
+        {"value for a --no- form", {"--no-dry-run=1", "p"}, "'--no-dry-run' doesn't allow"},
+        {"short form with a value", {"-n=1", "p"}, "unrecognized option '-n=1'"},
+        {"short forms stand alone", {"-nn", "p"}, "unrecognized option '-nn'"},
+        {"no --no- form for a value", {"--no-pattern", "p"}, "unrecognized option '--no-pattern'"},
         {"delete and keep", {"--undo", "--delete-log", "--keep-log"}, "exclude each other"},
         {"delete without undo", {"--delete-log", "p"}, "goes only with '--undo'"},
     };
@@ -217,6 +231,98 @@ TEST(CommandLineTest, UsageErrors) {
         EXPECT_FALSE(outcome.request);
         EXPECT_NE(outcome.error.find(c.error), std::string::npos) << outcome.error;
     }
+}
+
+// The switches start as the configuration file sets them, the command line over them; the
+// file gives nothing else. Each case: the [config] lines, the command line, and the
+// switches on afterwards.
+TEST(CommandLineTest, SwitchesStartFromTheConfigurationFile) {
+    const std::string everyKey =
+        "[config]\nOnly English = 1\nShow Log Window = 1\nForce 63 = 1\n"
+        "w/o File Extension = 1\nOnly Log = 1\nCount # of symbols = 1\nDelete Contents = 1\n"
+        "Reset Counters = 1\nScan Subfolders = 1\nRead Only = 1\nWrite Log File = 1\n"
+        "Dublicate Extension = 1\nRename Dir = 1\nPreview First = 1\nForce Length = 10\n"
+        "Case = upper\nName Pattern = x\nMethod = english\n";
+    using Flag = bool RenameSettings::*;
+    const std::vector<Flag> fromFile = {
+        &RenameSettings::force63,        &RenameSettings::withoutExtension,
+        &RenameSettings::onlyLog,        &RenameSettings::countSymbols,
+        &RenameSettings::scanSubfolders, &RenameSettings::skipReadOnly,
+        &RenameSettings::writeLogFile,   &RenameSettings::duplicateExtension,
+        &RenameSettings::renameDirs};
+    const auto without = [&](std::vector<Flag> flags, Flag off) {
+        flags.erase(std::find(flags.begin(), flags.end(), off));
+        return flags;
+    };
+    struct Case {
+        const char* name;
+        std::string file;
+        Args args;
+        std::vector<Flag> on;
+        int length;
+        // Another holder has the file's lock: read all the same, so that runs started
+        // together never start each other with every switch off.
+        bool locked = false;
+    };
+    const std::vector<Case> cases = {
+        {"every key on", everyKey, {"p"}, fromFile, 64},
+        {"no file", "", {"p"}, {}, 64},
+        {"a --no- form",
+         everyKey,
+         {"--no-write-log", "p"},
+         without(fromFile, &RenameSettings::writeLogFile),
+         64},
+        {"no cut",
+         everyKey,
+         {"--no-force-length", "p"},
+         without(fromFile, &RenameSettings::force63),
+         64},
+        {"a length of its own", everyKey, {"--force-length=8", "p"}, fromFile, 8},
+        {"the last form wins",
+         "[config]\nOnly Log = 1\n",
+         {"--no-dry-run", "--dry-run", "--no-subfolders", "--subfolders", "--no-dry-run", "p"},
+         {&RenameSettings::scanSubfolders},
+         64},
+        {"switched on over the file",
+         "[config]\nWrite Log File = 0\n",
+         {"--write-log", "p"},
+         {&RenameSettings::writeLogFile},
+         64},
+        {"locked by another holder",
+         "[config]\nWrite Log File = 1\n",
+         {"p"},
+         {&RenameSettings::writeLogFile},
+         64,
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        char folder[] = "/tmp/brindle-cmdline-XXXXXX";
+        ASSERT_NE(mkdtemp(folder), nullptr);
+        const std::string ini = std::string(folder) + "/Brindle.ini";
+        if (!c.file.empty())
+            std::ofstream(ini) << c.file;
+        std::optional<testing::LockHolder> other;
+        if (c.locked) {
+            ASSERT_TRUE(other.emplace(ini).locked());
+        }
+        const ParseOutcome outcome = ParseCommandLine(c.args, SettingsFromConfig(DecodeName(ini)));
+        other.reset();
+        std::remove(ini.c_str());
+        rmdir(folder);
+        ASSERT_TRUE(outcome.request) << outcome.error;
+        RenameSettings expected;
+        for (const Flag flag : c.on)
+            expected.*flag = true;
+        expected.force63Length = c.length;
+        EXPECT_EQ(outcome.request->settings, expected);
+    }
+}
+
+TEST(CommandLineTest, PreviewHasAShortForm) {
+    const ParseOutcome outcome = ParseCommandLine({"-n", "--case=lower", "p"});
+    ASSERT_TRUE(outcome.request);
+    EXPECT_EQ(outcome.request->command, Command::Preview);
 }
 
 TEST(CommandLineTest, PathsMadeAbsoluteAsText) {

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <string>
 
 #include "FileLock.h"
@@ -61,6 +62,50 @@ TEST(ExclusiveFileTest, OneHolderAtATime) {
     EXPECT_EQ(first.Close(), 0);
     EXPECT_TRUE(CanLock(bytes));
     EXPECT_EQ(second.OpenForAppend(path), 0);
+}
+
+// A lock another holder keeps is waited for as long as asked, and taken as soon as it is
+// given up; the wait is said once, and a cancel ends it.
+TEST(ExclusiveFileTest, WaitsForAHeldLockAsAsked) {
+    struct Case {
+        const char* name;
+        std::chrono::milliseconds limit;
+        bool releaseWhileWaiting;  // the holder gives the lock up once the wait has begun
+        bool cancel;
+        int result;
+        int waits;  // how often the wait was said
+    };
+    const Case cases[] = {
+        {"no wait", std::chrono::milliseconds(0), true, false, EWOULDBLOCK, 0},
+        {"held all along", std::chrono::milliseconds(60), false, false, EWOULDBLOCK, 1},
+        {"given up meanwhile", std::chrono::seconds(100), true, false, 0, 1},
+        {"cancelled", std::chrono::seconds(100), false, true, EWOULDBLOCK, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        folder.createFile("Brindle.log", "x");
+        const std::u16string path = folder.folder() + u"Brindle.log";
+        ExclusiveFile holder;
+        ASSERT_EQ(holder.OpenForAppend(path), 0);
+        int waits = 0;
+        LockWait wait;
+        wait.limit = c.limit;
+        wait.waiting = [&] {
+            ++waits;
+            if (c.releaseWhileWaiting)
+                holder.Close();
+        };
+        wait.cancelled = [&] { return c.cancel; };
+        ExclusiveFile waiter;
+        EXPECT_EQ(waiter.OpenForAppend(path, wait), c.result);
+        EXPECT_EQ(waiter.IsOpen(), c.result == 0);
+        EXPECT_EQ(waits, c.waits);
+        if (c.result == 0) {
+            EXPECT_EQ(waiter.Write("y"), 0);
+            EXPECT_EQ(folder.readFile("Brindle.log"), "xy");
+        }
+    }
 }
 
 TEST(ExclusiveFileTest, LinkCountShowsARemovedFile) {

@@ -184,7 +184,8 @@ TEST_F(ForeignFilesystems, WhatAnotherProgramCreatesMeanwhileIsNeverReplaced) {
             WriteFile(item, "mine");
         // Held at the step that takes the target's place: the claim made before it holds
         // the target's name.
-        HeldCli batch(CliRun({"--quiet", "--pattern", c.folder ? "E" : "B", "--rename-dirs", item})
+        HeldCli batch(CliRun({"--no-write-log", "--quiet", "--pattern", c.folder ? "E" : "B",
+                              "--rename-dirs", item})
                           .heldAt("renameat", 1));
         ASSERT_TRUE(batch.WaitUntilHeld(SYS_renameat));
         ASSERT_TRUE(std::filesystem::exists(target));

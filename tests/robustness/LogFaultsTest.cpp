@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
 #include "CliProcess.h"
 #include "FileLock.h"
@@ -270,6 +271,8 @@ TEST(LogFaults, LogsThatCannotBeOpenedWrittenOrDeleted) {
                                       "B.TXT\t(Unknown Error Aquired)\t0\t{W}"};
     const Strings batchFailed(std::begin(failedRows), std::end(failedRows));
     const std::string openError = "brindle-cli: Error opening file: {L}\n";
+    const std::string waiting =
+        "brindle-cli: waiting for the log {L}, which another Brindle is using (up to 10 seconds)\n";
     const std::string notAFile =
         "brindle-cli: Brindle does not use the log {L}: it is no regular "
         "file.\n";
@@ -280,15 +283,16 @@ TEST(LogFaults, LogsThatCannotBeOpenedWrittenOrDeleted) {
         // What is no regular file is refused as no log, with exit status 2.
         {"batch/LogIsAFifo", Setup::LogIsAFifo, false, batchFailed, notAFile, 2, false},
         {"batch/LogIsDevFull", Setup::LogIsDevFull, false, batchFailed, notAFile, 2, false},
+        // Held for all of the wait: then it fails as it would at once.
         {"batch/LogLockedByAnother", Setup::LogLocked, false, batchFailed,
-         "brindle-cli: A locking violation occurred while accessing {L}.\n", 1, false},
+         waiting + "brindle-cli: A locking violation occurred while accessing {L}.\n", 1, false},
         {"batch/LogReadOnly", Setup::LogReadOnly, false, batchFailed,
          "brindle-cli: Access to {L} was denied.\n", 1, false},
         {"batch/LogFolderNotWritable", Setup::LogFolderReadOnly, false, batchFailed,
          "brindle-cli: Access to {L} was denied.\n", 1, false},
         {"undo/LogIsAFolder", Setup::LogIsAFolder, true, {}, openError, 2, true},
         {"undo/LogIsAFifo", Setup::LogIsAFifo, true, {}, notAFile, 2, true},
-        {"undo/LogLockedByAnother", Setup::LogLocked, true, {}, openError, 2, true},
+        {"undo/LogLockedByAnother", Setup::LogLocked, true, {}, waiting + openError, 2, true},
         {"undo/LogUnreadable", Setup::LogUnreadable, true, {}, openError, 2, true},
         // Everything is moved back first; only the deletion fails.
         {"undo/LogFolderNotWritable",
@@ -383,37 +387,35 @@ TEST(LogFaults, LogsThatCannotBeOpenedWrittenOrDeleted) {
     }
 }
 
-// Another holder takes the log between two items of a batch, or gives it back: the items
-// whose records could not be written are not renamed, the others are, and Undo brings
-// back exactly those.
-TEST(LogFaults, LockTakenAndReleasedAroundABatch) {
+// Another holder has the log when a batch or an Undo begins: it waits, says so once, and
+// goes on as soon as the log is given up (the wait's limit is the batch's own test).
+TEST(LogFaults, ALockedLogIsWaitedFor) {
     testing::TempFolder temp;
     const std::string t = temp.path().string();
     const std::string log = t + "/b.log";
+    const std::string waiting = "brindle-cli: waiting for the log " + log +
+                                ", which another Brindle is using (up to 10 seconds)\n";
     temp.createFile("w/A.TXT", "w/A.TXT");
     temp.createFile("w/B.TXT", "w/B.TXT");
-    {
-        LockHolder other(log);
-        ASSERT_TRUE(other.locked());
-        const CliResult locked = RunCli(
-            CliRun({"--write-log", "--quiet", "--log", log, "--case=lower", t + "/w/A.TXT"}));
-        EXPECT_EQ(locked.status, 1);
-        EXPECT_EQ(locked.out, Status(1, 1, 5, 5, 1) + "\n");
-    }
-    const CliResult released = RunCli(CliRun(
+    const auto whileLocked = [&](const CliRun& run) {
+        std::optional<LockHolder> other(std::in_place, log);
+        EXPECT_TRUE(other->locked());
+        const Tree before = ReadTree(t + "/w");
+        RunningCli running(run);
+        EXPECT_TRUE(running.WaitForError(waiting));
+        EXPECT_TRUE(ReadTree(t + "/w") == before);  // nothing moves while it waits
+        other.reset();
+        return running.Finish();
+    };
+    const CliResult batch = whileLocked(CliRun(
         {"--write-log", "--quiet", "--log", log, "--case=lower", t + "/w/A.TXT", t + "/w/B.TXT"}));
-    EXPECT_EQ(released.status, 0);
+    EXPECT_EQ(batch.status, 0);
+    EXPECT_EQ(batch.err, waiting);
     EXPECT_TRUE(temp.exists("w/a.txt") && temp.exists("w/b.txt"));
-    {
-        LockHolder other(log);
-        ASSERT_TRUE(other.locked());
-        const CliResult undo = RunCli(CliRun({"--undo", "--quiet", "--delete-log", "--log", log}));
-        EXPECT_EQ(undo.status, 2);
-        EXPECT_EQ(undo.err, "brindle-cli: Error opening file: " + log + "\n");
-        EXPECT_TRUE(temp.exists("w/a.txt") && temp.exists("w/b.txt"));
-    }
-    const CliResult undo = RunCli(CliRun({"--undo", "--tsv", "--delete-log", "--log", log}));
+
+    const CliResult undo = whileLocked(CliRun({"--undo", "--tsv", "--delete-log", "--log", log}));
     EXPECT_EQ(undo.status, 0);
+    EXPECT_EQ(undo.err, waiting);
     EXPECT_EQ(Listing(ReadTree(t)), (Strings{"w/", "w/A.TXT=w/A.TXT", "w/B.TXT=w/B.TXT"}));
 }
 
@@ -439,12 +441,14 @@ TEST(LogFaults, TheLogIsNotRenamedByItsOwnBatch) {
     EXPECT_EQ(rows, (Strings{"A.TXT\ta.txt\t0\t" + t + "/w/",
                              "Brindle.log\t(Unknown Error Aquired)\t0\t" + t + "/w/"}));
     // Dropped on its own, too, and reached through a link to its folder.
-    EXPECT_EQ(RunCli(CliRun({"--quiet", "--log", log, "--case=upper", log})).status, 1);
+    EXPECT_EQ(
+        RunCli(CliRun({"--no-write-log", "--quiet", "--log", log, "--case=upper", log})).status, 1);
     EXPECT_TRUE(temp.exists("w/Brindle.log"));
     ASSERT_EQ(symlink((t + "/w").c_str(), (t + "/link").c_str()), 0);
-    EXPECT_EQ(
-        RunCli(CliRun({"--quiet", "--log", log, "--case=upper", t + "/link/Brindle.log"})).status,
-        1);
+    EXPECT_EQ(RunCli(CliRun({"--no-write-log", "--quiet", "--log", log, "--case=upper",
+                             t + "/link/Brindle.log"}))
+                  .status,
+              1);
     EXPECT_TRUE(temp.exists("w/Brindle.log"));
     ASSERT_EQ(unlink((t + "/link").c_str()), 0);
 

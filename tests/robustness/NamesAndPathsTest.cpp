@@ -169,7 +169,8 @@ TEST_F(LongPaths, DroppedPathLongerThanTheSystemTakes) {
     EXPECT_TRUE(ReadTree(t_ + "/w") == original_);
 
     // And a --folder that long.
-    const CliResult folder = RunCli(CliRun({"--quiet", "--case=lower", "--folder", deep_}));
+    const CliResult folder =
+        RunCli(CliRun({"--no-write-log", "--quiet", "--case=lower", "--folder", deep_}));
     EXPECT_EQ(folder.status, 0) << folder.err;
     EXPECT_EQ(folder.out, Status(1, 1, 8, 8, 0) + "\n");
 }

@@ -218,8 +218,9 @@ protected:
 TEST_F(SwappedFolder, MidBatchTheBatchStaysInTheFolderItOpened) {
     REQUIRE_STRACE();
     MakeFolders(false);
-    HeldCli batch(CliRun({"--quiet", "--case", "lower", "--subfolders", "--folder", W()})
-                      .heldAt("renameat2", 3));
+    HeldCli batch(
+        CliRun({"--no-write-log", "--quiet", "--case", "lower", "--subfolders", "--folder", W()})
+            .heldAt("renameat2", 3));
     // Two files of the subfolder are renamed; the third rename is held.
     const auto twoRenamed = [&] {
         int renamed = 0;

@@ -351,6 +351,100 @@ inline CliResult RunCli(const CliRun& run) {
     return result;
 }
 
+// brindle-cli running with what it writes collected as it comes, so that a test can wait
+// for something it says and act meanwhile. Standard input is empty. Killed at the end of
+// the scope unless it has been finished.
+class RunningCli {
+public:
+    explicit RunningCli(const CliRun& run) {
+        int outPipe[2];
+        int errPipe[2];
+        if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0)
+            throw std::runtime_error("pipe failed");
+        const std::string program = detail::ProgramOf(run);
+        pid_ = fork();
+        if (pid_ < 0)
+            throw std::runtime_error("fork failed");
+        if (pid_ == 0) {
+            const int in = open("/dev/null", O_RDONLY);
+            if (in < 0)
+                _exit(127);
+            dup2(in, 0);
+            dup2(outPipe[1], 1);
+            dup2(errPipe[1], 2);
+            detail::PrepareAndRun(run, program);
+            _exit(127);
+        }
+        close(outPipe[1]);
+        close(errPipe[1]);
+        fds_[0] = {outPipe[0], POLLIN, 0};
+        fds_[1] = {errPipe[0], POLLIN, 0};
+    }
+    ~RunningCli() {
+        for (const pollfd& fd : fds_) {
+            if (fd.fd >= 0)
+                close(fd.fd);
+        }
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            WaitFor(pid_);
+        }
+    }
+    RunningCli(const RunningCli&) = delete;
+    RunningCli& operator=(const RunningCli&) = delete;
+
+    // Reads what it writes until its standard error holds `text`; false when both streams
+    // ended first.
+    bool WaitForError(const std::string& text) {
+        while (err_.find(text) == std::string::npos) {
+            if (!ReadSome())
+                return false;
+        }
+        return true;
+    }
+    // Reads the rest and waits for its end.
+    CliResult Finish() {
+        while (ReadSome()) {
+        }
+        CliResult result = detail::Decoded(WaitFor(pid_));
+        pid_ = -1;
+        result.out = out_;
+        result.err = err_;
+        return result;
+    }
+
+private:
+    // Waits for output and reads it; false once both streams have ended.
+    bool ReadSome() {
+        if (fds_[0].fd < 0 && fds_[1].fd < 0)
+            return false;
+        if (poll(fds_, 2, -1) < 0) {
+            if (errno == EINTR)
+                return true;
+            throw std::runtime_error("poll failed");
+        }
+        std::string* sinks[2] = {&out_, &err_};
+        for (int i = 0; i < 2; ++i) {
+            if (fds_[i].fd < 0 || fds_[i].revents == 0)
+                continue;
+            char buffer[65536];
+            const ssize_t got = read(fds_[i].fd, buffer, sizeof buffer);
+            if (got > 0) {
+                sinks[i]->append(buffer, static_cast<std::size_t>(got));
+            } else if (got == 0 || errno != EINTR) {
+                close(fds_[i].fd);
+                fds_[i].fd = -1;
+            }
+        }
+        return true;
+    }
+
+    pid_t pid_ = -1;
+    pollfd fds_[2] = {{-1, 0, 0}, {-1, 0, 0}};
+    std::string out_;
+    std::string err_;
+};
+
 // Starts brindle-cli and returns its process id: every standard stream on /dev/null, or
 // with onTerminal on that terminal, in a session of its own so that the terminal is its.
 inline pid_t StartCli(const CliRun& run) {
