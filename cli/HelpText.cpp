@@ -39,8 +39,10 @@ DESCRIPTION
     The first form renames the files of DIR, as "Choose Folder" in Brindle's main
     dialog does; the second renames the PATHs, in order, as if they were dropped on the
     dialog: files are renamed, folders are scanned with --subfolders and renamed
-    themselves, after everything else, with --rename-dirs. The third form undoes every
-    rename recorded in the log, newest first, and then deletes the log or keeps it.
+    themselves, after everything else, with --rename-dirs. The third form shows what
+    either would do, item by item, and renames nothing (see --preview). The fourth
+    undoes every rename recorded in the log, newest first, and then deletes the log or
+    keeps it.
     Brindle and brindle-cli write and read the same log, so either one undoes the
     other's batches.
 
