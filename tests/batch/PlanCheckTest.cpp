@@ -20,6 +20,22 @@ protected:
             states.push_back(N(item.oldName) + " " + N(std::u16string(StateText(item.state))));
         return states;
     }
+
+    // `files` made below items/ in `folder`, `session` set by `set`, and the batch over
+    // items/ planned whole, as the Preview plans it.
+    static Plan PlanInFolder(TempFolder& folder, const std::vector<std::string>& files,
+                             RenameSession& session,
+                             const std::function<void(RenameSettings&)>& set) {
+        for (const std::string& file : files)
+            folder.createFile("items/" + file);
+        set(session.settings());
+        Plan plan;
+        EXPECT_TRUE(
+            PlanWhole(PlanRequest{BatchSource::Folder(folder.folder("items")), session.settings(),
+                                  session.NextCounters(), session.configFile()},
+                      plan));
+        return plan;
+    }
 };
 
 const std::string kRename = "rename";
@@ -108,16 +124,9 @@ TEST_F(PlanCheckTest, EachConflictKindOnRealFolders) {
     for (const ConflictCase& c : cases) {
         SCOPED_TRACE(c.name);
         TempFolder folder;
-        for (const std::string& file : c.files)
-            folder.createFile("items/" + file);
         RecordingHost caseHost;
         RenameSession caseSession(caseHost);
-        c.set(caseSession.settings());
-        Plan plan;
-        ASSERT_TRUE(PlanWhole(
-            PlanRequest{BatchSource::Folder(folder.folder("items")), caseSession.settings(),
-                        caseSession.NextCounters(), caseSession.configFile()},
-            plan));
+        const Plan plan = PlanInFolder(folder, c.files, caseSession, c.set);
         EXPECT_EQ(States(plan), c.states);
         if (c.conflicted >= 0) {
             EXPECT_EQ(plan.items.at(static_cast<std::size_t>(c.conflicted)).other,
@@ -302,16 +311,9 @@ TEST_F(PlanCheckTest, WarningsBesideTheStates) {
     for (const WarningCase& c : cases) {
         SCOPED_TRACE(c.name);
         TempFolder folder;
-        for (const std::string& file : c.files)
-            folder.createFile("items/" + file);
         RecordingHost caseHost;
         RenameSession caseSession(caseHost);
-        c.set(caseSession.settings());
-        Plan plan;
-        ASSERT_TRUE(PlanWhole(
-            PlanRequest{BatchSource::Folder(folder.folder("items")), caseSession.settings(),
-                        caseSession.NextCounters(), caseSession.configFile()},
-            plan));
+        const Plan plan = PlanInFolder(folder, c.files, caseSession, c.set);
         std::vector<std::string> states;
         std::uint32_t warned = 0;
         for (const PlanItem& item : plan.items) {
