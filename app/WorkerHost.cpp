@@ -38,6 +38,10 @@ void WorkerHost::Post(Event event) {
     }
     std::lock_guard lock(mutex_);
     pending_.push_back(std::move(event));
+    WakeLocked();
+}
+
+void WorkerHost::WakeLocked() {
     if (!posted_ && !paced_.load(std::memory_order_relaxed)) {
         posted_ = true;
         QMetaObject::invokeMethod(this, &WorkerHost::Deliver, Qt::QueuedConnection);
@@ -55,14 +59,18 @@ void WorkerHost::Deliver() {
     // What has come so far, then back to the event loop: what comes meanwhile is posted
     // anew, behind whatever else the window has to do.
     std::vector<Event> events;
+    std::optional<brindle::BatchStats> status;
     {
         std::lock_guard lock(mutex_);
         events.swap(pending_);
+        status.swap(latestStatus_);
         posted_ = false;
     }
     Safely(services_, [&] {
         for (const Event& event : events)
             Hand(event);
+        if (status)
+            window_.SetStatus(*status);
     });
     delivering_ = false;
 }
@@ -72,8 +80,6 @@ void WorkerHost::Hand(const Event& event) {
         window_.AddOutputRow(row->view());
     } else if (std::holds_alternative<RemoveAll>(event)) {
         window_.RemoveAllRows();
-    } else if (const auto* stats = std::get_if<brindle::BatchStats>(&event)) {
-        window_.SetStatus(*stats);
     } else if (const auto* counters = std::get_if<brindle::NameCounters>(&event)) {
         window_.SetCounters(*counters);
     } else if (const auto* title = std::get_if<Title>(&event)) {
@@ -90,7 +96,14 @@ void WorkerHost::RemoveAllRows() {
 }
 
 void WorkerHost::SetStatus(const brindle::BatchStats& stats) {
-    Post(stats);
+    if (OnWindowThread()) {
+        Deliver();
+        window_.SetStatus(stats);
+        return;
+    }
+    std::lock_guard lock(mutex_);
+    latestStatus_ = stats;
+    WakeLocked();
 }
 
 void WorkerHost::SetCounters(const brindle::NameCounters& counters) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -56,17 +57,21 @@ private:
     struct Title {
         std::u16string text;
     };
-    using Event = std::variant<brindle::OwnedRow, RemoveAll, brindle::BatchStats,
-                               brindle::NameCounters, Title>;
+    // The counters are handed one by one (the window may paint each running number); of
+    // the status, which comes with every item, only the latest is kept.
+    using Event = std::variant<brindle::OwnedRow, RemoveAll, brindle::NameCounters, Title>;
 
     bool OnWindowThread() const;
     void Post(Event event);
+    // Asks the window's thread to deliver, unless the pace timer will; under mutex_.
+    void WakeLocked();
     void Hand(const Event& event);
 
     brindle::PipelineHost& window_;
     brindle::DesktopServices& services_;
     std::mutex mutex_;
     std::vector<Event> pending_;
+    std::optional<brindle::BatchStats> latestStatus_;
     bool posted_ = false;
     bool delivering_ = false;
     // Offload runs: the pace timer delivers, Post wakes no one.
