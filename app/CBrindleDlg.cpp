@@ -28,6 +28,7 @@
 #include "engine/ConfigFile.h"
 #include "engine/PatternCreator.h"
 #include "platform/FileSystem.h"
+#include "platform/StateFile.h"
 
 using brindle::BoxIcon;
 using brindle::MessageButtons;
@@ -262,17 +263,40 @@ void CBrindleDlg::PaintProgress() {
 void CBrindleDlg::OnChooseFolder() {
     if (busy())
         return;
-    const std::optional<std::u16string> folder =
-        services_.BrowseForFolder(brindle::kTextChooseFolder);
+    const std::optional<std::u16string> folder = ChooseFolder();
     if (!folder)
         return;
-    RunBatch(brindle::BatchSource::Folder(*folder));
+    RenameOrPreview(brindle::BatchSource::Folder(*folder));
+}
+
+std::optional<std::u16string> CBrindleDlg::ChooseFolder() {
+    if (!lastFolder_)
+        lastFolder_ = brindle::ReadLastFolder(files_.stateFile);
+    std::optional<std::u16string> folder = services_.BrowseForFolder(
+        brindle::kTextChooseFolder, brindle::BrowserStartFolder(lastFolder_, files_.homeFolder));
+    if (!folder || folder->empty())
+        return folder;
+    lastFolder_ = *folder;
+    // Only where the browser opens next time: a state that cannot be kept stops nothing,
+    // and the browser then opens at home after a restart.
+    if (!files_.stateFile.empty())
+        (void)brindle::WriteLastFolder(files_.stateFile, *folder);
+    return folder;
 }
 
 void CBrindleDlg::OnDropFiles(const std::vector<std::u16string>& paths) {
     if (busy())
         return;
-    RunBatch(brindle::BatchSource::Drop(paths));
+    RenameOrPreview(brindle::BatchSource::Drop(paths));
+}
+
+void CBrindleDlg::RenameOrPreview(const brindle::BatchSource& source) {
+    if (!session_.settings().previewFirst || source.empty()) {
+        RunBatch(source);
+        return;
+    }
+    ShowPreview();
+    preview_->SetSource(source);
 }
 
 void CBrindleDlg::OnUrlsDropped(const QList<QUrl>& urls) {
@@ -405,10 +429,15 @@ void CBrindleDlg::ConnectEdits() {
 void CBrindleDlg::OnPreview() {
     if (busy())
         return;
+    ShowPreview();
+}
+
+void CBrindleDlg::ShowPreview() {
     if (!preview_) {
-        preview_ = new CPreviewDlg(this, services_, [this](const brindle::BatchSource& source) {
-            return NextBatch(source);
-        });
+        preview_ = new CPreviewDlg(
+            this, services_,
+            [this](const brindle::BatchSource& source) { return NextBatch(source); },
+            [this] { return ChooseFolder(); });
         connect(this, &CBrindleDlg::optionsEdited, preview_, &CPreviewDlg::OnOptionsChanged);
         connect(this, &CBrindleDlg::operationStarted, preview_, &CPreviewDlg::OnOperationStarted);
         connect(this, &CBrindleDlg::operationEnded, preview_, &CPreviewDlg::OnOperationEnded);

@@ -39,9 +39,10 @@ class QRadioButton;
 // The main dialog: every option of the renaming engine bound to a control, the three
 // check-box handlers, "Exit", context help on a right-click, the about box on F1, and the
 // batches ("Choose Folder", drops, the Preview's "Rename") and Undo, which run in the
-// rename session with this dialog as their host. Each batch takes one snapshot of the
-// controls when it starts and loads what it changed back into them when it ends.
-// Its member functions live in three files: CBrindleDlg.cpp (opening, handlers, batches,
+// rename session with this dialog as their host. With "Preview First", "Choose Folder"
+// and drops open the Preview over what they name instead, and its "Rename" renames. Each batch
+// takes one snapshot of the controls when it starts and loads what it changed back into them when
+// it ends. Its member functions live in three files: CBrindleDlg.cpp (opening, handlers, batches,
 // the host role, the Preview), CBrindleDlgLayout.cpp (the controls and where they go) and
 // CBrindleDlgDataExchange.cpp (the controls to and from the options).
 class CBrindleDlg : public QDialog, public brindle::PipelineHost {
@@ -98,6 +99,9 @@ public:
     void OnDropFiles(const std::vector<std::u16string>& paths);
     void OnUndo();
     void OnPreview();
+    // The folder browser, opened in the folder chosen last (kept in the state file) or else
+    // the home folder; the folder chosen is kept for the next time. Nullopt: cancelled.
+    std::optional<std::u16string> ChooseFolder();
     // Renames what the Preview shows, as "Choose Folder" or a drop does.
     void OnPreviewRename(const brindle::BatchSource& source);
 
@@ -163,6 +167,10 @@ private:
     void ShowMethodControls(bool onlyEnglish);
     // Runs a batch with one snapshot of the controls, and shows what it changed.
     void RunBatch(const brindle::BatchSource& source);
+    // "Choose Folder" and drops: a batch, or with "Preview First" the Preview over `source`.
+    void RenameOrPreview(const brindle::BatchSource& source);
+    // Opens the Preview (made on first use) and brings it to the front.
+    void ShowPreview();
     void OnlyEnglishTableFailed();
     void ShowUndoResult(std::optional<bool> enabled);
     // Every change of an option's control is told as optionsEdited.
@@ -182,6 +190,8 @@ private:
     std::optional<brindle::BatchStats> pendingStatus_;
     // The running number as the batch in progress last reported it.
     std::int32_t runningNumber_ = 0;
+    // The folder chosen last in this run; before the first, the state file says.
+    std::optional<std::u16string> lastFolder_;
 
     std::array<QRadioButton*, 7> conversion_{};
     QButtonGroup* conversionGroup_ = nullptr;

@@ -37,10 +37,11 @@ constexpr int kSettleMs = 200;
 }  // namespace
 
 CPreviewDlg::CPreviewDlg(QWidget* owner, brindle::DesktopServices& services,
-                         RequestMaker makeRequest)
+                         RequestMaker makeRequest, FolderChooser chooseFolder)
     : QWidget(owner, Qt::Window),
       services_(services),
       makeRequest_(std::move(makeRequest)),
+      chooseFolder_(std::move(chooseFolder)),
       sourceLabel_(new QLabel(this)),
       choose_(new QPushButton(QStringLiteral("Choose &Folder..."), this)),
       list_(new QTableView(this)),
@@ -255,8 +256,7 @@ void CPreviewDlg::OnOperationEnded() {
 }
 
 void CPreviewDlg::OnChooseFolder() {
-    const std::optional<std::u16string> folder =
-        services_.BrowseForFolder(brindle::kTextChooseFolder);
+    const std::optional<std::u16string> folder = chooseFolder_();
     if (folder && !folder->empty())
         SetSource(brindle::BatchSource::Folder(*folder));
 }

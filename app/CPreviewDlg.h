@@ -8,6 +8,8 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "app/DesktopServices.h"
 #include "batch/BatchPlanner.h"
@@ -36,8 +38,12 @@ public:
     // What the next batch over a source would be: the options and counters as the main
     // dialog holds them now.
     using RequestMaker = std::function<brindle::PlanRequest(const brindle::BatchSource&)>;
+    // Asks the user for a folder, as the main dialog's "Choose Folder" does; nullopt when
+    // the user cancels.
+    using FolderChooser = std::function<std::optional<std::u16string>()>;
 
-    CPreviewDlg(QWidget* owner, brindle::DesktopServices& services, RequestMaker makeRequest);
+    CPreviewDlg(QWidget* owner, brindle::DesktopServices& services, RequestMaker makeRequest,
+                FolderChooser chooseFolder);
     ~CPreviewDlg() override;
 
     void SetSource(brindle::BatchSource source);
@@ -85,6 +91,7 @@ private:
 
     brindle::DesktopServices& services_;
     RequestMaker makeRequest_;
+    FolderChooser chooseFolder_;
     brindle::BatchSource source_;
     bool hasSource_ = false;
 

@@ -19,8 +19,10 @@ public:
     // `caption` empty means the application's name.
     virtual MessageResult ShowMessageBox(const std::u16string& text, const std::u16string& caption,
                                          MessageButtons buttons, BoxIcon icon) = 0;
-    // The chosen folder's path, or nullopt when the user cancels.
-    virtual std::optional<std::u16string> BrowseForFolder(const std::u16string& prompt) = 0;
+    // The chosen folder's path, or nullopt when the user cancels. The browser opens in
+    // `startFolder`.
+    virtual std::optional<std::u16string> BrowseForFolder(const std::u16string& prompt,
+                                                          const std::u16string& startFolder) = 0;
 };
 
 }  // namespace brindle

@@ -60,8 +60,11 @@ MessageResult QtDesktopServices::ShowMessageBox(const std::u16string& text,
     return answer == QMessageBox::Yes ? MessageResult::Yes : MessageResult::No;
 }
 
-std::optional<std::u16string> QtDesktopServices::BrowseForFolder(const std::u16string& prompt) {
-    const QString folder = QFileDialog::getExistingDirectory(Owner(), ToQString(prompt));
+std::optional<std::u16string> QtDesktopServices::BrowseForFolder(
+    const std::u16string& prompt, const std::u16string& startFolder) {
+    // Given always: left empty, the dialog would open in the current folder, the program's.
+    const QString folder =
+        QFileDialog::getExistingDirectory(Owner(), ToQString(prompt), PathToQt(startFolder));
     if (folder.isEmpty())
         return std::nullopt;
     return PathFromQt(folder);

@@ -11,7 +11,8 @@ public:
     brindle::MessageResult ShowMessageBox(const std::u16string& text, const std::u16string& caption,
                                           brindle::MessageButtons buttons,
                                           brindle::BoxIcon icon) override;
-    std::optional<std::u16string> BrowseForFolder(const std::u16string& prompt) override;
+    std::optional<std::u16string> BrowseForFolder(const std::u16string& prompt,
+                                                  const std::u16string& startFolder) override;
     bool OpenUrl(const std::u16string& url) override;
     bool TooltipAnimationEnabled() const override;
     bool TooltipFadeEnabled() const override;

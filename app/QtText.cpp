@@ -10,6 +10,10 @@ std::u16string PathFromQt(const QString& path) {
         std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
 
+QString PathToQt(const std::u16string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(brindle::EncodeName(path)));
+}
+
 std::u16string PathFromDroppedUrl(const QUrl& url) {
     if (!url.isValid() || url.scheme().compare(QLatin1String("file"), Qt::CaseInsensitive) != 0)
         return {};

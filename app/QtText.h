@@ -19,6 +19,8 @@ inline std::u16string FromQString(const QString& text) {
 // A path Qt reports (the folder browser) as the program's name: re-encoded the way Qt
 // encodes file names, then decoded with the name codec.
 std::u16string PathFromQt(const QString& path);
+// The other way: a path of the program's as Qt takes file names.
+QString PathToQt(const std::u16string& path);
 
 // One dropped URL as a path: a local file URL gives its path, its percent-encoded bytes
 // decoded with the name codec (so a name that is not valid UTF-8 keeps its bytes); any

@@ -102,6 +102,7 @@ inline constexpr std::u16string_view kKeyNamePattern = u"Name Pattern";
 inline constexpr std::u16string_view kKeyFileTypes = u"File Types";
 inline constexpr std::u16string_view kKeyMethod = u"Method";
 inline constexpr std::u16string_view kKeyOrder = u"Order";
+inline constexpr std::u16string_view kKeyPreviewFirst = u"Preview First";
 
 // The case conversions, in the order of conversionMode.
 inline constexpr ChoiceValue kConversions[] = {
@@ -287,6 +288,11 @@ inline constexpr Option kOptions[] = {
              "pattern: natural (the default: as file managers show them, letter case aside and "
              "numbers by value, '2' before '10'), bytes (by the names' bytes, as 'LC_ALL=C ls' "
              "does) or none (as the filesystem lists them). PATHs keep their given order."}},
+    // The dialog's alone: brindle-cli previews with its own -n and reads no such key.
+    {.key = kKeyPreviewFirst,
+     .kind = Kind::Flag,
+     .caption = u"Preview First",
+     .flag = &RenameSettings::previewFirst},
 };
 
 // The row of `key` (its letter case as written here), or null.
@@ -312,7 +318,7 @@ bool RenameSettings::*FlagTurnedOff(const Option& row);
 // Whether brindle-cli takes `row`'s value from "[config]" too: exactly the flags it can
 // turn off again on its command line. Not "Only English", which needs a method that the
 // file does not give, nor what only the dialog's windows use ("Show Log Window", "Delete
-// Contents", "Reset Counters").
+// Contents", "Reset Counters", "Preview First").
 bool CliReadsFromConfig(const Option& row);
 
 }  // namespace brindle::options

@@ -6,6 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <string>
+
 #include "platform/NameCodec.h"
 #include "platform/PathAt.h"
 
@@ -115,6 +118,70 @@ std::string_view TextFileReader::Remaining() const {
     if (!open_)
         return {};
     return std::string_view(data_).substr(pos_);
+}
+
+int ReplaceFileContents(std::u16string_view path, std::string_view bytes) {
+    // The new file is made in the folder of the old, so that the rename stays on one
+    // filesystem: that folder is opened once and both names are taken from it.
+    const std::string encoded = EncodeName(path);
+    const auto slash = encoded.rfind('/');
+    const std::string name = slash == std::string::npos ? encoded : encoded.substr(slash + 1);
+    if (name.empty())
+        return EISDIR;
+    std::string folderPath = slash == std::string::npos ? "." : encoded.substr(0, slash);
+    if (folderPath.empty())
+        folderPath = "/";
+    const detail::PathAt at(std::move(folderPath));
+    if (at.error() != 0)
+        return at.error();
+    const int folder = openat(at.dir(), at.name(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0)
+        return errno;
+    // A name of its own for each attempt: another thread or process may be writing the
+    // same file at the same moment.
+    static std::atomic<unsigned> attempts{0};
+    std::string temporary;
+    int fd = -1;
+    for (int tries = 0; fd < 0 && tries < 100; ++tries) {
+        temporary = "." + name + "." + std::to_string(getpid()) + "-" +
+                    std::to_string(attempts.fetch_add(1));
+        fd = openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                    0600);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0) {
+        const int error = errno;
+        close(folder);
+        return error;
+    }
+    const auto finish = [&](int error) {
+        if (fd >= 0)
+            close(fd);
+        if (error != 0)
+            unlinkat(folder, temporary.c_str(), 0);
+        close(folder);
+        return error;
+    };
+    for (std::size_t done = 0; done < bytes.size();) {
+        const ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
+        if (wrote < 0) {
+            if (errno == EINTR)
+                continue;
+            return finish(errno);
+        }
+        done += static_cast<std::size_t>(wrote);
+    }
+    // On the disk before the name points at it: a crash leaves the old file or the new.
+    if (fsync(fd) != 0)
+        return finish(errno);
+    const int closed = close(fd);
+    fd = -1;
+    if (closed != 0 && errno != EINTR)
+        return finish(errno);
+    if (renameat(folder, temporary.c_str(), folder, name.c_str()) != 0)
+        return finish(errno);
+    return finish(0);
 }
 
 }  // namespace brindle

@@ -10,6 +10,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/NameCodec.h"
+#include "platform/StateFile.h"
 #include "platform/TrustCheck.h"
 
 namespace brindle {
@@ -64,14 +65,27 @@ std::optional<std::string> Variable(const char* name) {
     return std::string(value);
 }
 
-}  // namespace
-
-UserFiles PortableUserFiles(std::u16string_view programFolder) {
+UserFiles PortableFiles(std::u16string_view programFolder, const std::string& home) {
     UserFiles files;
     files.portable = true;
     files.configFile = std::u16string(programFolder) + kConfigFileName;
     files.logFile = std::u16string(programFolder) + kLogFileName;
+    files.stateFile = StateFileBeside(files.logFile);
+    files.homeFolder = DecodeName(home);
     return files;
+}
+
+}  // namespace
+
+UserFiles PortableUserFiles(std::u16string_view programFolder) {
+    return PortableFiles(programFolder, ProcessEnvironment().home);
+}
+
+std::u16string StateFileBeside(std::u16string_view logFile) {
+    const auto slash = logFile.rfind(u'/');
+    const std::u16string_view folder =
+        slash == std::u16string_view::npos ? std::u16string_view() : logFile.substr(0, slash + 1);
+    return std::u16string(folder) + kStateFileName;
 }
 
 UserFiles LocateUserFiles(std::u16string_view programFolder, const UserEnvironment& environment) {
@@ -81,17 +95,20 @@ UserFiles LocateUserFiles(std::u16string_view programFolder, const UserEnvironme
         stateHome.empty() ? std::u16string() : InBrindleFolder(stateHome, kLogFileName);
 
     if (!programFolder.empty() && PathExists(std::u16string(programFolder) + kConfigFileName)) {
-        UserFiles files = PortableUserFiles(programFolder);
+        UserFiles files = PortableFiles(programFolder, environment.home);
         // A folder the user may not write to (a copy unpacked by root, a read-only medium)
         // keeps the log with the user instead, so that Undo still works; so does a folder
         // that others could write to, where they could plant records.
         const bool private_ = CheckFolderPath(programFolder).trusted();
-        if ((!IsWritableFolder(programFolder) || !private_) && !stateLog.empty())
+        if ((!IsWritableFolder(programFolder) || !private_) && !stateLog.empty()) {
             files.logFile = stateLog;
+            files.stateFile = StateFileBeside(stateLog);
+        }
         return files;
     }
 
     UserFiles files;
+    files.homeFolder = DecodeName(environment.home);
     const std::string configHome =
         BaseFolder(environment.xdgConfigHome, environment.home, "/.config");
     if (!configHome.empty())
@@ -120,6 +137,7 @@ UserFiles LocateUserFiles(std::u16string_view programFolder, const UserEnvironme
         files.configFile = files.configSearch.front();
     // Without any home the log can only go beside the program.
     files.logFile = stateLog.empty() ? std::u16string(programFolder) + kLogFileName : stateLog;
+    files.stateFile = StateFileBeside(files.logFile);
     return files;
 }
 

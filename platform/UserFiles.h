@@ -27,6 +27,11 @@ struct UserFiles {
     bool portable = false;
     std::u16string configFile;
     std::u16string logFile;
+    // The dialog's state between runs (StateFile.h), beside the log; empty: none is kept.
+    std::u16string stateFile;
+    // The user's home folder, where the folder browser opens before any folder was
+    // chosen; may be empty.
+    std::u16string homeFolder;
     // Installed: the places looked at for the configuration, in order (the first that
     // exists is configFile; when none does, configFile is the first of them).
     std::vector<std::u16string> configSearch;
@@ -43,10 +48,15 @@ struct UserFiles {
 //    is $XDG_STATE_HOME/brindle/Brindle.log (default ~/.local/state).
 // Relative XDG values are ignored, as the base directory rules ask. "Exists" is what
 // lstat says, so a file that cannot be read is still chosen, and then fails to open.
+// The state file lies beside the log, wherever that is.
 UserFiles LocateUserFiles(std::u16string_view programFolder, const UserEnvironment& environment);
 
-// Both files beside the program, whatever lies there.
+// All three files beside the program, whatever lies there; the home folder is this
+// process's.
 UserFiles PortableUserFiles(std::u16string_view programFolder);
+
+// The state file that goes with the log `logFile`: in the same folder.
+std::u16string StateFileBeside(std::u16string_view logFile);
 
 // The environment of this process.
 UserEnvironment ProcessEnvironment();

@@ -27,7 +27,8 @@ public:
         ++boxes;
         return MessageResult::No;
     }
-    std::optional<std::u16string> BrowseForFolder(const std::u16string&) override {
+    std::optional<std::u16string> BrowseForFolder(const std::u16string&,
+                                                  const std::u16string&) override {
         return folder_;
     }
     bool OpenUrl(const std::u16string&) override { return false; }

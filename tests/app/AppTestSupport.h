@@ -52,8 +52,10 @@ public:
         answers.pop_front();
         return answer;
     }
-    std::optional<std::u16string> BrowseForFolder(const std::u16string& prompt) override {
+    std::optional<std::u16string> BrowseForFolder(const std::u16string& prompt,
+                                                  const std::u16string& startFolder) override {
         prompts.push_back(ToQString(prompt));
+        startFolders.push_back(ToQString(startFolder));
         return folder;
     }
     bool OpenUrl(const std::u16string& url) override {
@@ -67,6 +69,8 @@ public:
     std::deque<MessageResult> answers;
     std::optional<std::u16string> folder;
     std::vector<QString> prompts;
+    // Where the browser opened, each time it was asked.
+    std::vector<QString> startFolders;
     std::vector<QString> urls;
     std::function<void()> onBox;
 };

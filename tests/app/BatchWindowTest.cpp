@@ -85,8 +85,9 @@ private slots:
         ChooseFolder("work");
         QCOMPARE(services_->prompts, std::vector<QString>{"Choose the Dir with Target Files:"});
         QCOMPARE(folder_->temp().listing(),
-                 (std::vector<std::string>{"Brindle.ini", "Brindle.log", "work/", "work/one.txt",
-                                           "work/sub/", "work/sub/Deep.txt", "work/two.txt"}));
+                 (std::vector<std::string>{"Brindle.ini", "Brindle.log", "Brindle.state", "work/",
+                                           "work/one.txt", "work/sub/", "work/sub/Deep.txt",
+                                           "work/two.txt"}));
         COutputDlg* out = dlg.outputDlg();
         QCOMPARE(Sorted(OutputColumn(out, 0)), (QStringList{"One.TXT", "two.txt"}));
         QCOMPARE(Sorted(OutputColumn(out, 1)), (QStringList{"one.txt", "two.txt"}));
@@ -312,15 +313,17 @@ private slots:
         Click(ids::kToLowerCase);
         Tick(ids::kWriteLogFile);
         ChooseFolder("u");
-        QCOMPARE(folder_->temp().listing(), (std::vector<std::string>{"Brindle.ini", "Brindle.log",
-                                                                      "u/", "u/a.txt", "u/b.txt"}));
+        QCOMPARE(folder_->temp().listing(),
+                 (std::vector<std::string>{"Brindle.ini", "Brindle.log", "Brindle.state", "u/",
+                                           "u/a.txt", "u/b.txt"}));
         QVERIFY(Ctl(ids::kUndo)->isEnabled());
 
         // No: the files go back, the log and the button stay.
         services_->answers = {MessageResult::No};
         Click(ids::kUndo);
-        QCOMPARE(folder_->temp().listing(), (std::vector<std::string>{"Brindle.ini", "Brindle.log",
-                                                                      "u/", "u/A.TXT", "u/B.TXT"}));
+        QCOMPARE(folder_->temp().listing(),
+                 (std::vector<std::string>{"Brindle.ini", "Brindle.log", "Brindle.state", "u/",
+                                           "u/A.TXT", "u/B.TXT"}));
         QCOMPARE(services_->boxes.size(), std::size_t(1));
         QCOMPARE(services_->boxes[0].text, QString("Do you want to delete Log file?"));
         QCOMPARE(services_->boxes[0].caption, QString("Brindle"));

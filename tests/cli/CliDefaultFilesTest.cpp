@@ -58,7 +58,8 @@ TEST(CliDefaultFilesTest, TheShippedEnglishTableMakesNamesPlain) {
 }
 
 // The shipped configuration turns the log on for brindle-cli too; the command line
-// overrides it, and a preview keeps no log anyway.
+// overrides it, and a preview keeps no log anyway. Its "Preview First" is the dialog's
+// alone: brindle-cli renames as shipped.
 TEST(CliDefaultFilesTest, TheShippedConfigurationKeepsTheLog) {
     struct Case {
         const char* name;

@@ -130,16 +130,18 @@ TEST(DefaultIniTest, TablesHaveNoIdleRows) {
     EXPECT_TRUE(readReplacementTable(DefaultIni(), u"Custom")->empty());
 }
 
-// Every batch can be undone out of the box: "Write Log File" is on, everything else off.
-TEST(DefaultIniTest, EveryConfigKeyIsPresentAndOnlyTheLogIsOn) {
+// Out of the box every batch can be undone and the dialog shows what it would do before
+// renaming: "Write Log File" and "Preview First" are on, everything else off.
+TEST(DefaultIniTest, EveryConfigKeyIsPresentAndOnlyTheLogAndLookingFirstAreOn) {
     for (const options::Option& row : options::kOptions) {
         if (row.kind != options::Kind::Flag)
             continue;
         const std::u16string_view key = row.key;
         SCOPED_TRACE(EncodeName(key));
         bool found = false;
-        EXPECT_EQ(readConfigValue(DefaultIni(), u"[config]", key, &found),
-                  key == options::kKeyWriteLogFile ? u"1" : u"0");
+        EXPECT_EQ(
+            readConfigValue(DefaultIni(), u"[config]", key, &found),
+            key == options::kKeyWriteLogFile || key == options::kKeyPreviewFirst ? u"1" : u"0");
         EXPECT_TRUE(found);
     }
 
@@ -150,6 +152,7 @@ TEST(DefaultIniTest, EveryConfigKeyIsPresentAndOnlyTheLogIsOn) {
     EXPECT_FALSE(options.force63);
     EXPECT_FALSE(options.renameDirs);
     EXPECT_TRUE(options.writeLogFile);
+    EXPECT_TRUE(options.previewFirst);
 }
 
 }  // namespace

@@ -124,6 +124,10 @@ TEST(UserFilesTest, LocationRules) {
         EXPECT_EQ(files.portable, c.portable);
         EXPECT_EQ(EncodeName(files.configFile), EncodeName(At(temp, c.config)));
         EXPECT_EQ(EncodeName(files.logFile), EncodeName(At(temp, c.log)));
+        // The dialog's state lies beside the log, and the browser's first folder is home.
+        const std::string logFolder = c.log.substr(0, c.log.rfind('/') + 1);
+        EXPECT_EQ(EncodeName(files.stateFile), EncodeName(At(temp, logFolder + "Brindle.state")));
+        EXPECT_EQ(EncodeName(files.homeFolder), EncodeName(At(temp, c.variables.home)));
     }
 }
 
@@ -153,6 +157,8 @@ TEST(UserFilesTest, PortableInAReadOnlyFolderLogsWithTheUser) {
             LocateUserFiles(app, UserEnvironment{std::nullopt, std::nullopt, std::nullopt, home});
         if (!files.portable || files.configFile != app + u"Brindle.ini")
             return 11;
+        if (files.stateFile != DecodeName(home + "/.local/state/brindle/Brindle.state"))
+            return 13;
         return files.logFile == DecodeName(home + "/.local/state/brindle/Brindle.log") ? 0 : 12;
     });
     EXPECT_EQ(status, 0);
