@@ -193,9 +193,7 @@ private slots:
             {"missing", {}, {}},
             {"a folder in its place", {"Brindle.state/"}, {}},
             {"spoilt", {}, "Last Folder=\\x\n"},
-            {"binary", {}, std::string("\0\1\2Last Folder=/", 16)},
             {"the folder is gone", {}, "Last Folder=" + gone + "\n"},
-            {"a file now", {"gone"}, "Last Folder=" + gone + "\n"},
         };
         for (const Case& c : cases) {
             TearDown();
