@@ -37,8 +37,9 @@ inline std::string WithoutMarks(const std::string& bytes) {
         end = end == std::string::npos ? bytes.size() : end + 1;
         const std::string_view line(bytes.data() + start, end - start);
         bool mark = false;
-        for (std::string_view key : {kLogKeyIdentity, kLogKeyRenamed, kLogKeyFailed, kLogKeyUndone,
-                                     kLogKeyTemporary, kLogKeyClaimed, kLogKeyUnclaimed}) {
+        for (std::string_view key :
+             {kLogKeyBatch, kLogKeyIdentity, kLogKeyRenamed, kLogKeyFailed, kLogKeyUndone,
+              kLogKeyTemporary, kLogKeyClaimed, kLogKeyUnclaimed}) {
             mark = mark || line.starts_with(key);
         }
         if (!mark)
