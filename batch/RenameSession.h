@@ -63,7 +63,7 @@ struct UndoSummary {
     std::size_t failed = 0;
     std::size_t alreadyUndone = 0;
     std::size_t neverRenamed = 0;
-    bool nothingLeft = false;  // no batch of the log had anything left to undo
+    bool nothingLeft = false;  // the log's batches had nothing left to undo
 };
 // "passed over: 12 already undone, 3 never renamed", after "nothing left to undo; " when
 // nothing was; empty when there is nothing to say.

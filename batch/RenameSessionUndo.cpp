@@ -126,7 +126,8 @@ UndoOutcome RenameSession::UndoRecords(const UndoScope& scope) {
     bool anythingInScope = false;
     for (std::size_t i = first; i < batches.size(); ++i)
         anythingInScope = anythingInScope || batches[i].leftToUndo() > 0;
-    lastUndo_.nothingLeft = newest == nullptr;
+    // A log without records has nothing to say it of.
+    lastUndo_.nothingLeft = newest == nullptr && !batches.empty();
     if (anythingInScope && !host_.ConfirmUndo(UndoQuestion(batches, first)))
         return UndoOutcome::Declined;
     for (std::size_t i = first; i < batches.size(); ++i)
