@@ -24,6 +24,7 @@
 #include "app/OutputLogModel.h"
 #include "app/QtText.h"
 #include "app/Safely.h"
+#include "app/UndoHistoryDlg.h"
 #include "batch/Messages.h"
 #include "engine/ConfigFile.h"
 #include "engine/PatternCreator.h"
@@ -125,6 +126,8 @@ void CBrindleDlg::OnInitDialog() {
     session_.setConfigFile(files_.configFile);
     session_.setLogFile(files_.logFile);
     undo_->setEnabled(session_.LogExists());
+    if (undo_->isEnabled())
+        ShowHistory(ReadHistory());
     session_.setCounters(brindle::NameCounters{});
     output_->PrepareList();
     output_->SetStatus(ToQString(brindle::FormatStatus(brindle::BatchStats{})));
@@ -318,12 +321,19 @@ void CBrindleDlg::RunBatch(const brindle::BatchSource& source) {
         }
         PrepareLogFolder();
         brindle::BatchResult result;
-        workerHost_.Offload(runner_, [&] { result = session_.RunBatch(source); });
+        History history;
+        workerHost_.Offload(runner_, [&] {
+            result = session_.RunBatch(source);
+            if (session_.settings().writeLogFile)
+                history = ReadHistory();
+        });
         // What the batch changed in the options.
         LoadOptions(session_.settings());
         if (result.tableFailed)
             OnlyEnglishTableFailed();
         ShowUndoResult(result.undoEnabled);
+        if (session_.settings().writeLogFile)
+            ShowHistory(history);
     });
 }
 
@@ -335,18 +345,73 @@ void CBrindleDlg::PrepareLogFolder() {
 }
 
 void CBrindleDlg::OnUndo() {
+    RunUndo(brindle::UndoScope::Newest());
+}
+
+void CBrindleDlg::RunUndo(const brindle::UndoScope& scope) {
     if (busy())
         return;
     RunBusy([&] {
         SaveOptions(session_.settings());
-        workerHost_.Offload(runner_, [&] { session_.OnUndo(); });
+        brindle::UndoOutcome outcome = brindle::UndoOutcome::Completed;
+        History history;
+        workerHost_.Offload(runner_, [&] {
+            outcome = session_.OnUndo(scope);
+            history = ReadHistory();
+        });
         ShowUndoResult(session_.undoEnabled());
+        // What was passed over, after the figures of the status line.
+        const std::u16string summary = brindle::UndoSummaryText(session_.lastUndo());
+        if (!summary.empty() && (outcome == brindle::UndoOutcome::Completed ||
+                                 outcome == brindle::UndoOutcome::Stopped)) {
+            ShowProgress();
+            output_->SetStatus(output_->statusText() + QStringLiteral(" | ") + ToQString(summary));
+        }
+        ShowHistory(history);
     });
 }
 
 void CBrindleDlg::ShowUndoResult(std::optional<bool> enabled) {
     if (enabled)
         undo_->setEnabled(*enabled);
+}
+
+CBrindleDlg::History CBrindleDlg::ReadHistory() const {
+    History history;
+    brindle::TrustCheck refusal;
+    const std::u16string path = session_.logPath();
+    if (!brindle::PathExists(path))
+        return history;
+    if (const int error = brindle::ReadBatchHistory(path, history.batches, refusal); error != 0) {
+        history.problem = !refusal.trusted() ? brindle::LogRefusalText(refusal, path)
+                                             : brindle::FileErrorText(error, path);
+    }
+    return history;
+}
+
+void CBrindleDlg::ShowHistory(const History& history) {
+    QString tip;
+    if (const brindle::LoggedBatch* newest = brindle::NewestToUndo(history.batches))
+        tip = ToQString(u"Undo the last batch: " + brindle::DescribeBatch(*newest));
+    else if (!history.batches.empty())
+        tip = QStringLiteral("Nothing left to undo; Undo asks whether to delete the log");
+    undo_->setToolTip(tip);
+    if (undoHistory_ && undoHistory_->isVisible())
+        undoHistory_->SetBatches(history.batches, ToQString(history.problem));
+}
+
+void CBrindleDlg::ShowUndoHistory() {
+    if (!undoHistory_) {
+        undoHistory_ = new UndoHistoryDlg(this);
+        connect(undoHistory_, &UndoHistoryDlg::undoRequested, this, [this](const QString& key) {
+            Safely(services_, [&] { RunUndo(brindle::UndoScope::From(FromQString(key))); });
+        });
+    }
+    const History history = ReadHistory();
+    undoHistory_->SetBatches(history.batches, ToQString(history.problem));
+    undoHistory_->show();
+    undoHistory_->raise();
+    undoHistory_->activateWindow();
 }
 
 // --- PipelineHost ----------------------------------------------------------------------
@@ -402,6 +467,10 @@ bool CBrindleDlg::AskYesNo(const std::u16string& text, const std::u16string& cap
            MessageResult::Yes;
 }
 
+bool CBrindleDlg::ConfirmUndo(const std::u16string& question) {
+    return AskYesNo(question, u"", MessageIcon::Question);
+}
+
 void CBrindleDlg::OnlyEnglishTableFailed() {
     // The caption stays as it was: only the box's own click changes it.
     replaceWhat_->show();
@@ -442,6 +511,8 @@ void CBrindleDlg::ShowPreview() {
         connect(this, &CBrindleDlg::operationStarted, preview_, &CPreviewDlg::OnOperationStarted);
         connect(this, &CBrindleDlg::operationEnded, preview_, &CPreviewDlg::OnOperationEnded);
         connect(preview_, &CPreviewDlg::renameRequested, this, &CBrindleDlg::OnPreviewRename);
+        connect(preview_, &CPreviewDlg::undoHistoryRequested, this,
+                [this] { Safely(services_, [this] { ShowUndoHistory(); }); });
         preview_->optionsPanel()->Load(session_.settings());
         connect(preview_->optionsPanel(), &OptionsPanel::edited, this,
                 [this] { Safely(services_, [this] { OnOptionsPanelEdited(); }); });

@@ -19,6 +19,7 @@
 #include "batch/BatchPlanner.h"
 #include "batch/PipelineHost.h"
 #include "batch/RenameSession.h"
+#include "batch/UndoHistory.h"
 #include "engine/OptionTable.h"
 #include "engine/RenameSettings.h"
 #include "platform/UserFiles.h"
@@ -35,6 +36,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class UndoHistoryDlg;
 
 // The main dialog: every option of the renaming engine bound to a control, the three
 // check-box handlers, "Exit", context help on a right-click, the about box on F1, and the
@@ -98,6 +100,11 @@ public:
     void OnChooseFolder();
     void OnDropFiles(const std::vector<std::u16string>& paths);
     void OnUndo();
+    // Takes back the batches `scope` names, as "Undo" takes back the newest.
+    void RunUndo(const brindle::UndoScope& scope);
+    // Opens (or raises) the Undo History with the log's batches as they are now.
+    void ShowUndoHistory();
+    UndoHistoryDlg* undoHistoryDlg() const { return undoHistory_; }
     void OnPreview();
     // The folder browser, opened in the folder chosen last (kept in the state file) or else
     // the home folder; the folder chosen is kept for the next time. Nullopt: cancelled.
@@ -115,6 +122,7 @@ public:
                      brindle::MessageIcon icon) override;
     bool AskYesNo(const std::u16string& text, const std::u16string& caption,
                   brindle::MessageIcon icon) override;
+    bool ConfirmUndo(const std::u16string& question) override;
 
 signals:
     // A right-click found help for a control and launched its balloon.
@@ -173,6 +181,16 @@ private:
     void ShowPreview();
     void OnlyEnglishTableFailed();
     void ShowUndoResult(std::optional<bool> enabled);
+    // The log's batches as they are now; `problem` set when it cannot be read. Any
+    // thread: it reads only the log.
+    struct History {
+        std::vector<brindle::LoggedBatch> batches;
+        std::u16string problem;
+    };
+    History ReadHistory() const;
+    // "Undo"'s tooltip names the batch it would take back; the Undo History, when open,
+    // shows the batches anew.
+    void ShowHistory(const History& history);
     // Every change of an option's control is told as optionsEdited.
     void ConnectEdits();
 
@@ -226,6 +244,7 @@ private:
 
     COutputDlg* output_ = nullptr;
     CPreviewDlg* preview_ = nullptr;
+    UndoHistoryDlg* undoHistory_ = nullptr;
     bool opened_ = false;
     BusyRunner runner_;
     // Members, so that both are gone before the dialog's widgets are destroyed.

@@ -5,6 +5,8 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
@@ -89,6 +91,12 @@ CPreviewDlg::CPreviewDlg(QWidget* owner, brindle::DesktopServices& services,
     bottom->addWidget(rename_);
     bottom->addWidget(close_);
     auto* layout = new QVBoxLayout(this);
+    // The window's menu: what is not about the plan on show.
+    menuBar_ = new QMenuBar(this);
+    QMenu* undoMenu = menuBar_->addMenu(QStringLiteral("&Undo"));
+    undoHistory_ = undoMenu->addAction(QStringLiteral("Undo &History..."));
+    connect(undoHistory_, &QAction::triggered, this, &CPreviewDlg::undoHistoryRequested);
+    layout->setMenuBar(menuBar_);
     layout->addLayout(top);
     layout->addWidget(list_, 1);
     layout->addWidget(summary_);

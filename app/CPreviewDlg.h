@@ -18,7 +18,9 @@ class OptionsPanel;
 class PreviewModel;
 class PreviewWorker;
 class QFileSystemWatcher;
+class QAction;
 class QLabel;
+class QMenuBar;
 class QPushButton;
 class QTableView;
 class QTimer;
@@ -54,6 +56,9 @@ public:
     QLabel* summaryLine() const { return summary_; }
     OptionsPanel* optionsPanel() const { return options_; }
     QPushButton* renameButton() const { return rename_; }
+    QMenuBar* menuBar() const { return menuBar_; }
+    // The menu entry that opens the Undo History.
+    QAction* undoHistoryAction() const { return undoHistory_; }
     // The whole plan of the latest change is on show.
     bool upToDate() const { return upToDate_; }
 
@@ -68,6 +73,8 @@ public:
 signals:
     // "Rename" was pressed (and, with conflicts or warnings shown, confirmed).
     void renameRequested(const brindle::BatchSource& source);
+    // "Undo History..." of the window's menu.
+    void undoHistoryRequested();
     // A plan of the latest change is on show: its first screenful, or the whole of it.
     void planShown(bool complete);
     // To the worker.
@@ -103,6 +110,8 @@ private:
     OptionsPanel* options_;
     QPushButton* rename_;
     QPushButton* close_;
+    QMenuBar* menuBar_ = nullptr;
+    QAction* undoHistory_ = nullptr;
     QFileSystemWatcher* watcher_;
     QTimer* settle_;
 

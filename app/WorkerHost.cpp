@@ -139,3 +139,16 @@ bool WorkerHost::AskYesNo(const std::u16string& text, const std::u16string& capt
         QMetaObject::invokeMethod(this, ask, Qt::BlockingQueuedConnection);
     return yes;
 }
+
+bool WorkerHost::ConfirmUndo(const std::u16string& question) {
+    bool yes = false;
+    const auto ask = [&] {
+        Deliver();
+        yes = window_.ConfirmUndo(question);
+    };
+    if (OnWindowThread())
+        ask();
+    else
+        QMetaObject::invokeMethod(this, ask, Qt::BlockingQueuedConnection);
+    return yes;
+}

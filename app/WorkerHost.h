@@ -38,6 +38,7 @@ public:
                      brindle::MessageIcon icon) override;
     bool AskYesNo(const std::u16string& text, const std::u16string& caption,
                   brindle::MessageIcon icon) override;
+    bool ConfirmUndo(const std::u16string& question) override;
     bool GoesOnWithoutTable() const override { return window_.GoesOnWithoutTable(); }
 
     // Runs `task` on a worker (BusyRunner::Offload) with this host as its host: what it

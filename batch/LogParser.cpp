@@ -220,7 +220,7 @@ bool ClosesChains(std::string_view line) {
     return line == kLogSeparator || line == kLogVersionLine || Carries(line, kLogKeyRenamed) ||
            Carries(line, kLogKeyFailed) || Carries(line, kLogKeyUndone) ||
            Carries(line, kLogKeyTemporary) || Carries(line, kLogKeyClaimed) ||
-           Carries(line, kLogKeyUnclaimed);
+           Carries(line, kLogKeyUnclaimed) || Carries(line, kLogKeyBatch);
 }
 
 // Undo's reading rules, line by line, into the compact form.
@@ -257,6 +257,8 @@ public:
         }
         // The lines a reader stopped amid (a torn chain at the end) were complete lines
         // all the same; what follows them is not.
+        if (!log_.batches_.empty() && log_.batches_.back().firstRecord == log_.records_.size())
+            log_.batches_.pop_back();
         log_.completeBytes_ = reader.completeBytes();
         log_.endsClosed_ = reader.completeBytes() == 0 || lastLineClosesChains_;
         return !reader.failed();
@@ -358,6 +360,9 @@ private:
             identity_.reset();
         }
         record.folders = FoldersIndex(std::move(folders));
+        // Records before the first key are one batch, an earlier version's.
+        if (log_.batches_.empty())
+            log_.batches_.push_back({std::string(), 0});
         log_.records_.push_back(record);
     }
 
@@ -376,7 +381,9 @@ private:
             return;
         }
         identity_.reset();
-        if (Carries(text, kLogKeyRenamed) || Carries(text, kLogKeyFailed)) {
+        if (Carries(text, kLogKeyBatch)) {
+            StartBatch(text.substr(kLogKeyBatch.size()));
+        } else if (Carries(text, kLogKeyRenamed) || Carries(text, kLogKeyFailed)) {
             const bool renamed = Carries(text, kLogKeyRenamed);
             const std::size_t keySize = renamed ? kLogKeyRenamed.size() : kLogKeyFailed.size();
             if (UndoLog::Compact* record = Named(text.substr(keySize)))
@@ -408,6 +415,17 @@ private:
                     record->flags &= static_cast<std::uint8_t>(~flag);
             }
         }
+    }
+
+    // A key line begins a batch; the same key again (the log made anew during the batch)
+    // goes on with it, and a batch that got no records gives way to the next.
+    void StartBatch(std::string_view key) {
+        auto& batches = log_.batches_;
+        if (!batches.empty() && batches.back().key == key)
+            return;
+        if (!batches.empty() && batches.back().firstRecord == log_.records_.size())
+            batches.pop_back();
+        batches.push_back({std::string(key), log_.records_.size()});
     }
 
     // The record whose "Old File=" line stands at the offset a mark names: records come
@@ -500,6 +518,18 @@ UndoLog::Place UndoLog::StampedPlaceOf(std::size_t index) const {
         return {};
     }
     return {directories_[compact.newDirectory], Names(compact, true)};
+}
+
+RecordState UndoLog::StateOf(std::size_t index) const {
+    const Compact& compact = records_[index];
+    if (compact.oldDirectory == compact.newDirectory &&
+        Names(compact, false) == Names(compact, true))
+        return RecordState::Unchanged;
+    if ((compact.flags & kUndone) != 0)
+        return RecordState::Undone;
+    if ((compact.flags & kMarked) != 0 && compact.outcome == RecordOutcome::Failed)
+        return RecordState::NeverRenamed;
+    return RecordState::ToUndo;
 }
 
 UndoRecord UndoLog::At(std::size_t index) const {

@@ -32,8 +32,12 @@ inline constexpr std::string_view kLogLineEnd = "\r\n";
 // has put the item back, "Temporary=" (offset, "old" or "new", name) that the item was about to
 // step aside to a temporary name of its old or its new folder, "Claimed=" (offset, "old" or "new")
 // that an empty file or folder was about to claim the item's old or new name for a rename that is
-// to take its place, and "Unclaimed=" that it could not.
+// to take its place, and "Unclaimed=" that it could not. "Batch=" (below) stands before a
+// batch's first record.
 inline constexpr std::string_view kLogKeyIdentity = "Identity=";
+// Each batch begins its records with its key, the time it started (BatchKey.h); records
+// before the first such line were written by an earlier version and make one batch.
+inline constexpr std::string_view kLogKeyBatch = "Batch=";
 inline constexpr std::string_view kLogKeyRenamed = "Renamed=";
 inline constexpr std::string_view kLogKeyFailed = "Failed=";
 inline constexpr std::string_view kLogKeyUndone = "Undone=";
@@ -74,6 +78,11 @@ struct LogRecord {
 std::vector<LogRecord> ParseLog(std::string_view bytes, std::vector<bool>* whole = nullptr);
 
 enum class RecordOutcome { Unknown, Renamed, Failed };
+
+// What Undo makes of a record: nothing to do (its names did not change), its item to be
+// put back (renamed, or possibly renamed where the log does not say), put back already,
+// or never renamed (failed, refused, "Only Log").
+enum class RecordState { Unchanged, ToUndo, Undone, NeverRenamed };
 
 // Where a record's item was about to step aside to.
 struct TemporaryStep {
@@ -118,6 +127,21 @@ public:
     std::size_t size() const { return records_.size(); }
     // The record, oldest first, with its names decoded.
     UndoRecord At(std::size_t index) const;
+    // What Undo makes of the record, without decoding it.
+    RecordState StateOf(std::size_t index) const;
+
+    // The batches, oldest first: the key of each (empty for the records an earlier version
+    // wrote before the first key) and its first record; a batch ends where the next
+    // begins. Batches without records are left out.
+    struct Batch {
+        std::string key;
+        std::size_t firstRecord = 0;
+    };
+    const std::vector<Batch>& batches() const { return batches_; }
+    // The old folder of a record, decoded.
+    const std::u16string& OldDirectoryOf(std::size_t index) const {
+        return Directory(records_[index].oldDirectory);
+    }
 
     // Where Undo will look for the item of record `index` by its stamp, as the log's
     // bytes spell it; empty names where it will not (no stamp, not renamed, undone, cut
@@ -181,6 +205,7 @@ private:
     std::size_t fillingUsed_ = 0;
     bool filling_ = false;
     std::vector<Temporary> temporaries_;
+    std::vector<Batch> batches_;
     std::uint64_t completeBytes_ = 0;
     bool endsClosed_ = true;
 };

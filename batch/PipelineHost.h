@@ -41,6 +41,10 @@ public:
     virtual bool AskYesNo(const std::u16string& text, const std::u16string& caption,
                           MessageIcon icon) = 0;
 
+    // Asked before an Undo moves anything: `question` names what it would take back
+    // ("Undo the last batch: ...?"). True to go on.
+    virtual bool ConfirmUndo(const std::u16string& /*question*/) { return true; }
+
     // Whether a batch whose "Only English" table cannot be read goes on without it (the
     // option switched off, the replace pair applied) or renames nothing. The host has
     // been told first, by a message.

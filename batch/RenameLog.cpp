@@ -340,11 +340,19 @@ LogWriteResult RenameLog::WriteGroup(std::u16string_view path, bool durable) {
     std::u16string_view lastOld = lastOldDirectory_;
     std::u16string_view lastNew = lastNewDirectory_;
     bool pairWritten = asWeLeftIt && !pairDue_;
+    // A file that is not as we left it (made anew, say) is told the batch's key again.
+    const bool keyDue = !batchKey_.empty() && !group_.empty() && (batchKeyDue_ || !asWeLeftIt);
     for (std::size_t i = 0; i < group_.size(); ++i) {
         const RenameRecord& record = group_[i];
         const bool pairDue =
             !pairWritten || record.currentDirectory != lastOld || record.newDirectory != lastNew;
         starts_[i] = size + static_cast<std::int64_t>(bytes.size());
+        if (i == 0 && keyDue) {
+            // Cut off with the first record, should it be withdrawn.
+            bytes += kLogKeyBatch;
+            bytes += batchKey_;
+            bytes += kLogLineEnd;
+        }
         AppendRecord(bytes, record, pairDue, size, offsets_[i]);
         pairWritten = true;
         lastOld = record.currentDirectory;
@@ -357,6 +365,9 @@ LogWriteResult RenameLog::WriteGroup(std::u16string_view path, bool durable) {
         return result;
     }
     pending_.clear();
+    keyInGroup_ = keyDue;
+    if (keyDue)
+        batchKeyDue_ = false;
     if (!group_.empty()) {
         lastOldDirectory_.assign(group_.back().currentDirectory);
         lastNewDirectory_.assign(group_.back().newDirectory);
@@ -390,6 +401,9 @@ void RenameLog::WithdrawRecords(std::size_t first) {
         sizeAfterLastRecord_ = cut;
         groupEnd_ = -1;
         pairDue_ = true;
+        // The key went with the group's first record.
+        if (first == 0 && keyInGroup_)
+            batchKeyDue_ = true;
         offsets_.resize(first);
         starts_.resize(first);
         return;

@@ -92,6 +92,12 @@ public:
     // then. offset(i) is where record i's "Old File=" line lies, -1 when it was not
     // written.
     void BeginGroup() { group_.clear(); }
+    // A batch begins: its key ("Batch=" line, BatchKeyOf) goes before its first record,
+    // and again should the log be made anew during the batch.
+    void StartBatch(std::string key) {
+        batchKey_ = std::move(key);
+        batchKeyDue_ = true;
+    }
     void AddToGroup(const RenameRecord& record) { group_.push_back(record); }
     LogWriteResult WriteGroup(std::u16string_view path, bool durable);
     std::int64_t offset(std::size_t index) const {
@@ -174,6 +180,10 @@ private:
     std::int64_t groupEnd_ = -1;
     // Records were cut off: the next one carries its directory pair whatever came before.
     bool pairDue_ = false;
+    std::string batchKey_;
+    bool batchKeyDue_ = false;
+    // The last group's write began with the key line.
+    bool keyInGroup_ = false;
     int lastError_ = 0;
     TrustCheck refusal_;
     std::uint64_t opens_ = 0;

@@ -19,6 +19,7 @@
 #include "engine/RenameSettings.h"
 #include "platform/MountTable.h"
 #include "platform/OpenFolder.h"
+#include "platform/WallClock.h"
 
 namespace brindle {
 
@@ -39,6 +40,35 @@ enum class BatchOutcome {
     PatternMistake,
 };
 
+// Which batches an Undo takes back. Whatever it is, an Undo that finds no batch left to
+// undo goes through the whole log, passing every record over, and then asks about the log.
+struct UndoScope {
+    enum class Kind {
+        Newest,  // the newest batch that has a record renamed and not undone
+        All,     // every batch not yet undone, newest first
+        From,    // the batch of `key` and every newer one
+    };
+    Kind kind = Kind::Newest;
+    std::u16string key;
+    static UndoScope Newest() { return {}; }
+    static UndoScope All() { return {Kind::All, {}}; }
+    static UndoScope From(std::u16string key) { return {Kind::From, std::move(key)}; }
+};
+
+// What the last Undo did, beside its rows: how many records it put back and could not,
+// and what it passed over (already undone, never renamed).
+struct UndoSummary {
+    std::size_t batches = 0;  // batches taken back that had something to undo
+    std::size_t putBack = 0;
+    std::size_t failed = 0;
+    std::size_t alreadyUndone = 0;
+    std::size_t neverRenamed = 0;
+    bool nothingLeft = false;  // the log's batches had nothing left to undo
+};
+// "passed over: 12 already undone, 3 never renamed", after "nothing left to undo; " when
+// nothing was; empty when there is nothing to say.
+std::u16string UndoSummaryText(const UndoSummary& summary);
+
 // How an Undo ended.
 enum class UndoOutcome {
     LogNotOpened,  // "Error opening file"; nothing was moved
@@ -47,6 +77,8 @@ enum class UndoOutcome {
     DeleteFailed,  // the answer was Yes but the log could not be deleted
     DiskFull,      // the log could not be deleted for lack of space
     Stopped,       // stopped on request before its last record; the log kept, marked so far
+    Declined,      // the host answered No to what the Undo would take back; nothing moved
+    NotFound,      // the batch the scope names is not in the log (told so); nothing moved
 };
 
 // What a batch tells its host when it ends, beside the rows and messages: whether the
@@ -143,7 +175,13 @@ public:
     void WithdrawStopRequest() noexcept { stopRequest_.store(false, std::memory_order_relaxed); }
     bool stopRequested() const noexcept { return stopRequest_.load(std::memory_order_relaxed); }
 
-    UndoOutcome OnUndo();
+    // Undo of the batches `scope` names, newest record first. Before it moves anything
+    // the host is asked (ConfirmUndo) whether to take back what it names. Records never
+    // renamed or undone already are passed over without rows (lastUndo() counts them).
+    // "Delete Log file?" is asked only when no older batch is left to undo; otherwise the
+    // log is kept and "Undo" stays enabled.
+    UndoOutcome OnUndo(const UndoScope& scope = UndoScope::Newest());
+    const UndoSummary& lastUndo() const { return lastUndo_; }
     // Whether "Undo" is to be enabled after the last batch or Undo; empty when it stays
     // as it was.
     std::optional<bool> undoEnabled() const { return undoEnabled_; }
@@ -155,7 +193,7 @@ private:
     // Empties both groups, and gives a large one's memory back.
     void ReleaseGroups();
     // Undo's work, from opening the log to keeping or deleting it.
-    UndoOutcome UndoRecords();
+    UndoOutcome UndoRecords(const UndoScope& scope);
     // A planned item in the group whose records go to the log together.
     struct GroupItem {
         PlanItem item;
@@ -243,6 +281,9 @@ private:
     // The batch's log was refused, and the user told so.
     bool logRefused_ = false;
     std::optional<bool> undoEnabled_;
+    UndoSummary lastUndo_;
+    // When the last batch began: each batch's key is later than the one before.
+    WallTime lastBatchStart_;
 };
 
 }  // namespace brindle

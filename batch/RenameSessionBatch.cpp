@@ -12,6 +12,7 @@
 #include "batch/Messages.h"
 #include "batch/RenameLog.h"
 #include "batch/RenameSession.h"
+#include "batch/UndoHistory.h"
 #include "platform/FileSystem.h"
 
 namespace brindle {
@@ -29,6 +30,19 @@ void RenameSession::BeginBatch() {
     stoppedOnRequest_ = false;
     mounts_ = MountTable();
     logGuard_.Refresh(logPath(), settings_.writeLogFile);
+    if (settings_.writeLogFile) {
+        // The key tells the batch from every other, even two begun within a clock's tick.
+        WallTime start = WallClockNow();
+        if (start <= lastBatchStart_) {
+            start = lastBatchStart_;
+            if (++start.nanoseconds == 1000000000u) {
+                start.nanoseconds = 0;
+                ++start.seconds;
+            }
+        }
+        lastBatchStart_ = start;
+        log_->StartBatch(BatchKeyOf(start));
+    }
     guardedOpens_ = log_->opens();
     logFailure_ = 0;
     logRefused_ = false;

@@ -1,5 +1,6 @@
 // RenameSession: Undo's run. Every record of the log is read first, under the log's lock,
-// then undone newest first; the log is kept or deleted as the user answers.
+// then the records of the batches it takes back are undone newest first; the log is kept
+// while an older batch is left to undo, otherwise kept or deleted as the user answers.
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -8,6 +9,7 @@
 #include "batch/Messages.h"
 #include "batch/RenameLog.h"
 #include "batch/RenameSession.h"
+#include "batch/UndoHistory.h"
 #include "batch/UndoLookAhead.h"
 #include "batch/UndoMarks.h"
 #include "batch/UndoMover.h"
@@ -17,15 +19,62 @@
 
 namespace brindle {
 
-UndoOutcome RenameSession::OnUndo() {
+std::u16string UndoSummaryText(const UndoSummary& summary) {
+    std::u16string text;
+    if (summary.nothingLeft)
+        text = u"nothing left to undo";
+    std::u16string passed;
+    const auto add = [&passed](std::size_t count, std::u16string_view what) {
+        if (count == 0)
+            return;
+        if (!passed.empty())
+            passed += u", ";
+        const std::string digits = std::to_string(count);
+        passed += std::u16string(digits.begin(), digits.end()) + u" " + std::u16string(what);
+    };
+    add(summary.alreadyUndone, u"already undone");
+    add(summary.neverRenamed, u"never renamed");
+    if (!passed.empty())
+        text += (text.empty() ? u"" : u"; ") + (u"passed over: " + passed);
+    return text;
+}
+
+UndoOutcome RenameSession::OnUndo(const UndoScope& scope) {
     undoEnabled_.reset();
     stoppedOnRequest_ = false;
-    const UndoOutcome outcome = UndoRecords();
+    lastUndo_ = UndoSummary{};
+    const UndoOutcome outcome = UndoRecords(scope);
     EndStop();
     return outcome;
 }
 
-UndoOutcome RenameSession::UndoRecords() {
+namespace {
+
+// The question before an Undo of the batches from `first` on.
+std::u16string UndoQuestion(const std::vector<LoggedBatch>& batches, std::size_t first) {
+    std::size_t count = 0;
+    std::size_t items = 0;
+    const LoggedBatch* oldest = nullptr;
+    for (std::size_t i = first; i < batches.size(); ++i) {
+        if (batches[i].leftToUndo() == 0)
+            continue;
+        ++count;
+        items += batches[i].leftToUndo();
+        if (!oldest)
+            oldest = &batches[i];
+    }
+    if (count == 1)
+        return u"Undo the last batch: " + DescribeBatch(*oldest) + u"?";
+    const std::string total = std::to_string(items);
+    const std::string number = std::to_string(count);
+    return u"Undo " + std::u16string(number.begin(), number.end()) + u" batches, " +
+           std::u16string(total.begin(), total.end()) + u" items in all, back to the one of " +
+           BatchWhenText(*oldest) + u" (" + DescribeBatch(*oldest) + u")?";
+}
+
+}  // namespace
+
+UndoOutcome RenameSession::UndoRecords(const UndoScope& scope) {
     // Our own writer's lock would keep Undo out.
     CloseLog();
 
@@ -58,6 +107,37 @@ UndoOutcome RenameSession::UndoRecords() {
         undoEnabled_ = true;
         return UndoOutcome::Stopped;
     }
+
+    // Which records this Undo takes back: those of the batches from `first` on.
+    const std::vector<LoggedBatch> batches = ListBatches(records);
+    const LoggedBatch* newest = NewestToUndo(batches);
+    std::size_t first = 0;
+    if (scope.kind == UndoScope::Kind::From) {
+        const auto named = std::find_if(batches.begin(), batches.end(),
+                                        [&](const LoggedBatch& b) { return b.key == scope.key; });
+        if (named == batches.end()) {
+            host_.ShowMessage(u"That batch is no longer in the log.", u"", MessageIcon::Warning);
+            return UndoOutcome::NotFound;
+        }
+        first = static_cast<std::size_t>(named - batches.begin());
+    } else if (scope.kind == UndoScope::Kind::Newest && newest) {
+        first = static_cast<std::size_t>(newest - batches.data());
+    }
+    bool anythingInScope = false;
+    for (std::size_t i = first; i < batches.size(); ++i)
+        anythingInScope = anythingInScope || batches[i].leftToUndo() > 0;
+    // A log without records has nothing to say it of.
+    lastUndo_.nothingLeft = newest == nullptr && !batches.empty();
+    if (anythingInScope && !host_.ConfirmUndo(UndoQuestion(batches, first)))
+        return UndoOutcome::Declined;
+    for (std::size_t i = first; i < batches.size(); ++i)
+        lastUndo_.batches += batches[i].leftToUndo() > 0 ? 1 : 0;
+    const std::size_t firstRecord = first < batches.size() ? batches[first].firstRecord : 0;
+    // Older batches with something left keep the log, and "Undo" for them.
+    bool olderLeft = false;
+    for (std::size_t i = 0; i < first; ++i)
+        olderLeft = olderLeft || batches[i].leftToUndo() > 0;
+
     if (settings_.deleteContents) {
         stats_.totalFiles = 0;
         stats_.changedFiles = 0;
@@ -73,15 +153,26 @@ UndoOutcome RenameSession::UndoRecords() {
     UndoLookAhead ahead(records);
     UndoMover mover(marks, &ahead);
     bool errors = false;
-    for (std::size_t index = records.size(); index-- > 0;) {
+    for (std::size_t index = records.size(); index-- > firstRecord;) {
         // What is undone is marked, so that a second Undo finishes the rest.
         if (StopDue())
             break;
         ahead.Reached(index);
+        const RecordState state = records.StateOf(index);
+        if (state == RecordState::Unchanged)
+            continue;
+        if (state == RecordState::Undone) {
+            ++lastUndo_.alreadyUndone;
+            continue;
+        }
         const UndoRecord record = records.At(index);
         const LogRecord& names = record.names;
-        if (names.newName == names.oldName && names.newDirectory == names.oldDirectory)
+        // A failed rename may still have left its item at a temporary name.
+        if (state == RecordState::NeverRenamed &&
+            (record.temporarySteps.empty() || !mover.Undo(record, index))) {
+            ++lastUndo_.neverRenamed;
             continue;
+        }
         stats_.maxInputLength = std::max(stats_.maxInputLength, LengthOf(names.oldName));
         stats_.maxOutputLength = std::max(stats_.maxOutputLength, LengthOf(names.newName));
 
@@ -90,7 +181,11 @@ UndoOutcome RenameSession::UndoRecords() {
         row.output = names.oldName;
         row.countShown = false;
         row.folder = names.oldDirectory;
-        if (!mover.Undo(record, index)) {
+        const bool putBack = state == RecordState::NeverRenamed || mover.Undo(record, index);
+        if (putBack) {
+            ++lastUndo_.putBack;
+        } else {
+            ++lastUndo_.failed;
             stats_.exceptions = WrappingIncrement(stats_.exceptions);
             errors = true;
             row.mark = RowMark::Error;
@@ -110,6 +205,13 @@ UndoOutcome RenameSession::UndoRecords() {
         undoEnabled_ = true;
         host_.SetStatus(stats_);
         return UndoOutcome::Stopped;
+    }
+    if (olderLeft) {
+        // "Delete Log file?" only once nothing is left to undo.
+        file.Close();
+        undoEnabled_ = true;
+        host_.SetStatus(stats_);
+        return UndoOutcome::Completed;
     }
     const bool remove =
         errors ? host_.AskYesNo(kTextDeleteLogWarning, kCaptionErrors, MessageIcon::Warning)

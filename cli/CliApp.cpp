@@ -10,8 +10,11 @@
 
 #include "batch/BatchPlan.h"
 #include "batch/BatchPlanner.h"
+#include "batch/Messages.h"
+#include "batch/RenameLog.h"
 #include "batch/RenameSession.h"
 #include "batch/RowData.h"
+#include "batch/UndoHistory.h"
 #include "cli/CliHost.h"
 #include "cli/CommandLine.h"
 #include "cli/Interruption.h"
@@ -155,6 +158,38 @@ std::int32_t ReportConflicts(const Plan& plan) {
     return count;
 }
 
+// The batches of the log, newest first: a line each, or --tsv's rows under a header.
+int RunHistory(const std::u16string& logPath, OutputFormat format) {
+    std::vector<LoggedBatch> batches;
+    TrustCheck refusal;
+    if (const int error = ReadBatchHistory(logPath, batches, refusal); error != 0) {
+        if (!refusal.trusted())
+            Complain(LogRefusalText(refusal, logPath));
+        else
+            Complain(std::u16string(kTextErrorOpeningFile) + u": " + logPath);
+        return kExitFailure;
+    }
+    OutputBuffer out(kOut);
+    if (format == OutputFormat::Tsv)
+        out.text() += "When\tFirst folder\tRenamed\tUndone\tNever renamed\tKey\n";
+    for (auto batch = batches.rbegin(); batch != batches.rend(); ++batch) {
+        if (format == OutputFormat::Tsv) {
+            out.text() += EncodeName(BatchWhenText(*batch)) + '\t' +
+                          EncodeName(batch->firstFolder) + '\t' + std::to_string(batch->renamed) +
+                          '\t' + std::to_string(batch->undone) + '\t' +
+                          std::to_string(batch->neverRenamed) + '\t' + EncodeName(batch->key);
+        } else {
+            out.text() += EncodeName(BatchWhenText(*batch) + u"  " + batch->firstFolder + u"  " +
+                                     BatchStateText(*batch));
+        }
+        out.text() += '\n';
+        out.Commit();
+    }
+    if (batches.empty() && format == OutputFormat::Rows)
+        out.text() += "The log holds no batch.\n";
+    return OutputResult(out, kExitOk);
+}
+
 int RunRequest(CliRequest& request, const std::vector<std::string>& args) {
     if (request.command == Command::Batch || request.command == Command::Preview) {
         // A batch whose name pattern has a mistake renames nothing, and is not planned.
@@ -169,6 +204,9 @@ int RunRequest(CliRequest& request, const std::vector<std::string>& args) {
     const auto logPath = FileOption(resolver, request.logFile, defaults.logFile);
     if (!iniPath || !logPath)
         return kExitFailure;
+
+    if (request.command == Command::History)
+        return RunHistory(*logPath, request.format);
 
     const bool batch = request.command == Command::Batch || request.command == Command::Preview;
     if (batch) {
@@ -253,8 +291,16 @@ int RunRequest(CliRequest& request, const std::vector<std::string>& args) {
     int status = kExitOk;
     if (request.command == Command::Undo) {
         host.setOpenErrorDetail(*logPath);
-        const UndoOutcome outcome = session.OnUndo();
+        const UndoOutcome outcome =
+            session.OnUndo(request.undoAll ? UndoScope::All() : UndoScope::Newest());
         host.EndProgress();
+        // What was passed over, and whether anything was left at all.
+        if (const std::u16string summary = UndoSummaryText(session.lastUndo());
+            !summary.empty() &&
+            (outcome == UndoOutcome::Completed || outcome == UndoOutcome::Stopped)) {
+            out.Flush();
+            Complain(summary);
+        }
         if (outcome != UndoOutcome::Completed && outcome != UndoOutcome::Stopped)
             status = kExitFailure;
     } else {

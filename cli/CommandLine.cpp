@@ -26,6 +26,8 @@ std::string InvalidValue(std::string_view value, std::string_view option,
 struct ParseState {
     CliRequest request;
     bool undo = false;
+    bool all = false;
+    bool history = false;
     bool deleteLog = false;
     bool keepLog = false;
     bool withExtension = false;
@@ -176,7 +178,21 @@ void AddOwnOptions(std::vector<CliOption>& list) {
                     true,
                     NonEmpty(&CliRequest::logFile, "--log", "a file name")});
     list.push_back(
-        {{"--undo", "", "Undo the renames recorded in the log."}, true, set(&ParseState::undo)});
+        {{"--undo", "",
+          "Undo the newest batch recorded in the log that has a rename not undone yet. "
+          "Renames that never happened or are undone already are passed over, and counted. "
+          "With nothing left to undo, it says so, and asks about the log."},
+         true,
+         set(&ParseState::undo)});
+    list.push_back({{"--all", "", "With --undo: undo every batch not undone yet, newest first."},
+                    true,
+                    set(&ParseState::all)});
+    list.push_back({{"--history", "",
+                     "List the batches of the log, newest first: when each began, its first "
+                     "folder, and how many items it renamed and how many of them are undone, "
+                     "or \"nothing renamed\"."},
+                    true,
+                    set(&ParseState::history)});
     list.push_back({{"--delete-log", "",
                      "After Undo, delete the log without asking. Without --delete-log or "
                      "--keep-log, Undo asks when standard input is a terminal and otherwise "
@@ -342,12 +358,25 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args, const Rename
 
     if (state.deleteLog && state.keepLog)
         return fail("'--delete-log' and '--keep-log' exclude each other");
+    if (state.history) {
+        if (state.undo || state.deleteLog || state.keepLog || state.all)
+            return fail("'--history' goes with no other command");
+        if (!firstBatchOption.empty())
+            return fail("'--history' cannot be combined with " + Quoted(firstBatchOption));
+        if (!request.paths.empty())
+            return fail("'--history' takes no paths");
+        request.command = Command::History;
+        return ParseOutcome{std::move(request), {}};
+    }
+    if (state.all && !state.undo)
+        return fail("'--all' goes only with '--undo'");
     if (state.undo) {
         if (!firstBatchOption.empty())
             return fail("'--undo' cannot be combined with " + Quoted(firstBatchOption));
         if (!request.paths.empty())
             return fail("'--undo' takes no paths");
         request.command = Command::Undo;
+        request.undoAll = state.all;
         request.logAnswer = state.deleteLog ? LogAnswer::Delete
                                             : (state.keepLog ? LogAnswer::Keep : LogAnswer::Ask);
         return ParseOutcome{std::move(request), {}};

@@ -11,7 +11,7 @@
 
 namespace brindle::cli {
 
-enum class Command { Batch, Preview, Undo, Help, Version };
+enum class Command { Batch, Preview, Undo, History, Help, Version };
 enum class OutputFormat { Rows, Tsv, Quiet };
 // What Undo does with the log when it is done.
 enum class LogAnswer { Ask, Delete, Keep };
@@ -28,6 +28,8 @@ struct CliRequest {
     std::optional<std::string> logFile;
     OutputFormat format = OutputFormat::Rows;
     LogAnswer logAnswer = LogAnswer::Ask;
+    // --undo --all: every batch not yet undone, rather than the newest one.
+    bool undoAll = false;
 };
 
 struct ParseOutcome {

@@ -33,7 +33,8 @@ SYNOPSIS
     brindle-cli [OPTION]... --folder DIR
     brindle-cli [OPTION]... PATH...
     brindle-cli --preview|-n [OPTION]... (--folder DIR | PATH...)
-    brindle-cli --undo [--delete-log | --keep-log] [--log FILE] [--tsv | --quiet]
+    brindle-cli --undo [--all] [--delete-log | --keep-log] [--log FILE] [--tsv | --quiet]
+    brindle-cli --history [--log FILE] [--tsv]
 
 DESCRIPTION
     The first form renames the files of DIR, as "Choose Folder" in Brindle's main
@@ -41,8 +42,9 @@ DESCRIPTION
     dialog: files are renamed, folders are scanned with --subfolders and renamed
     themselves, after everything else, with --rename-dirs. The third form shows what
     either would do, item by item, and renames nothing (see --preview). The fourth
-    undoes every rename recorded in the log, newest first, and then deletes the log or
-    keeps it.
+    undoes the newest batch recorded in the log (with --all, every batch), newest
+    rename first; once no batch is left to undo, it deletes the log or keeps it. The
+    fifth lists the batches of the log.
     Brindle and brindle-cli write and read the same log, so either one undoes the
     other's batches.
 

@@ -37,8 +37,9 @@ inline std::string WithoutMarks(const std::string& bytes) {
         end = end == std::string::npos ? bytes.size() : end + 1;
         const std::string_view line(bytes.data() + start, end - start);
         bool mark = false;
-        for (std::string_view key : {kLogKeyIdentity, kLogKeyRenamed, kLogKeyFailed, kLogKeyUndone,
-                                     kLogKeyTemporary, kLogKeyClaimed, kLogKeyUnclaimed}) {
+        for (std::string_view key :
+             {kLogKeyBatch, kLogKeyIdentity, kLogKeyRenamed, kLogKeyFailed, kLogKeyUndone,
+              kLogKeyTemporary, kLogKeyClaimed, kLogKeyUnclaimed}) {
             mark = mark || line.starts_with(key);
         }
         if (!mark)
@@ -65,6 +66,13 @@ protected:
     std::string logWithoutMarks() const { return WithoutMarks(log()); }
     bool logExists() const { return temp.exists("prog/Brindle.log"); }
     std::vector<LogRecord> logRecords() const { return ParseLog(log()); }
+    // The key line of the log's batch `index` (its start time is the batch's own).
+    std::string batchLine(std::size_t index = 0) const {
+        const UndoLog parsed = UndoLog::FromBytes(log());
+        if (index >= parsed.batches().size())
+            return "(no batch " + std::to_string(index) + ")";
+        return std::string(kLogKeyBatch) + parsed.batches()[index].key + "\r\n";
+    }
 
     // The names of the folder's entries, in the order the scan meets them.
     std::vector<std::string> listed(const std::string& relative) const {

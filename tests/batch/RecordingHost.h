@@ -61,6 +61,12 @@ public:
         return answer;
     }
 
+    bool ConfirmUndo(const std::u16string& question) override {
+        calls.push_back("confirm");
+        confirmations.push_back(question);
+        return confirmUndo;
+    }
+
     bool GoesOnWithoutTable() const override { return goesOnWithoutTable; }
 
     // The calls from index `from` on, for order checks.
@@ -89,6 +95,9 @@ public:
     std::vector<Shown> questions;
     std::deque<bool> answers;
     bool goesOnWithoutTable = true;
+    // What Undo asked before it moved anything, and the answer it gets.
+    std::vector<std::u16string> confirmations;
+    bool confirmUndo = true;
     // Runs after each row, between two items.
     std::function<void(const Row&)> afterRow;
 };

@@ -98,7 +98,9 @@ TEST_F(RenameLogTest, IdentityBeforeEachRecordAndOutcomesAfterIt) {
     session.RunFolderBatch(items());
 
     // One group: the three records in one write, before any rename.
-    std::string expected = kHeader + Line(identityA) + Pair(itemsBytes(), itemsBytes());
+    // The batch's key first, then the records.
+    std::string expected =
+        kHeader + batchLine() + Line(identityA) + Pair(itemsBytes(), itemsBytes());
     const std::size_t a = expected.size();
     expected += Record("A", "a");
     // An unchanged item is never renamed: nothing to know of it.

@@ -178,7 +178,7 @@ TEST_F(RenameSessionBatchTest, AStopRequestEndsTheBatchAtTheNextItem) {
         EXPECT_EQ(session.RunFolderBatch(items() + u"b").outcome, BatchOutcome::Completed);
         EXPECT_TRUE(temp.exists("items/b/y1") && temp.exists("items/b/y2"));
         host.answers = {true};
-        EXPECT_EQ(session.OnUndo(), UndoOutcome::Completed);
+        EXPECT_EQ(session.OnUndo(UndoScope::All()), UndoOutcome::Completed);
         EXPECT_EQ(temp.listing(), original);
         std::filesystem::remove_all(temp.path() / "items");
         temp.createFiles({"items/"});

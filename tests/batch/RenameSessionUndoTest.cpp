@@ -15,6 +15,7 @@
 #include "FileTree.h"
 #include "OrdinaryUser.h"
 #include "batch/Messages.h"
+#include "batch/UndoHistory.h"
 #include "platform/OpenFolder.h"
 
 namespace brindle::testing {
@@ -46,12 +47,14 @@ TEST_F(RenameSessionUndoTest, PutsEveryItemBack) {
     host.answers = {true};
     EXPECT_EQ(session.OnUndo(), UndoOutcome::Completed);
     EXPECT_EQ(temp.listing(), before);
-    // The failures of the batch are failures of Undo too: nothing to bring back.
-    EXPECT_EQ(host.questions, std::vector<Shown>{kAskDeleteAfterErrors});
+    // The failures of the batch were never renamed: passed over, no errors of Undo.
+    EXPECT_EQ(host.questions, std::vector<Shown>{kAskDelete});
     EXPECT_FALSE(logExists());
     EXPECT_EQ(session.undoEnabled(), std::optional<bool>(false));
-    // A row for every record that changed something, after the batch's rows.
-    EXPECT_EQ(host.rows.size(), batchRows + 5);
+    // A row for every record it put back, after the batch's rows.
+    EXPECT_EQ(host.rows.size(), batchRows + 3);
+    EXPECT_EQ(session.lastUndo().neverRenamed, 2u);
+    EXPECT_EQ(UndoSummaryText(session.lastUndo()), u"passed over: 2 never renamed");
 }
 
 // Enough items in one folder for Undo to learn their inode numbers from a listing; the
@@ -76,7 +79,8 @@ TEST_F(RenameSessionUndoTest, ManyItemsOfOneFolderAndOneReplaced) {
     std::filesystem::rename(temp.path() / "other", temp.path() / "items/file_050.TXT");
 
     host.answers = {false};
-    EXPECT_EQ(session.OnUndo(), UndoOutcome::Completed);
+    EXPECT_EQ(session.OnUndo(UndoScope::All()), UndoOutcome::Completed);
+    EXPECT_EQ(host.confirmations.size(), 1u);
     std::vector<std::string> expected;
     for (const std::string& path : before)
         expected.push_back(path == "items/FILE_050.TXT" ? "items/file_050.TXT" : path);
@@ -91,7 +95,9 @@ TEST_F(RenameSessionUndoTest, ManyItemsOfOneFolderAndOneReplaced) {
     EXPECT_EQ(temp.readFile("items/FILE_051.TXT"), "items/FILE_051.TXT");
 }
 
-TEST_F(RenameSessionUndoTest, MovesNewestFirst) {
+// Each Undo takes back one batch, the newest first; the log is asked about only once no
+// batch is left, and a kept log's next Undo passes every record over without errors.
+TEST_F(RenameSessionUndoTest, OneBatchAtATimeNewestFirst) {
     temp.createFiles({"items/a"});
     settings().replaceWhat = u"a";
     settings().replaceWith = u"b";
@@ -102,34 +108,126 @@ TEST_F(RenameSessionUndoTest, MovesNewestFirst) {
     ASSERT_TRUE(temp.exists("items/c"));
 
     settings().deleteContents = true;
-    host.answers = {false};
     EXPECT_EQ(session.OnUndo(), UndoOutcome::Completed);
     EXPECT_EQ(temp.listing(),
-              (std::vector<std::string>{"items/", "items/a", "prog/", "prog/Brindle.log"}));
+              (std::vector<std::string>{"items/", "items/b", "prog/", "prog/Brindle.log"}));
+    EXPECT_TRUE(host.questions.empty());
+    EXPECT_EQ(session.undoEnabled(), std::optional<bool>(true));
+    ASSERT_EQ(host.confirmations.size(), 1u);
+    EXPECT_TRUE(host.confirmations[0].starts_with(u"Undo the last batch: 1 item renamed in " +
+                                                  items() + u", "))
+        << N(host.confirmations[0]);
     // Rows in the order the moves happened; Undo's counters started from 0, its rows
     // follow the batches' rows.
-    ASSERT_EQ(host.rows.size(), 4u);
+    ASSERT_EQ(host.rows.size(), 3u);
     Row second;
     second.mark = RowMark::Note;
     second.input = u"c";
     second.output = u"b";
     second.folder = items();
     EXPECT_EQ(host.rows.at(2), second);
+
+    host.answers = {false};
+    EXPECT_EQ(session.OnUndo(), UndoOutcome::Completed);
+    EXPECT_EQ(temp.listing(),
+              (std::vector<std::string>{"items/", "items/a", "prog/", "prog/Brindle.log"}));
+    ASSERT_EQ(host.rows.size(), 4u);
     EXPECT_EQ(host.rows.at(3).input, u"b");
     EXPECT_EQ(host.rows.at(3).output, u"a");
     EXPECT_EQ(host.questions, std::vector<Shown>{kAskDelete});
     EXPECT_EQ(host.statuses.back(),
-              u"Total files: 2 | Changed files: 0 | Average Input length: 1 | "
+              u"Total files: 1 | Changed files: 0 | Average Input length: 1 | "
               u"Average Output length: 1 | Exceptions: 0");
+    EXPECT_EQ(UndoSummaryText(session.lastUndo()), u"passed over: 1 already undone");
     EXPECT_EQ(session.stats().nextRow, 4);
     EXPECT_TRUE(logExists());
 
-    // Answered No: a second Undo finds every item already back.
+    // Answered No: the next Undo finds nothing left, and says what it passed over.
     host.answers = {false};
-    session.OnUndo();
-    EXPECT_EQ(host.column(kColumnOutput).back(), u"a" + std::u16string(kTextErrorOpeningFile));
-    EXPECT_EQ(host.rows.at(host.rows.size() - 1).mark, RowMark::Error);
-    EXPECT_EQ(host.questions.back(), kAskDeleteAfterErrors);
+    EXPECT_EQ(session.OnUndo(), UndoOutcome::Completed);
+    EXPECT_EQ(host.rows.size(), 4u);
+    EXPECT_EQ(host.questions, (std::vector<Shown>{kAskDelete, kAskDelete}));
+    EXPECT_EQ(host.confirmations.size(), 2u);  // nothing to confirm the last time
+    EXPECT_EQ(session.stats().exceptions, 0);
+    EXPECT_EQ(UndoSummaryText(session.lastUndo()),
+              u"nothing left to undo; passed over: 2 already undone");
+}
+
+// Batches with nothing renamed ("Only Log", every rename failed) are passed over by "the
+// newest batch"; a batch named by its key is taken back with every newer one.
+TEST_F(RenameSessionUndoTest, WhichBatchesAnUndoTakesBack) {
+    temp.createFiles({"items/A", "items/B"});
+    settings().conversionMode = 1;
+    session.RunDropBatch({items() + u"A"});
+    session.RunDropBatch({items() + u"B"});
+    settings().onlyLog = true;
+    temp.createFiles({"items/C"});
+    session.RunDropBatch({items() + u"C"});
+    settings().onlyLog = false;
+    std::vector<LoggedBatch> batches = ListBatches(UndoLog::FromBytes(log()));
+    ASSERT_EQ(batches.size(), 3u);
+    EXPECT_EQ(BatchStateText(batches[2]), u"nothing renamed");
+    EXPECT_EQ(NewestToUndo(batches), &batches[1]);
+    for (const LoggedBatch& batch : batches) {
+        EXPECT_TRUE(batch.start.has_value());
+        EXPECT_EQ(batch.firstFolder, items());
+    }
+
+    {
+        SCOPED_TRACE("newest");
+        EXPECT_EQ(session.OnUndo(), UndoOutcome::Completed);
+        EXPECT_TRUE(temp.exists("items/a"));
+        EXPECT_TRUE(temp.exists("items/B"));
+        EXPECT_TRUE(host.questions.empty());
+        EXPECT_EQ(UndoSummaryText(session.lastUndo()), u"passed over: 1 never renamed");
+    }
+    {
+        SCOPED_TRACE("declined");
+        host.confirmUndo = false;
+        EXPECT_EQ(session.OnUndo(UndoScope::From(batches[0].key)), UndoOutcome::Declined);
+        EXPECT_TRUE(temp.exists("items/a"));
+        host.confirmUndo = true;
+    }
+    {
+        SCOPED_TRACE("a batch no longer in the log");
+        EXPECT_EQ(session.OnUndo(UndoScope::From(u"1999-01-01T00:00:00.000000000Z")),
+                  UndoOutcome::NotFound);
+        EXPECT_EQ(host.messages.back().text, u"That batch is no longer in the log.");
+    }
+    {
+        SCOPED_TRACE("from the first batch on");
+        host.answers = {true};
+        EXPECT_EQ(session.OnUndo(UndoScope::From(batches[0].key)), UndoOutcome::Completed);
+        EXPECT_TRUE(temp.exists("items/A"));
+        EXPECT_EQ(host.questions, std::vector<Shown>{kAskDelete});
+        EXPECT_FALSE(logExists());
+        EXPECT_EQ(session.lastUndo().alreadyUndone, 1u);
+        EXPECT_EQ(session.lastUndo().neverRenamed, 1u);
+        EXPECT_EQ(session.lastUndo().putBack, 1u);
+    }
+}
+
+// A log of an earlier version, without keys: one batch, undone whole as before, its
+// records without outcome marks moved where something is at their new names.
+TEST_F(RenameSessionUndoTest, AnEarlierVersionsLogIsOneBatch) {
+    temp.createFiles({"items/b", "items/d"});
+    temp.createFile("prog/Brindle.log", kHeader + Pair(itemsBytes(), itemsBytes()) +
+                                            Record("a", "b") + Record("c", "d") + Record("e", "f"));
+    const std::vector<LoggedBatch> batches = ListBatches(UndoLog::FromBytes(log()));
+    ASSERT_EQ(batches.size(), 1u);
+    EXPECT_EQ(batches[0].key, u"");
+    EXPECT_FALSE(batches[0].start.has_value());
+    EXPECT_EQ(BatchWhenText(batches[0]), u"before batches were dated");
+    EXPECT_EQ(batches[0].renamed, 3u);
+
+    host.answers = {false};
+    EXPECT_EQ(session.OnUndo(), UndoOutcome::Completed);
+    EXPECT_TRUE(temp.exists("items/a"));
+    EXPECT_TRUE(temp.exists("items/c"));
+    // 'f' never existed: an error row, as before outcomes were marked.
+    EXPECT_EQ(host.rows.size(), 3u);
+    EXPECT_EQ(session.stats().exceptions, 1);
+    EXPECT_EQ(host.questions, std::vector<Shown>{kAskDeleteAfterErrors});
 }
 
 TEST_F(RenameSessionUndoTest, DroppedFolderRenamedAfterItsContents) {
@@ -169,21 +267,18 @@ TEST_F(RenameSessionUndoTest, AfterAnOnlyLogRun) {
     const BatchResult batch = session.RunFolderBatch(items());
     host.answers = {false};
     session.OnUndo();
-    // 'b' kept its name and is passed over; 'a' never existed.
-    ASSERT_EQ(host.rows.size(), 3u);
-    Row error;
-    error.mark = RowMark::Error;
-    error.input = u"a";
-    error.output = u"AError opening file";
-    error.folder = items();
-    EXPECT_EQ(host.rows.at(2), error);
-    EXPECT_EQ(host.questions, std::vector<Shown>{kAskDeleteAfterErrors});
+    // 'b' kept its name and 'A' was never renamed: no row, nothing to confirm.
+    ASSERT_EQ(host.rows.size(), 2u);
+    EXPECT_TRUE(host.confirmations.empty());
+    EXPECT_EQ(UndoSummaryText(session.lastUndo()),
+              u"nothing left to undo; passed over: 1 never renamed");
+    EXPECT_EQ(host.questions, std::vector<Shown>{kAskDelete});
     EXPECT_TRUE(logExists());
     // Enabled by the batch's end, left as it is by Undo, which kept the log.
     EXPECT_EQ(batch.undoEnabled, std::optional<bool>(true));
     EXPECT_EQ(session.undoEnabled(), std::nullopt);
-    EXPECT_EQ(session.stats().totalFiles, 3);
-    EXPECT_EQ(session.stats().exceptions, 1);
+    EXPECT_EQ(session.stats().totalFiles, 2);
+    EXPECT_EQ(session.stats().exceptions, 0);
 }
 
 TEST_F(RenameSessionUndoTest, LogThatHoldsOnlyItsHeader) {
@@ -298,9 +393,10 @@ TEST_F(RenameSessionUndoTest, AStopRequestEndsUndoAtTheNextRecord) {
     host.answers = {true};
     EXPECT_EQ(session.OnUndo(), UndoOutcome::Completed);
     EXPECT_EQ(temp.listing(), before);
-    // The two put back already are the two error rows of the second Undo.
-    EXPECT_EQ(host.questions, std::vector<Shown>{kAskDeleteAfterErrors});
-    EXPECT_EQ(host.rows.size(), 6u);
+    // The two put back already are passed over by the second Undo.
+    EXPECT_EQ(host.questions, std::vector<Shown>{kAskDelete});
+    EXPECT_EQ(host.rows.size(), 4u);
+    EXPECT_EQ(session.lastUndo().alreadyUndone, 2u);
 }
 
 }  // namespace

@@ -218,6 +218,93 @@ TEST(CliLogTest, UndoReadsALogInTheSharedFormat) {
     EXPECT_EQ(temp.listing(), (Strings{"w/", "w/Old Name.TXT"}));
 }
 
+// Two batches over one folder: --undo takes back the newest, keeps the log without a
+// question while the older is left, then the older; --history lists them as they stand;
+// with nothing left, --undo says so and what it passed over, and exits 0.
+TEST(CliLogTest, UndoTakesBackOneBatchAtATime) {
+    TempFolder temp;
+    temp.createFiles({"w/A.TXT", "w/b.txt"});
+    const std::string log = (temp.path() / "b.log").string();
+    const Strings batch = {"--write-log", "--log", log, "--quiet", "--folder", temp.path() / "w"};
+    Strings lower = batch;
+    lower.push_back("--case=lower");
+    Strings upper = batch;
+    upper.push_back("--case=upper");
+    ASSERT_EQ(RunCli(CliRun(lower)).status, 0);
+    ASSERT_EQ(RunCli(CliRun(upper)).status, 0);
+    ASSERT_EQ(temp.listing(), (Strings{"b.log", "w/", "w/A.TXT", "w/B.TXT"}));
+    const std::string folder = temp.path().string() + "/w/";
+    const auto history = [&] {
+        const CliResult listed = RunCli(CliRun({"--history", "--log", log}));
+        EXPECT_EQ(listed.status, 0);
+        EXPECT_EQ(listed.err, "");
+        Strings states;
+        for (const std::string& line : Lines(listed.out)) {
+            // "YYYY-MM-DD HH:MM:SS  FOLDER  STATE"
+            EXPECT_EQ(line.substr(19, 2 + folder.size() + 2), "  " + folder + "  ") << line;
+            states.push_back(line.substr(19 + 2 + folder.size() + 2));
+        }
+        return states;
+    };
+    EXPECT_EQ(history(), (Strings{"2 renamed", "1 renamed"}));
+
+    struct Step {
+        const char* name;
+        Strings extra;
+        Strings listing;
+        std::string err;
+        Strings states;
+    };
+    const std::vector<Step> steps = {
+        {"the newest",
+         {},
+         {"b.log", "w/", "w/a.txt", "w/b.txt"},
+         "",
+         {"2 renamed, all undone", "1 renamed"}},
+        {"the older",
+         {"--keep-log"},
+         {"b.log", "w/", "w/A.TXT", "w/b.txt"},
+         "brindle-cli: passed over: 2 already undone\n",
+         {"2 renamed, all undone", "1 renamed, all undone"}},
+        {"nothing left",
+         {"--keep-log"},
+         {"b.log", "w/", "w/A.TXT", "w/b.txt"},
+         "brindle-cli: nothing left to undo; passed over: 3 already undone\n",
+         {"2 renamed, all undone", "1 renamed, all undone"}},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        Strings args{"--undo", "--quiet", "--log", log};
+        args.insert(args.end(), step.extra.begin(), step.extra.end());
+        const CliResult undo = RunCli(CliRun(args));
+        EXPECT_EQ(undo.status, 0);
+        EXPECT_EQ(undo.err, step.err);
+        EXPECT_EQ(temp.listing(), step.listing);
+        EXPECT_EQ(history(), step.states);
+    }
+}
+
+TEST(CliLogTest, HistoryOfALogWithoutBatchesAndAsTsv) {
+    TempFolder temp;
+    temp.createFiles({"w/new.txt"});
+    const std::string folder = temp.path().string() + "/w/";
+    temp.createFile("old.log", "Version=3.7\r\nOld Directory=" + folder + "\r\nNew Directory=" +
+                                   folder + "\r\nOld File=Old.TXT\r\nNew File=new.txt\r\n" +
+                                   std::string(43, '-') + "\r\n");
+    temp.createFile("empty.log", "Version=3.7\r\n");
+    const CliResult tsv = RunCli(CliRun({"--history", "--tsv", "--log", temp.path() / "old.log"}));
+    EXPECT_EQ(tsv.status, 0);
+    EXPECT_EQ(tsv.out,
+              "When\tFirst folder\tRenamed\tUndone\tNever renamed\tKey\n"
+              "before batches were dated\t" +
+                  folder + "\t1\t0\t0\t\n");
+    const CliResult empty = RunCli(CliRun({"--history", "--log", temp.path() / "empty.log"}));
+    EXPECT_EQ(empty.status, 0);
+    EXPECT_EQ(empty.out, "The log holds no batch.\n");
+    const CliResult missing = RunCli(CliRun({"--history", "--log", temp.path() / "none.log"}));
+    EXPECT_EQ(missing.status, 2);
+}
+
 // Two logged batches started at once on different folders, one log: the second to meet
 // its lock waits for it, says so once, and renames everything once it is given up. Here
 // the test holds the lock until both have said that they wait, so that both meet it.
@@ -258,8 +345,9 @@ TEST(CliLogTest, TwoLoggedBatchesAtOnceBothRenameEverything) {
     expected.insert(expected.begin(), "b.log");
     EXPECT_EQ(temp.listing(), expected);
 
-    // One Undo takes both back.
-    const CliResult undo = RunCli(CliRun({"--undo", "--quiet", "--delete-log", "--log", log}));
+    // One Undo of every batch takes both back.
+    const CliResult undo =
+        RunCli(CliRun({"--undo", "--all", "--quiet", "--delete-log", "--log", log}));
     EXPECT_EQ(undo.status, 0) << undo.err;
     EXPECT_EQ(temp.listing(), (Strings{"one/", "one/A.TXT", "one/B.TXT", "one/C.TXT", "two/",
                                        "two/A.TXT", "two/B.TXT", "two/C.TXT"}));

@@ -146,9 +146,23 @@ TEST(CommandLineTest, AcceptedCommandLines) {
              EXPECT_EQ(r.format, OutputFormat::Tsv);
              EXPECT_EQ(r.logAnswer, LogAnswer::Delete);
          }},
+        {"undo of every batch",
+         {"--all", "--undo"},
+         [](const CliRequest& r) {
+             EXPECT_EQ(r.command, Command::Undo);
+             EXPECT_TRUE(r.undoAll);
+         }},
+        {"history of another log",
+         {"--history", "--log", "x.log", "--tsv"},
+         [](const CliRequest& r) {
+             EXPECT_EQ(r.command, Command::History);
+             EXPECT_EQ(r.logFile, "x.log");
+             EXPECT_EQ(r.format, OutputFormat::Tsv);
+         }},
         {"undo asks by default",
          {"--quiet", "--undo"},
          [](const CliRequest& r) {
+             EXPECT_FALSE(r.undoAll);
              EXPECT_EQ(r.logAnswer, LogAnswer::Ask);
              EXPECT_EQ(r.format, OutputFormat::Quiet);
          }},
@@ -224,6 +238,10 @@ TEST(CommandLineTest, UsageErrors) {
         {"no --no- form for a value", {"--no-pattern", "p"}, "unrecognized option '--no-pattern'"},
         {"delete and keep", {"--undo", "--delete-log", "--keep-log"}, "exclude each other"},
         {"delete without undo", {"--delete-log", "p"}, "goes only with '--undo'"},
+        {"all without undo", {"--all", "p"}, "'--all' goes only with '--undo'"},
+        {"history with undo", {"--history", "--undo"}, "'--history' goes with no other"},
+        {"history with a batch option", {"--history", "--case=lower"}, "with '--case'"},
+        {"history with paths", {"--history", "p"}, "'--history' takes no paths"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -452,7 +452,8 @@ TEST(LogFaults, TheLogIsNotRenamedByItsOwnBatch) {
     EXPECT_TRUE(temp.exists("w/Brindle.log"));
     ASSERT_EQ(unlink((t + "/link").c_str()), 0);
 
-    const CliResult undo = RunCli(CliRun({"--undo", "--quiet", "--delete-log", "--log", log}));
+    const CliResult undo =
+        RunCli(CliRun({"--undo", "--all", "--quiet", "--delete-log", "--log", log}));
     EXPECT_EQ(undo.status, 0) << undo.err;
     EXPECT_EQ(Listing(ReadTree(t)), (Strings{"o/", "o/X.TXT=o/X.TXT", "w/", "w/A.TXT=w/A.TXT"}));
 }

@@ -49,6 +49,10 @@ protected:
     CliResult Undo(const std::string& answer) const {
         return RunCli(CliRun({"--undo", "--quiet", "--log", log_, answer}));
     }
+    // Every batch of the log, as one Undo.
+    CliResult UndoAll(const std::string& answer) const {
+        return RunCli(CliRun({"--undo", "--all", "--quiet", "--log", log_, answer}));
+    }
     Tree Files() const { return ReadTree(W()); }
 
     testing::TempFolder temp_;
@@ -68,7 +72,7 @@ TEST_F(UndoFaults, RecordsOfFailedRenamesAreNeverReplayed) {
             Batch({"--pattern", "/1", "--start-index", "1", W("A.t"), W("B.t")});
         EXPECT_EQ(batch.status, 1) << batch.err;  // the second item failed
         EXPECT_EQ(Files(), (Tree{{"1.t", "file:A"}, {"2.t", "file:two"}}));
-        EXPECT_EQ(Undo("--delete-log").status, 1);  // the failed record is an error row
+        EXPECT_EQ(Undo("--delete-log").status, 0);  // the failed record is passed over
         EXPECT_EQ(Files(), (Tree{{"A.t", "file:A"}, {"2.t", "file:two"}}));
         std::filesystem::remove_all(W());
         temp_.createFiles({"w/"});
@@ -80,7 +84,7 @@ TEST_F(UndoFaults, RecordsOfFailedRenamesAreNeverReplayed) {
         EXPECT_EQ(Batch({"--pattern", "N", W("X.t"), W("Y.t")}).status, 1);
         EXPECT_EQ(Files(), (Tree{{"N.t", "file:x"}, {"Y.t", "file:y"}}));
         std::filesystem::remove(W("Y.t"));
-        EXPECT_EQ(Undo("--delete-log").status, 1);
+        EXPECT_EQ(Undo("--delete-log").status, 0);
         EXPECT_EQ(Files(), (Tree{{"X.t", "file:x"}}));
     }
 }
@@ -102,12 +106,13 @@ protected:
 };
 
 TEST_F(SecondUndo, AfterTheLogWasKeptMovesNothing) {
-    EXPECT_EQ(Undo("--keep-log").status, 0);
+    EXPECT_EQ(UndoAll("--keep-log").status, 0);
     EXPECT_EQ(Files(), kBack);
     const CliResult again = Undo("--keep-log");
-    EXPECT_EQ(again.status, 1);  // three error rows: all undone already
+    EXPECT_EQ(again.status, 0);  // all undone already: passed over, no errors
+    EXPECT_EQ(again.err, "brindle-cli: nothing left to undo; passed over: 3 already undone\n");
     EXPECT_EQ(Files(), kBack);
-    EXPECT_EQ(Undo("--delete-log").status, 1);
+    EXPECT_EQ(UndoAll("--delete-log").status, 0);
     EXPECT_EQ(Files(), kBack);
 }
 
@@ -122,10 +127,10 @@ TEST_F(SecondUndo, AfterAKillAtAnyMomentMovesOnlyWhatIsLeft) {
         SCOPED_TRACE(kill);
         const std::string saved = ReadFile(log_);
         const CliResult cut =
-            RunCli(CliRun({"--undo", "--quiet", "--log", log_, "--delete-log"})
+            RunCli(CliRun({"--undo", "--all", "--quiet", "--log", log_, "--delete-log"})
                        .underStrace({"trace=" + kill.substr(7, kill.find(':') - 7), kill}));
         EXPECT_EQ(cut.signal, SIGKILL) << cut.status << " " << cut.err;
-        const CliResult rerun = Undo("--delete-log");
+        const CliResult rerun = UndoAll("--delete-log");
         EXPECT_TRUE(rerun.status == 0 || rerun.status == 1) << rerun.err;
         EXPECT_EQ(Files(), kBack);
         // The next kill starts from the renamed files and the same log again.
