@@ -15,6 +15,7 @@
 
 #include "app/ControlId.h"
 #include "app/ControlIds.h"
+#include "app/DialogUnits.h"
 #include "app/FileDropTarget.h"
 #include "app/OptionsPanel.h"
 #include "app/PreviewModel.h"
@@ -60,6 +61,9 @@ CPreviewDlg::CPreviewDlg(QWidget* owner, brindle::DesktopServices& services,
     SetControlId(sourceLabel_, ids::kPreviewFolder);
     sourceLabel_->setTextFormat(Qt::PlainText);
     sourceLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long path is cut in its middle to the room there is (the whole of it in the
+    // tooltip), so that it never widens the window past the screen.
+    sourceLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     SetControlId(choose_, ids::kPreviewChoose);
     SetControlId(list_, ids::kPreviewList);
     SetControlId(summary_, ids::kPreviewSummary);
@@ -77,8 +81,11 @@ CPreviewDlg::CPreviewDlg(QWidget* owner, brindle::DesktopServices& services,
     // One height for every row: the view never measures a hundred thousand of them.
     list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     list_->horizontalHeader()->setStretchLastSection(true);
+    // The widths were given in pixels for base units of 6 x 13; they grow with the font.
+    const DialogUnits units(font());
     for (int column = 0; column < PreviewModel::kColumns; ++column)
-        list_->horizontalHeader()->resizeSection(column, PreviewModel::kColumnWidths[column]);
+        list_->horizontalHeader()->resizeSection(column,
+                                                 units.scaleX(PreviewModel::kColumnWidths[column]));
 
     auto* top = new QHBoxLayout;
     top->addWidget(sourceLabel_, 1);
@@ -93,7 +100,7 @@ CPreviewDlg::CPreviewDlg(QWidget* owner, brindle::DesktopServices& services,
     layout->addWidget(summary_);
     layout->addWidget(options_);
     layout->addLayout(bottom);
-    resize(860, 440);
+    resize(openingSize());
 
     settle_->setSingleShot(true);
     settle_->setInterval(kSettleMs);
@@ -137,20 +144,41 @@ void CPreviewDlg::SetSource(brindle::BatchSource source) {
 
 void CPreviewDlg::ShowSource() {
     if (!hasSource_) {
-        sourceLabel_->setText(
-            QStringLiteral("Choose a folder, or drop files and folders on this window."));
-        return;
+        sourceText_ = QStringLiteral("Choose a folder, or drop files and folders on this window.");
+    } else if (!source_.isDrop) {
+        sourceText_ = QStringLiteral("Folder: ") + ToQString(source_.folder);
+    } else {
+        QStringList paths;
+        for (const std::u16string& path : source_.paths) {
+            if (!path.empty())
+                paths << ToQString(path);
+        }
+        sourceText_ = QStringLiteral("Dropped: ") + paths.join(QStringLiteral(", "));
     }
-    if (!source_.isDrop) {
-        sourceLabel_->setText(QStringLiteral("Folder: ") + ToQString(source_.folder));
-        return;
-    }
-    QStringList paths;
-    for (const std::u16string& path : source_.paths) {
-        if (!path.empty())
-            paths << ToQString(path);
-    }
-    sourceLabel_->setText(QStringLiteral("Dropped: ") + paths.join(QStringLiteral(", ")));
+    sourceLabel_->setToolTip(sourceText_);
+    FitSourceText();
+}
+
+void CPreviewDlg::FitSourceText() {
+    sourceLabel_->setText(sourceLabel_->fontMetrics().elidedText(
+        sourceText_, Qt::ElideMiddle, sourceLabel_->contentsRect().width()));
+}
+
+QSize CPreviewDlg::openingSize() const {
+    // The columns side by side, with the list's frame and scroll bar and the margins
+    // around it; as high as 440 pixels are for base units of 6 x 13.
+    const DialogUnits units(font());
+    int columns = 0;
+    for (const int width : PreviewModel::kColumnWidths)
+        columns += units.scaleX(width);
+    const QMargins margins = layout()->contentsMargins();
+    const int chrome = 2 * list_->frameWidth() + list_->verticalScrollBar()->sizeHint().width() +
+                       margins.left() + margins.right();
+    return QSize(columns + chrome, units.scaleY(440)).expandedTo(sizeHint());
+}
+
+QSize CPreviewDlg::smallestSize() const {
+    return minimumSizeHint().expandedTo(openingSize() / 2);
 }
 
 void CPreviewDlg::Watch() {
@@ -302,6 +330,11 @@ void CPreviewDlg::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!upToDate_)
         Safely(services_, [this] { Replan(); });
+}
+
+void CPreviewDlg::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    FitSourceText();
 }
 
 void CPreviewDlg::keyPressEvent(QKeyEvent* event) {

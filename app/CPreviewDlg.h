@@ -48,6 +48,9 @@ public:
     QLabel* summaryLine() const { return summary_; }
     OptionsPanel* optionsPanel() const { return options_; }
     QPushButton* renameButton() const { return rename_; }
+    // The size it opens at when the screen has room, and the smallest it is of use at.
+    QSize openingSize() const;
+    QSize smallestSize() const;
     // The whole plan of the latest change is on show.
     bool upToDate() const { return upToDate_; }
 
@@ -71,6 +74,7 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void Replan();
@@ -81,6 +85,8 @@ private:
     void Release(std::shared_ptr<const brindle::Plan> plan);
     void Watch();
     void ShowSource();
+    // The source's text, cut in its middle to the label's width.
+    void FitSourceText();
     int ScreenRows() const;
 
     brindle::DesktopServices& services_;
@@ -89,6 +95,7 @@ private:
     bool hasSource_ = false;
 
     QLabel* sourceLabel_;
+    QString sourceText_;
     QPushButton* choose_;
     QTableView* list_;
     PreviewModel* model_;
