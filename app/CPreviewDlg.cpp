@@ -1,5 +1,6 @@
 #include "app/CPreviewDlg.h"
 
+#include <QCheckBox>
 #include <QFileSystemWatcher>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -47,6 +48,7 @@ CPreviewDlg::CPreviewDlg(QWidget* owner, brindle::DesktopServices& services,
       list_(new QTableView(this)),
       model_(new PreviewModel(this)),
       summary_(new QLabel(this)),
+      onlyChanges_(new QCheckBox(QStringLiteral("Show &Only Changes"), this)),
       options_(new OptionsPanel(this)),
       rename_(new QPushButton(QStringLiteral("&Rename"), this)),
       close_(new QPushButton(QStringLiteral("&Close"), this)),
@@ -70,6 +72,7 @@ CPreviewDlg::CPreviewDlg(QWidget* owner, brindle::DesktopServices& services,
     summary_->setTextFormat(Qt::PlainText);
     summary_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     summary_->setWordWrap(true);
+    SetControlId(onlyChanges_, ids::kPreviewOnlyChanges);
     SetControlId(rename_, ids::kPreviewRename);
     SetControlId(close_, ids::kPreviewClose);
     rename_->setEnabled(false);
@@ -81,6 +84,8 @@ CPreviewDlg::CPreviewDlg(QWidget* owner, brindle::DesktopServices& services,
     // One height for every row: the view never measures a hundred thousand of them.
     list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     list_->horizontalHeader()->setStretchLastSection(true);
+    // A long name shows its start and its end, the whole of it in the cell's tooltip.
+    list_->setTextElideMode(Qt::ElideMiddle);
     // The widths were given in pixels for base units of 6 x 13; they grow with the font.
     const DialogUnits units(font());
     for (int column = 0; column < PreviewModel::kColumns; ++column)
@@ -91,6 +96,7 @@ CPreviewDlg::CPreviewDlg(QWidget* owner, brindle::DesktopServices& services,
     top->addWidget(sourceLabel_, 1);
     top->addWidget(choose_);
     auto* bottom = new QHBoxLayout;
+    bottom->addWidget(onlyChanges_);
     bottom->addStretch(1);
     bottom->addWidget(rename_);
     bottom->addWidget(close_);
@@ -112,6 +118,8 @@ CPreviewDlg::CPreviewDlg(QWidget* owner, brindle::DesktopServices& services,
     connect(rename_, &QPushButton::clicked, this,
             [this] { Safely(services_, [this] { OnRename(); }); });
     connect(close_, &QPushButton::clicked, this, &QWidget::close);
+    connect(onlyChanges_, &QCheckBox::toggled, this,
+            [this](bool only) { Safely(services_, [&] { OnOnlyChanges(only); }); });
 
     qRegisterMetaType<std::shared_ptr<const brindle::Plan>>();
     qRegisterMetaType<std::shared_ptr<const brindle::PlanRequest>>();
@@ -137,6 +145,10 @@ CPreviewDlg::~CPreviewDlg() {
 void CPreviewDlg::SetSource(brindle::BatchSource source) {
     source_ = std::move(source);
     hasSource_ = !source_.empty();
+    // Another folder: nothing of the list before is a place to keep.
+    Release(model_->SetPlan(nullptr));
+    place_ = {};
+    wholeOnShow_ = false;
     ShowSource();
     Watch();
     Replan();
@@ -241,15 +253,87 @@ void CPreviewDlg::OnPlanned(quint64 generation, std::shared_ptr<const brindle::P
         Release(std::move(plan));
         return;
     }
-    QScrollBar* bar = list_->verticalScrollBar();
-    const int at = bar->value();
     const bool complete = plan->complete;
+    // The user's place: in a whole plan as they left it; in a first screenful its top, and
+    // the item chosen in the whole plan before unless they chose another since.
+    if (model_->rowCount() > 0) {
+        ListPlace now = PlaceInList();
+        if (!wholeOnShow_ && !now.chosen) {
+            now.chosen = std::move(place_.chosen);
+            now.chosenItem = place_.chosenItem;
+        }
+        place_ = std::move(now);
+    }
+    // A first screenful is the top of the list: a user scrolled further down keeps the
+    // whole plan on show until the new one is whole.
+    if (!complete && wholeOnShow_ && list_->verticalScrollBar()->value() != 0) {
+        Release(std::move(plan));
+        return;
+    }
     summary_->setText(ToQString(brindle::SummaryText(*plan)));
     Release(model_->SetPlan(std::move(plan)));
-    bar->setValue(at);
+    GoTo(place_);
+    wholeOnShow_ = complete;
     upToDate_ = complete;
     rename_->setEnabled(complete && model_->rowCount() > 0);
     emit planShown(complete);
+}
+
+CPreviewDlg::ListPlace CPreviewDlg::PlaceInList() const {
+    ListPlace place;
+    if (model_->rowCount() == 0)
+        return place;
+    if (const int top = list_->rowAt(0); top >= 0) {
+        place.topItem = model_->itemAt(top);
+        place.top = model_->keyOf(place.topItem);
+        place.topOffset = -list_->rowViewportPosition(top);
+    }
+    const QModelIndexList chosen = list_->selectionModel()->selectedRows();
+    if (!chosen.isEmpty()) {
+        place.chosenItem = model_->itemAt(chosen.front().row());
+        place.chosen = model_->keyOf(place.chosenItem);
+    }
+    return place;
+}
+
+void CPreviewDlg::GoTo(const ListPlace& place) {
+    if (model_->rowCount() == 0)
+        return;
+    // The rows laid out first: the scroll bar's range follows them.
+    list_->doItemsLayout();
+    // The choice first: making an item current scrolls to it.
+    if (place.chosen) {
+        const std::optional<std::size_t> item = model_->find(*place.chosen, place.chosenItem);
+        const int row = item ? model_->rowFrom(*item) : -1;
+        if (row >= 0 && model_->itemAt(row) == *item) {
+            list_->selectionModel()->setCurrentIndex(
+                model_->index(row, 0),
+                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        }
+    }
+    if (place.top) {
+        // An item gone from the list: the one that came after it, or the one now in its
+        // place.
+        const std::optional<std::size_t> item = model_->find(*place.top, place.topItem);
+        const int row = model_->rowFrom(item.value_or(place.topItem));
+        QScrollBar* bar = list_->verticalScrollBar();
+        if (list_->verticalScrollMode() == QAbstractItemView::ScrollPerPixel) {
+            const int offset = item && model_->itemAt(row) == *item ? place.topOffset : 0;
+            bar->setValue(bar->value() + list_->rowViewportPosition(row) + offset);
+        } else {
+            bar->setValue(row);
+        }
+    }
+}
+
+void CPreviewDlg::OnOnlyChanges(bool only) {
+    ListPlace place = PlaceInList();
+    if (!wholeOnShow_ && !place.chosen) {
+        place.chosen = place_.chosen;
+        place.chosenItem = place_.chosenItem;
+    }
+    model_->SetOnlyChanges(only);
+    GoTo(place);
 }
 
 void CPreviewDlg::OnFailed(quint64 generation, const QString& reason) {
