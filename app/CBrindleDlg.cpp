@@ -122,7 +122,9 @@ void CBrindleDlg::OnInitDialog() {
     force63Spin_->SetRange(64, 1000);
     startIndexSpin_->SetRange(0, 1000);
     setWindowIcon(AppIcon());
-    PlaceOutputLog();
+    // Below the dialog as the design has it, where the screen has room.
+    PlaceBeside(output_, output_->openingSize(), output_->smallestSize(),
+                {Side::Below, Side::Right, Side::Left, Side::Above});
     session_.setConfigFile(files_.configFile);
     session_.setLogFile(files_.logFile);
     undo_->setEnabled(session_.LogExists());
@@ -516,6 +518,8 @@ void CBrindleDlg::ShowPreview() {
         preview_->optionsPanel()->Load(session_.settings());
         connect(preview_->optionsPanel(), &OptionsPanel::edited, this,
                 [this] { Safely(services_, [this] { OnOptionsPanelEdited(); }); });
+        PlaceBeside(preview_, preview_->openingSize(), preview_->smallestSize(),
+                    {Side::Right, Side::Left, Side::Below, Side::Above});
     }
     preview_->show();
     preview_->raise();

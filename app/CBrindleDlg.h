@@ -15,6 +15,7 @@
 #include "app/BusyRunner.h"
 #include "app/DesktopServices.h"
 #include "app/DialogUnits.h"
+#include "app/ScreenPlacement.h"
 #include "app/WorkerHost.h"
 #include "batch/BatchPlanner.h"
 #include "batch/PipelineHost.h"
@@ -151,7 +152,9 @@ private:
     // Makes every control and lists it with its rectangle in dialog units.
     void CreateControls(std::vector<DialogItem>& items);
     void SetTabOrder();
-    void PlaceOutputLog();
+    // Opens `window` beside the dialog, or where it covers the fewest of its buttons, at
+    // `size` (its client area) or less, down to `smallest`, inside the screen.
+    void PlaceBeside(QWidget* window, QSize size, QSize smallest, SideOrder sides);
     // The exchange itself: "save" (controls to `o`) or "load" (`o` to the controls).
     // `quiet`: an invalid integer leaves its field as it is, and nothing is shown.
     bool DoDataExchange(bool save, brindle::RenameSettings& o, bool quiet = false);

@@ -237,19 +237,31 @@ QWidget* CBrindleDlg::control(int id) const {
     return nullptr;
 }
 
-void CBrindleDlg::PlaceOutputLog() {
-    // Where the layout puts it, moved inside the available area of the dialog's screen. A
-    // window not shown yet has no frame: the dialog's own frame stands in for its size.
-    QRect frame = output_->frameGeometry();
-    if (frame == output_->geometry()) {
-        const QMargins margins(geometry().left() - frameGeometry().left(),
-                               geometry().top() - frameGeometry().top(),
-                               frameGeometry().right() - geometry().right(),
-                               frameGeometry().bottom() - geometry().bottom());
-        frame = frame.marginsAdded(margins);
+void CBrindleDlg::PlaceBeside(QWidget* window, QSize size, QSize smallest, SideOrder sides) {
+    const QScreen* screen = this->screen();
+    if (!screen)
+        return;
+    // The window's frame; one not shown yet has none: the dialog's own stands in.
+    const auto marginsOf = [](const QWidget* w) {
+        const QRect frame = w->frameGeometry();
+        const QRect inner = w->geometry();
+        return QMargins(inner.left() - frame.left(), inner.top() - frame.top(),
+                        frame.right() - inner.right(), frame.bottom() - inner.bottom());
+    };
+    QMargins margins = marginsOf(window);
+    if (margins.isNull())
+        margins = marginsOf(this);
+    PlacementRequest request;
+    request.owner = frameGeometry();
+    for (const QPushButton* button : findChildren<QPushButton*>(Qt::FindDirectChildrenOnly)) {
+        if (button->isVisibleTo(this))
+            request.buttons.emplace_back(button->mapToGlobal(QPoint(0, 0)), button->size());
     }
-    frame.moveTopLeft(geometry().topLeft() + units_.point(160, 210));
-    if (const QScreen* screen = this->screen())
-        frame = KeptInside(frame, screen->availableGeometry());
-    output_->move(frame.topLeft());
+    request.size = size.grownBy(margins);
+    request.smallest = smallest.grownBy(margins);
+    request.area = screen->availableGeometry();
+    request.sides = sides;
+    const QRect frame = PlacedBeside(request);
+    window->resize(frame.size().shrunkBy(margins));
+    window->move(frame.topLeft());
 }

@@ -12,8 +12,10 @@
 #include "app/ControlIds.h"
 #include "app/DialogUnits.h"
 #include "app/OutputLogModel.h"
+#include "app/QtText.h"
 #include "app/RowTableLook.h"
 #include "batch/Messages.h"
+#include "batch/RowData.h"
 
 namespace {
 
@@ -37,8 +39,23 @@ COutputDlg::COutputDlg(QWidget* owner, const DialogUnits& units)
     statusLine_->setTextFormat(Qt::PlainText);
     list_->setModel(model_);
 
-    resize(units_.size(354, 106));
+    resize(openingSize());
     OnSize();
+}
+
+QSize COutputDlg::openingSize() const {
+    return units_.size(354, 106).expandedTo(smallestSize());
+}
+
+QSize COutputDlg::smallestSize() const {
+    // Half of the design's size, and wide enough for the totals of a long batch.
+    brindle::BatchStats large;
+    large.totalFiles = large.changedFiles = large.exceptions = 999999;
+    large.maxInputLength = large.maxOutputLength = 999;
+    const int totals =
+        statusLine_->fontMetrics().horizontalAdvance(ToQString(brindle::FormatStatus(large))) +
+        2 * statusLine_->frameWidth() + 2 * statusLine_->margin() + 4;
+    return units_.size(177, 53).expandedTo(QSize(totals, 0));
 }
 
 void COutputDlg::PrepareList() {

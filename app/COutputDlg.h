@@ -29,6 +29,9 @@ public:
     void SetStatus(const QString& text);
     // The height of the band at the bottom that holds the status line.
     int statusBand() const;
+    // The size it opens at when the screen has room, and the smallest it is of use at.
+    QSize openingSize() const;
+    QSize smallestSize() const;
     QString statusText() const { return statusText_; }
 
     // A header click: the first click on a column sorts ascending, each further click on

@@ -1,5 +1,6 @@
 #include "app/CPreviewDlg.h"
 
+#include <QCheckBox>
 #include <QFileSystemWatcher>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -17,6 +18,7 @@
 
 #include "app/ControlId.h"
 #include "app/ControlIds.h"
+#include "app/DialogUnits.h"
 #include "app/FileDropTarget.h"
 #include "app/OptionsPanel.h"
 #include "app/PreviewModel.h"
@@ -49,6 +51,7 @@ CPreviewDlg::CPreviewDlg(QWidget* owner, brindle::DesktopServices& services,
       list_(new QTableView(this)),
       model_(new PreviewModel(this)),
       summary_(new QLabel(this)),
+      onlyChanges_(new QCheckBox(QStringLiteral("Show &Only Changes"), this)),
       options_(new OptionsPanel(this)),
       rename_(new QPushButton(QStringLiteral("&Rename"), this)),
       close_(new QPushButton(QStringLiteral("&Close"), this)),
@@ -63,12 +66,16 @@ CPreviewDlg::CPreviewDlg(QWidget* owner, brindle::DesktopServices& services,
     SetControlId(sourceLabel_, ids::kPreviewFolder);
     sourceLabel_->setTextFormat(Qt::PlainText);
     sourceLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long path is cut in its middle to the room there is (the whole of it in the
+    // tooltip), so that it never widens the window past the screen.
+    sourceLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     SetControlId(choose_, ids::kPreviewChoose);
     SetControlId(list_, ids::kPreviewList);
     SetControlId(summary_, ids::kPreviewSummary);
     summary_->setTextFormat(Qt::PlainText);
     summary_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     summary_->setWordWrap(true);
+    SetControlId(onlyChanges_, ids::kPreviewOnlyChanges);
     SetControlId(rename_, ids::kPreviewRename);
     SetControlId(close_, ids::kPreviewClose);
     rename_->setEnabled(false);
@@ -80,13 +87,19 @@ CPreviewDlg::CPreviewDlg(QWidget* owner, brindle::DesktopServices& services,
     // One height for every row: the view never measures a hundred thousand of them.
     list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     list_->horizontalHeader()->setStretchLastSection(true);
+    // A long name shows its start and its end, the whole of it in the cell's tooltip.
+    list_->setTextElideMode(Qt::ElideMiddle);
+    // The widths were given in pixels for base units of 6 x 13; they grow with the font.
+    const DialogUnits units(font());
     for (int column = 0; column < PreviewModel::kColumns; ++column)
-        list_->horizontalHeader()->resizeSection(column, PreviewModel::kColumnWidths[column]);
+        list_->horizontalHeader()->resizeSection(column,
+                                                 units.scaleX(PreviewModel::kColumnWidths[column]));
 
     auto* top = new QHBoxLayout;
     top->addWidget(sourceLabel_, 1);
     top->addWidget(choose_);
     auto* bottom = new QHBoxLayout;
+    bottom->addWidget(onlyChanges_);
     bottom->addStretch(1);
     bottom->addWidget(rename_);
     bottom->addWidget(close_);
@@ -102,7 +115,7 @@ CPreviewDlg::CPreviewDlg(QWidget* owner, brindle::DesktopServices& services,
     layout->addWidget(summary_);
     layout->addWidget(options_);
     layout->addLayout(bottom);
-    resize(860, 440);
+    resize(openingSize());
 
     settle_->setSingleShot(true);
     settle_->setInterval(kSettleMs);
@@ -114,6 +127,8 @@ CPreviewDlg::CPreviewDlg(QWidget* owner, brindle::DesktopServices& services,
     connect(rename_, &QPushButton::clicked, this,
             [this] { Safely(services_, [this] { OnRename(); }); });
     connect(close_, &QPushButton::clicked, this, &QWidget::close);
+    connect(onlyChanges_, &QCheckBox::toggled, this,
+            [this](bool only) { Safely(services_, [&] { OnOnlyChanges(only); }); });
 
     qRegisterMetaType<std::shared_ptr<const brindle::Plan>>();
     qRegisterMetaType<std::shared_ptr<const brindle::PlanRequest>>();
@@ -139,6 +154,10 @@ CPreviewDlg::~CPreviewDlg() {
 void CPreviewDlg::SetSource(brindle::BatchSource source) {
     source_ = std::move(source);
     hasSource_ = !source_.empty();
+    // Another folder: nothing of the list before is a place to keep.
+    Release(model_->SetPlan(nullptr));
+    place_ = {};
+    wholeOnShow_ = false;
     ShowSource();
     Watch();
     Replan();
@@ -146,20 +165,41 @@ void CPreviewDlg::SetSource(brindle::BatchSource source) {
 
 void CPreviewDlg::ShowSource() {
     if (!hasSource_) {
-        sourceLabel_->setText(
-            QStringLiteral("Choose a folder, or drop files and folders on this window."));
-        return;
+        sourceText_ = QStringLiteral("Choose a folder, or drop files and folders on this window.");
+    } else if (!source_.isDrop) {
+        sourceText_ = QStringLiteral("Folder: ") + ToQString(source_.folder);
+    } else {
+        QStringList paths;
+        for (const std::u16string& path : source_.paths) {
+            if (!path.empty())
+                paths << ToQString(path);
+        }
+        sourceText_ = QStringLiteral("Dropped: ") + paths.join(QStringLiteral(", "));
     }
-    if (!source_.isDrop) {
-        sourceLabel_->setText(QStringLiteral("Folder: ") + ToQString(source_.folder));
-        return;
-    }
-    QStringList paths;
-    for (const std::u16string& path : source_.paths) {
-        if (!path.empty())
-            paths << ToQString(path);
-    }
-    sourceLabel_->setText(QStringLiteral("Dropped: ") + paths.join(QStringLiteral(", ")));
+    sourceLabel_->setToolTip(sourceText_);
+    FitSourceText();
+}
+
+void CPreviewDlg::FitSourceText() {
+    sourceLabel_->setText(sourceLabel_->fontMetrics().elidedText(
+        sourceText_, Qt::ElideMiddle, sourceLabel_->contentsRect().width()));
+}
+
+QSize CPreviewDlg::openingSize() const {
+    // The columns side by side, with the list's frame and scroll bar and the margins
+    // around it; as high as 440 pixels are for base units of 6 x 13.
+    const DialogUnits units(font());
+    int columns = 0;
+    for (const int width : PreviewModel::kColumnWidths)
+        columns += units.scaleX(width);
+    const QMargins margins = layout()->contentsMargins();
+    const int chrome = 2 * list_->frameWidth() + list_->verticalScrollBar()->sizeHint().width() +
+                       margins.left() + margins.right();
+    return QSize(columns + chrome, units.scaleY(440)).expandedTo(sizeHint());
+}
+
+QSize CPreviewDlg::smallestSize() const {
+    return minimumSizeHint().expandedTo(openingSize() / 2);
 }
 
 void CPreviewDlg::Watch() {
@@ -222,15 +262,87 @@ void CPreviewDlg::OnPlanned(quint64 generation, std::shared_ptr<const brindle::P
         Release(std::move(plan));
         return;
     }
-    QScrollBar* bar = list_->verticalScrollBar();
-    const int at = bar->value();
     const bool complete = plan->complete;
+    // The user's place: in a whole plan as they left it; in a first screenful its top, and
+    // the item chosen in the whole plan before unless they chose another since.
+    if (model_->rowCount() > 0) {
+        ListPlace now = PlaceInList();
+        if (!wholeOnShow_ && !now.chosen) {
+            now.chosen = std::move(place_.chosen);
+            now.chosenItem = place_.chosenItem;
+        }
+        place_ = std::move(now);
+    }
+    // A first screenful is the top of the list: a user scrolled further down keeps the
+    // whole plan on show until the new one is whole.
+    if (!complete && wholeOnShow_ && list_->verticalScrollBar()->value() != 0) {
+        Release(std::move(plan));
+        return;
+    }
     summary_->setText(ToQString(brindle::SummaryText(*plan)));
     Release(model_->SetPlan(std::move(plan)));
-    bar->setValue(at);
+    GoTo(place_);
+    wholeOnShow_ = complete;
     upToDate_ = complete;
     rename_->setEnabled(complete && model_->rowCount() > 0);
     emit planShown(complete);
+}
+
+CPreviewDlg::ListPlace CPreviewDlg::PlaceInList() const {
+    ListPlace place;
+    if (model_->rowCount() == 0)
+        return place;
+    if (const int top = list_->rowAt(0); top >= 0) {
+        place.topItem = model_->itemAt(top);
+        place.top = model_->keyOf(place.topItem);
+        place.topOffset = -list_->rowViewportPosition(top);
+    }
+    const QModelIndexList chosen = list_->selectionModel()->selectedRows();
+    if (!chosen.isEmpty()) {
+        place.chosenItem = model_->itemAt(chosen.front().row());
+        place.chosen = model_->keyOf(place.chosenItem);
+    }
+    return place;
+}
+
+void CPreviewDlg::GoTo(const ListPlace& place) {
+    if (model_->rowCount() == 0)
+        return;
+    // The rows laid out first: the scroll bar's range follows them.
+    list_->doItemsLayout();
+    // The choice first: making an item current scrolls to it.
+    if (place.chosen) {
+        const std::optional<std::size_t> item = model_->find(*place.chosen, place.chosenItem);
+        const int row = item ? model_->rowFrom(*item) : -1;
+        if (row >= 0 && model_->itemAt(row) == *item) {
+            list_->selectionModel()->setCurrentIndex(
+                model_->index(row, 0),
+                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        }
+    }
+    if (place.top) {
+        // An item gone from the list: the one that came after it, or the one now in its
+        // place.
+        const std::optional<std::size_t> item = model_->find(*place.top, place.topItem);
+        const int row = model_->rowFrom(item.value_or(place.topItem));
+        QScrollBar* bar = list_->verticalScrollBar();
+        if (list_->verticalScrollMode() == QAbstractItemView::ScrollPerPixel) {
+            const int offset = item && model_->itemAt(row) == *item ? place.topOffset : 0;
+            bar->setValue(bar->value() + list_->rowViewportPosition(row) + offset);
+        } else {
+            bar->setValue(row);
+        }
+    }
+}
+
+void CPreviewDlg::OnOnlyChanges(bool only) {
+    ListPlace place = PlaceInList();
+    if (!wholeOnShow_ && !place.chosen) {
+        place.chosen = place_.chosen;
+        place.chosenItem = place_.chosenItem;
+    }
+    model_->SetOnlyChanges(only);
+    GoTo(place);
 }
 
 void CPreviewDlg::OnFailed(quint64 generation, const QString& reason) {
@@ -310,6 +422,11 @@ void CPreviewDlg::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!upToDate_)
         Safely(services_, [this] { Replan(); });
+}
+
+void CPreviewDlg::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    FitSourceText();
 }
 
 void CPreviewDlg::keyPressEvent(QKeyEvent* event) {

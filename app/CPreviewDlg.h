@@ -12,11 +12,12 @@
 #include <string>
 
 #include "app/DesktopServices.h"
+#include "app/PreviewModel.h"
 #include "batch/BatchPlanner.h"
 
 class OptionsPanel;
-class PreviewModel;
 class PreviewWorker;
+class QCheckBox;
 class QFileSystemWatcher;
 class QAction;
 class QLabel;
@@ -30,9 +31,11 @@ class QTimer;
 // anything is renamed. It follows every change of the main dialog's options as it
 // happens: the plan is made by a worker thread, a newer change cancels an older plan, and
 // the table shows the first screenful of a plan before the whole. It plans again after
-// every batch or Undo and when the folder changes on disk. "Rename" hands the batch to
-// the main dialog, which renames it as "Choose Folder" does, from a plan made again at
-// that moment.
+// every batch or Undo and when the folder changes on disk, and the list keeps the user's
+// place across these: the item at its top and the item chosen. "Show Only Changes" leaves
+// out the rows that change nothing and need no look. "Rename" hands the batch to the main
+// dialog, which renames it as "Choose Folder" does, from a plan made again at that
+// moment.
 class CPreviewDlg : public QWidget {
     Q_OBJECT
 
@@ -55,10 +58,14 @@ public:
     QTableView* list() const { return list_; }
     QLabel* summaryLine() const { return summary_; }
     OptionsPanel* optionsPanel() const { return options_; }
+    QCheckBox* onlyChangesBox() const { return onlyChanges_; }
     QPushButton* renameButton() const { return rename_; }
     QMenuBar* menuBar() const { return menuBar_; }
     // The menu entry that opens the Undo History.
     QAction* undoHistoryAction() const { return undoHistory_; }
+    // The size it opens at when the screen has room, and the smallest it is of use at.
+    QSize openingSize() const;
+    QSize smallestSize() const;
     // The whole plan of the latest change is on show.
     bool upToDate() const { return upToDate_; }
 
@@ -84,8 +91,22 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Where the user is in the list: the item at its top (and how far it is scrolled
+    // past), and the item chosen.
+    struct ListPlace {
+        std::optional<PreviewModel::ItemKey> top;
+        std::size_t topItem = 0;
+        int topOffset = 0;
+        std::optional<PreviewModel::ItemKey> chosen;
+        std::size_t chosenItem = 0;
+    };
+    ListPlace PlaceInList() const;
+    void GoTo(const ListPlace& place);
+    void OnOnlyChanges(bool only);
+
     void Replan();
     void OnPlanned(quint64 generation, std::shared_ptr<const brindle::Plan> plan);
     void OnFailed(quint64 generation, const QString& reason);
@@ -94,6 +115,8 @@ private:
     void Release(std::shared_ptr<const brindle::Plan> plan);
     void Watch();
     void ShowSource();
+    // The source's text, cut in its middle to the label's width.
+    void FitSourceText();
     int ScreenRows() const;
 
     brindle::DesktopServices& services_;
@@ -103,10 +126,12 @@ private:
     bool hasSource_ = false;
 
     QLabel* sourceLabel_;
+    QString sourceText_;
     QPushButton* choose_;
     QTableView* list_;
     PreviewModel* model_;
     QLabel* summary_;
+    QCheckBox* onlyChanges_;
     OptionsPanel* options_;
     QPushButton* rename_;
     QPushButton* close_;
@@ -122,4 +147,7 @@ private:
     // A batch or Undo runs: nothing is planned until it has ended.
     bool held_ = false;
     bool upToDate_ = false;
+    // The list shows a whole plan, and the place the user had in the last one.
+    bool wholeOnShow_ = false;
+    ListPlace place_;
 };

@@ -1,5 +1,7 @@
 #include "app/PreviewModel.h"
 
+#include <algorithm>
+
 #include "app/AppResources.h"
 #include "app/OutputRows.h"
 #include "app/QtText.h"
@@ -17,14 +19,79 @@ std::shared_ptr<const brindle::Plan> PreviewModel::SetPlan(
     std::shared_ptr<const brindle::Plan> plan) {
     beginResetModel();
     std::swap(plan_, plan);
+    Filter();
     endResetModel();
     return plan;
+}
+
+void PreviewModel::SetOnlyChanges(bool only) {
+    if (only == onlyChanges_)
+        return;
+    beginResetModel();
+    onlyChanges_ = only;
+    Filter();
+    endResetModel();
+}
+
+bool PreviewModel::IsChangeOrConcern(const PlanItem& item) {
+    return item.changed() || brindle::IsConflict(item.state) || item.warnings != 0;
+}
+
+void PreviewModel::Filter() {
+    shown_.clear();
+    if (!onlyChanges_ || !plan_)
+        return;
+    const std::vector<PlanItem>& items = plan_->items;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (IsChangeOrConcern(items[i]))
+            shown_.push_back(static_cast<std::uint32_t>(i));
+    }
+}
+
+std::size_t PreviewModel::itemAt(int row) const {
+    const auto at = static_cast<std::size_t>(row);
+    return onlyChanges_ ? shown_[at] : at;
+}
+
+PreviewModel::ItemKey PreviewModel::keyOf(std::size_t item) const {
+    const PlanItem& it = plan_->items[item];
+    return {plan_->folderOf(it), it.oldName};
+}
+
+std::optional<std::size_t> PreviewModel::find(const ItemKey& key, std::size_t near) const {
+    if (!plan_)
+        return std::nullopt;
+    const std::vector<PlanItem>& items = plan_->items;
+    const auto is = [&](std::size_t i) {
+        return items[i].oldName == key.name && plan_->folderOf(items[i]) == key.folder;
+    };
+    // A change of an option leaves every item where it was; a file added or removed on
+    // disk moves the later ones by a few places.
+    const std::size_t size = items.size();
+    near = std::min(near, size);
+    for (std::size_t step = 0; step <= std::max(near, size - near); ++step) {
+        if (near + step < size && is(near + step))
+            return near + step;
+        if (step != 0 && step <= near && is(near - step))
+            return near - step;
+    }
+    return std::nullopt;
+}
+
+int PreviewModel::rowFrom(std::size_t item) const {
+    const int rows = rowCount();
+    if (rows == 0)
+        return -1;
+    if (!onlyChanges_)
+        return static_cast<int>(std::min(item, static_cast<std::size_t>(rows - 1)));
+    const auto at = std::lower_bound(shown_.begin(), shown_.end(), item);
+    return std::min(static_cast<int>(at - shown_.begin()), rows - 1);
 }
 
 int PreviewModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid() || !plan_)
         return 0;
-    return static_cast<int>(plan_->items.size());
+    return static_cast<int>(onlyChanges_ ? shown_.size() : plan_->items.size());
 }
 
 int PreviewModel::columnCount(const QModelIndex& parent) const {
@@ -35,7 +102,7 @@ QString PreviewModel::text(int row, int column) const {
     if (!plan_ || row < 0 || row >= rowCount())
         return {};
     const brindle::Plan& plan = *plan_;
-    const PlanItem& item = plan.items[static_cast<std::size_t>(row)];
+    const PlanItem& item = plan.items[itemAt(row)];
     switch (column) {
         case kCurrentName:
             return ToQString(brindle::InputText(plan, item));
@@ -67,7 +134,7 @@ QVariant PreviewModel::data(const QModelIndex& index, int role) const {
         case Qt::DecorationRole: {
             if (index.column() != kCurrentName)
                 return {};
-            const PlanItem& item = plan_->items[static_cast<std::size_t>(index.row())];
+            const PlanItem& item = plan_->items[itemAt(index.row())];
             if (brindle::IsConflict(item.state))
                 return images_[brindle::kImageCross];
             if (item.warnings != 0)

@@ -4,7 +4,11 @@
 #include <QPixmap>
 
 #include <array>
+#include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "batch/BatchPlan.h"
 
@@ -12,7 +16,8 @@
 // each item's current name (a dropped folder's whole path, as the Output Log shows it),
 // its new name, the folder it ends up in, and its state with a conflict's reason and its
 // warnings. A conflict is marked with a cross, a warning with an exclamation mark, a
-// rename with a check. Texts are made only for the rows a view asks for.
+// rename with a check. Texts are made only for the rows a view asks for. It may show only
+// the items that change or need a look (a conflict, a warning); the plan stays whole.
 class PreviewModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -23,6 +28,26 @@ public:
     // caller can let it go where freeing a large plan costs the user nothing).
     std::shared_ptr<const brindle::Plan> SetPlan(std::shared_ptr<const brindle::Plan> plan);
     const std::shared_ptr<const brindle::Plan>& plan() const { return plan_; }
+
+    // Rows only for the items that change, conflict or are warned of.
+    void SetOnlyChanges(bool only);
+    bool onlyChanges() const { return onlyChanges_; }
+    static bool IsChangeOrConcern(const brindle::PlanItem& item);
+
+    // An item as it is found again in a later plan of the same source: where it lies
+    // and its name there.
+    struct ItemKey {
+        std::u16string folder;
+        std::u16string name;
+    };
+    // The plan's item in `row`.
+    std::size_t itemAt(int row) const;
+    ItemKey keyOf(std::size_t item) const;
+    // The item `key` names, looked for from `near` outwards; none when the plan has no
+    // such item.
+    std::optional<std::size_t> find(const ItemKey& key, std::size_t near) const;
+    // The first row that shows `item` or an item after it; the last row when none does.
+    int rowFrom(std::size_t item) const;
 
     // The text of a cell as the view shows it.
     QString text(int row, int column) const;
@@ -39,6 +64,11 @@ public:
     static constexpr int kColumnWidths[kColumns] = {160, 160, 230, 260};
 
 private:
+    void Filter();
+
     std::shared_ptr<const brindle::Plan> plan_;
+    bool onlyChanges_ = false;
+    // The items shown, in order, while only changes are.
+    std::vector<std::uint32_t> shown_;
     std::array<QPixmap, 3> images_;
 };

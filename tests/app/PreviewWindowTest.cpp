@@ -1,21 +1,28 @@
 // The Preview window driven as a person would: opened from the main dialog, fed a folder
 // or a drop, following what is typed into the dialog, renaming through the dialog's
-// batch (rows in the Output Log), asking first when it shows conflicts, and never
-// showing a plan of an older change.
+// batch (rows in the Output Log), asking first when it shows conflicts, never showing a
+// plan of an older change, keeping the user's place in the list across plans, showing only
+// the rows that change when asked, and long names cut in the middle.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDropEvent>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
+#include <QToolTip>
 #include <QUrl>
 
+#include <algorithm>
 #include <array>
+#include <cstdio>
 #include <memory>
 
 #include "MainDialogFixture.h"
@@ -65,6 +72,27 @@ const QString kHidden =
     QStringLiteral("; warning: the new name is hidden, nothing left of it but the extension");
 const QString kNoCounter = QStringLiteral(
     "; warning: items of one folder get this name: the name pattern has no counter (/0../9, /C)");
+
+// What the list's rows ask the style to draw: each cell's text, the room it has and how
+// the text is cut when it does not fit.
+class CellRecorder : public QProxyStyle {
+public:
+    CellRecorder() : QProxyStyle(QApplication::style()->name()) {}
+    struct Cell {
+        QString text;
+        QRect rect;
+        Qt::TextElideMode elide;
+    };
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        if (element == CE_ItemViewItem) {
+            const auto* item = static_cast<const QStyleOptionViewItem*>(option);
+            cells.push_back({item->text, item->rect, item->textElideMode});
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+    mutable std::vector<Cell> cells;
+};
 
 }  // namespace
 
@@ -320,6 +348,143 @@ private slots:
         QVERIFY(!shown.isEmpty());
         for (qsizetype i = 1; i < shown.size(); ++i)
             QVERIFY2(shown[i].size() >= shown[i - 1].size(), qPrintable(shown.join(' ')));
+    }
+
+    // Scrolled down with a row chosen, the user stays where they were when the plan is
+    // made again: the same item at the top, the same item chosen.
+    void keepsItsPlaceAcrossUpdates_data() {
+        QTest::addColumn<QString>("update");
+        QTest::addColumn<QString>("top");
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("an option changed") << "option"
+                                           << "f150.txt"
+                                           << "f160.txt";
+        QTest::newRow("a file added above") << "add"
+                                            << "f150.txt"
+                                            << "f160.txt";
+        QTest::newRow("the top file removed") << "removeTop"
+                                              << "f151.txt"
+                                              << "f160.txt";
+        QTest::newRow("only changes shown") << "onlyChanges"
+                                            << "f150.txt"
+                                            << "f160.txt";
+    }
+    void keepsItsPlaceAcrossUpdates() {
+        QFETCH(QString, update);
+        QFETCH(QString, top);
+        QFETCH(QString, chosen);
+        for (int i = 0; i < 300; ++i) {
+            char name[16];
+            std::snprintf(name, sizeof name, "f%03d.txt", i);
+            folder_->temp().createFile(std::string("k/") + name);
+        }
+        CPreviewDlg* preview = OpenPreview("k");
+        QVERIFY(preview);
+        QVERIFY(QTest::qWaitForWindowExposed(preview));
+        QVERIFY(Settled(preview));
+        PreviewModel* model = preview->model();
+        QTableView* list = preview->list();
+        const auto topName = [&] {
+            return model->text(list->rowAt(0), PreviewModel::kCurrentName);
+        };
+        const auto chosenName = [&] {
+            const QModelIndexList rows = list->selectionModel()->selectedRows();
+            return rows.size() == 1 ? model->text(rows[0].row(), PreviewModel::kCurrentName)
+                                    : QString();
+        };
+        list->selectRow(160);
+        list->scrollTo(model->index(150, 0), QAbstractItemView::PositionAtTop);
+        QCOMPARE(topName(), QString("f150.txt"));
+        QCOMPARE(chosenName(), QString("f160.txt"));
+
+        if (update == "option") {
+            QTest::keyClicks(Ctl(ids::kReplaceWhat), "f");
+            QTest::keyClicks(Ctl(ids::kReplaceWith), "g");
+            QTRY_VERIFY_WITH_TIMEOUT(preview->upToDate() && model->text(0, 1) == "g000.txt", kWait);
+        } else if (update == "add") {
+            folder_->temp().createFile("k/a.txt");
+            QTRY_VERIFY_WITH_TIMEOUT(preview->upToDate() && model->rowCount() == 301, kWait);
+        } else if (update == "removeTop") {
+            std::remove(folder_->path("k/f150.txt").toLocal8Bit().constData());
+            QTRY_VERIFY_WITH_TIMEOUT(preview->upToDate() && model->rowCount() == 299, kWait);
+        } else {
+            // The items from f100 to f199 change: the rows above the top go.
+            QTest::keyClicks(Ctl(ids::kReplaceWhat), "f1");
+            QTest::keyClicks(Ctl(ids::kReplaceWith), "F1");
+            QTRY_VERIFY_WITH_TIMEOUT(preview->upToDate() && model->text(100, 1) == "F100.txt",
+                                     kWait);
+            QCOMPARE(topName(), QString("f150.txt"));
+            QTest::mouseClick(preview->onlyChangesBox(), Qt::LeftButton);
+            QCOMPARE(model->rowCount(), 100);
+            QVERIFY(model->onlyChanges());
+        }
+        QCOMPARE(topName(), top);
+        QCOMPARE(chosenName(), chosen);
+        QVERIFY(list->verticalScrollBar()->value() > 0);
+    }
+
+    // With only changes shown, the rows are those that change or need a look, in the
+    // plan's order; the summary still counts the whole batch.
+    void showOnlyChangesLeavesOutTheRest() {
+        folder_->temp().createFiles({"s/zz1.txt", "s/zz2.txt", "s/2.txt"});
+        for (int i = 0; i < 30; ++i)
+            folder_->temp().createFile("s/plain" + std::to_string(i) + ".txt");
+        CPreviewDlg* preview = OpenPreview("s");
+        QVERIFY(preview);
+        PreviewModel* model = preview->model();
+        QTest::keyClicks(Ctl(ids::kReplaceWhat), "zz");
+        QTRY_VERIFY_WITH_TIMEOUT(preview->upToDate() && Column(model, 1).contains("1.txt"), kWait);
+        const QString summary = preview->summaryLine()->text();
+        QCOMPARE(summary, QString("Items: 33 | To rename: 1 | Unchanged: 31 | Conflicts: 1 (new "
+                                  "name exists: 1)"));
+        QCOMPARE(model->rowCount(), 33);
+
+        QTest::mouseClick(preview->onlyChangesBox(), Qt::LeftButton);
+        QCOMPARE(Column(model, PreviewModel::kCurrentName), (QStringList{"zz1.txt", "zz2.txt"}));
+        QCOMPARE(Column(model, PreviewModel::kNewName), (QStringList{"1.txt", "2.txt"}));
+        QVERIFY(Column(model, PreviewModel::kState)[1].startsWith("conflict: "));
+        QCOMPARE(Marks(model), (QList<int>{brindle::kImageCheck, brindle::kImageCross}));
+        QCOMPARE(preview->summaryLine()->text(), summary);
+        // A later plan is shown the same way; the choice belongs to the window, not to
+        // the batch's settings.
+        QTest::keyClicks(Ctl(ids::kReplaceWith), "y");
+        QTRY_VERIFY_WITH_TIMEOUT(preview->upToDate() && Column(model, 1).contains("y1.txt"), kWait);
+        QCOMPARE(Column(model, PreviewModel::kNewName), (QStringList{"y1.txt", "y2.txt"}));
+        QCOMPARE(preview->summaryLine()->text(),
+                 QString("Items: 33 | To rename: 2 | Unchanged: 31 | Conflicts: 0"));
+
+        QTest::mouseClick(preview->onlyChangesBox(), Qt::LeftButton);
+        QCOMPARE(model->rowCount(), 33);
+    }
+
+    // A name longer than its column shows its start and its end, and the whole of it as
+    // the cell's tooltip.
+    void aLongNameIsCutInTheMiddle() {
+        const QString name = "Start_" + QString(150, 'm') + "_End.txt";
+        folder_->temp().createFile("l/" + name.toStdString());
+        CPreviewDlg* preview = OpenPreview("l");
+        QVERIFY(preview);
+        QVERIFY(QTest::qWaitForWindowExposed(preview));
+        QVERIFY(Settled(preview));
+        QTableView* list = preview->list();
+        const QRect cell = list->visualRect(preview->model()->index(0, PreviewModel::kCurrentName));
+        QVERIFY(list->fontMetrics().horizontalAdvance(name) > cell.width());
+
+        CellRecorder recorder;
+        list->setStyle(&recorder);
+        list->viewport()->repaint();
+        list->setStyle(nullptr);
+        const auto drawn =
+            std::find_if(recorder.cells.begin(), recorder.cells.end(),
+                         [&](const CellRecorder::Cell& c) { return c.text == name; });
+        QVERIFY(drawn != recorder.cells.end());
+        QCOMPARE(drawn->elide, Qt::ElideMiddle);
+
+        QHelpEvent help(QEvent::ToolTip, cell.center(),
+                        list->viewport()->mapToGlobal(cell.center()));
+        QApplication::sendEvent(list->viewport(), &help);
+        QTRY_COMPARE(QToolTip::text(), name);
+        QToolTip::hideText();
     }
 
     void dropsAndChangesOnDiskArePlannedAgain() {
