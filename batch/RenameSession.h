@@ -193,8 +193,10 @@ private:
     void ReportUnreadableFolder(const Plan& plan, const PlanItem& item);
     static bool Recordable(const Plan& plan, const PlanItem& item);
     RenameRecord RecordOf(const Plan& plan, const GroupItem& entry) const;
-    // The item's rename on disk, after its record; true when it happened.
-    bool RenameItem(const GroupItem& entry);
+    // The item's rename on disk, after its record; 0 when it happened, else the errno.
+    int RenameItem(const GroupItem& entry);
+    // Why an item whose record is not in the log was not renamed.
+    std::u16string UnrecordedReason(const Plan& plan, const GroupItem& entry) const;
     // Closes the log if open; a failure is reported to the user. The errno, or 0.
     int CloseLog();
     // The disk-full stop: the log is closed and the user told.
@@ -240,6 +242,8 @@ private:
     bool stoppedOnRequest_ = false;
     // The errno of the batch's first record that could not be written; 0 when none.
     int logFailure_ = 0;
+    // The errno of the last group whose records could not be written; 0 when none.
+    int groupLogError_ = 0;
     // The batch's log was refused, and the user told so.
     bool logRefused_ = false;
     std::optional<bool> undoEnabled_;

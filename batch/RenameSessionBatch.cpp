@@ -31,6 +31,7 @@ void RenameSession::BeginBatch() {
     logGuard_.Refresh(logPath(), settings_.writeLogFile);
     guardedOpens_ = log_->opens();
     logFailure_ = 0;
+    groupLogError_ = 0;
     logRefused_ = false;
     if (settings_.deleteContents) {
         host_.RemoveAllRows();

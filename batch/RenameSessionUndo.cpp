@@ -96,6 +96,7 @@ UndoOutcome RenameSession::UndoRecords() {
             row.mark = RowMark::Error;
             row.suffix = RowSuffix::ErrorOpening;
             row.reason = mover.reason();
+            row.reasonPath = mover.reasonPath();
         }
         host_.AddOutputRow(row);
         stats_.nextRow = WrappingIncrement(stats_.nextRow);

@@ -45,7 +45,7 @@ void CliHost::AddOutputRow(const RowData& row) {
         // Why it failed goes to standard error, after the row it belongs to.
         EndProgress();
         out_.Flush();
-        WriteAll(terminal_.errorFd, MessageLine(row.reason));
+        WriteAll(terminal_.errorFd, MessageLine(ReasonLine(row)));
     }
     // Reading the clock for every row would cost more than the row itself.
     if (terminal_.showProgress && (rows_ & 255) == 0)

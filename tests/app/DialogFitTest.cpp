@@ -32,6 +32,7 @@
 #include "app/ControlIds.h"
 #include "app/CreditsLibrary.h"
 #include "app/OutputLogModel.h"
+#include "app/OutputRows.h"
 #include "balloon/BalloonWnd.h"
 
 using namespace apptest;
@@ -242,9 +243,11 @@ private slots:
                 header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
             QVERIFY2(header->fontMetrics().horizontalAdvance(title) + 2 * margin <= width,
                      qPrintable(title));
-            total += width;
+            // The reason's column lies beyond the design's, scrolled to.
+            if (c <= brindle::kColumnFolder)
+                total += width;
         }
-        // 527 of 531 pixels at the reference.
+        // The design's columns: 527 of 531 pixels at the reference.
         QVERIFY(total <= log->width());
         QVERIFY(total * 100 >= log->width() * 97);
         QVERIFY(log->statusLine()->height() >= log->statusLine()->fontMetrics().height() + 2);

@@ -27,6 +27,7 @@ struct NameCase {
     std::u16string expectedOutput;
     int changed;
     int exceptions;
+    std::u16string expectedReason = {};  // of the row: why the rename failed
 };
 
 TEST_F(RenameSessionApplyTest, NamesOnDisk) {
@@ -79,7 +80,8 @@ TEST_F(RenameSessionApplyTest, NamesOnDisk) {
          {"a.txt"},
          kTextRenameFailed,
          1,
-         1},
+         1,
+         u"the new name cannot be a name"},
         {"unusable/DotDot",
          {"x"},
          "x",
@@ -90,7 +92,8 @@ TEST_F(RenameSessionApplyTest, NamesOnDisk) {
          {"x"},
          kTextRenameFailed,
          1,
-         1},
+         1,
+         u"the new name cannot be a name"},
         {"unusable/BrokenSurrogate",
          {"\xF0\x9F\x98\x80"},
          "\xF0\x9F\x98\x80",
@@ -101,7 +104,8 @@ TEST_F(RenameSessionApplyTest, NamesOnDisk) {
          {"\xF0\x9F\x98\x80"},
          kTextRenameFailed,
          1,
-         1},
+         1,
+         u"the new name cannot be a name"},
         {"exists/NeverOverwrites",
          {"A.txt", "a.txt"},
          "A.txt",
@@ -109,7 +113,8 @@ TEST_F(RenameSessionApplyTest, NamesOnDisk) {
          {"A.txt", "a.txt"},
          kTextRenameFailed,
          1,
-         1},
+         1,
+         u"the new name exists (a.txt)"},
         {"mover/SentUpAndRenamed",
          {"sub/Setup.EXE"},
          "sub/Setup.EXE",
@@ -135,6 +140,9 @@ TEST_F(RenameSessionApplyTest, NamesOnDisk) {
         EXPECT_EQ(folder.listing(), c.expectedListing);
         ASSERT_EQ(caseHost.rows.size(), 1u);
         EXPECT_EQ(caseHost.rows.at(0).output, c.expectedOutput);
+        EXPECT_EQ(caseHost.rows.at(0).reason, c.expectedReason);
+        EXPECT_EQ(caseHost.rows.at(0).reasonPath,
+                  c.expectedReason.empty() ? u"" : folder.folder() + U(c.item));
         EXPECT_EQ(caseSession.stats().changedFiles, c.changed);
         EXPECT_EQ(caseSession.stats().exceptions, c.exceptions);
         // Whatever failed, the files keep their contents.
