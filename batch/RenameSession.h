@@ -11,6 +11,7 @@
 
 #include "batch/BatchPlanner.h"
 #include "batch/LogGuard.h"
+#include "batch/OperationTally.h"
 #include "batch/PipelineHost.h"
 #include "batch/RenameLog.h"
 #include "engine/BatchStats.h"
@@ -144,6 +145,8 @@ public:
     bool stopRequested() const noexcept { return stopRequest_.load(std::memory_order_relaxed); }
 
     UndoOutcome OnUndo();
+    // What the last batch or Undo did, for the line that sums it up.
+    const OperationTally& tally() const { return tally_; }
     // Whether "Undo" is to be enabled after the last batch or Undo; empty when it stays
     // as it was.
     std::optional<bool> undoEnabled() const { return undoEnabled_; }
@@ -246,6 +249,7 @@ private:
     int groupLogError_ = 0;
     // The batch's log was refused, and the user told so.
     bool logRefused_ = false;
+    OperationTally tally_;
     std::optional<bool> undoEnabled_;
 };
 

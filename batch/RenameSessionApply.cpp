@@ -203,6 +203,7 @@ std::u16string RenameSession::UnrecordedReason(const Plan& plan, const GroupItem
 void RenameSession::ReportUnreadableFolder(const Plan& plan, const PlanItem& item) {
     // Not an item: it counts as an exception, never among the files.
     stats_.exceptions = WrappingIncrement(stats_.exceptions);
+    ++tally_.failed;
     RowData row = RowOf(plan, item);
     const std::u16string reason = std::u16string(kTextCannotReadFolder) + u": " +
                                   SystemErrorText(plan.folders[item.folder].listError);
@@ -233,8 +234,11 @@ void RenameSession::ApplyItem(const Plan& plan, const GroupItem& entry, bool rec
     std::u16string itemPath;
     bool failed = false;
     const bool changed = item.changed();
+    ++tally_.items;
     if (changed)
         stats_.changedFiles = WrappingIncrement(stats_.changedFiles);
+    else
+        ++tally_.unchanged;
 
     // The record went to the log before anything moves, so that no item is ever renamed
     // without the record that can bring it back.
@@ -254,6 +258,7 @@ void RenameSession::ApplyItem(const Plan& plan, const GroupItem& entry, bool rec
             case PlanState::Rename:
                 if (const int error = RenameItem(entry); error == 0) {
                     planner.NoteRenamed(item, *entry.to);
+                    ++tally_.done;
                 } else {
                     failed = true;
                     // The kernel refused to replace: the Preview's words for it.
@@ -271,6 +276,7 @@ void RenameSession::ApplyItem(const Plan& plan, const GroupItem& entry, bool rec
             case PlanState::ReadOnly:
                 stats_.exceptions = WrappingIncrement(stats_.exceptions);
                 row.suffix = RowSuffix::ReadOnly;
+                ++tally_.readOnly;
                 break;
             case PlanState::NotAName:
                 failed = true;
@@ -285,6 +291,7 @@ void RenameSession::ApplyItem(const Plan& plan, const GroupItem& entry, bool rec
     }
     if (failed) {
         stats_.exceptions = WrappingIncrement(stats_.exceptions);
+        ++tally_.failed;
         row.output = kTextRenameFailed;
         itemPath = plan.folderOf(item) + item.oldName;
         row.reason = reason;

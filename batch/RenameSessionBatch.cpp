@@ -33,6 +33,9 @@ void RenameSession::BeginBatch() {
     logFailure_ = 0;
     groupLogError_ = 0;
     logRefused_ = false;
+    tally_ = OperationTally{};
+    tally_.kind = OperationTally::Kind::Batch;
+    tally_.onlyLog = settings_.onlyLog;
     if (settings_.deleteContents) {
         host_.RemoveAllRows();
         stats_ = BatchStats{};
@@ -194,6 +197,9 @@ BatchResult RenameSession::RunBatch(const BatchSource& source) {
         result.outcome = BatchOutcome::TableMissing;
     result.undoEnabled = undoEnabled_;
     result.logRefused = logRefused_;
+    tally_.stopped = result.outcome == BatchOutcome::DiskFull ||
+                     result.outcome == BatchOutcome::Stopped ||
+                     result.outcome == BatchOutcome::TableMissing;
     return result;
 }
 

@@ -20,8 +20,12 @@ namespace brindle {
 UndoOutcome RenameSession::OnUndo() {
     undoEnabled_.reset();
     stoppedOnRequest_ = false;
+    tally_ = OperationTally{};
+    tally_.kind = OperationTally::Kind::Undo;
     const UndoOutcome outcome = UndoRecords();
     EndStop();
+    tally_.stopped = outcome == UndoOutcome::Stopped;
+    tally_.logUnusable = outcome == UndoOutcome::LogNotOpened || outcome == UndoOutcome::LogRefused;
     return outcome;
 }
 
@@ -97,7 +101,11 @@ UndoOutcome RenameSession::UndoRecords() {
             row.suffix = RowSuffix::ErrorOpening;
             row.reason = mover.reason();
             row.reasonPath = mover.reasonPath();
+            ++tally_.failed;
+        } else {
+            ++tally_.done;
         }
+        ++tally_.items;
         host_.AddOutputRow(row);
         stats_.nextRow = WrappingIncrement(stats_.nextRow);
         stats_.totalFiles = WrappingIncrement(stats_.totalFiles);

@@ -185,7 +185,20 @@ private slots:
         const DialogUnits base(QApplication::font());
         QVERIFY(dlg.units().xUnit64() >= base.xUnit64());
         QCOMPARE(dlg.units().yUnit64(), base.yUnit64());
-        QCOMPARE(dlg.size(), dlg.units().size(250, 202));
+        QCOMPARE(dlg.size(), dlg.units().size(250, 215));
+    }
+
+    // The result line a batch leaves under the buttons shows whole too.
+    void resultLineIsWhole() {
+        folder_->temp().createFiles({"work/A.TXT", "work/b.txt"});
+        CBrindleDlg& dlg = Open("[config]\n");
+        Ctl<QRadioButton>(ids::kToLowerCase)->setChecked(true);
+        dlg.OnDropFiles({folder_->folder() + u"work/A.TXT", folder_->folder() + u"work/b.txt",
+                         folder_->folder() + u"work/GONE"});
+        auto* line = Ctl<QPushButton>(ids::kResultLine);
+        QVERIFY(line->isVisible());
+        QCOMPARE(line->text(), QString("Renamed 1 of 3; 1 failed; 1 unchanged"));
+        CheckCaptionsAreWhole(&dlg, {"select method", "replace with"});
     }
 
     void commandLineDialogCaptionsAreWhole() {
