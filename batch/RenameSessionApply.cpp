@@ -293,9 +293,13 @@ void RenameSession::ApplyItem(const Plan& plan, const GroupItem& entry, bool rec
         stats_.exceptions = WrappingIncrement(stats_.exceptions);
         ++tally_.failed;
         row.output = kTextRenameFailed;
-        itemPath = plan.folderOf(item) + item.oldName;
         row.reason = reason;
-        row.reasonPath = itemPath;
+        // A log that could not be written is told once for the whole batch: the rows keep
+        // the reason, with no path for a line of its own.
+        if (recorded || entry.isTheLog || !Recordable(plan, item)) {
+            itemPath = plan.folderOf(item) + item.oldName;
+            row.reasonPath = itemPath;
+        }
     }
 
     host_.AddOutputRow(row);

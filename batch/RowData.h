@@ -42,7 +42,9 @@ struct RowData {
     // the design's texts, never inside them.
     std::u16string_view reason;
     // The path the reason is about (the item, or a folder), for a line that stands alone
-    // (brindle-cli's standard error): "PATH: REASON".
+    // (brindle-cli's standard error): "PATH: REASON". Empty where the cause is told once
+    // for the whole operation (a log that could not be written), which such a line would
+    // only repeat.
     std::u16string_view reasonPath = {};
 };
 

@@ -4,7 +4,6 @@
 #include <string>
 #include <tuple>
 
-#include "batch/BatchPlan.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderRename.h"
 #include "platform/NameCodec.h"
@@ -94,8 +93,6 @@ bool UndoMover::Undo(const UndoRecord& record, std::size_t index) {
         reasonPath_ = record.names.newDirectory + record.names.newName;
         if (error_ == EEXIST)
             reason_ = u"its old name is taken (" + record.names.oldName + u")";
-        else if (error_ == ENOENT)
-            reason_ = ConflictReason(PlanState::Missing);
         else
             reason_ = SystemErrorText(error_);
     }
@@ -145,10 +142,9 @@ bool UndoMover::PutBack(const UndoRecord& record, std::size_t index) {
     if (const std::optional<bool> moved = MoveListedItem(record))
         return *moved;
     Seen atNew;
-    if (const int error = Look(*newFolder_, names.newName, record, atNew); error != 0) {
-        error_ = error;
+    // Nothing at the new name: never renamed, or put back already; the row says so.
+    if (Look(*newFolder_, names.newName, record, atNew) != 0)
         return false;
-    }
     if (!record.marked) {
         // Written before outcomes were marked: what exists at the new name goes back.
         return MoveBack(record, atNew);

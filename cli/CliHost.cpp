@@ -41,7 +41,7 @@ void CliHost::AddOutputRow(const RowData& row) {
         AppendRow(out_.text(), row, format_);
         out_.Commit(terminal_.flushEveryRow);
     }
-    if (!row.reason.empty()) {
+    if (!row.reason.empty() && !row.reasonPath.empty()) {
         // Why it failed goes to standard error, after the row it belongs to.
         EndProgress();
         out_.Flush();

@@ -317,7 +317,10 @@ TEST(ItemFaults, TargetsThatExistAreNeverOverwritten) {
          false,
          {"{T}/SUB  " + failed + "  0  {T}/"},
          1,
-         {"SUB/", "SUB/X=SUB/X", "sub/"}},
+         {"SUB/", "SUB/X=SUB/X", "sub/"},
+         {},
+         {},
+         {"brindle-cli: {T}/SUB: the new name exists (sub)"}},
         {"target/FolderOntoAFile",
          [](const std::string& t) {
              Make(t, {"SUB/", "sub"});
@@ -326,7 +329,10 @@ TEST(ItemFaults, TargetsThatExistAreNeverOverwritten) {
          false,
          {"{T}/SUB  " + failed + "  0  {T}/"},
          1,
-         {"SUB/", "sub=sub"}},
+         {"SUB/", "sub=sub"},
+         {},
+         {},
+         {"brindle-cli: {T}/SUB: the new name exists (sub)"}},
         {"target/FileOntoAFolder",
          [](const std::string& t) {
              Make(t, {"A.TXT", "a.txt/"});
@@ -335,7 +341,10 @@ TEST(ItemFaults, TargetsThatExistAreNeverOverwritten) {
          false,
          {"A.TXT  " + failed + "  0  {T}/"},
          1,
-         {"A.TXT=A.TXT", "a.txt/"}},
+         {"A.TXT=A.TXT", "a.txt/"},
+         {},
+         {},
+         {"brindle-cli: {T}/A.TXT: the new name exists (a.txt)"}},
         {"target/FileMovedUpOntoAFile",
          [](const std::string& t) {
              Make(t, {"s/A.TXT", "a.txt"});
@@ -344,7 +353,10 @@ TEST(ItemFaults, TargetsThatExistAreNeverOverwritten) {
          false,
          {"A.TXT  " + failed + "  0  {T}/"},
          1,
-         {"a.txt=a.txt", "s/", "s/A.TXT=s/A.TXT"}},
+         {"a.txt=a.txt", "s/", "s/A.TXT=s/A.TXT"},
+         {},
+         {},
+         {"brindle-cli: {T}/s/A.TXT: the new name exists (a.txt)"}},
     };
     RunCliCases(cases);
 
