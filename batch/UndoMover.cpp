@@ -85,10 +85,10 @@ bool UndoMover::Undo(const UndoRecord& record, std::size_t index) {
     error_ = 0;
     if (PutBack(record, index))
         return true;
-    // A record of a rename that never happened, or that is undone already, has nothing to
-    // put back and so no failure to tell of.
-    const bool neverRenamed = record.marked && record.outcome == RecordOutcome::Failed;
-    if (reason_.empty() && error_ != 0 && !neverRenamed && !record.undone) {
+    // Only a rename the log says happened is a failure when it cannot be taken back: one
+    // a kill cut off may never have happened.
+    const bool renamed = record.marked && record.outcome == RecordOutcome::Renamed;
+    if (reason_.empty() && error_ != 0 && renamed && !record.undone) {
         // What the system said of the last step that failed.
         reasonPath_ = record.names.newDirectory + record.names.newName;
         if (error_ == EEXIST)
@@ -178,13 +178,16 @@ bool UndoMover::PutBack(const UndoRecord& record, std::size_t index) {
         const bool oldListed = ListsNow(*oldFolder_, names.oldName);
         if (newListed && !oldListed)
             return IsTheItem(record, atNew) && MoveBack(record, atNew);
-        if (oldListed && !newListed)
+        if (oldListed && !newListed) {
+            error_ = 0;  // never renamed: nothing failed
             return false;
+        }
     }
     // It never happened; an empty claim of the target may be left.
     if (record.claimedNew && IsItem(record, atOld) &&
         DropClaim(*newFolder_, names.newName, atOld.status))
         listed_.Clear();
+    error_ = 0;
     return false;
 }
 
