@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -19,6 +20,7 @@
 #include "app/ContextHelp.h"
 #include "app/ContextHelpFilter.h"
 #include "app/CreditsLibrary.h"
+#include "app/DialogUnits.h"
 #include "app/FileDropTarget.h"
 #include "app/OptionsPanel.h"
 #include "app/OutputLogModel.h"
@@ -26,6 +28,7 @@
 #include "app/Safely.h"
 #include "app/UndoHistoryDlg.h"
 #include "batch/Messages.h"
+#include "batch/OperationTally.h"
 #include "engine/ConfigFile.h"
 #include "engine/PatternCreator.h"
 #include "platform/FileSystem.h"
@@ -78,6 +81,7 @@ CBrindleDlg::CBrindleDlg(brindle::DesktopServices& services, AboutBoxCall aboutB
     setWindowIcon(AppIcon());
 
     LayOut();
+    AddResultAction(QStringLiteral("Output &Log"), [this] { OnShowOutputLog(); });
     ConnectEdits();
     connect(&runner_, &BusyRunner::started, this, &CBrindleDlg::operationStarted);
     connect(&runner_, &BusyRunner::ended, this, &CBrindleDlg::operationEnded);
@@ -336,6 +340,7 @@ void CBrindleDlg::RunBatch(const brindle::BatchSource& source) {
         ShowUndoResult(result.undoEnabled);
         if (session_.settings().writeLogFile)
             ShowHistory(history);
+        ShowResultLine();
     });
 }
 
@@ -370,6 +375,7 @@ void CBrindleDlg::RunUndo(const brindle::UndoScope& scope) {
             output_->SetStatus(output_->statusText() + QStringLiteral(" | ") + ToQString(summary));
         }
         ShowHistory(history);
+        ShowResultLine();
     });
 }
 
@@ -414,6 +420,55 @@ void CBrindleDlg::ShowUndoHistory() {
     undoHistory_->show();
     undoHistory_->raise();
     undoHistory_->activateWindow();
+}
+
+// --- The result line -------------------------------------------------------------------
+
+void CBrindleDlg::ShowResultLine() {
+    const QString text = ToQString(brindle::ResultText(session_.tally()));
+    if (text.isEmpty())
+        return;
+    QString tip = text;
+    for (const ResultAction& action : resultActions_)
+        tip += QStringLiteral("\nClick: ") + QString(action.caption).remove(u'&');
+    resultLine_->setToolTip(tip);
+    // Whole where it fits, else cut with an ellipsis: the tooltip says all.
+    const int room = TextRoom(resultLine_, resultLine_->size()).width();
+    resultLine_->setText(
+        room > 0 ? resultLine_->fontMetrics().elidedText(text, Qt::ElideRight, room) : text);
+    resultLine_->show();
+    historyLink_->show();
+}
+
+void CBrindleDlg::AddResultAction(const QString& caption, std::function<void()> action) {
+    resultActions_.push_back({caption, std::move(action)});
+}
+
+void CBrindleDlg::OnResultLine() {
+    if (busy() || resultActions_.empty())
+        return;
+    if (resultActions_.size() == 1) {
+        resultActions_.front().run();
+        return;
+    }
+    QMenu menu(this);
+    for (const ResultAction& each : resultActions_) {
+        QAction* item = menu.addAction(each.caption);
+        connect(item, &QAction::triggered, this,
+                [this, run = each.run] { Safely(services_, run); });
+    }
+    menu.exec(resultLine_->mapToGlobal(QPoint(0, resultLine_->height())));
+}
+
+void CBrindleDlg::OnShowOutputLog() {
+    if (busy())
+        return;
+    // The window is shown exactly while the box is ticked.
+    session_.settings().showLogWindow = true;
+    showLogWindow_->setChecked(true);
+    output_->show();
+    output_->raise();
+    output_->activateWindow();
 }
 
 // --- PipelineHost ----------------------------------------------------------------------

@@ -112,6 +112,14 @@ public:
     std::optional<std::u16string> ChooseFolder();
     // Renames what the Preview shows, as "Choose Folder" or a drop does.
     void OnPreviewRename(const brindle::BatchSource& source);
+    // A click on the result line: its one action, or a menu when it has several.
+    void OnResultLine();
+    // Shows the Output Log, with "Open/Close Log" ticked to say so.
+    void OnShowOutputLog();
+
+    // What the result line offers, in order. The Output Log is the first; a window added
+    // later (a history of the batches, say) adds its own.
+    void AddResultAction(const QString& caption, std::function<void()> action);
 
     // PipelineHost
     void AddOutputRow(const brindle::RowData& row) override;
@@ -145,6 +153,8 @@ private:
     // Asked when the dialog is closed during a batch or Undo.
     static constexpr char16_t kTextStopTheBatch[] = u"Stop the batch?";
     static constexpr char16_t kReplaceWithLabel[] = u"replace with";
+    // The dialog units the dialog grows by for the result line, with its gap.
+    static constexpr int kResultLineHeight = 13;
 
     // Makes every control, fits the dialog units to the captions, places the controls and
     // sets the tab order.
@@ -194,6 +204,8 @@ private:
     // "Undo"'s tooltip names the batch it would take back; the Undo History, when open,
     // shows the batches anew.
     void ShowHistory(const History& history);
+    // The result line for what the session's last batch or Undo did.
+    void ShowResultLine();
     // Every change of an option's control is told as optionsEdited.
     void ConnectEdits();
 
@@ -244,6 +256,13 @@ private:
     QPushButton* undo_ = nullptr;
     QPushButton* previewButton_ = nullptr;
     QPushButton* alsoLine_ = nullptr;
+    QPushButton* resultLine_ = nullptr;
+    QPushButton* historyLink_ = nullptr;
+    struct ResultAction {
+        QString caption;
+        std::function<void()> run;
+    };
+    std::vector<ResultAction> resultActions_;
 
     COutputDlg* output_ = nullptr;
     CPreviewDlg* preview_ = nullptr;

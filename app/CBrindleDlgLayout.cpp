@@ -39,7 +39,8 @@ void CBrindleDlg::LayOut() {
                     {{methodLabel_,
                       {QString::fromUtf16(kSelectMethod), QString::fromUtf16(kReplaceWithLabel)}}});
     PlaceItems(units_, items);
-    setFixedSize(units_.size(250, 202));
+    // The design's 250 x 202, and the result line below the buttons.
+    setFixedSize(units_.size(250, 202 + kResultLineHeight));
     SetTabOrder();
 }
 
@@ -179,6 +180,20 @@ void CBrindleDlg::CreateControls(std::vector<DialogItem>& items) {
     alsoLine_->setFlat(true);
     alsoLine_->setStyleSheet(QStringLiteral("text-align: left; padding: 0px;"));
     alsoLine_->hide();
+    // Below the buttons, in the room the dialog grows by: what the last batch or Undo did.
+    // Shown once there is something to say.
+    resultLine_ = button(ids::kResultLine, "", 7, 198, 170, kResultLineHeight - 2);
+    resultLine_->setFlat(true);
+    resultLine_->setStyleSheet(QStringLiteral("text-align: left; padding: 0px;"));
+    resultLine_->setCursor(Qt::PointingHandCursor);
+    resultLine_->hide();
+    // The line's other way on: the batches of the log, to take back an older one.
+    historyLink_ = button(ids::kHistoryLink, "Undo &History...", 180, 198, 63,
+                          kResultLineHeight - 2);
+    historyLink_->setFlat(true);
+    historyLink_->setStyleSheet(QStringLiteral("text-align: right; padding: 0px;"));
+    historyLink_->setCursor(Qt::PointingHandCursor);
+    historyLink_->hide();
 
     const auto handle = [this](QAbstractButton* source, void (CBrindleDlg::*handler)()) {
         connect(source, &QAbstractButton::clicked, this,
@@ -192,6 +207,8 @@ void CBrindleDlg::CreateControls(std::vector<DialogItem>& items) {
     handle(undo_, &CBrindleDlg::OnUndo);
     handle(previewButton_, &CBrindleDlg::OnPreview);
     handle(alsoLine_, &CBrindleDlg::OnPreview);
+    handle(resultLine_, &CBrindleDlg::OnResultLine);
+    handle(historyLink_, &CBrindleDlg::ShowUndoHistory);
 }
 
 void CBrindleDlg::SetTabOrder() {
@@ -219,7 +236,9 @@ void CBrindleDlg::SetTabOrder() {
                          ids::kUndo,
                          ids::kPreview,
                          ids::kForce63Length,
-                         ids::kFileTypes};
+                         ids::kFileTypes,
+                         ids::kResultLine,
+                         ids::kHistoryLink};
     QWidget* previous = nullptr;
     for (const int id : order) {
         QWidget* next = control(id);

@@ -41,6 +41,10 @@ inline constexpr int kStartIndexSpin = 134;
 inline constexpr int kPreview = 1041;
 // The line that names the options set beyond the main dialog's controls.
 inline constexpr int kAlsoLine = 1042;
+// The line under the buttons that says what the last batch or Undo did.
+inline constexpr int kResultLine = 1043;
+// At that line's end: the Undo History.
+inline constexpr int kHistoryLink = 1044;
 
 // The Output Log's list and status line.
 inline constexpr int kOutputList = 1015;

@@ -65,7 +65,8 @@ QVariant OutputLogModel::data(const QModelIndex& index, int role) const {
         case Qt::TextAlignmentRole:
             return RowTableAlignment();
         case Qt::ToolTipRole: {
-            // A failed row tells why where the reason is known.
+            // A failed row tells why, whole, wherever the pointer rests on it: its column
+            // may be scrolled out of sight or too narrow.
             const std::u16string reason = store_.reason(row);
             if (reason.empty())
                 return {};

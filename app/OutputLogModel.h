@@ -37,9 +37,10 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
-    static constexpr int kColumns = 4;
+    // The design's four columns, then "Reason".
+    static constexpr int kColumns = 5;
     static constexpr std::span<const char* const, kColumns> kColumnTitles{brindle::kRowTitles};
-    static constexpr int kColumnWidths[kColumns] = {136, 136, 25, 230};
+    static constexpr int kColumnWidths[kColumns] = {136, 136, 25, 230, 230};
 
 private:
     brindle::OutputRowStore store_;

@@ -25,6 +25,8 @@ const std::u16string& OutputRow::text(int column) const {
             return count;
         case kColumnFolder:
             return folder;
+        case kColumnReason:
+            return reason;
         default:
             return kNoText;
     }
@@ -164,7 +166,7 @@ void OutputRowStore::Clear() {
 
 OutputRow OutputRowStore::at(std::size_t index) const {
     OutputRow row;
-    for (int column = 0; column < 4; ++column) {
+    for (int column = kColumnInput; column <= kColumnFolder; ++column) {
         std::u16string text = this->text(index, column);
         switch (column) {
             case kColumnInput:
@@ -212,6 +214,9 @@ std::u16string OutputRowStore::text(std::size_t index, int column) const {
         case kColumnFolder:
             text = texts_->folders[row.folder];
             break;
+        case kColumnReason:
+            text = reason(index);
+            break;
         default:
             break;
     }
@@ -242,6 +247,9 @@ void OutputRowStore::Sort(int column, int direction) {
                 break;
             case kColumnFolder:
                 keys[i].folder = text(i, column);
+                break;
+            case kColumnReason:
+                keys[i].reason = text(i, column);
                 break;
             default:
                 break;

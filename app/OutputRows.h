@@ -23,7 +23,8 @@ enum OutputColumn : int {
     kColumnInput = 0,    // "Input File"
     kColumnOutput = 1,   // "Output File (Exceptions)"
     kColumnSymbols = 2,  // "#", the symbol count
-    kColumnFolder = 3    // "Folder (New Folder)"
+    kColumnFolder = 3,   // "Folder (New Folder)"
+    kColumnReason = 4    // "Reason", after the design's columns
 };
 
 // A row's texts as the list shows them.
@@ -33,7 +34,7 @@ struct OutputRow {
     std::u16string output;  // "Output File (Exceptions)"
     std::u16string count;   // "#"
     std::u16string folder;  // "Folder (New Folder)"
-    std::u16string reason;  // RowData::reason, shown beside the row
+    std::u16string reason;  // "Reason": RowData::reason
 
     const std::u16string& text(int column) const;
     bool operator==(const OutputRow&) const = default;

@@ -53,6 +53,14 @@ std::u16string_view StateText(PlanState state) {
     return {};
 }
 
+std::u16string_view ConflictReason(PlanState state) {
+    constexpr std::u16string_view kPrefix = u"conflict: ";
+    const std::u16string_view text = StateText(state);
+    if (!IsConflict(state) || !text.starts_with(kPrefix))
+        return {};
+    return text.substr(kPrefix.size());
+}
+
 std::u16string_view WarningText(PlanWarning warning) {
     switch (warning) {
         case PlanWarning::Hidden:

@@ -35,6 +35,9 @@ inline constexpr std::size_t kPlanStates = 12;
 bool IsConflict(PlanState state);
 // "rename", "unchanged", "Only Log", "conflict: ...".
 std::u16string_view StateText(PlanState state);
+// A conflict's reason, as a failed item's row carries it: its StateText after "conflict: "
+// ("the new name exists"); empty for a state that is no conflict.
+std::u16string_view ConflictReason(PlanState state);
 
 // What the Preview warns of besides conflicts: likely a mistake, but the batch renames a
 // warned item all the same. Bits of PlanItem::warnings; the check sets them, apply never

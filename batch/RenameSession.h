@@ -11,6 +11,7 @@
 
 #include "batch/BatchPlanner.h"
 #include "batch/LogGuard.h"
+#include "batch/OperationTally.h"
 #include "batch/PipelineHost.h"
 #include "batch/RenameLog.h"
 #include "engine/BatchStats.h"
@@ -182,6 +183,8 @@ public:
     // log is kept and "Undo" stays enabled.
     UndoOutcome OnUndo(const UndoScope& scope = UndoScope::Newest());
     const UndoSummary& lastUndo() const { return lastUndo_; }
+    // What the last batch or Undo did, for the line that sums it up.
+    const OperationTally& tally() const { return tally_; }
     // Whether "Undo" is to be enabled after the last batch or Undo; empty when it stays
     // as it was.
     std::optional<bool> undoEnabled() const { return undoEnabled_; }
@@ -231,8 +234,10 @@ private:
     void ReportUnreadableFolder(const Plan& plan, const PlanItem& item);
     static bool Recordable(const Plan& plan, const PlanItem& item);
     RenameRecord RecordOf(const Plan& plan, const GroupItem& entry) const;
-    // The item's rename on disk, after its record; true when it happened.
-    bool RenameItem(const GroupItem& entry);
+    // The item's rename on disk, after its record; 0 when it happened, else the errno.
+    int RenameItem(const GroupItem& entry);
+    // Why an item whose record is not in the log was not renamed.
+    std::u16string UnrecordedReason(const Plan& plan, const GroupItem& entry) const;
     // Closes the log if open; a failure is reported to the user. The errno, or 0.
     int CloseLog();
     // The disk-full stop: the log is closed and the user told.
@@ -278,8 +283,11 @@ private:
     bool stoppedOnRequest_ = false;
     // The errno of the batch's first record that could not be written; 0 when none.
     int logFailure_ = 0;
+    // The errno of the last group whose records could not be written; 0 when none.
+    int groupLogError_ = 0;
     // The batch's log was refused, and the user told so.
     bool logRefused_ = false;
+    OperationTally tally_;
     std::optional<bool> undoEnabled_;
     UndoSummary lastUndo_;
     // When the last batch began: each batch's key is later than the one before.

@@ -1,6 +1,7 @@
 // RenameSession: applying a group of planned items: each looked at, their records
 // written, then each renamed, with its row and the statistics.
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <string>
 
@@ -129,6 +130,7 @@ void RenameSession::ApplyGroup(const Plan& plan, Group& group, std::size_t count
             StopForDiskFull(log_->lastError());
             return;
         }
+        groupLogError_ = result == LogWriteResult::Failed ? log_->lastError() : 0;
         if (result == LogWriteResult::Failed && logFailure_ == 0) {
             logFailure_ = log_->lastError();
             if (!log_->refusal().trusted()) {
@@ -171,24 +173,42 @@ void RenameSession::ApplyGroup(const Plan& plan, Group& group, std::size_t count
     }
 }
 
-bool RenameSession::RenameItem(const GroupItem& entry) {
+int RenameSession::RenameItem(const GroupItem& entry) {
     const PlanItem& item = entry.item;
     const bool logged = settings_.writeLogFile;
     LoggedRenameSteps steps(*log_, entry.offset);
-    const bool renamed = RenameNoReplace(*entry.from, item.oldName, *entry.to, item.newName,
-                                         logged ? &steps : nullptr) == 0;
+    const int error = RenameNoReplace(*entry.from, item.oldName, *entry.to, item.newName,
+                                      logged ? &steps : nullptr);
     if (logged)
-        log_->NoteOutcome(entry.offset, renamed);
-    return renamed;
+        log_->NoteOutcome(entry.offset, error == 0);
+    return error;
+}
+
+std::u16string RenameSession::UnrecordedReason(const Plan& plan, const GroupItem& entry) const {
+    if (entry.isTheLog)
+        return u"it is the log, which a batch never renames";
+    if (!Recordable(plan, entry.item))
+        return u"a line break in its name or folder cannot be written to the log";
+    if (logRefused_)
+        return u"the log was refused";
+    const int error = groupLogError_ != 0 ? groupLogError_ : logFailure_;
+    if (error == EWOULDBLOCK)
+        return u"its record could not be written: another Brindle is using the log";
+    std::u16string reason = u"its record could not be written to the log";
+    if (error != 0)
+        reason += u": " + SystemErrorText(error);
+    return reason;
 }
 
 void RenameSession::ReportUnreadableFolder(const Plan& plan, const PlanItem& item) {
     // Not an item: it counts as an exception, never among the files.
     stats_.exceptions = WrappingIncrement(stats_.exceptions);
+    ++tally_.failed;
     RowData row = RowOf(plan, item);
-    const std::u16string reason = std::u16string(row.input) + u": " + kTextCannotReadFolder +
-                                  u": " + SystemErrorText(plan.folders[item.folder].listError);
+    const std::u16string reason = std::u16string(kTextCannotReadFolder) + u": " +
+                                  SystemErrorText(plan.folders[item.folder].listError);
     row.reason = reason;
+    row.reasonPath = row.input;
     host_.AddOutputRow(row);
     stats_.nextRow = WrappingIncrement(stats_.nextRow);
     host_.SetStatus(stats_);
@@ -209,16 +229,22 @@ void RenameSession::ApplyItem(const Plan& plan, const GroupItem& entry, bool rec
     RaiseTo(stats_.maxOutputLength, LengthOf(item.newName));
 
     RowData row = RowOf(plan, item);
+    // Why it failed, and the path that is about: where the item is.
     std::u16string reason;
+    std::u16string itemPath;
+    bool failed = false;
     const bool changed = item.changed();
+    ++tally_.items;
     if (changed)
         stats_.changedFiles = WrappingIncrement(stats_.changedFiles);
+    else
+        ++tally_.unchanged;
 
     // The record went to the log before anything moves, so that no item is ever renamed
     // without the record that can bring it back.
     if (!recorded) {
-        stats_.exceptions = WrappingIncrement(stats_.exceptions);
-        row.output = kTextRenameFailed;
+        failed = true;
+        reason = UnrecordedReason(plan, entry);
     } else {
         // The Preview's rules; what they cannot foresee, the rename itself tells.
         struct Facts {
@@ -228,36 +254,52 @@ void RenameSession::ApplyItem(const Plan& plan, const GroupItem& entry, bool rec
             bool ReadOnly() const { return entry.statusKnown && entry.status.readOnly; }
         };
         const PlanState verdict = JudgeItem(item, settings_, Facts{entry});
-        bool failed = false;
         switch (verdict) {
             case PlanState::Rename:
-                if (RenameItem(entry))
+                if (const int error = RenameItem(entry); error == 0) {
                     planner.NoteRenamed(item, *entry.to);
-                else
+                    ++tally_.done;
+                } else {
                     failed = true;
+                    // The kernel refused to replace: the Preview's words for it.
+                    if (error == EEXIST)
+                        reason = std::u16string(ConflictReason(PlanState::TargetExists)) + u" (" +
+                                 item.newName + u")";
+                    else
+                        reason = SystemErrorText(error);
+                }
                 break;
             case PlanState::LosesContents:
                 failed = true;
-                reason = InputText(plan, item) + u": " + kTextFolderRenameLosesContents;
-                row.reason = reason;
+                reason = kTextFolderRenameLosesContents;
                 break;
             case PlanState::ReadOnly:
                 stats_.exceptions = WrappingIncrement(stats_.exceptions);
                 row.suffix = RowSuffix::ReadOnly;
+                ++tally_.readOnly;
                 break;
             case PlanState::NotAName:
                 failed = true;
+                reason = ConflictReason(PlanState::NotAName);
                 break;
             default:  // Unchanged, or "Only Log": nothing moves
                 break;
         }
-        if (failed) {
-            stats_.exceptions = WrappingIncrement(stats_.exceptions);
-            row.output = kTextRenameFailed;
-        }
         // A record whose item did not move says so (a renamed one said so already).
         if (verdict != PlanState::Rename && changed && settings_.writeLogFile)
             log_->NoteOutcome(entry.offset, false);
+    }
+    if (failed) {
+        stats_.exceptions = WrappingIncrement(stats_.exceptions);
+        ++tally_.failed;
+        row.output = kTextRenameFailed;
+        row.reason = reason;
+        // A log that could not be written is told once for the whole batch: the rows keep
+        // the reason, with no path for a line of its own.
+        if (recorded || entry.isTheLog || !Recordable(plan, item)) {
+            itemPath = plan.folderOf(item) + item.oldName;
+            row.reasonPath = itemPath;
+        }
     }
 
     host_.AddOutputRow(row);

@@ -45,7 +45,11 @@ void RenameSession::BeginBatch() {
     }
     guardedOpens_ = log_->opens();
     logFailure_ = 0;
+    groupLogError_ = 0;
     logRefused_ = false;
+    tally_ = OperationTally{};
+    tally_.kind = OperationTally::Kind::Batch;
+    tally_.onlyLog = settings_.onlyLog;
     if (settings_.deleteContents) {
         host_.RemoveAllRows();
         stats_ = BatchStats{};
@@ -207,6 +211,9 @@ BatchResult RenameSession::RunBatch(const BatchSource& source) {
         result.outcome = BatchOutcome::TableMissing;
     result.undoEnabled = undoEnabled_;
     result.logRefused = logRefused_;
+    tally_.stopped = result.outcome == BatchOutcome::DiskFull ||
+                     result.outcome == BatchOutcome::Stopped ||
+                     result.outcome == BatchOutcome::TableMissing;
     return result;
 }
 

@@ -43,8 +43,12 @@ UndoOutcome RenameSession::OnUndo(const UndoScope& scope) {
     undoEnabled_.reset();
     stoppedOnRequest_ = false;
     lastUndo_ = UndoSummary{};
+    tally_ = OperationTally{};
+    tally_.kind = OperationTally::Kind::Undo;
     const UndoOutcome outcome = UndoRecords(scope);
     EndStop();
+    tally_.stopped = outcome == UndoOutcome::Stopped;
+    tally_.logUnusable = outcome == UndoOutcome::LogNotOpened || outcome == UndoOutcome::LogRefused;
     return outcome;
 }
 
@@ -184,6 +188,7 @@ UndoOutcome RenameSession::UndoRecords(const UndoScope& scope) {
         const bool putBack = state == RecordState::NeverRenamed || mover.Undo(record, index);
         if (putBack) {
             ++lastUndo_.putBack;
+            ++tally_.done;
         } else {
             ++lastUndo_.failed;
             stats_.exceptions = WrappingIncrement(stats_.exceptions);
@@ -191,7 +196,10 @@ UndoOutcome RenameSession::UndoRecords(const UndoScope& scope) {
             row.mark = RowMark::Error;
             row.suffix = RowSuffix::ErrorOpening;
             row.reason = mover.reason();
+            row.reasonPath = mover.reasonPath();
+            ++tally_.failed;
         }
+        ++tally_.items;
         host_.AddOutputRow(row);
         stats_.nextRow = WrappingIncrement(stats_.nextRow);
         stats_.totalFiles = WrappingIncrement(stats_.totalFiles);

@@ -21,6 +21,15 @@ std::u16string_view SuffixText(RowSuffix suffix) {
     return {};
 }
 
+std::u16string ReasonLine(const RowData& row) {
+    if (row.reasonPath.empty())
+        return std::u16string(row.reason);
+    std::u16string line(row.reasonPath);
+    line += u": ";
+    line += row.reason;
+    return line;
+}
+
 namespace {
 
 void AppendAscii(std::u16string& out, std::string_view text) {

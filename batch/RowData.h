@@ -18,10 +18,10 @@ enum class RowSuffix : std::uint8_t { None, ReadOnly, ErrorOpening };
 // "(Read Only)", "Error opening file", or nothing.
 std::u16string_view SuffixText(RowSuffix suffix);
 
-// The titles of a row's four texts, as the Output Log's columns and brindle-cli's --tsv
-// header give them.
-inline constexpr const char* kRowTitles[4] = {"Input File", "Output File (Exceptions)", "#",
-                                              "Folder (New Folder)"};
+// The titles of a row's texts, as the Output Log's columns and brindle-cli's --tsv header
+// give them: the design's four, then the reason of a failure.
+inline constexpr const char* kRowTitles[5] = {"Input File", "Output File (Exceptions)", "#",
+                                              "Folder (New Folder)", "Reason"};
 
 // One row as a batch or an Undo hands it to its host: views of its texts, valid during
 // the call only, and the count as a number, so that a host that shows no rows (or shows
@@ -37,16 +37,22 @@ struct RowData {
     bool countShown = true;  // Undo's rows leave "#" empty
     std::int32_t count = 0;
     std::u16string_view folder;
-    // Why the item failed, in the system's words where it gave them; empty when it did
-    // not fail or no reason is known. Shown beside the row, not as one of its texts.
+    // Why the item failed: the system's words ("Permission denied") or the rule that
+    // refused it ("the new name exists (a.txt)"); empty when it did not fail. Shown after
+    // the design's texts, never inside them.
     std::u16string_view reason;
+    // The path the reason is about (the item, or a folder), for a line that stands alone
+    // (brindle-cli's standard error): "PATH: REASON". Empty where the cause is told once
+    // for the whole operation (a log that could not be written), which such a line would
+    // only repeat.
+    std::u16string_view reasonPath = {};
 };
 
 // A row that owns its texts, for a host that keeps a row beyond the call that brought it
 // (handing it to another thread, say).
 struct OwnedRow {
     RowMark mark = RowMark::Note;
-    std::u16string inputFolder, input, output, folder, reason;
+    std::u16string inputFolder, input, output, folder, reason, reasonPath;
     RowSuffix suffix = RowSuffix::None;
     bool countShown = true;
     std::int32_t count = 0;
@@ -58,14 +64,19 @@ struct OwnedRow {
           output(row.output),
           folder(row.folder),
           reason(row.reason),
+          reasonPath(row.reasonPath),
           suffix(row.suffix),
           countShown(row.countShown),
           count(row.count) {}
     // Views of its texts, valid while it lives.
     RowData view() const {
-        return RowData{mark, inputFolder, input, output, suffix, countShown, count, folder, reason};
+        return RowData{mark,       inputFolder, input,  output, suffix,
+                       countShown, count,       folder, reason, reasonPath};
     }
 };
+
+// "PATH: REASON" for the row's reason, or the reason alone where it names no path.
+std::u16string ReasonLine(const RowData& row);
 
 // "Total files: %i | Changed files: %i | Average Input length: %i | Average Output
 // length: %i | Exceptions: %i"

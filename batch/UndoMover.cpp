@@ -81,6 +81,25 @@ bool UndoMover::DropClaim(const OpenFolder& folder, const std::u16string& name,
 
 bool UndoMover::Undo(const UndoRecord& record, std::size_t index) {
     reason_.clear();
+    reasonPath_.clear();
+    error_ = 0;
+    if (PutBack(record, index))
+        return true;
+    // Only a rename the log says happened is a failure when it cannot be taken back: one
+    // a kill cut off may never have happened.
+    const bool renamed = record.marked && record.outcome == RecordOutcome::Renamed;
+    if (reason_.empty() && error_ != 0 && renamed && !record.undone) {
+        // What the system said of the last step that failed.
+        reasonPath_ = record.names.newDirectory + record.names.newName;
+        if (error_ == EEXIST)
+            reason_ = u"its old name is taken (" + record.names.oldName + u")";
+        else
+            reason_ = SystemErrorText(error_);
+    }
+    return false;
+}
+
+bool UndoMover::PutBack(const UndoRecord& record, std::size_t index) {
     index_ = index;
     const LogRecord& names = record.names;
     // A record whose chain broke borrows names from the record before it: moving on
@@ -94,8 +113,13 @@ bool UndoMover::Undo(const UndoRecord& record, std::size_t index) {
         return false;
     oldFolder_ = folders_.Get(names.oldDirectory);
     newFolder_ = folders_.Get(names.newDirectory);
-    if (!oldFolder_->isOpen() || !newFolder_->isOpen())
+    if (!oldFolder_->isOpen() || !newFolder_->isOpen()) {
+        const bool oldShut = !oldFolder_->isOpen();
+        reasonPath_ = oldShut ? names.oldDirectory : names.newDirectory;
+        reason_ = u"cannot open folder: " +
+                  SystemErrorText(oldShut ? oldFolder_->error() : newFolder_->error());
         return false;
+    }
     stable_ = oldFolder_->inodesStable() && newFolder_->inodesStable();
     if (record.marked && stable_) {
         // A folder swapped for another (a link put in its place, say, or one removed and
@@ -105,11 +129,10 @@ bool UndoMover::Undo(const UndoRecord& record, std::size_t index) {
               std::tuple(newFolder_.get(), record.newFolderInode, &record.newFolderStamp)}) {
             if (!Matches(folder->identity().inode, inode) ||
                 !StampMatches(folder->stamp(), *stamp)) {
-                const std::u16string& path =
-                    folder == oldFolder_.get() ? names.oldDirectory : names.newDirectory;
-                reason_ = path +
-                          u": not put back: this folder is not the one the batch "
-                          u"renamed in (another has taken its place since)";
+                reasonPath_ = folder == oldFolder_.get() ? names.oldDirectory : names.newDirectory;
+                reason_ =
+                    u"not put back: this folder is not the one the batch renamed in (another "
+                    u"has taken its place since)";
                 return false;
             }
         }
@@ -119,6 +142,7 @@ bool UndoMover::Undo(const UndoRecord& record, std::size_t index) {
     if (const std::optional<bool> moved = MoveListedItem(record))
         return *moved;
     Seen atNew;
+    // Nothing at the new name: never renamed, or put back already; the row says so.
     if (Look(*newFolder_, names.newName, record, atNew) != 0)
         return false;
     if (!record.marked) {
@@ -154,13 +178,16 @@ bool UndoMover::Undo(const UndoRecord& record, std::size_t index) {
         const bool oldListed = ListsNow(*oldFolder_, names.oldName);
         if (newListed && !oldListed)
             return IsTheItem(record, atNew) && MoveBack(record, atNew);
-        if (oldListed && !newListed)
+        if (oldListed && !newListed) {
+            error_ = 0;  // never renamed: nothing failed
             return false;
+        }
     }
     // It never happened; an empty claim of the target may be left.
     if (record.claimedNew && IsItem(record, atOld) &&
         DropClaim(*newFolder_, names.newName, atOld.status))
         listed_.Clear();
+    error_ = 0;
     return false;
 }
 
@@ -200,9 +227,10 @@ bool UndoMover::IsItem(const UndoRecord& record, const Seen& seen) const {
 bool UndoMover::IsTheItem(const UndoRecord& record, const Seen& seen) {
     if (IsItem(record, seen))
         return true;
-    reason_ = record.names.newDirectory + record.names.newName +
-              u": not put back: it is not the item the batch renamed (another has taken its "
-              u"name since)";
+    reasonPath_ = record.names.newDirectory + record.names.newName;
+    reason_ =
+        u"not put back: it is not the item the batch renamed (another has taken its name "
+        u"since)";
     return false;
 }
 
@@ -220,8 +248,10 @@ int UndoMover::Move(const UndoRecord& record, const OpenFolder& from,
             ahead_->Touched(Key(*oldFolder_, record.names.oldName));
         }
     }
-    if (error != 0)
+    if (error != 0) {
+        error_ = error;
         return error;
+    }
     // Folders opened below a folder that moved would lead to the wrong places.
     if (isFolder) {
         folders_.Clear();

@@ -27,10 +27,14 @@ public:
     // the log, for the look-ahead.
     bool Undo(const UndoRecord& record, std::size_t index = 0);
     // Why the last record was not put back, where a reason is known: what is there now is
-    // not what the batch renamed. Empty otherwise.
+    // not what the batch renamed, or what the system said. Empty otherwise.
     const std::u16string& reason() const { return reason_; }
+    // The path that reason is about: the item, or a folder.
+    const std::u16string& reasonPath() const { return reasonPath_; }
 
 private:
+    // Undo's steps for the record; error_ keeps the errno of the last that failed.
+    bool PutBack(const UndoRecord& record, std::size_t index);
     // What is at a name now: lstat, and the stamp where the record has one to compare.
     struct Seen {
         EntryStatus status;
@@ -63,6 +67,8 @@ private:
     std::shared_ptr<const OpenFolder> newFolder_;
     bool stable_ = false;
     std::u16string reason_;
+    std::u16string reasonPath_;
+    int error_ = 0;
 };
 
 }  // namespace brindle

@@ -41,11 +41,11 @@ void CliHost::AddOutputRow(const RowData& row) {
         AppendRow(out_.text(), row, format_);
         out_.Commit(terminal_.flushEveryRow);
     }
-    if (!row.reason.empty()) {
+    if (!row.reason.empty() && !row.reasonPath.empty()) {
         // Why it failed goes to standard error, after the row it belongs to.
         EndProgress();
         out_.Flush();
-        WriteAll(terminal_.errorFd, MessageLine(row.reason));
+        WriteAll(terminal_.errorFd, MessageLine(ReasonLine(row)));
     }
     // Reading the clock for every row would cost more than the row itself.
     if (terminal_.showProgress && (rows_ & 255) == 0)

@@ -74,11 +74,16 @@ constexpr std::string_view kHelpAfterOptions = R"help(
 OUTPUT
     One line per row of the Output Log, as the row is produced: "Input File", "Output
     File (Exceptions)", "#" and "Folder (New Folder)", separated by two spaces, or by
-    tabs with --tsv (after a header line of the titles). Names are written as their
-    bytes on disk, with tab, carriage return, line feed and backslash written as \t, \r,
-    \n and \\; without --tsv, other control characters are written as \xHH. The status
-    line "Total files: ... | Exceptions: ..." always comes last. While a long batch runs
-    and standard error is a terminal, a progress line is shown there.
+    tabs with --tsv (after a header line of the titles), which adds a last column,
+    "Reason": why the item failed, empty for the other rows. Each row of a failure is
+    followed by a line "PATH: REASON" on standard error: the system's words ("Permission
+    denied"), or the rule that refused it, as --preview words it ("the new name exists
+    (a.txt)"); records that could not be written to the log are told once, at the end,
+    instead. Names are written as their bytes on disk, with tab, carriage return, line
+    feed and backslash written as \t, \r, \n and \\; without --tsv, other control
+    characters are written as \xHH. The status line "Total files: ... | Exceptions:
+    ..." always comes last. While a long batch runs and standard error is a terminal, a
+    progress line is shown there.
 
     With --preview, one line per item: its path, its new path and its state, separated
     by two spaces, or by tabs with --tsv (after the header line "Path, New Path,

@@ -99,6 +99,11 @@ void AppendRow(std::string& out, const RowData& row, OutputFormat format) {
     }
     out += separator;
     AppendEscaped(out, row.folder, !tsv);
+    // Without --tsv the reason follows the row on standard error (CliHost).
+    if (tsv) {
+        out += separator;
+        AppendEscaped(out, row.reason, false);
+    }
     out += '\n';
 }
 

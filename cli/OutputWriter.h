@@ -39,11 +39,12 @@ private:
 // other control byte becomes \xHH as well, so that a name cannot steer a terminal.
 void AppendEscaped(std::string& out, std::u16string_view text, bool escapeControls);
 
-// One row of the Output Log and its line end: the four columns separated by two
-// spaces, or by tabs for --tsv. Nothing for --quiet.
+// One row of the Output Log and its line end: the design's four columns separated by two
+// spaces, or for --tsv by tabs with the reason of a failure as a fifth column (empty for
+// most rows). Nothing for --quiet.
 void AppendRow(std::string& out, const RowData& row, OutputFormat format);
 
-// The header line of --tsv: the four column titles.
+// The header line of --tsv: the column titles, "Reason" last.
 void AppendTsvHeader(std::string& out);
 
 // One item of a --preview: its path, its new path and its state (with a conflict's

@@ -1,6 +1,7 @@
 // Makes the README's screenshots with the program's own windows under the offscreen
 // platform: the main dialog, a context help balloon over it, the Preview over a sample
-// folder with a conflict, and the Output Log after a real batch over a temporary folder;
+// folder with a conflict, and the Output Log and the main dialog's result line after a
+// real batch over a temporary folder (one of whose names is taken, so that a row fails);
 // then, in a second run of itself with Qt's scale factor 2, the main dialog as a
 // high-resolution screen shows it.
 //   brindle_screenshots <folder>
@@ -115,7 +116,7 @@ int main(int argc, char** argv) {
         if (!Touch(previewed + QString::fromLatin1(name)))
             return 1;
     for (const char* name : {"beach_at_dawn.JPG", "old_town_walk.JPG", "the_harbour_at_night.JPG",
-                             "packing_list.TXT", "road_trip_song.mp3"})
+                             "The Harbour At Night.JPG", "packing_list.TXT", "road_trip_song.mp3"})
         if (!Touch(samples + QString::fromLatin1(name)))
             return 1;
     if (!brindle::tools::WriteProgramIni(
@@ -169,6 +170,8 @@ int main(int argc, char** argv) {
     log->resize(log->width() + 40, log->height() + 20);
     QApplication::processEvents();
     if (!log->grab().save(out + QStringLiteral("output-log.png")))
+        return 1;
+    if (!dialog.grab().save(out + QStringLiteral("result-line.png")))
         return 1;
 
     QProcess scaled;

@@ -37,11 +37,12 @@ fail() {
 pid=$!
 dialog=$(wait_for_window Brindle) || fail "the main dialog did not show"
 
-# Without a window manager the window is the dialog's client area, 250 x 202 dialog units:
+# Without a window manager the window is the dialog's client area, 250 x 215 dialog units
+# (the design's 202 and the result line below the buttons):
 # the centre of the name pattern box (60, 92, 98 x 12 units) follows from its size.
 eval "$(xdotool getwindowgeometry --shell "$dialog")"
 x=$(((60 + 98 / 2) * WIDTH / 250))
-y=$(((92 + 12 / 2) * HEIGHT / 202))
+y=$(((92 + 12 / 2) * HEIGHT / 215))
 echo "dialog ${WIDTH}x${HEIGHT} at $X,$Y; right-click at $x,$y in it"
 xdotool mousemove --sync --window "$dialog" "$x" "$y" || fail "the pointer did not move"
 eval "$(xdotool getmouselocation --shell)"

@@ -21,10 +21,13 @@
 #include <memory>
 
 #include "MainDialogFixture.h"
+#include "OrdinaryUser.h"
 #include "app/CBrindleDlg.h"
 #include "app/COutputDlg.h"
 #include "app/ControlIds.h"
 #include "app/OutputLogModel.h"
+#include "app/OutputRows.h"
+#include "app/UndoHistoryDlg.h"
 #include "platform/NameCodec.h"
 
 using namespace apptest;
@@ -175,6 +178,91 @@ private slots:
                      shared);
         QCOMPARE(services_->boxes[0].icon, BoxIcon::Stop);
         QCOMPARE(rowsWhenTold, 0);
+    }
+
+    // A failed rename's row says why in the Output Log's last column, in the system's words;
+    // the design's columns keep their texts. As the ordinary user: root may write anywhere.
+    void aFailedRenameCarriesTheSystemsReason() {
+        folder_->temp().createFiles({"shut/One.TXT"});
+        QVERIFY(chmod(folder_->path("").toLocal8Bit().constData(), 0755) == 0);
+        QVERIFY(chmod(folder_->path("shut").toLocal8Bit().constData(), 0555) == 0);
+        CBrindleDlg& dlg = Open();
+        Click(ids::kToLowerCase);
+        {
+            const brindle::testing::FilesAsOrdinaryUser user;
+            ChooseFolder("shut");
+        }
+        QVERIFY(folder_->temp().exists("shut/One.TXT"));
+        COutputDlg* out = dlg.outputDlg();
+        QCOMPARE(OutputColumn(out, brindle::kColumnOutput), QStringList{"(Unknown Error Aquired)"});
+        QCOMPARE(OutputColumn(out, brindle::kColumnFolder),
+                 QStringList{folder_->path("shut") + "/"});
+        QCOMPARE(out->model()->headerData(brindle::kColumnReason, Qt::Horizontal).toString(),
+                 QString("Reason"));
+        QCOMPARE(out->model()->index(0, brindle::kColumnReason).data().toString(),
+                 QString("Permission denied"));
+        QCOMPARE(Ctl<QPushButton>(ids::kResultLine)->text(), QString("Renamed 0 of 1; 1 failed"));
+        QVERIFY(services_->boxes.empty());
+    }
+
+    // A rename the kernel refuses because the new name is taken says so in the Preview's
+    // words, with the name.
+    void aRefusedRenameCarriesTheChecksReason() {
+        folder_->temp().createFiles({"work/A.txt", "work/a.txt"});
+        CBrindleDlg& dlg = Open();
+        Click(ids::kToLowerCase);
+        ChooseFolder("work");
+        COutputDlg* out = dlg.outputDlg();
+        QCOMPARE(OutputColumn(out, brindle::kColumnOutput),
+                 (QStringList{"(Unknown Error Aquired)", "a.txt"}));
+        QCOMPARE(OutputColumn(out, brindle::kColumnReason),
+                 (QStringList{"the new name exists (a.txt)", ""}));
+        QCOMPARE(Ctl<QPushButton>(ids::kResultLine)->text(),
+                 QString("Renamed 0 of 2; 1 failed; 1 unchanged"));
+    }
+
+    // The line under the buttons says what the last batch or Undo did; a click on it opens
+    // the Output Log, and it and the Undo History's link come last in the tab order.
+    void theResultLineSaysWhatHappened() {
+        folder_->temp().createFiles({"work/One.TXT", "work/two.txt"});
+        CBrindleDlg& dlg = Open("[config]\nWrite Log File = 1\n");
+        auto* line = Ctl<QPushButton>(ids::kResultLine);
+        QVERIFY(!line->isVisible());
+        const QRect below = dlg.units().rect(7, 198, 170, 11);
+        QCOMPARE(line->geometry(), below);
+        QVERIFY(line->geometry().top() > Ctl(ids::kUndo)->geometry().bottom());
+        QCOMPARE(dlg.size(), dlg.units().size(250, 215));
+
+        Click(ids::kToLowerCase);
+        ChooseFolder("work");
+        QVERIFY(line->isVisible());
+        QCOMPARE(line->text(), QString("Renamed 1 of 2; 1 unchanged"));
+        QVERIFY(line->toolTip().startsWith("Renamed 1 of 2; 1 unchanged\n"));
+
+        QVERIFY(!dlg.outputDlg()->isVisible());
+        QTest::mouseClick(line, Qt::LeftButton);
+        QVERIFY(dlg.outputDlg()->isVisible());
+        QVERIFY(Check(ids::kShowLogWindow)->isChecked());
+        QVERIFY(dlg.settings().showLogWindow);
+
+        services_->answers = {MessageResult::Yes};
+        Click(ids::kUndo);
+        QVERIFY(folder_->temp().exists("work/One.TXT"));
+        QCOMPARE(line->text(), QString("Undo: put back 1 of 1"));
+
+        QApplication::setActiveWindow(&dlg);
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        Edit(ids::kFileTypes)->setFocus();
+        QTest::keyClick(Edit(ids::kFileTypes), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), line);
+        QTest::keyClick(line, Qt::Key_Tab);
+        auto* history = Ctl<QPushButton>(ids::kHistoryLink);
+        QCOMPARE(QApplication::focusWidget(), history);
+
+        // The line's other end opens the Undo History over the log's batch.
+        QTest::mouseClick(history, Qt::LeftButton);
+        QVERIFY(dlg.undoHistoryDlg() != nullptr);
+        QVERIFY(dlg.undoHistoryDlg()->isVisible());
     }
 
     void cancelledBrowserDoesNothing() {

@@ -100,6 +100,9 @@ private slots:
         QTest::newRow("1011 Undo") << 1011 << "Undo" << QRect(176, 181, 59, 14) << true << false;
         QTest::newRow("1041 Preview Names")
             << 1041 << "Preview Na&mes" << QRect(176, 154, 59, 14) << true << true;
+        QTest::newRow("1043 result line") << 1043 << "" << QRect(7, 198, 170, 11) << false << true;
+        QTest::newRow("1044 history link")
+            << 1044 << "Undo &History..." << QRect(180, 198, 63, 11) << false << true;
     }
     // Without a configuration file and a log.
     void controlTable() {
@@ -147,7 +150,8 @@ private slots:
     void windowAndOpeningWithoutFiles() {
         CBrindleDlg& dlg = Open();
         QCOMPARE(dlg.windowTitle(), QString("Brindle"));
-        QCOMPARE(dlg.size(), dlg.units().size(250, 202));
+        // The design's 250 x 202, grown by the result line below the buttons.
+        QCOMPARE(dlg.size(), dlg.units().size(250, 215));
         QCOMPARE(dlg.minimumSize(), dlg.maximumSize());
         const Qt::WindowFlags flags = dlg.windowFlags();
         QVERIFY(flags & Qt::WindowMinimizeButtonHint);

@@ -74,12 +74,14 @@ private slots:
         QCOMPARE(list->objectName(), QString("1015"));
         QCOMPARE(list->selectionBehavior(), QAbstractItemView::SelectRows);
         QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
+        // The design's four, then why a row failed.
         const char* titles[] = {"Input File", "Output File (Exceptions)", "#",
-                                "Folder (New Folder)"};
+                                "Folder (New Folder)", "Reason"};
         // Pixels for base units of 6 x 13, grown with the dialog's units.
-        const int widths[] = {136, 136, 25, 230};
+        const int widths[] = {136, 136, 25, 230, 230};
         const DialogUnits& units = dlg_->units();
-        for (int c = 0; c < 4; ++c) {
+        QCOMPARE(list->model()->columnCount(), 5);
+        for (int c = 0; c < 5; ++c) {
             QCOMPARE(list->model()->headerData(c, Qt::Horizontal).toString(), QString(titles[c]));
             QCOMPARE(list->horizontalHeader()->sectionSize(c),
                      (widths[c] * units.xUnit64() + 48) / 96);

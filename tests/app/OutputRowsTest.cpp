@@ -117,6 +117,11 @@ TEST(OutputRowStoreTest, ReasonsStayWithTheirRowsThroughSorts) {
             EXPECT_EQ(row.reason, store.reason(i));
         }
     }
+    // The reason's own column sorts as the others: rows without one first.
+    store.Sort(kColumnReason, 1);
+    EXPECT_EQ(Column(store, kColumnReason),
+              (std::vector<std::u16string>{u"", u"", u"why a", u"why d"}));
+    EXPECT_EQ(Column(store, kColumnInput)[3], u"d");
 }
 
 // The texts the list shows are made from what the batch handed over.
@@ -126,7 +131,8 @@ TEST(OutputRowStoreTest, TextsOfARow) {
         RowData row;
         OutputRow texts;
     };
-    // RowData: mark, input folder, input, output, suffix, count shown, count, folder, reason.
+    // RowData: mark, input folder, input, output, suffix, count shown, count, folder, reason,
+    // the reason's path (for a line of its own: no text of the list's).
     const Case cases[] = {
         {"item/Renamed",
          {RowMark::Note, u"", u"A.TXT", u"a.txt", RowSuffix::None, true, 5, u"/w/", u""},
@@ -138,8 +144,13 @@ TEST(OutputRowStoreTest, TextsOfARow) {
          {RowMark::Note, u"", u"R", u"r", RowSuffix::ReadOnly, true, -3, u"", u""},
          {kImageExclamation, u"R", u"r(Read Only)", u"-3", u"", u""}},
         {"undo/ErrorWithItsReason",
-         {RowMark::Error, u"", u"b", u"a", RowSuffix::ErrorOpening, false, 0, u"/w/", u"why"},
+         {RowMark::Error, u"", u"b", u"a", RowSuffix::ErrorOpening, false, 0, u"/w/", u"why",
+          u"/w/b"},
          {kImageCross, u"b", u"aError opening file", u"", u"/w/", u"why"}},
+        {"item/FailedWithItsReason",
+         {RowMark::Note, u"", u"A", u"(Unknown Error Aquired)", RowSuffix::None, true, 0, u"/w/",
+          u"Permission denied", u"/w/A"},
+         {kImageExclamation, u"A", u"(Unknown Error Aquired)", u"0", u"/w/", u"Permission denied"}},
     };
     OutputRowStore store;
     for (const Case& c : cases)
@@ -149,6 +160,7 @@ TEST(OutputRowStoreTest, TextsOfARow) {
         SCOPED_TRACE(cases[i].name);
         EXPECT_EQ(store.at(i), cases[i].texts);
         EXPECT_EQ(store.image(i), cases[i].texts.image);
+        EXPECT_EQ(store.text(i, kColumnReason), cases[i].texts.reason);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,29 @@ protected:
     }
     Plan PreviewItems() { return Preview(BatchSource::Folder(items())); }
 
+    // The reason apply gives a conflict, as the kernel or the rules tell it then: a name
+    // taken (by whichever item took it first) in the Preview's words, the others in the
+    // system's.
+    static std::u16string ForeseenReason(const Plan& plan, const PlanItem& item) {
+        switch (item.state) {
+            case PlanState::TwoAimAtOneName:
+            case PlanState::TargetExists:
+                return std::u16string(ConflictReason(PlanState::TargetExists)) + u" (" +
+                       item.newName + u")";
+            case PlanState::NotAName:
+                return std::u16string(ConflictReason(PlanState::NotAName));
+            case PlanState::Missing:
+                return SystemErrorText(ENOENT);
+            case PlanState::LosesContents:
+                return kTextFolderRenameLosesContents;
+            case PlanState::Unreadable:
+                return std::u16string(kTextCannotReadFolder) + u": " +
+                       SystemErrorText(plan.folders[item.folder].listError);
+            default:
+                return {};
+        }
+    }
+
     // The rows apply adds when the disk does not change after the plan.
     static std::vector<Row> ForeseenRows(const Plan& plan) {
         std::vector<Row> rows;
@@ -36,6 +60,11 @@ protected:
                 row.output += kTextReadOnly;
             else if (IsConflict(item.state))
                 row.output = kTextRenameFailed;
+            row.reason = ForeseenReason(plan, item);
+            if (!row.reason.empty()) {
+                row.reasonPath =
+                    item.unreadableFolder() ? row.input : plan.folderOf(item) + item.oldName;
+            }
             rows.push_back(row);
         }
         return rows;

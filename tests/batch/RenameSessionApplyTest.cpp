@@ -7,6 +7,7 @@
 
 #include "BatchFixture.h"
 #include "batch/Messages.h"
+#include "batch/OperationTally.h"
 
 namespace brindle::testing {
 namespace {
@@ -27,6 +28,7 @@ struct NameCase {
     std::u16string expectedOutput;
     int changed;
     int exceptions;
+    std::u16string expectedReason = {};  // of the row: why the rename failed
 };
 
 TEST_F(RenameSessionApplyTest, NamesOnDisk) {
@@ -79,7 +81,8 @@ TEST_F(RenameSessionApplyTest, NamesOnDisk) {
          {"a.txt"},
          kTextRenameFailed,
          1,
-         1},
+         1,
+         u"the new name cannot be a name"},
         {"unusable/DotDot",
          {"x"},
          "x",
@@ -90,7 +93,8 @@ TEST_F(RenameSessionApplyTest, NamesOnDisk) {
          {"x"},
          kTextRenameFailed,
          1,
-         1},
+         1,
+         u"the new name cannot be a name"},
         {"unusable/BrokenSurrogate",
          {"\xF0\x9F\x98\x80"},
          "\xF0\x9F\x98\x80",
@@ -101,7 +105,8 @@ TEST_F(RenameSessionApplyTest, NamesOnDisk) {
          {"\xF0\x9F\x98\x80"},
          kTextRenameFailed,
          1,
-         1},
+         1,
+         u"the new name cannot be a name"},
         {"exists/NeverOverwrites",
          {"A.txt", "a.txt"},
          "A.txt",
@@ -109,7 +114,8 @@ TEST_F(RenameSessionApplyTest, NamesOnDisk) {
          {"A.txt", "a.txt"},
          kTextRenameFailed,
          1,
-         1},
+         1,
+         u"the new name exists (a.txt)"},
         {"mover/SentUpAndRenamed",
          {"sub/Setup.EXE"},
          "sub/Setup.EXE",
@@ -135,6 +141,9 @@ TEST_F(RenameSessionApplyTest, NamesOnDisk) {
         EXPECT_EQ(folder.listing(), c.expectedListing);
         ASSERT_EQ(caseHost.rows.size(), 1u);
         EXPECT_EQ(caseHost.rows.at(0).output, c.expectedOutput);
+        EXPECT_EQ(caseHost.rows.at(0).reason, c.expectedReason);
+        EXPECT_EQ(caseHost.rows.at(0).reasonPath,
+                  c.expectedReason.empty() ? u"" : folder.folder() + U(c.item));
         EXPECT_EQ(caseSession.stats().changedFiles, c.changed);
         EXPECT_EQ(caseSession.stats().exceptions, c.exceptions);
         // Whatever failed, the files keep their contents.
@@ -144,6 +153,65 @@ TEST_F(RenameSessionApplyTest, NamesOnDisk) {
             }
         }
     }
+}
+
+// What a batch did, counted as it went, and the line that sums it up; then its Undo.
+TEST_F(RenameSessionApplyTest, TallyOfABatchAndOfItsUndo) {
+    // In natural order: A.txt takes a.txt's name (refused), a.txt and c.txt stay, B.txt is
+    // renamed.
+    temp.createFiles({"items/A.txt", "items/a.txt", "items/B.txt", "items/c.txt", "items/D"});
+    setReadOnly("items/D");
+    settings().conversionMode = 1;
+    settings().skipReadOnly = true;
+    settings().writeLogFile = true;
+    session.RunFolderBatch(items());
+    const OperationTally& tally = session.tally();
+    EXPECT_EQ(tally.kind, OperationTally::Kind::Batch);
+    EXPECT_EQ(tally.items, 5u);
+    EXPECT_EQ(tally.done, 1u);
+    EXPECT_EQ(tally.failed, 1u);
+    EXPECT_EQ(tally.readOnly, 1u);
+    EXPECT_EQ(tally.unchanged, 2u);
+    EXPECT_EQ(ResultText(tally), u"Renamed 1 of 5; 1 failed; 1 read-only; 2 unchanged");
+
+    // A second batch counts afresh.
+    temp.createFiles({"items/E"});
+    session.RunDropBatch({items() + u"E"});
+    EXPECT_EQ(ResultText(session.tally()), u"Renamed 1 of 1");
+
+    // Undo takes back the newest batch only: its one rename.
+    host.answers = {true};
+    session.OnUndo();
+    EXPECT_EQ(session.tally().kind, OperationTally::Kind::Undo);
+    EXPECT_EQ(session.tally().done, 1u);
+}
+
+TEST(ResultText, SaysWhatTheOperationDid) {
+    struct Case {
+        OperationTally tally;
+        std::u16string text;
+    };
+    using Kind = OperationTally::Kind;
+    const Case cases[] = {
+        {{}, u""},
+        {{.kind = Kind::Batch, .items = 312, .done = 310, .failed = 2},
+         u"Renamed 310 of 312; 2 failed"},
+        {{.kind = Kind::Batch}, u"Renamed 0 of 0"},
+        {{.kind = Kind::Batch, .items = 4, .done = 1, .unchanged = 3, .stopped = true},
+         u"Renamed 1 of 4; 3 unchanged; stopped"},
+        {{.kind = Kind::Batch, .items = 1, .unchanged = 0, .onlyLog = true},
+         u"Only Log: 1 item listed, nothing renamed"},
+        {{.kind = Kind::Batch, .items = 7, .failed = 1, .unchanged = 2, .onlyLog = true},
+         u"Only Log: 7 items listed, nothing renamed; 1 failed"},
+        {{.kind = Kind::Undo, .items = 312, .done = 310, .failed = 2},
+         u"Undo: put back 310 of 312; 2 failed"},
+        {{.kind = Kind::Undo, .items = 9, .done = 3, .stopped = true},
+         u"Undo: put back 3 of 9; stopped"},
+        {{.kind = Kind::Undo, .logUnusable = true},
+         u"Undo: the log could not be used, nothing put back"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ResultText(c.tally), c.text);
 }
 
 TEST_F(RenameSessionApplyTest, RowStatsAndExchangesOfOneItem) {

@@ -336,9 +336,9 @@ TEST_F(RenameSessionUndoTest, AFolderMadeAnewIsNotTheOneOfTheRecord) {
     host.answers = {false};
     EXPECT_EQ(session.OnUndo(), UndoOutcome::Completed);
     EXPECT_EQ(host.rows.back().reason,
-              items() +
-                  u": not put back: this folder is not the one the batch renamed in "
-                  u"(another has taken its place since)");
+              u"not put back: this folder is not the one the batch renamed in (another has "
+              u"taken its place since)");
+    EXPECT_EQ(host.rows.back().reasonPath, items());
     EXPECT_EQ(temp.readFile("items/a.txt"), "another");
     EXPECT_TRUE(temp.exists("gone/a.txt"));
 }

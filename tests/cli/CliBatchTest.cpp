@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "CliProcess.h"
+#include "FileTree.h"
 #include "Mp3TagBytes.h"
 #include "Placeholders.h"
 #include "TempFolder.h"
@@ -47,6 +48,7 @@ struct BatchCase {
     std::string status;
     Strings listing;  // afterwards
     int exitStatus;
+    Strings errors = {};  // standard error, line by line: the failures' reasons
 };
 
 TEST(CliBatchTest, Batches) {
@@ -98,7 +100,8 @@ TEST(CliBatchTest, Batches) {
          {"A.txt  (Unknown Error Aquired)  0  {D}w/", "b.txt  b.txt  0  {D}w/"},
          Status(2, 1, 5, 5, 1),
          {"w/", "w/A.txt", "w/b.txt"},
-         1},
+         1,
+         {"brindle-cli: {D}w/A.txt: the new name exists (b.txt)"}},
         {"a dropped path that does not exist is a failed rename",
          {"w/"},
          {},
@@ -106,7 +109,8 @@ TEST(CliBatchTest, Batches) {
          {"GONE.TXT  (Unknown Error Aquired)  0  {D}w/"},
          Status(1, 1, 8, 8, 1),
          {"w/"},
-         1},
+         1,
+         {"brindle-cli: {D}w/GONE.TXT: No such file or directory"}},
         {"a dropped folder is renamed after its contents",
          {"w/Sub/X.TXT"},
          {},
@@ -158,7 +162,7 @@ TEST(CliBatchTest, Batches) {
             MakeReadOnly(temp, file);
         const CliResult result = RunCli(CliRun(Unlogged(Filled(c.args, {D(temp)}))));
         EXPECT_EQ(result.status, c.exitStatus);
-        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(Lines(result.err), Filled(c.errors, {D(temp)}));
         Strings lines = Lines(result.out);
         ASSERT_FALSE(lines.empty());
         EXPECT_EQ(lines.back(), c.status);
@@ -246,8 +250,8 @@ TEST(CliBatchTest, OutputFormats) {
         {"rows", {}, {"t\\tb\\\\c\\nd\xff\\x1b.txt  T\\tB\\\\C\\nD\xff\\x1b.TXT  0  {D}w/"}},
         {"tsv",
          {"--tsv"},
-         {"Input File\tOutput File (Exceptions)\t#\tFolder (New Folder)",
-          "t\\tb\\\\c\\nd\xff\x1b.txt\tT\\tB\\\\C\\nD\xff\x1b.TXT\t0\t{D}w/"}},
+         {"Input File\tOutput File (Exceptions)\t#\tFolder (New Folder)\tReason",
+          "t\\tb\\\\c\\nd\xff\x1b.txt\tT\\tB\\\\C\\nD\xff\x1b.TXT\t0\t{D}w/\t"}},
         {"quiet", {"--quiet"}, {}},
     };
     for (const auto& c : cases) {
@@ -262,6 +266,48 @@ TEST(CliBatchTest, OutputFormats) {
         expected.push_back(Status(1, 1, 13, 13, 0));
         EXPECT_EQ(Lines(result.out), expected);
         EXPECT_EQ(temp.listing(), (Strings{"w/", "w/" + upper}));
+    }
+}
+
+// A failed rename's reason, in the system's words: on standard error after its row, and
+// as the last column of --tsv. As the ordinary user, whom the folder's permissions bind.
+TEST(CliBatchTest, AFailureCarriesItsReason) {
+    struct Case {
+        const char* name;
+        Strings formatArgs;
+        Strings lines;  // before the status line
+        Strings errors;
+    };
+    const std::string denied = "brindle-cli: {D}w/A.TXT: Permission denied";
+    const std::vector<Case> cases = {
+        {"rows",
+         {},
+         {"A.TXT  (Unknown Error Aquired)  0  {D}w/", "b.txt  b.txt  0  {D}w/"},
+         {denied}},
+        {"tsv",
+         {"--tsv"},
+         {"Input File\tOutput File (Exceptions)\t#\tFolder (New Folder)\tReason",
+          "A.TXT\t(Unknown Error Aquired)\t0\t{D}w/\tPermission denied",
+          "b.txt\tb.txt\t0\t{D}w/\t"},
+         {denied}},
+        {"quiet", {"--quiet"}, {}, {denied}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder temp;
+        temp.createFiles({"w/A.TXT", "w/b.txt"});
+        GiveToOrdinaryUser(temp.path().string());
+        ASSERT_EQ(chmod(temp.path().c_str(), 0755), 0);
+        ASSERT_EQ(chmod((temp.path() / "w").c_str(), 0555), 0);
+        Strings args = c.formatArgs;
+        args.insert(args.end(), {"--case", "lower", "--folder", temp.path().string() + "/w"});
+        const CliResult result = RunCli(CliRun(Unlogged(args)).asUser());
+        EXPECT_EQ(result.status, 1);
+        Strings expected = Filled(c.lines, {D(temp)});
+        expected.push_back(Status(2, 1, 5, 5, 1));
+        EXPECT_EQ(Lines(result.out), expected);
+        EXPECT_EQ(Lines(result.err), Filled(c.errors, {D(temp)}));
+        EXPECT_EQ(temp.listing(), (Strings{"w/", "w/A.TXT", "w/b.txt"}));
     }
 }
 

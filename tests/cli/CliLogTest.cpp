@@ -192,13 +192,14 @@ TEST(CliLogTest, UndoWithErrorsAsksTheWarningFormAndExitsOne) {
               "file? [y/N] ");
     Strings lines = Lines(undo.out);
     ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines.front(), "Input File\tOutput File (Exceptions)\t#\tFolder (New Folder)");
+    EXPECT_EQ(lines.front(),
+              "Input File\tOutput File (Exceptions)\t#\tFolder (New Folder)\tReason");
     EXPECT_EQ(lines.back(), Status(2, 0, 5, 5, 1));
     Strings rows(lines.begin() + 1, lines.end() - 1);
     std::sort(rows.begin(), rows.end());
-    EXPECT_EQ(rows,
-              Filled(Strings{"a.txt\tA.TXT\t\t{D}w/", "b.txt\tB.TXTError opening file\t\t{D}w/"},
-                     {D(temp)}));
+    EXPECT_EQ(rows, Filled(Strings{"a.txt\tA.TXT\t\t{D}w/\t",
+                                   "b.txt\tB.TXTError opening file\t\t{D}w/\t"},
+                           {D(temp)}));
     EXPECT_EQ(temp.listing(), (Strings{"b.log", "w/", "w/A.TXT"}));
 }
 

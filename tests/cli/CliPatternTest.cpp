@@ -56,7 +56,7 @@ TEST(CliPatternTest, MistakesStopTheRunAndTokensWork) {
          tokens,
          {"--pattern={test.echo:a/b}", "--folder={D}w"},
          1,
-         "",
+         "brindle-cli: {D}w/a.txt: the new name cannot be a name\n",
          {"w/", "w/a.txt"}},
         {"unknown/OrdinaryText",
          shipped,
@@ -81,7 +81,7 @@ TEST(CliPatternTest, MistakesStopTheRunAndTokensWork) {
             args.push_back(arg);
         const CliResult result = RunCli(CliRun(args).withBinary(c.binary));
         EXPECT_EQ(result.status, c.exitStatus);
-        EXPECT_EQ(result.err, c.err);
+        EXPECT_EQ(result.err, Filled(c.err, {{"{D}", temp.path().string() + "/"}}));
         if (c.exitStatus == 2) {
             EXPECT_EQ(result.out, "");
         }

@@ -318,7 +318,10 @@ TEST(ItemFaults, TargetsThatExistAreNeverOverwritten) {
          false,
          {"{T}/SUB  " + failed + "  0  {T}/"},
          1,
-         {"SUB/", "SUB/X=SUB/X", "sub/"}},
+         {"SUB/", "SUB/X=SUB/X", "sub/"},
+         {},
+         {},
+         {"brindle-cli: {T}/SUB: the new name exists (sub)"}},
         {"target/FolderOntoAFile",
          [](const std::string& t) {
              Make(t, {"SUB/", "sub"});
@@ -327,7 +330,10 @@ TEST(ItemFaults, TargetsThatExistAreNeverOverwritten) {
          false,
          {"{T}/SUB  " + failed + "  0  {T}/"},
          1,
-         {"SUB/", "sub=sub"}},
+         {"SUB/", "sub=sub"},
+         {},
+         {},
+         {"brindle-cli: {T}/SUB: the new name exists (sub)"}},
         {"target/FileOntoAFolder",
          [](const std::string& t) {
              Make(t, {"A.TXT", "a.txt/"});
@@ -336,7 +342,10 @@ TEST(ItemFaults, TargetsThatExistAreNeverOverwritten) {
          false,
          {"A.TXT  " + failed + "  0  {T}/"},
          1,
-         {"A.TXT=A.TXT", "a.txt/"}},
+         {"A.TXT=A.TXT", "a.txt/"},
+         {},
+         {},
+         {"brindle-cli: {T}/A.TXT: the new name exists (a.txt)"}},
         {"target/FileMovedUpOntoAFile",
          [](const std::string& t) {
              Make(t, {"s/A.TXT", "a.txt"});
@@ -345,7 +354,10 @@ TEST(ItemFaults, TargetsThatExistAreNeverOverwritten) {
          false,
          {"A.TXT  " + failed + "  0  {T}/"},
          1,
-         {"a.txt=a.txt", "s/", "s/A.TXT=s/A.TXT"}},
+         {"a.txt=a.txt", "s/", "s/A.TXT=s/A.TXT"},
+         {},
+         {},
+         {"brindle-cli: {T}/s/A.TXT: the new name exists (a.txt)"}},
     };
     RunCliCases(cases);
 

@@ -19,7 +19,13 @@
 namespace brindle::testing {
 namespace {
 
-const std::string kTsvHeader = "Input File\tOutput File (Exceptions)\t#\tFolder (New Folder)";
+const std::string kTsvHeader =
+    "Input File\tOutput File (Exceptions)\t#\tFolder (New Folder)\tReason";
+
+// A --tsv row of the design's four columns, and the reason after them (empty for most).
+std::string WithReason(const std::string& row, const std::string& reason = "") {
+    return row + "\t" + reason;
+}
 
 // "{W}" stands for the items' folder, with its final '/'; "{L}" for the log's path; "{T}"
 // for the temporary folder, without its final '/'.
@@ -232,7 +238,7 @@ TEST(LogFaults, HandEditedLogs) {
         EXPECT_TRUE(lines.back().starts_with("Total files: "));
         Strings expected;
         for (const auto& row : c.rows)
-            expected.push_back(Expand(row, w, log, t));
+            expected.push_back(WithReason(Expand(row, w, log, t)));
         EXPECT_EQ(Strings(lines.begin() + 1, lines.end() - 1), expected);
         Tree tree = ReadTree(t);
         if (c.exitStatus == 2) {
@@ -267,9 +273,13 @@ struct OpenFaultCase {
 };
 
 TEST(LogFaults, LogsThatCannotBeOpenedWrittenOrDeleted) {
-    const std::string failedRows[] = {"A.TXT\t(Unknown Error Aquired)\t0\t{W}",
-                                      "B.TXT\t(Unknown Error Aquired)\t0\t{W}"};
-    const Strings batchFailed(std::begin(failedRows), std::end(failedRows));
+    // Both items fail, each with the reason its record could not be written.
+    const auto failedFor = [](const std::string& reason) {
+        return Strings{WithReason("A.TXT\t(Unknown Error Aquired)\t0\t{W}", reason),
+                       WithReason("B.TXT\t(Unknown Error Aquired)\t0\t{W}", reason)};
+    };
+    const std::string unwritten = "its record could not be written to the log: ";
+    const Strings refusedRows = failedFor("the log was refused");
     const std::string openError = "brindle-cli: Error opening file: {L}\n";
     const std::string waiting =
         "brindle-cli: waiting for the log {L}, which another Brindle is using (up to 10 seconds)\n";
@@ -278,18 +288,20 @@ TEST(LogFaults, LogsThatCannotBeOpenedWrittenOrDeleted) {
         "file.\n";
     const std::vector<OpenFaultCase> cases = {
         // The batch ends by saying once why its records could not be written.
-        {"batch/LogIsAFolder", Setup::LogIsAFolder, false, batchFailed,
+        {"batch/LogIsAFolder", Setup::LogIsAFolder, false, failedFor(unwritten + "Is a directory"),
          "brindle-cli: An unknown error occurred while accessing {L}.\n", 1, false},
         // What is no regular file is refused as no log, with exit status 2.
-        {"batch/LogIsAFifo", Setup::LogIsAFifo, false, batchFailed, notAFile, 2, false},
-        {"batch/LogIsDevFull", Setup::LogIsDevFull, false, batchFailed, notAFile, 2, false},
+        {"batch/LogIsAFifo", Setup::LogIsAFifo, false, refusedRows, notAFile, 2, false},
+        {"batch/LogIsDevFull", Setup::LogIsDevFull, false, refusedRows, notAFile, 2, false},
         // Held for all of the wait: then it fails as it would at once.
-        {"batch/LogLockedByAnother", Setup::LogLocked, false, batchFailed,
+        {"batch/LogLockedByAnother", Setup::LogLocked, false,
+         failedFor("its record could not be written: another Brindle is using the log"),
          waiting + "brindle-cli: A locking violation occurred while accessing {L}.\n", 1, false},
-        {"batch/LogReadOnly", Setup::LogReadOnly, false, batchFailed,
+        {"batch/LogReadOnly", Setup::LogReadOnly, false, failedFor(unwritten + "Permission denied"),
          "brindle-cli: Access to {L} was denied.\n", 1, false},
-        {"batch/LogFolderNotWritable", Setup::LogFolderReadOnly, false, batchFailed,
-         "brindle-cli: Access to {L} was denied.\n", 1, false},
+        {"batch/LogFolderNotWritable", Setup::LogFolderReadOnly, false,
+         failedFor(unwritten + "Permission denied"), "brindle-cli: Access to {L} was denied.\n", 1,
+         false},
         {"undo/LogIsAFolder", Setup::LogIsAFolder, true, {}, openError, 2, true},
         {"undo/LogIsAFifo", Setup::LogIsAFifo, true, {}, notAFile, 2, true},
         {"undo/LogLockedByAnother", Setup::LogLocked, true, {}, waiting + openError, 2, true},
@@ -372,8 +384,12 @@ TEST(LogFaults, LogsThatCannotBeOpenedWrittenOrDeleted) {
         Strings lines = Lines(result.out);
         ASSERT_GE(lines.size(), 2u);
         Strings expected;
-        for (const auto& row : c.rows)
-            expected.push_back(Expand(row, w, log, t));
+        for (const auto& row : c.rows) {
+            // Each table row holds its reason after a tab where it has one.
+            const std::string filled = Expand(row, w, log, t);
+            expected.push_back(
+                std::count(filled.begin(), filled.end(), '\t') == 3 ? WithReason(filled) : filled);
+        }
         Strings rows(lines.begin() + 1, lines.end() - 1);
         std::sort(rows.begin(), rows.end());
         EXPECT_EQ(rows, expected);
@@ -438,8 +454,9 @@ TEST(LogFaults, TheLogIsNotRenamedByItsOwnBatch) {
     ASSERT_EQ(rows.size(), 4u);
     rows = Strings(rows.begin() + 1, rows.end() - 1);
     std::sort(rows.begin(), rows.end());
-    EXPECT_EQ(rows, (Strings{"A.TXT\ta.txt\t0\t" + t + "/w/",
-                             "Brindle.log\t(Unknown Error Aquired)\t0\t" + t + "/w/"}));
+    EXPECT_EQ(rows, (Strings{WithReason("A.TXT\ta.txt\t0\t" + t + "/w/"),
+                             WithReason("Brindle.log\t(Unknown Error Aquired)\t0\t" + t + "/w/",
+                                        "it is the log, which a batch never renames")}));
     // Dropped on its own, too, and reached through a link to its folder.
     EXPECT_EQ(
         RunCli(CliRun({"--no-write-log", "--quiet", "--log", log, "--case=upper", log})).status, 1);

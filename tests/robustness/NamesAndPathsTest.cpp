@@ -69,8 +69,12 @@ TEST(NamesAndPaths, NamesRoundTripThroughTheLog) {
         args.insert(args.end(), {"--folder", t + "/w"});
         const CliResult batch = RunCli(CliRun(args));
         EXPECT_EQ(batch.signal, 0);
-        EXPECT_EQ(batch.err, "");
         const bool renamed = !c.newName.empty();
+        // A name that fails says why, after its row.
+        if (renamed)
+            EXPECT_EQ(batch.err, "");
+        else
+            EXPECT_TRUE(batch.err.starts_with("brindle-cli: " + t + "/w/")) << batch.err;
         EXPECT_EQ(batch.status, renamed ? 0 : 1);
         EXPECT_EQ(ReadTree(t + "/w"), (Tree{{renamed ? c.newName : c.file, "file:" + c.file}}));
 

@@ -4,6 +4,7 @@
 // ordinary user.
 
 #include <grp.h>
+#include <sys/fsuid.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -20,5 +21,31 @@ inline bool RunningAsRoot() {
 inline bool BecomeOrdinaryUser() {
     return setgroups(0, nullptr) == 0 && setgid(kOrdinaryGroup) == 0 && setuid(kOrdinaryUser) == 0;
 }
+
+// While it lives, this thread, and every thread it starts meanwhile, reaches files as the
+// ordinary user (the filesystem user and group, which the kernel keeps per thread): the
+// permission bits bind it as they bind that user, while the process stays root. For a
+// test that cannot leave its process (a window's batch runs on a thread it starts). Does
+// nothing when the test does not run as root.
+class FilesAsOrdinaryUser {
+public:
+    FilesAsOrdinaryUser() : active_(RunningAsRoot()) {
+        if (active_) {
+            setfsgid(kOrdinaryGroup);
+            setfsuid(kOrdinaryUser);
+        }
+    }
+    ~FilesAsOrdinaryUser() {
+        if (active_) {
+            setfsuid(0);
+            setfsgid(0);
+        }
+    }
+    FilesAsOrdinaryUser(const FilesAsOrdinaryUser&) = delete;
+    FilesAsOrdinaryUser& operator=(const FilesAsOrdinaryUser&) = delete;
+
+private:
+    bool active_;
+};
 
 }  // namespace brindle::testing

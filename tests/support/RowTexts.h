@@ -2,8 +2,8 @@
 
 // A row a batch or an Undo hands its host, kept as the texts it shows: the input with a
 // dropped folder's path before it, the output with its suffix, the count where it is
-// shown, the folder, and the reason beside them. Header only: for the tests that link
-// the batch core.
+// shown, the folder, and the reason after them with the path it is about. Header only:
+// for the tests that link the batch core.
 
 #include <string>
 
@@ -21,6 +21,7 @@ struct Row {
     std::u16string count;
     std::u16string folder;
     std::u16string reason;
+    std::u16string reasonPath;
 
     const std::u16string& text(int column) const {
         switch (column) {
@@ -48,6 +49,7 @@ inline Row TextsOf(const RowData& data) {
     }
     row.folder = data.folder;
     row.reason = data.reason;
+    row.reasonPath = data.reasonPath;
     return row;
 }
 

@@ -1,0 +1,70 @@
+#include "batch/OperationTally.h"
+
+#include <string>
+#include <string_view>
+
+namespace brindle {
+
+namespace {
+
+void Append(std::u16string& out, std::string_view text) {
+    for (const char c : text)
+        out.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
+}
+
+void Append(std::u16string& out, std::uint64_t number) {
+    Append(out, std::to_string(number));
+}
+
+// "; N what", where there are any.
+void AppendCount(std::u16string& out, std::uint64_t count, std::string_view what) {
+    if (count == 0)
+        return;
+    Append(out, "; ");
+    Append(out, count);
+    Append(out, " ");
+    Append(out, what);
+}
+
+}  // namespace
+
+std::u16string ResultText(const OperationTally& tally) {
+    std::u16string text;
+    switch (tally.kind) {
+        case OperationTally::Kind::None:
+            return text;
+        case OperationTally::Kind::Batch:
+            if (tally.onlyLog) {
+                Append(text, "Only Log: ");
+                Append(text, tally.items);
+                Append(text, tally.items == 1 ? " item listed" : " items listed");
+                Append(text, ", nothing renamed");
+            } else {
+                Append(text, "Renamed ");
+                Append(text, tally.done);
+                Append(text, " of ");
+                Append(text, tally.items);
+            }
+            AppendCount(text, tally.failed, "failed");
+            AppendCount(text, tally.readOnly, "read-only");
+            if (!tally.onlyLog)
+                AppendCount(text, tally.unchanged, "unchanged");
+            break;
+        case OperationTally::Kind::Undo:
+            if (tally.logUnusable) {
+                Append(text, "Undo: the log could not be used, nothing put back");
+                return text;
+            }
+            Append(text, "Undo: put back ");
+            Append(text, tally.done);
+            Append(text, " of ");
+            Append(text, tally.items);
+            AppendCount(text, tally.failed, "failed");
+            break;
+    }
+    if (tally.stopped)
+        Append(text, "; stopped");
+    return text;
+}
+
+}  // namespace brindle
