@@ -188,8 +188,8 @@ void CBrindleDlg::CreateControls(std::vector<DialogItem>& items) {
     resultLine_->setCursor(Qt::PointingHandCursor);
     resultLine_->hide();
     // The line's other way on: the batches of the log, to take back an older one.
-    historyLink_ = button(ids::kHistoryLink, "Undo &History...", 180, 198, 63,
-                          kResultLineHeight - 2);
+    historyLink_ =
+        button(ids::kHistoryLink, "Undo &History...", 180, 198, 63, kResultLineHeight - 2);
     historyLink_->setFlat(true);
     historyLink_->setStyleSheet(QStringLiteral("text-align: right; padding: 0px;"));
     historyLink_->setCursor(Qt::PointingHandCursor);

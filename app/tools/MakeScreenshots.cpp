@@ -1,7 +1,8 @@
 // Makes the README's screenshots with the program's own windows under the offscreen
-// platform: the main dialog, a context help balloon over it, the Preview over a sample
-// folder with a conflict, and the Output Log and the main dialog's result line after a
-// real batch over a temporary folder (one of whose names is taken, so that a row fails);
+// platform: the main dialog, a context help balloon over it, the Preview that "Choose
+// Folder" opens with "Preview First" over a sample folder with a conflict, the Output Log
+// and the main dialog's result line after a real batch over a temporary folder (one of
+// whose names is taken, so that a row fails), and the Undo History of two batches;
 // then, in a second run of itself with Qt's scale factor 2, the main dialog as a
 // high-resolution screen shows it.
 //   brindle_screenshots <folder>
@@ -27,12 +28,16 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/CBrindleDlg.h"
 #include "app/COutputDlg.h"
 #include "app/CPreviewDlg.h"
 #include "app/ControlIds.h"
+#include "app/OptionsPanel.h"
 #include "app/QtText.h"
+#include "app/UndoHistoryDlg.h"
 #include "app/tools/ToolSupport.h"
 #include "balloon/BalloonWnd.h"
 
@@ -87,6 +92,16 @@ QImage BalloonOverDialog(QWidget* dialog, int controlId) {
     return image;
 }
 
+// The check box of the Preview's Options panel that shows the option `key`.
+QCheckBox* PanelBox(CPreviewDlg* preview, std::u16string_view key) {
+    const std::vector<const brindle::options::Option*> rows = OptionsPanel::Rows();
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (rows[i]->key == key)
+            return preview->findChild<QCheckBox*>(
+                QString::number(ids::kOptionsPanel + static_cast<int>(i) + 1));
+    return nullptr;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -121,7 +136,8 @@ int main(int argc, char** argv) {
             return 1;
     if (!brindle::tools::WriteProgramIni(
             programFolder,
-            "[config]\nShow Log Window = 1\nWrite Log File = 1\nCount # of symbols = 1\n"))
+            "[config]\nShow Log Window = 1\nWrite Log File = 1\nCount # of symbols = 1\n"
+            "Preview First = 1\n"))
         return 1;
     QDir::setCurrent(programFolder);
 
@@ -141,21 +157,21 @@ int main(int argc, char** argv) {
     if (balloon.isNull() || !balloon.save(out + QStringLiteral("balloon-help.png")))
         return 1;
 
-    Ctl<QPushButton>(&dialog, ids::kPreview)->click();
+    // "Preview First": "Choose Folder" opens the Preview over the folder chosen.
+    services.setFolder(PathFromQt(previewed));
+    Ctl<QPushButton>(&dialog, ids::kChooseFolder)->click();
     CPreviewDlg* preview = dialog.previewDlg();
     if (preview == nullptr)
         return 1;
-    {
+    if (!preview->upToDate()) {
         QEventLoop loop;
         QObject::connect(preview, &CPreviewDlg::planShown, &loop, [&loop](bool whole) {
             if (whole)
                 loop.quit();
         });
-        preview->SetSource(brindle::BatchSource::Folder(PathFromQt(previewed)));
-        if (!preview->upToDate())
-            loop.exec();
+        loop.exec();
     }
-    preview->resize(1000, 250);
+    preview->resize(1000, 400);
     QHeaderView* header = preview->list()->horizontalHeader();
     header->resizeSection(0, 150);
     header->resizeSection(1, 170);
@@ -165,6 +181,12 @@ int main(int argc, char** argv) {
         return 1;
     preview->hide();
 
+    // Then "Preview First" off in the Preview's panel: "Choose Folder" renames at once.
+    QCheckBox* previewFirst = PanelBox(preview, brindle::options::kKeyPreviewFirst);
+    if (previewFirst == nullptr)
+        return 1;
+    previewFirst->click();
+    services.setFolder(PathFromQt(samples));
     Ctl<QPushButton>(&dialog, ids::kChooseFolder)->click();
     COutputDlg* log = dialog.outputDlg();
     log->resize(log->width() + 40, log->height() + 20);
@@ -172,6 +194,19 @@ int main(int argc, char** argv) {
     if (!log->grab().save(out + QStringLiteral("output-log.png")))
         return 1;
     if (!dialog.grab().save(out + QStringLiteral("result-line.png")))
+        return 1;
+
+    // A second batch, and the Undo History of the two, opened from the result line's end.
+    services.setFolder(PathFromQt(previewed));
+    Ctl<QRadioButton>(&dialog, ids::kToLowerCase)->setChecked(true);
+    Ctl<QPushButton>(&dialog, ids::kChooseFolder)->click();
+    Ctl<QPushButton>(&dialog, ids::kHistoryLink)->click();
+    UndoHistoryDlg* history = dialog.undoHistoryDlg();
+    if (history == nullptr)
+        return 1;
+    history->resize(history->sizeHint().expandedTo(QSize(640, 180)));
+    QApplication::processEvents();
+    if (!history->grab().save(out + QStringLiteral("undo-history.png")))
         return 1;
 
     QProcess scaled;

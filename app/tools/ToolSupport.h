@@ -35,6 +35,9 @@ public:
     bool TooltipAnimationEnabled() const override { return false; }
     bool TooltipFadeEnabled() const override { return false; }
 
+    // The folder the browser answers with next.
+    void setFolder(std::u16string folder) { folder_ = std::move(folder); }
+
     int boxes = 0;
 
 private:
