@@ -2,8 +2,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <QWidget>
 
 #include <deque>
@@ -16,6 +20,7 @@
 #include "app/COutputDlg.h"
 #include "app/DesktopServices.h"
 #include "app/OutputLogModel.h"
+#include "app/PreviewModel.h"
 #include "app/QtText.h"
 #include "balloon/BalloonWnd.h"
 #include "batch/Messages.h"
@@ -117,6 +122,28 @@ inline QStringList OutputColumn(const COutputDlg* out, int column) {
     for (const brindle::OutputRow& row : out->model()->store().rows())
         texts << QString::fromStdU16String(row.text(column));
     return texts;
+}
+
+// One column of the Preview's rows, in the list's order.
+inline QStringList PreviewColumn(const PreviewModel* model, int column) {
+    QStringList texts;
+    for (int row = 0; row < model->rowCount(); ++row)
+        texts << model->text(row, column);
+    return texts;
+}
+
+// What a file manager delivers: an enter and a drop with file URLs, aimed at `target`.
+// The events of the drop's end are taken before it returns; whether it was accepted.
+inline bool DropUrls(QWidget* target, const QList<QUrl>& urls) {
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint at(2, 2);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    QCoreApplication::processEvents();
+    return drop.isAccepted();
 }
 
 }  // namespace apptest

@@ -5,12 +5,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -59,19 +56,8 @@ private:
         services_->folder = brindle::DecodeName(folder_->path(relative).toStdString());
         Click(ids::kChooseFolder);
     }
-    // What a file manager delivers: an enter and a drop with file URLs, aimed at `target`.
-    bool Drop(QWidget* target, const QList<QUrl>& urls) {
-        QMimeData data;
-        data.setUrls(urls);
-        const QPoint at(2, 2);
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &enter);
-        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &drop);
-        // The batch starts once the drop is over.
-        QCoreApplication::processEvents();
-        return drop.isAccepted();
-    }
+    // The batch starts once the drop is over.
+    bool Drop(QWidget* target, const QList<QUrl>& urls) { return DropUrls(target, urls); }
     QUrl Url(const std::string& relative) const {
         return QUrl::fromLocalFile(folder_->path(relative));
     }

@@ -28,6 +28,7 @@
 #include <memory>
 #include <vector>
 
+#include "ButtonCover.h"
 #include "MainDialogFixture.h"
 #include "app/CBrindleDlg.h"
 #include "app/COutputDlg.h"
@@ -143,20 +144,6 @@ std::vector<QRect> ButtonsOf(const QWidget* dialog) {
 
 QRect OnScreen(const QWidget* w) {
     return {w->mapToGlobal(QPoint(0, 0)), w->size()};
-}
-
-int Covered(const QRect& frame, const std::vector<QRect>& buttons) {
-    return static_cast<int>(std::count_if(buttons.begin(), buttons.end(),
-                                          [&](const QRect& b) { return frame.intersects(b); }));
-}
-
-// The fewest buttons a window of `size` covers anywhere inside `area`, tried everywhere.
-int FewestCovered(QSize size, const QRect& area, const std::vector<QRect>& buttons) {
-    int fewest = static_cast<int>(buttons.size());
-    for (int y = area.top(); y + size.height() - 1 <= area.bottom(); ++y)
-        for (int x = area.left(); x + size.width() - 1 <= area.right(); ++x)
-            fewest = std::min(fewest, Covered(QRect(QPoint(x, y), size), buttons));
-    return fewest;
 }
 
 // The room on the roomiest side of `owner` inside `area`, less `size`: at least 0 when a

@@ -3,10 +3,7 @@
 // folder browser opens in the folder chosen last, kept in the state file across a
 // restart, or else at home.
 #include <QCheckBox>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QLabel>
-#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 #include <QUrl>
@@ -31,13 +28,6 @@ namespace {
 
 constexpr int kWait = 10000;
 
-QStringList Column(const PreviewModel* model, int column) {
-    QStringList texts;
-    for (int row = 0; row < model->rowCount(); ++row)
-        texts << model->text(row, column);
-    return texts;
-}
-
 }  // namespace
 
 class PreviewFirstTest : public QObject, MainDialogFixture {
@@ -57,16 +47,8 @@ private:
         QList<QUrl> urls;
         for (const std::string& relative : relatives)
             urls << QUrl::fromLocalFile(folder_->path(relative));
-        QMimeData data;
-        data.setUrls(urls);
-        const QPoint at(2, 2);
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &enter);
-        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &drop);
         // The dialog takes the drop once it is over.
-        QCoreApplication::processEvents();
-        return drop.isAccepted();
+        return DropUrls(target, urls);
     }
     // The Preview, open and showing the whole plan of what it was pointed at.
     CPreviewDlg* SettledPreview() {
@@ -107,7 +89,7 @@ private slots:
         CPreviewDlg* preview = SettledPreview();
         QVERIFY(preview);
         QCOMPARE(preview->source().folder, Path("p"));
-        QCOMPARE(Column(preview->model(), PreviewModel::kNewName),
+        QCOMPARE(PreviewColumn(preview->model(), PreviewModel::kNewName),
                  (QStringList{"one.txt", "two.txt"}));
         QVERIFY(folder_->temp().exists("p/One.TXT"));
         QCOMPARE(OutputRows(), 0);
@@ -140,7 +122,7 @@ private slots:
         CPreviewDlg* preview = SettledPreview();
         QVERIFY(preview);
         QVERIFY(preview->source().isDrop);
-        QCOMPARE(Column(preview->model(), PreviewModel::kCurrentName),
+        QCOMPARE(PreviewColumn(preview->model(), PreviewModel::kCurrentName),
                  (QStringList{"Y.TXT", "X.TXT"}));
         QVERIFY(folder_->temp().exists("d/X.TXT"));
         QCOMPARE(OutputRows(), 0);

@@ -44,13 +44,6 @@ namespace {
 
 constexpr int kWait = 10000;
 
-QStringList Column(const PreviewModel* model, int column) {
-    QStringList texts;
-    for (int row = 0; row < model->rowCount(); ++row)
-        texts << model->text(row, column);
-    return texts;
-}
-
 // The image each row is marked with, as the index of the Output Log's row image; -1: none.
 QList<int> Marks(const PreviewModel* model) {
     const std::array<QPixmap, 3> images = RowImages();
@@ -131,18 +124,19 @@ private slots:
         QCOMPARE(services_->prompts.size(), std::size_t(1));
         QVERIFY(Settled(preview));
         PreviewModel* model = preview->model();
-        QCOMPARE(Column(model, PreviewModel::kCurrentName),
+        QCOMPARE(PreviewColumn(model, PreviewModel::kCurrentName),
                  (QStringList{"Banana.txt", "cake.txt"}));
-        QCOMPARE(Column(model, PreviewModel::kState), (QStringList{"unchanged", "unchanged"}));
+        QCOMPARE(PreviewColumn(model, PreviewModel::kState),
+                 (QStringList{"unchanged", "unchanged"}));
 
         QTest::keyClicks(Ctl(ids::kReplaceWhat), "a");
         QTest::keyClicks(Ctl(ids::kReplaceWith), "o");
-        QTRY_COMPARE_WITH_TIMEOUT(Column(model, PreviewModel::kNewName),
+        QTRY_COMPARE_WITH_TIMEOUT(PreviewColumn(model, PreviewModel::kNewName),
                                   (QStringList{"Bonono.txt", "coke.txt"}), kWait);
         QVERIFY(Settled(preview));
         const QString p = folder_->path("p") + "/";
-        QCOMPARE(Column(model, PreviewModel::kFolder), (QStringList{p, p}));
-        QCOMPARE(Column(model, PreviewModel::kState), (QStringList{"rename", "rename"}));
+        QCOMPARE(PreviewColumn(model, PreviewModel::kFolder), (QStringList{p, p}));
+        QCOMPARE(PreviewColumn(model, PreviewModel::kState), (QStringList{"rename", "rename"}));
         QCOMPARE(preview->summaryLine()->text(),
                  QString("Items: 2 | To rename: 2 | Unchanged: 0 | Conflicts: 0"));
         // Any option counts: "Scan Subfolders" brings the subfolder's file in.
@@ -165,13 +159,13 @@ private slots:
         QPushButton* also = Ctl<QPushButton>(ids::kAlsoLine);
         QVERIFY(!also->isVisible());
         QTest::keyClicks(Ctl(ids::kNamePattern), "/1_/O");
-        QTRY_COMPARE_WITH_TIMEOUT(Column(preview->model(), PreviewModel::kNewName),
+        QTRY_COMPARE_WITH_TIMEOUT(PreviewColumn(preview->model(), PreviewModel::kNewName),
                                   (QStringList{"0_a.txt", "1_B2.txt", "2_b10.txt"}), kWait);
 
         auto* order = PreviewCtl<QComboBox>(ids::kOptionsPanel + 1);
         QVERIFY(order);
         order->setCurrentIndex(order->findData(static_cast<int>(brindle::NameOrder::Bytes)));
-        QTRY_COMPARE_WITH_TIMEOUT(Column(preview->model(), PreviewModel::kNewName),
+        QTRY_COMPARE_WITH_TIMEOUT(PreviewColumn(preview->model(), PreviewModel::kNewName),
                                   (QStringList{"0_B2.txt", "1_a.txt", "2_b10.txt"}), kWait);
         QVERIFY(also->isVisible());
         QCOMPARE(also->toolTip(), QString("Also: ordered by the names' bytes"));
@@ -191,10 +185,10 @@ private slots:
         QVERIFY(preview);
         QTest::mouseClick(Ctl(ids::kToLowerCase), Qt::LeftButton);
         QTest::keyClicks(Ctl(ids::kNamePattern), "/O_/1");
-        QTRY_COMPARE_WITH_TIMEOUT(Column(preview->model(), PreviewModel::kNewName),
+        QTRY_COMPARE_WITH_TIMEOUT(PreviewColumn(preview->model(), PreviewModel::kNewName),
                                   (QStringList{"one_0.txt", "two_1.txt"}), kWait);
         QVERIFY(Settled(preview));
-        const QStringList foreseen = Column(preview->model(), PreviewModel::kNewName);
+        const QStringList foreseen = PreviewColumn(preview->model(), PreviewModel::kNewName);
         QVERIFY(preview->renameButton()->isEnabled());
         QTest::mouseClick(preview->renameButton(), Qt::LeftButton);
 
@@ -207,7 +201,7 @@ private slots:
         QVERIFY(services_->boxes.empty());
         // The dialog's counter went on, and the Preview planned again from there.
         QCOMPARE(Ctl<QLineEdit>(ids::kStartIndex)->text(), QString("2"));
-        QTRY_COMPARE_WITH_TIMEOUT(Column(preview->model(), PreviewModel::kNewName),
+        QTRY_COMPARE_WITH_TIMEOUT(PreviewColumn(preview->model(), PreviewModel::kNewName),
                                   (QStringList{"one_0_2.txt", "two_1_3.txt"}), kWait);
     }
 
@@ -217,9 +211,9 @@ private slots:
         QVERIFY(preview);
         QTest::mouseClick(Ctl(ids::kToLowerCase), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(
-            preview->upToDate() && Column(preview->model(), 1).contains("b.txt"), kWait);
+            preview->upToDate() && PreviewColumn(preview->model(), 1).contains("b.txt"), kWait);
         QVERIFY(preview->summaryLine()->text().contains("Conflicts: 1"));
-        QVERIFY(Column(preview->model(), PreviewModel::kState)[1].startsWith("conflict: "));
+        QVERIFY(PreviewColumn(preview->model(), PreviewModel::kState)[1].startsWith("conflict: "));
 
         // No: nothing happens.
         services_->answers = {MessageResult::No};
@@ -250,10 +244,11 @@ private slots:
         QVERIFY(preview);
         PreviewModel* model = preview->model();
         QTest::keyClicks(Ctl(ids::kNamePattern), "/");
-        QTRY_VERIFY_WITH_TIMEOUT(preview->upToDate() && Column(model, PreviewModel::kNewName) ==
-                                                            QStringList({".txt", ".jpg"}),
-                                 kWait);
-        QCOMPARE(Column(model, PreviewModel::kState),
+        QTRY_VERIFY_WITH_TIMEOUT(
+            preview->upToDate() &&
+                PreviewColumn(model, PreviewModel::kNewName) == QStringList({".txt", ".jpg"}),
+            kWait);
+        QCOMPARE(PreviewColumn(model, PreviewModel::kState),
                  (QStringList{"rename" + kHidden, "rename" + kHidden}));
         QCOMPARE(Marks(model),
                  (QList<int>{brindle::kImageExclamation, brindle::kImageExclamation}));
@@ -289,11 +284,12 @@ private slots:
         QVERIFY(preview);
         PreviewModel* model = preview->model();
         QTest::keyClicks(Ctl(ids::kNamePattern), "N");
-        QTRY_VERIFY_WITH_TIMEOUT(preview->upToDate() && Column(model, PreviewModel::kNewName) ==
-                                                            QStringList({"N.txt", "N.txt", "N.md"}),
-                                 kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            preview->upToDate() && PreviewColumn(model, PreviewModel::kNewName) ==
+                                       QStringList({"N.txt", "N.txt", "N.md"}),
+            kWait);
         QCOMPARE(
-            Column(model, PreviewModel::kState),
+            PreviewColumn(model, PreviewModel::kState),
             (QStringList{"rename" + kNoCounter,
                          "conflict: an earlier item takes the same new name (a.txt)" + kNoCounter,
                          "rename"}));
@@ -315,10 +311,11 @@ private slots:
 
         QTest::keyClicks(Ctl(ids::kNamePattern), "/1");
         QTRY_VERIFY_WITH_TIMEOUT(
-            preview->upToDate() &&
-                Column(model, PreviewModel::kNewName) == QStringList({"N0.txt", "N1.txt", "N2.md"}),
+            preview->upToDate() && PreviewColumn(model, PreviewModel::kNewName) ==
+                                       QStringList({"N0.txt", "N1.txt", "N2.md"}),
             kWait);
-        QCOMPARE(Column(model, PreviewModel::kState), (QStringList{"rename", "rename", "rename"}));
+        QCOMPARE(PreviewColumn(model, PreviewModel::kState),
+                 (QStringList{"rename", "rename", "rename"}));
         QCOMPARE(Marks(model),
                  (QList<int>{brindle::kImageCheck, brindle::kImageCheck, brindle::kImageCheck}));
         QCOMPARE(preview->summaryLine()->text(),
@@ -433,23 +430,26 @@ private slots:
         QVERIFY(preview);
         PreviewModel* model = preview->model();
         QTest::keyClicks(Ctl(ids::kReplaceWhat), "zz");
-        QTRY_VERIFY_WITH_TIMEOUT(preview->upToDate() && Column(model, 1).contains("1.txt"), kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(preview->upToDate() && PreviewColumn(model, 1).contains("1.txt"),
+                                 kWait);
         const QString summary = preview->summaryLine()->text();
         QCOMPARE(summary, QString("Items: 33 | To rename: 1 | Unchanged: 31 | Conflicts: 1 (new "
                                   "name exists: 1)"));
         QCOMPARE(model->rowCount(), 33);
 
         QTest::mouseClick(preview->onlyChangesBox(), Qt::LeftButton);
-        QCOMPARE(Column(model, PreviewModel::kCurrentName), (QStringList{"zz1.txt", "zz2.txt"}));
-        QCOMPARE(Column(model, PreviewModel::kNewName), (QStringList{"1.txt", "2.txt"}));
-        QVERIFY(Column(model, PreviewModel::kState)[1].startsWith("conflict: "));
+        QCOMPARE(PreviewColumn(model, PreviewModel::kCurrentName),
+                 (QStringList{"zz1.txt", "zz2.txt"}));
+        QCOMPARE(PreviewColumn(model, PreviewModel::kNewName), (QStringList{"1.txt", "2.txt"}));
+        QVERIFY(PreviewColumn(model, PreviewModel::kState)[1].startsWith("conflict: "));
         QCOMPARE(Marks(model), (QList<int>{brindle::kImageCheck, brindle::kImageCross}));
         QCOMPARE(preview->summaryLine()->text(), summary);
         // A later plan is shown the same way; the choice belongs to the window, not to
         // the batch's settings.
         QTest::keyClicks(Ctl(ids::kReplaceWith), "y");
-        QTRY_VERIFY_WITH_TIMEOUT(preview->upToDate() && Column(model, 1).contains("y1.txt"), kWait);
-        QCOMPARE(Column(model, PreviewModel::kNewName), (QStringList{"y1.txt", "y2.txt"}));
+        QTRY_VERIFY_WITH_TIMEOUT(preview->upToDate() && PreviewColumn(model, 1).contains("y1.txt"),
+                                 kWait);
+        QCOMPARE(PreviewColumn(model, PreviewModel::kNewName), (QStringList{"y1.txt", "y2.txt"}));
         QCOMPARE(preview->summaryLine()->text(),
                  QString("Items: 33 | To rename: 2 | Unchanged: 31 | Conflicts: 0"));
 
@@ -495,7 +495,7 @@ private slots:
         QCOMPARE(preview->model()->rowCount(), 1);
         // The folder changes on disk: the preview follows by itself.
         folder_->temp().createFile("e/w.TXT");
-        QTRY_COMPARE_WITH_TIMEOUT(Column(preview->model(), PreviewModel::kCurrentName),
+        QTRY_COMPARE_WITH_TIMEOUT(PreviewColumn(preview->model(), PreviewModel::kCurrentName),
                                   (QStringList{"w.TXT", "z.TXT"}), kWait);
 
         QMimeData data;
@@ -506,12 +506,12 @@ private slots:
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(preview, &drop);
         QVERIFY(drop.isAccepted());
-        QTRY_COMPARE_WITH_TIMEOUT(Column(preview->model(), PreviewModel::kCurrentName),
+        QTRY_COMPARE_WITH_TIMEOUT(PreviewColumn(preview->model(), PreviewModel::kCurrentName),
                                   (QStringList{"y.TXT", "x.TXT"}), kWait);
         // A dropped file removed meanwhile is found missing.
         std::remove(folder_->path("d/x.TXT").toLocal8Bit().constData());
         QTest::mouseClick(Ctl(ids::kToLowerCase), Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(Column(preview->model(), PreviewModel::kState),
+        QTRY_COMPARE_WITH_TIMEOUT(PreviewColumn(preview->model(), PreviewModel::kState),
                                   (QStringList{"rename", "conflict: not found"}), kWait);
     }
 
@@ -565,7 +565,7 @@ private slots:
         QCOMPARE(Ctl<QLineEdit>(ids::kStartIndex)->text(), QString("0"));
 
         Ctl<QLineEdit>(ids::kNamePattern)->setText(QStringLiteral("{date}/O"));
-        QTRY_COMPARE_WITH_TIMEOUT(Column(preview->model(), PreviewModel::kNewName),
+        QTRY_COMPARE_WITH_TIMEOUT(PreviewColumn(preview->model(), PreviewModel::kNewName),
                                   (QStringList{"{date}A.txt"}), kWait);
         QTest::mouseClick(Ctl(ids::kChooseFolder), Qt::LeftButton);
         QVERIFY(folder_->temp().exists("m/{date}A.txt"));

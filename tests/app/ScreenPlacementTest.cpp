@@ -10,23 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include "ButtonCover.h"
 #include "app/ScreenPlacement.h"
 
+using apptest::Covered;
+using apptest::FewestCovered;
+
 namespace {
-
-int Covered(const QRect& frame, const std::vector<QRect>& buttons) {
-    return static_cast<int>(std::count_if(buttons.begin(), buttons.end(),
-                                          [&](const QRect& b) { return frame.intersects(b); }));
-}
-
-// The fewest buttons a window of `size` covers anywhere inside `area`.
-int FewestCovered(QSize size, const QRect& area, const std::vector<QRect>& buttons) {
-    int fewest = static_cast<int>(buttons.size());
-    for (int y = area.top(); y + size.height() - 1 <= area.bottom(); ++y)
-        for (int x = area.left(); x + size.width() - 1 <= area.right(); ++x)
-            fewest = std::min(fewest, Covered(QRect(QPoint(x, y), size), buttons));
-    return fewest;
-}
 
 bool IsOn(Side side, const QRect& frame, const QRect& owner) {
     switch (side) {
