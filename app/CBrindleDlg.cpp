@@ -7,7 +7,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -81,7 +80,6 @@ CBrindleDlg::CBrindleDlg(brindle::DesktopServices& services, AboutBoxCall aboutB
     setWindowIcon(AppIcon());
 
     LayOut();
-    AddResultAction(QStringLiteral("Output &Log"), [this] { OnShowOutputLog(); });
     ConnectEdits();
     connect(&runner_, &BusyRunner::started, this, &CBrindleDlg::operationStarted);
     connect(&runner_, &BusyRunner::ended, this, &CBrindleDlg::operationEnded);
@@ -428,36 +426,13 @@ void CBrindleDlg::ShowResultLine() {
     const QString text = ToQString(brindle::ResultText(session_.tally()));
     if (text.isEmpty())
         return;
-    QString tip = text;
-    for (const ResultAction& action : resultActions_)
-        tip += QStringLiteral("\nClick: ") + QString(action.caption).remove(u'&');
-    resultLine_->setToolTip(tip);
+    resultLine_->setToolTip(text + QStringLiteral("\nClick: Output Log"));
     // Whole where it fits, else cut with an ellipsis: the tooltip says all.
     const int room = TextRoom(resultLine_, resultLine_->size()).width();
     resultLine_->setText(
         room > 0 ? resultLine_->fontMetrics().elidedText(text, Qt::ElideRight, room) : text);
     resultLine_->show();
     historyLink_->show();
-}
-
-void CBrindleDlg::AddResultAction(const QString& caption, std::function<void()> action) {
-    resultActions_.push_back({caption, std::move(action)});
-}
-
-void CBrindleDlg::OnResultLine() {
-    if (busy() || resultActions_.empty())
-        return;
-    if (resultActions_.size() == 1) {
-        resultActions_.front().run();
-        return;
-    }
-    QMenu menu(this);
-    for (const ResultAction& each : resultActions_) {
-        QAction* item = menu.addAction(each.caption);
-        connect(item, &QAction::triggered, this,
-                [this, run = each.run] { Safely(services_, run); });
-    }
-    menu.exec(resultLine_->mapToGlobal(QPoint(0, resultLine_->height())));
 }
 
 void CBrindleDlg::OnShowOutputLog() {

@@ -112,14 +112,9 @@ public:
     std::optional<std::u16string> ChooseFolder();
     // Renames what the Preview shows, as "Choose Folder" or a drop does.
     void OnPreviewRename(const brindle::BatchSource& source);
-    // A click on the result line: its one action, or a menu when it has several.
-    void OnResultLine();
-    // Shows the Output Log, with "Open/Close Log" ticked to say so.
+    // Shows the Output Log, with "Open/Close Log" ticked to say so: a click on the result
+    // line.
     void OnShowOutputLog();
-
-    // What the result line offers, in order. The Output Log is the first; a window added
-    // later (a history of the batches, say) adds its own.
-    void AddResultAction(const QString& caption, std::function<void()> action);
 
     // PipelineHost
     void AddOutputRow(const brindle::RowData& row) override;
@@ -258,11 +253,6 @@ private:
     QPushButton* alsoLine_ = nullptr;
     QPushButton* resultLine_ = nullptr;
     QPushButton* historyLink_ = nullptr;
-    struct ResultAction {
-        QString caption;
-        std::function<void()> run;
-    };
-    std::vector<ResultAction> resultActions_;
 
     COutputDlg* output_ = nullptr;
     CPreviewDlg* preview_ = nullptr;

@@ -207,7 +207,7 @@ void CBrindleDlg::CreateControls(std::vector<DialogItem>& items) {
     handle(undo_, &CBrindleDlg::OnUndo);
     handle(previewButton_, &CBrindleDlg::OnPreview);
     handle(alsoLine_, &CBrindleDlg::OnPreview);
-    handle(resultLine_, &CBrindleDlg::OnResultLine);
+    handle(resultLine_, &CBrindleDlg::OnShowOutputLog);
     handle(historyLink_, &CBrindleDlg::ShowUndoHistory);
 }
 
