@@ -120,6 +120,11 @@ constexpr TableString kStrings[] = {
      u"files and folders on it), following every option as you change it,\nwith each conflict "
      u"marked before anything is renamed.\nIts \"Rename\" button renames them as \"Choose "
      u"Folder\" does"},
+    {184, u"Regular Expression"},
+    {185,
+     u"\"Replace what\" is a regular expression, \"with\" its replacement:\n(\\d+), (?<name>...), "
+     u"(?i) as in Perl; $1 or ${1} a group, ${name} a named one, $0 the whole match\nExample: "
+     u"^IMG_(\\d+) with Photo-$1: IMG_0042.jpg -> Photo-0042.jpg"},
 };
 
 using brindle::options::HelpIds;

@@ -130,3 +130,11 @@ void OptionsPanel::Save(brindle::RenameSettings& o) const {
         }
     }
 }
+
+QWidget* OptionsPanel::ControlFor(std::u16string_view key) const {
+    for (const auto& [row, control] : controls_) {
+        if (row->key == key)
+            return control;
+    }
+    return nullptr;
+}

@@ -2,6 +2,7 @@
 
 #include <QGroupBox>
 
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -24,6 +25,8 @@ public:
     // The controls show `o` ("load") or write into it ("save").
     void Load(const brindle::RenameSettings& o);
     void Save(brindle::RenameSettings& o) const;
+    // The control of the option `key`; null when the panel does not show it.
+    QWidget* ControlFor(std::u16string_view key) const;
 
 signals:
     // The user changed a control.

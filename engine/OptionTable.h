@@ -103,6 +103,7 @@ inline constexpr std::u16string_view kKeyFileTypes = u"File Types";
 inline constexpr std::u16string_view kKeyMethod = u"Method";
 inline constexpr std::u16string_view kKeyOrder = u"Order";
 inline constexpr std::u16string_view kKeyPreviewFirst = u"Preview First";
+inline constexpr std::u16string_view kKeyRegularExpression = u"Regular Expression";
 
 // The case conversions, in the order of conversionMode.
 inline constexpr ChoiceValue kConversions[] = {
@@ -219,6 +220,16 @@ inline constexpr Option kOptions[] = {
      .cli = {"--rename-dirs", "", "Rename the folders given as PATHs (\"Rename Dir\").",
              "--no-rename-dirs"},
      .help = {145, 146}},
+    {.key = kKeyRegularExpression,
+     .kind = Kind::Flag,
+     .caption = u"Regular Expression",
+     .flag = &RenameSettings::regularExpression,
+     .cli = {"--regex", "",
+             "--replace-what is a regular expression (Perl's syntax) and --replace-with its "
+             "replacement: $1 or ${1} a group, ${name} a named one, $0 or $& the whole match, "
+             "\\U \\L \\E \\u \\l letter case (\"Regular Expression\").",
+             "--no-regex"},
+     .help = {184, 185}},
     {.key = kKeyCase,
      .kind = Kind::Choice,
      .getChoice = [](const RenameSettings& o) { return o.conversionMode; },

@@ -27,6 +27,8 @@ struct RenameSettings {
     bool writeLogFile = false;
     bool duplicateExtension = false;
     bool renameDirs = false;
+    // "Replace what" is a regular expression and "with" its replacement.
+    bool regularExpression = false;
     // Not a control of the dialog, which always uses natural order.
     NameOrder order = NameOrder::Natural;
     // The dialog's "Choose Folder" and drops open the Preview over what they name, and

@@ -94,12 +94,7 @@ QImage BalloonOverDialog(QWidget* dialog, int controlId) {
 
 // The check box of the Preview's Options panel that shows the option `key`.
 QCheckBox* PanelBox(CPreviewDlg* preview, std::u16string_view key) {
-    const std::vector<const brindle::options::Option*> rows = OptionsPanel::Rows();
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        if (rows[i]->key == key)
-            return preview->findChild<QCheckBox*>(
-                QString::number(ids::kOptionsPanel + static_cast<int>(i) + 1));
-    return nullptr;
+    return qobject_cast<QCheckBox*>(preview->optionsPanel()->ControlFor(key));
 }
 
 }  // namespace

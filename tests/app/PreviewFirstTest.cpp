@@ -59,13 +59,8 @@ private:
         return preview;
     }
     QCheckBox* PreviewFirstBox() {
-        const std::vector<const brindle::options::Option*> rows = OptionsPanel::Rows();
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            if (rows[i]->key == brindle::options::kKeyPreviewFirst)
-                return dlg_->previewDlg()->findChild<QCheckBox*>(
-                    QString::number(ids::kOptionsPanel + static_cast<int>(i) + 1));
-        }
-        return nullptr;
+        return qobject_cast<QCheckBox*>(
+            dlg_->previewDlg()->optionsPanel()->ControlFor(brindle::options::kKeyPreviewFirst));
     }
     int OutputRows() const { return dlg_->outputDlg()->model()->rowCount(); }
     // The program folder's own files, with the home folder in a folder of its own.

@@ -32,6 +32,7 @@
 #include "app/COutputDlg.h"
 #include "app/CPreviewDlg.h"
 #include "app/ControlIds.h"
+#include "app/OptionsPanel.h"
 #include "app/OutputLogModel.h"
 #include "app/OutputRows.h"
 #include "app/PreviewModel.h"
@@ -162,7 +163,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(PreviewColumn(preview->model(), PreviewModel::kNewName),
                                   (QStringList{"0_a.txt", "1_B2.txt", "2_b10.txt"}), kWait);
 
-        auto* order = PreviewCtl<QComboBox>(ids::kOptionsPanel + 1);
+        auto* order = qobject_cast<QComboBox*>(
+            preview->optionsPanel()->ControlFor(brindle::options::kKeyOrder));
         QVERIFY(order);
         order->setCurrentIndex(order->findData(static_cast<int>(brindle::NameOrder::Bytes)));
         QTRY_COMPARE_WITH_TIMEOUT(PreviewColumn(preview->model(), PreviewModel::kNewName),

@@ -182,8 +182,8 @@ TEST(ConfigFileTest, ReadersReleaseTheFile) {
     }
 }
 
-// The flags' rows: the check boxes' keys every configuration file has had, and
-// "Preview First".
+// The flags' rows: the check boxes' keys every configuration file has had, "Preview
+// First" and "Regular Expression".
 std::vector<const options::Option*> FlagRows() {
     std::vector<const options::Option*> rows;
     for (const options::Option& row : options::kOptions) {
@@ -199,7 +199,7 @@ std::string Utf8(std::u16string_view ascii) {
 
 TEST(ConfigFileTest, LoadConfigOptionsSetsEachKeysOwnField) {
     const std::vector<const options::Option*> rows = FlagRows();
-    ASSERT_EQ(rows.size(), 14u);
+    ASSERT_EQ(rows.size(), 15u);
     for (std::size_t on = 0; on < rows.size(); ++on) {
         SCOPED_TRACE(Utf8(rows[on]->key));
         TempFolder folder;
