@@ -33,7 +33,8 @@ bool WorkerHost::OnWindowThread() const {
 void WorkerHost::Post(Event event) {
     if (OnWindowThread()) {
         Deliver();
-        Hand(event);
+        std::size_t none = 0;
+        Hand(event, handedRows_, none);
         return;
     }
     std::lock_guard lock(mutex_);
@@ -58,37 +59,51 @@ void WorkerHost::Deliver() {
     delivering_ = true;
     // What has come so far, then back to the event loop: what comes meanwhile is posted
     // anew, behind whatever else the window has to do.
-    std::vector<Event> events;
     std::optional<brindle::BatchStats> status;
     {
         std::lock_guard lock(mutex_);
-        events.swap(pending_);
+        handedEvents_.swap(pending_);
+        handedRows_.swap(pendingRows_);
         status.swap(latestStatus_);
         posted_ = false;
     }
     Safely(services_, [&] {
-        for (const Event& event : events)
-            Hand(event);
+        std::size_t nextRow = 0;
+        for (const Event& event : handedEvents_)
+            Hand(event, handedRows_, nextRow);
         if (status)
             window_.SetStatus(*status);
     });
+    handedEvents_.clear();
+    handedRows_.clear();
     delivering_ = false;
 }
 
-void WorkerHost::Hand(const Event& event) {
-    if (const auto* row = std::get_if<brindle::OwnedRow>(&event)) {
-        window_.AddOutputRow(row->view());
-    } else if (std::holds_alternative<RemoveAll>(event)) {
-        window_.RemoveAllRows();
+void WorkerHost::Hand(const Event& event, const brindle::HeldRows& rows, std::size_t& nextRow) {
+    if (const auto* held = std::get_if<Rows>(&event)) {
+        for (const std::size_t end = nextRow + held->count; nextRow < end; ++nextRow)
+            window_.AddOutputRow(rows[nextRow]);
     } else if (const auto* counters = std::get_if<brindle::NameCounters>(&event)) {
         window_.SetCounters(*counters);
+    } else if (std::holds_alternative<RemoveAll>(event)) {
+        window_.RemoveAllRows();
     } else if (const auto* title = std::get_if<Title>(&event)) {
         window_.SetOutputTitle(title->text);
     }
 }
 
-void WorkerHost::AddOutputRow(const brindle::RowData& data) {
-    Post(brindle::OwnedRow(data));
+void WorkerHost::AddOutputRow(const brindle::RowData& row) {
+    if (OnWindowThread()) {
+        Deliver();
+        window_.AddOutputRow(row);
+        return;
+    }
+    std::lock_guard lock(mutex_);
+    pendingRows_.Add(row);
+    if (pending_.empty() || !std::holds_alternative<Rows>(pending_.back()))
+        pending_.emplace_back(Rows{});
+    ++std::get<Rows>(pending_.back()).count;
+    WakeLocked();
 }
 
 void WorkerHost::RemoveAllRows() {

@@ -14,6 +14,7 @@
 
 #include "app/BusyRunner.h"
 #include "app/DesktopServices.h"
+#include "batch/HeldRows.h"
 #include "batch/PipelineHost.h"
 
 // The host a batch or Undo talks to when it runs on a worker thread: what happens is queued,
@@ -58,21 +59,33 @@ private:
     struct Title {
         std::u16string text;
     };
-    // The counters are handed one by one (the window may paint each running number); of
-    // the status, which comes with every item, only the latest is kept.
-    using Event = std::variant<brindle::OwnedRow, RemoveAll, brindle::NameCounters, Title>;
+    // The next `count` rows held: rows in a row are one event.
+    struct Rows {
+        std::size_t count = 0;
+    };
+    // The counters come in their place among the rows (the window may paint each running
+    // number with its row); of the status, which comes with every item, only the latest is
+    // kept.
+    using Event = std::variant<Rows, RemoveAll, brindle::NameCounters, Title>;
 
     bool OnWindowThread() const;
     void Post(Event event);
     // Asks the window's thread to deliver, unless the pace timer will; under mutex_.
     void WakeLocked();
-    void Hand(const Event& event);
+    // Hands on one event; `rows` are the rows of its Rows events, `nextRow` the first not
+    // yet handed.
+    void Hand(const Event& event, const brindle::HeldRows& rows, std::size_t& nextRow);
 
     brindle::PipelineHost& window_;
     brindle::DesktopServices& services_;
     std::mutex mutex_;
     std::vector<Event> pending_;
+    brindle::HeldRows pendingRows_;
     std::optional<brindle::BatchStats> latestStatus_;
+    // What the last delivery handed on, emptied: swapped with the pending ones at the
+    // next, so that their memory serves again.
+    std::vector<Event> handedEvents_;
+    brindle::HeldRows handedRows_;
     bool posted_ = false;
     bool delivering_ = false;
     // Offload runs: the pace timer delivers, Post wakes no one.

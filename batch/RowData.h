@@ -48,33 +48,6 @@ struct RowData {
     std::u16string_view reasonPath = {};
 };
 
-// A row that owns its texts, for a host that keeps a row beyond the call that brought it
-// (handing it to another thread, say).
-struct OwnedRow {
-    RowMark mark = RowMark::Note;
-    std::u16string inputFolder, input, output, folder, reason, reasonPath;
-    RowSuffix suffix = RowSuffix::None;
-    bool countShown = true;
-    std::int32_t count = 0;
-
-    explicit OwnedRow(const RowData& row)
-        : mark(row.mark),
-          inputFolder(row.inputFolder),
-          input(row.input),
-          output(row.output),
-          folder(row.folder),
-          reason(row.reason),
-          reasonPath(row.reasonPath),
-          suffix(row.suffix),
-          countShown(row.countShown),
-          count(row.count) {}
-    // Views of its texts, valid while it lives.
-    RowData view() const {
-        return RowData{mark,       inputFolder, input,  output, suffix,
-                       countShown, count,       folder, reason, reasonPath};
-    }
-};
-
 // "PATH: REASON" for the row's reason, or the reason alone where it names no path.
 std::u16string ReasonLine(const RowData& row);
 
