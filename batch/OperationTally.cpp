@@ -1,4 +1,5 @@
 #include "batch/OperationTally.h"
+#include "engine/IntegerText.h"
 
 #include <string>
 #include <string_view>
@@ -12,16 +13,12 @@ void Append(std::u16string& out, std::string_view text) {
         out.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
 }
 
-void Append(std::u16string& out, std::uint64_t number) {
-    Append(out, std::to_string(number));
-}
-
 // "; N what", where there are any.
 void AppendCount(std::u16string& out, std::uint64_t count, std::string_view what) {
     if (count == 0)
         return;
     Append(out, "; ");
-    Append(out, count);
+    out += DecimalText(count);
     Append(out, " ");
     Append(out, what);
 }
@@ -36,14 +33,14 @@ std::u16string ResultText(const OperationTally& tally) {
         case OperationTally::Kind::Batch:
             if (tally.onlyLog) {
                 Append(text, "Only Log: ");
-                Append(text, tally.items);
+                text += DecimalText(tally.items);
                 Append(text, tally.items == 1 ? " item listed" : " items listed");
                 Append(text, ", nothing renamed");
             } else {
                 Append(text, "Renamed ");
-                Append(text, tally.done);
+                text += DecimalText(tally.done);
                 Append(text, " of ");
-                Append(text, tally.items);
+                text += DecimalText(tally.items);
             }
             AppendCount(text, tally.failed, "failed");
             AppendCount(text, tally.readOnly, "read-only");
@@ -56,9 +53,9 @@ std::u16string ResultText(const OperationTally& tally) {
                 return text;
             }
             Append(text, "Undo: put back ");
-            Append(text, tally.done);
+            text += DecimalText(tally.done);
             Append(text, " of ");
-            Append(text, tally.items);
+            text += DecimalText(tally.items);
             AppendCount(text, tally.failed, "failed");
             break;
     }

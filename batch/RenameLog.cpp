@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "batch/LogParser.h"
+#include "engine/IntegerText.h"
 #include "engine/TextOps.h"
 #include "platform/FileSystem.h"
 #include "platform/NameCodec.h"
@@ -145,8 +146,7 @@ std::u16string LogRefusalText(const TrustCheck& refusal, std::u16string_view log
         case TrustFault::None:
             break;
         case TrustFault::OwnedByOther:
-            text += what + u" belongs to another user (" +
-                    DecodeName(std::to_string(refusal.owner)) +
+            text += what + u" belongs to another user (" + DecimalText(refusal.owner) +
                     u"), who could change what Undo moves. Use a log in a folder of your own.";
             break;
         case TrustFault::WritableByOthers:

@@ -13,6 +13,7 @@
 #include "batch/UndoLookAhead.h"
 #include "batch/UndoMarks.h"
 #include "batch/UndoMover.h"
+#include "engine/IntegerText.h"
 #include "engine/TextOps.h"
 #include "platform/ExclusiveFile.h"
 #include "platform/FileSystem.h"
@@ -29,8 +30,7 @@ std::u16string UndoSummaryText(const UndoSummary& summary) {
             return;
         if (!passed.empty())
             passed += u", ";
-        const std::string digits = std::to_string(count);
-        passed += std::u16string(digits.begin(), digits.end()) + u" " + std::u16string(what);
+        passed += DecimalText(count) + u" " + std::u16string(what);
     };
     add(summary.alreadyUndone, u"already undone");
     add(summary.neverRenamed, u"never renamed");
@@ -69,11 +69,9 @@ std::u16string UndoQuestion(const std::vector<LoggedBatch>& batches, std::size_t
     }
     if (count == 1)
         return u"Undo the last batch: " + DescribeBatch(*oldest) + u"?";
-    const std::string total = std::to_string(items);
-    const std::string number = std::to_string(count);
-    return u"Undo " + std::u16string(number.begin(), number.end()) + u" batches, " +
-           std::u16string(total.begin(), total.end()) + u" items in all, back to the one of " +
-           BatchWhenText(*oldest) + u" (" + DescribeBatch(*oldest) + u")?";
+    return u"Undo " + DecimalText(count) + u" batches, " + DecimalText(items) +
+           u" items in all, back to the one of " + BatchWhenText(*oldest) + u" (" +
+           DescribeBatch(*oldest) + u")?";
 }
 
 }  // namespace

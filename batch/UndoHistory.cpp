@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "batch/RenameLog.h"
+#include "engine/IntegerText.h"
 #include "platform/ExclusiveFile.h"
 #include "platform/NameCodec.h"
 
@@ -47,13 +48,8 @@ bool Digits(std::string_view text, std::size_t at, std::size_t count, unsigned& 
     return true;
 }
 
-std::u16string Number(std::size_t value) {
-    const std::string digits = std::to_string(value);
-    return std::u16string(digits.begin(), digits.end());
-}
-
 std::u16string Items(std::size_t count) {
-    return Number(count) + (count == 1 ? u" item" : u" items");
+    return DecimalText(count) + (count == 1 ? u" item" : u" items");
 }
 
 }  // namespace
@@ -162,18 +158,18 @@ std::u16string DescribeBatch(const LoggedBatch& batch) {
     else if (batch.undone == 0)
         text = Items(batch.renamed) + u" renamed";
     else
-        text = Number(batch.leftToUndo()) + u" of " + Items(batch.renamed) + u" renamed";
+        text = DecimalText(batch.leftToUndo()) + u" of " + Items(batch.renamed) + u" renamed";
     return text + u" in " + batch.firstFolder + u", " + BatchWhenText(batch);
 }
 
 std::u16string BatchStateText(const LoggedBatch& batch) {
     if (batch.renamed == 0)
         return u"nothing renamed";
-    std::u16string text = Number(batch.renamed) + u" renamed";
+    std::u16string text = DecimalText(batch.renamed) + u" renamed";
     if (batch.undone == batch.renamed)
         return text + u", all undone";
     if (batch.undone > 0)
-        text += u", " + Number(batch.undone) + u" undone";
+        text += u", " + DecimalText(batch.undone) + u" undone";
     return text;
 }
 

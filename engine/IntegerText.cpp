@@ -1,6 +1,7 @@
 #include "engine/IntegerText.h"
 
 #include <limits>
+#include <string>
 
 namespace brindle {
 
@@ -40,6 +41,22 @@ std::optional<std::int32_t> ParseInt32(std::string_view text) {
 
 std::optional<std::int32_t> ParseInt32(std::u16string_view text) {
     return ParseDecimal(text);
+}
+
+namespace {
+
+std::u16string Widened(const std::string& digits) {
+    return std::u16string(digits.begin(), digits.end());
+}
+
+}  // namespace
+
+std::u16string DecimalText(std::int64_t value) {
+    return Widened(std::to_string(value));
+}
+
+std::u16string DecimalText(std::uint64_t value) {
+    return Widened(std::to_string(value));
 }
 
 }  // namespace brindle

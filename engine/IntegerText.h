@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace brindle {
 
@@ -10,5 +12,16 @@ namespace brindle {
 // integer: the rule of the dialog's integer edits and of brindle-cli's numbers.
 std::optional<std::int32_t> ParseInt32(std::string_view text);
 std::optional<std::int32_t> ParseInt32(std::u16string_view text);
+
+// A number in decimal digits, '-' before a negative one: how the messages write counts.
+std::u16string DecimalText(std::int64_t value);
+std::u16string DecimalText(std::uint64_t value);
+template <typename Integer>
+std::u16string DecimalText(Integer value) {
+    if constexpr (std::is_signed_v<Integer>)
+        return DecimalText(static_cast<std::int64_t>(value));
+    else
+        return DecimalText(static_cast<std::uint64_t>(value));
+}
 
 }  // namespace brindle

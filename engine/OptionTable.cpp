@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "engine/IntegerText.h"
 #include "engine/TextOps.h"
 
 namespace brindle::options {
@@ -69,10 +70,6 @@ std::string ChoiceWords(const Option& option) {
 std::u16string DescribeSetting(const Option& option, const RenameSettings& o) {
     const RenameSettings defaults;
     std::u16string text;
-    const auto appendNumber = [&text](int number) {
-        for (const char c : std::to_string(number))
-            text += static_cast<char16_t>(c);
-    };
     switch (option.kind) {
         case Kind::Flag:
             if (o.*option.flag != defaults.*option.flag) {
@@ -84,7 +81,7 @@ std::u16string DescribeSetting(const Option& option, const RenameSettings& o) {
             if (o.*option.integer != defaults.*option.integer) {
                 text = option.caption;
                 text += u' ';
-                appendNumber(o.*option.integer);
+                text += DecimalText(o.*option.integer);
             }
             break;
         case Kind::Text:

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/IntegerText.h"
 #include "engine/NameTokens.h"
 #include "engine/PatternCreator.h"
 #include "engine/TextOps.h"
@@ -191,7 +192,7 @@ ParsedPattern ParseNamePattern(std::u16string_view text) {
 
 std::u16string PatternErrorText(const PatternError& error) {
     std::u16string text = u"The name pattern has a mistake at character ";
-    text += FromAscii(std::to_string(error.character));
+    text += DecimalText(error.character);
     text += u": ";
     text += error.reason;
     text += u'.';
