@@ -157,6 +157,7 @@ void CBrindleDlg::OnInitDialog() {
 void CBrindleDlg::ShowMethodControls(bool onlyEnglish) {
     replaceWhat_->setVisible(!onlyEnglish);
     replaceWith_->setVisible(!onlyEnglish);
+    regularExpression_->setVisible(!onlyEnglish);
     methodLabel_->setText(QString::fromUtf16(onlyEnglish ? kSelectMethod : kReplaceWithLabel));
     methodList_->setVisible(onlyEnglish);
 }
@@ -507,6 +508,7 @@ void CBrindleDlg::OnlyEnglishTableFailed() {
     // The caption stays as it was: only the box's own click changes it.
     replaceWhat_->show();
     replaceWith_->show();
+    regularExpression_->show();
     methodList_->hide();
     onlyEnglish_->setEnabled(false);
 }

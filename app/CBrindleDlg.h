@@ -150,6 +150,10 @@ private:
     static constexpr char16_t kReplaceWithLabel[] = u"replace with";
     // The dialog units the dialog grows by for the result line, with its gap.
     static constexpr int kResultLineHeight = 13;
+    // The design's bottom edge of the "File Name Editor" group, and the dialog units the group
+    // and the dialog grow by for the row of "Regular Expression" under the replace pair.
+    static constexpr int kEditorGroupBottom = 82;
+    static constexpr int kRegexRowHeight = 10;
 
     // Makes every control, fits the dialog units to the captions, places the controls and
     // sets the tab order.
@@ -227,6 +231,7 @@ private:
     QLineEdit* replaceWith_ = nullptr;
     QLabel* methodLabel_ = nullptr;
     QComboBox* methodList_ = nullptr;
+    QCheckBox* regularExpression_ = nullptr;
     QCheckBox* onlyEnglish_ = nullptr;
     QCheckBox* countSymbols_ = nullptr;
     QCheckBox* duplicateExtension_ = nullptr;
