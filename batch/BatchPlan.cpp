@@ -17,6 +17,7 @@ bool IsConflict(PlanState state) {
         case PlanState::FolderMovedAway:
         case PlanState::Unreadable:
         case PlanState::LosesContents:
+        case PlanState::RegexTooLong:
             return true;
         default:
             return false;
@@ -49,6 +50,8 @@ std::u16string_view StateText(PlanState state) {
             return u"conflict: cannot read folder";
         case PlanState::LosesContents:
             return u"conflict: renaming a folder on fusefat loses its contents";
+        case PlanState::RegexTooLong:
+            return u"conflict: the regular expression took too long";
     }
     return {};
 }
@@ -202,6 +205,8 @@ void AppendKinds(std::u16string& out, const PlanSummary& s,
 std::u16string SummaryText(const Plan& plan) {
     if (plan.patternError)
         return PatternErrorText(*plan.patternError);
+    if (plan.regexError)
+        return RegexErrorText(*plan.regexError, plan.regexExpression, plan.regexReplacement);
     const PlanSummary& s = plan.summary;
     std::u16string text;
     Append(text, u"Items: ", s.items);
@@ -223,6 +228,7 @@ std::u16string SummaryText(const Plan& plan) {
                 {PlanState::FolderMovedAway, u"folder renamed above: "},
                 {PlanState::Unreadable, u"folder not read: "},
                 {PlanState::LosesContents, u"folder rename loses contents: "},
+                {PlanState::RegexTooLong, u"regular expression too long: "},
             };
             AppendKinds(text, s, kinds);
         }

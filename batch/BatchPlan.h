@@ -9,6 +9,7 @@
 
 #include "batch/RowData.h"
 #include "engine/PatternCreator.h"
+#include "engine/RegexReplace.h"
 
 namespace brindle {
 
@@ -29,8 +30,9 @@ enum class PlanState : std::uint8_t {
     FolderMovedAway,  // a dropped folder above it is renamed first: the batch passes it over
     Unreadable,       // a folder that could not be listed (whole or in part)
     LosesContents,    // a folder on a filesystem whose folder renames lose their contents
+    RegexTooLong,     // the regular expression ran past its limits on the name
 };
-inline constexpr std::size_t kPlanStates = 12;
+inline constexpr std::size_t kPlanStates = 13;
 
 bool IsConflict(PlanState state);
 // "rename", "unchanged", "Only Log", "conflict: ...".
@@ -79,6 +81,8 @@ struct PlanItem {
         // Not an item but the folder `folder` itself, which could not be listed: its
         // names are empty and it is never renamed.
         kUnreadableFolder = 4,
+        // The regular expression ran past its limits on the name: never renamed.
+        kRegexTooLong = 8,
     };
 
     std::u16string oldName;
@@ -100,6 +104,7 @@ struct PlanItem {
     bool changed() const { return (flags & kChanged) != 0; }
     bool droppedFolder() const { return (flags & kDroppedFolder) != 0; }
     bool unreadableFolder() const { return (flags & kUnreadableFolder) != 0; }
+    bool regexTooLong() const { return (flags & kRegexTooLong) != 0; }
     bool warned(PlanWarning warning) const {
         return (warnings & static_cast<std::uint8_t>(warning)) != 0;
     }
@@ -129,6 +134,11 @@ struct Plan {
     std::u16string configFile;
     // The name pattern has a mistake: the batch has no items.
     std::optional<PatternError> patternError;
+    // The regular expression or its replacement has a mistake: the batch has no items.
+    // The two texts as the mistake's offset counts in them.
+    std::optional<RegexError> regexError;
+    std::u16string regexExpression;
+    std::u16string regexReplacement;
     // A name pattern is used and it has no counter: the check warns of the items of one
     // folder that it gives one name.
     bool patternWithoutCounter = false;
@@ -159,8 +169,8 @@ std::u16string TableFailureText(std::u16string_view configFile);
 // The summary line: "Items: N | To rename: N | Unchanged: N | Only Log: N | Conflicts: N
 // (same new name: N, target exists: N, not a name: N, read-only: N, not found: N, folder
 // moved: N) | Warnings: N (hidden: N, ...)", with what is still being planned or could not
-// be read; or the mistake in the name pattern. Only Log and Warnings only where there are
-// any.
+// be read; or the mistake in the name pattern or in the regular expression. Only Log and Warnings
+// only where there are any.
 std::u16string SummaryText(const Plan& plan);
 
 // Counts the states into plan.summary.

@@ -99,6 +99,17 @@ BatchPlanner::BatchPlanner(const BatchSource& source, const RenameSettings& sett
         return;
     }
     pattern_ = std::move(parsed.pattern);
+    if (settings_.regularExpression && !settings_.replaceWhat.empty()) {
+        RegexError error;
+        regex_ = RegexReplacer::Compile(settings_.replaceWhat, settings_.replaceWith, &error);
+        if (!regex_->valid()) {
+            regexError_ = std::move(error);
+            if (!settings_.onlyEnglish) {
+                RefuseRegex();
+                return;
+            }
+        }
+    }
     plan_.patternWithoutCounter = !settings_.namePattern.empty() && !pattern_.HasCounter();
     if (source_.isDrop) {
         for (const std::u16string& path : source_.paths) {
@@ -171,7 +182,16 @@ void BatchPlanner::Name(std::u16string name, const std::u16string& directory, st
                 settings_.onlyEnglish = false;
             }
         }
-        chain_.emplace(settings_, table_ ? &*table_ : nullptr, std::move(pattern_));
+        if (regexError_ && !settings_.onlyEnglish) {
+            // The table could not be read, so the regular expression would replace: with
+            // its mistake the batch names nothing after all.
+            RefuseRegex();
+            item.folder = folder;
+            item.newFolder = folder;
+            return;
+        }
+        chain_.emplace(settings_, table_ ? &*table_ : nullptr, std::move(pattern_),
+                       std::move(regex_));
     }
     if (!metAnItem_) {
         // The file mover lowers the option once an item is met, as it keeps it then.
@@ -197,12 +217,22 @@ void BatchPlanner::Name(std::u16string name, const std::u16string& directory, st
         item.flags |= PlanItem::kChanged;
     if (droppedFolder)
         item.flags |= PlanItem::kDroppedFolder;
+    if (chain_->RegexTookTooLong())
+        item.flags |= PlanItem::kRegexTooLong;
     item.state = PlanState::Pending;
     item.oldName = std::move(name);
 }
 
+void BatchPlanner::RefuseRegex() {
+    plan_.regexError = regexError_;
+    plan_.regexExpression = settings_.replaceWhat;
+    plan_.regexReplacement = settings_.replaceWith;
+    phase_ = Phase::Done;
+}
+
 bool BatchPlanner::Next(PlanItem& item, ItemFolders* folders) {
-    if (!NextItem(item))
+    // Once the regular expression is refused, no item is given to the batch.
+    if (plan_.regexError || !NextItem(item) || plan_.regexError)
         return false;
     if (folders != nullptr) {
         folders->from = std::move(from_);

@@ -102,6 +102,8 @@ private:
     void Name(std::u16string name, const std::u16string& directory, std::uint32_t folder,
               PlanItem& item, bool droppedFolder);
     std::uint32_t FolderIndex(const std::u16string& path);
+    // Ends the batch before its first item: the regular expression has a mistake.
+    void RefuseRegex();
     std::vector<FolderEntry> Listed(const OpenFolder& folder, std::uint32_t index);
     std::string MetKey(const OpenFolder& folder, std::u16string_view name) const;
 
@@ -114,6 +116,10 @@ private:
     std::optional<ReplacementTable> table_;
     // The name pattern, parsed once for the batch; the chain takes it over.
     NamePattern pattern_;
+    // The regular expression, compiled once for the batch; the chain takes it over. With
+    // "Only English" on, a mistake in it matters only when the table cannot be read.
+    std::optional<RegexReplacer> regex_;
+    std::optional<RegexError> regexError_;
     std::optional<NameChain> chain_;
 
     FolderCache folders_;

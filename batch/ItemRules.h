@@ -28,6 +28,9 @@ template <class Facts>
 PlanState JudgeItem(const PlanItem& item, const RenameSettings& settings, Facts&& facts) {
     if (item.unreadableFolder())
         return PlanState::Unreadable;
+    // Its new name is not known: whatever else holds, it is not renamed.
+    if (item.regexTooLong())
+        return PlanState::RegexTooLong;
     if (!item.changed())
         return PlanState::Unchanged;
     if (settings.onlyLog)

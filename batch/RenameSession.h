@@ -17,6 +17,7 @@
 #include "engine/BatchStats.h"
 #include "engine/NameChain.h"
 #include "engine/PatternCreator.h"
+#include "engine/RegexReplace.h"
 #include "engine/RenameSettings.h"
 #include "platform/MountTable.h"
 #include "platform/OpenFolder.h"
@@ -39,6 +40,9 @@ enum class BatchOutcome {
     // nothing was renamed or logged. Hosts tell the mistake before they start a batch;
     // this holds for any host that does not.
     PatternMistake,
+    // The regular expression or its replacement has a mistake (BatchResult::regexError):
+    // the batch did not begin, as with a mistake in the name pattern.
+    RegexMistake,
 };
 
 // Which batches an Undo takes back. Whatever it is, an Undo that finds no batch left to
@@ -94,6 +98,7 @@ struct BatchResult {
     bool logRefused = false;
     std::optional<bool> undoEnabled;
     std::optional<PatternError> patternError;
+    std::optional<RegexError> regexError;
 };
 
 // The state that lives as long as the main dialog (or one brindle-cli run): the

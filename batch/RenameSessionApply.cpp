@@ -279,8 +279,9 @@ void RenameSession::ApplyItem(const Plan& plan, const GroupItem& entry, bool rec
                 ++tally_.readOnly;
                 break;
             case PlanState::NotAName:
+            case PlanState::RegexTooLong:
                 failed = true;
-                reason = ConflictReason(PlanState::NotAName);
+                reason = ConflictReason(verdict);
                 break;
             default:  // Unchanged, or "Only Log": nothing moves
                 break;

@@ -122,6 +122,11 @@ BatchResult RenameSession::RunBatch(const BatchSource& source) {
         result.patternError = std::move(mistake);
         return result;
     }
+    if (auto mistake = CheckRegularExpression(settings_)) {
+        result.outcome = BatchOutcome::RegexMistake;
+        result.regexError = std::move(mistake);
+        return result;
+    }
     BeginBatch();
     // Items are planned a group at a time, then applied: the group's records go to the
     // log in one write before any of them is renamed. The plan keeps only the folders.
@@ -209,6 +214,12 @@ BatchResult RenameSession::RunBatch(const BatchSource& source) {
                                          : BatchOutcome::Completed;
     if (result.tableFailed && !host_.GoesOnWithoutTable())
         result.outcome = BatchOutcome::TableMissing;
+    // Without its table the replace pair applies, and then its regular expression's
+    // mistake keeps the batch from naming anything.
+    if (plan.regexError && result.outcome == BatchOutcome::Completed) {
+        result.outcome = BatchOutcome::RegexMistake;
+        result.regexError = plan.regexError;
+    }
     result.undoEnabled = undoEnabled_;
     result.logRefused = logRefused_;
     tally_.stopped = result.outcome == BatchOutcome::DiskFull ||

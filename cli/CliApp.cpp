@@ -136,7 +136,7 @@ std::optional<Plan> CheckDryRun(const BatchSource& source, const RenameSession& 
     asBatch.onlyLog = false;
     Plan plan;
     PlanWhole(PlanRequest{source, asBatch, session.NextCounters(), session.configFile()}, plan);
-    if (plan.tableFailed || plan.patternError)
+    if (plan.tableFailed || plan.patternError || plan.regexError)
         return std::nullopt;
     return plan;
 }
@@ -195,6 +195,12 @@ int RunRequest(CliRequest& request, const std::vector<std::string>& args) {
         // A batch whose name pattern has a mistake renames nothing, and is not planned.
         if (const auto mistake = ParseNamePattern(request.settings.namePattern).error) {
             Complain(PatternErrorText(*mistake));
+            return kExitFailure;
+        }
+        // Nor a batch whose regular expression or replacement has one.
+        if (const auto mistake = CheckRegularExpression(request.settings)) {
+            Complain(RegexErrorText(*mistake, request.settings.replaceWhat,
+                                    request.settings.replaceWith));
             return kExitFailure;
         }
     }

@@ -101,6 +101,14 @@ std::u16string ConvertEach(std::u16string_view name, Convert convert) {
 
 }  // namespace
 
+char32_t SimpleUpper(char32_t c) {
+    return Upper(c);
+}
+
+char32_t SimpleLower(char32_t c) {
+    return Lower(c);
+}
+
 std::u16string ToLowerCase(std::u16string_view name) {
     return ConvertEach(name, [](char32_t c) { return Lower(c); });
 }

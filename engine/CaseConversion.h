@@ -27,6 +27,10 @@ std::u16string ToUpperLetter(std::u16string_view name);
 std::u16string ReverseName(std::u16string_view name);
 std::u16string ReverseLetterCase(std::u16string_view name);
 
+// One code point's simple upper or lower case mapping, as the conversions use it.
+char32_t SimpleUpper(char32_t c);
+char32_t SimpleLower(char32_t c);
+
 // Applies the conversion of `mode`; any value outside 0..6 changes nothing.
 std::u16string ApplyConversion(int mode, std::u16string_view name);
 

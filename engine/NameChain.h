@@ -1,11 +1,14 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "engine/CaseConversion.h"
 #include "engine/ConfigFile.h"
 #include "engine/NameStage.h"
 #include "engine/NameStages.h"
 #include "engine/PatternCreator.h"
+#include "engine/RegexReplace.h"
 #include "engine/RenameSettings.h"
 
 namespace brindle {
@@ -22,14 +25,34 @@ public:
     // is off, or switched off because its table could not be opened (then the replace
     // pair applies instead, as to every item after such a failure). `pattern` is
     // options.namePattern as parsed for the batch. The table outlives the chain.
-    NameChain(const RenameSettings& options, const ReplacementTable* table, NamePattern pattern);
+    // With the regular expression stage, `regex` is options' expression and replacement
+    // as the batch compiled them; when it is not given the chain compiles them itself, and
+    // a mistake in them leaves the stage out (the batch tells it before any chain names
+    // an item).
+    NameChain(const RenameSettings& options, const ReplacementTable* table, NamePattern pattern,
+              std::optional<RegexReplacer> regex = std::nullopt);
 
     // The new name of the item; advances the counters the pattern uses and sets the
     // symbol count.
     std::u16string NewName(const ItemFacts& item, NameCounters& counters) const;
 
+    // Whether the regular expression ran past its limits on the item NewName named last:
+    // then the stage left that name as it was, and the item is not to be renamed.
+    bool RegexTookTooLong() const { return regex_ != nullptr && regex_->tookTooLong(); }
+
+    // Runs the stages up to and including the replace stage on `item` (no counters advanced,
+    // no file read) and returns the result with the parts the regular expression replaced;
+    // nullopt when the chain has no regular expression stage. The window's thread builds a
+    // chain of its own for this (a chain names the items of one thread).
+    std::optional<ReplacedName> ReplacedParts(const ItemFacts& item) const;
+
 private:
     NameStages stages_;
+    // The stages before the replace stage, as ReplacedParts runs them again.
+    bool doubledExtension_ = false;
+    bool extensionAside_ = false;
+    int conversionMode_ = kNoConversion;
+    const RegexReplaceStage* regex_ = nullptr;
 };
 
 }  // namespace brindle

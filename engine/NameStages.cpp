@@ -37,6 +37,19 @@ void ReplaceStage::Apply(std::u16string& name, const ItemFacts&, NameCounters&) 
     name = ReplaceAll(name, what_, with_);
 }
 
+void RegexReplaceStage::Apply(std::u16string& name, const ItemFacts&, NameCounters&) const {
+    if (!Replace(name, nullptr))
+        tookTooLong_ = true;
+}
+
+bool RegexReplaceStage::Replace(std::u16string& name, std::vector<ReplacedPart>* parts) const {
+    if (replacer_.Replace(name, replaced_, parts) != RegexReplacer::Outcome::Replaced)
+        return false;
+    // The old name's storage serves the next item.
+    name.swap(replaced_);
+    return true;
+}
+
 void PatternStage::Apply(std::u16string& name, const ItemFacts& item,
                          NameCounters& counters) const {
     const std::u16string_view whole(name);

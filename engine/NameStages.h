@@ -11,6 +11,7 @@
 #include "engine/Extension.h"
 #include "engine/NameStage.h"
 #include "engine/PatternCreator.h"
+#include "engine/RegexReplace.h"
 
 namespace brindle {
 
@@ -70,6 +71,24 @@ public:
 private:
     std::u16string what_;
     std::u16string with_;
+};
+
+// Replace what/with as a regular expression and its replacement: every match, left to
+// right. A match past the limits leaves the name as it was and says so in tookTooLong()
+// until the next item.
+class RegexReplaceStage final : public NameStage {
+public:
+    explicit RegexReplaceStage(RegexReplacer replacer) : replacer_(std::move(replacer)) {}
+    void Apply(std::u16string& name, const ItemFacts& item, NameCounters& counters) const override;
+    // Replaces in `name` and tells the parts replaced; false past the limits.
+    bool Replace(std::u16string& name, std::vector<ReplacedPart>* parts) const;
+    bool tookTooLong() const { return tookTooLong_; }
+    void Forget() const { tookTooLong_ = false; }
+
+private:
+    RegexReplacer replacer_;
+    mutable std::u16string replaced_;
+    mutable bool tookTooLong_ = false;
 };
 
 // The name pattern: a new name for the name before its extension.

@@ -36,7 +36,8 @@ protected:
                 return std::u16string(ConflictReason(PlanState::TargetExists)) + u" (" +
                        item.newName + u")";
             case PlanState::NotAName:
-                return std::u16string(ConflictReason(PlanState::NotAName));
+            case PlanState::RegexTooLong:
+                return std::u16string(ConflictReason(item.state));
             case PlanState::Missing:
                 return SystemErrorText(ENOENT);
             case PlanState::LosesContents:
