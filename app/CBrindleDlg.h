@@ -22,6 +22,7 @@
 #include "batch/RenameSession.h"
 #include "batch/UndoHistory.h"
 #include "engine/OptionTable.h"
+#include "engine/RegexReplace.h"
 #include "engine/RenameSettings.h"
 #include "platform/UserFiles.h"
 
@@ -187,6 +188,9 @@ private:
     void ShowMethodControls(bool onlyEnglish);
     // Runs a batch with one snapshot of the controls, and shows what it changed.
     void RunBatch(const brindle::BatchSource& source);
+    // Says what is wrong with the regular expression or its replacement, and puts the
+    // cursor of its edit where the mistake is.
+    void ShowRegexMistake(const brindle::RegexError& mistake);
     // "Choose Folder" and drops: a batch, or with "Preview First" the Preview over `source`.
     void RenameOrPreview(const brindle::BatchSource& source);
     // Opens the Preview (made on first use) and brings it to the front.
