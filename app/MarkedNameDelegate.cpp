@@ -6,27 +6,32 @@
 
 #include <algorithm>
 
-#include "app/PreviewModel.h"
-
-namespace {
-
-// The marks of `text` as they fall in what eliding left of it: `kept` units of its start,
-// an ellipsis, then its end from `tail` on.
-PreviewModel::Marks MarksAfterEliding(const PreviewModel::Marks& marks, int kept, int tail) {
-    PreviewModel::Marks shown;
+PreviewModel::Marks MarkedNameDelegate::MarksInShown(const QString& text, const QString& shown,
+                                                     const PreviewModel::Marks& marks) {
+    if (shown == text)
+        return marks;
+    // The ellipsis that stands for the cut: the name may hold one of its own.
+    qsizetype ellipsis = shown.indexOf(QChar(0x2026));
+    while (ellipsis >= 0 &&
+           !(text.startsWith(shown.left(ellipsis)) && text.endsWith(shown.mid(ellipsis + 1))))
+        ellipsis = shown.indexOf(QChar(0x2026), ellipsis + 1);
+    if (ellipsis < 0)
+        return {};
+    // `kept` units of the start, the ellipsis, then the end of `text` from `tail` on.
+    const int kept = static_cast<int>(ellipsis);
+    const int tail = static_cast<int>(text.size() - (shown.size() - ellipsis - 1));
+    PreviewModel::Marks inShown;
     for (const PreviewModel::Mark& mark : marks) {
         const int end = mark.begin + mark.size;
         if (mark.begin < kept)
-            shown.push_back({mark.begin, std::min(end, kept) - mark.begin});
+            inShown.push_back({mark.begin, std::min(end, kept) - mark.begin});
         if (end > tail) {
             const int begin = std::max(mark.begin, tail);
-            shown.push_back({kept + 1 + begin - tail, end - begin});
+            inShown.push_back({kept + 1 + begin - tail, end - begin});
         }
     }
-    return shown;
+    return inShown;
 }
-
-}  // namespace
 
 void MarkedNameDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                const QModelIndex& index) const {
@@ -54,17 +59,10 @@ void MarkedNameDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     QFont bold = item.font;
     bold.setBold(true);
     QString shown = QFontMetrics(bold).elidedText(text, Qt::ElideMiddle, room.width());
-    PreviewModel::Marks shownMarks = marks;
-    if (shown != text) {
-        const qsizetype ellipsis = shown.indexOf(QChar(0x2026));
-        if (ellipsis < 0) {
-            shown = text;  // nothing of it fits: painted as it is, clipped
-        } else {
-            const int kept = static_cast<int>(ellipsis);
-            const int tail = static_cast<int>(text.size() - (shown.size() - ellipsis - 1));
-            shownMarks = MarksAfterEliding(marks, kept, tail);
-        }
-    }
+    // Nothing of it fits but the ellipsis: painted whole, and clipped.
+    if (shown.size() <= 1)
+        shown = text;
+    const PreviewModel::Marks shownMarks = MarksInShown(text, shown, marks);
 
     const QPalette::ColorGroup group = !(item.state & QStyle::State_Enabled) ? QPalette::Disabled
                                        : (item.state & QStyle::State_Active) ? QPalette::Normal

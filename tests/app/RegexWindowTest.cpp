@@ -22,8 +22,6 @@
 
 using namespace apptest;
 
-Q_DECLARE_METATYPE(PreviewModel::Marks)
-
 namespace {
 
 constexpr int kWait = 10000;
@@ -133,6 +131,40 @@ private slots:
         QCOMPARE(dlg_->focusWidget(), edit);
         QCOMPARE(edit->cursorPosition(), offset);
         QVERIFY(!edit->hasSelectedText());
+    }
+
+    // A name cut in its middle keeps the marks of what is left, moved past the ellipsis.
+    void marksFollowTheCut_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("marks");
+        QTest::addColumn<QString>("expected");
+        const QString name = "Photo-0042_and_0043.jpg";
+        QTest::newRow("whole") << name << name << "6+4 15+4"
+                               << "6+4 15+4";
+        QTest::newRow("cut between the marks") << name << "Photo-0042_\u2026043.jpg"
+                                               << "6+4 15+4"
+                                               << "6+4 12+3";
+        QTest::newRow("a mark cut through") << name << "Photo-00\u2026043.jpg"
+                                            << "6+4 15+4"
+                                            << "6+2 9+3";
+        QTest::newRow("a mark cut away") << name << "Pho\u2026.jpg"
+                                         << "6+4 15+4"
+                                         << "";
+        QTest::newRow("an ellipsis of the name's own") << "Photo\u2026 and more.jpg"
+                                                       << "Photo\u2026\u2026.jpg"
+                                                       << "0+5"
+                                                       << "0+5";
+    }
+    void marksFollowTheCut() {
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        QFETCH(QString, marks);
+        QFETCH(QString, expected);
+        PreviewModel::Marks given;
+        for (const QString& mark : marks.split(' ', Qt::SkipEmptyParts))
+            given.push_back({mark.section('+', 0, 0).toInt(), mark.section('+', 1, 1).toInt()});
+        QCOMPARE(Marked(MarkedNameDelegate::MarksInShown(text, shown, given)), expected);
     }
 
     // Marks in the cell where the new name is the replace's own; else in the row's tooltip,
