@@ -1,5 +1,5 @@
-// Per-name cost of the case conversions and the pattern creator, the stages that run for
-// every item of a batch.
+// Per-name cost of the case conversions, the pattern creator and the regular expressions,
+// the stages that run for every item of a batch.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -39,6 +39,25 @@ void BM_PatternCreator(benchmark::State& state, const char16_t* pattern) {
 BENCHMARK_CAPTURE(BM_PatternCreator, literal, u"Holiday photo");
 BENCHMARK_CAPTURE(BM_PatternCreator, nameNumberLetter, u"/O - /4/C");
 BENCHMARK_CAPTURE(BM_PatternCreator, folderAndNumber, u"/D_/9_/D_/0");
+
+// The replace stage as a regular expression: compiled once, matched for every name.
+void BM_RegexReplace(benchmark::State& state, const char16_t* what, const char16_t* with) {
+    brindle::RenameSettings options;
+    options.regularExpression = true;
+    options.replaceWhat = what;
+    options.replaceWith = with;
+    const brindle::NameChain chain(options, nullptr, brindle::NamePattern());
+    brindle::NameCounters counters;
+    const brindle::ItemFacts item(u"/home/user/Pictures/Summer/", kName);
+    for (auto _ : state) {
+        std::u16string name = chain.NewName(item, counters);
+        benchmark::DoNotOptimize(name);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK_CAPTURE(BM_RegexReplace, anchoredNoMatch, u"^FILE_(\\d+)", u"file-$1");
+BENCHMARK_CAPTURE(BM_RegexReplace, everyWord, u"(\\w)(\\w*)", u"\\u$1$2");
+BENCHMARK_CAPTURE(BM_RegexReplace, emptyMatches, u"x*", u"-");
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 # The Debian package: `cpack -G DEB` in the build folder, or the `package` target. It holds
 # exactly what the install rules lay out, under /usr; its dependencies come from
-# dpkg-shlibdeps (package dpkg-dev).
+# dpkg-shlibdeps (package dpkg-dev): Qt 6, ICU, PCRE2's 16-bit library (libpcre2-16-0)
+# and the C++ runtime.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME brindle)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
