@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
 #include <optional>
 
 #include "app/AppResources.h"
@@ -30,6 +31,7 @@
 #include "batch/OperationTally.h"
 #include "engine/ConfigFile.h"
 #include "engine/PatternCreator.h"
+#include "engine/RegexReplace.h"
 #include "platform/FileSystem.h"
 #include "platform/StateFile.h"
 
@@ -157,6 +159,7 @@ void CBrindleDlg::OnInitDialog() {
 void CBrindleDlg::ShowMethodControls(bool onlyEnglish) {
     replaceWhat_->setVisible(!onlyEnglish);
     replaceWith_->setVisible(!onlyEnglish);
+    regularExpression_->setVisible(!onlyEnglish);
     methodLabel_->setText(QString::fromUtf16(onlyEnglish ? kSelectMethod : kReplaceWithLabel));
     methodList_->setVisible(onlyEnglish);
 }
@@ -323,6 +326,10 @@ void CBrindleDlg::RunBatch(const brindle::BatchSource& source) {
             ShowMessage(brindle::PatternErrorText(*mistake), u"", MessageIcon::Warning);
             return;
         }
+        if (const auto mistake = brindle::CheckRegularExpression(session_.settings())) {
+            ShowRegexMistake(*mistake);
+            return;
+        }
         PrepareLogFolder();
         brindle::BatchResult result;
         History history;
@@ -340,6 +347,18 @@ void CBrindleDlg::RunBatch(const brindle::BatchSource& source) {
             ShowHistory(history);
         ShowResultLine();
     });
+}
+
+void CBrindleDlg::ShowRegexMistake(const brindle::RegexError& mistake) {
+    const RenameSettings& o = session_.settings();
+    ShowMessage(brindle::RegexErrorText(mistake, o.replaceWhat, o.replaceWith), u"",
+                MessageIcon::Warning);
+    // The cursor where the mistake is, so that it can be mended at once.
+    QLineEdit* edit = mistake.inReplacement ? replaceWith_ : replaceWhat_;
+    edit->setFocus(Qt::OtherFocusReason);
+    edit->deselect();
+    edit->setCursorPosition(static_cast<int>(
+        std::min<std::size_t>(mistake.offset, static_cast<std::size_t>(edit->text().size()))));
 }
 
 void CBrindleDlg::PrepareLogFolder() {
@@ -507,6 +526,7 @@ void CBrindleDlg::OnlyEnglishTableFailed() {
     // The caption stays as it was: only the box's own click changes it.
     replaceWhat_->show();
     replaceWith_->show();
+    regularExpression_->show();
     methodList_->hide();
     onlyEnglish_->setEnabled(false);
 }

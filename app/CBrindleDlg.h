@@ -22,6 +22,7 @@
 #include "batch/RenameSession.h"
 #include "batch/UndoHistory.h"
 #include "engine/OptionTable.h"
+#include "engine/RegexReplace.h"
 #include "engine/RenameSettings.h"
 #include "platform/UserFiles.h"
 
@@ -150,6 +151,10 @@ private:
     static constexpr char16_t kReplaceWithLabel[] = u"replace with";
     // The dialog units the dialog grows by for the result line, with its gap.
     static constexpr int kResultLineHeight = 13;
+    // The design's bottom edge of the "File Name Editor" group, and the dialog units the group
+    // and the dialog grow by for the row of "Regular Expression" under the replace pair.
+    static constexpr int kEditorGroupBottom = 82;
+    static constexpr int kRegexRowHeight = 10;
 
     // Makes every control, fits the dialog units to the captions, places the controls and
     // sets the tab order.
@@ -183,6 +188,9 @@ private:
     void ShowMethodControls(bool onlyEnglish);
     // Runs a batch with one snapshot of the controls, and shows what it changed.
     void RunBatch(const brindle::BatchSource& source);
+    // Says what is wrong with the regular expression or its replacement, and puts the
+    // cursor of its edit where the mistake is.
+    void ShowRegexMistake(const brindle::RegexError& mistake);
     // "Choose Folder" and drops: a batch, or with "Preview First" the Preview over `source`.
     void RenameOrPreview(const brindle::BatchSource& source);
     // Opens the Preview (made on first use) and brings it to the front.
@@ -227,6 +235,7 @@ private:
     QLineEdit* replaceWith_ = nullptr;
     QLabel* methodLabel_ = nullptr;
     QComboBox* methodList_ = nullptr;
+    QCheckBox* regularExpression_ = nullptr;
     QCheckBox* onlyEnglish_ = nullptr;
     QCheckBox* countSymbols_ = nullptr;
     QCheckBox* duplicateExtension_ = nullptr;

@@ -39,13 +39,18 @@ void CBrindleDlg::LayOut() {
                     {{methodLabel_,
                       {QString::fromUtf16(kSelectMethod), QString::fromUtf16(kReplaceWithLabel)}}});
     PlaceItems(units_, items);
-    // The design's 250 x 202, and the result line below the buttons.
-    setFixedSize(units_.size(250, 202 + kResultLineHeight));
+    // The design's 250 x 202, the row of "Regular Expression" and the result line below the
+    // buttons.
+    setFixedSize(units_.size(250, 202 + kRegexRowHeight + kResultLineHeight));
     SetTabOrder();
 }
 
 void CBrindleDlg::CreateControls(std::vector<DialogItem>& items) {
+    // The "File Name Editor" group grows by the row of "Regular Expression"; whatever lies
+    // below the group moves down by that row, and keeps the design's numbers here.
     const auto place = [&items](QWidget* widget, int x, int y, int w, int h) {
+        if (y > kEditorGroupBottom)
+            y += kRegexRowHeight;
         items.push_back({widget, QRect(x, y, w, h)});
     };
     // Group boxes first, so that every control lies above them.
@@ -55,7 +60,7 @@ void CBrindleDlg::CreateControls(std::vector<DialogItem>& items) {
         box->setFocusPolicy(Qt::NoFocus);
     };
     group("Lower <--> Upper Case + Reverse File Conversion", 7, 7, 236, 32);
-    group("File Name Editor", 7, 40, 236, 42);
+    group("File Name Editor", 7, 40, 236, 42 + kRegexRowHeight);
     group("File Name Creator", 7, 83, 160, 47);
     group("File Mover", 171, 83, 72, 47);
     group("Configuration", 7, 132, 236, 42);
@@ -139,6 +144,8 @@ void CBrindleDlg::CreateControls(std::vector<DialogItem>& items) {
     place(methodList_, 11, 66, 89, 12);
     methodList_->setAcceptDrops(false);
     methodList_->hide();
+    // Under the replace pair, in the room the group grows by; hidden with the pair.
+    regularExpression_ = check(ids::kRegularExpression, "Re&gular Expression", 11, 79, 89, 9);
 
     onlyEnglish_ = check(ids::kOnlyEnglish, "Only &English", 105, 49, 50, 9);
     countSymbols_ = check(ids::kCountSymbols, "# of &Symbols", 182, 49, 56, 9);
@@ -214,6 +221,7 @@ void CBrindleDlg::CreateControls(std::vector<DialogItem>& items) {
 void CBrindleDlg::SetTabOrder() {
     const int order[] = {ids::kReplaceWhat,
                          ids::kReplaceWith,
+                         ids::kRegularExpression,
                          ids::kOnlyEnglish,
                          ids::kCountSymbols,
                          ids::kDuplicateExtension,

@@ -20,6 +20,7 @@
 #include "app/ControlIds.h"
 #include "app/DialogUnits.h"
 #include "app/FileDropTarget.h"
+#include "app/MarkedNameDelegate.h"
 #include "app/OptionsPanel.h"
 #include "app/PreviewModel.h"
 #include "app/PreviewWorker.h"
@@ -89,6 +90,7 @@ CPreviewDlg::CPreviewDlg(QWidget* owner, brindle::DesktopServices& services,
     list_->horizontalHeader()->setStretchLastSection(true);
     // A long name shows its start and its end, the whole of it in the cell's tooltip.
     list_->setTextElideMode(Qt::ElideMiddle);
+    list_->setItemDelegateForColumn(PreviewModel::kNewName, new MarkedNameDelegate(list_));
     // The widths were given in pixels for base units of 6 x 13; they grow with the font.
     const DialogUnits units(font());
     for (int column = 0; column < PreviewModel::kColumns; ++column)
@@ -253,6 +255,8 @@ void CPreviewDlg::Replan() {
     }
     summary_->setText(QStringLiteral("Planning..."));
     auto request = std::make_shared<const brindle::PlanRequest>(makeRequest_(source_));
+    // Kept for the plan it makes: the model marks what its regular expression replaced.
+    model_->SetPlanSettings(request->settings);
     emit planRequested(generation, std::move(request), ScreenRows());
 }
 

@@ -122,9 +122,9 @@ constexpr TableString kStrings[] = {
      u"Folder\" does"},
     {184, u"Regular Expression"},
     {185,
-     u"\"Replace what\" is a regular expression, \"with\" its replacement:\n(\\d+), (?<name>...), "
-     u"(?i) as in Perl; $1 or ${1} a group, ${name} a named one, $0 the whole match\nExample: "
-     u"^IMG_(\\d+) with Photo-$1: IMG_0042.jpg -> Photo-0042.jpg"},
+     u"\"Replace what\" in Perl's syntax: (\\d+), (?<name>...), (?i)\n"
+     u"\"with\": $1 or ${1} a group, ${name} a named one, $0 all\n"
+     u"Example: ^IMG_(\\d+) with Photo-$1: IMG_7.jpg -> Photo-7.jpg"},
 };
 
 using brindle::options::HelpIds;

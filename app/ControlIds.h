@@ -45,6 +45,8 @@ inline constexpr int kAlsoLine = 1042;
 inline constexpr int kResultLine = 1043;
 // At that line's end: the Undo History.
 inline constexpr int kHistoryLink = 1044;
+// Under the replace pair: "Replace what" is a regular expression.
+inline constexpr int kRegularExpression = 1045;
 
 // The Output Log's list and status line.
 inline constexpr int kOutputList = 1015;

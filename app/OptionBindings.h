@@ -35,6 +35,7 @@ inline constexpr OptionBinding kOptionBindings[] = {
     {brindle::options::kKeyWriteLogFile, ids::kWriteLogFile},
     {brindle::options::kKeyDuplicateExtension, ids::kDuplicateExtension},
     {brindle::options::kKeyRenameDir, ids::kRenameDir},
+    {brindle::options::kKeyRegularExpression, ids::kRegularExpression},
     {brindle::options::kKeyCase, 0, kConversionButtons},
     {brindle::options::kKeyForceLength, ids::kForce63Length},
     {brindle::options::kKeyStartingIndex, ids::kStartIndex},

@@ -20,8 +20,77 @@ std::shared_ptr<const brindle::Plan> PreviewModel::SetPlan(
     beginResetModel();
     std::swap(plan_, plan);
     Filter();
+    UpdateChain();
     endResetModel();
     return plan;
+}
+
+void PreviewModel::SetPlanSettings(const brindle::RenameSettings& settings) {
+    planSettings_ = settings;
+}
+
+void PreviewModel::UpdateChain() {
+    if (!plan_)
+        return;
+    brindle::RenameSettings settings = planSettings_;
+    // As the planner names the items when the table could not be read.
+    if (plan_->tableFailed)
+        settings.onlyEnglish = false;
+    if (chainSettings_ && *chainSettings_ == settings)
+        return;
+    chain_.reset();
+    chainSettings_ = settings;
+    // With "Only English" on there is no regular expression stage, and its table is the
+    // planner's to read.
+    if (!brindle::UsesRegularExpression(settings) || brindle::CheckRegularExpression(settings))
+        return;
+    chain_.emplace(settings, nullptr, brindle::ParseNamePattern(settings.namePattern).pattern);
+}
+
+std::optional<brindle::ReplacedName> PreviewModel::replacedName(int row) const {
+    if (!chain_ || !plan_ || row < 0 || row >= rowCount())
+        return std::nullopt;
+    const PlanItem& item = plan_->items[itemAt(row)];
+    // A folder that could not be read names nothing; a match that ran past the limits
+    // once would only run past them again.
+    if (item.unreadableFolder() || item.state == PlanState::RegexTooLong)
+        return std::nullopt;
+    return chain_->ReplacedParts(brindle::ItemFacts(plan_->folderOf(item), item.oldName));
+}
+
+PreviewModel::Marks PreviewModel::marks(int row) const {
+    const std::optional<brindle::ReplacedName> replaced = replacedName(row);
+    if (!replaced || replaced->name != plan_->items[itemAt(row)].newName)
+        return {};
+    Marks marks;
+    for (const brindle::ReplacedPart& part : replaced->parts)
+        if (part.size != 0)
+            marks.push_back({static_cast<int>(part.begin), static_cast<int>(part.size)});
+    return marks;
+}
+
+QString PreviewModel::ToolTip(int row, int column) const {
+    const QString text = this->text(row, column);
+    const std::optional<brindle::ReplacedName> replaced = replacedName(row);
+    if (!replaced || replaced->parts.empty() || replaced->name == plan_->items[itemAt(row)].newName)
+        return text;
+    // A later stage changed the name again: the name after the replace, its parts in bold.
+    const QString name = ToQString(replaced->name);
+    QString marked;
+    qsizetype at = 0;
+    for (const brindle::ReplacedPart& part : replaced->parts) {
+        const auto begin = static_cast<qsizetype>(part.begin);
+        const auto size = static_cast<qsizetype>(part.size);
+        if (size == 0 || begin < at || begin + size > name.size())
+            continue;
+        marked += name.mid(at, begin - at).toHtmlEscaped();
+        marked +=
+            QStringLiteral("<b>") + name.mid(begin, size).toHtmlEscaped() + QStringLiteral("</b>");
+        at = begin + size;
+    }
+    marked += name.mid(at).toHtmlEscaped();
+    return QStringLiteral("<p style=\"white-space:pre\">") + text.toHtmlEscaped() +
+           QStringLiteral("<br>After the replace: ") + marked + QStringLiteral("</p>");
 }
 
 void PreviewModel::SetOnlyChanges(bool only) {
@@ -129,8 +198,13 @@ QVariant PreviewModel::data(const QModelIndex& index, int role) const {
         return {};
     switch (role) {
         case Qt::DisplayRole:
-        case Qt::ToolTipRole:
             return text(index.row(), index.column());
+        case Qt::ToolTipRole:
+            return ToolTip(index.row(), index.column());
+        case kMarksRole:
+            if (index.column() != kNewName)
+                return {};
+            return QVariant::fromValue(marks(index.row()));
         case Qt::DecorationRole: {
             if (index.column() != kCurrentName)
                 return {};

@@ -11,6 +11,9 @@
 #include <vector>
 
 #include "batch/BatchPlan.h"
+#include "engine/NameChain.h"
+#include "engine/RegexReplace.h"
+#include "engine/RenameSettings.h"
 
 // The Preview's rows as a table model over one plan, which it shares and never changes:
 // each item's current name (a dropped folder's whole path, as the Output Log shows it),
@@ -18,6 +21,10 @@
 // warnings. A conflict is marked with a cross, a warning with an exclamation mark, a
 // rename with a check. Texts are made only for the rows a view asks for. It may show only
 // the items that change or need a look (a conflict, a warning); the plan stays whole.
+// With a regular expression, the "New Name" cells mark what it replaced (kMarksRole), or,
+// where a later stage changed the name again, the row's tooltip shows the name after the
+// replace with those parts in bold. The marks come from a name chain of the model's own,
+// made when the settings change, and only for the rows a view asks for.
 class PreviewModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -28,6 +35,24 @@ public:
     // caller can let it go where freeing a large plan costs the user nothing).
     std::shared_ptr<const brindle::Plan> SetPlan(std::shared_ptr<const brindle::Plan> plan);
     const std::shared_ptr<const brindle::Plan>& plan() const { return plan_; }
+
+    // The options the plans to come were made with, set before each plan: the model's own
+    // chain follows them (the regular expression compiled once per change).
+    void SetPlanSettings(const brindle::RenameSettings& settings);
+
+    // A part of the new name that the regular expression replaced, in UTF-16 units.
+    struct Mark {
+        int begin = 0;
+        int size = 0;
+        bool operator==(const Mark&) const = default;
+    };
+    using Marks = QList<Mark>;
+    // The "New Name" column's marks under this role: empty where there are none to show.
+    static constexpr int kMarksRole = Qt::UserRole + 1;
+    Marks marks(int row) const;
+    // The name as the replace stage leaves it, with what it replaced; nullopt without a
+    // regular expression, or for an item it does not name.
+    std::optional<brindle::ReplacedName> replacedName(int row) const;
 
     // Rows only for the items that change, conflict or are warned of.
     void SetOnlyChanges(bool only);
@@ -65,10 +90,18 @@ public:
 
 private:
     void Filter();
+    // The chain for the plan on show: made again when its settings differ from the ones
+    // it was made with.
+    void UpdateChain();
+    QString ToolTip(int row, int column) const;
 
     std::shared_ptr<const brindle::Plan> plan_;
     bool onlyChanges_ = false;
     // The items shown, in order, while only changes are.
     std::vector<std::uint32_t> shown_;
     std::array<QPixmap, 3> images_;
+    brindle::RenameSettings planSettings_;
+    // What the chain was made from; the chain exists only while it has a regular expression.
+    std::optional<brindle::RenameSettings> chainSettings_;
+    std::optional<brindle::NameChain> chain_;
 };

@@ -2,7 +2,8 @@
 // platform: the main dialog, a context help balloon over it, the Preview that "Choose
 // Folder" opens with "Preview First" over a sample folder with a conflict, the Output Log
 // and the main dialog's result line after a real batch over a temporary folder (one of
-// whose names is taken, so that a row fails), and the Undo History of two batches;
+// whose names is taken, so that a row fails), the Undo History of two batches, and the
+// Preview of a regular expression with the parts it replaced marked;
 // then, in a second run of itself with Qt's scale factor 2, the main dialog as a
 // high-resolution screen shows it.
 //   brindle_screenshots <folder>
@@ -97,6 +98,19 @@ QCheckBox* PanelBox(CPreviewDlg* preview, std::u16string_view key) {
     return qobject_cast<QCheckBox*>(preview->optionsPanel()->ControlFor(key));
 }
 
+// Waits until the Preview shows the whole plan of the latest change.
+bool WholePlan(CPreviewDlg* preview) {
+    if (preview->upToDate())
+        return true;
+    QEventLoop loop;
+    QObject::connect(preview, &CPreviewDlg::planShown, &loop, [&loop](bool whole) {
+        if (whole)
+            loop.quit();
+    });
+    loop.exec();
+    return preview->upToDate();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -121,6 +135,13 @@ int main(int argc, char** argv) {
     QDir().mkpath(programFolder);
     QDir().mkpath(samples);
     QDir().mkpath(previewed);
+    // The regular expression's Preview: a camera's names and one of the user's.
+    const QString camera = temp.path() + QStringLiteral("/Camera/");
+    QDir().mkpath(camera);
+    for (const char* name :
+         {"IMG_0041.jpg", "IMG_0042.jpg", "IMG_0043.JPG", "IMG_0044.jpg", "harbour at night.jpg"})
+        if (!Touch(camera + QString::fromLatin1(name)))
+            return 1;
     for (const char* name : {"beach_at_dawn.JPG", "beach at dawn.JPG", "market_day.JPG",
                              "old_town_walk.JPG", "packing_list.TXT", "sunset_over_the_bay.JPG"})
         if (!Touch(previewed + QString::fromLatin1(name)))
@@ -158,14 +179,8 @@ int main(int argc, char** argv) {
     CPreviewDlg* preview = dialog.previewDlg();
     if (preview == nullptr)
         return 1;
-    if (!preview->upToDate()) {
-        QEventLoop loop;
-        QObject::connect(preview, &CPreviewDlg::planShown, &loop, [&loop](bool whole) {
-            if (whole)
-                loop.quit();
-        });
-        loop.exec();
-    }
+    if (!WholePlan(preview))
+        return 1;
     preview->resize(1000, 400);
     QHeaderView* header = preview->list()->horizontalHeader();
     header->resizeSection(0, 150);
@@ -202,6 +217,26 @@ int main(int argc, char** argv) {
     history->resize(history->sizeHint().expandedTo(QSize(640, 180)));
     QApplication::processEvents();
     if (!history->grab().save(out + QStringLiteral("undo-history.png")))
+        return 1;
+    history->hide();
+
+    // A regular expression over a camera's folder: the Preview marks what it replaced.
+    services.setFolder(PathFromQt(camera));
+    Ctl<QRadioButton>(&dialog, ids::kNoConversion)->setChecked(true);
+    Ctl<QLineEdit>(&dialog, ids::kFileTypes)->clear();
+    Ctl<QCheckBox>(&dialog, ids::kRegularExpression)->setChecked(true);
+    Ctl<QLineEdit>(&dialog, ids::kReplaceWhat)->setText(QStringLiteral("^IMG_(\\d+)"));
+    Ctl<QLineEdit>(&dialog, ids::kReplaceWith)->setText(QStringLiteral("Photo-$1"));
+    Ctl<QPushButton>(&dialog, ids::kPreview)->click();
+    Ctl<QPushButton>(preview, ids::kPreviewChoose)->click();
+    if (!WholePlan(preview))
+        return 1;
+    preview->resize(1000, 330);
+    header->resizeSection(0, 150);
+    header->resizeSection(1, 170);
+    header->resizeSection(2, 200);
+    QApplication::processEvents();
+    if (!preview->grab().save(out + QStringLiteral("preview-regex.png")))
         return 1;
 
     QProcess scaled;

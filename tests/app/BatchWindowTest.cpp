@@ -214,10 +214,10 @@ private slots:
         CBrindleDlg& dlg = Open("[config]\nWrite Log File = 1\n");
         auto* line = Ctl<QPushButton>(ids::kResultLine);
         QVERIFY(!line->isVisible());
-        const QRect below = dlg.units().rect(7, 198, 170, 11);
+        const QRect below = dlg.units().rect(7, 208, 170, 11);
         QCOMPARE(line->geometry(), below);
         QVERIFY(line->geometry().top() > Ctl(ids::kUndo)->geometry().bottom());
-        QCOMPARE(dlg.size(), dlg.units().size(250, 215));
+        QCOMPARE(dlg.size(), dlg.units().size(250, 225));
 
         Click(ids::kToLowerCase);
         ChooseFolder("work");
@@ -458,6 +458,7 @@ private slots:
         QVERIFY(!Ctl(ids::kOnlyEnglish)->isEnabled());
         QVERIFY(Ctl(ids::kReplaceWhat)->isVisible());
         QVERIFY(Ctl(ids::kReplaceWith)->isVisible());
+        QVERIFY(Ctl(ids::kRegularExpression)->isVisible());
         QVERIFY(!Ctl(ids::kMethodList)->isVisible());
         QVERIFY(!dlg.settings().onlyEnglish);
         // The replace stage ran for both items, the first included.

@@ -55,6 +55,7 @@ private slots:
         QTest::newRow("disabled Undo 1011") << 1011 << 129 << 130;
         QTest::newRow("Open/Close Log 1025") << 1025 << 137 << 138;
         QTest::newRow("Preview Names 1041") << 1041 << 182 << 183;
+        QTest::newRow("Regular Expression 1045") << 1045 << 184 << 185;
     }
     void contextHelp() {
         QFETCH(int, id);

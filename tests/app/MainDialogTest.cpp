@@ -60,6 +60,8 @@ private slots:
         QTest::newRow("1018 method label")
             << 1018 << "replace with" << QRect(11, 56, 50, 9) << true << true;
         QTest::newRow("1019 method list") << 1019 << "" << QRect(11, 66, 89, 12) << false << true;
+        QTest::newRow("1045 Regular Expression")
+            << 1045 << "Re&gular Expression" << QRect(11, 79, 89, 9) << true << true;
         QTest::newRow("1006 Only English")
             << 1006 << "Only &English" << QRect(105, 49, 50, 9) << true << false;
         QTest::newRow("1016 # of Symbols")
@@ -73,36 +75,36 @@ private slots:
         QTest::newRow("1027 Force 63 length")
             << 1027 << "64" << QRect(182, 67, 44, 12) << false << true;
         QTest::newRow("1040 its spin box") << 1040 << "" << QRect(226, 67, 9, 12) << false << true;
-        QTest::newRow("1033 name pattern") << 1033 << "" << QRect(60, 92, 98, 12) << true << true;
+        QTest::newRow("1033 name pattern") << 1033 << "" << QRect(60, 102, 98, 12) << true << true;
         QTest::newRow("1034 starting index")
-            << 1034 << "0" << QRect(60, 105, 43, 12) << true << true;
-        QTest::newRow("134 its spin box") << 134 << "" << QRect(102, 105, 9, 12) << true << true;
+            << 1034 << "0" << QRect(60, 115, 43, 12) << true << true;
+        QTest::newRow("134 its spin box") << 134 << "" << QRect(102, 115, 9, 12) << true << true;
         QTest::newRow("1022 Reset Counters")
-            << 1022 << "Reset Cou&nters" << QRect(11, 119, 62, 9) << true << true;
-        QTest::newRow("1035 file types") << 1035 << "" << QRect(211, 92, 24, 12) << true << true;
+            << 1022 << "Reset Cou&nters" << QRect(11, 129, 62, 9) << true << true;
+        QTest::newRow("1035 file types") << 1035 << "" << QRect(211, 102, 24, 12) << true << true;
         QTest::newRow("1026 Rename Dir")
-            << 1026 << "Rename Dir" << QRect(11, 142, 48, 9) << true << true;
+            << 1026 << "Rename Dir" << QRect(11, 152, 48, 9) << true << true;
         QTest::newRow("1030 Write Log File")
-            << 1030 << "Wr&ite Log File" << QRect(62, 142, 55, 9) << true << true;
+            << 1030 << "Wr&ite Log File" << QRect(62, 152, 55, 9) << true << true;
         QTest::newRow("1024 Delete Contents")
-            << 1024 << "Dele&te Contents" << QRect(126, 142, 67, 9) << true << true;
+            << 1024 << "Dele&te Contents" << QRect(126, 152, 67, 9) << true << true;
         QTest::newRow("1014 Only Log")
-            << 1014 << "&Only Log" << QRect(11, 152, 39, 9) << true << true;
+            << 1014 << "&Only Log" << QRect(11, 162, 39, 9) << true << true;
         QTest::newRow("1025 Open/Close Log")
-            << 1025 << "Open/&Close Log" << QRect(62, 152, 63, 9) << true << true;
+            << 1025 << "Open/&Close Log" << QRect(62, 162, 63, 9) << true << true;
         QTest::newRow("1015 Read Only")
-            << 1015 << "Read Only" << QRect(11, 162, 45, 9) << true << true;
+            << 1015 << "Read Only" << QRect(11, 172, 45, 9) << true << true;
         QTest::newRow("1029 Scan Subfolders")
-            << 1029 << "Scan Sub&folders" << QRect(62, 162, 64, 9) << true << true;
+            << 1029 << "Scan Sub&folders" << QRect(62, 172, 64, 9) << true << true;
         QTest::newRow("1008 Choose Folder")
-            << 1008 << "Choose &Folder" << QRect(15, 181, 59, 14) << true << true;
-        QTest::newRow("1009 Exit") << 1009 << "E&xit" << QRect(96, 181, 59, 14) << true << true;
-        QTest::newRow("1011 Undo") << 1011 << "Undo" << QRect(176, 181, 59, 14) << true << false;
+            << 1008 << "Choose &Folder" << QRect(15, 191, 59, 14) << true << true;
+        QTest::newRow("1009 Exit") << 1009 << "E&xit" << QRect(96, 191, 59, 14) << true << true;
+        QTest::newRow("1011 Undo") << 1011 << "Undo" << QRect(176, 191, 59, 14) << true << false;
         QTest::newRow("1041 Preview Names")
-            << 1041 << "Preview Na&mes" << QRect(176, 154, 59, 14) << true << true;
-        QTest::newRow("1043 result line") << 1043 << "" << QRect(7, 198, 170, 11) << false << true;
+            << 1041 << "Preview Na&mes" << QRect(176, 164, 59, 14) << true << true;
+        QTest::newRow("1043 result line") << 1043 << "" << QRect(7, 208, 170, 11) << false << true;
         QTest::newRow("1044 history link")
-            << 1044 << "Undo &History..." << QRect(180, 198, 63, 11) << false << true;
+            << 1044 << "Undo &History..." << QRect(180, 208, 63, 11) << false << true;
     }
     // Without a configuration file and a log.
     void controlTable() {
@@ -133,8 +135,9 @@ private slots:
             QVERIFY(!c->isChecked());
     }
 
-    // Each keyboard mnemonic of the dialog leads to one control, "Preview Names" too.
-    void previewMnemonicIsItsOwn() {
+    // The mnemonics beyond the design's each lead to one control: "Preview Names" and
+    // "Regular Expression".
+    void addedMnemonicsAreTheirOwn() {
         CBrindleDlg& dlg = Open();
         QMap<QChar, QStringList> owners;
         for (QAbstractButton* button : dlg.findChildren<QAbstractButton*>()) {
@@ -145,13 +148,16 @@ private slots:
         }
         QCOMPARE(owners.value(QLatin1Char('m')), QStringList{"Preview Na&mes"});
         QCOMPARE(Ctl<QPushButton>(ids::kPreview)->shortcut(), QKeySequence(Qt::ALT | Qt::Key_M));
+        QCOMPARE(owners.value(QLatin1Char('g')), QStringList{"Re&gular Expression"});
+        QCOMPARE(Check(ids::kRegularExpression)->shortcut(), QKeySequence(Qt::ALT | Qt::Key_G));
     }
 
     void windowAndOpeningWithoutFiles() {
         CBrindleDlg& dlg = Open();
         QCOMPARE(dlg.windowTitle(), QString("Brindle"));
-        // The design's 250 x 202, grown by the result line below the buttons.
-        QCOMPARE(dlg.size(), dlg.units().size(250, 215));
+        // The design's 250 x 202, grown by the row of "Regular Expression" and the result
+        // line below the buttons.
+        QCOMPARE(dlg.size(), dlg.units().size(250, 225));
         QCOMPARE(dlg.minimumSize(), dlg.maximumSize());
         const Qt::WindowFlags flags = dlg.windowFlags();
         QVERIFY(flags & Qt::WindowMinimizeButtonHint);
@@ -186,6 +192,7 @@ private slots:
         QCOMPARE(Ctl<QComboBox>(ids::kMethodList)->currentIndex(), -1);
         QVERIFY(!Ctl(ids::kReplaceWhat)->isVisible());
         QVERIFY(!Ctl(ids::kReplaceWith)->isVisible());
+        QVERIFY(!Ctl(ids::kRegularExpression)->isVisible());
         // "w/o File Extension" follows its own key.
         QVERIFY(!Check(ids::kWithoutExtension)->isChecked());
         QVERIFY(dlg.outputDlg()->isVisible());
@@ -207,13 +214,14 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&dlg));
         Edit(ids::kReplaceWhat)->setFocus();
         QStringList visited;
-        for (int i = 0; i < 22; ++i) {
+        for (int i = 0; i < 24; ++i) {
             visited << QApplication::focusWidget()->objectName();
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         }
-        QCOMPARE(visited.join(' '),
-                 QString("1004 1005 1016 1023 1012 1013 1033 1034 1022 1026 1030 1024 1014 1025 "
-                         "1015 1029 1008 1009 1041 1035 1004 1005"));
+        QCOMPARE(
+            visited.join(' '),
+            QString("1004 1005 1045 1016 1023 1012 1013 1033 1034 1022 1026 1030 1024 1014 1025 "
+                    "1015 1029 1008 1009 1041 1035 1004 1005 1045"));
     }
 
     // --- Up-down boxes ------------------------------------------------------------------
@@ -354,9 +362,11 @@ private slots:
         WriteIni(
             "[config]\nCase = Upper\nForce Length = 20\nStarting Index = -3\n"
             "Name Pattern = \"/O\\/\\/x\"\nReplace What = a\nMethod = custom\n"
-            "Only English = 1\n");
+            "Only English = 1\nRegular Expression = 1\n");
         CBrindleDlg& dlg = Open();
         QVERIFY(Ctl<QRadioButton>(ids::kToUpperCase)->isChecked());
+        QVERIFY(Check(ids::kRegularExpression)->isChecked());
+        QVERIFY(dlg.settings().regularExpression);
         QCOMPARE(Edit(ids::kForce63Length)->text(), QString("20"));
         QCOMPARE(Edit(ids::kStartIndex)->text(), QString("-3"));
         QCOMPARE(Edit(ids::kNamePattern)->text(), QString("/O//x"));
@@ -381,11 +391,13 @@ private slots:
         QVERIFY(Ctl(ids::kMethodList)->isVisible());
         QVERIFY(!Ctl(ids::kReplaceWhat)->isVisible());
         QVERIFY(!Ctl(ids::kReplaceWith)->isVisible());
+        QVERIFY(!Ctl(ids::kRegularExpression)->isVisible());
         QTest::mouseClick(onlyEnglish, Qt::LeftButton);
         QVERIFY(!Check(ids::kWithoutExtension)->isChecked());
         QCOMPARE(Ctl<QLabel>(ids::kMethodLabel)->text(), QString("replace with"));
         QVERIFY(!Ctl(ids::kMethodList)->isVisible());
         QVERIFY(Ctl(ids::kReplaceWhat)->isVisible());
+        QVERIFY(Ctl(ids::kRegularExpression)->isVisible());
         // Ticked by hand first, still unticked by unticking "Only English".
         QTest::mouseClick(onlyEnglish, Qt::LeftButton);
         QTest::mouseClick(Check(ids::kWithoutExtension), Qt::LeftButton);
