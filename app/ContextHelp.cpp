@@ -65,7 +65,11 @@ constexpr TableString kStrings[] = {
      u"one char a->b->c... (Only Lower and English chars)\n/O - Append the old file name (without "
      u"Extension)\n/D - Append parent directory name\n\tMP3 ID3 v1.0 Tag (Working if file "
      u"extension is .mp3)\n\\N - Append Track Number\n\\A - Append Artist Name\n\\C - Append Album "
-     u"Name\n\\T - Append Title of the Song"},
+     u"Name\n\\T - Append Title of the Song\n\tDates (local time)\n{modified} - Modification "
+     u"time\n{created} - Creation time, where the disk keeps one\n{now} - When the batch "
+     u"began\n{modified:%Y-%m-%d} - With a format: %Y %y %m %d %e %H %M %S %j %a %A %b %B %p "
+     u"%%,\n%f sub-seconds, %z offset +HHMM (default %Y-%m-%d %H.%M.%S)\n{created|modified} - "
+     u"The first with a value; with none, nothing (the Preview warns)"},
     {153, u"File Type"},
     {154,
      u"Move files with selected extension to the upper dir.\nIf you want add more than\none "

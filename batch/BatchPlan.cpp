@@ -71,6 +71,8 @@ std::u16string_view WarningText(PlanWarning warning) {
         case PlanWarning::NoCounter:
             return u"warning: items of one folder get this name: the name pattern has no "
                    u"counter (/0../9, /C)";
+        case PlanWarning::NoValue:
+            return u"warning: no value";
     }
     return {};
 }
@@ -89,6 +91,10 @@ std::u16string WarningsTextOf(const PlanItem& item) {
         if (item.warned(warning)) {
             text += u"; ";
             text += WarningText(warning);
+            if (warning == PlanWarning::NoValue && !item.noValue.empty()) {
+                text += u" for ";
+                text += item.noValue;
+            }
         }
     }
     return text;
@@ -237,6 +243,7 @@ std::u16string SummaryText(const Plan& plan) {
             const std::pair<PlanWarning, std::u16string_view> kinds[] = {
                 {PlanWarning::Hidden, u"hidden: "},
                 {PlanWarning::NoCounter, u"one name, no counter: "},
+                {PlanWarning::NoValue, u"no value: "},
             };
             AppendKinds(text, s, kinds);
         }

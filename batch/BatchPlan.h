@@ -10,6 +10,7 @@
 #include "batch/RowData.h"
 #include "engine/PatternCreator.h"
 #include "engine/RegexReplace.h"
+#include "platform/WallClock.h"
 
 namespace brindle {
 
@@ -51,10 +52,14 @@ enum class PlanWarning : std::uint8_t {
     // Other items of its folder get its new name too, from a name pattern without a
     // counter: the conflicts among them follow from that.
     NoCounter = 2,
+    // A token group of the name pattern had no value for the item, which inserted
+    // nothing (PlanItem::noValue names the groups). Set when the item is named.
+    NoValue = 4,
 };
-inline constexpr PlanWarning kPlanWarnings[] = {PlanWarning::Hidden, PlanWarning::NoCounter};
+inline constexpr PlanWarning kPlanWarnings[] = {PlanWarning::Hidden, PlanWarning::NoCounter,
+                                                PlanWarning::NoValue};
 
-// "warning: ..." for one warning.
+// "warning: ..." for one warning (NoValue without the groups WarningsTextOf names).
 std::u16string_view WarningText(PlanWarning warning);
 
 // A folder that items of the plan live in or move to.
@@ -100,6 +105,8 @@ struct PlanItem {
     std::uint8_t flags = 0;
     PlanState state = PlanState::Pending;
     std::uint8_t warnings = 0;  // PlanWarning bits
+    // With PlanWarning::NoValue, the pattern's groups without a value: "{created}".
+    std::u16string noValue;
 
     bool changed() const { return (flags & kChanged) != 0; }
     bool droppedFolder() const { return (flags & kDroppedFolder) != 0; }
@@ -143,6 +150,8 @@ struct Plan {
     // folder that it gives one name.
     bool patternWithoutCounter = false;
     PlanSummary summary;
+    // When the planning began: {now} for each item, one moment for the whole batch.
+    WallTime startTime;
 
     const std::u16string& folderOf(const PlanItem& item) const { return folders[item.folder].path; }
     const std::u16string& newFolderOf(const PlanItem& item) const {

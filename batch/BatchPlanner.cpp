@@ -91,6 +91,7 @@ BatchPlanner::BatchPlanner(const BatchSource& source, const RenameSettings& sett
       plan_(plan),
       mode_(mode) {
     plan_.configFile = configFile_;
+    plan_.startTime = WallClockNow();
     ParsedPattern parsed = ParseNamePattern(settings_.namePattern);
     if (parsed.error) {
         // A batch whose pattern has a mistake names nothing: it has no items.
@@ -198,7 +199,9 @@ void BatchPlanner::Name(std::u16string name, const std::u16string& directory, st
         settings_.fileTypes = AsciiLowered(settings_.fileTypes);
     }
     metAnItem_ = true;
-    item.newName = chain_->NewName(ItemFacts(directory, name), counters_);
+    const ItemFacts facts(directory, name, from_ && from_->isOpen() ? from_->fd() : -1,
+                          plan_.startTime);
+    item.newName = chain_->NewName(facts, counters_);
     bool moves = false;
     if (FileMoverSendsUp(settings_.fileTypes, item.newName)) {
         const std::u16string newDirectory = ParentFolder(std::u16string(directory));
@@ -213,6 +216,10 @@ void BatchPlanner::Name(std::u16string name, const std::u16string& directory, st
     item.startIndex = counters_.startIndex;
     item.letter = counters_.letter;
     item.flags = 0;
+    item.warnings = 0;
+    item.noValue = facts.noValue();
+    if (!item.noValue.empty())
+        item.Warn(PlanWarning::NoValue);
     if (moves || item.newName != name)
         item.flags |= PlanItem::kChanged;
     if (droppedFolder)
@@ -359,6 +366,8 @@ void BatchPlanner::UnreadableFolder(std::uint32_t folder, PlanItem& item) {
     item.other = kNoIndex;
     item.state = PlanState::Pending;
     item.flags = PlanItem::kUnreadableFolder;
+    item.warnings = 0;
+    item.noValue.clear();
     item.symbolCount = counters_.symbolCount;
     item.startIndex = counters_.startIndex;
     item.letter = counters_.letter;

@@ -177,8 +177,9 @@ public:
         std::vector<std::uint32_t> held(plan_.items.size(), kNoIndex);
         for (std::uint32_t i = 0; i < plan_.items.size(); ++i) {
             PlanItem& item = plan_.items[i];
-            // An item may be warned of before its turn, by a later one that takes its name.
-            item.warnings = 0;
+            // An item may be warned of before its turn, by a later one that takes its name;
+            // what naming it found stays.
+            item.warnings &= static_cast<std::uint8_t>(PlanWarning::NoValue);
             if (item.unreadableFolder()) {
                 item.state = PlanState::Unreadable;
                 continue;

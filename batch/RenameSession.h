@@ -99,6 +99,8 @@ struct BatchResult {
     std::optional<bool> undoEnabled;
     std::optional<PatternError> patternError;
     std::optional<RegexError> regexError;
+    // Items named without the value of a token group of the pattern (PlanWarning::NoValue).
+    std::uint32_t itemsWithoutValue = 0;
 };
 
 // The state that lives as long as the main dialog (or one brindle-cli run): the

@@ -92,6 +92,8 @@ std::size_t RenameSession::PlanGroup(BatchPlanner& planner, const Plan& plan, Gr
         entry.to = std::move(folders.to);
         entry.stamped = false;
         ++count;
+        if (entry.item.warned(PlanWarning::NoValue))
+            ++result.itemsWithoutValue;
         if (plan.tableFailed && !result.tableFailed) {
             // Before the first item is renamed; the filter stays off for the batch.
             result.tableFailed = true;

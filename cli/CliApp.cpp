@@ -19,6 +19,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Interruption.h"
 #include "cli/OutputWriter.h"
+#include "engine/IntegerText.h"
 #include "engine/PatternCreator.h"
 #include "platform/Descriptors.h"
 #include "platform/FileSystem.h"
@@ -322,6 +323,12 @@ int RunRequest(CliRequest& request, const std::vector<std::string>& args) {
             status = kExitFailure;
         if (result.logRefused)
             status = kExitFailure;
+        if (result.itemsWithoutValue != 0) {
+            out.Flush();
+            Complain(DecimalText(result.itemsWithoutValue) +
+                     (result.itemsWithoutValue == 1 ? u" item had" : u" items had") +
+                     u" no value for a token of the name pattern, which inserted nothing");
+        }
         if (dryRunCheck) {
             out.Flush();  // the conflicts follow the rows
             session.stats().exceptions += ReportConflicts(*dryRunCheck);

@@ -1,6 +1,7 @@
 #include "engine/NameStage.h"
 
 #include "engine/TextOps.h"
+#include "platform/NameCodec.h"
 
 namespace brindle {
 
@@ -26,6 +27,39 @@ const CMp3Tag& ItemFacts::mp3Tag() const {
         tag_.emplace(path);
     }
     return *tag_;
+}
+
+const ItemTimes& ItemFacts::times() const {
+    if (!times_) {
+        times_.emplace();
+        if (folderFd_ >= 0) {
+            ReadItemTimes(folderFd_, EncodeName(name_), *times_);
+        } else {
+            std::u16string path(folder_);
+            path += name_;
+            ReadItemTimes(-1, EncodeName(path), *times_);
+        }
+    }
+    return *times_;
+}
+
+WallTime ItemFacts::batchStart() const {
+    if (!batchStart_)
+        batchStart_ = WallClockNow();
+    return *batchStart_;
+}
+
+void ItemFacts::NoteNoValue(std::u16string_view group) const {
+    for (std::size_t at = noValue_.find(group); at != std::u16string::npos;
+         at = noValue_.find(group, at + 1)) {
+        const std::size_t end = at + group.size();
+        if ((at == 0 || noValue_[at - 1] == u' ') &&
+            (end == noValue_.size() || noValue_[end] == u','))
+            return;
+    }
+    if (!noValue_.empty())
+        noValue_ += u", ";
+    noValue_ += group;
 }
 
 }  // namespace brindle

@@ -6,6 +6,8 @@
 #include <string_view>
 
 #include "engine/Mp3Tag.h"
+#include "platform/ItemTimes.h"
+#include "platform/WallClock.h"
 
 namespace brindle {
 
@@ -20,13 +22,16 @@ struct NameCounters {
 };
 
 // What the stages know of an item besides the name they are building: its folder, its
-// name on disk, and what the file holds, read when a stage first asks for it. The views
-// stay valid while the item is named.
+// name on disk, its times and what the file holds, read when a stage first asks for them,
+// and the batch's start. The views stay valid while the item is named.
 class ItemFacts {
 public:
-    // `folder` ends with '/'.
-    ItemFacts(std::u16string_view folder, std::u16string_view nameOnDisk)
-        : folder_(folder), name_(nameOnDisk) {}
+    // `folder` ends with '/'. `folderFd` is the folder open as the batch's walk met it, -1
+    // to reach the item by its path; `batchStart` is the moment the batch (or the
+    // Preview's plan) began, nullopt for the clock's time when first asked.
+    ItemFacts(std::u16string_view folder, std::u16string_view nameOnDisk, int folderFd = -1,
+              std::optional<WallTime> batchStart = std::nullopt)
+        : folder_(folder), name_(nameOnDisk), folderFd_(folderFd), batchStart_(batchStart) {}
 
     std::u16string_view folder() const { return folder_; }
     std::u16string_view nameOnDisk() const { return name_; }
@@ -36,11 +41,24 @@ public:
     // The file's ID3v1 tag, read on the first call; empty fields when the file has none
     // or cannot be read.
     const CMp3Tag& mp3Tag() const;
+    // The item's times, from one statx on the first call (a link's own); empty where it
+    // cannot be looked at.
+    const ItemTimes& times() const;
+    WallTime batchStart() const;
+
+    // The pattern notes here each of its token groups that had no value for the item
+    // ("{created}"), once each; noValue() lists them, ", " between.
+    void NoteNoValue(std::u16string_view group) const;
+    const std::u16string& noValue() const { return noValue_; }
 
 private:
     std::u16string_view folder_;
     std::u16string_view name_;
+    int folderFd_ = -1;
+    mutable std::optional<WallTime> batchStart_;
     mutable std::optional<CMp3Tag> tag_;
+    mutable std::optional<ItemTimes> times_;
+    mutable std::u16string noValue_;
 };
 
 // One stage of the name chain, made for a batch from its options. A stage may keep

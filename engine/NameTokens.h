@@ -28,6 +28,11 @@ struct NameToken {
     bool counter = false;
 };
 
+// Makes what a token appended to `text` from `from` on fit into a name, whatever the item
+// holds: '/' becomes '-', NUL and the other control characters go, and white space at
+// either end is trimmed. The pattern applies it to every token's value.
+void CleanTokenValue(std::u16string& text, std::size_t from);
+
 // Whether `name` is spelt as a token's name.
 bool IsTokenName(std::u16string_view name);
 

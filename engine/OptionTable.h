@@ -270,7 +270,17 @@ inline constexpr Option kOptions[] = {
     {.key = kKeyNamePattern,
      .kind = Kind::Text,
      .text = &RenameSettings::namePattern,
-     .cli = {"--pattern", "TEXT", "Build each name from the name pattern TEXT."},
+     .cli = {"--pattern", "TEXT",
+             "Build each name from the name pattern TEXT: /O the old name without its "
+             "extension, /0../9 a running number of that width, /C a running letter, /D the "
+             "folder's name, \\A \\T \\C \\Y \\N an MP3 file's artist, title, album, year and "
+             "track; {modified} the item's modification time, {created} its birth time (where "
+             "the filesystem records one), {now} the batch's start, in the local time zone "
+             "(TZ), each with a date format after ':' ({modified:%Y%m%d}: %Y %y %m %d %e %H %M "
+             "%S %j %a %A %b %B %p %% with English names, %f the sub-seconds, %z the offset "
+             "+HHMM; without one, %Y-%m-%d %H.%M.%S); {created|modified} the first with a "
+             "value. A token without one inserts nothing: --preview warns of the item, a "
+             "batch renames it and says how many lacked one. '/' in a value becomes '-'."},
      .help = {151, 152}},
     {.key = kKeyFileTypes,
      .kind = Kind::Text,

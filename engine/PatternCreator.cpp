@@ -84,6 +84,17 @@ void AppendTag(std::u16string& out, const CMp3Tag& tag, char16_t letter) {
 
 }  // namespace
 
+std::u16string NamePattern::GroupText(const TokenUse& use) {
+    std::u16string text(u"{");
+    for (const NameToken* token : use.names) {
+        if (text.size() > 1)
+            text += u'|';
+        text += token->name;
+    }
+    text += u'}';
+    return text;
+}
+
 void NamePattern::Build(std::u16string_view name, std::u16string_view extension,
                         const ItemFacts& item, NameCounters& counters, std::u16string& out) const {
     for (const Piece& piece : pieces_) {
@@ -111,15 +122,22 @@ void NamePattern::Build(std::u16string_view name, std::u16string_view extension,
                     out += piece.code;
                 break;
             case Kind::Token: {
-                // Taken as the token gives it: a '/' in it is no prefix (and no name
-                // either, which the rename will say).
+                // Made fit for a name, never read for prefixes. The first token of the
+                // group with a value gives it; none with one inserts nothing, and the item
+                // is told so.
                 const TokenUse& use = tokens_[piece.begin];
                 const std::size_t before = out.size();
+                bool found = false;
                 for (const NameToken* token : use.names) {
-                    if (token->value(item, use.argument, out))
+                    if (token->value(item, use.argument, out)) {
+                        CleanTokenValue(out, before);
+                        found = true;
                         break;
+                    }
                     out.resize(before);
                 }
+                if (!found)
+                    item.NoteNoValue(GroupText(use));
                 break;
             }
         }

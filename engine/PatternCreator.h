@@ -33,11 +33,14 @@ std::u16string PatternErrorText(const PatternError& error);
 //   \Y \N       its year and track number (on another file: the letter itself)
 //   {name}      a token (NameTokens.h); {a|b} the first of a and b the item has a value
 //   {name:arg}  for; the argument is everything up to the first '}', as written
+//               (the date tokens: {modified}, {created}, {now}, with a date format)
 //
 // An escape is the character after '/' or '\' in the pattern (so '/OC' copies the
 // 'C' and '\/C' is the letter); every '/' and '\' is deleted from what the pattern
-// builds, except from a token's value. A brace group that names no known token is read
-// as ordinary text, escapes and all. Everything else is copied.
+// builds, except from a token's value, which CleanTokenValue makes fit for a name. A
+// group without a value inserts nothing and is noted on the item (ItemFacts::noValue). A brace
+// group that names no known token is read as ordinary text, escapes and all. Everything else is
+// copied.
 class NamePattern {
 public:
     // Appends to `out` the name the pattern builds for `item`: `name` is the working name
@@ -66,6 +69,8 @@ private:
         std::vector<const NameToken*> names;
         std::u16string argument;
     };
+    // "{a|b}": the group's names as the item's warning gives them.
+    static std::u16string GroupText(const TokenUse& use);
 
     std::vector<Piece> pieces_;
     std::u16string text_;  // the literal text, '/' and '\' already deleted
