@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "engine/CaseConversion.h"
 #include "engine/NameChain.h"
@@ -22,12 +23,10 @@ void BM_Conversion(benchmark::State& state) {
 }
 BENCHMARK(BM_Conversion)->DenseRange(brindle::kNoConversion, brindle::kUpperLetter);
 
-// The pattern as a batch runs it for each item: parsed once, built for every name.
-void BM_PatternCreator(benchmark::State& state, const char16_t* pattern) {
-    brindle::RenameSettings options;
-    options.namePattern = pattern;
-    const brindle::NameChain chain(options, nullptr,
-                                   brindle::ParseNamePattern(options.namePattern).pattern);
+// One chain made from `options`, naming the same item in every iteration.
+void NameEveryIteration(benchmark::State& state, const brindle::RenameSettings& options,
+                        brindle::NamePattern pattern) {
+    const brindle::NameChain chain(options, nullptr, std::move(pattern));
     brindle::NameCounters counters;
     const brindle::ItemFacts item(u"/home/user/Pictures/Summer/", kName);
     for (auto _ : state) {
@@ -35,6 +34,13 @@ void BM_PatternCreator(benchmark::State& state, const char16_t* pattern) {
         benchmark::DoNotOptimize(name);
     }
     state.SetItemsProcessed(state.iterations());
+}
+
+// The pattern as a batch runs it for each item: parsed once, built for every name.
+void BM_PatternCreator(benchmark::State& state, const char16_t* pattern) {
+    brindle::RenameSettings options;
+    options.namePattern = pattern;
+    NameEveryIteration(state, options, brindle::ParseNamePattern(options.namePattern).pattern);
 }
 BENCHMARK_CAPTURE(BM_PatternCreator, literal, u"Holiday photo");
 BENCHMARK_CAPTURE(BM_PatternCreator, nameNumberLetter, u"/O - /4/C");
@@ -46,14 +52,7 @@ void BM_RegexReplace(benchmark::State& state, const char16_t* what, const char16
     options.regularExpression = true;
     options.replaceWhat = what;
     options.replaceWith = with;
-    const brindle::NameChain chain(options, nullptr, brindle::NamePattern());
-    brindle::NameCounters counters;
-    const brindle::ItemFacts item(u"/home/user/Pictures/Summer/", kName);
-    for (auto _ : state) {
-        std::u16string name = chain.NewName(item, counters);
-        benchmark::DoNotOptimize(name);
-    }
-    state.SetItemsProcessed(state.iterations());
+    NameEveryIteration(state, options, brindle::NamePattern());
 }
 BENCHMARK_CAPTURE(BM_RegexReplace, anchoredNoMatch, u"^FILE_(\\d+)", u"file-$1");
 BENCHMARK_CAPTURE(BM_RegexReplace, everyWord, u"(\\w)(\\w*)", u"\\u$1$2");
