@@ -1,5 +1,6 @@
 #include "batch/BatchPlanner.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "batch/FileMover.h"
@@ -77,6 +78,8 @@ struct BatchPlanner::Level {
     std::shared_ptr<const OpenFolder> folder;
     std::vector<FolderEntry> entries;
     std::size_t next = 0;
+    // The entries up to here are asked of the read-ahead.
+    std::size_t asked = 0;
     // The folder could not be listed whole: it is met as an item of its own first.
     bool unreadable = false;
 };
@@ -149,6 +152,21 @@ std::vector<FolderEntry> BatchPlanner::Listed(const OpenFolder& folder, std::uin
     return entries;
 }
 
+void BatchPlanner::AskAhead(Level& level) {
+    // Enough to keep the read-ahead's threads busy while the naming catches up, few
+    // enough that a Preview cancelled at once has read little in vain.
+    constexpr std::size_t kAhead = 48;
+    if (!level.folder->isOpen())
+        return;
+    level.asked = std::max(level.asked, level.next);
+    const std::size_t end = std::min(level.entries.size(), level.next + kAhead);
+    for (; level.asked < end; ++level.asked) {
+        const FolderEntry& entry = level.entries[level.asked];
+        if (!entry.isFolder)
+            readAhead_->Ask(level.folder, EncodeName(entry.name));
+    }
+}
+
 std::string BatchPlanner::MetKey(const OpenFolder& folder, std::u16string_view name) const {
     // A folder that could not be opened holds nothing that could be renamed twice.
     std::string key = folder.isOpen() ? IdentityKey(folder.identity()) : std::string("?");
@@ -193,14 +211,21 @@ void BatchPlanner::Name(std::u16string name, const std::u16string& directory, st
         }
         chain_.emplace(settings_, table_ ? &*table_ : nullptr, std::move(pattern_),
                        std::move(regex_));
+        if (chain_->needs().any())
+            readAhead_ = std::make_unique<HeldFactsReadAhead>(chain_->needs());
     }
     if (!metAnItem_) {
         // The file mover lowers the option once an item is met, as it keeps it then.
         settings_.fileTypes = AsciiLowered(settings_.fileTypes);
     }
     metAnItem_ = true;
-    const ItemFacts facts(directory, name, from_ && from_->isOpen() ? from_->fd() : -1,
-                          plan_.startTime);
+    const bool fromOpen = from_ && from_->isOpen();
+    ItemFacts facts(directory, name, fromOpen ? from_->fd() : -1, plan_.startTime);
+    facts.setNeeds(&chain_->needs());
+    if (readAhead_ && fromOpen) {
+        if (auto held = readAhead_->Take(*from_, EncodeName(name)))
+            facts.setHeld(std::move(held), readAhead_->needs());
+    }
     item.newName = chain_->NewName(facts, counters_);
     bool moves = false;
     if (FileMoverSendsUp(settings_.fileTypes, item.newName)) {
@@ -285,6 +310,8 @@ bool BatchPlanner::NextItem(PlanItem& item) {
                 continue;
             from_ = level.folder;
             Name(std::move(entry.name), level.base, level.index, item, false);
+            if (readAhead_)
+                AskAhead(level);
             item.inode = entry.inode;
             const std::u16string& newDirectory = plan_.newFolderOf(item);
             if (item.newFolder == item.folder) {

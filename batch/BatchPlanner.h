@@ -11,6 +11,7 @@
 
 #include "batch/BatchPlan.h"
 #include "batch/FolderCache.h"
+#include "batch/HeldFactsReadAhead.h"
 #include "engine/ConfigFile.h"
 #include "engine/NameChain.h"
 #include "engine/RenameSettings.h"
@@ -105,6 +106,8 @@ private:
     // Ends the batch before its first item: the regular expression has a mistake.
     void RefuseRegex();
     std::vector<FolderEntry> Listed(const OpenFolder& folder, std::uint32_t index);
+    // Asks the read-ahead for the files that come next in `level`.
+    void AskAhead(Level& level);
     std::string MetKey(const OpenFolder& folder, std::u16string_view name) const;
 
     const BatchSource& source_;
@@ -121,6 +124,8 @@ private:
     std::optional<RegexReplacer> regex_;
     std::optional<RegexError> regexError_;
     std::optional<NameChain> chain_;
+    // Reads the files' facts ahead of the naming, when the pattern reads any.
+    std::unique_ptr<HeldFactsReadAhead> readAhead_;
 
     FolderCache folders_;
     std::unordered_map<std::u16string, std::uint32_t> folderIndex_;

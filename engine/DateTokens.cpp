@@ -22,10 +22,13 @@ bool AppendTime(const std::optional<WallTime>& time, std::u16string_view format,
 }
 
 NameToken DateToken(std::u16string name, std::optional<WallTime> (*time)(const ItemFacts&)) {
-    return {std::move(name), FormatMistake,
+    return {std::move(name),
+            FormatMistake,
             [time](const ItemFacts& item, std::u16string_view format, std::u16string& out) {
                 return AppendTime(time(item), format, out);
-            }};
+            },
+            false,
+            {}};
 }
 
 }  // namespace

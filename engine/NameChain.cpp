@@ -41,8 +41,10 @@ NameChain::NameChain(const RenameSettings& options, const ReplacementTable* tabl
     } else if (options.replaceWhat != options.replaceWith && !onlyEnglish) {
         stages.push_back(std::make_unique<ReplaceStage>(options.replaceWhat, options.replaceWith));
     }
-    if (!options.namePattern.empty())
+    if (!options.namePattern.empty()) {
+        needs_ = pattern.Needs();
         stages.push_back(std::make_unique<PatternStage>(std::move(pattern), extension));
+    }
     if (options.force63)
         stages.push_back(std::make_unique<LengthCutStage>(options.force63Length, extension));
 

@@ -38,6 +38,10 @@ public:
 
     // Whether the regular expression ran past its limits on the item NewName named last:
     // then the stage left that name as it was, and the item is not to be renamed.
+    // What the pattern's tokens read from inside every item's file; nothing when no token
+    // does (ItemFacts::setNeeds).
+    const HeldFactsNeeds& needs() const { return needs_; }
+
     bool RegexTookTooLong() const { return regex_ != nullptr && regex_->tookTooLong(); }
 
     // Runs the stages up to and including the replace stage on `item` (no counters advanced,
@@ -53,6 +57,7 @@ private:
     bool extensionAside_ = false;
     int conversionMode_ = kNoConversion;
     const RegexReplaceStage* regex_ = nullptr;
+    HeldFactsNeeds needs_;
 };
 
 }  // namespace brindle

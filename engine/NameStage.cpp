@@ -1,5 +1,6 @@
 #include "engine/NameStage.h"
 
+#include "engine/HeldFactsCache.h"
 #include "engine/TextOps.h"
 #include "platform/NameCodec.h"
 
@@ -41,6 +42,29 @@ const ItemTimes& ItemFacts::times() const {
         }
     }
     return *times_;
+}
+
+const HeldFacts& ItemFacts::held(const HeldFactsNeeds& wanted) const {
+    if (!held_ || !NeedsCover(heldFor_, wanted)) {
+        HeldFactsNeeds needs = needs_ != nullptr ? NeedsUnion(*needs_, wanted) : wanted;
+        if (held_)
+            needs = NeedsUnion(heldFor_, needs);
+        if (folderFd_ >= 0) {
+            held_ = HeldFactsCache::Shared().Get(folderFd_, EncodeName(name_), needs);
+        } else {
+            std::u16string path(folder_);
+            path += name_;
+            held_ = HeldFactsCache::Shared().Get(-1, EncodeName(path), needs);
+        }
+        heldFor_ = std::move(needs);
+    }
+    return *held_;
+}
+
+void ItemFacts::setHeld(std::shared_ptr<const HeldFacts> facts,
+                        const HeldFactsNeeds& readFor) const {
+    held_ = std::move(facts);
+    heldFor_ = readFor;
 }
 
 WallTime ItemFacts::batchStart() const {

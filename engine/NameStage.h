@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "engine/Mp3Tag.h"
+#include "platform/HeldFacts.h"
 #include "platform/ItemTimes.h"
 #include "platform/WallClock.h"
 
@@ -46,6 +48,17 @@ public:
     const ItemTimes& times() const;
     WallTime batchStart() const;
 
+    // What the file holds inside it, read once for what the batch's pattern asks for
+    // (setNeeds) and for `wanted`, or as handed over by setHeld; its problem says why
+    // nothing could be read.
+    const HeldFacts& held(const HeldFactsNeeds& wanted) const;
+    // What the batch reads from every item's file: all its pattern's tokens ask for, so
+    // that the first token read serves them all. Outlives the item.
+    void setNeeds(const HeldFactsNeeds* needs) { needs_ = needs; }
+    // Facts read ahead for the item (on another thread), read for needs that cover what
+    // setNeeds asked for.
+    void setHeld(std::shared_ptr<const HeldFacts> facts, const HeldFactsNeeds& readFor) const;
+
     // The pattern notes here each of its token groups that had no value for the item
     // ("{created}"), once each; noValue() lists them, ", " between.
     void NoteNoValue(std::u16string_view group) const;
@@ -58,6 +71,9 @@ private:
     mutable std::optional<WallTime> batchStart_;
     mutable std::optional<CMp3Tag> tag_;
     mutable std::optional<ItemTimes> times_;
+    const HeldFactsNeeds* needs_ = nullptr;
+    mutable std::shared_ptr<const HeldFacts> held_;
+    mutable HeldFactsNeeds heldFor_;
     mutable std::u16string noValue_;
 };
 

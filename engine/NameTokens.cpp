@@ -4,6 +4,8 @@
 #include <mutex>
 
 #include "engine/DateTokens.h"
+#include "engine/MusicTokens.h"
+#include "engine/PhotoTokens.h"
 #include "engine/TextOps.h"
 
 namespace brindle {
@@ -18,8 +20,10 @@ bool IsDigit(char16_t c) {
 // A deque keeps every token where it is while others are added.
 struct Registry {
     Registry() {
-        for (NameToken& token : DateTokens())
-            tokens.push_back(std::move(token));
+        for (auto* made : {DateTokens, PhotoTokens, MusicTokens}) {
+            for (NameToken& token : made())
+                tokens.push_back(std::move(token));
+        }
     }
     std::mutex mutex;
     std::deque<NameToken> tokens;

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "engine/NameStage.h"
+#include "platform/HeldFacts.h"
 
 namespace brindle {
 
@@ -26,6 +27,10 @@ struct NameToken {
     // Its value goes on from item to item, as '/1' does, so that no two items of a batch
     // share it: a pattern that uses it gives the items of one folder names of their own.
     bool counter = false;
+    // What the token reads from inside the file for `argument` (as written, empty where
+    // none is); null for a token that reads nothing there. Asked once for each use in a
+    // pattern, so that each file is read once for all the pattern's tokens.
+    std::function<void(std::u16string_view argument, HeldFactsNeeds& needs)> needs;
 };
 
 // Makes what a token appended to `text` from `from` on fit into a name, whatever the item

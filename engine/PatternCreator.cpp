@@ -2,6 +2,7 @@
 // name.
 #include "engine/PatternCreator.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 
@@ -157,6 +158,20 @@ bool NamePattern::HasCounter() const {
         }
     }
     return false;
+}
+
+HeldFactsNeeds NamePattern::Needs() const {
+    HeldFactsNeeds needs;
+    for (const TokenUse& use : tokens_) {
+        for (const NameToken* token : use.names) {
+            if (token->needs)
+                token->needs(use.argument, needs);
+        }
+    }
+    std::sort(needs.photoKeys.begin(), needs.photoKeys.end());
+    needs.photoKeys.erase(std::unique(needs.photoKeys.begin(), needs.photoKeys.end()),
+                          needs.photoKeys.end());
+    return needs;
 }
 
 }  // namespace brindle

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/NameStage.h"
+#include "platform/HeldFacts.h"
 
 namespace brindle {
 
@@ -51,6 +52,9 @@ public:
     // Whether it has a counter: '/0'..'/9', '/C', or a counter token (in any place of a
     // brace group). Without one, the items of one folder may all be given one name.
     bool HasCounter() const;
+
+    // What its tokens read from inside each item's file; nothing when no token does.
+    HeldFactsNeeds Needs() const;
 
 private:
     friend class PatternParser;

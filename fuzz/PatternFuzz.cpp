@@ -107,7 +107,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
          [](const brindle::ItemFacts&, std::u16string_view, std::u16string& out) {
              out += u"x";
              return true;
-         }});
+         },
+         false,
+         {}});
     if (!registered)
         std::abort();
     brindle::ParsedPattern parsed = brindle::ParseNamePattern(pattern);

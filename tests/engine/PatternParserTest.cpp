@@ -156,9 +156,9 @@ TEST_F(PatternParserTest, TokenNamesAreSpeltOneWay) {
         return std::nullopt;
     };
     const auto value = [](const ItemFacts&, std::u16string_view, std::u16string&) { return false; };
-    EXPECT_FALSE(RegisterNameToken({u"test.echo", check, value}));  // known already
-    EXPECT_FALSE(RegisterNameToken({u"Bad", check, value}));
-    EXPECT_FALSE(RegisterNameToken({u"test.nofunction", check, nullptr}));
+    EXPECT_FALSE(RegisterNameToken({u"test.echo", check, value, false, {}}));  // known already
+    EXPECT_FALSE(RegisterNameToken({u"Bad", check, value, false, {}}));
+    EXPECT_FALSE(RegisterNameToken({u"test.nofunction", check, nullptr, false, {}}));
     EXPECT_EQ(FindNameToken(u"test.nofunction"), nullptr);
     EXPECT_NE(FindNameToken(u"test.echo"), nullptr);
 }

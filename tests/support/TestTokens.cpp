@@ -26,21 +26,31 @@ void RegisterTestTokens() {
              [](const ItemFacts&, std::u16string_view argument, std::u16string& out) {
                  out += argument;
                  return true;
-             }});
+             },
+             false,
+             {}});
         RegisterNameToken(
-            {u"test.none", NoArgument,
-             [](const ItemFacts&, std::u16string_view, std::u16string&) { return false; }});
-        RegisterNameToken({u"test.disk", NoArgument,
-                           [](const ItemFacts& item, std::u16string_view, std::u16string& out) {
-                               out += item.nameOnDisk();
-                               return true;
-                           }});
-        RegisterNameToken({u"test.count", NoArgument,
+            {u"test.none",
+             NoArgument,
+             [](const ItemFacts&, std::u16string_view, std::u16string&) { return false; },
+             false,
+             {}});
+        RegisterNameToken({u"test.disk",
+                           NoArgument,
                            [](const ItemFacts& item, std::u16string_view, std::u16string& out) {
                                out += item.nameOnDisk();
                                return true;
                            },
-                           true});
+                           false,
+                           {}});
+        RegisterNameToken({u"test.count",
+                           NoArgument,
+                           [](const ItemFacts& item, std::u16string_view, std::u16string& out) {
+                               out += item.nameOnDisk();
+                               return true;
+                           },
+                           true,
+                           {}});
         return true;
     }();
     (void)registered;
