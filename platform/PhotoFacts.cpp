@@ -321,7 +321,13 @@ bool ReadPhotoFacts(int fd, std::uint64_t size, const HeldFactsNeeds& needs, Hel
     // The image owns the input once opened; until then `io` may be gone after a throw.
     Exiv2::Image::AutoPtr image;
     try {
-        image = Exiv2::ImageFactory::open(owned);
+        try {
+            image = Exiv2::ImageFactory::open(owned);
+        } catch (const Exiv2::AnyError&) {
+            // The library's tests of a file's kind throw on files shorter than they read.
+            facts.problem = kUnknownKind;
+            return false;
+        }
         if (image.get() == nullptr || IsVideo(image->imageType())) {
             facts.problem = kUnknownKind;
             return false;

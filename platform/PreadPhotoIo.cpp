@@ -237,8 +237,11 @@ Exiv2::byte* PreadPhotoIo::mmap(bool writeable) {
     if (map_ != nullptr)
         return map_;
     Exiv2::byte head[8] = {};
+    if (windowStart_ == 0 && window_.size() >= sizeof head)
+        std::memcpy(head, window_.data(), sizeof head);
+    else if (ReadAt(0, head, sizeof head) != sizeof head)
+        std::memset(head, 0, sizeof head);
     const bool tiffShaped =
-        ReadAt(0, head, sizeof head) == sizeof head &&
         ((head[0] == 'I' && head[1] == 'I') || (head[0] == 'M' && head[1] == 'M'));
     // Offsets in a TIFF are 32 bits: a bigger file cannot be one the library reads.
     if (size_ > kWholeMapLimit && tiffShaped && size_ <= 0xFFFFFFFFu) {
