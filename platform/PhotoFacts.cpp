@@ -7,6 +7,8 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/HeldFacts.h"
 #include "platform/NameCodec.h"
@@ -75,15 +77,46 @@ std::string Reason(std::string_view prefix, const char* what) {
     return text.empty() ? std::string(prefix) : std::string(prefix) + ": " + text;
 }
 
-const Exiv2::Exifdatum* FindExif(const Exiv2::ExifData& exif, std::uint16_t tag,
-                                 const char* group) {
-    const auto found = exif.findKey(Exiv2::ExifKey(tag, group));
-    return found == exif.end() || found->count() == 0 ? nullptr : &*found;
-}
+enum class Ifd { Image, Photo };
 
-std::string ExifText(const Exiv2::ExifData& exif, std::uint16_t tag, const char* group) {
-    const Exiv2::Exifdatum* datum = FindExif(exif, tag, group);
-    return datum == nullptr ? std::string() : Trimmed(datum->toString());
+// The tags of the image's directory and of its Exif directory, found in one pass: the
+// library's own lookup builds a key's text for every tag it passes.
+class ExifTags {
+public:
+    explicit ExifTags(const Exiv2::ExifData& exif) : exif_(exif) {
+        static const int imageIfd = Exiv2::ExifKey(0x010F, "Image").ifdId();
+        static const int photoIfd = Exiv2::ExifKey(0x9003, "Photo").ifdId();
+        for (const Exiv2::Exifdatum& datum : exif) {
+            const int ifd = datum.ifdId();
+            if ((ifd == imageIfd || ifd == photoIfd) && datum.count() > 0 &&
+                Find(datum.tag(), ifd == photoIfd ? Ifd::Photo : Ifd::Image) == nullptr)
+                tags_.push_back(
+                    {Code(datum.tag(), ifd == photoIfd ? Ifd::Photo : Ifd::Image), &datum});
+        }
+    }
+    const Exiv2::Exifdatum* Find(std::uint16_t tag, Ifd ifd) const {
+        const std::uint32_t code = Code(tag, ifd);
+        for (const auto& [key, datum] : tags_) {
+            if (key == code)
+                return datum;
+        }
+        return nullptr;
+    }
+    const Exiv2::ExifData& all() const { return exif_; }
+
+private:
+    static std::uint32_t Code(std::uint16_t tag, Ifd ifd) {
+        return static_cast<std::uint32_t>(ifd) << 16 | tag;
+    }
+    const Exiv2::ExifData& exif_;
+    std::vector<std::pair<std::uint32_t, const Exiv2::Exifdatum*>> tags_;
+};
+
+std::string ExifText(const ExifTags& exif, std::uint16_t tag, Ifd ifd) {
+    // A text in a numeric type would print as numbers, which are no name, date or offset.
+    const Exiv2::Exifdatum* datum = exif.Find(tag, ifd);
+    return datum == nullptr || datum->typeId() != Exiv2::asciiString ? std::string()
+                                                                     : Trimmed(datum->toString());
 }
 
 // Exif's "0000:00:00 00:00:00", and a date of blanks, say that the camera knew none.
@@ -104,19 +137,19 @@ std::string OffsetText(const std::string& text) {
     return valid ? text : std::string();
 }
 
-void ReadTaken(const Exiv2::ExifData& exif, const Exiv2::XmpData& xmp, HeldFacts& facts) {
+void ReadTaken(const ExifTags& exif, const Exiv2::XmpData& xmp, HeldFacts& facts) {
     struct ExifDate {
         std::uint16_t date, subSeconds, offset;
     };
     // DateTimeOriginal, then DateTimeDigitized; never DateTime, the time of the last edit.
     for (const ExifDate& source :
          {ExifDate{0x9003, 0x9291, 0x9011}, ExifDate{0x9004, 0x9292, 0x9012}}) {
-        const std::string date = ExifText(exif, source.date, "Photo");
+        const std::string date = ExifText(exif, source.date, Ifd::Photo);
         if (IsNoDate(date))
             continue;
         facts.taken = date;
-        facts.takenSubSeconds = LeadingDigits(ExifText(exif, source.subSeconds, "Photo"));
-        facts.takenOffset = OffsetText(ExifText(exif, source.offset, "Photo"));
+        facts.takenSubSeconds = LeadingDigits(ExifText(exif, source.subSeconds, Ifd::Photo));
+        facts.takenOffset = OffsetText(ExifText(exif, source.offset, Ifd::Photo));
         return;
     }
     for (const char* key : {"Xmp.photoshop.DateCreated", "Xmp.xmp.CreateDate"}) {
@@ -168,14 +201,14 @@ std::string ExposureText(double seconds) {
 
 // The library's lens name, or its maker note's, when it names one: an unknown lens number
 // prints as "(123)", or as a word for none.
-std::string LensText(const Exiv2::ExifData& exif) {
-    std::string lens = ExifText(exif, 0xA434, "Photo");
+std::string LensText(const ExifTags& exif) {
+    std::string lens = ExifText(exif, 0xA434, Ifd::Photo);
     if (!lens.empty())
         return lens;
-    const auto found = Exiv2::lensName(exif);
-    if (found == exif.end())
+    const auto found = Exiv2::lensName(exif.all());
+    if (found == exif.all().end())
         return {};
-    lens = Trimmed(found->print(&exif));
+    lens = Trimmed(found->print(&exif.all()));
     const bool unknown = lens.empty() || (lens.front() == '(' && lens.back() == ')') ||
                          lens == "Unknown" || lens == "unknown" || lens == "n/a" ||
                          lens == "None" ||
@@ -190,34 +223,34 @@ long PositiveLong(const Exiv2::Exifdatum* datum) {
     return value > 0 ? value : 0;
 }
 
-void ReadCamera(const Exiv2::Image& image, const Exiv2::ExifData& exif, HeldFacts& facts) {
+void ReadCamera(const Exiv2::Image& image, const ExifTags& exif, HeldFacts& facts) {
     const auto set = [&](std::string_view name, std::string text) {
         if (!text.empty())
             facts.Set(name, Decoded(std::move(text)));
     };
-    set("exif.make", ExifText(exif, 0x010F, "Image"));
-    set("exif.model", ExifText(exif, 0x0110, "Image"));
+    set("exif.make", ExifText(exif, 0x010F, Ifd::Image));
+    set("exif.model", ExifText(exif, 0x0110, Ifd::Image));
     set("exif.lens", LensText(exif));
 
     // ISOSpeedRatings (PhotographicSensitivity) saturates at 65535; ISOSpeed then holds more.
-    long iso = PositiveLong(FindExif(exif, 0x8827, "Photo"));
+    long iso = PositiveLong(exif.Find(0x8827, Ifd::Photo));
     if (iso == 0 || iso == 65535) {
-        if (const long more = PositiveLong(FindExif(exif, 0x8833, "Photo")); more > 0)
+        if (const long more = PositiveLong(exif.Find(0x8833, Ifd::Photo)); more > 0)
             iso = more;
     }
     if (iso > 0)
         set("exif.iso", std::to_string(iso));
 
     // f/0.95 is read with two decimals, f/2.8 with one.
-    if (const double f = PositiveRational(FindExif(exif, 0x829D, "Photo")); f > 0)
+    if (const double f = PositiveRational(exif.Find(0x829D, Ifd::Photo)); f > 0)
         set("exif.fnumber", DecimalText(f, f < 1 ? 2 : 1));
-    if (const double t = PositiveRational(FindExif(exif, 0x829A, "Photo")); t > 0)
+    if (const double t = PositiveRational(exif.Find(0x829A, Ifd::Photo)); t > 0)
         set("exif.exposure", ExposureText(t));
-    if (const double mm = PositiveRational(FindExif(exif, 0x920A, "Photo")); mm > 0)
+    if (const double mm = PositiveRational(exif.Find(0x920A, Ifd::Photo)); mm > 0)
         set("exif.focal", DecimalText(mm, 1));
 
-    long width = PositiveLong(FindExif(exif, 0xA002, "Photo"));
-    long height = PositiveLong(FindExif(exif, 0xA003, "Photo"));
+    long width = PositiveLong(exif.Find(0xA002, Ifd::Photo));
+    long height = PositiveLong(exif.Find(0xA003, Ifd::Photo));
     if (width == 0 || height == 0) {
         width = image.pixelWidth();
         height = image.pixelHeight();
@@ -334,8 +367,9 @@ bool ReadPhotoFacts(int fd, std::uint64_t size, const HeldFactsNeeds& needs, Hel
         }
         image->readMetadata();
         if (needs.photo) {
-            ReadTaken(image->exifData(), image->xmpData(), facts);
-            ReadCamera(*image, image->exifData(), facts);
+            const ExifTags exif(image->exifData());
+            ReadTaken(exif, image->xmpData(), facts);
+            ReadCamera(*image, exif, facts);
         }
         ReadKeys(needs.photoKeys, *image, facts);
         if (facts.taken.empty() && facts.values.size() == valuesBefore && !libraryError.empty()) {

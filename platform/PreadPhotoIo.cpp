@@ -126,13 +126,16 @@ long long PreadPhotoIo::ReadAt(std::uint64_t offset, Exiv2::byte* to, std::uint6
 }
 
 bool PreadPhotoIo::FillWindow(std::uint64_t offset) {
-    window_.resize(std::min(kWindowSize, size_ - offset));
-    const long long got = ReadAt(offset, window_.data(), window_.size());
-    if (got < 0) {
-        window_.clear();
-        return false;
+    if (window_ == nullptr) {
+        // Never zeroed: only what pread put there is ever read.
+        windowCapacity_ = std::min(kWindowSize, size_);
+        window_ = std::make_unique_for_overwrite<Exiv2::byte[]>(windowCapacity_);
     }
-    window_.resize(static_cast<std::size_t>(got));
+    windowLength_ = 0;
+    const long long got = ReadAt(offset, window_.get(), windowCapacity_);
+    if (got < 0)
+        return false;
+    windowLength_ = static_cast<std::uint64_t>(got);
     windowStart_ = offset;
     return true;
 }
@@ -150,7 +153,7 @@ long PreadPhotoIo::read(Exiv2::byte* buffer, long count) {
     std::uint64_t done = 0;
     if (available > 0) {
         const bool inWindow =
-            pos_ >= windowStart_ && pos_ + available <= windowStart_ + window_.size();
+            pos_ >= windowStart_ && pos_ + available <= windowStart_ + windowLength_;
         if (!inWindow && available >= kWindowSize) {
             const long long got = ReadAt(pos_, buffer, available);
             if (got < 0) {
@@ -163,8 +166,8 @@ long PreadPhotoIo::read(Exiv2::byte* buffer, long count) {
                 error_ = 1;
                 return 0;
             }
-            done = std::min(available, windowStart_ + window_.size() - pos_);
-            std::memcpy(buffer, window_.data() + (pos_ - windowStart_), done);
+            done = std::min(available, windowStart_ + windowLength_ - pos_);
+            std::memcpy(buffer, window_.get() + (pos_ - windowStart_), done);
         }
     }
     pos_ += done;
@@ -203,8 +206,8 @@ int PreadPhotoIo::getb() {
         eof_ = true;
         return EOF;
     }
-    if (pos_ < windowStart_ || pos_ >= windowStart_ + window_.size()) {
-        if (++calls_ > kCallLimit || !FillWindow(pos_) || window_.empty()) {
+    if (pos_ < windowStart_ || pos_ >= windowStart_ + windowLength_) {
+        if (++calls_ > kCallLimit || !FillWindow(pos_) || windowLength_ == 0) {
             overLimit_ = overLimit_ || calls_ > kCallLimit;
             error_ = 1;
             return EOF;
@@ -237,8 +240,8 @@ Exiv2::byte* PreadPhotoIo::mmap(bool writeable) {
     if (map_ != nullptr)
         return map_;
     Exiv2::byte head[8] = {};
-    if (windowStart_ == 0 && window_.size() >= sizeof head)
-        std::memcpy(head, window_.data(), sizeof head);
+    if (windowStart_ == 0 && windowLength_ >= sizeof head)
+        std::memcpy(head, window_.get(), sizeof head);
     else if (ReadAt(0, head, sizeof head) != sizeof head)
         std::memset(head, 0, sizeof head);
     const bool tiffShaped =

@@ -76,7 +76,9 @@ private:
     std::uint64_t bytesRead_ = 0;
     std::uint64_t calls_ = 0;
     // The last bytes read ahead: most of the library's reads are a few bytes.
-    std::vector<Exiv2::byte> window_;
+    std::unique_ptr<Exiv2::byte[]> window_;
+    std::uint64_t windowCapacity_ = 0;
+    std::uint64_t windowLength_ = 0;
     std::uint64_t windowStart_ = 0;
     // The mapped image: either heap bytes, or an anonymous mapping filled in chunks.
     std::vector<Exiv2::byte> whole_;
