@@ -7,6 +7,7 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -347,13 +348,23 @@ bool ReadPhotoFacts(int fd, std::uint64_t size, const HeldFactsNeeds& needs, Hel
     }
     PrepareHeldFactsReaders();
     libraryError.clear();
-    const std::size_t valuesBefore = facts.values.size();
-    const HeldFacts before = facts;
-    auto* io = new PreadPhotoIo(fd, size);
-    Exiv2::BasicIo::AutoPtr owned(io);
+    std::size_t valuesBefore = 0;
+    HeldFacts before;
+    PreadPhotoIo* io = nullptr;
     // The image owns the input once opened; until then `io` may be gone after a throw.
     Exiv2::Image::AutoPtr image;
     try {
+        valuesBefore = facts.values.size();
+        before = facts;
+        io = new PreadPhotoIo(fd, size);
+        Exiv2::BasicIo::AutoPtr owned(io);
+        // The first read ahead, which the library's tests of the file's kind then use.
+        io->open();
+        if (io->getb() == EOF && io->readError() != 0) {
+            facts.problem =
+                "could not be read: " + std::generic_category().message(io->readError());
+            return false;
+        }
         try {
             image = Exiv2::ImageFactory::open(owned);
         } catch (const Exiv2::AnyError&) {

@@ -115,8 +115,10 @@ long long PreadPhotoIo::ReadAt(std::uint64_t offset, Exiv2::byte* to, std::uint6
         const ssize_t got = pread(fd_, to + done, count - done, static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR)
             continue;
-        if (got < 0)
+        if (got < 0) {
+            readError_ = errno;
             return -1;
+        }
         if (got == 0)
             break;  // the file shrank meanwhile
         done += static_cast<std::uint64_t>(got);

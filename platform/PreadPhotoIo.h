@@ -53,6 +53,8 @@ public:
 
     // True once a read was refused for going past kReadLimit.
     bool overLimit() const { return overLimit_; }
+    // The error number of the last read that failed, or 0.
+    int readError() const { return readError_; }
     // The bytes taken from the file so far.
     std::uint64_t bytesRead() const { return bytesRead_; }
 
@@ -73,6 +75,7 @@ private:
     bool eof_ = false;
     int error_ = 0;
     bool overLimit_ = false;
+    int readError_ = 0;
     std::uint64_t bytesRead_ = 0;
     std::uint64_t calls_ = 0;
     // The last bytes read ahead: most of the library's reads are a few bytes.

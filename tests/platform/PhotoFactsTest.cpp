@@ -499,6 +499,17 @@ TEST_F(PhotoFactsTest, HostileFilesGiveNoValueAndAProblem) {
     }
 }
 
+TEST_F(PhotoFactsTest, SaysWhyADescriptorCouldNotBeRead) {
+    // A folder's descriptor, which pread refuses, stands for a file that fails to read.
+    const int fd = open(folder_.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    HeldFacts facts;
+    EXPECT_FALSE(ReadPhotoFacts(fd, 4096, PhotoNeeds(), facts));
+    EXPECT_EQ(facts.problem, "could not be read: Is a directory");
+    EXPECT_EQ(lseek(fd, 0, SEEK_CUR), 0);
+    close(fd);
+}
+
 TEST_F(PhotoFactsTest, ReadsOnManyThreadsAtOnce) {
     // XMP in a namespace of its own makes the library register it, once per process.
     const std::string path = PhotoWith(folder_, "threads.jpg",
