@@ -44,6 +44,11 @@ struct HeldFacts {
     // "tag.disc" as the number before any '/', "tag.year", "tag.genre", "tag.composer"),
     // and each key of HeldFactsNeeds::photoKeys the file has, by its library name, as its
     // interpreted text. A name the file has no value for is left out.
+    // The photo reader rounds as people read: "exif.fnumber" to one decimal (two below 1,
+    // "0.95"), "exif.focal" to one decimal, "exif.exposure" as 1/N up to half a second with
+    // N the nearest whole number (0.4 s is "1/3") and in seconds to one decimal above it
+    // ("0.6", "30"); repeated IPTC datasets and XMP arrays are joined with ", ", and XMP's
+    // alternatives by language give the default one.
     std::vector<std::pair<std::string, std::u16string>> values;
     // Why the file gave nothing asked for (it could not be opened or read, is no regular
     // file, or is damaged or of a kind the readers do not know); empty when it was read.
