@@ -5,11 +5,11 @@
 namespace {
 
 constexpr TokenMenuEntry kDates[] = {
-    {u"{taken}", "when the photo was taken"},
+    {u"{taken}", "photo taken"},
     {u"{modified}", "last modified"},
-    {u"{created}", "created, where the disk keeps it"},
-    {u"{now}", "when the batch began"},
-    {u"{taken|modified}", "taken, else modified (videos)"},
+    {u"{created}", "created, where kept"},
+    {u"{now}", "batch start"},
+    {u"{taken|modified}", "taken, else modified"},
     {nullptr, nullptr},
     {u"{taken:%Y%m%d_%H%M%S}", "20240305_140709"},
     {u"{taken:%Y-%m-%d}", "2024-03-05"},
@@ -24,7 +24,7 @@ constexpr TokenMenuEntry kCamera[] = {
     {u"{exif.lens}", "lens"},
     {u"{exif.iso}", "ISO speed"},
     {u"{exif.fnumber}", "f-number, 2.8"},
-    {u"{exif.exposure}", "exposure time, 1-250"},
+    {u"{exif.exposure}", "exposure, 1-250"},
     {u"{exif.focal}", "focal length in mm"},
     {u"{exif.width}", "width in pixels"},
     {u"{exif.height}", "height in pixels"},
@@ -35,7 +35,7 @@ constexpr TokenMenuEntry kMusic[] = {
     {u"{tag.albumartist}", "album artist"},
     {u"{tag.album}", "album"},
     {u"{tag.title}", "title"},
-    {u"{tag.track:2}", "track number, two digits"},
+    {u"{tag.track:2}", "track, two digits"},
     {u"{tag.disc}", "disc number"},
     {u"{tag.year}", "year"},
     {u"{tag.genre}", "genre"},
