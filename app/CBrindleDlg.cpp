@@ -26,6 +26,7 @@
 #include "app/OutputLogModel.h"
 #include "app/QtText.h"
 #include "app/Safely.h"
+#include "app/TokenMenu.h"
 #include "app/UndoHistoryDlg.h"
 #include "batch/Messages.h"
 #include "batch/OperationTally.h"
@@ -463,6 +464,24 @@ void CBrindleDlg::OnShowOutputLog() {
     output_->show();
     output_->raise();
     output_->activateWindow();
+}
+
+// --- The name pattern's tokens ----------------------------------------------------------
+
+void CBrindleDlg::OnTokenButton() {
+    if (busy())
+        return;
+    tokenMenu_->popup(tokenButton_->mapToGlobal(QPoint(0, tokenButton_->height())));
+}
+
+void CBrindleDlg::InsertToken(const QString& token) {
+    if (busy())
+        return;
+    // The box kept its cursor when the button took the focus; leaving it dropped any
+    // selection, so nothing is replaced.
+    namePattern_->insert(token);
+    // Not the reason a Tab gives, which would select the whole pattern.
+    namePattern_->setFocus(Qt::PopupFocusReason);
 }
 
 // --- PipelineHost ----------------------------------------------------------------------

@@ -38,6 +38,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class TokenMenu;
 class UndoHistoryDlg;
 
 // The main dialog: every option of the renaming engine bound to a control, the three
@@ -116,6 +117,13 @@ public:
     // Shows the Output Log, with "Open/Close Log" ticked to say so: a click on the result
     // line.
     void OnShowOutputLog();
+    // The "{...}" button: opens the menu of tokens under it.
+    void OnTokenButton();
+    // Puts `token` into the name pattern where its cursor was last, and gives the pattern
+    // the focus back with the cursor after it.
+    void InsertToken(const QString& token);
+    // The menu the "{...}" button opens.
+    TokenMenu* tokenMenu() const { return tokenMenu_; }
 
     // PipelineHost
     void AddOutputRow(const brindle::RowData& row) override;
@@ -155,6 +163,8 @@ private:
     // and the dialog grow by for the row of "Regular Expression" under the replace pair.
     static constexpr int kEditorGroupBottom = 82;
     static constexpr int kRegexRowHeight = 10;
+    // The "{...}" button's width in dialog units, taken from the name pattern's box.
+    static constexpr int kTokenButtonWidth = 18;
 
     // Makes every control, fits the dialog units to the captions, places the controls and
     // sets the tab order.
@@ -244,6 +254,8 @@ private:
     QLineEdit* force63Length_ = nullptr;
     CUpDownCtrl* force63Spin_ = nullptr;
     QLineEdit* namePattern_ = nullptr;
+    QPushButton* tokenButton_ = nullptr;
+    TokenMenu* tokenMenu_ = nullptr;
     QLineEdit* startIndex_ = nullptr;
     CUpDownCtrl* startIndexSpin_ = nullptr;
     QCheckBox* resetCounters_ = nullptr;

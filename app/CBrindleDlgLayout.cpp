@@ -26,6 +26,7 @@
 #include "app/OptionBindings.h"
 #include "app/Safely.h"
 #include "app/ScreenPlacement.h"
+#include "app/TokenMenu.h"
 #include "engine/OptionTable.h"
 
 void CBrindleDlg::LayOut() {
@@ -158,7 +159,16 @@ void CBrindleDlg::CreateControls(std::vector<DialogItem>& items) {
     force63Spin_->hide();
 
     label("Name pattern:", 11, 94, 47, 8);
-    namePattern_ = edit(ids::kNamePattern, 60, 92, 98, 12);
+    // The box gives the room at its right end to the button of its tokens.
+    namePattern_ = edit(ids::kNamePattern, 60, 92, 98 - kTokenButtonWidth - 1, 12);
+    tokenButton_ =
+        button(ids::kTokenButton, "{...}", 158 - kTokenButtonWidth, 92, kTokenButtonWidth, 12);
+    tokenButton_->setToolTip(QStringLiteral("Insert a token: a date, camera data, a music tag"));
+    tokenButton_->setAccessibleName(QStringLiteral("Insert a token"));
+    tokenMenu_ = new TokenMenu(this);
+    connect(tokenMenu_, &TokenMenu::tokenChosen, this, [this](const QString& token) {
+        Safely(services_, [this, &token] { InsertToken(token); });
+    });
     label("Starting index:", 11, 107, 47, 9);
     std::tie(startIndex_, startIndexSpin_) =
         integerEdit(ids::kStartIndex, ids::kStartIndexSpin, 60, 105, 43, 102);
@@ -216,6 +226,7 @@ void CBrindleDlg::CreateControls(std::vector<DialogItem>& items) {
     handle(alsoLine_, &CBrindleDlg::OnPreview);
     handle(resultLine_, &CBrindleDlg::OnShowOutputLog);
     handle(historyLink_, &CBrindleDlg::ShowUndoHistory);
+    handle(tokenButton_, &CBrindleDlg::OnTokenButton);
 }
 
 void CBrindleDlg::SetTabOrder() {
@@ -229,6 +240,7 @@ void CBrindleDlg::SetTabOrder() {
                          ids::kWithoutExtension,
                          ids::kMethodList,
                          ids::kNamePattern,
+                         ids::kTokenButton,
                          ids::kStartIndex,
                          ids::kResetCounters,
                          ids::kAlsoLine,

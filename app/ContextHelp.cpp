@@ -65,11 +65,13 @@ constexpr TableString kStrings[] = {
      u"one char a->b->c... (Only Lower and English chars)\n/O - Append the old file name (without "
      u"Extension)\n/D - Append parent directory name\n\tMP3 ID3 v1.0 Tag (Working if file "
      u"extension is .mp3)\n\\N - Append Track Number\n\\A - Append Artist Name\n\\C - Append Album "
-     u"Name\n\\T - Append Title of the Song\n\tDates (local time)\n{modified} - Modification "
-     u"time\n{created} - Creation time, where the disk keeps one\n{now} - When the batch "
-     u"began\n{modified:%Y-%m-%d} - With a format: %Y %y %m %d %e %H %M %S %j %a %A %b %B %p "
-     u"%%,\n%f sub-seconds, %z offset +HHMM (default %Y-%m-%d %H.%M.%S)\n{created|modified} - "
-     u"The first with a value; with none, nothing (the Preview warns)"},
+     u"Name\n\\T - Append Title of the Song\n\tDates, and values inside files: the {...} button "
+     u"lists them\n{modified} {created} {now} {taken} - Modified, created, batch start, photo "
+     u"taken\n{now:%Y%m%d} - Format: %Y %y %m %d %e %H %M %S %j %a %A %b %B %p %% %f "
+     u"%z\n{taken|modified} - The first with a value; none: nothing (the Preview "
+     u"warns)\n{exif.make} .model .lens .iso .fnumber .exposure .focal .width .height, "
+     u"{exif:KEY}\n{tag.artist} .albumartist .album .title .track .disc .year .genre .composer, "
+     u"{tag.track:2}"},
     {153, u"File Type"},
     {154,
      u"Move files with selected extension to the upper dir.\nIf you want add more than\none "
@@ -129,16 +131,18 @@ constexpr TableString kStrings[] = {
      u"\"Replace what\" in Perl's syntax: (\\d+), (?<name>...), (?i)\n"
      u"\"with\": $1 or ${1} a group, ${name} a named one, $0 all\n"
      u"Example: ^IMG_(\\d+) with Photo-$1: IMG_7.jpg -> Photo-7.jpg"},
+    {186, u"Insert a token"},
+    {187,
+     u"Opens a menu of the tokens the name pattern knows: dates, camera data\nand music "
+     u"tags. The one you choose goes into the \"Name pattern\"\nwhere its cursor was"},
 };
 
 using brindle::options::HelpIds;
 
 // The controls that hold no option: the buttons.
 constexpr std::pair<int, HelpIds> kOtherControls[] = {
-    {ids::kChooseFolder, {131, 132}},
-    {ids::kExit, {125, 128}},
-    {ids::kUndo, {129, 130}},
-    {ids::kPreview, {182, 183}},
+    {ids::kChooseFolder, {131, 132}}, {ids::kExit, {125, 128}},        {ids::kUndo, {129, 130}},
+    {ids::kPreview, {182, 183}},      {ids::kTokenButton, {186, 187}},
 };
 
 // The help of the control with this id: its option's (or its value's, for a radio

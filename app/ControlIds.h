@@ -47,6 +47,8 @@ inline constexpr int kResultLine = 1043;
 inline constexpr int kHistoryLink = 1044;
 // Under the replace pair: "Replace what" is a regular expression.
 inline constexpr int kRegularExpression = 1045;
+// Right of the name pattern: the menu of tokens to put into it.
+inline constexpr int kTokenButton = 1046;
 
 // The Output Log's list and status line.
 inline constexpr int kOutputList = 1015;

@@ -71,6 +71,21 @@ constexpr std::string_view kHelpAfterOptions = R"help(
     digits within 32 bits. "--" ends the options, so that names beginning with '-' can
     follow.
 
+NAME PATTERN
+    Beside the tokens of --pattern above, tokens read from inside the files: {taken}
+    the moment a photo was taken, a date as {modified} is ({taken:%Y%m%d_%H%M%S}); the
+    camera data {exif.make} {exif.model} {exif.lens} {exif.iso} {exif.fnumber}
+    {exif.exposure} {exif.focal} {exif.width} {exif.height}, and {exif:KEY} any Exif,
+    IPTC or XMP key by its name in Exiv2 ({exif:Exif.Photo.LensModel}); the music tags
+    {tag.artist} {tag.albumartist} {tag.album} {tag.title} {tag.track} {tag.disc}
+    {tag.year} {tag.genre} {tag.composer}, {tag.track:2} padded to two digits.
+    Photos: JPEG, TIFF, PNG, WebP, raw formats, HEIF, AVIF and CR3; videos have no
+    {taken}, so {taken|modified} takes their modification time. Music: MP3 (ID3v1
+    and ID3v2), Ogg Vorbis, Opus, FLAC, M4A and APE. A file without the value gets
+    nothing for the token, as above.
+        brindle-cli -n --pattern '{taken:%Y%m%d_%H%M%S}' --folder ~/Pictures/trip
+        brindle-cli --pattern '{tag.track:2} {tag.artist} - {tag.title}' --folder ~/Music/album
+
 OUTPUT
     One line per row of the Output Log, as the row is produced: "Input File", "Output
     File (Exceptions)", "#" and "Folder (New Folder)", separated by two spaces, or by

@@ -1,9 +1,10 @@
 // Makes the README's screenshots with the program's own windows under the offscreen
-// platform: the main dialog, a context help balloon over it, the Preview that "Choose
-// Folder" opens with "Preview First" over a sample folder with a conflict, the Output Log
-// and the main dialog's result line after a real batch over a temporary folder (one of
-// whose names is taken, so that a row fails), the Undo History of two batches, and the
-// Preview of a regular expression with the parts it replaced marked;
+// platform: the main dialog, a context help balloon over it, the menu of the name
+// pattern's tokens over it, the Preview that "Choose Folder" opens with "Preview First"
+// over a sample folder with a conflict, the Output Log and the main dialog's result line
+// after a real batch over a temporary folder (one of whose names is taken, so that a row
+// fails), the Undo History of two batches, and the Preview of a regular expression with
+// the parts it replaced marked;
 // then, in a second run of itself with Qt's scale factor 2, the main dialog as a
 // high-resolution screen shows it.
 //   brindle_screenshots <folder>
@@ -17,6 +18,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
@@ -38,6 +40,7 @@
 #include "app/ControlIds.h"
 #include "app/OptionsPanel.h"
 #include "app/QtText.h"
+#include "app/TokenMenu.h"
 #include "app/UndoHistoryDlg.h"
 #include "app/tools/ToolSupport.h"
 #include "balloon/BalloonWnd.h"
@@ -90,6 +93,38 @@ QImage BalloonOverDialog(QWidget* dialog, int controlId) {
     // The first request only starts the balloon's delay; the second closes it.
     balloon->RequestClose();
     balloon->RequestClose();
+    return image;
+}
+
+// The "{...}" button clicked and its last group, the narrowest, opened as the keyboard opens
+// it (the offscreen screen has room for it beside the menu); then the dialog and both
+// menus, with the entry under the keyboard's cursor, in one picture.
+QImage TokenMenuOverDialog(CBrindleDlg* dialog) {
+    Ctl<QPushButton>(dialog, ids::kTokenButton)->click();
+    QApplication::processEvents();
+    TokenMenu* menu = dialog->tokenMenu();
+    QAction* group = menu->actions().isEmpty() ? nullptr : menu->actions().last();
+    QMenu* submenu = group != nullptr ? group->menu() : nullptr;
+    if (!menu->isVisible() || submenu == nullptr)
+        return {};
+    menu->setActiveAction(group);
+    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QApplication::sendEvent(menu, &right);
+    QApplication::processEvents();
+    if (!submenu->isVisible())
+        return {};
+
+    const QRect dialogArea(dialog->mapToGlobal(QPoint(0, 0)), dialog->size());
+    const QRect canvas = dialogArea.united(menu->geometry()).united(submenu->geometry());
+    QImage image(canvas.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.drawPixmap(dialogArea.topLeft() - canvas.topLeft(), dialog->grab());
+    for (QMenu* shown : {static_cast<QMenu*>(menu), submenu})
+        painter.drawPixmap(shown->geometry().topLeft() - canvas.topLeft(), shown->grab());
+    painter.end();
+    submenu->close();
+    menu->close();
     return image;
 }
 
@@ -171,6 +206,9 @@ int main(int argc, char** argv) {
         return 1;
     const QImage balloon = BalloonOverDialog(&dialog, ids::kOnlyLog);
     if (balloon.isNull() || !balloon.save(out + QStringLiteral("balloon-help.png")))
+        return 1;
+    const QImage tokens = TokenMenuOverDialog(&dialog);
+    if (tokens.isNull() || !tokens.save(out + QStringLiteral("token-menu.png")))
         return 1;
 
     // "Preview First": "Choose Folder" opens the Preview over the folder chosen.

@@ -212,6 +212,17 @@ private slots:
         QVERIFY(dlg.units().xUnit64() >= base.xUnit64());
         QCOMPARE(dlg.units().yUnit64(), base.yUnit64());
         QCOMPARE(dlg.size(), dlg.units().size(250, 225));
+
+        // The name pattern's "{...}" button is never what widens the units: its caption
+        // fits at the font's own.
+        auto* tokens = Ctl<QPushButton>(ids::kTokenButton);
+        const int width = qRound(tokens->width() * 64.0 / dlg.units().xUnit64());
+        QStyleOptionButton option;
+        option.initFrom(tokens);
+        option.rect = QRect(0, 0, base.x(158) - base.x(158 - width), tokens->height());
+        const QRect room =
+            tokens->style()->subElementRect(QStyle::SE_PushButtonContents, &option, tokens);
+        QVERIFY(tokens->fontMetrics().horizontalAdvance(tokens->text()) <= room.width());
     }
 
     // The result line a batch leaves under the buttons shows whole too.

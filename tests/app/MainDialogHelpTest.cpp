@@ -56,6 +56,7 @@ private slots:
         QTest::newRow("Open/Close Log 1025") << 1025 << 137 << 138;
         QTest::newRow("Preview Names 1041") << 1041 << 182 << 183;
         QTest::newRow("Regular Expression 1045") << 1045 << 184 << 185;
+        QTest::newRow("tokens button 1046") << 1046 << 186 << 187;
     }
     void contextHelp() {
         QFETCH(int, id);

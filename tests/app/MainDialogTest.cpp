@@ -75,7 +75,9 @@ private slots:
         QTest::newRow("1027 Force 63 length")
             << 1027 << "64" << QRect(182, 67, 44, 12) << false << true;
         QTest::newRow("1040 its spin box") << 1040 << "" << QRect(226, 67, 9, 12) << false << true;
-        QTest::newRow("1033 name pattern") << 1033 << "" << QRect(60, 102, 98, 12) << true << true;
+        QTest::newRow("1033 name pattern") << 1033 << "" << QRect(60, 102, 79, 12) << true << true;
+        QTest::newRow("1046 its tokens")
+            << 1046 << "{...}" << QRect(140, 102, 18, 12) << true << true;
         QTest::newRow("1034 starting index")
             << 1034 << "0" << QRect(60, 115, 43, 12) << true << true;
         QTest::newRow("134 its spin box") << 134 << "" << QRect(102, 115, 9, 12) << true << true;
@@ -220,8 +222,8 @@ private slots:
         }
         QCOMPARE(
             visited.join(' '),
-            QString("1004 1005 1045 1016 1023 1012 1013 1033 1034 1022 1026 1030 1024 1014 1025 "
-                    "1015 1029 1008 1009 1041 1035 1004 1005 1045"));
+            QString("1004 1005 1045 1016 1023 1012 1013 1033 1046 1034 1022 1026 1030 1024 1014 "
+                    "1025 1015 1029 1008 1009 1041 1035 1004 1005"));
     }
 
     // --- Up-down boxes ------------------------------------------------------------------
