@@ -1,10 +1,7 @@
-#include <unistd.h>
-
-#include <array>
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <string>
@@ -12,24 +9,34 @@
 #include <utility>
 #include <vector>
 
+#include <taglib/aifffile.h>
 #include <taglib/apefile.h>
 #include <taglib/apetag.h>
-#include <taglib/fileref.h>
+#include <taglib/asffile.h>
 #include <taglib/flacfile.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/infotag.h>
+#include <taglib/itfile.h>
+#include <taglib/modfile.h>
+#include <taglib/mp4file.h>
 #include <taglib/mpcfile.h>
 #include <taglib/mpegfile.h>
-#include <taglib/oggfile.h>
+#include <taglib/oggflacfile.h>
+#include <taglib/opusfile.h>
+#include <taglib/s3mfile.h>
+#include <taglib/speexfile.h>
 #include <taglib/tdebuglistener.h>
 #include <taglib/tpropertymap.h>
 #include <taglib/trueaudiofile.h>
+#include <taglib/vorbisfile.h>
 #include <taglib/wavfile.h>
 #include <taglib/wavpackfile.h>
 #include <taglib/xiphcomment.h>
+#include <taglib/xmfile.h>
 
+#include "platform/AudioTagGuards.h"
 #include "platform/AudioTagReader.h"
 #include "platform/HeldFacts.h"
 #include "platform/NameCodec.h"
@@ -174,77 +181,113 @@ bool Id3v2Fits(const TagLib::ID3v2::Tag* tag, std::uint64_t size, std::string& d
     return false;
 }
 
-constexpr std::array<std::uint32_t, 256> kOggCrcTable = [] {
-    std::array<std::uint32_t, 256> table{};
-    for (std::uint32_t i = 0; i < 256; ++i) {
-        std::uint32_t crc = i << 24;
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc & 0x80000000U) != 0 ? (crc << 1) ^ 0x04C11DB7U : crc << 1;
-        table[i] = crc;
-    }
-    return table;
-}();
+using FilePtr = std::unique_ptr<TagLib::File>;
 
-bool ReadExactly(int fd, std::uint64_t offset, unsigned char* buffer, std::size_t length) {
-    std::size_t done = 0;
-    while (done < length) {
-        const ssize_t n =
-            pread(fd, buffer + done, length - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
+std::string UpperExtension(std::string_view name) {
+    const auto dot = name.rfind('.');
+    std::string extension;
+    if (dot == std::string_view::npos)
+        return extension;
+    for (char c : name.substr(dot + 1))
+        extension.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
+    return extension;
 }
 
-// The audio tag library takes Ogg pages without their checksums. The pages that carry
-// the stream's first two packets (its header and its comments) are checked here, so that
-// a damaged comment page gives no value rather than a wrong one.
-bool OggHeaderPagesIntact(int fd, std::uint64_t size) {
-    constexpr std::size_t kHeader = 27;
-    std::vector<unsigned char> page;
-    std::uint64_t offset = 0;
-    int packetsEnded = 0;
-    while (packetsEnded < 2) {
-        unsigned char header[kHeader + 255];
-        if (offset + kHeader > size || !ReadExactly(fd, offset, header, kHeader) ||
-            std::memcmp(header, "OggS", 4) != 0)
-            return false;
-        const std::size_t segments = header[26];
-        if (offset + kHeader + segments > size ||
-            !ReadExactly(fd, offset + kHeader, header + kHeader, segments))
-            return false;
-        std::size_t payload = 0;
-        for (std::size_t i = 0; i < segments; ++i) {
-            payload += header[kHeader + i];
-            if (header[kHeader + i] < 255)
-                ++packetsEnded;
-        }
-        const std::size_t length = kHeader + segments + payload;
-        if (offset + length > size)
-            return false;
-        page.resize(length);
-        if (!ReadExactly(fd, offset, page.data(), length))
-            return false;
-        const std::uint32_t stored =
-            page[22] | (page[23] << 8) | (page[24] << 16) | (std::uint32_t{page[25]} << 24);
-        page[22] = page[23] = page[24] = page[25] = 0;
-        std::uint32_t crc = 0;
-        for (unsigned char byte : page)
-            crc = (crc << 8) ^ kOggCrcTable[((crc >> 24) ^ byte) & 0xFF];
-        if (crc != stored)
-            return false;
-        offset += length;
+FilePtr Valid(FilePtr file) {
+    if (file && !file->isValid())
+        file.reset();
+    return file;
+}
+
+// The kind the name's extension says, as the library's own guess has it, but with the
+// guarded ID3v2 frames; null when the extension names none or the file is not of it.
+FilePtr OpenByExtension(TagLib::IOStream* stream, const std::string& extension) {
+    using namespace TagLib;
+    ID3v2::FrameFactory* frames = GuardedId3v2Frames();
+    const std::string& e = extension;
+    if (e == "MP3" || e == "MP2" || e == "AAC")
+        return Valid(std::make_unique<MPEG::File>(stream, frames, false));
+    if (e == "OGG")
+        return Valid(std::make_unique<Ogg::Vorbis::File>(stream, false));
+    if (e == "OGA") {
+        if (FilePtr file = Valid(std::make_unique<Ogg::FLAC::File>(stream, false)))
+            return file;
+        return Valid(std::make_unique<Ogg::Vorbis::File>(stream, false));
     }
-    return true;
+    if (e == "FLAC")
+        return Valid(std::make_unique<FLAC::File>(stream, frames, false));
+    if (e == "MPC")
+        return Valid(std::make_unique<MPC::File>(stream, false));
+    if (e == "WV")
+        return Valid(std::make_unique<WavPack::File>(stream, false));
+    if (e == "SPX")
+        return Valid(std::make_unique<Ogg::Speex::File>(stream, false));
+    if (e == "OPUS")
+        return Valid(std::make_unique<Ogg::Opus::File>(stream, false));
+    if (e == "TTA")
+        return Valid(std::make_unique<TrueAudio::File>(stream, frames, false));
+    if (e == "M4A" || e == "M4R" || e == "M4B" || e == "M4P" || e == "MP4" || e == "3G2" ||
+        e == "M4V")
+        return Valid(std::make_unique<MP4::File>(stream, false));
+    if (e == "WMA" || e == "ASF")
+        return Valid(std::make_unique<ASF::File>(stream, false));
+    if (e == "AIF" || e == "AIFF" || e == "AFC" || e == "AIFC")
+        return Valid(std::make_unique<RIFF::AIFF::File>(stream, false));
+    if (e == "WAV")
+        return Valid(std::make_unique<RIFF::WAV::File>(stream, false));
+    if (e == "APE")
+        return Valid(std::make_unique<APE::File>(stream, false));
+    if (e == "MOD" || e == "MODULE" || e == "NST" || e == "WOW")
+        return Valid(std::make_unique<Mod::File>(stream, false));
+    if (e == "S3M")
+        return Valid(std::make_unique<S3M::File>(stream, false));
+    if (e == "IT")
+        return Valid(std::make_unique<IT::File>(stream, false));
+    if (e == "XM")
+        return Valid(std::make_unique<XM::File>(stream, false));
+    return nullptr;
+}
+
+// The kind the first bytes show, in the library's own order of asking.
+FilePtr OpenByContent(TagLib::IOStream* stream) {
+    using namespace TagLib;
+    ID3v2::FrameFactory* frames = GuardedId3v2Frames();
+    if (MPEG::File::isSupported(stream))
+        return Valid(std::make_unique<MPEG::File>(stream, frames, false));
+    if (Ogg::Vorbis::File::isSupported(stream))
+        return Valid(std::make_unique<Ogg::Vorbis::File>(stream, false));
+    if (Ogg::FLAC::File::isSupported(stream))
+        return Valid(std::make_unique<Ogg::FLAC::File>(stream, false));
+    if (FLAC::File::isSupported(stream))
+        return Valid(std::make_unique<FLAC::File>(stream, frames, false));
+    if (MPC::File::isSupported(stream))
+        return Valid(std::make_unique<MPC::File>(stream, false));
+    if (WavPack::File::isSupported(stream))
+        return Valid(std::make_unique<WavPack::File>(stream, false));
+    if (Ogg::Speex::File::isSupported(stream))
+        return Valid(std::make_unique<Ogg::Speex::File>(stream, false));
+    if (Ogg::Opus::File::isSupported(stream))
+        return Valid(std::make_unique<Ogg::Opus::File>(stream, false));
+    if (TrueAudio::File::isSupported(stream))
+        return Valid(std::make_unique<TrueAudio::File>(stream, frames, false));
+    if (MP4::File::isSupported(stream))
+        return Valid(std::make_unique<MP4::File>(stream, false));
+    if (ASF::File::isSupported(stream))
+        return Valid(std::make_unique<ASF::File>(stream, false));
+    if (RIFF::AIFF::File::isSupported(stream))
+        return Valid(std::make_unique<RIFF::AIFF::File>(stream, false));
+    if (RIFF::WAV::File::isSupported(stream))
+        return Valid(std::make_unique<RIFF::WAV::File>(stream, false));
+    if (APE::File::isSupported(stream))
+        return Valid(std::make_unique<APE::File>(stream, false));
+    return nullptr;
 }
 
 // The tags of a file, the one players prefer first. Files that may carry several kinds
 // of tag answer the library's property question from the first kind present only, so
 // an MP3 with an empty ID3v2 tag would hide its ID3v1 values; each kind is asked here.
 std::vector<TagLib::PropertyMap> TagsOf(TagLib::File& file, std::uint64_t size,
+                                        const std::vector<Id3Chunk>& id3Chunks,
                                         std::string& damage) {
     std::vector<TagLib::PropertyMap> maps;
     if (auto* mpeg = dynamic_cast<TagLib::MPEG::File*>(&file)) {
@@ -281,10 +324,18 @@ std::vector<TagLib::PropertyMap> TagsOf(TagLib::File& file, std::uint64_t size,
             maps.push_back(tta->ID3v2Tag()->properties());
         if (tta->hasID3v1Tag())
             maps.push_back(tta->ID3v1Tag()->properties());
-    } else if (auto* wav = dynamic_cast<TagLib::RIFF::WAV::File*>(&file)) {
-        if (wav->hasID3v2Tag())
-            maps.push_back(wav->ID3v2Tag()->properties());
-        if (wav->hasInfoTag())
+    } else if (dynamic_cast<TagLib::RIFF::File*>(&file) != nullptr) {
+        for (const Id3Chunk& chunk : id3Chunks) {
+            const TagLib::ID3v2::Tag tag(&file, static_cast<long>(chunk.offset),
+                                         GuardedId3v2Frames());
+            if (tag.header()->completeTagSize() > chunk.size) {
+                damage = "its ID3v2 chunk runs past its end";
+                continue;
+            }
+            maps.push_back(tag.properties());
+        }
+        auto* wav = dynamic_cast<TagLib::RIFF::WAV::File*>(&file);
+        if (wav != nullptr && wav->hasInfoTag())
             maps.push_back(wav->InfoTag()->properties());
     } else {
         maps.push_back(file.properties());
@@ -292,25 +343,32 @@ std::vector<TagLib::PropertyMap> TagsOf(TagLib::File& file, std::uint64_t size,
     return maps;
 }
 
-bool ReadTags(int fd, std::uint64_t size, std::string_view nameBytes, HeldFacts& facts) {
+// Reads the file as the kind its extension names (`byExtension`, and the extension names
+// one: `extensionChose` tells), else as the kind its content shows. The files are opened
+// without their audio properties, which would cost a scan of the stream.
+bool ReadTags(int fd, std::uint64_t size, std::string_view nameBytes, bool byExtension,
+              bool& extensionChose, HeldFacts& facts) {
     PreadAudioStream stream(fd, size, std::string(nameBytes));
-    // Without the audio properties: they cost a scan of the stream and are not asked for.
-    const TagLib::FileRef ref(&stream, false);
+    const std::vector<Id3Chunk> id3Chunks = HideId3Chunks(fd, size, stream);
+    FilePtr file = byExtension ? OpenByExtension(&stream, UpperExtension(nameBytes)) : nullptr;
+    extensionChose = file != nullptr;
+    if (!file)
+        file = OpenByContent(&stream);
     if (stream.readError() != 0) {
         facts.problem = std::string("could not be read: ") + std::strerror(stream.readError());
         return false;
     }
-    if (ref.isNull() || !ref.file()->isValid()) {
+    if (!file) {
         facts.problem = "no audio file the reader knows, or a damaged one";
         return false;
     }
-    if (dynamic_cast<TagLib::Ogg::File*>(ref.file()) != nullptr &&
+    if (dynamic_cast<TagLib::Ogg::File*>(file.get()) != nullptr &&
         !OggHeaderPagesIntact(fd, size)) {
         facts.problem = "a damaged Ogg file: its first pages are cut short or fail their checksums";
         return false;
     }
     std::string damage;
-    const auto maps = TagsOf(*ref.file(), size, damage);
+    const auto maps = TagsOf(*file, size, id3Chunks, damage);
     if (stream.readError() != 0) {
         facts.problem = std::string("could not be read: ") + std::strerror(stream.readError());
         return false;
@@ -348,14 +406,15 @@ void PrepareAudioTagReader() {
 bool ReadAudioTags(int fd, std::uint64_t size, std::string_view nameBytes, HeldFacts& facts) {
     try {
         PrepareAudioTagReader();
-        if (ReadTags(fd, size, nameBytes, facts))
+        bool extensionChose = false;
+        if (ReadTags(fd, size, nameBytes, true, extensionChose, facts))
             return true;
         // The extension may lie (a FLAC file named .mp3 opens as an MP3 without tags):
         // the content alone decides the second time.
-        if (nameBytes.find('.') == std::string_view::npos)
+        if (!extensionChose)
             return false;
         HeldFacts byContent;
-        if (!ReadTags(fd, size, {}, byContent))
+        if (!ReadTags(fd, size, nameBytes, false, extensionChose, byContent))
             return false;
         for (auto& [name, value] : byContent.values)
             facts.Set(name, std::move(value));

@@ -42,8 +42,19 @@ TagLib::ByteVector PreadAudioStream::readBlock(unsigned long length) {
         done += static_cast<unsigned long>(n);
     }
     block.resize(static_cast<unsigned int>(done));
+    const auto start = static_cast<std::uint64_t>(position_);
+    for (const auto& [offset, id] : masks_) {
+        for (std::uint64_t k = 0; k < id.size(); ++k) {
+            if (offset + k >= start && offset + k < start + done)
+                block[static_cast<unsigned int>(offset + k - start)] = id[k];
+        }
+    }
     position_ += static_cast<long>(done);
     return block;
+}
+
+void PreadAudioStream::Mask(std::uint64_t offset, const std::array<char, 4>& id) {
+    masks_.emplace_back(offset, id);
 }
 
 // Never written: the reader only reads, and a write asked for by mistake does nothing.

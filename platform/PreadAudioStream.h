@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <taglib/tiostream.h>
 
@@ -31,6 +33,10 @@ public:
     long length() override;
     void truncate(long length) override;
 
+    // The library then reads `id` in place of the four bytes at `offset`: a chunk it would
+    // parse without the reader's safeguards is renamed so that it passes it by.
+    void Mask(std::uint64_t offset, const std::array<char, 4>& id);
+
     // The errno of the first read that failed, or 0.
     int readError() const { return readError_; }
 
@@ -45,6 +51,7 @@ private:
     long position_ = 0;
     int readError_ = 0;
     std::string name_;
+    std::vector<std::pair<std::uint64_t, std::array<char, 4>>> masks_;
 };
 
 }  // namespace brindle

@@ -135,6 +135,8 @@ TEST_F(AudioTagsTest, EachFormatGivesEachField) {
         {"song.ogg", testing::OggVorbis(VorbisSong())},
         {"song.opus", testing::OggOpus(VorbisSong())},
         {"song.m4a", testing::M4a(m4a)},
+        {"song.wav", testing::Wav(Id3v2Song(4))},
+        {"song.aiff", testing::Aiff(Id3v2Song(3))},
         // The content decides where the extension is wrong or missing.
         {"flac-named.mp3", testing::Flac(VorbisSong())},
         {"no-extension", testing::OggVorbis(VorbisSong())},
@@ -273,6 +275,64 @@ TEST_F(AudioTagsTest, DamagedOrForeignFilesGiveNoValueAndSayWhy) {
         EXPECT_FALSE(reading.read) << c.name;
         EXPECT_EQ(reading.values, Values{}) << c.name;
         EXPECT_NE(reading.problem, "") << c.name;
+    }
+}
+
+// Chapter frames may hold chapter frames, each a level of recursion in the library, and
+// compressed frames inflate without limit: neither is parsed, in an MP3 or in the ID3
+// chunk of a WAV file, and the frames around them still are.
+TEST_F(AudioTagsTest, ChaptersAndCompressedFramesAreLeftAlone) {
+    const std::string title = testing::TextFrameBody('\x03', "Title");
+    std::string chapters = "TIT2" + testing::SyncSafe(static_cast<std::uint32_t>(title.size())) +
+                           std::string(2, '\0') + title;
+    // Built from the inside out, each level a chapter "c" from 0 to 0 around the last.
+    constexpr int kLevels = 40000;
+    std::vector<std::string> headers;
+    std::size_t inner = chapters.size();
+    for (int i = 0; i < kLevels; ++i) {
+        const std::size_t body = 2 + 16 + inner;
+        headers.push_back("CHAP" + testing::SyncSafe(static_cast<std::uint32_t>(body)) +
+                          std::string(2, '\0') + std::string("c\0", 2) + std::string(16, '\0'));
+        inner = 10 + body;
+    }
+    std::string nested;
+    for (auto it = headers.rbegin(); it != headers.rend(); ++it)
+        nested += *it;
+    nested += chapters;
+    const std::string deep =
+        testing::Id3v2Tag(4, {{"TALB", testing::TextFrameBody('\x03', "Album")}});
+    // The album frame first, then the chapters, all in one tag.
+    std::string deepTag =
+        deep.substr(0, 6) +
+        testing::SyncSafe(static_cast<std::uint32_t>(deep.size() - 10 + nested.size())) +
+        deep.substr(10) + nested;
+
+    const std::string compressed = testing::ZlibStored(std::string("\x03", 1) + "Hidden");
+    const std::string dataLength = testing::SyncSafe(7);
+    const std::string zipped =
+        testing::Id3v2Tag(4, {{"TPE1", testing::TextFrameBody('\x03', "Artist")}});
+    std::string zipTag = zipped.substr(0, 6);
+    const std::string zipFrame =
+        "TIT2" + testing::SyncSafe(static_cast<std::uint32_t>(4 + compressed.size())) +
+        std::string("\x00\x09", 2) + dataLength + compressed;
+    zipTag += testing::SyncSafe(static_cast<std::uint32_t>(zipped.size() - 10 + zipFrame.size()));
+    zipTag += zipped.substr(10) + zipFrame;
+
+    const struct {
+        std::string name;
+        std::string bytes;
+        Values expected;
+    } cases[] = {
+        {"chapters.mp3", deepTag + testing::SilentMpegFrames(), {{"tag.album", "Album"}}},
+        {"chapters.wav", testing::Wav(deepTag), {{"tag.album", "Album"}}},
+        {"chapters.aiff", testing::Aiff(deepTag), {{"tag.album", "Album"}}},
+        {"compressed.mp3", zipTag + testing::SilentMpegFrames(), {{"tag.artist", "Artist"}}},
+        {"compressed.wav", testing::Wav(zipTag), {{"tag.artist", "Artist"}}},
+    };
+    for (const auto& c : cases) {
+        const Reading reading = Read(c.name, c.bytes);
+        EXPECT_TRUE(reading.read) << c.name << ": " << reading.problem;
+        EXPECT_EQ(reading.values, c.expected) << c.name;
     }
 }
 

@@ -197,4 +197,42 @@ inline std::string M4a(const TagFields& items) {
            Mp4Atom("moov", header + Mp4Atom("udta", meta));
 }
 
+// A WAV file holding `id3Tag` in an "id3 " chunk, with a format chunk and a few silent
+// samples; an AIFF file holding it in an "ID3 " chunk.
+inline std::string Wav(const std::string& id3Tag) {
+    const std::string format = LittleEndian(1, 2) + LittleEndian(2, 2) + LittleEndian(44100, 4) +
+                               LittleEndian(176400, 4) + LittleEndian(4, 2) + LittleEndian(16, 2);
+    std::string body = "WAVE";
+    body += "fmt " + LittleEndian(format.size(), 4) + format;
+    body += "data" + LittleEndian(4, 4) + std::string(4, '\0');
+    body += "id3 " + LittleEndian(id3Tag.size(), 4) + id3Tag;
+    if (id3Tag.size() % 2 != 0)
+        body += '\0';
+    return "RIFF" + LittleEndian(body.size(), 4) + body;
+}
+
+inline std::string Aiff(const std::string& id3Tag) {
+    // 2 channels, no frames, 16 bits, 44100 Hz as an 80-bit extended number.
+    const std::string common = BigEndian(2, 2) + BigEndian(0, 4) + BigEndian(16, 2) +
+                               std::string("\x40\x0E\xAC\x44", 4) + std::string(6, '\0');
+    std::string body = "AIFF";
+    body += "COMM" + BigEndian(common.size(), 4) + common;
+    body += "ID3 " + BigEndian(id3Tag.size(), 4) + id3Tag;
+    if (id3Tag.size() % 2 != 0)
+        body += '\0';
+    return "FORM" + BigEndian(body.size(), 4) + body;
+}
+
+// Data in a zlib stream of one stored block, as a compressed ID3v2 frame may hold it.
+inline std::string ZlibStored(const std::string& data) {
+    std::uint32_t a = 1;
+    std::uint32_t b = 0;
+    for (char c : data) {
+        a = (a + static_cast<unsigned char>(c)) % 65521;
+        b = (b + a) % 65521;
+    }
+    return std::string("\x78\x01\x01", 3) + LittleEndian(data.size(), 2) +
+           LittleEndian(~data.size() & 0xFFFF, 2) + data + BigEndian((b << 16) | a, 4);
+}
+
 }  // namespace brindle::testing
