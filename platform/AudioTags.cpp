@@ -28,6 +28,7 @@
 #include <taglib/s3mfile.h>
 #include <taglib/speexfile.h>
 #include <taglib/tdebuglistener.h>
+#include <taglib/textidentificationframe.h>
 #include <taglib/tpropertymap.h>
 #include <taglib/trueaudiofile.h>
 #include <taglib/vorbisfile.h>
@@ -400,6 +401,9 @@ void PrepareAudioTagReader() {
         static const PlatformId3v1Text id3v1Text;
         TagLib::setDebugListener(&listener);
         TagLib::ID3v1::Tag::setStringHandler(&id3v1Text);
+        // The one table the library fills on first use while reading (for the ID3v2
+        // credits frames); filled here, before readers run on several threads.
+        TagLib::ID3v2::TextIdentificationFrame::involvedPeopleMap();
     });
 }
 

@@ -165,6 +165,7 @@ TEST_F(AudioTagsTest, ValuesAreShapedByField) {
         {{{"DATE", "1999-12-31T23:59"}}, {{"tag.year", "1999"}}},
         {{{"DATE", "summer 99"}, {"TITLE", "x"}}, {{"tag.title", "x"}}},
         {{{"DATE", "19990"}, {"TITLE", "x"}}, {{"tag.title", "x"}}},
+        {{{"TITLE", "Smile \xF0\x9F\x98\x80"}}, {{"tag.title", "Smile \xF0\x9F\x98\x80"}}},
         {{{"COMMENT", "only a comment"}}, {}},
     };
     for (const auto& c : cases) {
