@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/AudioTagReader.h"
 #include "platform/HeldFacts.h"
 #include "platform/NameCodec.h"
 #include "platform/PreadPhotoIo.h"
@@ -336,6 +337,7 @@ void PrepareHeldFactsReaders() {
         Exiv2::enableBMFF(true);
         Exiv2::LogMsg::setLevel(Exiv2::LogMsg::error);
         Exiv2::LogMsg::setHandler(&NoteLibraryError);
+        PrepareAudioTagReader();
     });
 }
 
