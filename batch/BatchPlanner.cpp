@@ -78,10 +78,10 @@ struct BatchPlanner::Level {
     std::shared_ptr<const OpenFolder> folder;
     std::vector<FolderEntry> entries;
     std::size_t next = 0;
-    // The entries up to here are asked of the read-ahead.
-    std::size_t asked = 0;
     // The folder could not be listed whole: it is met as an item of its own first.
     bool unreadable = false;
+    // The entries up to here are asked of the read-ahead.
+    std::size_t asked = 0;
 };
 
 BatchPlanner::BatchPlanner(const BatchSource& source, const RenameSettings& settings,
