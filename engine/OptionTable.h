@@ -278,8 +278,13 @@ inline constexpr Option kOptions[] = {
              "the filesystem records one), {now} the batch's start, in the local time zone "
              "(TZ), each with a date format after ':' ({modified:%Y%m%d}: %Y %y %m %d %e %H %M "
              "%S %j %a %A %b %B %p %% with English names, %f the sub-seconds, %z the offset "
-             "+HHMM; without one, %Y-%m-%d %H.%M.%S); {created|modified} the first with a "
-             "value. A token without one inserts nothing: --preview warns of the item, a "
+             "+HHMM; without one, %Y-%m-%d %H.%M.%S); {taken} a photo's date taken, as the "
+             "camera wrote it, with a date format too; {exif.make} {exif.model} {exif.lens} "
+             "{exif.iso} {exif.fnumber} {exif.exposure} {exif.focal} {exif.width} "
+             "{exif.height} its camera data, {exif:KEY} any Exif, IPTC or XMP key; "
+             "{tag.artist} {tag.albumartist} {tag.album} {tag.title} {tag.track} {tag.disc} "
+             "{tag.year} {tag.genre} {tag.composer} audio tags ({tag.track:2} pads to 2 "
+             "digits); {taken|modified} the first with a value. A token without one inserts nothing: --preview warns of the item, a "
              "batch renames it and says how many lacked one. '/' in a value becomes '-'."},
      .help = {151, 152}},
     {.key = kKeyFileTypes,
