@@ -63,6 +63,48 @@ double Ms(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
+// Waits for the Preview's plans after a change, and notes when the first screenful and
+// the whole plan were shown.
+class PlanWatch {
+public:
+    explicit PlanWatch(CPreviewDlg* preview) {
+        QObject::connect(preview, &CPreviewDlg::planShown, &loop_, [this, preview](bool whole) {
+            if (!sawFirst_) {
+                // The first screenful as the user sees it: painted, not only in the model.
+                preview->list()->viewport()->repaint();
+                firstShown_ = Clock::now();
+                sawFirst_ = true;
+            }
+            if (whole) {
+                wholeShown_ = Clock::now();
+                complete_ = true;
+                loop_.quit();
+            }
+        });
+    }
+    // A change begins: its times count from now.
+    void Start() {
+        complete_ = false;
+        sawFirst_ = false;
+        changed_ = Clock::now();
+    }
+    // Until the change's whole plan is shown.
+    void Wait() {
+        if (!complete_)
+            loop_.exec();
+    }
+    double firstMs() const { return Ms(firstShown_ - changed_); }
+    double wholeMs() const { return Ms(wholeShown_ - changed_); }
+
+private:
+    QEventLoop loop_;
+    bool complete_ = false;
+    bool sawFirst_ = false;
+    Clock::time_point changed_;
+    Clock::time_point firstShown_;
+    Clock::time_point wholeShown_;
+};
+
 double Median(std::vector<double> values) {
     if (values.empty())
         return 0;
@@ -171,34 +213,10 @@ void PreviewWindow(const QString& folder, int files, int runs) {
         std::fprintf(stderr, "no preview window\n");
         std::exit(1);
     }
-    QEventLoop loop;
-    bool complete = false;
-    Clock::time_point changed;
-    Clock::time_point firstShown;
-    Clock::time_point wholeShown;
-    bool sawFirst = false;
-    QObject::connect(preview, &CPreviewDlg::planShown, [&](bool whole) {
-        if (!sawFirst) {
-            // The first screenful as the user sees it: painted, not only in the model.
-            preview->list()->viewport()->repaint();
-            firstShown = Clock::now();
-            sawFirst = true;
-        }
-        if (whole) {
-            wholeShown = Clock::now();
-            complete = true;
-            loop.quit();
-        }
-    });
-    const auto waitForPlan = [&] {
-        complete = false;
-        sawFirst = false;
-        changed = Clock::now();
-    };
-    waitForPlan();
+    PlanWatch watch(preview);
+    watch.Start();
     preview->SetSource(brindle::BatchSource::Folder(PathFromQt(folder)));
-    if (!complete)
-        loop.exec();
+    watch.Wait();
     if (preview->model()->rowCount() != files) {
         std::fprintf(stderr, "the preview shows %d rows\n", preview->model()->rowCount());
         std::exit(1);
@@ -209,15 +227,14 @@ void PreviewWindow(const QString& folder, int files, int runs) {
     double worstStall = 0;
     brindle::tools::LatencyProbe probe;
     for (int run = 0; run < runs; ++run) {
-        waitForPlan();
+        watch.Start();
         probe.Start();
         // One key typed into the pattern: a change of an option like any other.
         pattern->setText(run % 2 == 0 ? QStringLiteral("x/O-/5") : QStringLiteral("/O-/5"));
-        if (!complete)
-            loop.exec();
+        watch.Wait();
         probe.Stop();
-        first.push_back(Ms(firstShown - changed));
-        whole.push_back(Ms(wholeShown - changed));
+        first.push_back(watch.firstMs());
+        whole.push_back(watch.wholeMs());
         // How late the probe's timer came at worst: the time beyond its interval.
         worstStall = std::max(worstStall, probe.longestGapMs() - probe.kIntervalMs);
     }
@@ -296,38 +313,19 @@ bool PhotoPreview(const std::filesystem::path& base, int photos, int runs) {
         std::exit(1);
     }
 
-    QEventLoop loop;
-    bool complete = false;
-    bool sawFirst = false;
-    Clock::time_point firstShown;
-    Clock::time_point wholeShown;
-    QObject::connect(preview, &CPreviewDlg::planShown, [&](bool whole) {
-        if (!sawFirst) {
-            preview->list()->viewport()->repaint();
-            firstShown = Clock::now();
-            sawFirst = true;
-        }
-        if (whole) {
-            wholeShown = Clock::now();
-            complete = true;
-            loop.quit();
-        }
-    });
+    PlanWatch watch(preview);
     brindle::tools::LatencyProbe probe;
     double worstStall = 0;
     // Makes the change and waits for its whole plan: (first screenful, whole plan) in ms,
     // the latency probe running meanwhile.
     const auto timed = [&](const std::function<void()>& change) {
-        complete = false;
-        sawFirst = false;
         probe.Start();
-        const Clock::time_point changed = Clock::now();
+        watch.Start();
         change();
-        if (!complete)
-            loop.exec();
+        watch.Wait();
         probe.Stop();
         worstStall = std::max(worstStall, probe.longestGapMs() - probe.kIntervalMs);
-        return std::make_pair(Ms(firstShown - changed), Ms(wholeShown - changed));
+        return std::make_pair(watch.firstMs(), watch.wholeMs());
     };
 
     std::vector<double> coldFirst;
