@@ -284,7 +284,8 @@ inline constexpr Option kOptions[] = {
              "{exif.height} its camera data, {exif:KEY} any Exif, IPTC or XMP key; "
              "{tag.artist} {tag.albumartist} {tag.album} {tag.title} {tag.track} {tag.disc} "
              "{tag.year} {tag.genre} {tag.composer} audio tags ({tag.track:2} pads to 2 "
-             "digits); {taken|modified} the first with a value. A token without one inserts nothing: --preview warns of the item, a "
+             "digits); {taken|modified} the first with a value. A token without one inserts "
+             "nothing: --preview warns of the item, a "
              "batch renames it and says how many lacked one. '/' in a value becomes '-'."},
      .help = {151, 152}},
     {.key = kKeyFileTypes,
