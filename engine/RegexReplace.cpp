@@ -1,42 +1,17 @@
 #include "engine/RegexReplace.h"
 
-#define PCRE2_CODE_UNIT_WIDTH 16
-#include <pcre2.h>
-
 #include <algorithm>
-#include <array>
-#include <new>
 
 #include "engine/CaseConversion.h"
+#include "engine/RegexMatching.h"
 #include "engine/TextOps.h"
 
 namespace brindle {
 
 namespace {
 
-// What one match may cost. A name is at most a few hundred units, so a sound expression
-// stays far below these; one that backtracks without end meets them within milliseconds.
-constexpr std::uint32_t kMatchLimit = 1'000'000;
-constexpr std::uint32_t kDepthLimit = 10'000;
-constexpr std::uint32_t kHeapLimitKiB = 16 * 1024;
-constexpr std::size_t kJitStackStart = 32 * 1024;
-constexpr std::size_t kJitStackMax = 1024 * 1024;
-
 // A reference that stops at this many digits names no group that can exist.
 constexpr std::uint32_t kGroupTooLarge = 1'000'000;
-
-PCRE2_SPTR16 Units(std::u16string_view text) {
-    return reinterpret_cast<PCRE2_SPTR16>(text.data());
-}
-
-std::u16string PcreMessage(int code) {
-    std::array<PCRE2_UCHAR16, 256> buffer{};
-    const int length = pcre2_get_error_message(code, buffer.data(), buffer.size());
-    if (length < 0)
-        return u"unknown error";
-    return std::u16string(reinterpret_cast<const char16_t*>(buffer.data()),
-                          static_cast<std::size_t>(length));
-}
 
 // The case escapes of the replacement.
 enum class CaseMode : std::uint8_t { None, Upper, Lower };
@@ -163,7 +138,7 @@ private:
             if (!inside.empty() && IsNameStart(inside.front()) &&
                 std::all_of(inside.begin(), inside.end(), IsNameChar)) {
                 const std::u16string name(inside);
-                const int group = pcre2_substring_number_from_name(code_, Units(name));
+                const int group = pcre2_substring_number_from_name(code_, RegexUnits(name));
                 if (group < 0) {
                     if (error != nullptr) {
                         *error = {true, at,
@@ -251,22 +226,9 @@ struct CaseState {
 }  // namespace
 
 struct RegexReplacer::Impl {
-    pcre2_code_16* code = nullptr;
-    pcre2_match_data_16* match = nullptr;
-    pcre2_match_context_16* context = nullptr;
-    pcre2_jit_stack_16* jitStack = nullptr;
+    CompiledRegex regex;
     std::vector<Piece> pieces;
     std::u16string literal;
-
-    Impl() = default;
-    Impl(const Impl&) = delete;
-    Impl& operator=(const Impl&) = delete;
-    ~Impl() {
-        pcre2_jit_stack_free_16(jitStack);
-        pcre2_match_context_free_16(context);
-        pcre2_match_data_free_16(match);
-        pcre2_code_free_16(code);
-    }
 
     // Writes the replacement of the match that `ovector` describes.
     void AppendReplacement(std::u16string_view name, const PCRE2_SIZE* ovector, std::uint32_t pairs,
@@ -306,33 +268,15 @@ RegexReplacer RegexReplacer::Compile(std::u16string_view expression,
                                      std::u16string_view replacement, RegexError* error) {
     auto impl = std::make_unique<Impl>();
     int code = 0;
-    PCRE2_SIZE offset = 0;
-    // \C could split a character or match a byte escape alone: not allowed.
-    constexpr std::uint32_t kOptions =
-        PCRE2_UTF | PCRE2_UCP | PCRE2_MATCH_INVALID_UTF | PCRE2_NEVER_BACKSLASH_C;
-    impl->code =
-        pcre2_compile_16(Units(expression), expression.size(), kOptions, &code, &offset, nullptr);
-    if (impl->code == nullptr) {
+    std::size_t offset = 0;
+    if (!impl->regex.Compile(expression, 0, code, offset)) {
         if (error != nullptr)
-            *error = {false, std::min<std::size_t>(offset, expression.size()), PcreMessage(code)};
+            *error = {false, std::min<std::size_t>(offset, expression.size()), RegexMessage(code)};
         return RegexReplacer(nullptr);
     }
-    if (!ReplacementParser(replacement, impl->code).Parse(impl->pieces, impl->literal, error))
+    if (!ReplacementParser(replacement, impl->regex.code).Parse(impl->pieces, impl->literal, error))
         return RegexReplacer(nullptr);
-    // Where the machine has no JIT, the interpreter matches alike.
-    const bool jit = pcre2_jit_compile_16(impl->code, PCRE2_JIT_COMPLETE) == 0;
-    impl->match = pcre2_match_data_create_from_pattern_16(impl->code, nullptr);
-    impl->context = pcre2_match_context_create_16(nullptr);
-    if (impl->match == nullptr || impl->context == nullptr)
-        throw std::bad_alloc();
-    pcre2_set_match_limit_16(impl->context, kMatchLimit);
-    pcre2_set_depth_limit_16(impl->context, kDepthLimit);
-    pcre2_set_heap_limit_16(impl->context, kHeapLimitKiB);
-    if (jit) {
-        impl->jitStack = pcre2_jit_stack_create_16(kJitStackStart, kJitStackMax, nullptr);
-        if (impl->jitStack != nullptr)
-            pcre2_jit_stack_assign_16(impl->context, nullptr, impl->jitStack);
-    }
+    impl->regex.PrepareMatching();
     return RegexReplacer(std::move(impl));
 }
 
@@ -342,14 +286,15 @@ RegexReplacer::Outcome RegexReplacer::Replace(std::u16string_view name, std::u16
     if (parts != nullptr)
         parts->clear();
     const Impl& impl = *impl_;
-    const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer_16(impl.match);
-    const std::uint32_t pairs = pcre2_get_ovector_count_16(impl.match);
+    const CompiledRegex& regex = impl.regex;
+    const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer_16(regex.match);
+    const std::uint32_t pairs = pcre2_get_ovector_count_16(regex.match);
     std::size_t copied = 0;  // `name` is in `out` up to here
     std::size_t start = 0;   // where the next match is looked for
     std::size_t lastEnd = std::u16string_view::npos;
     while (start <= name.size()) {
-        const int rc =
-            pcre2_match_16(impl.code, Units(name), name.size(), start, 0, impl.match, impl.context);
+        const int rc = pcre2_match_16(regex.code, RegexUnits(name), name.size(), start, 0,
+                                      regex.match, regex.context);
         if (rc == PCRE2_ERROR_NOMATCH)
             break;
         // Past a limit, out of memory, or anything else a match can fail with: the name
