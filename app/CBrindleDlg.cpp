@@ -33,6 +33,7 @@
 #include "engine/ConfigFile.h"
 #include "engine/PatternCreator.h"
 #include "engine/RegexReplace.h"
+#include "engine/SelectionCheck.h"
 #include "platform/FileSystem.h"
 #include "platform/StateFile.h"
 
@@ -329,6 +330,11 @@ void CBrindleDlg::RunBatch(const brindle::BatchSource& source) {
         }
         if (const auto mistake = brindle::CheckRegularExpression(session_.settings())) {
             ShowRegexMistake(*mistake);
+            return;
+        }
+        if (const auto mistake = brindle::SelectionMistake(session_.settings())) {
+            // The order and the filters are set in the Preview's Options panel.
+            ShowMessage(*mistake, u"", MessageIcon::Warning);
             return;
         }
         PrepareLogFolder();

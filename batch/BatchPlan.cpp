@@ -176,6 +176,7 @@ void Summarize(Plan& plan) {
             }
         }
     }
+    summary.skipped = static_cast<std::uint32_t>(plan.skipped.size());
     plan.summary = summary;
 }
 
@@ -213,6 +214,8 @@ std::u16string SummaryText(const Plan& plan) {
         return PatternErrorText(*plan.patternError);
     if (plan.regexError)
         return RegexErrorText(*plan.regexError, plan.regexExpression, plan.regexReplacement);
+    if (plan.optionMistake)
+        return *plan.optionMistake;
     const PlanSummary& s = plan.summary;
     std::u16string text;
     Append(text, u"Items: ", s.items);
@@ -248,6 +251,8 @@ std::u16string SummaryText(const Plan& plan) {
             AppendKinds(text, s, kinds);
         }
     }
+    if (s.skipped != 0)
+        Append(text, u" | Skipped: ", s.skipped);
     if (plan.tableFailed) {
         text += u" | ";
         text += TableFailureText(plan.configFile);

@@ -118,6 +118,25 @@ struct PlanItem {
     void Warn(PlanWarning warning) { warnings |= static_cast<std::uint8_t>(warning); }
 };
 
+// An entry the batch passes over by choice, as the Preview can show it greyed: a name the
+// filters leave out, or a file under "Folders Only". It keeps its name, and the check
+// counts it among its folder's entries.
+struct PlanSkipped {
+    std::uint32_t folder = 0;
+    std::u16string name;
+};
+
+// What the Preview shows of an item besides its names, read as the item was planned: its
+// size, its modification time and (when the pattern or the order reads it) the date a
+// photo was taken, as "{taken}" writes it. Empty where the item gave none.
+struct PlanItemDetails {
+    bool hasSize = false;
+    bool hasModified = false;
+    std::uint64_t size = 0;
+    WallTime modified;
+    std::u16string taken;
+};
+
 // How many items are in each state.
 struct PlanSummary {
     std::array<std::uint32_t, kPlanStates> counts{};
@@ -126,6 +145,8 @@ struct PlanSummary {
     // Items with a warning, and how many have each.
     std::uint32_t warnings = 0;
     std::array<std::uint32_t, std::size(kPlanWarnings)> warningCounts{};
+    // Entries passed over by the filters or "Folders Only" (Plan::skipped).
+    std::uint32_t skipped = 0;
     std::uint32_t count(PlanState state) const { return counts[static_cast<std::size_t>(state)]; }
     std::uint32_t count(PlanWarning warning) const;
 };
@@ -146,6 +167,15 @@ struct Plan {
     std::optional<RegexError> regexError;
     std::u16string regexExpression;
     std::u16string regexReplacement;
+    // The order's expression or a filter has a mistake, said whole: the batch has no
+    // items.
+    std::optional<std::u16string> optionMistake;
+    // What the batch passes over by choice; the Preview's plans only.
+    std::vector<PlanSkipped> skipped;
+    // The Preview's plans only: each item's details, by the item's index.
+    std::vector<PlanItemDetails> details;
+    // The details hold the date taken: the pattern or the order reads it.
+    bool showsTaken = false;
     // A name pattern is used and it has no counter: the check warns of the items of one
     // folder that it gives one name.
     bool patternWithoutCounter = false;

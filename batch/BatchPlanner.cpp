@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <cstring>
+#include <variant>
 
 #include "batch/FileMover.h"
 #include "batch/PlanCheck.h"
+#include "engine/HeldFactsCache.h"
 #include "engine/NaturalOrder.h"
 #include "engine/PathParts.h"
+#include "engine/PhotoTokens.h"
+#include "engine/SelectionCheck.h"
 #include "engine/TextOps.h"
 #include "platform/FileSystem.h"
 #include "platform/NameCodec.h"
@@ -82,6 +86,11 @@ struct BatchPlanner::Level {
     bool unreadable = false;
     // The entries up to here are asked of the read-ahead.
     std::size_t asked = 0;
+    // "Folders Only" over a tree: the folder is an item of its parent, met when everything
+    // inside it has been; its name there and its inode number.
+    bool itemOnPop = false;
+    std::u16string nameInParent;
+    std::uint64_t inode = 0;
 };
 
 BatchPlanner::BatchPlanner(const BatchSource& source, const RenameSettings& settings,
@@ -103,6 +112,20 @@ BatchPlanner::BatchPlanner(const BatchSource& source, const RenameSettings& sett
         return;
     }
     pattern_ = std::move(parsed.pattern);
+    auto order = ItemOrder::Make(settings_);
+    if (auto* error = std::get_if<PatternError>(&order)) {
+        RefuseOption(OrderMistakeText(*error));
+        return;
+    }
+    order_.emplace(std::move(std::get<ItemOrder>(order)));
+    auto filter = NameFilter::Parse(settings_.include, settings_.exclude);
+    if (auto* error = std::get_if<FilterError>(&filter)) {
+        RefuseOption(FilterErrorText(*error));
+        return;
+    }
+    if (!std::get<NameFilter>(filter).TakesAll())
+        filter_.emplace(std::move(std::get<NameFilter>(filter)));
+    across_ = settings_.acrossFolders;
     if (settings_.regularExpression && !settings_.replaceWhat.empty()) {
         RegexError error;
         regex_ = RegexReplacer::Compile(settings_.replaceWhat, settings_.replaceWith, &error);
@@ -115,6 +138,14 @@ BatchPlanner::BatchPlanner(const BatchSource& source, const RenameSettings& sett
         }
     }
     plan_.patternWithoutCounter = !settings_.namePattern.empty() && !pattern_.HasCounter();
+    // One read of each file for what the pattern and the order read, whichever asks first.
+    factsNeeds_ = NeedsUnion(pattern_.Needs(), order_->needs());
+    if (factsNeeds_.any())
+        readAhead_ = std::make_unique<HeldFactsReadAhead>(factsNeeds_);
+    if (mode_ == Mode::Preview) {
+        detailsTaken_ = factsNeeds_.photo;
+        plan_.showsTaken = detailsTaken_;
+    }
     if (source_.isDrop) {
         for (const std::u16string& path : source_.paths) {
             if (!path.empty())
@@ -142,7 +173,20 @@ std::vector<FolderEntry> BatchPlanner::Listed(const OpenFolder& folder, std::uin
     std::vector<FolderEntry> entries = folder.List(&error);
     // What was read before a failure is still planned; the rest is not guessed at.
     plan_.folders[index].listError = error;
-    OrderFolderEntries(entries, settings_.order);
+    if (!across_ && entries.size() > 1) {
+        // Across folders the whole batch is ordered at once; here each folder on its own.
+        std::vector<Keyed> keyed;
+        keyed.reserve(entries.size());
+        const std::u16string& directory = plan_.folders[index].path;
+        for (const FolderEntry& entry : entries)
+            keyed.push_back({&directory, entry.name, &folder, entry.isFolder});
+        const std::vector<std::size_t> indices = Ordered(keyed);
+        std::vector<FolderEntry> sorted;
+        sorted.reserve(entries.size());
+        for (const std::size_t at : indices)
+            sorted.push_back(std::move(entries[at]));
+        entries = std::move(sorted);
+    }
     if (mode_ == Mode::Preview) {
         PlanFolder& planned = plan_.folders[index];
         planned.listed = true;
@@ -184,13 +228,21 @@ bool BatchPlanner::StartScan(const std::u16string& base, bool recursive) {
         return false;
     const std::uint32_t index = FolderIndex(base);
     std::vector<FolderEntry> entries = Listed(*top, index);
-    levels_.push_back(Level{base, index, std::move(top), std::move(entries), 0,
-                            plan_.folders[index].listError != 0});
+    levels_.push_back(Level{base,
+                            index,
+                            std::move(top),
+                            std::move(entries),
+                            0,
+                            plan_.folders[index].listError != 0,
+                            0,
+                            false,
+                            {},
+                            0});
     return true;
 }
 
 void BatchPlanner::Name(std::u16string name, const std::u16string& directory, std::uint32_t folder,
-                        PlanItem& item, bool droppedFolder) {
+                        PlanItem& item, bool droppedFolder, bool isFolder) {
     if (!chain_) {
         // The table is read once for the whole batch, before its first item is named.
         if (settings_.onlyEnglish) {
@@ -211,8 +263,6 @@ void BatchPlanner::Name(std::u16string name, const std::u16string& directory, st
         }
         chain_.emplace(settings_, table_ ? &*table_ : nullptr, std::move(pattern_),
                        std::move(regex_));
-        if (chain_->needs().any())
-            readAhead_ = std::make_unique<HeldFactsReadAhead>(chain_->needs());
     }
     if (!metAnItem_) {
         // The file mover lowers the option once an item is met, as it keeps it then.
@@ -221,7 +271,8 @@ void BatchPlanner::Name(std::u16string name, const std::u16string& directory, st
     metAnItem_ = true;
     const bool fromOpen = from_ && from_->isOpen();
     ItemFacts facts(directory, name, fromOpen ? from_->fd() : -1, plan_.startTime);
-    facts.setNeeds(&chain_->needs());
+    facts.setNeeds(&factsNeeds_);
+    facts.setPosition(batchPosition_, folderPositions_[folder]);
     if (readAhead_ && fromOpen) {
         if (auto held = readAhead_->Take(*from_, EncodeName(name)))
             facts.setHeld(std::move(held), readAhead_->needs());
@@ -252,7 +303,28 @@ void BatchPlanner::Name(std::u16string name, const std::u16string& directory, st
     if (chain_->RegexTookTooLong())
         item.flags |= PlanItem::kRegexTooLong;
     item.state = PlanState::Pending;
+    if (mode_ == Mode::Preview) {
+        PlanItemDetails details;
+        const ItemTimes& times = facts.times();
+        details.hasSize = times.hasSize && !isFolder;
+        details.size = times.size;
+        details.hasModified = times.hasModified;
+        details.modified = times.modified;
+        if (detailsTaken_) {
+            static const HeldFactsNeeds kPhoto{true, false, {}};
+            if (const auto taken = TakenDate(facts.held(kPhoto)))
+                AppendDate(*taken, u"%Y-%m-%d %H:%M:%S", details.taken);
+        }
+        plan_.details.resize(plan_.items.size());
+        if (!plan_.details.empty())
+            plan_.details.back() = std::move(details);
+    }
     item.oldName = std::move(name);
+}
+
+void BatchPlanner::RefuseOption(std::u16string mistake) {
+    plan_.optionMistake = std::move(mistake);
+    phase_ = Phase::Done;
 }
 
 void BatchPlanner::RefuseRegex() {
@@ -264,7 +336,7 @@ void BatchPlanner::RefuseRegex() {
 
 bool BatchPlanner::Next(PlanItem& item, ItemFolders* folders) {
     // Once the regular expression is refused, no item is given to the batch.
-    if (plan_.regexError || !NextItem(item) || plan_.regexError)
+    if (plan_.regexError || plan_.optionMistake || !NextItem(item) || plan_.regexError)
         return false;
     if (folders != nullptr) {
         folders->from = std::move(from_);
@@ -273,25 +345,63 @@ bool BatchPlanner::Next(PlanItem& item, ItemFolders* folders) {
     return true;
 }
 
-bool BatchPlanner::NextItem(PlanItem& item) {
+bool BatchPlanner::Takes(const std::u16string& name, std::uint32_t folder, bool isFolder,
+                         bool listed) {
+    const bool taken = (isFolder || !settings_.foldersOnly) && (!filter_ || filter_->Takes(name));
+    if (!taken && mode_ == Mode::Preview) {
+        // It keeps its name: the check must see it among the folder's entries.
+        if (listed)
+            plan_.folders[folder].others.push_back(name);
+        plan_.skipped.push_back({folder, name});
+    }
+    return taken;
+}
+
+BatchPlanner::Walked BatchPlanner::Walk(Met& met, std::uint32_t& unreadable) {
     for (;;) {
         if (!levels_.empty()) {
             Level& level = levels_.back();
             if (level.unreadable) {
                 level.unreadable = false;
-                UnreadableFolder(level.index, item);
-                return true;
+                unreadable = level.index;
+                return Walked::Unreadable;
             }
             if (level.next == level.entries.size()) {
+                if (!level.itemOnPop || levels_.size() < 2) {
+                    levels_.pop_back();
+                    continue;
+                }
+                // "Folders Only": the folder itself, now that all inside it was met.
+                Level& parent = levels_[levels_.size() - 2];
+                met = Met{std::move(level.nameInParent),
+                          parent.index,
+                          parent.folder,
+                          levels_.size() >= 3 ? levels_[levels_.size() - 3].folder : topParent_,
+                          level.inode,
+                          true,
+                          false};
                 levels_.pop_back();
-                continue;
+                if (!Takes(met.name, met.folder, true, true))
+                    continue;
+                return Walked::Item;
             }
             FolderEntry& entry = level.entries[level.next++];
             if (entry.isFolder) {
-                if (mode_ == Mode::Preview)
+                const bool item = settings_.foldersOnly;
+                if (!item && mode_ == Mode::Preview)
                     plan_.folders[level.index].others.push_back(entry.name);
-                if (!recursive_)
-                    continue;
+                if (!recursive_) {
+                    if (!item || !Takes(entry.name, level.index, true, true))
+                        continue;
+                    met = Met{std::move(entry.name),
+                              level.index,
+                              level.folder,
+                              levels_.size() >= 2 ? levels_[levels_.size() - 2].folder : topParent_,
+                              entry.inode,
+                              true,
+                              false};
+                    return Walked::Item;
+                }
                 // A folder that cannot be opened as itself is passed over, as an unreadable
                 // one is.
                 auto child = std::make_shared<const OpenFolder>(
@@ -302,34 +412,32 @@ bool BatchPlanner::NextItem(PlanItem& item) {
                 const std::uint32_t index = FolderIndex(childBase);
                 std::vector<FolderEntry> entries = Listed(*child, index);
                 levels_.push_back(Level{std::move(childBase), index, std::move(child),
-                                        std::move(entries), 0,
-                                        plan_.folders[index].listError != 0});
+                                        std::move(entries), 0, plan_.folders[index].listError != 0,
+                                        0, item, item ? std::move(entry.name) : std::u16string(),
+                                        entry.inode});
                 continue;  // `level` is invalid now
             }
             if (dedupe_ && met_.contains(MetKey(*level.folder, entry.name)))
                 continue;
-            from_ = level.folder;
-            Name(std::move(entry.name), level.base, level.index, item, false);
-            if (readAhead_)
+            if (!Takes(entry.name, level.index, false, true))
+                continue;
+            met = Met{std::move(entry.name),
+                      level.index,
+                      level.folder,
+                      levels_.size() >= 2 ? levels_[levels_.size() - 2].folder : topParent_,
+                      entry.inode,
+                      false,
+                      false};
+            if (readAhead_ && !across_)
                 AskAhead(level);
-            item.inode = entry.inode;
-            const std::u16string& newDirectory = plan_.newFolderOf(item);
-            if (item.newFolder == item.folder) {
-                to_ = from_;
-            } else if (levels_.size() >= 2 && newDirectory == levels_[levels_.size() - 2].base) {
-                to_ = levels_[levels_.size() - 2].folder;
-            } else if (newDirectory == topParentDirectory_) {
-                to_ = topParent_;
-            } else {
-                to_ = folders_.Get(newDirectory);
-            }
-            return true;
+            return Walked::Item;
         }
 
         switch (phase_) {
             case Phase::Start:
                 if (source_.isDrop) {
                     phase_ = Phase::FirstPass;
+                    OrderPaths();
                 } else {
                     phase_ = Phase::Done;
                     if (!source_.folder.empty())
@@ -337,7 +445,7 @@ bool BatchPlanner::NextItem(PlanItem& item) {
                 }
                 continue;
             case Phase::Done:
-                return false;
+                return Walked::End;
             case Phase::FirstPass:
             case Phase::SecondPass:
                 break;
@@ -348,6 +456,8 @@ bool BatchPlanner::NextItem(PlanItem& item) {
             // The dropped folders themselves come last, after everything inside them.
             phase_ = phase_ == Phase::FirstPass && settings_.renameDirs ? Phase::SecondPass
                                                                         : Phase::Done;
+            if (collecting_)
+                return Walked::End;
             continue;
         }
         const std::u16string& path = paths_[nextPath_++];
@@ -365,23 +475,187 @@ bool BatchPlanner::NextItem(PlanItem& item) {
         // followed) when the first item of each is met.
         std::u16string directory = DirectoryPart(path);
         std::u16string name = NamePart(path);
-        from_ = folders_.Get(directory);
+        std::shared_ptr<const OpenFolder> from = folders_.Get(directory);
         if (dedupe_) {
             // A file of a folder walked before was met there.
-            if (!folder && from_->isOpen() && walked_.contains(IdentityKey(from_->identity())))
+            if (!folder && from->isOpen() && walked_.contains(IdentityKey(from->identity())))
                 continue;
-            if (!met_.insert(MetKey(*from_, name)).second)
+            if (!met_.insert(MetKey(*from, name)).second)
                 continue;
         }
-        Name(std::move(name), directory, FolderIndex(directory), item, folder);
-        item.inode = 0;
-        if (item.newFolder == item.folder) {
-            to_ = from_;
-        } else if (mode_ == Mode::Apply) {
-            to_ = folders_.Get(plan_.newFolderOf(item));
+        const std::uint32_t index = FolderIndex(directory);
+        // "Folders Only" renames no dropped file; a dropped folder is renamed with "Rename
+        // Dir", as ever.
+        if (!Takes(name, index, folder, false))
+            continue;
+        met = Met{std::move(name), index, std::move(from), nullptr, 0, folder, folder};
+        return Walked::Item;
+    }
+}
+
+void BatchPlanner::Emit(Met met, PlanItem& item) {
+    ++batchPosition_;
+    ++folderPositions_[met.folder];
+    from_ = std::move(met.from);
+    const std::u16string directory = plan_.folders[met.folder].path;
+    Name(std::move(met.name), directory, met.folder, item, met.droppedFolder, met.isFolder);
+    item.inode = met.inode;
+    if (item.newFolder == item.folder) {
+        to_ = from_;
+    } else if (met.up) {
+        // The file mover's target is always the folder above.
+        to_ = std::move(met.up);
+    } else if (mode_ == Mode::Apply) {
+        to_ = folders_.Get(plan_.newFolderOf(item));
+    }
+}
+
+std::vector<OrderValue> BatchPlanner::ValuesOf(const std::vector<Keyed>& items) {
+    std::vector<OrderValue> values(items.size());
+    const bool reads = order_->needs().any() && readAhead_;
+    if (reads) {
+        // Every file asked at once: the threads read while the keys are taken in turn.
+        for (const Keyed& item : items) {
+            if (!item.isFolder && item.folder != nullptr && item.folder->isOpen())
+                readAhead_->Ask(
+                    std::shared_ptr<const OpenFolder>(std::shared_ptr<void>(), item.folder),
+                    EncodeName(item.name));
+        }
+    }
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const Keyed& item = items[i];
+        const bool open = item.folder != nullptr && item.folder->isOpen();
+        ItemFacts facts(*item.directory, item.name, open ? item.folder->fd() : -1, plan_.startTime);
+        facts.setNeeds(&factsNeeds_);
+        if (reads && open && !item.isFolder) {
+            if (auto held = readAhead_->Take(*item.folder, EncodeName(item.name)))
+                facts.setHeld(std::move(held), readAhead_->needs());
+        }
+        values[i] = order_->ValueOf(facts, item.isFolder);
+    }
+    return values;
+}
+
+std::vector<std::size_t> BatchPlanner::Ordered(const std::vector<Keyed>& items) {
+    std::vector<std::u16string_view> names;
+    names.reserve(items.size());
+    for (const Keyed& item : items)
+        names.push_back(item.name);
+    std::vector<OrderValue> values;
+    if (order_->keyed())
+        values = ValuesOf(items);
+    return order_->Indices(names, values);
+}
+
+void BatchPlanner::OrderPaths() {
+    if (paths_.size() < 2)
+        return;
+    const NameOrder order = order_->order();
+    if (order == NameOrder::Natural || order == NameOrder::None) {
+        // The drop's own order, as the user made it.
+        if (order_->reverse())
+            std::reverse(paths_.begin(), paths_.end());
+        return;
+    }
+    std::vector<std::u16string> directories;
+    std::vector<std::u16string> names;
+    directories.reserve(paths_.size());
+    names.reserve(paths_.size());
+    for (const std::u16string& path : paths_) {
+        directories.push_back(DirectoryPart(path));
+        names.push_back(NamePart(path));
+    }
+    std::vector<Keyed> keyed;
+    keyed.reserve(paths_.size());
+    for (std::size_t i = 0; i < paths_.size(); ++i)
+        keyed.push_back({&directories[i], names[i], nullptr, IsFolder(paths_[i])});
+    const std::vector<std::size_t> indices = Ordered(keyed);
+    std::vector<std::u16string> sorted;
+    sorted.reserve(paths_.size());
+    for (const std::size_t at : indices)
+        sorted.push_back(std::move(paths_[at]));
+    paths_ = std::move(sorted);
+}
+
+void BatchPlanner::Collect() {
+    collected_ = true;
+    collecting_ = true;
+    for (;;) {
+        Met met;
+        std::uint32_t unreadable = 0;
+        const Walked walked = Walk(met, unreadable);
+        if (walked == Walked::End)
+            break;
+        if (walked == Walked::Unreadable)
+            unreadables_.push_back(unreadable);
+        else
+            pending_.push_back(std::move(met));
+    }
+    collecting_ = false;
+    std::vector<Keyed> keyed;
+    keyed.reserve(pending_.size());
+    for (const Met& met : pending_)
+        keyed.push_back({&plan_.folders[met.folder].path, met.name, met.from.get(), met.isFolder});
+    std::vector<std::size_t> indices = Ordered(keyed);
+    if (settings_.foldersOnly && settings_.scanSubfolders) {
+        // A folder is renamed after everything inside it: deepest first, in the order
+        // within each depth.
+        const auto depth = [this](const Met& met) {
+            const std::u16string& path = plan_.folders[met.folder].path;
+            return std::count(path.begin(), path.end(), kPathSeparator);
+        };
+        std::stable_sort(indices.begin(), indices.end(), [&](std::size_t x, std::size_t y) {
+            return depth(pending_[x]) > depth(pending_[y]);
+        });
+    }
+    std::vector<Met> sorted;
+    sorted.reserve(pending_.size());
+    for (const std::size_t at : indices)
+        sorted.push_back(std::move(pending_[at]));
+    pending_ = std::move(sorted);
+}
+
+bool BatchPlanner::NextItem(PlanItem& item) {
+    if (across_ && !collected_)
+        Collect();
+    if (nextUnreadable_ < unreadables_.size()) {
+        UnreadableFolder(unreadables_[nextUnreadable_++], item);
+        return true;
+    }
+    if (nextPending_ < pending_.size()) {
+        if (readAhead_) {
+            // Keeps the read-ahead's threads a little ahead of the naming.
+            constexpr std::size_t kAhead = 48;
+            askedPending_ = std::max(askedPending_, nextPending_);
+            for (; askedPending_ < std::min(pending_.size(), nextPending_ + kAhead);
+                 ++askedPending_) {
+                const Met& ahead = pending_[askedPending_];
+                if (!ahead.isFolder && ahead.from && ahead.from->isOpen())
+                    readAhead_->Ask(ahead.from, EncodeName(ahead.name));
+            }
+        }
+        Emit(std::move(pending_[nextPending_++]), item);
+        if (nextPending_ == pending_.size()) {
+            pending_.clear();
+            pending_.shrink_to_fit();
+            nextPending_ = 0;
+            askedPending_ = 0;
         }
         return true;
     }
+    Met met;
+    std::uint32_t unreadable = 0;
+    switch (Walk(met, unreadable)) {
+        case Walked::End:
+            return false;
+        case Walked::Unreadable:
+            UnreadableFolder(unreadable, item);
+            return true;
+        case Walked::Item:
+            Emit(std::move(met), item);
+            return true;
+    }
+    return false;
 }
 
 void BatchPlanner::UnreadableFolder(std::uint32_t folder, PlanItem& item) {
@@ -428,6 +702,8 @@ bool PlanWhole(const PlanRequest& request, Plan& plan, const std::function<bool(
             partialSent = true;
         }
     }
+    // Items that were never named (unreadable folders) have no details.
+    plan.details.resize(plan.items.size());
     if (!CheckPlan(plan, planner.settings(), cancelled))
         return false;
     plan.complete = true;

@@ -13,7 +13,9 @@
 #include "batch/FolderCache.h"
 #include "batch/HeldFactsReadAhead.h"
 #include "engine/ConfigFile.h"
+#include "engine/ItemOrder.h"
 #include "engine/NameChain.h"
+#include "engine/NameFilter.h"
 #include "engine/RenameSettings.h"
 #include "platform/OpenFolder.h"
 
@@ -53,6 +55,14 @@ bool IsFolder(std::u16string_view path);
 // Every item is met once: a folder reached a second time (a dropped folder inside
 // another one dropped too), a dropped file met again in a scan, or an item that apply
 // renamed into a folder listed later is passed over.
+//
+// The order (ItemOrder.h) sorts each folder's listing, and the dropped paths under any
+// order but natural. With "Across Folders" the whole batch is walked first and ordered as
+// one (the dropped folders themselves still come last); its folders then stay open until
+// it ends. The filters and "Folders Only" pass items over without naming or numbering
+// them; the Preview's plan notes them (Plan::skipped), and they stay among their folder's
+// entries for the check. With "Folders Only" the walk's folders are its items, each after
+// everything inside it.
 class BatchPlanner {
 public:
     enum class Mode {
@@ -92,19 +102,59 @@ public:
 
 private:
     struct Level;
+    // An item the walk met, not yet named.
+    struct Met {
+        std::u16string name;
+        std::uint32_t folder = 0;
+        std::shared_ptr<const OpenFolder> from;
+        // The folder above `from` as the walk holds it (the file mover's target); null
+        // when the walk holds none.
+        std::shared_ptr<const OpenFolder> up;
+        std::uint64_t inode = 0;
+        bool isFolder = false;
+        bool droppedFolder = false;
+    };
+    enum class Walked { Item, Unreadable, End };
 
     bool NextItem(PlanItem& item);
+    // The walk: the next item met (passing over what the filters leave out), or a folder
+    // that could not be listed (its index in `unreadable`), or the end (with collecting_,
+    // the end of what is ordered as one).
+    Walked Walk(Met& met, std::uint32_t& unreadable);
+    // Whether the filters and "Folders Only" take the item; notes it when they do not.
+    bool Takes(const std::u16string& name, std::uint32_t folder, bool isFolder, bool listed);
+    // Names the item the walk met, in its place in the order.
+    void Emit(Met met, PlanItem& item);
+    // "Across Folders": walks everything that is ordered as one into pending_, and orders it.
+    void Collect();
+    // An item to be given its key: its folder's path (ending with '/'), its name, its
+    // folder open as the walk met it (null: reached by its path).
+    struct Keyed {
+        const std::u16string* directory = nullptr;
+        std::u16string_view name;
+        const OpenFolder* folder = nullptr;
+        bool isFolder = false;
+    };
+    // The keys of the order for `items`, each file read once for what the batch reads.
+    std::vector<OrderValue> ValuesOf(const std::vector<Keyed>& items);
+    // `items`' positions in the order, for their names and (keyed) their keys.
+    std::vector<std::size_t> Ordered(const std::vector<Keyed>& items);
+    // The dropped paths in the order.
+    void OrderPaths();
     // Starts the walk of a folder's tree (or only its own files) from `base`, ending
     // with '/'. False when the folder was walked before.
     bool StartScan(const std::u16string& base, bool recursive);
     // The item that stands for a folder that could not be listed.
     void UnreadableFolder(std::uint32_t folder, PlanItem& item);
     // Names the item and fills `item`.
+    // In a Preview, `item` is the plan's last.
     void Name(std::u16string name, const std::u16string& directory, std::uint32_t folder,
-              PlanItem& item, bool droppedFolder);
+              PlanItem& item, bool droppedFolder, bool isFolder);
     std::uint32_t FolderIndex(const std::u16string& path);
     // Ends the batch before its first item: the regular expression has a mistake.
     void RefuseRegex();
+    // Ends the batch before its first item: the order or a filter has a mistake.
+    void RefuseOption(std::u16string mistake);
     std::vector<FolderEntry> Listed(const OpenFolder& folder, std::uint32_t index);
     // Asks the read-ahead for the files that come next in `level`.
     void AskAhead(Level& level);
@@ -124,8 +174,26 @@ private:
     std::optional<RegexReplacer> regex_;
     std::optional<RegexError> regexError_;
     std::optional<NameChain> chain_;
-    // Reads the files' facts ahead of the naming, when the pattern reads any.
+    // Reads the files' facts ahead of the naming, when the pattern or the order reads any,
+    // for what both read.
     std::unique_ptr<HeldFactsReadAhead> readAhead_;
+    HeldFactsNeeds factsNeeds_;
+    std::optional<ItemOrder> order_;
+    std::optional<NameFilter> filter_;
+    // The date taken as the Preview's details show it.
+    bool detailsTaken_ = false;
+    // "Across Folders": the items walked, then ordered, and the next to name.
+    bool across_ = false;
+    bool collecting_ = false;
+    bool collected_ = false;
+    std::vector<Met> pending_;
+    std::vector<std::uint32_t> unreadables_;
+    std::size_t nextPending_ = 0;
+    std::size_t askedPending_ = 0;
+    std::size_t nextUnreadable_ = 0;
+    // The places of the items named so far, in the batch and by folder ({n}).
+    std::int64_t batchPosition_ = 0;
+    std::unordered_map<std::uint32_t, std::int64_t> folderPositions_;
 
     FolderCache folders_;
     std::unordered_map<std::u16string, std::uint32_t> folderIndex_;

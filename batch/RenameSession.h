@@ -43,6 +43,9 @@ enum class BatchOutcome {
     // The regular expression or its replacement has a mistake (BatchResult::regexError):
     // the batch did not begin, as with a mistake in the name pattern.
     RegexMistake,
+    // The order's expression or a filter has a mistake (BatchResult::optionMistake): the
+    // batch did not begin.
+    OptionMistake,
 };
 
 // Which batches an Undo takes back. Whatever it is, an Undo that finds no batch left to
@@ -99,6 +102,7 @@ struct BatchResult {
     std::optional<bool> undoEnabled;
     std::optional<PatternError> patternError;
     std::optional<RegexError> regexError;
+    std::optional<std::u16string> optionMistake;
     // Items named without the value of a token group of the pattern (PlanWarning::NoValue).
     std::uint32_t itemsWithoutValue = 0;
 };

@@ -13,6 +13,7 @@
 #include "batch/RenameLog.h"
 #include "batch/RenameSession.h"
 #include "batch/UndoHistory.h"
+#include "engine/SelectionCheck.h"
 #include "platform/FileSystem.h"
 
 namespace brindle {
@@ -127,6 +128,11 @@ BatchResult RenameSession::RunBatch(const BatchSource& source) {
     if (auto mistake = CheckRegularExpression(settings_)) {
         result.outcome = BatchOutcome::RegexMistake;
         result.regexError = std::move(mistake);
+        return result;
+    }
+    if (auto mistake = SelectionMistake(settings_)) {
+        result.outcome = BatchOutcome::OptionMistake;
+        result.optionMistake = std::move(mistake);
         return result;
     }
     BeginBatch();

@@ -21,6 +21,7 @@
 #include "cli/OutputWriter.h"
 #include "engine/IntegerText.h"
 #include "engine/PatternCreator.h"
+#include "engine/SelectionCheck.h"
 #include "platform/Descriptors.h"
 #include "platform/FileSystem.h"
 #include "platform/NameCodec.h"
@@ -202,6 +203,11 @@ int RunRequest(CliRequest& request, const std::vector<std::string>& args) {
         if (const auto mistake = CheckRegularExpression(request.settings)) {
             Complain(RegexErrorText(*mistake, request.settings.replaceWhat,
                                     request.settings.replaceWith));
+            return kExitFailure;
+        }
+        // Nor one whose order or filters have one.
+        if (const auto mistake = SelectionMistake(request.settings)) {
+            Complain(*mistake);
             return kExitFailure;
         }
     }

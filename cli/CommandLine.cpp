@@ -64,46 +64,54 @@ Apply NonEmpty(std::optional<std::string> CliRequest::*field, std::string_view f
 
 // The flag of an option row: its value lands in the row's field.
 CliOption TableOption(const options::Option& row) {
-    CliOption option{row.cli, false, [&row](ParseState& s, const std::string& value) {
-                         RenameSettings& o = s.request.settings;
-                         switch (row.kind) {
-                             case options::Kind::Flag:
-                                 o.*row.flag = true;
-                                 options::ApplyUserSwitch(o, row.flag);
-                                 break;
-                             case options::Kind::Integer: {
-                                 const auto number = ParseInt32(value);
-                                 if (!number || *number < row.minimum || *number > row.maximum)
-                                     return std::optional(InvalidValue(
-                                         value, row.cli.name,
-                                         "a number from " + std::to_string(row.minimum) + " to " +
-                                             std::to_string(row.maximum)));
-                                 o.*row.integer = *number;
-                                 break;
-                             }
-                             case options::Kind::Text:
-                                 o.*row.text = DecodeName(value);
-                                 break;
-                             case options::Kind::Choice: {
-                                 // Exactly the words --help lists.
-                                 const options::ChoiceValue* choice = nullptr;
-                                 for (const options::ChoiceValue& c : row.choices) {
-                                     if (c.word == value)
-                                         choice = &c;
-                                 }
-                                 if (!choice)
-                                     return std::optional(InvalidValue(value, row.cli.name,
-                                                                       options::ChoiceWords(row)));
-                                 row.setChoice(o, choice->value);
-                                 break;
-                             }
-                         }
-                         if (row.switchesOn) {
-                             o.*row.switchesOn = true;
-                             options::ApplyUserSwitch(o, row.switchesOn);
-                         }
-                         return Ok();
-                     }};
+    CliOption option{
+        row.cli, false, [&row](ParseState& s, const std::string& value) {
+            RenameSettings& o = s.request.settings;
+            switch (row.kind) {
+                case options::Kind::Flag:
+                    o.*row.flag = true;
+                    options::ApplyUserSwitch(o, row.flag);
+                    break;
+                case options::Kind::Integer: {
+                    const auto number = ParseInt32(value);
+                    if (!number || *number < row.minimum || *number > row.maximum)
+                        return std::optional(InvalidValue(value, row.cli.name,
+                                                          "a number from " +
+                                                              std::to_string(row.minimum) + " to " +
+                                                              std::to_string(row.maximum)));
+                    o.*row.integer = *number;
+                    break;
+                }
+                case options::Kind::Text:
+                    o.*row.text = DecodeName(value);
+                    break;
+                case options::Kind::Choice: {
+                    if (row.text != nullptr && value.starts_with('{')) {
+                        // Tokens in braces: the expression or its mistake.
+                        if (auto mistake = options::SetChoiceText(row, o, DecodeName(value)))
+                            return std::optional(
+                                InvalidValue(value, row.cli.name, EncodeName(*mistake)));
+                        break;
+                    }
+                    // Exactly the words --help lists.
+                    const options::ChoiceValue* choice = nullptr;
+                    for (const options::ChoiceValue& c : row.choices) {
+                        if (c.word == value)
+                            choice = &c;
+                    }
+                    if (!choice)
+                        return std::optional(
+                            InvalidValue(value, row.cli.name, options::ChoiceWords(row)));
+                    row.setChoice(o, choice->value);
+                    break;
+                }
+            }
+            if (row.switchesOn) {
+                o.*row.switchesOn = true;
+                options::ApplyUserSwitch(o, row.switchesOn);
+            }
+            return Ok();
+        }};
     option.off = options::FlagTurnedOff(row);
     return option;
 }

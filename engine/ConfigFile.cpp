@@ -170,15 +170,12 @@ void LoadConfigOptions(RenameSettings& options, std::u16string_view path, const 
             case options::Kind::Text:
                 options.*row.text = UnquoteConfigText(value).value_or(defaults.*row.text);
                 break;
-            case options::Kind::Choice: {
-                const bool ascii =
-                    std::all_of(value.begin(), value.end(), [](char16_t c) { return c < 0x80; });
-                const options::ChoiceValue* choice =
-                    ascii ? options::FindChoice(row, std::string(value.begin(), value.end()))
-                          : nullptr;
-                row.setChoice(options, choice ? choice->value : row.getChoice(defaults));
+            case options::Kind::Choice:
+                // A word, or a text in braces where the choice takes one (quoted or not).
+                if (options::SetChoiceText(row, options,
+                                           UnquoteConfigText(value).value_or(std::u16string())))
+                    row.setChoice(options, row.getChoice(defaults));
                 break;
-            }
         }
     }
 }

@@ -59,6 +59,15 @@ public:
     // setNeeds asked for.
     void setHeld(std::shared_ptr<const HeldFacts> facts, const HeldFactsNeeds& readFor) const;
 
+    // The item's place in the batch's order and in its folder's, from 1 ({n}). The
+    // batch sets them as it names the item; an item named alone is the first of both.
+    void setPosition(std::int64_t inBatch, std::int64_t inFolder) {
+        batchPosition_ = inBatch;
+        folderPosition_ = inFolder;
+    }
+    std::int64_t batchPosition() const { return batchPosition_; }
+    std::int64_t folderPosition() const { return folderPosition_; }
+
     // The pattern notes here each of its token groups that had no value for the item
     // ("{created}"), once each; noValue() lists them, ", " between.
     void NoteNoValue(std::u16string_view group) const;
@@ -75,6 +84,8 @@ private:
     mutable std::shared_ptr<const HeldFacts> held_;
     mutable HeldFactsNeeds heldFor_;
     mutable std::u16string noValue_;
+    std::int64_t batchPosition_ = 1;
+    std::int64_t folderPosition_ = 1;
 };
 
 // One stage of the name chain, made for a batch from its options. A stage may keep

@@ -3,6 +3,7 @@
 #include <deque>
 #include <mutex>
 
+#include "engine/CounterToken.h"
 #include "engine/DateTokens.h"
 #include "engine/MusicTokens.h"
 #include "engine/PhotoTokens.h"
@@ -20,7 +21,7 @@ bool IsDigit(char16_t c) {
 // A deque keeps every token where it is while others are added.
 struct Registry {
     Registry() {
-        for (auto* made : {DateTokens, PhotoTokens, MusicTokens}) {
+        for (auto* made : {DateTokens, PhotoTokens, MusicTokens, CounterTokens}) {
             for (NameToken& token : made())
                 tokens.push_back(std::move(token));
         }

@@ -1,5 +1,6 @@
 #include "engine/OptionTable.h"
 
+#include <algorithm>
 #include <string>
 
 #include "engine/IntegerText.h"
@@ -67,6 +68,37 @@ std::string ChoiceWords(const Option& option) {
     return words;
 }
 
+std::u16string ChoiceText(const Option& option, const RenameSettings& o) {
+    const int value = option.getChoice(o);
+    if (option.text != nullptr && value == option.textChoice)
+        return o.*option.text;
+    for (const ChoiceValue& choice : option.choices) {
+        if (choice.value == value)
+            return std::u16string(choice.word.begin(), choice.word.end());
+    }
+    return {};
+}
+
+std::optional<std::u16string> SetChoiceText(const Option& option, RenameSettings& o,
+                                            std::u16string_view text) {
+    if (option.text != nullptr && !text.empty() && text.front() == u'{') {
+        if (option.checkText != nullptr) {
+            if (auto mistake = option.checkText(text))
+                return mistake;
+        }
+        o.*option.text = std::u16string(text);
+        option.setChoice(o, option.textChoice);
+        return std::nullopt;
+    }
+    const bool ascii = std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
+    const ChoiceValue* choice =
+        ascii ? FindChoice(option, std::string(text.begin(), text.end())) : nullptr;
+    if (choice == nullptr)
+        return std::u16string();
+    option.setChoice(o, choice->value);
+    return std::nullopt;
+}
+
 std::u16string DescribeSetting(const Option& option, const RenameSettings& o) {
     const RenameSettings defaults;
     std::u16string text;
@@ -95,6 +127,11 @@ std::u16string DescribeSetting(const Option& option, const RenameSettings& o) {
             const int value = option.getChoice(o);
             if (value == option.getChoice(defaults))
                 break;
+            if (option.text != nullptr && value == option.textChoice) {
+                text = u"ordered by ";
+                text += o.*option.text;
+                break;
+            }
             for (const ChoiceValue& choice : option.choices) {
                 if (choice.value == value)
                     text = choice.phrase.empty() ? choice.text : choice.phrase;

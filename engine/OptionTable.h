@@ -8,10 +8,13 @@
 // binding. Adding an option that needs no new stage is one row here plus its control.
 
 #include <climits>
+#include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "engine/CaseConversion.h"
+#include "engine/ItemOrder.h"
 #include "engine/RenameSettings.h"
 
 namespace brindle::options {
@@ -76,6 +79,11 @@ struct Option {
     // Read from "[config]" only when the configuration file exists; without one the field
     // keeps what it had (the dialog then disables its box).
     bool needsFile = false;
+    // A choice that also takes a text beginning with '{' (an order by a token expression):
+    // the text lands in `text` and the choice is then `textChoice`; `checkText` says why a
+    // text cannot be taken.
+    int textChoice = -1;
+    std::optional<std::u16string> (*checkText)(std::u16string_view text) = nullptr;
 };
 
 // "[config]" keys of the options that had one from the start; their names and reading stay.
@@ -104,6 +112,11 @@ inline constexpr std::u16string_view kKeyMethod = u"Method";
 inline constexpr std::u16string_view kKeyOrder = u"Order";
 inline constexpr std::u16string_view kKeyPreviewFirst = u"Preview First";
 inline constexpr std::u16string_view kKeyRegularExpression = u"Regular Expression";
+inline constexpr std::u16string_view kKeyReverseOrder = u"Reverse Order";
+inline constexpr std::u16string_view kKeyAcrossFolders = u"Across Folders";
+inline constexpr std::u16string_view kKeyInclude = u"Include";
+inline constexpr std::u16string_view kKeyExclude = u"Exclude";
+inline constexpr std::u16string_view kKeyFoldersOnly = u"Folders Only";
 
 // The case conversions, in the order of conversionMode.
 inline constexpr ChoiceValue kConversions[] = {
@@ -124,6 +137,7 @@ inline constexpr ChoiceValue kMethods[] = {
     {"custom", 2, u"Custom", {}},
 };
 
+// The orders; NameOrder::Expression is written as the expression itself, in braces.
 inline constexpr ChoiceValue kOrders[] = {
     {"natural",
      static_cast<int>(NameOrder::Natural),
@@ -140,6 +154,23 @@ inline constexpr ChoiceValue kOrders[] = {
      u"As the folder lists them",
      {},
      u"in the order the folder lists them"},
+    {"modified",
+     static_cast<int>(NameOrder::Modified),
+     u"By date modified",
+     {},
+     u"ordered by date modified"},
+    {"created",
+     static_cast<int>(NameOrder::Created),
+     u"By date created",
+     {},
+     u"ordered by date created"},
+    {"taken", static_cast<int>(NameOrder::Taken), u"By date taken", {}, u"ordered by date taken"},
+    {"size", static_cast<int>(NameOrder::Size), u"By size", {}, u"ordered by size"},
+    {"extension",
+     static_cast<int>(NameOrder::Extension),
+     u"By extension",
+     {},
+     u"ordered by extension"},
 };
 
 int MethodOf(const RenameSettings& o);
@@ -270,23 +301,26 @@ inline constexpr Option kOptions[] = {
     {.key = kKeyNamePattern,
      .kind = Kind::Text,
      .text = &RenameSettings::namePattern,
-     .cli = {"--pattern", "TEXT",
-             "Build each name from the name pattern TEXT: /O the old name without its "
-             "extension, /0../9 a running number of that width, /C a running letter, /D the "
-             "folder's name, \\A \\T \\C \\Y \\N an MP3 file's artist, title, album, year and "
-             "track; {modified} the item's modification time, {created} its birth time (where "
-             "the filesystem records one), {now} the batch's start, in the local time zone "
-             "(TZ), each with a date format after ':' ({modified:%Y%m%d}: %Y %y %m %d %e %H %M "
-             "%S %j %a %A %b %B %p %% with English names, %f the sub-seconds, %z the offset "
-             "+HHMM; without one, %Y-%m-%d %H.%M.%S); {taken} a photo's date taken, as the "
-             "camera wrote it, with a date format too; {exif.make} {exif.model} {exif.lens} "
-             "{exif.iso} {exif.fnumber} {exif.exposure} {exif.focal} {exif.width} "
-             "{exif.height} its camera data, {exif:KEY} any Exif, IPTC or XMP key; "
-             "{tag.artist} {tag.albumartist} {tag.album} {tag.title} {tag.track} {tag.disc} "
-             "{tag.year} {tag.genre} {tag.composer} audio tags ({tag.track:2} pads to 2 "
-             "digits); {taken|modified} the first with a value. A token without one inserts "
-             "nothing: --preview warns of the item, a "
-             "batch renames it and says how many lacked one. '/' in a value becomes '-'."},
+     .cli =
+         {"--pattern", "TEXT",
+          "Build each name from the name pattern TEXT: /O the old name without its "
+          "extension, /0../9 a running number of that width, /C a running letter, /D the "
+          "folder's name, \\A \\T \\C \\Y \\N an MP3 file's artist, title, album, year and "
+          "track; {modified} the item's modification time, {created} its birth time (where "
+          "the filesystem records one), {now} the batch's start, in the local time zone "
+          "(TZ), each with a date format after ':' ({modified:%Y%m%d}: %Y %y %m %d %e %H %M "
+          "%S %j %a %A %b %B %p %% with English names, %f the sub-seconds, %z the offset "
+          "+HHMM; without one, %Y-%m-%d %H.%M.%S); {taken} a photo's date taken, as the "
+          "camera wrote it, with a date format too; {exif.make} {exif.model} {exif.lens} "
+          "{exif.iso} {exif.fnumber} {exif.exposure} {exif.focal} {exif.width} "
+          "{exif.height} its camera data, {exif:KEY} any Exif, IPTC or XMP key; "
+          "{tag.artist} {tag.albumartist} {tag.album} {tag.title} {tag.track} {tag.disc} "
+          "{tag.year} {tag.genre} {tag.composer} audio tags ({tag.track:2} pads to 2 "
+          "digits); {n} the item's place in the order, from 1 ({n:3,start=10,step=5,per-folder}: "
+          "3 digits, from 10 by 5, again in each folder); {taken|modified} the first with a value. "
+          "A token without one inserts "
+          "nothing: --preview warns of the item, a "
+          "batch renames it and says how many lacked one. '/' in a value becomes '-'."},
      .help = {151, 152}},
     {.key = kKeyFileTypes,
      .kind = Kind::Text,
@@ -306,15 +340,67 @@ inline constexpr Option kOptions[] = {
      .help = {160, 161}},
     {.key = kKeyOrder,
      .kind = Kind::Choice,
-     .caption = u"Order of each folder:",
+     .caption = u"Order:",
+     .text = &RenameSettings::orderExpression,
      .getChoice = [](const RenameSettings& o) { return static_cast<int>(o.order); },
      .setChoice = [](RenameSettings& o, int order) { o.order = static_cast<NameOrder>(order); },
      .choices = kOrders,
      .cli = {"--order", "ORDER",
-             "The order in which each folder's entries are renamed, and so numbered by the "
-             "pattern: natural (the default: as file managers show them, letter case aside and "
-             "numbers by value, '2' before '10'), bytes (by the names' bytes, as 'LC_ALL=C ls' "
-             "does) or none (as the filesystem lists them). PATHs keep their given order."}},
+             "The order in which items are renamed, and so numbered: natural (the default: as "
+             "file managers show them, letter case aside and numbers by value, '2' before "
+             "'10'), bytes (by the names' bytes, as 'LC_ALL=C ls' does), none (as the "
+             "filesystem lists them), modified, created, taken (a photo's date taken), size, "
+             "extension, or tokens of the pattern in braces whose value orders them in natural "
+             "order ('{tag.track:3}', '{exif.model}{taken}'). Equal keys go in natural order; "
+             "items without a value for the key come last. Each folder is ordered on its own "
+             "unless --across-folders; PATHs keep their given order in natural order and are "
+             "ordered by any other key."},
+     .textChoice = static_cast<int>(NameOrder::Expression),
+     .checkText = &OrderExpressionMistake},
+    {.key = kKeyReverseOrder,
+     .kind = Kind::Flag,
+     .caption = u"Reverse Order",
+     .flag = &RenameSettings::reverseOrder,
+     .cli = {"--reverse-order", "",
+             "Turn the order round (\"Reverse Order\"); items without a value for the key "
+             "still come last.",
+             "--no-reverse-order"}},
+    {.key = kKeyAcrossFolders,
+     .kind = Kind::Flag,
+     .caption = u"Across Folders",
+     .flag = &RenameSettings::acrossFolders,
+     .cli = {"--across-folders", "",
+             "Order and number the whole batch as one, across the folders of a tree and the "
+             "PATHs' folders, rather than each folder on its own (\"Across Folders\"). The "
+             "whole batch is planned before anything is renamed.",
+             "--no-across-folders"}},
+    {.key = kKeyInclude,
+     .kind = Kind::Text,
+     .caption = u"Include:",
+     .text = &RenameSettings::include,
+     .cli = {"--include", "PATTERNS",
+             "Rename only the items whose name matches one of PATTERNS, separated by ';' "
+             "('*.jpg;*.jpeg'): shell globs ('*', '?', '[a-z]', '\\' for the next character "
+             "itself) matched against the whole name, letter case ignored, '*' matching a "
+             "leading '.' too; or a regular expression written 're:...', found anywhere in "
+             "the name. Items left out are not renamed, numbered or logged, and keep their "
+             "names: a new name that is one of theirs is a conflict."}},
+    {.key = kKeyExclude,
+     .kind = Kind::Text,
+     .caption = u"Exclude:",
+     .text = &RenameSettings::exclude,
+     .cli = {"--exclude", "PATTERNS",
+             "Leave out the items whose name matches one of PATTERNS, written as for "
+             "--include."}},
+    {.key = kKeyFoldersOnly,
+     .kind = Kind::Flag,
+     .caption = u"Folders Only",
+     .flag = &RenameSettings::foldersOnly,
+     .cli = {"--folders-only", "",
+             "Rename the folders --folder holds and no files (\"Folders Only\"); with "
+             "--subfolders every folder of the tree, deepest first. Files given as PATHs are "
+             "passed over.",
+             "--no-folders-only"}},
     // The dialog's alone: brindle-cli previews with its own -n and reads no such key.
     {.key = kKeyPreviewFirst,
      .kind = Kind::Flag,
@@ -328,6 +414,15 @@ const Option* FindOption(std::u16string_view key);
 const ChoiceValue* FindChoice(const Option& option, std::string_view word);
 // The words of a choice's values, for messages: "none, lower, ...".
 std::string ChoiceWords(const Option& option);
+
+// What a choice holds, as "[config]" and brindle-cli write it: its value's word, or the
+// text of a choice that takes one.
+std::u16string ChoiceText(const Option& option, const RenameSettings& o);
+// Sets a choice from what "[config]" or brindle-cli wrote: a value's word (letter case
+// aside) or, for a choice that takes one, a text beginning with '{'. Nullopt when taken;
+// else why not (for a word: empty, the caller lists the words).
+std::optional<std::u16string> SetChoiceText(const Option& option, RenameSettings& o,
+                                            std::u16string_view text);
 
 // How a summary of the options says that `option` holds what it holds now, or empty when
 // it holds its default: "ordered by the names' bytes".

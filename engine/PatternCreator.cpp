@@ -160,6 +160,17 @@ bool NamePattern::HasCounter() const {
     return false;
 }
 
+bool NamePattern::OnlyTokensAndText() const {
+    bool token = false;
+    for (const Piece& piece : pieces_) {
+        if (piece.kind == Kind::Token)
+            token = true;
+        else if (piece.kind != Kind::Text)
+            return false;
+    }
+    return token;
+}
+
 HeldFactsNeeds NamePattern::Needs() const {
     HeldFactsNeeds needs;
     for (const TokenUse& use : tokens_) {

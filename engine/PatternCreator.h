@@ -56,6 +56,9 @@ public:
     // What its tokens read from inside each item's file; nothing when no token does.
     HeldFactsNeeds Needs() const;
 
+    // Whether it holds a token, and nothing but tokens and text.
+    bool OnlyTokensAndText() const;
+
 private:
     friend class PatternParser;
 

@@ -4,9 +4,21 @@
 
 namespace brindle {
 
-// The order in which a folder's entries are processed: natural name order (as file
-// managers show them), the names' bytes, or as the filesystem lists them.
-enum class NameOrder { Natural, Bytes, None };
+// The order in which items are renamed, and so numbered: natural name order (as file
+// managers show them), the names' bytes, as the filesystem lists them, or by a key each
+// item gives (its times, the date a photo was taken, its size, its extension, or what a
+// token expression gives for it), natural name order among equal keys.
+enum class NameOrder {
+    Natural,
+    Bytes,
+    None,
+    Modified,
+    Created,
+    Taken,
+    Size,
+    Extension,
+    Expression
+};
 
 // What a user sets, and what a preset saves: every option of the dialog and of
 // brindle-cli, nothing else. The dialog binds each field to a control and exchanges
@@ -29,8 +41,20 @@ struct RenameSettings {
     bool renameDirs = false;
     // "Replace what" is a regular expression and "with" its replacement.
     bool regularExpression = false;
-    // Not a control of the dialog, which always uses natural order.
+    // Not controls of the main dialog: the Preview's Options panel shows them.
     NameOrder order = NameOrder::Natural;
+    // With NameOrder::Expression: the tokens in braces whose value orders the items,
+    // "{exif.model}{taken}".
+    std::u16string orderExpression;
+    // The order turned round; items without a value for the key still come last.
+    bool reverseOrder = false;
+    // The order and the numbering run across the whole batch rather than folder by folder.
+    bool acrossFolders = false;
+    // Which items are renamed, by name: patterns separated by ';' (NameFilter.h).
+    std::u16string include;
+    std::u16string exclude;
+    // The walk renames the folders it meets and no files.
+    bool foldersOnly = false;
     // The dialog's "Choose Folder" and drops open the Preview over what they name, and
     // only its "Rename" renames. Names nothing itself; brindle-cli has its own -n.
     bool previewFirst = false;

@@ -13,7 +13,7 @@ int ReadItemTimes(int folderFd, std::string_view nameBytes, ItemTimes& times) {
     const std::string name(nameBytes);
     struct statx info {};
     if (statx(folderFd < 0 ? AT_FDCWD : folderFd, name.c_str(), AT_SYMLINK_NOFOLLOW,
-              STATX_MTIME | STATX_BTIME, &info) != 0) {
+              STATX_MTIME | STATX_BTIME | STATX_SIZE, &info) != 0) {
         return errno;
     }
     if ((info.stx_mask & STATX_MTIME) != 0) {
@@ -23,6 +23,10 @@ int ReadItemTimes(int folderFd, std::string_view nameBytes, ItemTimes& times) {
     if ((info.stx_mask & STATX_BTIME) != 0) {
         times.hasBirth = true;
         times.birth = {info.stx_btime.tv_sec, info.stx_btime.tv_nsec};
+    }
+    if ((info.stx_mask & STATX_SIZE) != 0) {
+        times.hasSize = true;
+        times.size = info.stx_size;
     }
     return 0;
 }

@@ -8,12 +8,14 @@
 namespace brindle {
 
 // The times the kernel gives for one entry: its modification time, and its birth time
-// where the filesystem records one.
+// where the filesystem records one; and its size, from the same call.
 struct ItemTimes {
     bool hasModified = false;
     WallTime modified;
     bool hasBirth = false;
     WallTime birth;
+    bool hasSize = false;
+    std::uint64_t size = 0;
 };
 
 // The times of the entry `nameBytes` of the folder open on `folderFd` (or of the path

@@ -214,7 +214,8 @@ TEST(CommandLineTest, UsageErrors) {
         {"case mode is exact", {"--case=LOWER", "p"}, "invalid argument 'LOWER'"},
         {"unknown order",
          {"--order=name", "p"},
-         "invalid argument 'name' for '--order' (natural, bytes, none)"},
+         "invalid argument 'name' for '--order' (natural, bytes, none, modified, created, taken, "
+         "size, extension)"},
         {"undo with an order", {"--undo", "--order=none"}, "with '--order'"},
         {"unknown method", {"--only-english=russian", "p"}, "for '--only-english'"},
         {"negative length", {"--force-length=-1", "p"}, "invalid argument '-1'"},
