@@ -126,6 +126,8 @@ BatchPlanner::BatchPlanner(const BatchSource& source, const RenameSettings& sett
     if (!std::get<NameFilter>(filter).TakesAll())
         filter_.emplace(std::move(std::get<NameFilter>(filter)));
     across_ = settings_.acrossFolders;
+    if (across_)
+        AllowManyOpenFolders();
     if (settings_.regularExpression && !settings_.replaceWhat.empty()) {
         RegexError error;
         regex_ = RegexReplacer::Compile(settings_.replaceWhat, settings_.replaceWith, &error);

@@ -4,11 +4,13 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cstring>
+#include <mutex>
 #include <unordered_set>
 #include <utility>
 
@@ -360,6 +362,18 @@ std::vector<FileIdentity> FileAndFoldersAbove(std::u16string_view path) {
         folder = OpenFolder::Child(folder, u"..");
     }
     return identities;
+}
+
+void AllowManyOpenFolders() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        struct rlimit limit {};
+        // Nothing here uses select(), which a descriptor above 1023 would break.
+        if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+            limit.rlim_cur = limit.rlim_max;
+            setrlimit(RLIMIT_NOFILE, &limit);
+        }
+    });
 }
 
 }  // namespace brindle

@@ -124,4 +124,9 @@ bool FolderIgnoresCase(const OpenFolder& folder, const std::vector<FolderEntry>&
 // the root; empty when the file cannot be found.
 std::vector<FileIdentity> FileAndFoldersAbove(std::u16string_view path);
 
+// Lets the process hold as many folders open at once as the system allows it (the soft
+// limit of open descriptors raised to the hard one): a batch ordered across a tree keeps
+// each of its folders open until it ends. Called once; later calls do nothing.
+void AllowManyOpenFolders();
+
 }  // namespace brindle
