@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
+#include <thread>
 #include <variant>
 
 #include "batch/FileMover.h"
@@ -512,6 +514,9 @@ void BatchPlanner::Emit(Met met, PlanItem& item) {
     }
 }
 
+// Listings at least this long have their entries looked at by several threads at once.
+constexpr std::size_t kSplitStatsFrom = 4096;
+
 std::vector<OrderValue> BatchPlanner::ValuesOf(const std::vector<Keyed>& items) {
     std::vector<OrderValue> values(items.size());
     const bool reads = order_->needs().any() && readAhead_;
@@ -523,6 +528,39 @@ std::vector<OrderValue> BatchPlanner::ValuesOf(const std::vector<Keyed>& items) 
                     std::shared_ptr<const OpenFolder>(std::shared_ptr<void>(), item.folder),
                     EncodeName(item.name));
         }
+    }
+    if (order_->readsTimes() && items.size() >= kSplitStatsFrom) {
+        // One statx per item, each on its own: a long listing's are shared out among a
+        // few threads, so that the order costs the batch little beside its renames.
+        const std::size_t threads = std::clamp(std::thread::hardware_concurrency(), 2u, 4u);
+        const std::size_t share = (items.size() + threads - 1) / threads;
+        std::vector<std::exception_ptr> failures(threads);
+        std::vector<std::thread> workers;
+        workers.reserve(threads);
+        for (std::size_t t = 0; t < threads; ++t) {
+            workers.emplace_back([&, t] {
+                try {
+                    const std::size_t end = std::min(items.size(), (t + 1) * share);
+                    for (std::size_t i = t * share; i < end; ++i) {
+                        const Keyed& item = items[i];
+                        const bool open = item.folder != nullptr && item.folder->isOpen();
+                        const ItemFacts facts(*item.directory, item.name,
+                                              open ? item.folder->fd() : -1, plan_.startTime);
+                        values[i] = order_->ValueOf(facts, item.isFolder);
+                    }
+                } catch (...) {
+                    // Out of memory at worst: told on the planner's own thread.
+                    failures[t] = std::current_exception();
+                }
+            });
+        }
+        for (std::thread& worker : workers)
+            worker.join();
+        for (const std::exception_ptr& failure : failures) {
+            if (failure)
+                std::rethrow_exception(failure);
+        }
+        return values;
     }
     for (std::size_t i = 0; i < items.size(); ++i) {
         const Keyed& item = items[i];
