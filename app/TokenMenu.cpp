@@ -42,7 +42,15 @@ constexpr TokenMenuEntry kMusic[] = {
     {u"{tag.composer}", "composer"},
 };
 
+constexpr TokenMenuEntry kNumbers[] = {
+    {u"{n}", "place in the order: 1, 2, 3"},
+    {u"{n:3}", "001, 002, 003"},
+    {u"{n:3,start=10,step=10}", "010, 020, 030"},
+    {u"{n:2,per-folder}", "01 again in each folder"},
+};
+
 constexpr TokenMenuGroup kGroups[] = {
+    {"&Numbers", kNumbers},
     {"&Dates", kDates},
     {"&Camera", kCamera},
     {"&Music", kMusic},

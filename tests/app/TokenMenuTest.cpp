@@ -11,6 +11,7 @@
 #include "app/CBrindleDlg.h"
 #include "app/ControlIds.h"
 #include "app/TokenMenu.h"
+#include "engine/PatternCreator.h"
 
 using namespace apptest;
 
@@ -65,6 +66,7 @@ private slots:
                                 << QStringList{"{exif.make}",  "{exif.model}",   "{exif.lens}",
                                                "{exif.iso}",   "{exif.fnumber}", "{exif.exposure}",
                                                "{exif.focal}", "{exif.width}",   "{exif.height}"};
+        QTest::newRow("numbers") << "Numbers" << QStringList{"{n}", "{n:3}"};
         QTest::newRow("music") << "Music" << QStringList{"{tag.artist}",  "{tag.albumartist}",
                                                          "{tag.album}",   "{tag.title}",
                                                          "{tag.track:2}", "{tag.disc}",
@@ -85,6 +87,18 @@ private slots:
             QCOMPARE(shown.size(), 2);
             QCOMPARE(shown[0], token);
             QVERIFY2(!shown[1].isEmpty(), qPrintable(token));
+        }
+    }
+
+    // What the menu puts in is a pattern without a mistake, every entry of it.
+    void everyEntryIsAPatternWithoutAMistake() {
+        for (const TokenMenuGroup& group : TokenMenuGroups()) {
+            for (const TokenMenuEntry& entry : group.entries) {
+                if (entry.token == nullptr)
+                    continue;
+                const auto mistake = brindle::ParseNamePattern(entry.token).error;
+                QVERIFY2(!mistake, qPrintable(QString::fromUtf16(entry.token)));
+            }
         }
     }
 
