@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <iterator>
 
 #include "app/ControlId.h"
 #include "app/ControlIds.h"
@@ -39,6 +40,18 @@ namespace {
 // again once they have settled.
 constexpr int kSettleMs = 200;
 
+// The columns whose title orders the batch, and the order each stands for.
+struct OrderColumn {
+    int column;
+    brindle::NameOrder order;
+};
+constexpr OrderColumn kOrderColumns[] = {
+    {PreviewModel::kCurrentName, brindle::NameOrder::Natural},
+    {PreviewModel::kSize, brindle::NameOrder::Size},
+    {PreviewModel::kModified, brindle::NameOrder::Modified},
+    {PreviewModel::kTaken, brindle::NameOrder::Taken},
+};
+
 }  // namespace
 
 CPreviewDlg::CPreviewDlg(QWidget* owner, brindle::DesktopServices& services,
@@ -53,6 +66,7 @@ CPreviewDlg::CPreviewDlg(QWidget* owner, brindle::DesktopServices& services,
       model_(new PreviewModel(this)),
       summary_(new QLabel(this)),
       onlyChanges_(new QCheckBox(QStringLiteral("Show &Only Changes"), this)),
+      showSkipped_(new QCheckBox(QStringLiteral("Show &Skipped"), this)),
       options_(new OptionsPanel(this)),
       rename_(new QPushButton(QStringLiteral("&Rename"), this)),
       close_(new QPushButton(QStringLiteral("&Close"), this)),
@@ -77,6 +91,7 @@ CPreviewDlg::CPreviewDlg(QWidget* owner, brindle::DesktopServices& services,
     summary_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     summary_->setWordWrap(true);
     SetControlId(onlyChanges_, ids::kPreviewOnlyChanges);
+    SetControlId(showSkipped_, ids::kPreviewShowSkipped);
     SetControlId(rename_, ids::kPreviewRename);
     SetControlId(close_, ids::kPreviewClose);
     rename_->setEnabled(false);
@@ -87,21 +102,29 @@ CPreviewDlg::CPreviewDlg(QWidget* owner, brindle::DesktopServices& services,
     PrepareRowTable(list_);
     // One height for every row: the view never measures a hundred thousand of them.
     list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    list_->horizontalHeader()->setStretchLastSection(true);
+    QHeaderView* header = list_->horizontalHeader();
+    header->setStretchLastSection(true);
+    // The titles order the batch, not the view: the rows stay in the plan's order.
+    list_->setSortingEnabled(false);
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(-1, Qt::AscendingOrder);
+    // Shown when the plan reads the photos' dates.
+    list_->setColumnHidden(PreviewModel::kTaken, true);
     // A long name shows its start and its end, the whole of it in the cell's tooltip.
     list_->setTextElideMode(Qt::ElideMiddle);
     list_->setItemDelegateForColumn(PreviewModel::kNewName, new MarkedNameDelegate(list_));
     // The widths were given in pixels for base units of 6 x 13; they grow with the font.
     const DialogUnits units(font());
     for (int column = 0; column < PreviewModel::kColumns; ++column)
-        list_->horizontalHeader()->resizeSection(column,
-                                                 units.scaleX(PreviewModel::kColumnWidths[column]));
+        header->resizeSection(column, units.scaleX(PreviewModel::kColumnWidths[column]));
 
     auto* top = new QHBoxLayout;
     top->addWidget(sourceLabel_, 1);
     top->addWidget(choose_);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(onlyChanges_);
+    bottom->addWidget(showSkipped_);
     bottom->addStretch(1);
     bottom->addWidget(rename_);
     bottom->addWidget(close_);
@@ -131,6 +154,10 @@ CPreviewDlg::CPreviewDlg(QWidget* owner, brindle::DesktopServices& services,
     connect(close_, &QPushButton::clicked, this, &QWidget::close);
     connect(onlyChanges_, &QCheckBox::toggled, this,
             [this](bool only) { Safely(services_, [&] { OnOnlyChanges(only); }); });
+    connect(showSkipped_, &QCheckBox::toggled, this,
+            [this](bool show) { Safely(services_, [&] { OnShowSkipped(show); }); });
+    connect(header, &QHeaderView::sectionClicked, this,
+            [this](int section) { Safely(services_, [&] { OnHeaderClicked(section); }); });
 
     qRegisterMetaType<std::shared_ptr<const brindle::Plan>>();
     qRegisterMetaType<std::shared_ptr<const brindle::PlanRequest>>();
@@ -192,8 +219,11 @@ QSize CPreviewDlg::openingSize() const {
     // around it; as high as 440 pixels are for base units of 6 x 13.
     const DialogUnits units(font());
     int columns = 0;
-    for (const int width : PreviewModel::kColumnWidths)
-        columns += units.scaleX(width);
+    for (int column = 0; column < PreviewModel::kColumns; ++column) {
+        // The date taken shows only for photos: no room kept for it.
+        if (column != PreviewModel::kTaken)
+            columns += units.scaleX(PreviewModel::kColumnWidths[column]);
+    }
     const QMargins margins = layout()->contentsMargins();
     const int chrome = 2 * list_->frameWidth() + list_->verticalScrollBar()->sizeHint().width() +
                        margins.left() + margins.right();
@@ -241,6 +271,7 @@ void CPreviewDlg::Replan() {
     settle_->stop();
     upToDate_ = false;
     rename_->setEnabled(false);
+    ShowOrder();
     // Hidden, it plans once it is shown again; during a batch, once the batch has ended.
     if (held_ || !isVisible())
         return;
@@ -283,12 +314,14 @@ void CPreviewDlg::OnPlanned(quint64 generation, std::shared_ptr<const brindle::P
         Release(std::move(plan));
         return;
     }
+    // The mistake of an option, or of the pattern, shows here: the plan then has no items.
     summary_->setText(ToQString(brindle::SummaryText(*plan)));
+    list_->setColumnHidden(PreviewModel::kTaken, !plan->showsTaken);
     Release(model_->SetPlan(std::move(plan)));
     GoTo(place_);
     wholeOnShow_ = complete;
     upToDate_ = complete;
-    rename_->setEnabled(complete && model_->rowCount() > 0);
+    rename_->setEnabled(complete && model_->itemRowCount() > 0);
     emit planShown(complete);
 }
 
@@ -339,14 +372,54 @@ void CPreviewDlg::GoTo(const ListPlace& place) {
     }
 }
 
-void CPreviewDlg::OnOnlyChanges(bool only) {
+void CPreviewDlg::ShowRows(const std::function<void()>& change) {
     ListPlace place = PlaceInList();
     if (!wholeOnShow_ && !place.chosen) {
         place.chosen = place_.chosen;
         place.chosenItem = place_.chosenItem;
     }
-    model_->SetOnlyChanges(only);
+    change();
     GoTo(place);
+}
+
+void CPreviewDlg::OnOnlyChanges(bool only) {
+    ShowRows([&] { model_->SetOnlyChanges(only); });
+}
+
+void CPreviewDlg::OnShowSkipped(bool show) {
+    ShowRows([&] { model_->SetShowSkipped(show); });
+}
+
+void CPreviewDlg::OnHeaderClicked(int section) {
+    const auto column =
+        std::find_if(std::begin(kOrderColumns), std::end(kOrderColumns),
+                     [section](const OrderColumn& c) { return c.column == section; });
+    // During a batch the options are the batch's.
+    if (column != std::end(kOrderColumns) && !held_) {
+        const brindle::NameOrder order = column->order;
+        options_->Edit([order](brindle::RenameSettings& o) {
+            if (o.order == order) {
+                o.reverseOrder = !o.reverseOrder;
+            } else {
+                o.order = order;
+                o.reverseOrder = false;
+            }
+        });
+    }
+    // The header turned its arrow by itself on the click.
+    ShowOrder();
+}
+
+void CPreviewDlg::ShowOrder() {
+    brindle::RenameSettings shown;
+    options_->Save(shown);
+    int section = -1;
+    for (const OrderColumn& column : kOrderColumns) {
+        if (column.order == shown.order)
+            section = column.column;
+    }
+    list_->horizontalHeader()->setSortIndicator(
+        section, shown.reverseOrder ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 void CPreviewDlg::OnFailed(quint64 generation, const QString& reason) {

@@ -33,9 +33,12 @@ class QTimer;
 // the table shows the first screenful of a plan before the whole. It plans again after
 // every batch or Undo and when the folder changes on disk, and the list keeps the user's
 // place across these: the item at its top and the item chosen. "Show Only Changes" leaves
-// out the rows that change nothing and need no look. "Rename" hands the batch to the main
-// dialog, which renames it as "Choose Folder" does, from a plan made again at that
-// moment.
+// out the rows that change nothing and need no look; "Show Skipped" adds, greyed, the
+// entries the filters or "Folders Only" pass over. The rows are in the batch's order: a
+// click on the title of "Current Name", "Size", "Modified" or "Taken" orders the batch by
+// it (a second click turns the order round) as the Options panel would, and the title of
+// the order's column bears the arrow. "Rename" hands the batch to the main dialog, which
+// renames it as "Choose Folder" does, from a plan made again at that moment.
 class CPreviewDlg : public QWidget {
     Q_OBJECT
 
@@ -59,6 +62,7 @@ public:
     QLabel* summaryLine() const { return summary_; }
     OptionsPanel* optionsPanel() const { return options_; }
     QCheckBox* onlyChangesBox() const { return onlyChanges_; }
+    QCheckBox* showSkippedBox() const { return showSkipped_; }
     QPushButton* renameButton() const { return rename_; }
     QMenuBar* menuBar() const { return menuBar_; }
     // The menu entry that opens the Undo History.
@@ -106,6 +110,13 @@ private:
     ListPlace PlaceInList() const;
     void GoTo(const ListPlace& place);
     void OnOnlyChanges(bool only);
+    void OnShowSkipped(bool show);
+    // The rows' place kept across a change of what the list shows.
+    void ShowRows(const std::function<void()>& change);
+    // A click on a column's title: the order by that column, or the order turned round.
+    void OnHeaderClicked(int section);
+    // The title of the order's column bears the arrow, as the Options panel shows it.
+    void ShowOrder();
 
     void Replan();
     void OnPlanned(quint64 generation, std::shared_ptr<const brindle::Plan> plan);
@@ -132,6 +143,7 @@ private:
     PreviewModel* model_;
     QLabel* summary_;
     QCheckBox* onlyChanges_;
+    QCheckBox* showSkipped_;
     OptionsPanel* options_;
     QPushButton* rename_;
     QPushButton* close_;

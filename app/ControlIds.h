@@ -62,6 +62,7 @@ inline constexpr int kPreviewChoose = 1104;
 inline constexpr int kPreviewRename = 1105;
 inline constexpr int kPreviewClose = 1106;
 inline constexpr int kPreviewOnlyChanges = 1107;
+inline constexpr int kPreviewShowSkipped = 1108;
 // The Preview's Options panel; each of its controls has the panel's id plus its row's
 // place among the options without a control in the main dialog, from 1.
 inline constexpr int kOptionsPanel = 1120;

@@ -20,6 +20,23 @@ QString Text(std::u16string_view text) {
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// A choice the user may type into: one of the list's texts, a value's word, or the text
+// the choice also takes. Anything else is kept as that text too, so that the plan says
+// what is wrong with it rather than passing over it.
+void SaveTyped(const table::Option& row, const QComboBox* list, brindle::RenameSettings& o) {
+    const QString typed = list->currentText();
+    const int listed = list->findText(typed, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+    if (listed >= 0) {
+        row.setChoice(o, list->itemData(listed).toInt());
+        return;
+    }
+    const std::u16string text = FromQString(typed.trimmed());
+    if (!table::SetChoiceText(row, o, text))
+        return;
+    o.*row.text = text;
+    row.setChoice(o, row.textChoice);
+}
+
 }  // namespace
 
 std::vector<const table::Option*> OptionsPanel::Rows() {
@@ -72,7 +89,16 @@ OptionsPanel::OptionsPanel(QWidget* parent) : QGroupBox(QStringLiteral("Options"
                                       ? QString::fromLatin1(choice.word.data(), choice.word.size())
                                       : Text(choice.text),
                                   choice.value);
-                connect(list, &QComboBox::currentIndexChanged, this, changed);
+                if (row->text != nullptr) {
+                    // Typed text is the value as typed: no completion puts words in the
+                    // user's mouth, and nothing typed joins the list.
+                    list->setEditable(true);
+                    list->setCompleter(nullptr);
+                    list->setInsertPolicy(QComboBox::NoInsert);
+                    connect(list, &QComboBox::currentTextChanged, this, changed);
+                } else {
+                    connect(list, &QComboBox::currentIndexChanged, this, changed);
+                }
                 control = list;
                 break;
             }
@@ -101,7 +127,15 @@ void OptionsPanel::Load(const brindle::RenameSettings& o) {
                 break;
             case table::Kind::Choice: {
                 auto* list = static_cast<QComboBox*>(control);
-                list->setCurrentIndex(list->findData(row->getChoice(o)));
+                const int value = row->getChoice(o);
+                if (list->isEditable() && value == row->textChoice) {
+                    // The order by tokens shows its text, which is no entry of the list.
+                    const QString text = ToQString(o.*row->text);
+                    if (list->currentText() != text)
+                        list->setEditText(text);
+                } else {
+                    list->setCurrentIndex(list->findData(value));
+                }
                 break;
             }
         }
@@ -122,13 +156,27 @@ void OptionsPanel::Save(brindle::RenameSettings& o) const {
                 o.*row->text = FromQString(static_cast<QLineEdit*>(control)->text());
                 break;
             case table::Kind::Choice: {
-                const QVariant value = static_cast<QComboBox*>(control)->currentData();
+                const auto* list = static_cast<QComboBox*>(control);
+                if (list->isEditable()) {
+                    SaveTyped(*row, list, o);
+                    break;
+                }
+                const QVariant value = list->currentData();
                 if (value.isValid())
                     row->setChoice(o, value.toInt());
                 break;
             }
         }
     }
+}
+
+void OptionsPanel::Edit(const std::function<void(brindle::RenameSettings&)>& change) {
+    // Whatever the panel does not show stays out of it: only its own rows go round.
+    brindle::RenameSettings shown;
+    Save(shown);
+    change(shown);
+    Load(shown);
+    emit edited();
 }
 
 QWidget* OptionsPanel::ControlFor(std::u16string_view key) const {

@@ -2,6 +2,7 @@
 
 #include <QGroupBox>
 
+#include <functional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -11,8 +12,10 @@
 
 // The options that have no control in the main dialog, each with a control of its own
 // made from its row (a list for a choice, a box for a flag, a number or a text edit), in
-// the Preview window where users look before renaming. It edits the options it is handed
-// and says so; what they mean for the next batch is the main dialog's to hold.
+// the Preview window where users look before renaming. A choice that also takes a text
+// (the order by tokens) has a list the user may type into: one of its texts or words, or
+// the text in braces. It edits the options it is handed and says so; what they mean for
+// the next batch is the main dialog's to hold.
 class OptionsPanel : public QGroupBox {
     Q_OBJECT
 
@@ -27,6 +30,9 @@ public:
     void Save(brindle::RenameSettings& o) const;
     // The control of the option `key`; null when the panel does not show it.
     QWidget* ControlFor(std::u16string_view key) const;
+    // Changes the options it shows as the user would by hand: the controls show the change,
+    // and it is told as an edit.
+    void Edit(const std::function<void(brindle::RenameSettings&)>& change);
 
 signals:
     // The user changed a control.

@@ -1,17 +1,29 @@
 #include "app/PreviewModel.h"
 
+#include <QGuiApplication>
+#include <QLocale>
+#include <QPalette>
+
 #include <algorithm>
 
 #include "app/AppResources.h"
 #include "app/OutputRows.h"
 #include "app/QtText.h"
 #include "app/RowTableLook.h"
+#include "platform/WallClock.h"
 
 using brindle::PlanItem;
 using brindle::PlanState;
 
-const char* const PreviewModel::kColumnTitles[kColumns] = {"Current Name", "New Name",
-                                                           "Folder (New Folder)", "State"};
+const char* const PreviewModel::kColumnTitles[kColumns] = {
+    "Current Name", "New Name", "Size", "Modified", "Taken", "Folder (New Folder)", "State"};
+
+namespace {
+
+// What a skipped entry's "State" says.
+constexpr char16_t kSkippedState[] = u"skipped";
+
+}  // namespace
 
 PreviewModel::PreviewModel(QObject* parent) : QAbstractTableModel(parent), images_(RowImages()) {}
 
@@ -48,7 +60,7 @@ void PreviewModel::UpdateChain() {
 }
 
 std::optional<brindle::ReplacedName> PreviewModel::replacedName(int row) const {
-    if (!chain_ || !plan_ || row < 0 || row >= rowCount())
+    if (!chain_ || !plan_ || row < 0 || row >= itemRowCount())
         return std::nullopt;
     const PlanItem& item = plan_->items[itemAt(row)];
     // A folder that could not be read names nothing; a match that ran past the limits
@@ -102,6 +114,14 @@ void PreviewModel::SetOnlyChanges(bool only) {
     endResetModel();
 }
 
+void PreviewModel::SetShowSkipped(bool show) {
+    if (show == showSkipped_)
+        return;
+    beginResetModel();
+    showSkipped_ = show;
+    endResetModel();
+}
+
 bool PreviewModel::IsChangeOrConcern(const PlanItem& item) {
     return item.changed() || brindle::IsConflict(item.state) || item.warnings != 0;
 }
@@ -117,12 +137,32 @@ void PreviewModel::Filter() {
     }
 }
 
+int PreviewModel::itemRowCount() const {
+    if (!plan_)
+        return 0;
+    return static_cast<int>(onlyChanges_ ? shown_.size() : plan_->items.size());
+}
+
 std::size_t PreviewModel::itemAt(int row) const {
+    const int items = itemRowCount();
+    if (row >= items)
+        return plan_->items.size() + static_cast<std::size_t>(row - items);
     const auto at = static_cast<std::size_t>(row);
     return onlyChanges_ ? shown_[at] : at;
 }
 
+const brindle::PlanSkipped* PreviewModel::skippedAt(int row) const {
+    if (!isSkipped(row))
+        return nullptr;
+    return &plan_->skipped[itemAt(row) - plan_->items.size()];
+}
+
 PreviewModel::ItemKey PreviewModel::keyOf(std::size_t item) const {
+    const std::size_t items = plan_->items.size();
+    if (item >= items) {
+        const brindle::PlanSkipped& skipped = plan_->skipped[item - items];
+        return {plan_->folders[skipped.folder].path, skipped.name};
+    }
     const PlanItem& it = plan_->items[item];
     return {plan_->folderOf(it), it.oldName};
 }
@@ -132,11 +172,14 @@ std::optional<std::size_t> PreviewModel::find(const ItemKey& key, std::size_t ne
         return std::nullopt;
     const std::vector<PlanItem>& items = plan_->items;
     const auto is = [&](std::size_t i) {
-        return items[i].oldName == key.name && plan_->folderOf(items[i]) == key.folder;
+        if (i < items.size())
+            return items[i].oldName == key.name && plan_->folderOf(items[i]) == key.folder;
+        const brindle::PlanSkipped& skipped = plan_->skipped[i - items.size()];
+        return skipped.name == key.name && plan_->folders[skipped.folder].path == key.folder;
     };
     // A change of an option leaves every item where it was; a file added or removed on
     // disk moves the later ones by a few places.
-    const std::size_t size = items.size();
+    const std::size_t size = items.size() + (showSkipped_ ? plan_->skipped.size() : 0);
     near = std::min(near, size);
     for (std::size_t step = 0; step <= std::max(near, size - near); ++step) {
         if (near + step < size && is(near + step))
@@ -151,6 +194,10 @@ int PreviewModel::rowFrom(std::size_t item) const {
     const int rows = rowCount();
     if (rows == 0)
         return -1;
+    if (const std::size_t items = plan_->items.size(); item >= items) {
+        const auto skipped = static_cast<std::ptrdiff_t>(item - items);
+        return static_cast<int>(std::min<std::ptrdiff_t>(itemRowCount() + skipped, rows - 1));
+    }
     if (!onlyChanges_)
         return static_cast<int>(std::min(item, static_cast<std::size_t>(rows - 1)));
     const auto at = std::lower_bound(shown_.begin(), shown_.end(), item);
@@ -160,7 +207,7 @@ int PreviewModel::rowFrom(std::size_t item) const {
 int PreviewModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid() || !plan_)
         return 0;
-    return static_cast<int>(onlyChanges_ ? shown_.size() : plan_->items.size());
+    return itemRowCount() + (showSkipped_ ? static_cast<int>(plan_->skipped.size()) : 0);
 }
 
 int PreviewModel::columnCount(const QModelIndex& parent) const {
@@ -171,8 +218,25 @@ QString PreviewModel::text(int row, int column) const {
     if (!plan_ || row < 0 || row >= rowCount())
         return {};
     const brindle::Plan& plan = *plan_;
-    const PlanItem& item = plan.items[itemAt(row)];
+    if (const brindle::PlanSkipped* skipped = skippedAt(row)) {
+        switch (column) {
+            case kCurrentName:
+                return ToQString(skipped->name);
+            case kFolder:
+                return ToQString(plan.folders[skipped->folder].path);
+            case kState:
+                return QString::fromUtf16(kSkippedState);
+            default:
+                return {};
+        }
+    }
+    const std::size_t index = itemAt(row);
+    const PlanItem& item = plan.items[index];
     switch (column) {
+        case kSize:
+        case kModified:
+        case kTaken:
+            return DetailText(index, column);
         case kCurrentName:
             return ToQString(brindle::InputText(plan, item));
         case kNewName:
@@ -193,9 +257,65 @@ QString PreviewModel::text(int row, int column) const {
     }
 }
 
+QString PreviewModel::DetailText(std::size_t item, int column) const {
+    // A first screenful's items may come before their details.
+    if (item >= plan_->details.size())
+        return {};
+    const brindle::PlanItemDetails& details = plan_->details[item];
+    switch (column) {
+        case kSize:
+            return details.hasSize ? SizeText(details.size) : QString();
+        case kModified:
+            return details.hasModified ? TimeText(details.modified) : QString();
+        case kTaken:
+            return ToQString(details.taken);
+        default:
+            return {};
+    }
+}
+
+QString PreviewModel::SizeText(std::uint64_t bytes) {
+    // One grouping whatever the user's language: the column lines up the same everywhere.
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::DefaultNumberOptions);
+    return c.toString(static_cast<qulonglong>(bytes));
+}
+
+QString PreviewModel::TimeText(const brindle::WallTime& time) {
+    brindle::LocalClock local;
+    if (!brindle::ToLocalClock(time.seconds, local))
+        return {};
+    return QStringLiteral("%1-%2-%3 %4:%5")
+        .arg(local.year, 4, 10, QLatin1Char('0'))
+        .arg(local.month, 2, 10, QLatin1Char('0'))
+        .arg(local.day, 2, 10, QLatin1Char('0'))
+        .arg(local.hour, 2, 10, QLatin1Char('0'))
+        .arg(local.minute, 2, 10, QLatin1Char('0'));
+}
+
+Qt::ItemFlags PreviewModel::flags(const QModelIndex& index) const {
+    // A skipped entry is greyed: no item of the batch.
+    if (index.isValid() && isSkipped(index.row()))
+        return Qt::NoItemFlags;
+    return QAbstractTableModel::flags(index);
+}
+
 QVariant PreviewModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount() || index.column() >= kColumns)
         return {};
+    if (isSkipped(index.row())) {
+        switch (role) {
+            case Qt::DisplayRole:
+            case Qt::ToolTipRole:
+                return text(index.row(), index.column());
+            case Qt::ForegroundRole:
+                return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
+            case Qt::TextAlignmentRole:
+                return RowTableAlignment();
+            default:
+                return {};
+        }
+    }
     switch (role) {
         case Qt::DisplayRole:
             return text(index.row(), index.column());
@@ -218,6 +338,9 @@ QVariant PreviewModel::data(const QModelIndex& index, int role) const {
             return {};
         }
         case Qt::TextAlignmentRole:
+            // Sizes line up by their last digit.
+            if (index.column() == kSize)
+                return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
             return RowTableAlignment();
         default:
             return {};

@@ -24,6 +24,9 @@ void PreviewWorker::Plan(quint64 generation, std::shared_ptr<const brindle::Plan
             first->folders.back().path = folder.path;
         }
         first->items = sofar.items;
+        first->details = sofar.details;
+        first->showsTaken = sofar.showsTaken;
+        first->skipped = sofar.skipped;
         first->tableFailed = sofar.tableFailed;
         first->configFile = sofar.configFile;
         first->summary = sofar.summary;
