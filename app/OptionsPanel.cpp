@@ -2,7 +2,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
@@ -53,7 +54,13 @@ std::vector<const table::Option*> OptionsPanel::Rows() {
 
 OptionsPanel::OptionsPanel(QWidget* parent) : QGroupBox(QStringLiteral("Options"), parent) {
     SetControlId(this, ids::kOptionsPanel);
-    auto* form = new QFormLayout(this);
+    // Two values (a label and its control each) to a row, then the boxes three to a row,
+    // so that the panel takes little of the list's height.
+    auto* grid = new QGridLayout(this);
+    constexpr int kValuesPerRow = 2;
+    constexpr int kBoxesPerRow = 3;
+    std::vector<std::pair<const table::Option*, QWidget*>> values;
+    std::vector<QWidget*> boxes;
     int place = 0;
     const auto changed = [this] {
         if (!loading_)
@@ -65,7 +72,7 @@ OptionsPanel::OptionsPanel(QWidget* parent) : QGroupBox(QStringLiteral("Options"
             case table::Kind::Flag: {
                 auto* box = new QCheckBox(Text(row->caption), this);
                 connect(box, &QCheckBox::toggled, this, changed);
-                form->addRow(box);
+                boxes.push_back(box);
                 control = box;
                 break;
             }
@@ -105,11 +112,34 @@ OptionsPanel::OptionsPanel(QWidget* parent) : QGroupBox(QStringLiteral("Options"
         }
         SetControlId(control, ids::kOptionsPanel + ++place);
         if (row->kind != table::Kind::Flag)
-            form->addRow(Text(row->caption), control);
+            values.emplace_back(row, control);
         controls_.emplace_back(row, control);
     }
+    int at = 0;
+    for (const auto& [row, control] : values) {
+        const int gridRow = at / kValuesPerRow;
+        const int column = 2 * (at % kValuesPerRow);
+        auto* label = new QLabel(Text(row->caption), this);
+        label->setBuddy(control);
+        grid->addWidget(label, gridRow, column);
+        grid->addWidget(control, gridRow, column + 1);
+        ++at;
+    }
+    int gridRow = (at + kValuesPerRow - 1) / kValuesPerRow;
+    QHBoxLayout* line = nullptr;
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        if (i % kBoxesPerRow == 0) {
+            line = new QHBoxLayout;
+            grid->addLayout(line, gridRow++, 0, 1, 2 * kValuesPerRow);
+        }
+        line->addWidget(boxes[i]);
+        if (i % kBoxesPerRow == kBoxesPerRow - 1 || i + 1 == boxes.size())
+            line->addStretch(1);
+    }
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
     if (controls_.empty())
-        form->addRow(new QLabel(QStringLiteral("No further options."), this));
+        grid->addWidget(new QLabel(QStringLiteral("No further options."), this), 0, 0);
 }
 
 void OptionsPanel::Load(const brindle::RenameSettings& o) {

@@ -39,6 +39,7 @@
 #include "app/CPreviewDlg.h"
 #include "app/ControlIds.h"
 #include "app/OptionsPanel.h"
+#include "app/PreviewModel.h"
 #include "app/QtText.h"
 #include "app/TokenMenu.h"
 #include "app/UndoHistoryDlg.h"
@@ -219,11 +220,11 @@ int main(int argc, char** argv) {
         return 1;
     if (!WholePlan(preview))
         return 1;
-    preview->resize(1000, 400);
+    preview->resize(1000, 460);
     QHeaderView* header = preview->list()->horizontalHeader();
-    header->resizeSection(0, 150);
-    header->resizeSection(1, 170);
-    header->resizeSection(2, 200);
+    header->resizeSection(PreviewModel::kCurrentName, 150);
+    header->resizeSection(PreviewModel::kNewName, 170);
+    header->resizeSection(PreviewModel::kFolder, 200);
     QApplication::processEvents();
     if (!preview->grab().save(out + QStringLiteral("preview.png")))
         return 1;
@@ -269,10 +270,10 @@ int main(int argc, char** argv) {
     Ctl<QPushButton>(preview, ids::kPreviewChoose)->click();
     if (!WholePlan(preview))
         return 1;
-    preview->resize(1000, 330);
-    header->resizeSection(0, 150);
-    header->resizeSection(1, 170);
-    header->resizeSection(2, 200);
+    preview->resize(1000, 400);
+    header->resizeSection(PreviewModel::kCurrentName, 150);
+    header->resizeSection(PreviewModel::kNewName, 170);
+    header->resizeSection(PreviewModel::kFolder, 200);
     QApplication::processEvents();
     if (!preview->grab().save(out + QStringLiteral("preview-regex.png")))
         return 1;
