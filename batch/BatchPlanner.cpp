@@ -173,14 +173,27 @@ std::vector<FolderEntry> BatchPlanner::Listed(const OpenFolder& folder, std::uin
     std::vector<FolderEntry> entries = folder.List(&error);
     // What was read before a failure is still planned; the rest is not guessed at.
     plan_.folders[index].listError = error;
-    if ((!across_ || KeepsDropOrder()) && entries.size() > 1) {
-        // Across folders the whole batch is ordered at once; here each folder on its own.
-        std::vector<Keyed> keyed;
-        keyed.reserve(entries.size());
-        const std::u16string& directory = plan_.folders[index].path;
-        for (const FolderEntry& entry : entries)
-            keyed.push_back({&directory, entry.name, &folder, entry.isFolder});
-        const std::vector<std::size_t> indices = Ordered(keyed);
+    const bool asListed = across_ && !KeepsDropOrder() && order_->order() == NameOrder::None;
+    if (entries.size() > 1 && !asListed) {
+        std::vector<std::size_t> indices;
+        if (!across_ || KeepsDropOrder()) {
+            // Each folder ordered on its own.
+            std::vector<Keyed> keyed;
+            keyed.reserve(entries.size());
+            const std::u16string& directory = plan_.folders[index].path;
+            for (const FolderEntry& entry : entries)
+                keyed.push_back({&directory, entry.name, &folder, entry.isFolder});
+            indices = Ordered(keyed);
+        } else {
+            // The whole batch is ordered at once; walked in natural order, so that items
+            // of equal keys and names in different folders keep the tree's order, not the
+            // filesystem's.
+            std::vector<std::u16string_view> names;
+            names.reserve(entries.size());
+            for (const FolderEntry& entry : entries)
+                names.push_back(entry.name);
+            indices = NameOrderIndices(names, NameOrder::Natural);
+        }
         std::vector<FolderEntry> sorted;
         sorted.reserve(entries.size());
         for (const std::size_t at : indices)

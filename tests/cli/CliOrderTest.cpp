@@ -198,6 +198,23 @@ TEST(CliOrderTest, PerFolderOrAcrossFolders) {
                         {"x/", "x/1.1-a.txt", "y/", "y/3.1-b.txt", "z/", "z/2.1-c.txt"}},
                    });
 
+    // Equal keys and equal names in different folders go in the tree's order, whatever
+    // order the filesystem lists them in (made last to first).
+    const auto sameNames = [](const TempFolder& temp) {
+        for (const char* folder : {"w/d/", "w/c/", "w/b/", "w/"})
+            MakeFile(temp, std::string(folder) + "a.txt", 1);
+    };
+    const Strings ties = {"--subfolders", "--across-folders", "--pattern={n}-/O", "--folder={D}w"};
+    const Strings tied = {"w/",   "w/1-a.txt",   "w/b/", "w/b/2-a.txt",
+                          "w/c/", "w/c/3-a.txt", "w/d/", "w/d/4-a.txt"};
+    std::vector<Case> tieCases;
+    for (const char* order : {"--order=natural", "--order=size", "--order=extension"}) {
+        Strings args = ties;
+        args.insert(args.begin(), order);
+        tieCases.push_back({order, args, tied});
+    }
+    RunCases(sameNames, tieCases);
+
     // Planned whole, applied in groups, logged: all of it renamed, all of it put back.
     TempFolder temp;
     for (int i = 0; i < 300; ++i)
