@@ -597,6 +597,8 @@ void BatchPlanner::OrderPaths() {
 void BatchPlanner::Collect() {
     collected_ = true;
     collecting_ = true;
+    // Every folder that holds an item stays open until the batch ends.
+    AllowManyOpenFolders();
     for (;;) {
         Met met;
         std::uint32_t unreadable = 0;

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
@@ -360,6 +361,15 @@ std::vector<FileIdentity> FileAndFoldersAbove(std::u16string_view path) {
         folder = OpenFolder::Child(folder, u"..");
     }
     return identities;
+}
+
+void AllowManyOpenFolders() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max)
+        return;
+    // A failure leaves the limit as it was: folders past it are told of as unreadable.
+    limit.rlim_cur = limit.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &limit);
 }
 
 }  // namespace brindle

@@ -102,6 +102,11 @@ private:
     mutable std::unique_ptr<ItemStamp> stamp_;
 };
 
+// Lets the process hold as many folders open at once as the system allows it: the soft
+// limit of open descriptors raised to the hard one. For a batch that keeps every folder
+// of a tree open until it ends; the common soft limit of 1024 is soon reached there.
+void AllowManyOpenFolders();
+
 // Whether inode numbers of a filesystem of this statfs type are known to be stable.
 bool InodesStableOnFilesystem(std::int64_t statfsType);
 

@@ -273,6 +273,27 @@ TEST(CliOrderTest, ADropOfFilesAndAFolderInAnOrder) {
                    });
 }
 
+// Across folders every folder with an item stays open until the batch ends: a tree of
+// more folders than the soft limit of open descriptors allows is renamed whole.
+TEST(CliOrderTest, AcrossMoreFoldersThanTheSoftLimitOfOpenFiles) {
+    TempFolder temp;
+    for (int i = 0; i < 300; ++i)
+        temp.createFile("w/d" + std::to_string(i) + "/f.txt");
+    const CliResult result =
+        RunCli(CliRun({"-c", "ulimit -Sn 256 && exec \"$0\" \"$@\"", BRINDLE_CLI_PATH,
+                       "--no-write-log", "--quiet", "--subfolders", "--across-folders",
+                       "--pattern={n}", "--folder=" + temp.path().string() + "/w"})
+                   .withBinary("/bin/sh"));
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    // Equal names in the tree's order: d0, d1, d2, ...
+    for (int i = 0; i < 300; ++i) {
+        const std::string renamed =
+            "w/d" + std::to_string(i) + "/" + std::to_string(i + 1) + ".txt";
+        EXPECT_TRUE(temp.exists(renamed)) << renamed;
+    }
+}
+
 // A folder that cannot be read is told of and takes no number.
 TEST(CliOrderTest, AnUnreadableFolderTakesNoNumber) {
     for (const bool across : {false, true}) {
