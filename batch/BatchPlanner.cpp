@@ -177,14 +177,27 @@ std::vector<FolderEntry> BatchPlanner::Listed(const OpenFolder& folder, std::uin
     std::vector<FolderEntry> entries = folder.List(&error);
     // What was read before a failure is still planned; the rest is not guessed at.
     plan_.folders[index].listError = error;
-    if (!across_ && entries.size() > 1) {
-        // Across folders the whole batch is ordered at once; here each folder on its own.
-        std::vector<Keyed> keyed;
-        keyed.reserve(entries.size());
-        const std::u16string& directory = plan_.folders[index].path;
-        for (const FolderEntry& entry : entries)
-            keyed.push_back({&directory, entry.name, &folder, entry.isFolder});
-        const std::vector<std::size_t> indices = Ordered(keyed);
+    const bool asListed = across_ && !KeepsDropOrder() && order_->order() == NameOrder::None;
+    if (entries.size() > 1 && !asListed) {
+        std::vector<std::size_t> indices;
+        if (!across_ || KeepsDropOrder()) {
+            // Each folder ordered on its own.
+            std::vector<Keyed> keyed;
+            keyed.reserve(entries.size());
+            const std::u16string& directory = plan_.folders[index].path;
+            for (const FolderEntry& entry : entries)
+                keyed.push_back({&directory, entry.name, &folder, entry.isFolder});
+            indices = Ordered(keyed);
+        } else {
+            // The whole batch is ordered at once; walked in natural order, so that items
+            // of equal keys and names in different folders keep the tree's order, not the
+            // filesystem's.
+            std::vector<std::u16string_view> names;
+            names.reserve(entries.size());
+            for (const FolderEntry& entry : entries)
+                names.push_back(entry.name);
+            indices = NameOrderIndices(names, NameOrder::Natural);
+        }
         std::vector<FolderEntry> sorted;
         sorted.reserve(entries.size());
         for (const std::size_t at : indices)
@@ -587,11 +600,15 @@ std::vector<std::size_t> BatchPlanner::Ordered(const std::vector<Keyed>& items) 
     return order_->Indices(names, values);
 }
 
+bool BatchPlanner::KeepsDropOrder() const {
+    return source_.isDrop &&
+           (order_->order() == NameOrder::Natural || order_->order() == NameOrder::None);
+}
+
 void BatchPlanner::OrderPaths() {
     if (paths_.size() < 2)
         return;
-    const NameOrder order = order_->order();
-    if (order == NameOrder::Natural || order == NameOrder::None) {
+    if (KeepsDropOrder()) {
         // The drop's own order, as the user made it.
         if (order_->reverse())
             std::reverse(paths_.begin(), paths_.end());
@@ -632,11 +649,19 @@ void BatchPlanner::Collect() {
             pending_.push_back(std::move(met));
     }
     collecting_ = false;
-    std::vector<Keyed> keyed;
-    keyed.reserve(pending_.size());
-    for (const Met& met : pending_)
-        keyed.push_back({&plan_.folders[met.folder].path, met.name, met.from.get(), met.isFolder});
-    std::vector<std::size_t> indices = Ordered(keyed);
+    std::vector<std::size_t> indices(pending_.size());
+    if (KeepsDropOrder()) {
+        // As walked: the drop's order, each folder's listing in the order.
+        for (std::size_t i = 0; i < indices.size(); ++i)
+            indices[i] = i;
+    } else {
+        std::vector<Keyed> keyed;
+        keyed.reserve(pending_.size());
+        for (const Met& met : pending_)
+            keyed.push_back(
+                {&plan_.folders[met.folder].path, met.name, met.from.get(), met.isFolder});
+        indices = Ordered(keyed);
+    }
     if (settings_.foldersOnly && settings_.scanSubfolders) {
         // A folder is renamed after everything inside it: deepest first, in the order
         // within each depth.

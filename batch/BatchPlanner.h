@@ -58,11 +58,11 @@ bool IsFolder(std::u16string_view path);
 //
 // The order (ItemOrder.h) sorts each folder's listing, and the dropped paths under any
 // order but natural. With "Across Folders" the whole batch is walked first and ordered as
-// one (the dropped folders themselves still come last); its folders then stay open until
-// it ends. The filters and "Folders Only" pass items over without naming or numbering
-// them; the Preview's plan notes them (Plan::skipped), and they stay among their folder's
-// entries for the check. With "Folders Only" the walk's folders are its items, each after
-// everything inside it.
+// one (the dropped folders themselves still come last; a drop in natural order keeps its
+// own, as walked); its folders then stay open until it ends. The filters and "Folders
+// Only" pass items over without naming or numbering them; the Preview's plan notes them
+// (Plan::skipped), and they stay among their folder's entries for the check. With "Folders Only"
+// the walk's folders are its items, each after everything inside it.
 class BatchPlanner {
 public:
     enum class Mode {
@@ -139,6 +139,9 @@ private:
     std::vector<OrderValue> ValuesOf(const std::vector<Keyed>& items);
     // `items`' positions in the order, for their names and (keyed) their keys.
     std::vector<std::size_t> Ordered(const std::vector<Keyed>& items);
+    // Whether the order keeps the drop's own order (natural, or as listed): then the
+    // dropped paths are not sorted, across folders either.
+    bool KeepsDropOrder() const;
     // The dropped paths in the order.
     void OrderPaths();
     // Starts the walk of a folder's tree (or only its own files) from `base`, ending

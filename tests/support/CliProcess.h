@@ -45,10 +45,9 @@ struct CliRun {
     // Changes to the child's environment: "NAME=value" sets, a bare "NAME" removes.
     Strings environment;
     rlim_t fileSizeLimit = RLIM_INFINITY;
-    rlim_t openFilesSoftLimit = RLIM_INFINITY;  // lowers only the soft limit of descriptors
-    bool asOrdinaryUser = false;                // only changes anything when the test runs as root
-    std::optional<TestUser> user;               // run as this user (the test runs as root)
-    Strings tracer;  // run brindle-cli under this command (strace and its options)
+    bool asOrdinaryUser = false;   // only changes anything when the test runs as root
+    std::optional<TestUser> user;  // run as this user (the test runs as root)
+    Strings tracer;                // run brindle-cli under this command (strace and its options)
 
     CliRun() = default;
     explicit CliRun(Strings arguments) : args(std::move(arguments)) {}
@@ -83,10 +82,6 @@ struct CliRun {
     }
     CliRun& limitFileSize(rlim_t bytes) {
         fileSizeLimit = bytes;
-        return *this;
-    }
-    CliRun& limitOpenFiles(rlim_t soft) {
-        openFilesSoftLimit = soft;
         return *this;
     }
     CliRun& asUser() {
@@ -238,14 +233,6 @@ inline void PrepareAndRun(const CliRun& run, const std::string& program) {
     if (run.fileSizeLimit != RLIM_INFINITY) {
         const rlimit limit{run.fileSizeLimit, run.fileSizeLimit};
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
-            return;
-    }
-    if (run.openFilesSoftLimit != RLIM_INFINITY) {
-        rlimit limit{};
-        if (getrlimit(RLIMIT_NOFILE, &limit) != 0)
-            return;
-        limit.rlim_cur = run.openFilesSoftLimit;
-        if (setrlimit(RLIMIT_NOFILE, &limit) != 0)
             return;
     }
     if (DropsToOrdinaryUser(run) && !BecomeOrdinaryUser())
