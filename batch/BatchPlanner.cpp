@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <numeric>
 #include <thread>
 #include <variant>
 
@@ -649,11 +650,11 @@ void BatchPlanner::Collect() {
             pending_.push_back(std::move(met));
     }
     collecting_ = false;
-    std::vector<std::size_t> indices(pending_.size());
-    if (KeepsDropOrder()) {
-        // As walked: the drop's order, each folder's listing in the order.
-        for (std::size_t i = 0; i < indices.size(); ++i)
-            indices[i] = i;
+    std::vector<std::size_t> indices;
+    if (KeepsDropOrder() || (order_->order() == NameOrder::None && !order_->reverse())) {
+        // As walked: the drop's order, or each folder's listing as it came.
+        indices.resize(pending_.size());
+        std::iota(indices.begin(), indices.end(), std::size_t{0});
     } else {
         std::vector<Keyed> keyed;
         keyed.reserve(pending_.size());
@@ -673,11 +674,7 @@ void BatchPlanner::Collect() {
             return depth(pending_[x]) > depth(pending_[y]);
         });
     }
-    std::vector<Met> sorted;
-    sorted.reserve(pending_.size());
-    for (const std::size_t at : indices)
-        sorted.push_back(std::move(pending_[at]));
-    pending_ = std::move(sorted);
+    pendingOrder_ = std::move(indices);
 }
 
 bool BatchPlanner::NextItem(PlanItem& item) {
@@ -687,22 +684,24 @@ bool BatchPlanner::NextItem(PlanItem& item) {
         UnreadableFolder(unreadables_[nextUnreadable_++], item);
         return true;
     }
-    if (nextPending_ < pending_.size()) {
+    if (nextPending_ < pendingOrder_.size()) {
         if (readAhead_) {
             // Keeps the read-ahead's threads a little ahead of the naming.
             constexpr std::size_t kAhead = 48;
             askedPending_ = std::max(askedPending_, nextPending_);
-            for (; askedPending_ < std::min(pending_.size(), nextPending_ + kAhead);
+            for (; askedPending_ < std::min(pendingOrder_.size(), nextPending_ + kAhead);
                  ++askedPending_) {
-                const Met& ahead = pending_[askedPending_];
+                const Met& ahead = pending_[pendingOrder_[askedPending_]];
                 if (!ahead.isFolder && ahead.from && ahead.from->isOpen())
                     readAhead_->Ask(ahead.from, EncodeName(ahead.name));
             }
         }
-        Emit(std::move(pending_[nextPending_++]), item);
-        if (nextPending_ == pending_.size()) {
+        Emit(std::move(pending_[pendingOrder_[nextPending_++]]), item);
+        if (nextPending_ == pendingOrder_.size()) {
             pending_.clear();
             pending_.shrink_to_fit();
+            pendingOrder_.clear();
+            pendingOrder_.shrink_to_fit();
             nextPending_ = 0;
             askedPending_ = 0;
         }

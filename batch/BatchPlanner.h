@@ -1,5 +1,6 @@
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -189,7 +190,9 @@ private:
     bool across_ = false;
     bool collecting_ = false;
     bool collected_ = false;
-    std::vector<Met> pending_;
+    // A deque: a long batch's items are never moved as it grows.
+    std::deque<Met> pending_;
+    std::vector<std::size_t> pendingOrder_;
     std::vector<std::uint32_t> unreadables_;
     std::size_t nextPending_ = 0;
     std::size_t askedPending_ = 0;
