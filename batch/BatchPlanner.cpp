@@ -375,6 +375,16 @@ bool BatchPlanner::Takes(const std::u16string& name, std::uint32_t folder, bool 
     return taken;
 }
 
+std::shared_ptr<const OpenFolder> BatchPlanner::FolderAbove(std::size_t level) const {
+    return level >= 1 ? levels_[level - 1].folder : topParent_;
+}
+
+BatchPlanner::Met BatchPlanner::EntryMet(Level& level, FolderEntry& entry) {
+    // `level` is the deepest: the folder above it is the one below it on the stack.
+    return Met{std::move(entry.name), level.index,    level.folder, FolderAbove(levels_.size() - 1),
+               entry.inode,           entry.isFolder, false};
+}
+
 BatchPlanner::Walked BatchPlanner::Walk(Met& met, std::uint32_t& unreadable) {
     for (;;) {
         if (!levels_.empty()) {
@@ -394,7 +404,7 @@ BatchPlanner::Walked BatchPlanner::Walk(Met& met, std::uint32_t& unreadable) {
                 met = Met{std::move(level.nameInParent),
                           parent.index,
                           parent.folder,
-                          levels_.size() >= 3 ? levels_[levels_.size() - 3].folder : topParent_,
+                          FolderAbove(levels_.size() - 2),
                           level.inode,
                           true,
                           false};
@@ -411,13 +421,7 @@ BatchPlanner::Walked BatchPlanner::Walk(Met& met, std::uint32_t& unreadable) {
                 if (!recursive_) {
                     if (!item || !Takes(entry.name, level.index, true, true))
                         continue;
-                    met = Met{std::move(entry.name),
-                              level.index,
-                              level.folder,
-                              levels_.size() >= 2 ? levels_[levels_.size() - 2].folder : topParent_,
-                              entry.inode,
-                              true,
-                              false};
+                    met = EntryMet(level, entry);
                     return Walked::Item;
                 }
                 // A folder that cannot be opened as itself is passed over, as an unreadable
@@ -439,13 +443,7 @@ BatchPlanner::Walked BatchPlanner::Walk(Met& met, std::uint32_t& unreadable) {
                 continue;
             if (!Takes(entry.name, level.index, false, true))
                 continue;
-            met = Met{std::move(entry.name),
-                      level.index,
-                      level.folder,
-                      levels_.size() >= 2 ? levels_[levels_.size() - 2].folder : topParent_,
-                      entry.inode,
-                      false,
-                      false};
+            met = EntryMet(level, entry);
             if (readAhead_ && !across_)
                 AskAhead(level);
             return Walked::Item;

@@ -116,6 +116,10 @@ private:
         bool droppedFolder = false;
     };
     enum class Walked { Item, Unreadable, End };
+    // The folder above levels_[level] (the top's parent above the first).
+    std::shared_ptr<const OpenFolder> FolderAbove(std::size_t level) const;
+    // The item of `level`'s `entry` (its name moved out); `level` is the deepest.
+    Met EntryMet(Level& level, FolderEntry& entry);
 
     bool NextItem(PlanItem& item);
     // The walk: the next item met (passing over what the filters leave out), or a folder

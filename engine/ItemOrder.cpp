@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "engine/IntegerText.h"
 #include "engine/NaturalOrder.h"
 
 namespace brindle {
@@ -67,12 +66,7 @@ std::optional<std::u16string> OrderExpressionMistake(std::u16string_view text) {
 }
 
 std::u16string OrderMistakeText(const PatternError& error) {
-    std::u16string text = u"The order has a mistake at character ";
-    text += DecimalText(error.character);
-    text += u": ";
-    text += error.reason;
-    text += u'.';
-    return text;
+    return MistakeAtText(u"The order", error.character, error.reason);
 }
 
 std::variant<ItemOrder, PatternError> ItemOrder::Make(const RenameSettings& settings) {

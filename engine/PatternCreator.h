@@ -23,6 +23,9 @@ struct PatternError {
 
 // "The name pattern has a mistake at character 5: <reason>."
 std::u16string PatternErrorText(const PatternError& error);
+// "<what> has a mistake at character 5: <reason>.", for every text the user writes.
+std::u16string MistakeAtText(std::u16string_view what, std::size_t character,
+                             std::u16string_view reason);
 
 // A name pattern as a batch reads it once, in pieces, to build every item's name:
 //

@@ -190,13 +190,19 @@ ParsedPattern ParseNamePattern(std::u16string_view text) {
     return PatternParser(text).Parse();
 }
 
-std::u16string PatternErrorText(const PatternError& error) {
-    std::u16string text = u"The name pattern has a mistake at character ";
-    text += DecimalText(error.character);
+std::u16string MistakeAtText(std::u16string_view what, std::size_t character,
+                             std::u16string_view reason) {
+    std::u16string text(what);
+    text += u" has a mistake at character ";
+    text += DecimalText(character);
     text += u": ";
-    text += error.reason;
+    text += reason;
     text += u'.';
     return text;
+}
+
+std::u16string PatternErrorText(const PatternError& error) {
+    return MistakeAtText(u"The name pattern", error.character, error.reason);
 }
 
 }  // namespace brindle

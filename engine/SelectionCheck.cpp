@@ -2,19 +2,13 @@
 
 #include <variant>
 
-#include "engine/IntegerText.h"
 #include "engine/ItemOrder.h"
 
 namespace brindle {
 
 std::u16string FilterErrorText(const FilterError& error) {
-    std::u16string text = error.inExclude ? u"The exclude filter" : u"The include filter";
-    text += u" has a mistake at character ";
-    text += DecimalText(error.character);
-    text += u": ";
-    text += error.reason;
-    text += u'.';
-    return text;
+    return MistakeAtText(error.inExclude ? u"The exclude filter" : u"The include filter",
+                         error.character, error.reason);
 }
 
 std::optional<std::u16string> SelectionMistake(const RenameSettings& settings) {
