@@ -29,6 +29,21 @@ std::u16string readConfigValue(std::u16string_view path, std::u16string_view sec
 // True exactly when `key` of "[config]" has the value "1".
 bool ReadConfigFlag(std::u16string_view path, std::u16string_view key);
 
+// The "[config]" section of a configuration file or a preset, read once: its lines up to
+// the next section, each decoded, its comment cut and trimmed.
+struct ConfigSection {
+    std::vector<std::u16string> lines;
+
+    // The value of `key` as readConfigValue finds it (the first line with the key, what
+    // follows its '=' without leading white space, empty without a '='); nullopt when no
+    // line has the key.
+    std::optional<std::u16string> Value(std::u16string_view key) const;
+};
+
+// The section of `bytes` read by the configuration file's rules (a 0x1A byte ends the
+// file, lines end at LF, a CR before it dropped); nullopt when it has no "[config]" header.
+std::optional<ConfigSection> ParseConfigSection(std::string_view bytes);
+
 // Which options LoadConfigOptions reads, and how it opens the file.
 struct ConfigLoad {
     // The rows it is true for; every row when null. The others keep their values.
@@ -37,6 +52,9 @@ struct ConfigLoad {
     // reads it without taking it, so that runs started together never make each other's
     // read fail and start with every option off.
     bool exclusive = true;
+    // Laid over the options (a preset, the remembered options): a key that is missing, or
+    // whose value is not one its row takes, keeps the field's value instead of the default.
+    bool over = false;
 };
 
 // Fills the options of the table from "[config]" of the file at `path`, each by its
@@ -45,8 +63,19 @@ struct ConfigLoad {
 void LoadConfigOptions(RenameSettings& options, std::u16string_view path,
                        const ConfigLoad& load = {});
 
+// The same from a section already read (none: every key missing). "Only English" is read
+// only when `configExists`: without a configuration file it has no table.
+void ApplyConfigSection(RenameSettings& options, const ConfigSection* section, bool configExists,
+                        const ConfigLoad& load = {});
+
+// Every option of the table as a "[config]" section: "[config]", then "Key = value" for
+// each row, flags 1 or 0, integers in decimal, choices by their words, texts quoted with
+// QuoteConfigText. LoadConfigOptions reads it back to the same options.
+std::string ConfigSectionText(const RenameSettings& options);
+
 // `text` as a "[config]" value that reads back as `text`: in double quotes, with '\', '"'
-// and '/' escaped by a '\', so that no "//" (a comment) ever appears in it.
+// and '/' escaped by a '\', so that no "//" (a comment) ever appears in it, and a line
+// feed or carriage return written "\n" or "\r", so that the value stays on its line.
 std::u16string QuoteConfigText(std::u16string_view text);
 // The text a "[config]" value stands for: unquoted as written, or quoted as
 // QuoteConfigText writes it; nullopt for a quote that is never closed.

@@ -96,6 +96,9 @@ std::optional<std::u16string> SetChoiceText(const Option& option, RenameSettings
     if (choice == nullptr)
         return std::u16string();
     option.setChoice(o, choice->value);
+    // The text belongs to the text's choice alone: a word leaves none behind.
+    if (option.text != nullptr)
+        (o.*option.text).clear();
     return std::nullopt;
 }
 

@@ -117,6 +117,7 @@ inline constexpr std::u16string_view kKeyAcrossFolders = u"Across Folders";
 inline constexpr std::u16string_view kKeyInclude = u"Include";
 inline constexpr std::u16string_view kKeyExclude = u"Exclude";
 inline constexpr std::u16string_view kKeyFoldersOnly = u"Folders Only";
+inline constexpr std::u16string_view kKeyRememberSettings = u"Remember Settings";
 
 // The case conversions, in the order of conversionMode.
 inline constexpr ChoiceValue kConversions[] = {
@@ -406,6 +407,11 @@ inline constexpr Option kOptions[] = {
      .kind = Kind::Flag,
      .caption = u"Preview First",
      .flag = &RenameSettings::previewFirst},
+    // The dialog's alone too: brindle-cli never reads what the dialog remembers.
+    {.key = kKeyRememberSettings,
+     .kind = Kind::Flag,
+     .caption = u"Remember Settings",
+     .flag = &RenameSettings::rememberSettings},
 };
 
 // The row of `key` (its letter case as written here), or null.
@@ -420,7 +426,7 @@ std::string ChoiceWords(const Option& option);
 std::u16string ChoiceText(const Option& option, const RenameSettings& o);
 // Sets a choice from what "[config]" or brindle-cli wrote: a value's word (letter case
 // aside) or, for a choice that takes one, a text beginning with '{'. Nullopt when taken;
-// else why not (for a word: empty, the caller lists the words).
+// else why not (for a word: empty, the caller lists the words). A word clears the text.
 std::optional<std::u16string> SetChoiceText(const Option& option, RenameSettings& o,
                                             std::u16string_view text);
 

@@ -58,6 +58,8 @@ struct RenameSettings {
     // The dialog's "Choose Folder" and drops open the Preview over what they name, and
     // only its "Rename" renames. Names nothing itself; brindle-cli has its own -n.
     bool previewFirst = false;
+    // The dialog keeps its options at its close and opens with them next time.
+    bool rememberSettings = false;
 
     // 0 No Conversion, 1 To Lower Case, 2 Lower Letter, 3 Reverse,
     // 4 Reverse Letter, 5 To Upper Case, 6 Upper Letter; -1 when no button is checked.

@@ -164,14 +164,21 @@ bool ReadFileTail(std::u16string_view path, std::size_t count, std::string& tail
     return true;
 }
 
-std::optional<std::string> ReadFileBytes(std::u16string_view path) {
+std::optional<std::string> ReadFileBytes(std::u16string_view path, int* error) {
+    const auto fail = [error](int code) -> std::optional<std::string> {
+        if (error)
+            *error = code;
+        return std::nullopt;
+    };
     const FileDescriptor fd(OpenForReading(path));
     if (fd.get() < 0)
-        return std::nullopt;
+        return fail(errno);
     struct stat info {};
+    if (fstat(fd.get(), &info) != 0)
+        return fail(errno);
     // A device or pipe may never end; only regular files are read whole.
-    if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
-        return std::nullopt;
+    if (!S_ISREG(info.st_mode))
+        return fail(S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
     std::string bytes;
     char buffer[65536];
     for (off_t offset = 0;;) {
@@ -179,13 +186,22 @@ std::optional<std::string> ReadFileBytes(std::u16string_view path) {
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            return std::nullopt;
+            return fail(errno);
         if (got == 0)
             break;
         bytes.append(buffer, static_cast<std::size_t>(got));
         offset += got;
     }
+    if (error)
+        *error = 0;
     return bytes;
+}
+
+int RemoveFile(std::u16string_view path) {
+    const PathAt at(path);
+    if (at.error() != 0)
+        return at.error();
+    return unlinkat(at.dir(), at.name(), 0) == 0 ? 0 : errno;
 }
 
 std::u16string FileErrorText(int error, std::u16string_view name) {

@@ -53,8 +53,14 @@ int VisitFolderDescriptor(int fd, const FolderVisitor& visit);
 // is no regular file: a named pipe or a device is never waited on).
 bool ReadFileTail(std::u16string_view path, std::size_t count, std::string& tail);
 
-// Whole file as bytes; nullopt when it cannot be opened or read, or is no regular file.
-std::optional<std::string> ReadFileBytes(std::u16string_view path);
+// Whole file as bytes; nullopt when it cannot be opened or read, or is no regular file
+// (then `error`, when given, holds the errno: EISDIR for a folder, EINVAL for anything
+// else that is no regular file).
+std::optional<std::string> ReadFileBytes(std::u16string_view path, int* error = nullptr);
+
+// Removes the file (not a folder) at `path`; a symbolic link there is removed, not
+// followed. 0, or the errno.
+int RemoveFile(std::u16string_view path);
 
 // Which file-error text a failure shows; %1 stands for `name`.
 //  ENOENT "%1 was not found."; ENOTDIR, ENAMETOOLONG, EINVAL, ELOOP "%1 contains an

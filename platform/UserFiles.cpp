@@ -71,6 +71,9 @@ UserFiles PortableFiles(std::u16string_view programFolder, const std::string& ho
     files.configFile = std::u16string(programFolder) + kConfigFileName;
     files.logFile = std::u16string(programFolder) + kLogFileName;
     files.stateFile = StateFileBeside(files.logFile);
+    files.rememberedFile = FileBeside(files.logFile, kRememberedFileName);
+    files.presetFolder = std::u16string(programFolder) + kPresetFolderName;
+    files.startWithFile = std::u16string(programFolder) + kStartWithFileName;
     files.homeFolder = DecodeName(home);
     return files;
 }
@@ -81,11 +84,15 @@ UserFiles PortableUserFiles(std::u16string_view programFolder) {
     return PortableFiles(programFolder, ProcessEnvironment().home);
 }
 
-std::u16string StateFileBeside(std::u16string_view logFile) {
-    const auto slash = logFile.rfind(u'/');
+std::u16string FileBeside(std::u16string_view file, std::u16string_view name) {
+    const auto slash = file.rfind(u'/');
     const std::u16string_view folder =
-        slash == std::u16string_view::npos ? std::u16string_view() : logFile.substr(0, slash + 1);
-    return std::u16string(folder) + kStateFileName;
+        slash == std::u16string_view::npos ? std::u16string_view() : file.substr(0, slash + 1);
+    return std::u16string(folder) + std::u16string(name);
+}
+
+std::u16string StateFileBeside(std::u16string_view logFile) {
+    return FileBeside(logFile, kStateFileName);
 }
 
 UserFiles LocateUserFiles(std::u16string_view programFolder, const UserEnvironment& environment) {
@@ -103,6 +110,7 @@ UserFiles LocateUserFiles(std::u16string_view programFolder, const UserEnvironme
         if ((!IsWritableFolder(programFolder) || !private_) && !stateLog.empty()) {
             files.logFile = stateLog;
             files.stateFile = StateFileBeside(stateLog);
+            files.rememberedFile = FileBeside(stateLog, kRememberedFileName);
         }
         return files;
     }
@@ -111,8 +119,11 @@ UserFiles LocateUserFiles(std::u16string_view programFolder, const UserEnvironme
     files.homeFolder = DecodeName(environment.home);
     const std::string configHome =
         BaseFolder(environment.xdgConfigHome, environment.home, "/.config");
-    if (!configHome.empty())
+    if (!configHome.empty()) {
         files.configSearch.push_back(InBrindleFolder(configHome, kConfigFileName));
+        files.presetFolder = InBrindleFolder(configHome, kPresetFolderName);
+        files.startWithFile = InBrindleFolder(configHome, kStartWithFileName);
+    }
     std::string dirs = environment.xdgConfigDirs.value_or("");
     if (dirs.empty())
         dirs = "/etc/xdg";
@@ -138,6 +149,7 @@ UserFiles LocateUserFiles(std::u16string_view programFolder, const UserEnvironme
     // Without any home the log can only go beside the program.
     files.logFile = stateLog.empty() ? std::u16string(programFolder) + kLogFileName : stateLog;
     files.stateFile = StateFileBeside(files.logFile);
+    files.rememberedFile = FileBeside(files.logFile, kRememberedFileName);
     return files;
 }
 

@@ -9,6 +9,9 @@ namespace brindle {
 
 inline constexpr char16_t kConfigFileName[] = u"Brindle.ini";
 inline constexpr char16_t kLogFileName[] = u"Brindle.log";
+inline constexpr char16_t kPresetFolderName[] = u"presets";
+inline constexpr char16_t kStartWithFileName[] = u"start-with";
+inline constexpr char16_t kRememberedFileName[] = u"last.ini";
 
 // What the file locations depend on in the environment, as bytes; nullopt when a
 // variable is not set.
@@ -29,6 +32,12 @@ struct UserFiles {
     std::u16string logFile;
     // The dialog's state between runs (StateFile.h), beside the log; empty: none is kept.
     std::u16string stateFile;
+    // The folder of the presets (NAME.ini each), without a final '/'; the file naming the
+    // preset the dialog starts with; the options remembered at the dialog's close, beside
+    // the log. Empty: none is kept.
+    std::u16string presetFolder;
+    std::u16string startWithFile;
+    std::u16string rememberedFile;
     // The user's home folder, where the folder browser opens before any folder was
     // chosen; may be empty.
     std::u16string homeFolder;
@@ -48,7 +57,9 @@ struct UserFiles {
 //    is $XDG_STATE_HOME/brindle/Brindle.log (default ~/.local/state).
 // Relative XDG values are ignored, as the base directory rules ask. "Exists" is what
 // lstat says, so a file that cannot be read is still chosen, and then fails to open.
-// The state file lies beside the log, wherever that is.
+// The state file and the remembered options lie beside the log, wherever that is. The
+// presets and the name of the one to start with lie in $XDG_CONFIG_HOME/brindle/ when
+// installed, beside the program when portable.
 UserFiles LocateUserFiles(std::u16string_view programFolder, const UserEnvironment& environment);
 
 // All three files beside the program, whatever lies there; the home folder is this
@@ -57,6 +68,8 @@ UserFiles PortableUserFiles(std::u16string_view programFolder);
 
 // The state file that goes with the log `logFile`: in the same folder.
 std::u16string StateFileBeside(std::u16string_view logFile);
+// The file `name` in the folder of `file`.
+std::u16string FileBeside(std::u16string_view file, std::u16string_view name);
 
 // The environment of this process.
 UserEnvironment ProcessEnvironment();

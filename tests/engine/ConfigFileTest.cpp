@@ -199,7 +199,7 @@ std::string Utf8(std::u16string_view ascii) {
 
 TEST(ConfigFileTest, LoadConfigOptionsSetsEachKeysOwnField) {
     const std::vector<const options::Option*> rows = FlagRows();
-    ASSERT_EQ(rows.size(), 18u);
+    ASSERT_EQ(rows.size(), 19u);
     for (std::size_t on = 0; on < rows.size(); ++on) {
         SCOPED_TRACE(Utf8(rows[on]->key));
         TempFolder folder;
