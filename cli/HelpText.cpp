@@ -65,7 +65,8 @@ DESCRIPTION
     "Count # of symbols", "Rename Dir", and "Force 63", which cuts at 64 unless
     --force-length says otherwise); the command line overrides them, each switch with
     its --no- form. So the shipped configuration turns the log on, and --no-write-log
-    turns it off. Every other option is off or empty unless given.
+    turns it off. Every other option is off or empty unless given. With --preset, the
+    preset's options are laid over the file's, and the command line's over both.
 
     Paths are made absolute (against the working directory, "." and ".." resolved as
     text, a trailing '/' dropped) before the batch, so the log records absolute folders.
