@@ -19,8 +19,10 @@
 #include "cli/CommandLine.h"
 #include "cli/Interruption.h"
 #include "cli/OutputWriter.h"
+#include "engine/ConfigFile.h"
 #include "engine/IntegerText.h"
 #include "engine/PatternCreator.h"
+#include "engine/Presets.h"
 #include "engine/SelectionCheck.h"
 #include "platform/Descriptors.h"
 #include "platform/FileSystem.h"
@@ -34,6 +36,9 @@ namespace {
 constexpr int kIn = 0;
 constexpr int kOut = 1;
 constexpr int kErr = 2;
+
+// Where no folder for the user's files can be found ($HOME unknown).
+constexpr std::u16string_view kNoPresetFolder = u"There is no folder for the presets";
 
 void Complain(std::string_view text) {
     WriteAll(kErr, MessageLine(text));
@@ -192,27 +197,91 @@ int RunHistory(const std::u16string& logPath, OutputFormat format) {
     return OutputResult(out, kExitOk);
 }
 
-int RunRequest(CliRequest& request, const std::vector<std::string>& args) {
-    if (request.command == Command::Batch || request.command == Command::Preview) {
-        // A batch whose name pattern has a mistake renames nothing, and is not planned.
-        if (const auto mistake = ParseNamePattern(request.settings.namePattern).error) {
-            Complain(PatternErrorText(*mistake));
-            return kExitFailure;
-        }
-        // Nor a batch whose regular expression or replacement has one.
-        if (const auto mistake = CheckRegularExpression(request.settings)) {
-            Complain(RegexErrorText(*mistake, request.settings.replaceWhat,
-                                    request.settings.replaceWith));
-            return kExitFailure;
-        }
-        // Nor one whose order or filters have one.
-        if (const auto mistake = SelectionMistake(request.settings)) {
-            Complain(*mistake);
-            return kExitFailure;
+// The options of a batch or of a preset to save: the configuration file's (a batch takes
+// from it only the switches brindle-cli reads there, a preset every row), the preset of
+// --preset over them, the command line over both. Nullopt once the user is told why not.
+std::optional<RenameSettings> OptionsOfRun(const CliRequest& request,
+                                           const std::vector<std::string>& args,
+                                           const std::u16string& iniPath,
+                                           const std::u16string& presetFolder) {
+    RenameSettings options;
+    if (request.command == Command::SavePreset)
+        LoadConfigOptions(options, iniPath, ConfigLoad{.exclusive = false});
+    else
+        options = SettingsFromConfig(iniPath);
+    if (request.preset) {
+        const std::u16string name = DecodeName(*request.preset);
+        std::optional<std::u16string> failure = PresetNameMistake(name);
+        if (!failure && presetFolder.empty())
+            failure = std::u16string(kNoPresetFolder);
+        if (!failure)
+            failure = LoadPreset(presetFolder, name, options, PathExists(iniPath));
+        if (failure) {
+            Complain(*failure);
+            return std::nullopt;
         }
     }
+    ParseOutcome overBoth = ParseCommandLine(args, options);
+    if (!overBoth.request) {
+        Complain(overBoth.error);
+        return std::nullopt;
+    }
+    return std::move(overBoth.request->settings);
+}
+
+// A batch whose name pattern, regular expression, order or filters have a mistake is not
+// planned, and renames nothing; nor is such a preset saved. False once the user is told.
+bool TextsHaveNoMistake(const RenameSettings& options) {
+    if (const auto mistake = ParseNamePattern(options.namePattern).error) {
+        Complain(PatternErrorText(*mistake));
+        return false;
+    }
+    if (const auto mistake = CheckRegularExpression(options)) {
+        Complain(RegexErrorText(*mistake, options.replaceWhat, options.replaceWith));
+        return false;
+    }
+    if (const auto mistake = SelectionMistake(options)) {
+        Complain(*mistake);
+        return false;
+    }
+    return true;
+}
+
+int SaveOptionsAsPreset(const std::string& givenName, const std::u16string& presetFolder,
+                        const RenameSettings& options) {
+    const std::u16string name = DecodeName(givenName);
+    std::optional<std::u16string> failure = PresetNameMistake(name);
+    if (!failure && presetFolder.empty())
+        failure = std::u16string(kNoPresetFolder);
+    if (!failure)
+        failure = SavePreset(presetFolder, name, options);
+    if (failure) {
+        Complain(*failure);
+        return kExitFailure;
+    }
+    OutputBuffer out(kOut);
+    out.text() +=
+        EncodeName(u"Saved the preset \"" + name + u"\" as " + PresetPath(presetFolder, name));
+    out.text() += '\n';
+    return OutputResult(out, kExitOk);
+}
+
+// The names of the presets, one per line; nothing when there are none.
+int ListPresetNames(const std::u16string& presetFolder) {
+    OutputBuffer out(kOut);
+    for (const std::u16string& name : ListPresets(presetFolder)) {
+        out.text() += EncodeName(name);
+        out.text() += '\n';
+        out.Commit();
+    }
+    return OutputResult(out, kExitOk);
+}
+
+int RunRequest(CliRequest& request, const std::vector<std::string>& args) {
     PathResolver resolver;
     const UserFiles defaults = LocateUserFiles();
+    if (request.command == Command::ListPresets)
+        return ListPresetNames(defaults.presetFolder);
     const auto iniPath = FileOption(resolver, request.iniFile, defaults.configFile);
     const auto logPath = FileOption(resolver, request.logFile, defaults.logFile);
     if (!iniPath || !logPath)
@@ -222,15 +291,17 @@ int RunRequest(CliRequest& request, const std::vector<std::string>& args) {
         return RunHistory(*logPath, request.format);
 
     const bool batch = request.command == Command::Batch || request.command == Command::Preview;
-    if (batch) {
-        // The flags the configuration file sets first, the command line over them.
-        ParseOutcome overFile = ParseCommandLine(args, SettingsFromConfig(*iniPath));
-        if (!overFile.request) {
-            Complain(overFile.error);
+    if (batch || request.command == Command::SavePreset) {
+        // The texts may come from the preset: they are checked once everything is merged,
+        // still before anything is planned.
+        std::optional<RenameSettings> options =
+            OptionsOfRun(request, args, *iniPath, defaults.presetFolder);
+        if (!options || !TextsHaveNoMistake(*options))
             return kExitFailure;
-        }
-        request.settings = std::move(overFile.request->settings);
+        request.settings = std::move(*options);
     }
+    if (request.command == Command::SavePreset)
+        return SaveOptionsAsPreset(*request.savePreset, defaults.presetFolder, request.settings);
 
     std::optional<std::string> folder;
     std::vector<std::u16string> paths;

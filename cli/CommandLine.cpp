@@ -32,6 +32,7 @@ struct ParseState {
     bool keepLog = false;
     bool withExtension = false;
     bool preview = false;
+    bool listPresets = false;
     bool done = false;  // --help or --version: nothing after it is read
 };
 
@@ -182,6 +183,32 @@ void AddOwnOptions(std::vector<CliOption>& list) {
         {{"--ini", "FILE", "The configuration file (default: the one Brindle uses; see FILES)."},
          false,
          NonEmpty(&CliRequest::iniFile, "--ini", "a file name")});
+    // A preset's name is checked where it is used, so that it is refused in the words of
+    // the dialog's preset menu.
+    const auto name = [](std::optional<std::string> CliRequest::*field) {
+        return [field](ParseState& s, const std::string& value) {
+            s.request.*field = value;
+            return Ok();
+        };
+    };
+    list.push_back({{"--preset", "NAME",
+                     "Start from the preset NAME (saved by --save-preset or by the Preview's "
+                     "preset menu): its options are laid over those of the configuration file, "
+                     "and the command line's over both. An option the preset does not hold "
+                     "keeps its value."},
+                    false,
+                    name(&CliRequest::preset)});
+    list.push_back({{"--save-preset", "NAME",
+                     "Save the options as the preset NAME, replacing one of that name, and "
+                     "rename nothing: every option of the configuration file's [config] "
+                     "section, the preset of --preset over them, the command line's over "
+                     "both. Takes no --folder and no paths."},
+                    false,
+                    name(&CliRequest::savePreset)});
+    list.push_back(
+        {{"--list-presets", "", "List the names of the presets, one per line, in natural order."},
+         true,
+         set(&ParseState::listPresets)});
     list.push_back({{"--log", "FILE", "The log (default: the one Brindle uses; see FILES)."},
                     true,
                     NonEmpty(&CliRequest::logFile, "--log", "a file name")});
@@ -364,6 +391,16 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args, const Rename
     if (state.withExtension)
         request.settings.withoutExtension = false;
 
+    if (state.listPresets) {
+        if (state.undo || state.history || state.deleteLog || state.keepLog || state.all)
+            return fail("'--list-presets' goes with no other command");
+        if (!firstBatchOption.empty())
+            return fail("'--list-presets' cannot be combined with " + Quoted(firstBatchOption));
+        if (!request.paths.empty())
+            return fail("'--list-presets' takes no paths");
+        request.command = Command::ListPresets;
+        return ParseOutcome{std::move(request), {}};
+    }
     if (state.deleteLog && state.keepLog)
         return fail("'--delete-log' and '--keep-log' exclude each other");
     if (state.history) {
@@ -392,6 +429,15 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& args, const Rename
     if (state.deleteLog || state.keepLog)
         return fail(Quoted(state.deleteLog ? "--delete-log" : "--keep-log") +
                     " goes only with '--undo'");
+    if (request.savePreset) {
+        // Saving is all it does: a batch or a preview asked for beside it would not run.
+        if (state.preview)
+            return fail("'--save-preset' cannot be combined with '--preview'");
+        if (request.folder || !request.paths.empty())
+            return fail("'--save-preset' takes no '--folder' and no paths");
+        request.command = Command::SavePreset;
+        return ParseOutcome{std::move(request), {}};
+    }
     if (request.folder && !request.paths.empty())
         return fail("'--folder' cannot be combined with paths");
     if (!request.folder && request.paths.empty())

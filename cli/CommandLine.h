@@ -11,7 +11,7 @@
 
 namespace brindle::cli {
 
-enum class Command { Batch, Preview, Undo, History, Help, Version };
+enum class Command { Batch, Preview, Undo, History, SavePreset, ListPresets, Help, Version };
 enum class OutputFormat { Rows, Tsv, Quiet };
 // What Undo does with the log when it is done.
 enum class LogAnswer { Ask, Delete, Keep };
@@ -26,6 +26,10 @@ struct CliRequest {
     std::vector<std::string> paths;     // dropped-items batch, in order
     std::optional<std::string> iniFile;
     std::optional<std::string> logFile;
+    // --preset: laid over the configuration file's options, under the command line's.
+    std::optional<std::string> preset;
+    // --save-preset: the name the options are saved under (Command::SavePreset).
+    std::optional<std::string> savePreset;
     OutputFormat format = OutputFormat::Rows;
     LogAnswer logAnswer = LogAnswer::Ask;
     // --undo --all: every batch not yet undone, rather than the newest one.

@@ -16,8 +16,13 @@ std::string FilesHelpText(const UserFiles& files) {
         return std::string("        ") + what + EncodeName(path) +
                (PathExists(path) ? "\n" : "  (not there yet)\n");
     };
-    return "    This brindle-cli uses, without --ini and --log:\n" +
-           line("configuration  ", files.configFile) + line("log            ", files.logFile);
+    std::string text = "    This brindle-cli uses, without --ini and --log:\n" +
+                       line("configuration  ", files.configFile) +
+                       line("log            ", files.logFile);
+    // Without a home folder there is none; --preset and --save-preset then say so.
+    if (!files.presetFolder.empty())
+        text += line("presets        ", files.presetFolder);
+    return text;
 }
 
 std::string VersionText() {
@@ -35,6 +40,8 @@ SYNOPSIS
     brindle-cli --preview|-n [OPTION]... (--folder DIR | PATH...)
     brindle-cli --undo [--all] [--delete-log | --keep-log] [--log FILE] [--tsv | --quiet]
     brindle-cli --history [--log FILE] [--tsv]
+    brindle-cli --save-preset NAME [--preset NAME] [OPTION]...
+    brindle-cli --list-presets
 
 DESCRIPTION
     The first form renames the files of DIR, as "Choose Folder" in Brindle's main
@@ -44,7 +51,9 @@ DESCRIPTION
     either would do, item by item, and renames nothing (see --preview). The fourth
     undoes the newest batch recorded in the log (with --all, every batch), newest
     rename first; once no batch is left to undo, it deletes the log or keeps it. The
-    fifth lists the batches of the log.
+    fifth lists the batches of the log. The sixth saves the options as a preset,
+    which --preset NAME brings back in any batch, and Brindle's Preview in its preset
+    menu; the last lists the presets.
     Brindle and brindle-cli write and read the same log, so either one undoes the
     other's batches.
 
@@ -56,7 +65,8 @@ DESCRIPTION
     "Count # of symbols", "Rename Dir", and "Force 63", which cuts at 64 unless
     --force-length says otherwise); the command line overrides them, each switch with
     its --no- form. So the shipped configuration turns the log on, and --no-write-log
-    turns it off. Every other option is off or empty unless given.
+    turns it off. Every other option is off or empty unless given. With --preset, the
+    preset's options are laid over the file's, and the command line's over both.
 
     Paths are made absolute (against the working directory, "." and ".." resolved as
     text, a trailing '/' dropped) before the batch, so the log records absolute folders.
@@ -127,7 +137,8 @@ EXIT STATUS
         does not exist, a log that cannot be opened for Undo or deleted after it, a full
         disk while writing the log (the batch stops), a configuration file that cannot
         be opened for --only-english (its table is read before the first item is named:
-        nothing is renamed), or standard output that cannot be written.
+        nothing is renamed), a preset that cannot be loaded or saved, or standard output
+        that cannot be written.
 
 FILES
     Brindle.ini, Brindle.log
@@ -140,6 +151,16 @@ FILES
         $XDG_STATE_HOME/brindle/Brindle.log (default ~/.local/state), and its folder is
         made when the first record is written. Brindle itself uses the same files.
         --ini and --log name others.
+
+    presets/NAME.ini
+        The presets, a [config] section each: in the folder presets beside the program
+        when it is portable as above, otherwise in $XDG_CONFIG_HOME/brindle/presets
+        (default ~/.config/brindle/presets), made when the first one is saved. Brindle
+        uses the same presets. A NAME cannot be empty, hold '/' or begin with '.'. A
+        preset missing, damaged (no [config] section, a NUL byte) or unreadable is
+        refused with exit status 2, and nothing is renamed; keys that this version does
+        not know (a newer one's) are passed over. Without a configuration file, a
+        preset's "Only English" is not taken: it has no table.
 
 )help";
 

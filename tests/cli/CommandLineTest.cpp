@@ -172,6 +172,24 @@ TEST(CommandLineTest, AcceptedCommandLines) {
         {"help before a bad option",
          {"--help", "--bogus"},
          [](const CliRequest& r) { EXPECT_EQ(r.command, Command::Help); }},
+        {"a batch from a preset, the flags over it",
+         {"--preset", "photos", "--case", "upper", "p"},
+         [](const CliRequest& r) {
+             EXPECT_EQ(r.command, Command::Batch);
+             EXPECT_EQ(r.preset, "photos");
+             EXPECT_EQ(r.settings.conversionMode, 5);
+         }},
+        {"saving a preset needs no folder",
+         {"--save-preset=photos", "--preset", "old", "--case", "lower"},
+         [](const CliRequest& r) {
+             EXPECT_EQ(r.command, Command::SavePreset);
+             EXPECT_EQ(r.savePreset, "photos");
+             EXPECT_EQ(r.preset, "old");
+             EXPECT_EQ(r.settings.conversionMode, 1);
+         }},
+        {"listing the presets",
+         {"--list-presets"},
+         [](const CliRequest& r) { EXPECT_EQ(r.command, Command::ListPresets); }},
         {"version without a batch",
          {"--version"},
          [](const CliRequest& r) { EXPECT_EQ(r.command, Command::Version); }},
@@ -243,6 +261,16 @@ TEST(CommandLineTest, UsageErrors) {
         {"history with undo", {"--history", "--undo"}, "'--history' goes with no other"},
         {"history with a batch option", {"--history", "--case=lower"}, "with '--case'"},
         {"history with paths", {"--history", "p"}, "'--history' takes no paths"},
+        {"undo from a preset", {"--undo", "--preset", "x"}, "'--undo' cannot be combined"},
+        {"history saving a preset", {"--save-preset", "x", "--history"}, "with '--save-preset'"},
+        {"preset without a value", {"p", "--preset"}, "option '--preset' requires an argument"},
+        {"saving beside a folder", {"--save-preset", "x", "--folder", "/d"}, "no '--folder'"},
+        {"saving beside paths", {"p", "--save-preset", "x"}, "takes no '--folder' and no paths"},
+        {"saving beside a preview", {"-n", "--save-preset", "x"}, "with '--preview'"},
+        {"listing beside a batch option", {"--list-presets", "--case=lower"}, "with '--case'"},
+        {"listing beside a preset", {"--preset", "x", "--list-presets"}, "with '--preset'"},
+        {"listing with paths", {"--list-presets", "p"}, "'--list-presets' takes no paths"},
+        {"listing beside undo", {"--undo", "--list-presets"}, "goes with no other command"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
