@@ -222,7 +222,8 @@ void CBrindleDlg::OnExit() {
 }
 
 void CBrindleDlg::done(int result) {
-    if (!busy()) {
+    // A dialog never opened shows no options of the user's to keep.
+    if (opened_ && !busy()) {
         Safely(services_, [this] {
             if (const auto failure = brindle::KeepRemembered(files_.rememberedFile, OptionsShown()))
                 ShowMessage(*failure, u"", MessageIcon::Warning);

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QRadioButton>
 #include <QTest>
 
@@ -134,7 +135,10 @@ private slots:
     void saveAsWritesTheOptionsShownAndAsksBeforeReplacing() {
         WriteIni("[config]\n");
         ShowDialog();
-        QVERIFY(OpenPreview());
+        CPreviewDlg* preview = OpenPreview();
+        QVERIFY(preview);
+        QCOMPARE(preview->menuBar()->actions().value(0), dlg_->presetMenu()->menuAction());
+        QCOMPARE(dlg_->presetMenu()->title(), QStringLiteral("&Presets"));
         QVERIFY(OpenMenu()->entry("No presets") && !OpenMenu()->entry("No presets")->isEnabled());
         QTest::mouseClick(Radio(ids::kToLowerCase), Qt::LeftButton);
         Check(ids::kReadOnly)->setChecked(true);
