@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -24,6 +25,7 @@
 #include "app/FileDropTarget.h"
 #include "app/OptionsPanel.h"
 #include "app/OutputLogModel.h"
+#include "app/PresetMenu.h"
 #include "app/QtText.h"
 #include "app/Safely.h"
 #include "app/TokenMenu.h"
@@ -32,6 +34,7 @@
 #include "batch/OperationTally.h"
 #include "engine/ConfigFile.h"
 #include "engine/PatternCreator.h"
+#include "engine/Presets.h"
 #include "engine/RegexReplace.h"
 #include "engine/SelectionCheck.h"
 #include "platform/FileSystem.h"
@@ -145,15 +148,31 @@ void CBrindleDlg::OnInitDialog() {
     const bool iniExists = brindle::PathExists(files_.configFile);
     onlyEnglish_->setEnabled(iniExists);
     brindle::LoadConfigOptions(o, files_.configFile);
-    if (iniExists)
-        ShowMethodControls(o.onlyEnglish);
+    LoadStartOptions(o, iniExists);
+    ShowOptionControls(o);
     if (o.showLogWindow) {
         output_->show();
         output_->activateWindow();
     }
+    LoadOptions(o);
+}
+
+void CBrindleDlg::LoadStartOptions(RenameSettings& o, bool configExists) {
+    const std::u16string startWith = brindle::ReadStartWith(files_.startWithFile);
+    if (!startWith.empty()) {
+        // Said once, and the dialog opens with the rest.
+        if (const auto failure =
+                brindle::LoadPreset(files_.presetFolder, startWith, o, configExists))
+            ShowMessage(*failure, u"", MessageIcon::Warning);
+    }
+    brindle::ApplyRemembered(files_.rememberedFile, o, configExists);
+}
+
+void CBrindleDlg::ShowOptionControls(const RenameSettings& o) {
+    if (onlyEnglish_->isEnabled())
+        ShowMethodControls(o.onlyEnglish);
     force63Length_->setVisible(o.force63);
     force63Spin_->setVisible(o.force63);
-    LoadOptions(o);
 }
 
 // --- Check boxes, Exit, keys -------------------------------------------------------------
@@ -200,6 +219,17 @@ void CBrindleDlg::OnExit() {
         return;
     if (SaveOptions(session_.settings()))
         accept();
+}
+
+void CBrindleDlg::done(int result) {
+    // A dialog never opened shows no options of the user's to keep.
+    if (opened_ && !busy()) {
+        Safely(services_, [this] {
+            if (const auto failure = brindle::KeepRemembered(files_.rememberedFile, OptionsShown()))
+                ShowMessage(*failure, u"", MessageIcon::Warning);
+        });
+    }
+    QDialog::done(result);
 }
 
 void CBrindleDlg::OnHelp() {
@@ -593,12 +623,33 @@ void CBrindleDlg::ShowPreview() {
         preview_->optionsPanel()->Load(session_.settings());
         connect(preview_->optionsPanel(), &OptionsPanel::edited, this,
                 [this] { Safely(services_, [this] { OnOptionsPanelEdited(); }); });
+        presetMenu_ = new PresetMenu(
+            preview_, services_, files_.presetFolder, files_.startWithFile,
+            {.currentOptions = [this] { return OptionsShown(); },
+             .applyPreset = [this](const std::u16string& name) { return ApplyPreset(name); }});
+        // First in the menu bar: what is used more than the Undo History.
+        preview_->menuBar()->insertMenu(preview_->menuBar()->actions().value(0), presetMenu_);
         PlaceBeside(preview_, preview_->openingSize(), preview_->smallestSize(),
                     {Side::Right, Side::Left, Side::Below, Side::Above});
     }
     preview_->show();
     preview_->raise();
     preview_->activateWindow();
+}
+
+std::optional<std::u16string> CBrindleDlg::ApplyPreset(const std::u16string& name) {
+    if (busy())
+        return std::nullopt;
+    RenameSettings o = OptionsShown();
+    if (auto failure = brindle::LoadPreset(files_.presetFolder, name, o,
+                                           brindle::PathExists(files_.configFile)))
+        return failure;
+    session_.settings() = o;
+    LoadOptions(o);
+    ShowOptionControls(o);
+    output_->setVisible(o.showLogWindow);
+    emit optionsEdited();
+    return std::nullopt;
 }
 
 void CBrindleDlg::OnPreviewRename(const brindle::BatchSource& source) {

@@ -31,6 +31,7 @@ class CPreviewDlg;
 class CUpDownCtrl;
 class ContextHelpFilter;
 class FileDropTarget;
+class PresetMenu;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -72,6 +73,8 @@ public:
     const DialogUnits& units() const { return units_; }
     // The Preview window, once "Preview Names" has opened it.
     CPreviewDlg* previewDlg() const { return preview_; }
+    // The Preview's menu of presets, made with the Preview.
+    PresetMenu* presetMenu() const { return presetMenu_; }
     brindle::RenameSession& session() { return session_; }
     const brindle::RenameSettings& settings() const { return session_.settings(); }
     bool busy() const { return runner_.busy(); }
@@ -93,6 +96,17 @@ public:
     // invalid integer as the session holds it, and no message) and the counters where
     // the batch would start. Changes nothing.
     brindle::PlanRequest NextBatch(const brindle::BatchSource& source);
+    // The options as the controls show them now (an invalid integer as the session holds
+    // it, and no message): what a preset saves and the close remembers.
+    brindle::RenameSettings OptionsShown();
+    // Lays the preset `name` over the options shown, which then show it, and tells the
+    // Preview. Nullopt, or why not; nothing changes then.
+    std::optional<std::u16string> ApplyPreset(const std::u16string& name);
+
+    // Exit, Escape and the close box all end the dialog here: with "Remember Settings" on,
+    // the options shown are kept for the next opening (a failure is told, and the dialog
+    // closes all the same).
+    void done(int result) override;
 
     // Handlers.
     void OnOnlyEnglishChanged();
@@ -196,6 +210,12 @@ private:
     void PrepareLogFolder();
     // The replace edits, or the method list with the caption "select method".
     void ShowMethodControls(bool onlyEnglish);
+    // The controls that follow the options loaded from a file: "Only English"'s (while the
+    // box may be used) and "Force 63"'s length.
+    void ShowOptionControls(const brindle::RenameSettings& o);
+    // The options the dialog opens with, over what Brindle.ini says: the preset it starts
+    // with, then the options remembered at the last close.
+    void LoadStartOptions(brindle::RenameSettings& o, bool configExists);
     // Runs a batch with one snapshot of the controls, and shows what it changed.
     void RunBatch(const brindle::BatchSource& source);
     // Says what is wrong with the regular expression or its replacement, and puts the
@@ -278,6 +298,7 @@ private:
     COutputDlg* output_ = nullptr;
     CPreviewDlg* preview_ = nullptr;
     UndoHistoryDlg* undoHistory_ = nullptr;
+    PresetMenu* presetMenu_ = nullptr;
     bool opened_ = false;
     BusyRunner runner_;
     // Members, so that both are gone before the dialog's widgets are destroyed.

@@ -214,13 +214,18 @@ void CBrindleDlg::OnOptionsPanelEdited() {
 }
 
 brindle::PlanRequest CBrindleDlg::NextBatch(const brindle::BatchSource& source) {
-    brindle::PlanRequest request{source, session_.settings(), session_.NextCounters(),
+    brindle::PlanRequest request{source, OptionsShown(), session_.NextCounters(),
                                  session_.configFile()};
-    // The controls as they are; an invalid integer is the session's value, as a batch
-    // would keep it after its message.
-    DoDataExchange(true, request.settings, true);
     request.counters.startIndex = request.settings.startIndex;
     return request;
+}
+
+RenameSettings CBrindleDlg::OptionsShown() {
+    RenameSettings o = session_.settings();
+    // The controls as they are; an invalid integer is the session's value, as a batch
+    // would keep it after its message.
+    DoDataExchange(true, o, true);
+    return o;
 }
 
 void CBrindleDlg::LoadRunningNumber() {

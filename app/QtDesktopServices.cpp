@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -68,6 +70,19 @@ std::optional<std::u16string> QtDesktopServices::BrowseForFolder(
     if (folder.isEmpty())
         return std::nullopt;
     return PathFromQt(folder);
+}
+
+std::optional<std::u16string> QtDesktopServices::AskText(const std::u16string& prompt,
+                                                         const std::u16string& caption,
+                                                         const std::u16string& initial) {
+    const QString title =
+        ToQString(caption.empty() ? std::u16string(brindle::kApplicationName) : caption);
+    bool ok = false;
+    const QString text = QInputDialog::getText(Owner(), title, ToQString(prompt), QLineEdit::Normal,
+                                               ToQString(initial), &ok);
+    if (!ok)
+        return std::nullopt;
+    return FromQString(text);
 }
 
 bool QtDesktopServices::OpenUrl(const std::u16string& url) {

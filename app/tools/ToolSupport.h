@@ -31,6 +31,13 @@ public:
                                                   const std::u16string&) override {
         return folder_;
     }
+    std::optional<std::u16string> AskText(const std::u16string& prompt, const std::u16string&,
+                                          const std::u16string&) override {
+        std::fprintf(stderr, "unexpected question: %s\n",
+                     ToQString(prompt).toLocal8Bit().constData());
+        ++boxes;
+        return std::nullopt;
+    }
     bool OpenUrl(const std::u16string&) override { return false; }
     bool TooltipAnimationEnabled() const override { return false; }
     bool TooltipFadeEnabled() const override { return false; }

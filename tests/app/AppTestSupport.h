@@ -63,6 +63,16 @@ public:
         startFolders.push_back(ToQString(startFolder));
         return folder;
     }
+    std::optional<std::u16string> AskText(const std::u16string& prompt,
+                                          const std::u16string& caption,
+                                          const std::u16string& initial) override {
+        textQuestions.push_back({ToQString(prompt), ToQString(caption), ToQString(initial)});
+        if (texts.empty())
+            return std::nullopt;
+        std::optional<std::u16string> answer = texts.front();
+        texts.pop_front();
+        return answer;
+    }
     bool OpenUrl(const std::u16string& url) override {
         urls.push_back(ToQString(url));
         return true;
@@ -78,6 +88,15 @@ public:
     std::vector<QString> startFolders;
     std::vector<QString> urls;
     std::function<void()> onBox;
+    // The lines typed, in turn (nullopt: cancelled; none left: cancelled), and what each
+    // question showed: its prompt, its caption as given and the text it began with.
+    std::deque<std::optional<std::u16string>> texts;
+    struct TextQuestion {
+        QString prompt;
+        QString caption;
+        QString initial;
+    };
+    std::vector<TextQuestion> textQuestions;
 };
 
 // A temporary program folder that is the current directory while the object lives, as
