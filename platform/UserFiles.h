@@ -19,9 +19,9 @@ struct UserEnvironment {
     std::optional<std::string> xdgConfigHome;
     std::optional<std::string> xdgConfigDirs;
     std::optional<std::string> xdgStateHome;
-    std::optional<std::string> xdgDataHome;
     // $HOME, or the home folder of the password database when it is unset; may be empty.
     std::string home;
+    std::optional<std::string> xdgDataHome = std::nullopt;
 };
 
 // Where the configuration and the log lie, as absolute paths.
