@@ -3,6 +3,7 @@
 #include <QString>
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 #include <vector>
@@ -116,10 +117,6 @@ std::size_t ByteOffset(const QString& text, qint64 at) {
     return static_cast<std::size_t>(text.left(at).toUtf8().size());
 }
 
-std::u16string SystemWords(int error) {
-    return SystemErrorText(error);
-}
-
 // `bytes` at `path`, its folder made first; the message of the failure, or nullopt.
 std::optional<std::u16string> WriteFile(const std::u16string& path, std::string_view bytes,
                                         unsigned mode) {
@@ -128,7 +125,7 @@ std::optional<std::u16string> WriteFile(const std::u16string& path, std::string_
         error = ReplaceFileContents(path, bytes, mode);
     if (error == 0)
         return std::nullopt;
-    return u"cannot write " + path + u": " + SystemWords(error);
+    return u"cannot write " + path + u": " + SystemErrorText(error);
 }
 
 // The system's Thunar actions, which a user without a file of their own sees: the first
@@ -277,11 +274,10 @@ ActionsReport InstallFileManagerActions(std::u16string_view program,
     int error = 0;
     std::optional<std::string> existing = ReadFileBytes(uca, &error);
     if (!existing && error != ENOENT) {
-        fail(u"cannot read " + uca + u": " + SystemWords(error));
+        fail(u"cannot read " + uca + u": " + SystemErrorText(error));
         return report;
     }
-    const bool own = existing.has_value();
-    if (!own) {
+    if (!existing) {
         existing = SystemThunarActions(environment);
         std::u16string ignored;
         // A system file we cannot take is no reason to leave the user without the action.
