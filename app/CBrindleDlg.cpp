@@ -337,6 +337,10 @@ void CBrindleDlg::RenameOrPreview(const brindle::BatchSource& source) {
         RunBatch(source);
         return;
     }
+    PreviewItems(source);
+}
+
+void CBrindleDlg::PreviewItems(const brindle::BatchSource& source) {
     ShowPreview();
     preview_->SetSource(source);
 }

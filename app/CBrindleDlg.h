@@ -126,6 +126,9 @@ public:
     // The folder browser, opened in the folder chosen last (kept in the state file) or else
     // the home folder; the folder chosen is kept for the next time. Nullopt: cancelled.
     std::optional<std::u16string> ChooseFolder();
+    // Opens the Preview over `source` whatever "Preview First" says, as the program does for
+    // the items a file manager hands over; its "Rename" renames them.
+    void PreviewItems(const brindle::BatchSource& source);
     // Renames what the Preview shows, as "Choose Folder" or a drop does.
     void OnPreviewRename(const brindle::BatchSource& source);
     // Shows the Output Log, with "Open/Close Log" ticked to say so: a click on the result

@@ -1,5 +1,7 @@
 #include "engine/PathParts.h"
 
+#include <vector>
+
 namespace brindle {
 
 namespace {
@@ -24,6 +26,41 @@ std::u16string DirectoryPart(std::u16string_view path) {
     if (pos == std::u16string_view::npos)
         return {};
     return std::u16string(path.substr(0, pos + 1));
+}
+
+std::u16string AbsolutePath(std::u16string_view path, std::u16string_view folder) {
+    if (path.empty())
+        return {};
+    std::u16string joined;
+    if (!IsPathSeparator(path.front())) {
+        joined.assign(folder);
+        joined += kPathSeparator;
+    }
+    joined += path;
+
+    std::vector<std::u16string_view> parts;
+    std::u16string_view rest = joined;
+    while (!rest.empty()) {
+        const auto slash = rest.find(kPathSeparator);
+        const std::u16string_view part = rest.substr(0, slash);
+        rest = slash == std::u16string_view::npos ? std::u16string_view{} : rest.substr(slash + 1);
+        if (part.empty() || part == u".")
+            continue;
+        if (part == u"..") {
+            if (!parts.empty())
+                parts.pop_back();
+            continue;
+        }
+        parts.push_back(part);
+    }
+    if (parts.empty())
+        return std::u16string(1, kPathSeparator);
+    std::u16string result;
+    for (const std::u16string_view part : parts) {
+        result += kPathSeparator;
+        result += part;
+    }
+    return result;
 }
 
 }  // namespace brindle

@@ -257,7 +257,7 @@ bool IsDiskFullError(int error) {
     return error == ENOSPC || error == EDQUOT || error == EFBIG;
 }
 
-std::u16string ProgramFolder() {
+std::u16string ProgramPath() {
     std::string buffer(PATH_MAX, '\0');
     for (;;) {
         const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
@@ -269,10 +269,15 @@ std::u16string ProgramFolder() {
         }
         buffer.resize(buffer.size() * 2);  // the link may be longer than PATH_MAX
     }
-    const auto slash = buffer.rfind('/');
-    if (slash == std::string::npos)
+    return DecodeName(buffer);
+}
+
+std::u16string ProgramFolder() {
+    const std::u16string program = ProgramPath();
+    const auto slash = program.rfind(u'/');
+    if (slash == std::u16string::npos)
         return {};
-    return DecodeName(std::string_view(buffer).substr(0, slash + 1));
+    return program.substr(0, slash + 1);
 }
 
 bool SetCurrentFolder(std::u16string_view folder) {

@@ -76,6 +76,8 @@ std::u16string SystemErrorText(int error);
 
 // The folder of /proc/self/exe, ending with '/'; empty when it cannot be found.
 std::u16string ProgramFolder();
+// The path of /proc/self/exe itself; empty when it cannot be found.
+std::u16string ProgramPath();
 bool SetCurrentFolder(std::u16string_view folder);
 std::u16string CurrentFolder();  // without a final '/', except for the root; empty on failure
 // The same as the system gives it, in bytes; nullopt, with errno set, when it cannot be

@@ -120,7 +120,7 @@ std::string_view TextFileReader::Remaining() const {
     return std::string_view(data_).substr(pos_);
 }
 
-int ReplaceFileContents(std::u16string_view path, std::string_view bytes) {
+int ReplaceFileContents(std::u16string_view path, std::string_view bytes, unsigned mode) {
     // The new file is made in the folder of the old, so that the rename stays on one
     // filesystem: that folder is opened once and both names are taken from it.
     const std::string encoded = EncodeName(path);
@@ -146,7 +146,7 @@ int ReplaceFileContents(std::u16string_view path, std::string_view bytes) {
         temporary = "." + name + "." + std::to_string(getpid()) + "-" +
                     std::to_string(attempts.fetch_add(1));
         fd = openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                    0600);
+                    static_cast<mode_t>(mode));
         if (fd < 0 && errno != EEXIST)
             break;
     }

@@ -48,10 +48,10 @@ private:
 };
 
 // Puts `bytes` at `path` in one step: they are written to a new file beside it (readable
-// by its owner only), synced, and renamed over whatever lay there, so that a reader meets
-// the old contents or the new, never a part, and a symbolic link at `path` is replaced,
-// not followed. 0, or the errno of the first failure; the new file is gone again then,
-// and what lay at `path` is as it was.
-int ReplaceFileContents(std::u16string_view path, std::string_view bytes);
+// by its owner only, or with `mode` less the umask), synced, and renamed over whatever lay
+// there, so that a reader meets the old contents or the new, never a part, and a symbolic
+// link at `path` is replaced, not followed. 0, or the errno of the first failure; the new
+// file is gone again then, and what lay at `path` is as it was.
+int ReplaceFileContents(std::u16string_view path, std::string_view bytes, unsigned mode = 0600);
 
 }  // namespace brindle

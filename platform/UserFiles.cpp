@@ -153,11 +153,20 @@ UserFiles LocateUserFiles(std::u16string_view programFolder, const UserEnvironme
     return files;
 }
 
+std::u16string DataHomeFolder(const UserEnvironment& environment) {
+    return DecodeName(BaseFolder(environment.xdgDataHome, environment.home, "/.local/share"));
+}
+
+std::u16string ConfigHomeFolder(const UserEnvironment& environment) {
+    return DecodeName(BaseFolder(environment.xdgConfigHome, environment.home, "/.config"));
+}
+
 UserEnvironment ProcessEnvironment() {
     UserEnvironment environment;
     environment.xdgConfigHome = Variable("XDG_CONFIG_HOME");
     environment.xdgConfigDirs = Variable("XDG_CONFIG_DIRS");
     environment.xdgStateHome = Variable("XDG_STATE_HOME");
+    environment.xdgDataHome = Variable("XDG_DATA_HOME");
     environment.home = Variable("HOME").value_or("");
     if (environment.home.empty()) {
         long size = sysconf(_SC_GETPW_R_SIZE_MAX);

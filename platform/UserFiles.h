@@ -21,6 +21,7 @@ struct UserEnvironment {
     std::optional<std::string> xdgStateHome;
     // $HOME, or the home folder of the password database when it is unset; may be empty.
     std::string home;
+    std::optional<std::string> xdgDataHome = std::nullopt;
 };
 
 // Where the configuration and the log lie, as absolute paths.
@@ -70,6 +71,12 @@ UserFiles PortableUserFiles(std::u16string_view programFolder);
 std::u16string StateFileBeside(std::u16string_view logFile);
 // The file `name` in the folder of `file`.
 std::u16string FileBeside(std::u16string_view file, std::u16string_view name);
+
+// The user's folders for data ($XDG_DATA_HOME, default ~/.local/share) and configuration
+// ($XDG_CONFIG_HOME, default ~/.config), without a final '/'; empty when neither the
+// variable nor the home folder is an absolute path.
+std::u16string DataHomeFolder(const UserEnvironment& environment);
+std::u16string ConfigHomeFolder(const UserEnvironment& environment);
 
 // The environment of this process.
 UserEnvironment ProcessEnvironment();

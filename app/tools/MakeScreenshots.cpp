@@ -1,7 +1,8 @@
 // Makes the README's screenshots with the program's own windows under the offscreen
 // platform: the main dialog, a context help balloon over it, the menu of the name
 // pattern's tokens over it, the Preview that "Choose Folder" opens with "Preview First"
-// over a sample folder with a conflict, the Output Log and the main dialog's result line
+// over a sample folder with a conflict, the Preview over two items as a file manager's
+// action opens it, the Output Log and the main dialog's result line
 // after a real batch over a temporary folder (one of whose names is taken, so that a row
 // fails), the Undo History of two batches, and the Preview of a regular expression with
 // the parts it replaced marked;
@@ -227,6 +228,21 @@ int main(int argc, char** argv) {
     header->resizeSection(PreviewModel::kFolder, 200);
     QApplication::processEvents();
     if (!preview->grab().save(out + QStringLiteral("preview.png")))
+        return 1;
+
+    // What a file manager's "Rename with Brindle..." opens: the Preview over the two items
+    // chosen there ("brindle --preview PATH..."), and not their siblings.
+    dialog.PreviewItems(brindle::BatchSource::Drop(
+        {PathFromQt(previewed + QStringLiteral("market_day.JPG")),
+         PathFromQt(previewed + QStringLiteral("sunset_over_the_bay.JPG"))}));
+    if (!WholePlan(preview))
+        return 1;
+    preview->resize(1000, 320);
+    header->resizeSection(PreviewModel::kCurrentName, 180);
+    header->resizeSection(PreviewModel::kNewName, 180);
+    header->resizeSection(PreviewModel::kFolder, 170);
+    QApplication::processEvents();
+    if (!preview->grab().save(out + QStringLiteral("preview-from-file-manager.png")))
         return 1;
     preview->hide();
 

@@ -29,6 +29,31 @@ TEST(NamePartsTest, SplitsPathsAtSlashOnly) {
     }
 }
 
+// What a file manager or a shell hands the program, taken from the folder it was started in.
+TEST(NamePartsTest, AbsolutePathIsTakenFromTheStartFolder) {
+    struct Row {
+        const char* name;
+        std::u16string path, folder, absolute;
+    };
+    const Row rows[] = {
+        {"relative/Name", u"a b.txt", u"/home/u", u"/home/u/a b.txt"},
+        {"relative/Below", u"photos/x.jpg", u"/home/u", u"/home/u/photos/x.jpg"},
+        {"relative/Dot", u".", u"/home/u", u"/home/u"},
+        {"relative/DotSlashName", u"./x", u"/home/u", u"/home/u/x"},
+        {"relative/Up", u"../v/x", u"/home/u", u"/home/v/x"},
+        {"relative/UpPastTheRoot", u"../../..", u"/home", u"/"},
+        {"relative/FromTheRoot", u"x", u"/", u"/x"},
+        {"relative/DotsInANameStay", u"..x/...", u"/d", u"/d/..x/..."},
+        {"absolute/Kept", u"/srv/x", u"/home/u", u"/srv/x"},
+        {"absolute/DoubledAndFinalSlashes", u"//srv//x/", u"/home/u", u"/srv/x"},
+        {"empty/Nothing", u"", u"/home/u", u""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(AbsolutePath(row.path, row.folder), row.absolute);
+    }
+}
+
 TEST(NamePartsTest, ExtensionIsFromTheLastDot) {
     struct Row {
         const char* name;

@@ -143,6 +143,42 @@ TEST(UserFilesTest, SearchOrderOfAnInstalledProgram) {
 }
 
 // Permissions do not bind root, so the read-only folder is looked at by an ordinary user.
+// Where the file managers' actions go for the user: the variable when it is absolute, else
+// below the home folder, else nowhere.
+TEST(UserFilesTest, DataAndConfigurationHomes) {
+    struct Row {
+        const char* name;
+        std::optional<std::string> variable;
+        std::string home;
+        std::u16string folder;
+    };
+    const Row rows[] = {
+        {"variable/Absolute", "/srv/me/", "/home/ann", u"/srv/me"},
+        {"variable/RelativeIgnored", "me/data", "/home/ann/", u"/home/ann{BELOW}"},
+        {"unset/BelowHome", std::nullopt, "/home/ann", u"/home/ann{BELOW}"},
+        {"unset/NoAbsoluteHome", std::nullopt, "ann", u""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto expected = [&](std::u16string_view below) {
+            std::u16string folder = row.folder;
+            if (const auto at = folder.find(u"{BELOW}"); at != std::u16string::npos)
+                folder.replace(at, 7, below);
+            return folder;
+        };
+        UserEnvironment data;
+        data.home = row.home;
+        data.xdgDataHome = row.variable;
+        data.xdgConfigHome = "/not/the/data/home";
+        EXPECT_EQ(DataHomeFolder(data), expected(u"/.local/share"));
+        UserEnvironment config;
+        config.home = row.home;
+        config.xdgConfigHome = row.variable;
+        config.xdgDataHome = "/not/the/config/home";
+        EXPECT_EQ(ConfigHomeFolder(config), expected(u"/.config"));
+    }
+}
+
 TEST(UserFilesTest, PortableInAReadOnlyFolderLogsWithTheUser) {
     TempFolder temp;
     temp.createFiles({"app/Brindle.ini", "home/"});
