@@ -6,6 +6,7 @@
 #include "engine/ConfigFile.h"
 #include "engine/IntegerText.h"
 #include "engine/OptionTable.h"
+#include "engine/PathParts.h"
 #include "platform/NameCodec.h"
 
 namespace brindle::cli {
@@ -271,38 +272,8 @@ const CliOption* FindOption(std::string_view name, bool& off) {
 }  // namespace
 
 std::string MakeAbsolute(std::string_view path, std::string_view workingDirectory) {
-    if (path.empty())
-        return {};
-    std::string joined;
-    if (path.front() != '/') {
-        joined.assign(workingDirectory);
-        joined += '/';
-    }
-    joined += path;
-
-    std::vector<std::string_view> parts;
-    std::string_view rest = joined;
-    while (!rest.empty()) {
-        const auto slash = rest.find('/');
-        const std::string_view part = rest.substr(0, slash);
-        rest = slash == std::string_view::npos ? std::string_view{} : rest.substr(slash + 1);
-        if (part.empty() || part == ".")
-            continue;
-        if (part == "..") {
-            if (!parts.empty())
-                parts.pop_back();
-            continue;
-        }
-        parts.push_back(part);
-    }
-    if (parts.empty())
-        return "/";
-    std::string result;
-    for (const auto part : parts) {
-        result += '/';
-        result += part;
-    }
-    return result;
+    // The names' bytes survive decoding and encoding whole, so the one rule serves both.
+    return EncodeName(AbsolutePath(DecodeName(path), DecodeName(workingDirectory)));
 }
 
 RenameSettings SettingsFromConfig(std::u16string_view iniPath) {
