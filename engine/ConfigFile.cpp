@@ -78,6 +78,35 @@ std::optional<std::u16string> ValueOfLine(std::u16string_view line, std::u16stri
     return std::u16string(value);
 }
 
+// The section `section` ("[config]", letter case aside) of `bytes`, read by the
+// configuration file's rules; nullopt without its header.
+std::optional<ConfigSection> ParseSection(std::string_view bytes, std::u16string_view section) {
+    const std::u16string sectionLower = AsciiLowered(section);
+    bytes = bytes.substr(0, bytes.find('\x1A'));
+    ConfigSection found;
+    bool inSection = false;
+    while (!bytes.empty()) {
+        const auto end = bytes.find('\n');
+        std::string_view raw = bytes.substr(0, end);
+        bytes = end == std::string_view::npos ? std::string_view() : bytes.substr(end + 1);
+        if (!raw.empty() && raw.back() == '\r' && end != std::string_view::npos)
+            raw.remove_suffix(1);
+        const std::u16string decoded = DecodeTextLine(raw);
+        std::u16string_view text = decoded;
+        text = TrimConfigSpace(text.substr(0, CommentStart(text)));
+        if (!inSection) {
+            inSection = StartsWith(AsciiLowered(text), sectionLower);
+            continue;
+        }
+        if (StartsWith(text, u"["))
+            break;
+        found.lines.emplace_back(text);
+    }
+    if (!inSection)
+        return std::nullopt;
+    return found;
+}
+
 }  // namespace
 
 bool readConfigLine(TextFileReader& file, std::u16string& line) {
@@ -92,37 +121,19 @@ bool readConfigLine(TextFileReader& file, std::u16string& line) {
 
 std::u16string readConfigValue(std::u16string_view path, std::u16string_view section,
                                std::u16string_view key, bool* sectionFound, bool exclusive) {
-    const std::u16string sectionLower = AsciiLowered(section);
-    const std::u16string keyLower = AsciiLowered(key);
     if (sectionFound)
         *sectionFound = false;
-
     TextFileReader file;
     TextFileReader::Options open;
     open.exclusive = exclusive;
     if (!file.Open(path, open))
         return {};
-
-    std::u16string line;
-    bool headerFound = false;
-    while (readConfigLine(file, line)) {
-        if (StartsWith(AsciiLowered(line), sectionLower)) {
-            headerFound = true;
-            break;
-        }
-    }
-    if (!headerFound)
+    const std::optional<ConfigSection> lines = ParseSection(file.Remaining(), section);
+    if (!lines)
         return {};
     if (sectionFound)
         *sectionFound = true;
-
-    while (readConfigLine(file, line)) {
-        if (StartsWith(line, u"["))
-            return {};
-        if (auto value = ValueOfLine(line, keyLower))
-            return std::move(*value);
-    }
-    return {};
+    return lines->Value(key).value_or(std::u16string());
 }
 
 bool ReadConfigFlag(std::u16string_view path, std::u16string_view key) {
@@ -176,29 +187,7 @@ std::optional<std::u16string> ConfigSection::Value(std::u16string_view key) cons
 }
 
 std::optional<ConfigSection> ParseConfigSection(std::string_view bytes) {
-    bytes = bytes.substr(0, bytes.find('\x1A'));
-    ConfigSection section;
-    bool inSection = false;
-    while (!bytes.empty()) {
-        const auto end = bytes.find('\n');
-        std::string_view raw = bytes.substr(0, end);
-        bytes = end == std::string_view::npos ? std::string_view() : bytes.substr(end + 1);
-        if (!raw.empty() && raw.back() == '\r' && end != std::string_view::npos)
-            raw.remove_suffix(1);
-        const std::u16string decoded = DecodeTextLine(raw);
-        std::u16string_view text = decoded;
-        text = TrimConfigSpace(text.substr(0, CommentStart(text)));
-        if (!inSection) {
-            inSection = StartsWith(AsciiLowered(text), kConfigSection);
-            continue;
-        }
-        if (StartsWith(text, u"["))
-            break;
-        section.lines.emplace_back(text);
-    }
-    if (!inSection)
-        return std::nullopt;
-    return section;
+    return ParseSection(bytes, kConfigSection);
 }
 
 void LoadConfigOptions(RenameSettings& options, std::u16string_view path, const ConfigLoad& load) {
