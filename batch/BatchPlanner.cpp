@@ -178,7 +178,10 @@ std::vector<FolderEntry> BatchPlanner::Listed(const OpenFolder& folder, std::uin
     std::vector<FolderEntry> entries = folder.List(&error);
     // What was read before a failure is still planned; the rest is not guessed at.
     plan_.folders[index].listError = error;
-    const bool asListed = across_ && !KeepsDropOrder() && order_->order() == NameOrder::None;
+    // The filesystem's own order, unless it is reversed or the whole batch is ordered
+    // at once, keeps the listing as it is.
+    const bool asListed = order_->order() == NameOrder::None &&
+                          ((across_ && !KeepsDropOrder()) || !order_->reverse());
     if (entries.size() > 1 && !asListed) {
         std::vector<std::size_t> indices;
         if (!across_ || KeepsDropOrder()) {
