@@ -1,5 +1,6 @@
 #include "batch/BatchPlan.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "batch/Messages.h"
@@ -85,17 +86,45 @@ std::uint32_t PlanSummary::count(PlanWarning warning) const {
     return 0;
 }
 
+namespace {
+
+// The groups without a value as a person reads them: a photo's missing date taken by that
+// name, every other group by its text ("no value for {tag.artist}, {created}").
+std::u16string NoValueText(std::u16string_view groups) {
+    bool noDateTaken = false;
+    std::u16string others;
+    while (!groups.empty()) {
+        const std::size_t comma = groups.find(u"}, {");
+        const std::size_t end = comma == std::u16string_view::npos ? groups.size() : comma + 1;
+        const std::u16string_view group = groups.substr(0, end);
+        groups.remove_prefix(std::min(groups.size(), end + 2));
+        if (group == u"{taken}" ||
+            (group.starts_with(u"{taken:") && group.find(u'|') == std::u16string_view::npos)) {
+            noDateTaken = true;
+            continue;
+        }
+        if (!others.empty())
+            others += u", ";
+        others += group;
+    }
+    std::u16string text = noDateTaken ? u"no date taken" : u"";
+    if (!others.empty())
+        text += (noDateTaken ? u"; no value for " : u"no value for ") + others;
+    return text;
+}
+
+}  // namespace
+
 std::u16string WarningsTextOf(const PlanItem& item) {
     std::u16string text;
     for (const PlanWarning warning : kPlanWarnings) {
-        if (item.warned(warning)) {
-            text += u"; ";
+        if (!item.warned(warning))
+            continue;
+        text += u"; ";
+        if (warning == PlanWarning::NoValue && !item.noValue.empty())
+            text += u"warning: " + NoValueText(item.noValue);
+        else
             text += WarningText(warning);
-            if (warning == PlanWarning::NoValue && !item.noValue.empty()) {
-                text += u" for ";
-                text += item.noValue;
-            }
-        }
     }
     return text;
 }

@@ -54,6 +54,16 @@ TEST_F(DateTokensPlanTest, ItemsWithoutAValueAreWarnedOfAndRenamed) {
           u"; warning: no value for {test.none}, {test.none|test.none}"},
          2},
         {"fallback/HasAValue", u"{test.none|modified}/O", {u"", u""}, 0},
+        // A text file has no date taken, which is said in those words.
+        {"taken/Alone",
+         u"{taken:%Y}/O",
+         {u"; warning: no date taken", u"; warning: no date taken"},
+         2},
+        {"taken/AmongOthers",
+         u"{test.none}{taken}{test.none|taken}/O",
+         {u"; warning: no date taken; no value for {test.none}, {test.none|taken}",
+          u"; warning: no date taken; no value for {test.none}, {test.none|taken}"},
+         2},
         {"noCounter/BothWarnings",
          u"{test.none}x",
          {u"; warning: items of one folder get this name: the name pattern has no counter "
