@@ -298,7 +298,7 @@ void BatchPlanner::Name(std::u16string name, const std::u16string& directory, st
         if (auto held = readAhead_->Take(*from_, EncodeName(name)))
             facts.setHeld(std::move(held), readAhead_->needs());
     }
-    item.newName = chain_->NewName(facts, counters_);
+    chain_->NameInto(facts, counters_, item.newName);
     bool moves = false;
     if (FileMoverSendsUp(settings_.fileTypes, item.newName)) {
         const std::u16string newDirectory = ParentFolder(std::u16string(directory));
@@ -516,8 +516,10 @@ void BatchPlanner::Emit(Met met, PlanItem& item) {
     ++batchPosition_;
     ++folderPositions_[met.folder];
     from_ = std::move(met.from);
-    const std::u16string directory = plan_.folders[met.folder].path;
-    Name(std::move(met.name), directory, met.folder, item, met.droppedFolder, met.isFolder);
+    // A copy, since naming may add the folder above to the plan's folders; kept from item
+    // to item, so that it takes no new memory.
+    emitDirectory_ = plan_.folders[met.folder].path;
+    Name(std::move(met.name), emitDirectory_, met.folder, item, met.droppedFolder, met.isFolder);
     item.inode = met.inode;
     if (item.newFolder == item.folder) {
         to_ = from_;

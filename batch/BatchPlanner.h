@@ -226,6 +226,8 @@ private:
     std::shared_ptr<const OpenFolder> from_;
     std::shared_ptr<const OpenFolder> to_;
     bool metAnItem_ = false;
+    // The folder of the item being emitted, copied there (Emit).
+    std::u16string emitDirectory_;
 };
 
 // A preview's whole plan: every item planned, then checked (PlanCheck.h), each with its

@@ -163,6 +163,17 @@ std::u16string ApplyConversion(int mode, std::u16string_view name) {
     }
 }
 
+void ApplyConversionTo(int mode, std::u16string& name) {
+    // A name all in ASCII, as most are, changes case where it stands, with no copy.
+    if ((mode == kToLowerCase || mode == kToUpperCase) &&
+        std::all_of(name.begin(), name.end(), [](char16_t unit) { return unit < 0x80; })) {
+        for (char16_t& unit : name)
+            unit = mode == kToLowerCase ? AsciiToLower(unit) : AsciiToUpper(unit);
+        return;
+    }
+    name = ApplyConversion(mode, name);
+}
+
 std::u16string CaseFolded(std::u16string_view name) {
     std::u16string result;
     result.reserve(name.size());

@@ -33,6 +33,8 @@ char32_t SimpleLower(char32_t c);
 
 // Applies the conversion of `mode`; any value outside 0..6 changes nothing.
 std::u16string ApplyConversion(int mode, std::u16string_view name);
+// The same on `name` itself, as the name stages take it.
+void ApplyConversionTo(int mode, std::u16string& name);
 
 // The name with every code point replaced by its simple case folding (no locale), byte
 // escapes and lone surrogates untouched: two names that differ only in letter case fold

@@ -57,12 +57,18 @@ NameChain::NameChain(const RenameSettings& options, const ReplacementTable* tabl
 }
 
 std::u16string NameChain::NewName(const ItemFacts& item, NameCounters& counters) const {
+    std::u16string name;
+    NameInto(item, counters, name);
+    return name;
+}
+
+void NameChain::NameInto(const ItemFacts& item, NameCounters& counters,
+                         std::u16string& name) const {
     if (regex_ != nullptr)
         regex_->Forget();
-    std::u16string name(item.nameOnDisk());
+    name.assign(item.nameOnDisk());
     for (const auto& stage : stages_)
         stage->Apply(name, item, counters);
-    return name;
 }
 
 std::optional<ReplacedName> NameChain::ReplacedParts(const ItemFacts& item) const {

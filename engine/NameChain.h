@@ -35,6 +35,8 @@ public:
     // The new name of the item; advances the counters the pattern uses and sets the
     // symbol count.
     std::u16string NewName(const ItemFacts& item, NameCounters& counters) const;
+    // The same into `name`, whose room a long batch uses again item after item.
+    void NameInto(const ItemFacts& item, NameCounters& counters, std::u16string& name) const;
 
     // Whether the regular expression ran past its limits on the item NewName named last:
     // then the stage left that name as it was, and the item is not to be renamed.

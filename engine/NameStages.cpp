@@ -30,7 +30,7 @@ void ReplacementTableStage::Apply(std::u16string& name, const ItemFacts&, NameCo
 }
 
 void CaseConversionStage::Apply(std::u16string& name, const ItemFacts&, NameCounters&) const {
-    name = ApplyConversion(mode_, name);
+    ApplyConversionTo(mode_, name);
 }
 
 void ReplaceStage::Apply(std::u16string& name, const ItemFacts&, NameCounters&) const {

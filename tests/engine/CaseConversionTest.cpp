@@ -34,6 +34,7 @@ const ConversionRow kRows[] = {
     {"lowerLetter/Words", kLowerLetter, u"MY FILE.ZIP", u"mY fILE.zIP"},
     {"lowerLetter/EveryDot", kLowerLetter, u"X.Y.Z", u"x.y.z"},
     {"upper/NeighboursOfLetters", kToUpperCase, u"@[`{az", u"@[`{AZ"},
+    {"lower/NeighboursOfLetters", kToLowerCase, u"@[`{AZ\x7F", u"@[`{az\x7F"},
     {"reverse/WholeName", kReverse, u"My File (A)[!].zip", u"piz.]![)A( eliF yM"},
     {"reverseLetter/SwapsAscii", kReverseLetter, u"My File (A)[!].zip", u"mY fILE (a)[!].ZIP"},
     {"outOfRange/Negative", -1, u"My File.ZIP", u"My File.ZIP"},
@@ -127,6 +128,11 @@ TEST(CaseConversionTest, ConvertsByMode) {
     for (const auto& row : kRows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(ApplyConversion(row.mode, row.input), row.expected);
+        // The name stages convert the name where it stands: ASCII in place, the rest as
+        // a copy, with one result.
+        std::u16string name(row.input);
+        ApplyConversionTo(row.mode, name);
+        EXPECT_EQ(name, row.expected);
     }
 }
 
