@@ -24,7 +24,6 @@ constexpr char16_t kNone[] = u"None";
 constexpr char16_t kNoPresets[] = u"No presets";
 constexpr char16_t kAskName[] = u"Name of the preset:";
 constexpr char16_t kAskNameCaption[] = u"Save As";
-constexpr char16_t kNoFolder[] = u"There is no folder for the settings";
 
 // The key that holds an entry's preset name.
 constexpr char kPresetProperty[] = "preset";
@@ -135,7 +134,7 @@ void PresetMenu::Apply(const std::u16string& name) {
 
 void PresetMenu::SaveAs() {
     if (folder_.empty()) {
-        Tell(kNoFolder);
+        Tell(std::u16string(brindle::kNoSettingsFolder));
         return;
     }
     const std::optional<std::u16string> name = services_.AskText(kAskName, kAskNameCaption, u"");
@@ -147,8 +146,7 @@ void PresetMenu::SaveAs() {
     }
     if (brindle::PathExists(brindle::PresetPath(folder_, *name)) &&
         !Ask(u"The preset " + Quoted(*name) +
-             u" exists. Replace it with the options as they "
-             u"are now?"))
+             u" exists. Replace it with the options as they are now?"))
         return;
     Save(*name);
 }

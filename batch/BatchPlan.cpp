@@ -88,24 +88,23 @@ std::uint32_t PlanSummary::count(PlanWarning warning) const {
 
 namespace {
 
-// The groups without a value as a person reads them: a photo's missing date taken by that
-// name, every other group by its text ("no value for {tag.artist}, {created}").
+// The groups without a value as a person reads them: a photo's missing date taken in those
+// words, every other group by its text ("no value for {tag.artist}, {created}"). Each group
+// is its token names in braces, once, ", " between.
 std::u16string NoValueText(std::u16string_view groups) {
     bool noDateTaken = false;
     std::u16string others;
     while (!groups.empty()) {
-        const std::size_t comma = groups.find(u"}, {");
-        const std::size_t end = comma == std::u16string_view::npos ? groups.size() : comma + 1;
+        const std::size_t end = std::min(groups.find(u", "), groups.size());
         const std::u16string_view group = groups.substr(0, end);
         groups.remove_prefix(std::min(groups.size(), end + 2));
-        if (group == u"{taken}" ||
-            (group.starts_with(u"{taken:") && group.find(u'|') == std::u16string_view::npos)) {
+        if (group == u"{taken}") {
             noDateTaken = true;
-            continue;
+        } else {
+            if (!others.empty())
+                others += u", ";
+            others += group;
         }
-        if (!others.empty())
-            others += u", ";
-        others += group;
     }
     std::u16string text = noDateTaken ? u"no date taken" : u"";
     if (!others.empty())

@@ -37,9 +37,6 @@ constexpr int kIn = 0;
 constexpr int kOut = 1;
 constexpr int kErr = 2;
 
-// Where no folder for the user's files can be found ($HOME unknown).
-constexpr std::u16string_view kNoPresetFolder = u"There is no folder for the presets";
-
 void Complain(std::string_view text) {
     WriteAll(kErr, MessageLine(text));
 }
@@ -210,13 +207,8 @@ std::optional<RenameSettings> OptionsOfRun(const CliRequest& request,
     else
         options = SettingsFromConfig(iniPath);
     if (request.preset) {
-        const std::u16string name = DecodeName(*request.preset);
-        std::optional<std::u16string> failure = PresetNameMistake(name);
-        if (!failure && presetFolder.empty())
-            failure = std::u16string(kNoPresetFolder);
-        if (!failure)
-            failure = LoadPreset(presetFolder, name, options, PathExists(iniPath));
-        if (failure) {
+        if (const auto failure = LoadPreset(presetFolder, DecodeName(*request.preset), options,
+                                            PathExists(iniPath))) {
             Complain(*failure);
             return std::nullopt;
         }
@@ -250,12 +242,7 @@ bool TextsHaveNoMistake(const RenameSettings& options) {
 int SaveOptionsAsPreset(const std::string& givenName, const std::u16string& presetFolder,
                         const RenameSettings& options) {
     const std::u16string name = DecodeName(givenName);
-    std::optional<std::u16string> failure = PresetNameMistake(name);
-    if (!failure && presetFolder.empty())
-        failure = std::u16string(kNoPresetFolder);
-    if (!failure)
-        failure = SavePreset(presetFolder, name, options);
-    if (failure) {
+    if (const auto failure = SavePreset(presetFolder, name, options)) {
         Complain(*failure);
         return kExitFailure;
     }

@@ -106,9 +106,23 @@ std::optional<std::u16string> ApplyPresetFile(std::u16string_view path, RenameSe
     return std::nullopt;
 }
 
+namespace {
+
+// Why the preset `name` of `folder` cannot be used at all: its name, then the folder.
+std::optional<std::u16string> PresetUseMistake(std::u16string_view folder,
+                                               std::u16string_view name) {
+    if (auto mistake = PresetNameMistake(name))
+        return mistake;
+    if (folder.empty())
+        return std::u16string(kNoSettingsFolder);
+    return std::nullopt;
+}
+
+}  // namespace
+
 std::optional<std::u16string> LoadPreset(std::u16string_view folder, std::u16string_view name,
                                          RenameSettings& options, bool configExists) {
-    if (auto mistake = PresetNameMistake(name))
+    if (auto mistake = PresetUseMistake(folder, name))
         return mistake;
     const std::u16string path = PresetPath(folder, name);
     bool isFolder = false;
@@ -121,7 +135,7 @@ std::optional<std::u16string> LoadPreset(std::u16string_view folder, std::u16str
 
 std::optional<std::u16string> SavePreset(std::u16string_view folder, std::u16string_view name,
                                          const RenameSettings& options) {
-    if (auto mistake = PresetNameMistake(name))
+    if (auto mistake = PresetUseMistake(folder, name))
         return mistake;
     const std::u16string path = PresetPath(folder, name);
     if (auto failure = WriteWhole(path, ConfigSectionText(options)))
@@ -130,7 +144,7 @@ std::optional<std::u16string> SavePreset(std::u16string_view folder, std::u16str
 }
 
 std::optional<std::u16string> DeletePreset(std::u16string_view folder, std::u16string_view name) {
-    if (auto mistake = PresetNameMistake(name))
+    if (auto mistake = PresetUseMistake(folder, name))
         return mistake;
     const std::u16string path = PresetPath(folder, name);
     const int error = RemoveFile(path);
@@ -152,7 +166,7 @@ std::u16string ReadStartWith(std::u16string_view file) {
 
 std::optional<std::u16string> WriteStartWith(std::u16string_view file, std::u16string_view name) {
     if (file.empty())
-        return u"There is no folder for the settings";
+        return std::u16string(kNoSettingsFolder);
     if (name.empty()) {
         const int error = RemoveFile(file);
         if (error == 0 || error == ENOENT)

@@ -16,6 +16,10 @@
 
 namespace brindle {
 
+// Why nothing can be saved or read: no folder for the user's files was found ($HOME
+// unknown).
+inline constexpr std::u16string_view kNoSettingsFolder = u"There is no folder for the settings";
+
 // Why `name` cannot name a preset (empty, a '/', a leading '.', a control character, not
 // valid text, too long for a file name), or nullopt.
 std::optional<std::u16string> PresetNameMistake(std::u16string_view name);
@@ -35,7 +39,8 @@ std::optional<std::u16string> ApplyPresetFile(std::u16string_view path, RenameSe
                                               bool configExists);
 
 // The preset `name` of `folder` laid over `options`: nullopt, or why not (a name that is
-// no preset's, no such preset, or what ApplyPresetFile says); `options` is then unchanged.
+// no preset's, no folder, no such preset, or what ApplyPresetFile says); `options` is then
+// unchanged.
 std::optional<std::u16string> LoadPreset(std::u16string_view folder, std::u16string_view name,
                                          RenameSettings& options, bool configExists);
 

@@ -150,6 +150,16 @@ TEST(PresetsTest, ABadNameOrPresetIsRefusedAndChangesNothing) {
     }
 }
 
+// Without a folder for the user's files a preset is neither read, saved nor deleted: the
+// name alone would be a path from the root.
+TEST(PresetsTest, NoFolderIsRefusedAfterTheName) {
+    RenameSettings o;
+    EXPECT_EQ(LoadPreset(u"", u"photos", o, true), std::u16string(kNoSettingsFolder));
+    EXPECT_EQ(SavePreset(u"", u"photos", o), std::u16string(kNoSettingsFolder));
+    EXPECT_EQ(DeletePreset(u"", u"photos"), std::u16string(kNoSettingsFolder));
+    EXPECT_EQ(SavePreset(u"", u"a/b", o), PresetNameMistake(u"a/b"));
+}
+
 TEST(PresetsTest, TheListHoldsThePresetsInNaturalOrder) {
     const TempFolder folder;
     folder.createFiles(
