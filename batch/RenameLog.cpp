@@ -327,6 +327,15 @@ LogWriteResult RenameLog::WriteGroup(std::u16string_view path, bool durable) {
     const bool asWeLeftIt = size == sizeAfterLastRecord_;
     std::string& bytes = bytes_;
     bytes.clear();
+    // Room for the whole write at once, so that a large group is not copied as it grows:
+    // the names at their longest in UTF-8 (3 bytes a UTF-16 unit) and a guess for the
+    // rest of a record, its stamps and a directory pair of short paths included. Room
+    // never written is never touched; a longer write grows the string as usual.
+    constexpr std::size_t kRecordBytes = 320;
+    std::size_t room = pending_.size() + kRecordBytes;
+    for (const RenameRecord& record : group_)
+        room += kRecordBytes + 3 * (record.oldName.size() + record.newName.size());
+    bytes.reserve(room);
     if (asWeLeftIt) {
         bytes += pending_;
     } else {

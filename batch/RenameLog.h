@@ -91,7 +91,11 @@ public:
     // failed write leaves the file as it was. The records' views must stay valid until
     // then. offset(i) is where record i's "Old File=" line lies, -1 when it was not
     // written.
-    void BeginGroup() { group_.clear(); }
+    // `expected` records are about to be added: room for them is made at once.
+    void BeginGroup(std::size_t expected = 0) {
+        group_.clear();
+        group_.reserve(expected);
+    }
     // A batch begins: its key ("Batch=" line, BatchKeyOf) goes before its first record,
     // and again should the log be made anew during the batch.
     void StartBatch(std::string key) {
@@ -123,6 +127,9 @@ public:
     // Closing a closed log does nothing. A large group's buffers are given back.
     int Close();
     bool IsOpen() const { return file_.IsOpen(); }
+    // Whether the open log lies on a filesystem held in memory, where no write waits for
+    // the disk.
+    bool InMemory() const { return file_.IsOpen() && file_.OnMemoryFilesystem(); }
     // How many times a file was opened at the log's path: a new count means a new file.
     std::uint64_t opens() const { return opens_; }
     // How long an open waits for a lock that another Brindle holds; by default not at all.

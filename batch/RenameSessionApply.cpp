@@ -113,7 +113,7 @@ void RenameSession::ApplyGroup(const Plan& plan, Group& group, std::size_t count
     bool recordsWritten = false;
     if (logged) {
         // The records of the whole group go to the log before any of them is renamed.
-        log_->BeginGroup();
+        log_->BeginGroup(count);
         std::size_t added = 0;
         for (std::size_t i = 0; i < count; ++i) {
             GroupItem& entry = group[i];

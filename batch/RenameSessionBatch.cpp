@@ -79,6 +79,9 @@ void RenameSession::EndBatch() {
 std::size_t RenameSession::PlanGroup(BatchPlanner& planner, const Plan& plan, Group& group,
                                      bool& more, BatchResult& result, std::size_t limit) {
     std::size_t count = 0;
+    // Room for the whole group at once: a growing group would copy its items over and
+    // over.
+    group.reserve(limit);
     // A stop plans nothing more; what is planned is never applied.
     while (more && count < limit && !StopDue()) {
         if (group.size() == count)
@@ -178,8 +181,10 @@ BatchResult RenameSession::RunBatch(const BatchSource& source) {
     std::size_t groupSize = kFirstGroupSize;
     const auto nextLimit = [&] {
         const std::size_t limit = groupSize;
-        if (logged)
-            groupSize = std::min(groupSize * 2, kLastGroupSize);
+        if (logged) {
+            groupSize =
+                std::min(groupSize * 2, log_->InMemory() ? kLastGroupSizeInMemory : kLastGroupSize);
+        }
         return limit;
     };
     bool more = true;

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -137,8 +138,27 @@ int VisitFolderDescriptor(int fd, const FolderVisitor& visit) {
     return error;
 }
 
+namespace {
+
+// Room for about as many entries as the folder's size could hold, so that a long listing
+// is not copied as it grows. Every filesystem that reports a folder's size in bytes spends
+// at least this many on an entry; room that no entry fills is never touched, so a high
+// guess costs address space only. A size no folder has (a network or FUSE filesystem's
+// guess) is not believed past a bound.
+std::size_t EntriesRoomFor(int fd) {
+    constexpr std::size_t kLeastBytesPerEntry = 16;
+    constexpr std::size_t kMostEntries = std::size_t{1} << 20;
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || info.st_size <= 0)
+        return 0;
+    return std::min(static_cast<std::size_t>(info.st_size) / kLeastBytesPerEntry, kMostEntries);
+}
+
+}  // namespace
+
 std::vector<FolderEntry> ListFolderDescriptor(int fd, int* error) {
     std::vector<FolderEntry> entries;
+    entries.reserve(EntriesRoomFor(fd));
     const int failure = VisitFolderDescriptor(
         fd, [&entries](std::string_view name, std::uint64_t inode, bool isFolder) {
             entries.push_back({DecodeName(name), isFolder, inode});
