@@ -1,6 +1,7 @@
 #include "batch/LogParser.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <optional>
 #include <unordered_map>
@@ -137,7 +138,10 @@ bool ParseStamp(std::string_view text, ItemStamp& stamp) {
     return !stamp.empty();
 }
 
-std::optional<Identity> ParseIdentity(std::string_view text) {
+// `lastFolderStamps` are the folder stamps written in full last (old folder, new
+// folder), which "=" stands for; a whole identity's full ones take their place.
+std::optional<Identity> ParseIdentity(std::string_view text,
+                                      std::array<ItemStamp, 2>& lastFolderStamps) {
     Identity identity;
     for (std::uint64_t* value :
          {&identity.item, &identity.links, &identity.oldFolder, &identity.newFolder}) {
@@ -147,16 +151,32 @@ std::optional<Identity> ParseIdentity(std::string_view text) {
         else if (!ParseNumber(field, *value))
             return std::nullopt;
     }
-    if (!text.empty()) {
+    bool same[2] = {false, false};
+    const bool stamped = !text.empty();
+    if (stamped) {
         // The stamps, all three or none.
-        for (ItemStamp* stamp :
-             {&identity.itemStamp, &identity.oldFolderStamp, &identity.newFolderStamp}) {
-            if (text.empty() || !ParseStamp(TakeField(text), *stamp))
+        if (!ParseStamp(TakeField(text), identity.itemStamp))
+            return std::nullopt;
+        ItemStamp* folders[2] = {&identity.oldFolderStamp, &identity.newFolderStamp};
+        for (int which = 0; which < 2; ++which) {
+            if (text.empty())
+                return std::nullopt;
+            const std::string_view field = TakeField(text);
+            same[which] = field == kLogSameStamp;
+            if (!same[which] && !ParseStamp(field, *folders[which]))
                 return std::nullopt;
         }
     }
     if (!text.empty() || identity.links > 0xFFFFFFFFu)
         return std::nullopt;
+    ItemStamp* folders[2] = {&identity.oldFolderStamp, &identity.newFolderStamp};
+    for (int which = 0; stamped && which < 2; ++which) {
+        // "=" with nothing in full before it leaves the folder's stamp unknown.
+        if (same[which])
+            *folders[which] = lastFolderStamps[which];
+        else
+            lastFolderStamps[which] = *folders[which];
+    }
     return identity;
 }
 
@@ -377,7 +397,7 @@ private:
     void ReadOtherLine(std::string_view text) {
         // An "Identity=" line belongs to the record that starts on the very next line.
         if (Carries(text, kLogKeyIdentity)) {
-            identity_ = ParseIdentity(text.substr(kLogKeyIdentity.size()));
+            identity_ = ParseIdentity(text.substr(kLogKeyIdentity.size()), lastFolderStamps_);
             return;
         }
         identity_.reset();
@@ -468,6 +488,7 @@ private:
     std::optional<std::uint32_t> newDirectoryIndex_;
     std::unordered_map<std::string, std::uint32_t> directoryIndexes_;
     std::optional<Identity> identity_;
+    std::array<ItemStamp, 2> lastFolderStamps_;
     bool lastLineClosesChains_ = true;
     std::size_t fillingSize_ = 0;
     std::size_t lastNamed_ = static_cast<std::size_t>(-1);

@@ -26,7 +26,10 @@ inline constexpr std::string_view kLogLineEnd = "\r\n";
 // inside a chain. "Identity=" comes before the record it belongs to and gives, as they
 // were before the rename, the item's inode number and link count and the inode numbers
 // of its folder and its new folder ("-" where unknown), and, where the filesystem gives
-// them, the stamps of the item, its folder and its new folder (AppendStampField); it
+// them, the stamps of the item, its folder and its new folder (AppendStampField); a
+// folder's stamp written in full once stands for the records after it: a record without a
+// directory pair may give it as "=" (kLogSameStamp), the same as the last one in full
+// for that folder of the record in the log. It
 // also tells that the record's outcome is marked. The marks name their record by the byte offset of
 // its "Old File=" line: "Renamed=" and "Failed=" say what became of the rename, "Undone=" that Undo
 // has put the item back, "Temporary=" (offset, "old" or "new", name) that the item was about to
@@ -35,6 +38,7 @@ inline constexpr std::string_view kLogLineEnd = "\r\n";
 // to take its place, and "Unclaimed=" that it could not. "Batch=" (below) stands before a
 // batch's first record.
 inline constexpr std::string_view kLogKeyIdentity = "Identity=";
+inline constexpr std::string_view kLogSameStamp = "=";
 // Each batch begins its records with its key, the time it started (BatchKey.h); records
 // before the first such line were written by an earlier version and make one batch.
 inline constexpr std::string_view kLogKeyBatch = "Batch=";

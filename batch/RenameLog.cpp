@@ -275,7 +275,7 @@ const std::string& RenameLog::FolderField(int which, const ItemStamp* stamp) {
 }
 
 void RenameLog::AppendRecord(std::string& bytes, const RenameRecord& record, bool pairDue,
-                             std::int64_t base, std::int64_t& offset) {
+                             std::int64_t base, std::int64_t& offset, std::string (&chain)[2]) {
     // Before the record, where a torn write can only leave it without its record.
     bytes += kLogKeyIdentity;
     AppendInode(bytes, record.itemInode);
@@ -291,10 +291,19 @@ void RenameLog::AppendRecord(std::string& bytes, const RenameRecord& record, boo
         HasStamp(record.newFolderStamp)) {
         bytes += ' ';
         AppendStampField(bytes, record.itemStamp);
-        bytes += ' ';
-        bytes += FolderField(0, record.oldFolderStamp);
-        bytes += ' ';
-        bytes += FolderField(1, record.newFolderStamp);
+        const ItemStamp* folders[2] = {record.oldFolderStamp, record.newFolderStamp};
+        for (int which = 0; which < 2; ++which) {
+            bytes += ' ';
+            const std::string& field = FolderField(which, folders[which]);
+            // A record with a directory pair stands on its own: its reader needs no
+            // record before it.
+            if (!pairDue && field.size() > 1 && field == chain[which]) {
+                bytes += kLogSameStamp;
+            } else {
+                bytes += field;
+                chain[which] = field;
+            }
+        }
     }
     bytes += kLogLineEnd;
     if (pairDue) {
@@ -351,6 +360,13 @@ LogWriteResult RenameLog::WriteGroup(std::u16string_view path, bool durable) {
     bool pairWritten = asWeLeftIt && !pairDue_;
     // A file that is not as we left it (made anew, say) is told the batch's key again.
     const bool keyDue = !batchKey_.empty() && !group_.empty() && (batchKeyDue_ || !asWeLeftIt);
+    // The chain goes on only from the file as our last write left it; it is kept once
+    // this write is.
+    std::string chain[2];
+    if (asWeLeftIt && !pairDue_) {
+        chain[0] = chainFields_[0];
+        chain[1] = chainFields_[1];
+    }
     for (std::size_t i = 0; i < group_.size(); ++i) {
         const RenameRecord& record = group_[i];
         const bool pairDue =
@@ -362,7 +378,7 @@ LogWriteResult RenameLog::WriteGroup(std::u16string_view path, bool durable) {
             bytes += batchKey_;
             bytes += kLogLineEnd;
         }
-        AppendRecord(bytes, record, pairDue, size, offsets_[i]);
+        AppendRecord(bytes, record, pairDue, size, offsets_[i], chain);
         pairWritten = true;
         lastOld = record.currentDirectory;
         lastNew = record.newDirectory;
@@ -374,6 +390,8 @@ LogWriteResult RenameLog::WriteGroup(std::u16string_view path, bool durable) {
         return result;
     }
     pending_.clear();
+    chainFields_[0] = std::move(chain[0]);
+    chainFields_[1] = std::move(chain[1]);
     keyInGroup_ = keyDue;
     if (keyDue)
         batchKeyDue_ = false;

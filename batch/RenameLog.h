@@ -152,8 +152,10 @@ private:
     // What goes before a record in a file that is not as our last write left it.
     void PrepareForeignEnd(std::int64_t& size, std::string& bytes);
     LogWriteResult WriteAt(std::int64_t size, const std::string& bytes);
+    // `chain` holds the folder stamp fields written in full last, each written as "="
+    // where the record's is the same and no directory pair comes with it.
     void AppendRecord(std::string& bytes, const RenameRecord& record, bool pairDue,
-                      std::int64_t base, std::int64_t& offset);
+                      std::int64_t base, std::int64_t& offset, std::string (&chain)[2]);
     // The stamp field of the old (0) or new (1) folder.
     const std::string& FolderField(int which, const ItemStamp* stamp);
     struct FolderStampField {
@@ -163,6 +165,10 @@ private:
         std::string text;
     };
     FolderStampField folderFields_[2];
+    // The folder stamp fields (old, new) written in full last, in the file as our last
+    // write left it: a record in the same folders gives them as "=" (a third of its
+    // length).
+    std::string chainFields_[2];
     // 0 when the pending marks are written (or none were pending), kMarksDropped when
     // they belong to a file that is gone, otherwise the errno of the failure.
     int FlushPending(bool durable);

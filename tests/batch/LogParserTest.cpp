@@ -279,6 +279,82 @@ TEST(LogParserTest, StampsOfTheItemAndItsFolders) {
     }
 }
 
+// A folder's stamp given as "=" is the one written in full last for that folder of the
+// record (old or new), whatever records without stamps came between; with none before it,
+// the folder's stamp is unknown and the record keeps the rest of its identity. The item's
+// own stamp is always in full.
+TEST(LogParserTest, FolderStampsWrittenOnceForTheRecordsAfter) {
+    const std::string a = " 100.000000001/1:0a";
+    const std::string b = " 200.000000002/1:0b";
+    const std::string c = " 300.000000003/1:0c";
+    ItemStamp stampA;
+    stampA.hasBirth = true;
+    stampA.birthSeconds = 100;
+    stampA.birthNanoseconds = 1;
+    stampA.handleType = 1;
+    stampA.handle = "\x0a";
+    ItemStamp stampB = stampA;
+    stampB.birthSeconds = 200;
+    stampB.birthNanoseconds = 2;
+    stampB.handle = "\x0b";
+    const auto records = [](std::vector<std::string> identities) {
+        std::vector<std::string> lines = {"Version=3.7"};
+        for (std::size_t i = 0; i < identities.size(); ++i) {
+            lines.push_back("Identity=" + identities[i]);
+            if (i == 0) {
+                lines.push_back("Old Directory=/m/");
+                lines.push_back("New Directory=/n/");
+            }
+            lines.push_back("Old File=a" + std::to_string(i));
+            lines.push_back("New File=b" + std::to_string(i));
+            lines.push_back(std::string(kLogSeparator));
+        }
+        return ParseLogForUndo(WithOffsets(lines));
+    };
+    const struct {
+        const char* name;
+        std::vector<std::string> identities;
+        bool marked;
+        ItemStamp oldFolder;
+        ItemStamp newFolder;
+    } cases[] = {
+        {"same/AsTheRecordBefore",
+         {"1 1 7 8" + c + a + b, "2 1 7 8" + c + " = ="},
+         true,
+         stampA,
+         stampB},
+        {"same/PastRecordsWithoutStamps",
+         {"1 1 7 8" + c + a + b, "2 1 7 8", "3 1 7 8" + c + " = ="},
+         true,
+         stampA,
+         stampB},
+        {"same/EachFolderOnItsOwn",
+         {"1 1 7 8" + c + a + b, "2 1 7 8" + c + " =" + a},
+         true,
+         stampA,
+         stampA},
+        {"same/TheLastInFull",
+         {"1 1 7 8" + c + a + a, "2 1 7 8" + c + b + " =", "3 1 7 8" + c + " = ="},
+         true,
+         stampB,
+         stampA},
+        {"same/NothingBefore", {"1 1 7 8" + c + " = ="}, true, {}, {}},
+        {"same/NoItemStampSoSpelled", {"1 1 7 8" + c + a + b, "2 1 7 8 =" + a + b}, false, {}, {}},
+    };
+    for (const auto& t : cases) {
+        SCOPED_TRACE(t.name);
+        const std::vector<UndoRecord> read = records(t.identities);
+        ASSERT_EQ(read.size(), t.identities.size());
+        const UndoRecord& last = read.back();
+        EXPECT_EQ(last.marked, t.marked);
+        EXPECT_EQ(last.oldFolderStamp, t.oldFolder);
+        EXPECT_EQ(last.newFolderStamp, t.newFolder);
+        if (t.marked) {
+            EXPECT_EQ(last.itemInode, t.identities.size());
+        }
+    }
+}
+
 // Undo reads the log a chunk at a time into compact records: lines across the chunks'
 // edges, values far longer than any name, and many records read as from whole bytes.
 TEST(LogParserTest, ReadInChunksAsFromWholeBytes) {

@@ -90,8 +90,10 @@ TEST_F(RenameLogTest, IdentityBeforeEachRecordAndOutcomesAfterIt) {
     const std::string stamps = folderStamp + " " + folderStamp;
     const std::string identityA = "Identity=" + inode("items/A") + " 1 " + folder + " " + folder +
                                   " " + stamp("A") + " " + stamps;
+    // The folders' stamps are written in full once for the records in the same folders.
+    const std::string sameStamps = folderStamp == "-" ? stamps : "= =";
     const std::string identityC = "Identity=" + inode("items/C") + " 1 " + folder + " " + folder +
-                                  " " + stamp("C") + " " + stamps;
+                                  " " + stamp("C") + " " + sameStamps;
     if (open.inodesStable()) {
         EXPECT_NE(stamp("A"), "-");  // the filesystem gives them
     }

@@ -312,9 +312,10 @@ TEST_F(RenameSessionUndoTest, LogThatCannotBeOpened) {
 
 // The folder a record was renamed in, removed and made anew: whatever its inode number,
 // its stamp tells it from the one the batch knew, and nothing is moved in it. The log is
-// given the new folder's number, as a filesystem that hands numbers out again would.
+// given the new folder's number, as a filesystem that hands numbers out again would. The
+// second record gives the folder's stamp as "=", the first one's.
 TEST_F(RenameSessionUndoTest, AFolderMadeAnewIsNotTheOneOfTheRecord) {
-    temp.createFiles({"items/A.TXT"});
+    temp.createFiles({"items/A.TXT", "items/B.TXT"});
     if (!OpenFolder::AtPath(items()).inodesStable())
         GTEST_SKIP() << "the temporary folder's filesystem gives no stamps";
     settings().conversionMode = 1;
@@ -328,19 +329,27 @@ TEST_F(RenameSessionUndoTest, AFolderMadeAnewIsNotTheOneOfTheRecord) {
     const std::string was = inode("items");
     std::filesystem::rename(temp.path() / "items", temp.path() / "gone");
     temp.createFile("items/a.txt", "another");
+    temp.createFile("items/b.txt", "another");
     std::string text = log();
+    EXPECT_NE(text.find(" = =\r\n"), std::string::npos);
     for (std::size_t at = 0; (at = text.find(" " + was, at)) != std::string::npos;)
         text.replace(at, was.size() + 1, " " + inode("items"));
     temp.createFile("prog/Brindle.log", text);
 
     host.answers = {false};
+    host.rows.clear();
     EXPECT_EQ(session.OnUndo(), UndoOutcome::Completed);
-    EXPECT_EQ(host.rows.back().reason,
-              u"not put back: this folder is not the one the batch renamed in (another has "
-              u"taken its place since)");
-    EXPECT_EQ(host.rows.back().reasonPath, items());
+    ASSERT_EQ(host.rows.size(), 2u);
+    for (const auto& row : host.rows) {
+        EXPECT_EQ(row.reason,
+                  u"not put back: this folder is not the one the batch renamed in (another has "
+                  u"taken its place since)");
+        EXPECT_EQ(row.reasonPath, items());
+    }
     EXPECT_EQ(temp.readFile("items/a.txt"), "another");
+    EXPECT_EQ(temp.readFile("items/b.txt"), "another");
     EXPECT_TRUE(temp.exists("gone/a.txt"));
+    EXPECT_TRUE(temp.exists("gone/b.txt"));
 }
 
 TEST_F(RenameSessionUndoTest, DeletionThatFails) {
