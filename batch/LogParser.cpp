@@ -332,11 +332,12 @@ private:
         return *cached;
     }
 
-    // Room for `length` bytes of names: the block and the place in it.
+    // Room for `length` bytes of names: the block and the place in it. Left unset: the
+    // names are copied in at once.
     char* Reserve(std::size_t length, UndoLog::Compact& record) {
         auto& blocks = log_.nameBlocks_;
         if (length > kNameBlock) {
-            blocks.push_back(std::make_unique<char[]>(length));
+            blocks.push_back(std::make_unique_for_overwrite<char[]>(length));
             record.nameBlock = static_cast<std::uint32_t>(blocks.size() - 1);
             record.namePosition = 0;
             return blocks.back().get();
@@ -344,7 +345,7 @@ private:
         if (!log_.filling_ || log_.fillingUsed_ + length > fillingSize_) {
             fillingSize_ = log_.filling_ ? std::min(fillingSize_ * 2, kNameBlock) : kFirstNameBlock;
             fillingSize_ = std::max(fillingSize_, length);
-            blocks.push_back(std::make_unique<char[]>(fillingSize_));
+            blocks.push_back(std::make_unique_for_overwrite<char[]>(fillingSize_));
             log_.fillingBlock_ = blocks.size() - 1;
             log_.fillingUsed_ = 0;
             log_.filling_ = true;
