@@ -293,7 +293,7 @@ void BatchPlanner::Name(std::u16string name, const std::u16string& directory, st
     const bool fromOpen = from_ && from_->isOpen();
     ItemFacts facts(directory, name, fromOpen ? from_->fd() : -1, plan_.startTime);
     facts.setNeeds(&factsNeeds_);
-    facts.setPosition(batchPosition_, folderPositions_[folder]);
+    facts.setPosition(batchPosition_, *folderPosition_);
     if (readAhead_ && fromOpen) {
         if (auto held = readAhead_->Take(*from_, EncodeName(name)))
             facts.setHeld(std::move(held), readAhead_->needs());
@@ -514,7 +514,13 @@ BatchPlanner::Walked BatchPlanner::Walk(Met& met, std::uint32_t& unreadable) {
 
 void BatchPlanner::Emit(Met met, PlanItem& item) {
     ++batchPosition_;
-    ++folderPositions_[met.folder];
+    // Items come folder by folder: the count is looked up again only when the folder
+    // changes (a map's values stay where they are as it grows).
+    if (!folderPosition_ || met.folder != positionFolder_) {
+        folderPosition_ = &folderPositions_[met.folder];
+        positionFolder_ = met.folder;
+    }
+    ++*folderPosition_;
     from_ = std::move(met.from);
     // A copy, since naming may add the folder above to the plan's folders; kept from item
     // to item, so that it takes no new memory.

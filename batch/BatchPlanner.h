@@ -204,6 +204,9 @@ private:
     // The places of the items named so far, in the batch and by folder ({n}).
     std::int64_t batchPosition_ = 0;
     std::unordered_map<std::uint32_t, std::int64_t> folderPositions_;
+    // The count of the folder of the item named last.
+    std::int64_t* folderPosition_ = nullptr;
+    std::uint32_t positionFolder_ = 0;
 
     FolderCache folders_;
     std::unordered_map<std::u16string, std::uint32_t> folderIndex_;
