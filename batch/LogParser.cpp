@@ -555,12 +555,17 @@ RecordState UndoLog::StateOf(std::size_t index) const {
 }
 
 UndoRecord UndoLog::At(std::size_t index) const {
-    const Compact& compact = records_[index];
     UndoRecord record;
+    At(index, record);
+    return record;
+}
+
+void UndoLog::At(std::size_t index, UndoRecord& record) const {
+    const Compact& compact = records_[index];
     record.names.oldDirectory = Directory(compact.oldDirectory);
     record.names.newDirectory = Directory(compact.newDirectory);
-    record.names.oldName = DecodeName(Names(compact, false));
-    record.names.newName = DecodeName(Names(compact, true));
+    DecodeNameInto(Names(compact, false), record.names.oldName);
+    DecodeNameInto(Names(compact, true), record.names.newName);
     record.whole = (compact.flags & kWhole) != 0;
     record.marked = (compact.flags & kMarked) != 0;
     record.itemInode = compact.itemInode;
@@ -574,17 +579,19 @@ UndoRecord UndoLog::At(std::size_t index) const {
         const char* block = nameBlocks_[compact.nameBlock].get() + compact.namePosition;
         record.itemStamp = UnpackedStamp(
             std::string_view(block + compact.oldLength + compact.newLength, compact.stampLength));
+    } else {
+        record.itemStamp = ItemStamp{};
     }
     record.offset = compact.offset;
     record.outcome = compact.outcome;
     record.undone = (compact.flags & kUndone) != 0;
     record.claimedOld = (compact.flags & kClaimedOld) != 0;
     record.claimedNew = (compact.flags & kClaimedNew) != 0;
+    record.temporarySteps.clear();
     for (const Temporary& step : temporaries_) {
         if (step.record == index)
             record.temporarySteps.push_back({step.inNewFolder, DecodeName(step.name)});
     }
-    return record;
 }
 
 std::vector<UndoRecord> ParseLogForUndo(std::string_view bytes) {

@@ -131,6 +131,8 @@ public:
     std::size_t size() const { return records_.size(); }
     // The record, oldest first, with its names decoded.
     UndoRecord At(std::size_t index) const;
+    // The same into `record`, reusing its room: Undo reads every record through one.
+    void At(std::size_t index, UndoRecord& record) const;
     // What Undo makes of the record, without decoding it.
     RecordState StateOf(std::size_t index) const;
 

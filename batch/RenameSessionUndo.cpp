@@ -155,6 +155,8 @@ UndoOutcome RenameSession::UndoRecords(const UndoScope& scope) {
     UndoLookAhead ahead(records);
     UndoMover mover(marks, &ahead);
     bool errors = false;
+    // One record's room for all of them.
+    UndoRecord record;
     for (std::size_t index = records.size(); index-- > firstRecord;) {
         // What is undone is marked, so that a second Undo finishes the rest.
         if (StopDue())
@@ -167,7 +169,7 @@ UndoOutcome RenameSession::UndoRecords(const UndoScope& scope) {
             ++lastUndo_.alreadyUndone;
             continue;
         }
-        const UndoRecord record = records.At(index);
+        records.At(index, record);
         const LogRecord& names = record.names;
         // A failed rename may still have left its item at a temporary name.
         if (state == RecordState::NeverRenamed &&

@@ -132,6 +132,16 @@ std::u16string DecodeName(std::string_view bytes) {
     return name;
 }
 
+void DecodeNameInto(std::string_view bytes, std::u16string& name) {
+    if (AllAscii(bytes.data(), bytes.size())) {
+        name.resize(bytes.size());
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            name[i] = static_cast<char16_t>(bytes[i]);
+        return;
+    }
+    name = DecodeName(bytes);
+}
+
 std::string EncodeName(std::u16string_view name) {
     if (AllAscii(name.data(), name.size())) {
         std::string bytes(name.size(), '\0');

@@ -10,6 +10,8 @@ namespace brindle {
 // byte, and encoding writes such a character back as that byte, so every byte string
 // survives DecodeName -> EncodeName exactly.
 std::u16string DecodeName(std::string_view bytes);
+// The same into `name`, reusing its room.
+void DecodeNameInto(std::string_view bytes, std::u16string& name);
 
 // Inverse of DecodeName. An unpaired surrogate that is not a byte escape cannot be a
 // name; it is written in the generalised 3-byte form so that nothing is lost in text

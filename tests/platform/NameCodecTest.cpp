@@ -49,9 +49,13 @@ TEST(NameCodecTest, DecodesStrictUtf8AndEscapesEveryOtherByte) {
          false},
         {"truncated/ThenValid", "\xE2\xD0\x9F", u"\xDCE2П", false},
     };
+    // Decoding into a string that held a longer name before leaves nothing of it.
+    std::u16string reused = u"a name longer than any of the rows";
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(DecodeName(row.bytes), row.decoded);
+        DecodeNameInto(row.bytes, reused);
+        EXPECT_EQ(reused, row.decoded);
         EXPECT_EQ(EncodeName(row.decoded), row.bytes);
         EXPECT_EQ(IsValidUtf8(row.bytes), row.validUtf8);
         EXPECT_TRUE(IsValidName16(row.decoded));
