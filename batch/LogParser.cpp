@@ -151,13 +151,13 @@ std::optional<Identity> ParseIdentity(std::string_view text,
         else if (!ParseNumber(field, *value))
             return std::nullopt;
     }
+    ItemStamp* folders[2] = {&identity.oldFolderStamp, &identity.newFolderStamp};
     bool same[2] = {false, false};
     const bool stamped = !text.empty();
     if (stamped) {
         // The stamps, all three or none.
         if (!ParseStamp(TakeField(text), identity.itemStamp))
             return std::nullopt;
-        ItemStamp* folders[2] = {&identity.oldFolderStamp, &identity.newFolderStamp};
         for (int which = 0; which < 2; ++which) {
             if (text.empty())
                 return std::nullopt;
@@ -169,7 +169,6 @@ std::optional<Identity> ParseIdentity(std::string_view text,
     }
     if (!text.empty() || identity.links > 0xFFFFFFFFu)
         return std::nullopt;
-    ItemStamp* folders[2] = {&identity.oldFolderStamp, &identity.newFolderStamp};
     for (int which = 0; stamped && which < 2; ++which) {
         // "=" with nothing in full before it leaves the folder's stamp unknown.
         if (same[which])

@@ -110,10 +110,18 @@ bool AllAscii(const Unit* units, std::size_t size) {
 }  // namespace
 
 std::u16string DecodeName(std::string_view bytes) {
-    // Most names are plain ASCII: each byte is its own character.
-    if (AllAscii(bytes.data(), bytes.size()))
-        return std::u16string(bytes.begin(), bytes.end());
     std::u16string name;
+    DecodeNameInto(bytes, name);
+    return name;
+}
+
+void DecodeNameInto(std::string_view bytes, std::u16string& name) {
+    // Most names are plain ASCII: each byte is its own character.
+    if (AllAscii(bytes.data(), bytes.size())) {
+        name.assign(bytes.begin(), bytes.end());
+        return;
+    }
+    name.clear();
     name.reserve(bytes.size());
     std::size_t pos = 0;
     while (pos < bytes.size()) {
@@ -129,17 +137,6 @@ std::u16string DecodeName(std::string_view bytes) {
             pos += length;
         }
     }
-    return name;
-}
-
-void DecodeNameInto(std::string_view bytes, std::u16string& name) {
-    if (AllAscii(bytes.data(), bytes.size())) {
-        name.resize(bytes.size());
-        for (std::size_t i = 0; i < bytes.size(); ++i)
-            name[i] = static_cast<char16_t>(bytes[i]);
-        return;
-    }
-    name = DecodeName(bytes);
 }
 
 std::string EncodeName(std::u16string_view name) {
