@@ -1,7 +1,5 @@
 #include "batch/UndoLookAhead.h"
 
-#include <algorithm>
-
 #include "batch/FolderCache.h"
 #include "platform/NameCodec.h"
 
@@ -26,6 +24,13 @@ UndoLookAhead::UndoLookAhead(const UndoLog& log, std::size_t threshold)
     if (log.size() < threshold)
         return;
     slots_ = std::make_unique<Slot[]>(kAhead);
+    // A look is taken at most a few thousand changes after it began: with places for
+    // many more names than that, two seldom share one.
+    std::size_t places = 1024;
+    while (places < 2 * log.size() && places < kTouchedPlaces)
+        places *= 2;
+    touched_ = std::make_unique<std::uint64_t[]>(places);
+    touchedMask_ = places - 1;
     thread_ = std::thread(&UndoLookAhead::Run, this);
 }
 
@@ -43,10 +48,10 @@ UndoLookAhead::~UndoLookAhead() {
 void UndoLookAhead::Reached(std::size_t index) {
     if (!thread_.joinable())
         return;
+    // Told once a record rather than at every change: a look that began after a change
+    // but saw an older count is only refused, never wrongly taken.
+    changes_.store(made_, std::memory_order_release);
     reached_.store(index);
-    changesWhenReached_.push_back(changes_.load());
-    if (changesWhenReached_.size() > kAhead + 1)
-        changesWhenReached_.pop_front();
     if (waiting_.load() && index <= wakeAt_.load()) {
         // Taken and let go, so that the thread is either asleep now or sees `index`.
         { std::lock_guard lock(mutex_); }
@@ -65,8 +70,7 @@ bool UndoLookAhead::Take(std::size_t index, const OpenFolder& folder, std::u16st
     if (slot.key != key || slot.folder != folder.identity() || slot.name != EncodeName(name))
         return false;
     // Undo changed the name, or moved folders, after the look began.
-    const auto touched = touched_.find(key);
-    if (everything_ > slot.seen || (touched != touched_.end() && touched->second > slot.seen))
+    if (everything_ > slot.seen || TouchedAt(key) > slot.seen)
         return false;
     error = slot.error;
     status = slot.status;
@@ -77,20 +81,13 @@ bool UndoLookAhead::Take(std::size_t index, const OpenFolder& folder, std::u16st
 void UndoLookAhead::Touched(std::uint64_t key) {
     if (!thread_.joinable())
         return;
-    touched_[key] = changes_.fetch_add(1) + 1;
-    if (touched_.size() > pruneAt_) {
-        // Every look still to be taken began after Undo reached the record a whole
-        // look-ahead back: changes before then can spoil none.
-        const std::uint64_t before = changesWhenReached_.front();
-        std::erase_if(touched_, [before](const auto& each) { return each.second <= before; });
-        pruneAt_ = std::max(4 * kAhead, 2 * touched_.size());
-    }
+    TouchedAt(key) = ++made_;
 }
 
 void UndoLookAhead::TouchedEverything() {
     if (!thread_.joinable())
         return;
-    everything_ = changes_.fetch_add(1) + 1;
+    everything_ = ++made_;
 }
 
 void UndoLookAhead::Run() {
@@ -126,7 +123,7 @@ void UndoLookAhead::Run() {
         slot.name.assign(place.newName);
         slot.key = NameKey(*folder, DecodeName(place.newName));
         // What Undo changed before the look began; a change made after it shows later.
-        slot.seen = changes_.load();
+        slot.seen = changes_.load(std::memory_order_acquire);
         slot.error = folder->StatWithStamp(slot.name, slot.status, slot.stamp);
         slot.ready.store(index, std::memory_order_release);
     }

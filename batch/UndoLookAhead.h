@@ -3,13 +3,11 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
-#include <unordered_map>
 
 #include "batch/LogParser.h"
 #include "platform/OpenFolder.h"
@@ -26,7 +24,8 @@ std::uint64_t NameKey(const OpenFolder& folder, std::u16string_view name);
 // answer whose look began before it is not used.
 //
 // Undo's thread calls every member; the looking thread shares with it only the count
-// of changes, how far Undo has come, and the slots, each handed over by its index.
+// of changes as Undo last told it, how far Undo has come, and the slots, each handed
+// over by its index.
 class UndoLookAhead {
 public:
     // Starts at the newest record of `log`, which must outlive it; logs of fewer records
@@ -60,9 +59,13 @@ private:
         ItemStamp stamp;
     };
     void Run();
+    // Which change touched the names that share `key`'s place in touched_ last.
+    std::uint64_t& TouchedAt(std::uint64_t key) { return touched_[key & touchedMask_]; }
 
     // Slots for this many records ahead of Undo at most.
     static constexpr std::size_t kAhead = 512;
+    // Places for the names Undo changed, at most.
+    static constexpr std::size_t kTouchedPlaces = std::size_t{1} << 16;
 
     const UndoLog& log_;
     std::unique_ptr<Slot[]> slots_;
@@ -74,12 +77,14 @@ private:
     std::atomic<bool> waiting_{false};
     std::atomic<std::size_t> wakeAt_{kNone};
     std::atomic<bool> stopping_{false};
-    // Undo's own: which change touched each name last, everything_ the last move of a
-    // folder, and the count of changes as Undo reached each of its last records.
-    std::unordered_map<std::uint64_t, std::uint64_t> touched_;
+    // Undo's own: the changes it made, everything_ the last move of a folder, and which
+    // change touched the names of each place last, a name's place chosen by its key. Names
+    // that share a place spoil each other's looks: Undo then looks again itself, which
+    // costs a stat, never a wrong answer.
+    std::uint64_t made_ = 0;
     std::uint64_t everything_ = 0;
-    std::deque<std::uint64_t> changesWhenReached_;
-    std::size_t pruneAt_ = 4 * kAhead;
+    std::unique_ptr<std::uint64_t[]> touched_;
+    std::uint64_t touchedMask_ = 0;
     std::thread thread_;
 };
 
