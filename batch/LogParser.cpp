@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <new>
 #include <optional>
 #include <unordered_map>
 
@@ -13,10 +14,9 @@ namespace brindle {
 
 namespace {
 
-// Names are kept in blocks that grow to this size, so that a short log needs little; a
-// longer value (a log edited by hand) gets a block of its own.
-constexpr std::size_t kFirstNameBlock = 1 << 12;
-constexpr std::size_t kNameBlock = 1 << 20;
+// No record takes fewer bytes of the log than this ("Old File=" and "New File=" lines
+// with names of one byte): room for the records of a log of a known size is taken at once.
+constexpr std::size_t kLeastRecordBytes = 22;
 
 enum Flag : std::uint8_t {
     kWhole = 1,
@@ -26,8 +26,9 @@ enum Flag : std::uint8_t {
     kClaimedNew = 16,
 };
 
+// Every line is held against several keys: most differ at the first byte.
 bool Carries(std::string_view line, std::string_view key) {
-    return line.starts_with(key);
+    return !line.empty() && line.front() == key.front() && line.starts_with(key);
 }
 
 // Decimal digits only, and no overflow.
@@ -106,17 +107,19 @@ bool ParseHandle(std::string_view text, ItemStamp& stamp) {
         hex.size() > 2 * 128) {
         return false;
     }
-    std::string bytes;
+    std::string& bytes = stamp.handle;
+    bytes.resize(hex.size() / 2);
     for (std::size_t i = 0; i < hex.size(); i += 2) {
         const int high = HexDigit(hex[i]);
         const int low = HexDigit(hex[i + 1]);
-        if (high < 0 || low < 0)
+        if (high < 0 || low < 0) {
+            bytes.clear();
             return false;
-        bytes += static_cast<char>(high * 16 + low);
+        }
+        bytes[i / 2] = static_cast<char>(high * 16 + low);
     }
     stamp.handleType =
         negative ? -static_cast<std::int32_t>(value) : static_cast<std::int32_t>(value);
-    stamp.handle = std::move(bytes);
     return true;
 }
 
@@ -184,12 +187,24 @@ std::optional<Identity> ParseIdentity(std::string_view text,
 constexpr std::uint8_t kStampBirth = 1;
 constexpr std::uint8_t kStampHandle = 2;
 
-std::string PackedStamp(const ItemStamp& stamp) {
-    std::string bytes;
+std::size_t PackedStampSize(const ItemStamp& stamp) {
     if (stamp.empty())
-        return bytes;
-    const auto put = [&bytes](const auto& value) {
-        bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
+        return 0;
+    std::size_t size = sizeof(std::uint8_t);
+    if (stamp.hasBirth)
+        size += sizeof stamp.birthSeconds + sizeof stamp.birthNanoseconds;
+    if (!stamp.handle.empty())
+        size += sizeof stamp.handleType + sizeof(std::uint8_t) + stamp.handle.size();
+    return size;
+}
+
+// Writes the PackedStampSize bytes of `stamp` at `out`.
+void PackStamp(const ItemStamp& stamp, char* out) {
+    if (stamp.empty())
+        return;
+    const auto put = [&out](const auto& value) {
+        std::memcpy(out, &value, sizeof value);
+        out += sizeof value;
     };
     std::uint8_t parts = 0;
     if (stamp.hasBirth)
@@ -204,9 +219,8 @@ std::string PackedStamp(const ItemStamp& stamp) {
     if (!stamp.handle.empty()) {
         put(stamp.handleType);
         put(static_cast<std::uint8_t>(stamp.handle.size()));
-        bytes += stamp.handle;
+        std::memcpy(out, stamp.handle.data(), stamp.handle.size());
     }
-    return bytes;
 }
 
 ItemStamp UnpackedStamp(std::string_view bytes) {
@@ -247,7 +261,13 @@ class UndoLogBuilder {
 public:
     explicit UndoLogBuilder(UndoLog& log) : log_(log) {}
 
-    bool Build(const UndoLog::ReadBytes& read) {
+    bool Build(const UndoLog::ReadBytes& read, std::uint64_t sizeHint) {
+        // Room never written is never taken from the system: a high guess costs only
+        // addresses. The names and stamps of the records are mostly shorter than their lines.
+        if (sizeHint > 0) {
+            log_.records_.Reserve((sizeHint / kLeastRecordBytes + 1) * sizeof(UndoLog::Compact));
+            log_.names_.Reserve(sizeHint);
+        }
         LogLineReader reader(read);
         LogLine line;
         while (reader.Next(line)) {
@@ -276,7 +296,7 @@ public:
         }
         // The lines a reader stopped amid (a torn chain at the end) were complete lines
         // all the same; what follows them is not.
-        if (!log_.batches_.empty() && log_.batches_.back().firstRecord == log_.records_.size())
+        if (!log_.batches_.empty() && log_.batches_.back().firstRecord == log_.recordCount_)
             log_.batches_.pop_back();
         log_.completeBytes_ = reader.completeBytes();
         log_.endsClosed_ = reader.completeBytes() == 0 || lastLineClosesChains_;
@@ -331,28 +351,23 @@ private:
         return *cached;
     }
 
-    // Room for `length` bytes of names: the block and the place in it. Left unset: the
+    // Room for `length` bytes of names, and its place in the record. Left unset: the
     // names are copied in at once.
     char* Reserve(std::size_t length, UndoLog::Compact& record) {
-        auto& blocks = log_.nameBlocks_;
-        if (length > kNameBlock) {
-            blocks.push_back(std::make_unique_for_overwrite<char[]>(length));
-            record.nameBlock = static_cast<std::uint32_t>(blocks.size() - 1);
-            record.namePosition = 0;
-            return blocks.back().get();
-        }
-        if (!log_.filling_ || log_.fillingUsed_ + length > fillingSize_) {
-            fillingSize_ = log_.filling_ ? std::min(fillingSize_ * 2, kNameBlock) : kFirstNameBlock;
-            fillingSize_ = std::max(fillingSize_, length);
-            blocks.push_back(std::make_unique_for_overwrite<char[]>(fillingSize_));
-            log_.fillingBlock_ = blocks.size() - 1;
-            log_.fillingUsed_ = 0;
-            log_.filling_ = true;
-        }
-        record.nameBlock = static_cast<std::uint32_t>(log_.fillingBlock_);
-        record.namePosition = static_cast<std::uint32_t>(log_.fillingUsed_);
-        log_.fillingUsed_ += length;
-        return blocks[log_.fillingBlock_].get() + record.namePosition;
+        log_.names_.Reserve(log_.namesUsed_ + length);
+        record.namePosition = log_.namesUsed_;
+        log_.namesUsed_ += length;
+        return log_.names_.data() + record.namePosition;
+    }
+
+    UndoLog::Compact* Records() {
+        return reinterpret_cast<UndoLog::Compact*>(log_.records_.data());
+    }
+
+    void Push(const UndoLog::Compact& record) {
+        log_.records_.Reserve((log_.recordCount_ + 1) * sizeof(UndoLog::Compact));
+        new (Records() + log_.recordCount_) UndoLog::Compact(record);
+        ++log_.recordCount_;
     }
 
     void Add(bool complete, std::uint64_t offset) {
@@ -364,12 +379,13 @@ private:
         record.newDirectory = DirectoryIndex(newDirectory_, newDirectoryIndex_);
         record.oldLength = static_cast<std::uint32_t>(oldName_.size());
         record.newLength = static_cast<std::uint32_t>(newName_.size());
-        const std::string stamp = identity_ ? PackedStamp(identity_->itemStamp) : std::string();
-        record.stampLength = static_cast<std::uint8_t>(stamp.size());
-        char* names = Reserve(oldName_.size() + newName_.size() + stamp.size(), record);
+        const std::size_t stampLength = identity_ ? PackedStampSize(identity_->itemStamp) : 0;
+        record.stampLength = static_cast<std::uint8_t>(stampLength);
+        char* names = Reserve(oldName_.size() + newName_.size() + stampLength, record);
         std::memcpy(names, oldName_.data(), oldName_.size());
         std::memcpy(names + oldName_.size(), newName_.data(), newName_.size());
-        std::memcpy(names + oldName_.size() + newName_.size(), stamp.data(), stamp.size());
+        if (stampLength != 0)
+            PackStamp(identity_->itemStamp, names + oldName_.size() + newName_.size());
         UndoLog::Folders folders;
         if (identity_) {
             record.flags |= kMarked;
@@ -383,7 +399,7 @@ private:
         // Records before the first key are one batch, an earlier version's.
         if (log_.batches_.empty())
             log_.batches_.push_back({std::string(), 0});
-        log_.records_.push_back(record);
+        Push(record);
     }
 
     // Records in a row mostly share their folders: each pair is kept once per row.
@@ -443,9 +459,9 @@ private:
         auto& batches = log_.batches_;
         if (!batches.empty() && batches.back().key == key)
             return;
-        if (!batches.empty() && batches.back().firstRecord == log_.records_.size())
+        if (!batches.empty() && batches.back().firstRecord == log_.recordCount_)
             batches.pop_back();
-        batches.push_back({std::string(key), log_.records_.size()});
+        batches.push_back({std::string(key), log_.recordCount_});
     }
 
     // The record whose "Old File=" line stands at the offset a mark names: records come
@@ -454,28 +470,25 @@ private:
         std::uint64_t offset = 0;
         if (!ParseNumber(offsetText, offset))
             return nullptr;
-        auto& records = log_.records_;
+        UndoLog::Compact* records = Records();
+        const std::size_t count = log_.recordCount_;
         // Marks come in the order of their records, just after them: the record after the
         // one named last is the likely one.
-        if (lastNamed_ + 1 < records.size() && records[lastNamed_ + 1].offset == offset)
+        if (lastNamed_ + 1 < count && records[lastNamed_ + 1].offset == offset)
             return &records[++lastNamed_];
-        const auto at = std::lower_bound(records.begin(), records.end(), offset,
-                                         [](const UndoLog::Compact& record, std::uint64_t value) {
-                                             return record.offset < value;
-                                         });
-        if (at == records.end() || at->offset != offset)
+        UndoLog::Compact* const end = records + count;
+        UndoLog::Compact* const at = std::lower_bound(
+            records, end, offset, [](const UndoLog::Compact& record, std::uint64_t value) {
+                return record.offset < value;
+            });
+        if (at == end || at->offset != offset)
             return nullptr;
-        lastNamed_ = static_cast<std::size_t>(at - records.begin());
-        return &*at;
+        lastNamed_ = static_cast<std::size_t>(at - records);
+        return at;
     }
 
-    std::size_t IndexOf(const UndoLog::Compact* record) const {
-        // The deque's blocks are not one array: find the record by its offset.
-        const auto& records = log_.records_;
-        const auto at = std::lower_bound(
-            records.begin(), records.end(), record->offset,
-            [](const UndoLog::Compact& each, std::uint64_t value) { return each.offset < value; });
-        return static_cast<std::size_t>(at - records.begin());
+    std::size_t IndexOf(const UndoLog::Compact* record) {
+        return static_cast<std::size_t>(record - Records());
     }
 
     UndoLog& log_;
@@ -490,31 +503,32 @@ private:
     std::optional<Identity> identity_;
     std::array<ItemStamp, 2> lastFolderStamps_;
     bool lastLineClosesChains_ = true;
-    std::size_t fillingSize_ = 0;
     std::size_t lastNamed_ = static_cast<std::size_t>(-1);
 };
 
-bool UndoLog::Read(const ReadBytes& read) {
+bool UndoLog::Read(const ReadBytes& read, std::uint64_t sizeHint) {
     *this = UndoLog();
-    return UndoLogBuilder(*this).Build(read);
+    return UndoLogBuilder(*this).Build(read, sizeHint);
 }
 
 UndoLog UndoLog::FromBytes(std::string_view bytes) {
     UndoLog log;
     std::size_t given = 0;
-    log.Read([&](char* buffer, std::size_t size) -> long {
-        const std::size_t count = std::min(size, bytes.size() - given);
-        std::memcpy(buffer, bytes.data() + given, count);
-        given += count;
-        return static_cast<long>(count);
-    });
+    log.Read(
+        [&](char* buffer, std::size_t size) -> long {
+            const std::size_t count = std::min(size, bytes.size() - given);
+            std::memcpy(buffer, bytes.data() + given, count);
+            given += count;
+            return static_cast<long>(count);
+        },
+        bytes.size());
     return log;
 }
 
 std::string_view UndoLog::Names(const Compact& record, bool newName) const {
-    if (nameBlocks_.empty())
+    if (names_.data() == nullptr)
         return {};
-    const char* block = nameBlocks_[record.nameBlock].get() + record.namePosition;
+    const char* block = names_.data() + record.namePosition;
     return newName ? std::string_view(block + record.oldLength, record.newLength)
                    : std::string_view(block, record.oldLength);
 }
@@ -532,7 +546,7 @@ const std::u16string& UndoLog::Directory(std::uint32_t index) const {
 }
 
 UndoLog::Place UndoLog::StampedPlaceOf(std::size_t index) const {
-    const Compact& compact = records_[index];
+    const Compact& compact = CompactAt(index);
     const std::uint8_t needed = kWhole | kMarked;
     if (compact.stampLength == 0 || (compact.flags & (needed | kUndone)) != needed ||
         compact.outcome != RecordOutcome::Renamed) {
@@ -542,7 +556,7 @@ UndoLog::Place UndoLog::StampedPlaceOf(std::size_t index) const {
 }
 
 RecordState UndoLog::StateOf(std::size_t index) const {
-    const Compact& compact = records_[index];
+    const Compact& compact = CompactAt(index);
     if (compact.oldDirectory == compact.newDirectory &&
         Names(compact, false) == Names(compact, true))
         return RecordState::Unchanged;
@@ -560,7 +574,7 @@ UndoRecord UndoLog::At(std::size_t index) const {
 }
 
 void UndoLog::At(std::size_t index, UndoRecord& record) const {
-    const Compact& compact = records_[index];
+    const Compact& compact = CompactAt(index);
     record.names.oldDirectory = Directory(compact.oldDirectory);
     record.names.newDirectory = Directory(compact.newDirectory);
     DecodeNameInto(Names(compact, false), record.names.oldName);
@@ -575,7 +589,7 @@ void UndoLog::At(std::size_t index, UndoRecord& record) const {
     record.oldFolderStamp = folders.oldStamp;
     record.newFolderStamp = folders.newStamp;
     if (compact.stampLength != 0) {
-        const char* block = nameBlocks_[compact.nameBlock].get() + compact.namePosition;
+        const char* block = names_.data() + compact.namePosition;
         record.itemStamp = UnpackedStamp(
             std::string_view(block + compact.oldLength + compact.newLength, compact.stampLength));
     } else {

@@ -1,13 +1,13 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "batch/LogLineReader.h"
+#include "platform/BulkRegion.h"
 #include "platform/ItemStamp.h"
 
 namespace brindle {
@@ -125,10 +125,11 @@ public:
     using ReadBytes = LogLineReader::ReadBytes;
 
     // Reads a whole log through `read`, a chunk at a time. False when a read failed.
-    bool Read(const ReadBytes& read);
+    // `sizeHint`, the log's size where known, lets the room for its records be taken once.
+    bool Read(const ReadBytes& read, std::uint64_t sizeHint = 0);
     static UndoLog FromBytes(std::string_view bytes);
 
-    std::size_t size() const { return records_.size(); }
+    std::size_t size() const { return recordCount_; }
     // The record, oldest first, with its names decoded.
     UndoRecord At(std::size_t index) const;
     // The same into `record`, reusing its room: Undo reads every record through one.
@@ -146,7 +147,7 @@ public:
     const std::vector<Batch>& batches() const { return batches_; }
     // The old folder of a record, decoded.
     const std::u16string& OldDirectoryOf(std::size_t index) const {
-        return Directory(records_[index].oldDirectory);
+        return Directory(CompactAt(index).oldDirectory);
     }
 
     // Where Undo will look for the item of record `index` by its stamp, as the log's
@@ -171,10 +172,8 @@ private:
         std::uint64_t itemInode = 0;
         std::uint32_t oldDirectory = 0;  // index into directories_
         std::uint32_t newDirectory = 0;
-        // Where the old name, then the new name, then the item's stamp lie in the blocks
-        // of names.
-        std::uint32_t nameBlock = 0;
-        std::uint32_t namePosition = 0;
+        // Where the old name, then the new name, then the item's stamp lie in names_.
+        std::uint64_t namePosition = 0;
         std::uint32_t itemLinks = 0;
         std::uint32_t oldLength = 0;
         std::uint32_t newLength = 0;
@@ -197,19 +196,21 @@ private:
         std::string name;
     };
     std::string_view Names(const Compact& record, bool newName) const;
+    const Compact& CompactAt(std::size_t index) const {
+        return reinterpret_cast<const Compact*>(records_.data())[index];
+    }
 
-    std::deque<Compact> records_;
+    // The records in a row, and their names, each in room that grows without copying.
+    BulkRegion records_;
+    std::size_t recordCount_ = 0;
+    BulkRegion names_;
+    std::size_t namesUsed_ = 0;
     std::vector<Folders> folders_;
     std::vector<std::string> directories_;
     // The folders decoded, each once, as records are read back.
     mutable std::vector<std::u16string> decodedDirectories_;
     mutable std::vector<bool> decoded_;
     const std::u16string& Directory(std::uint32_t index) const;
-    // Names in blocks, so that growing never copies (nor doubles) what is held.
-    std::vector<std::unique_ptr<char[]>> nameBlocks_;
-    std::size_t fillingBlock_ = 0;  // the block small names go to, once there is one
-    std::size_t fillingUsed_ = 0;
-    bool filling_ = false;
     std::vector<Temporary> temporaries_;
     std::vector<Batch> batches_;
     std::uint64_t completeBytes_ = 0;

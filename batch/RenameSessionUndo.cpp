@@ -100,7 +100,9 @@ UndoOutcome RenameSession::UndoRecords(const UndoScope& scope) {
         host_.ShowMessage(LogRefusalText(refusal, path), u"", MessageIcon::Stop);
         return UndoOutcome::LogRefused;
     }
-    if (openError != 0 || !records.Read(read)) {
+    const std::int64_t logSize = openError == 0 ? file.Size() : 0;
+    if (openError != 0 ||
+        !records.Read(read, logSize > 0 ? static_cast<std::uint64_t>(logSize) : 0)) {
         host_.ShowMessage(kTextErrorOpeningFile, u"", MessageIcon::Warning);
         undoEnabled_ = false;
         return UndoOutcome::LogNotOpened;

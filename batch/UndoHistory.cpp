@@ -125,11 +125,14 @@ int ReadBatchHistory(std::u16string_view path, std::vector<LoggedBatch>& batches
         return error;
     std::int64_t offset = 0;
     UndoLog log;
-    const bool read = log.Read([&](char* buffer, std::size_t size) -> long {
-        const long got = file.ReadAt(offset, buffer, size);
-        offset += got > 0 ? got : 0;
-        return got;
-    });
+    const std::int64_t logSize = file.Size();
+    const bool read = log.Read(
+        [&](char* buffer, std::size_t size) -> long {
+            const long got = file.ReadAt(offset, buffer, size);
+            offset += got > 0 ? got : 0;
+            return got;
+        },
+        logSize > 0 ? static_cast<std::uint64_t>(logSize) : 0);
     file.Close();
     if (!read)
         return EIO;

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -372,16 +373,24 @@ TEST(LogParserTest, ReadInChunksAsFromWholeBytes) {
         expected.push_back(
             {DecodeName(folder), DecodeName(folder), DecodeName(oldName), DecodeName(newName)});
     }
-    for (const std::size_t chunk : {std::size_t{7}, std::size_t{4096}, std::size_t{1} << 20}) {
-        SCOPED_TRACE(chunk);
+    // The log's size, where given, takes the room at once; a size too small (a log that
+    // grew as it was read) only means growing.
+    const struct {
+        std::size_t chunk;
+        std::uint64_t sizeHint;
+    } reads[] = {{7, 0}, {4096, 0}, {std::size_t{1} << 20, 0}, {4096, bytes.size()}, {4096, 100}};
+    for (const auto& [chunk, sizeHint] : reads) {
+        SCOPED_TRACE(::testing::Message() << chunk << " " << sizeHint);
         UndoLog log;
         std::size_t given = 0;
-        const bool read = log.Read([&](char* buffer, std::size_t size) -> long {
-            const std::size_t count = std::min({size, chunk, bytes.size() - given});
-            std::memcpy(buffer, bytes.data() + given, count);
-            given += count;
-            return static_cast<long>(count);
-        });
+        const bool read = log.Read(
+            [&](char* buffer, std::size_t size) -> long {
+                const std::size_t count = std::min({size, chunk, bytes.size() - given});
+                std::memcpy(buffer, bytes.data() + given, count);
+                given += count;
+                return static_cast<long>(count);
+            },
+            sizeHint);
         EXPECT_TRUE(read);
         ASSERT_EQ(log.size(), expected.size());
         for (std::size_t i = 0; i < log.size(); i += 997) {
