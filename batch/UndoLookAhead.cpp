@@ -51,11 +51,20 @@ void UndoLookAhead::Reached(std::size_t index) {
     // Told once a record rather than at every change: a look that began after a change
     // but saw an older count is only refused, never wrongly taken.
     changes_.store(made_, std::memory_order_release);
-    reached_.store(index);
-    if (waiting_.load() && index <= wakeAt_.load()) {
+    // Without a full fence: a thread that went to sleep just now, unseen, is woken at the
+    // next record instead, and Undo never waits for it.
+    reached_.store(index, std::memory_order_release);
+    if (waiting_.load(std::memory_order_relaxed) && index <= wakeAt_.load()) {
         // Taken and let go, so that the thread is either asleep now or sees `index`.
         { std::lock_guard lock(mutex_); }
         moved_.notify_all();
+    }
+    // The next record's look, most likely made by now: its lines come over while Undo
+    // works on this one.
+    if (index > 0) {
+        const char* next = reinterpret_cast<const char*>(&slots_[(index - 1) % kAhead]);
+        for (std::size_t line = 0; line < sizeof(Slot); line += 64)
+            __builtin_prefetch(next + line);
     }
 }
 

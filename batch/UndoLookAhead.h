@@ -47,7 +47,8 @@ public:
 
 private:
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-    struct Slot {
+    // Each on lines of its own: the thread fills one while Undo reads another.
+    struct alignas(64) Slot {
         // The record whose look the slot holds, set once the rest is written.
         std::atomic<std::size_t> ready{kNone};
         FileIdentity folder;
