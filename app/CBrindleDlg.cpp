@@ -379,6 +379,10 @@ void CBrindleDlg::RunBatch(const brindle::BatchSource& source) {
             if (session_.settings().writeLogFile)
                 history = ReadHistory();
         });
+        // What the settings need and this program cannot give (the readers of what files
+        // hold): nothing was renamed.
+        if (result.outcome == brindle::BatchOutcome::OptionMistake && result.optionMistake)
+            ShowMessage(*result.optionMistake, u"", MessageIcon::Warning);
         // What the batch changed in the options.
         LoadOptions(session_.settings());
         if (result.tableFailed)

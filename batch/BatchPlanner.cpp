@@ -145,8 +145,14 @@ BatchPlanner::BatchPlanner(const BatchSource& source, const RenameSettings& sett
     plan_.patternWithoutCounter = !settings_.namePattern.empty() && !pattern_.HasCounter();
     // One read of each file for what the pattern and the order read, whichever asks first.
     factsNeeds_ = NeedsUnion(pattern_.Needs(), order_->needs());
-    if (factsNeeds_.any())
+    if (factsNeeds_.any()) {
+        // Without its readers every such value would be missing: nothing is named at all.
+        if (const std::string& problem = HeldFactsReadersProblem(); !problem.empty()) {
+            RefuseOption(DecodeName(problem));
+            return;
+        }
         readAhead_ = std::make_unique<HeldFactsReadAhead>(factsNeeds_);
+    }
     if (mode_ == Mode::Preview) {
         detailsTaken_ = factsNeeds_.photo;
         plan_.showsTaken = detailsTaken_;

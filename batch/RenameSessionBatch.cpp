@@ -233,6 +233,12 @@ BatchResult RenameSession::RunBatch(const BatchSource& source) {
         result.outcome = BatchOutcome::RegexMistake;
         result.regexError = plan.regexError;
     }
+    // What the settings need and this program cannot give (the readers of what files
+    // hold): nothing was named.
+    if (plan.optionMistake && result.outcome == BatchOutcome::Completed) {
+        result.outcome = BatchOutcome::OptionMistake;
+        result.optionMistake = plan.optionMistake;
+    }
     result.undoEnabled = undoEnabled_;
     result.logRefused = logRefused_;
     tally_.stopped = result.outcome == BatchOutcome::DiskFull ||

@@ -115,6 +115,12 @@ int RunPreview(OutputBuffer& out, const PlanRequest& request, OutputFormat forma
         Complain(TableFailureText(plan.configFile));
         return kExitFailure;
     }
+    if (plan.optionMistake) {
+        // What the settings need and this program cannot give (the readers of what files
+        // hold): the batch would rename nothing.
+        Complain(*plan.optionMistake);
+        return kExitFailure;
+    }
     if (format == OutputFormat::Tsv)
         AppendPlanTsvHeader(out.text());
     for (const PlanItem& item : plan.items) {
@@ -383,6 +389,13 @@ int RunRequest(CliRequest& request, const std::vector<std::string>& args) {
         // Told why already; nothing was renamed, and there are no figures to give.
         if (result.outcome == BatchOutcome::TableMissing)
             return OutputResult(out, kExitFailure);
+        // What the settings need and this program cannot give (the readers of what files
+        // hold): nothing was renamed.
+        if (result.outcome == BatchOutcome::OptionMistake && result.optionMistake) {
+            out.Flush();
+            Complain(*result.optionMistake);
+            return OutputResult(out, kExitFailure);
+        }
         if (result.outcome != BatchOutcome::Completed && result.outcome != BatchOutcome::Stopped)
             status = kExitFailure;
         if (result.logRefused)

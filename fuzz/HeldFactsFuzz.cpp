@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/HeldFacts.h"
+#include "platform/heldfacts/Readers.h"
 #include "tests/support/AudioFileBytes.h"
 
 namespace {
@@ -121,7 +121,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
             WriteSeeds(arg);
         break;
     }
-    brindle::PrepareHeldFactsReaders();
+    brindle::heldfacts::PrepareReaders();
     fd = memfd_create("brindle-held-facts", MFD_CLOEXEC);
     if (fd < 0)
         std::abort();
@@ -151,10 +151,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     needs.photo = true;
     needs.photoKeys = {"Exif.Image.Make", "Xmp.dc.title"};
     brindle::HeldFacts photo;
-    CheckFacts(brindle::ReadPhotoFacts(fd, length, needs, photo), photo);
+    CheckFacts(brindle::heldfacts::ReadPhotoFacts(fd, length, needs, photo), photo);
 
     brindle::HeldFacts audio;
-    const bool read = brindle::ReadAudioTags(fd, length, name, audio);
+    const bool read = brindle::heldfacts::ReadAudioTags(fd, length, name, audio);
     CheckFacts(read, audio);
     for (const auto& entry : audio.values) {
         if (entry.first.rfind("tag.", 0) != 0)

@@ -74,10 +74,15 @@ struct HeldFacts {
     }
 };
 
-// Made ready once, before any reader runs and before any worker thread starts: the photo
-// library's XMP toolkit, its support for HEIF, AVIF and CR3, and its log, muted so that
-// its warnings never reach the standard error. Later calls do nothing.
+// Made ready once, before any reader runs and before any worker thread starts: the library
+// that holds the readers is loaded (where it cannot be, every reader says why), then the
+// photo library's XMP toolkit, its support for HEIF, AVIF and CR3, and its log, muted so
+// that its warnings never reach the standard error. Later calls do nothing.
 void PrepareHeldFactsReaders();
+
+// Why no reader can run (the library that holds them could not be loaded, in the loader's
+// words), or empty. Loads the library the first time it is called.
+const std::string& HeldFactsReadersProblem();
 
 // Reads the photo facts `needs` asks for (photo, photoKeys) from the regular file open on
 // `fd`, `size` bytes long, through pread only: the descriptor is neither moved, nor

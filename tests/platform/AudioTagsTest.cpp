@@ -12,7 +12,6 @@
 #include "Mp3TagBytes.h"
 #include "TempFolder.h"
 #include "engine/Mp3Tag.h"
-#include "platform/AudioTagReader.h"
 #include "platform/HeldFacts.h"
 #include "platform/NameCodec.h"
 
@@ -339,7 +338,7 @@ TEST_F(AudioTagsTest, ChaptersAndCompressedFramesAreLeftAlone) {
 
 // Several threads read at once, as the batch's workers do, each its own files.
 TEST_F(AudioTagsTest, ThreadsReadAtOnce) {
-    PrepareAudioTagReader();
+    PrepareHeldFactsReaders();
     const std::vector<std::pair<std::string, std::string>> files = {
         {"a.mp3", Id3v2Song(3) + testing::SilentMpegFrames()},
         {"b.flac", testing::Flac(VorbisSong())},

@@ -8,7 +8,7 @@
 
 #include <taglib/id3v2framefactory.h>
 
-#include "platform/PreadAudioStream.h"
+#include "platform/heldfacts/PreadAudioStream.h"
 
 namespace brindle {
 

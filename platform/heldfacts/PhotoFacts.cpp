@@ -11,10 +11,10 @@
 #include <utility>
 #include <vector>
 
-#include "platform/AudioTagReader.h"
 #include "platform/HeldFacts.h"
 #include "platform/NameCodec.h"
-#include "platform/PreadPhotoIo.h"
+#include "platform/heldfacts/PreadPhotoIo.h"
+#include "platform/heldfacts/Readers.h"
 
 // The library's headers hand out std::auto_ptr, deprecated since C++11.
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
@@ -330,7 +330,9 @@ constexpr char kUnknownKind[] = "not a photo the reader knows";
 
 }  // namespace
 
-void PrepareHeldFactsReaders() {
+namespace heldfacts {
+
+void PrepareReaders() {
     static std::once_flag once;
     std::call_once(once, [] {
         Exiv2::XmpParser::initialize(&LockXmpRegistry, nullptr);
@@ -348,7 +350,7 @@ bool ReadPhotoFacts(int fd, std::uint64_t size, const HeldFactsNeeds& needs, Hel
         facts.problem = "an empty file";
         return false;
     }
-    PrepareHeldFactsReaders();
+    PrepareReaders();
     libraryError.clear();
     std::size_t valuesBefore = 0;
     HeldFacts before;
@@ -414,5 +416,7 @@ bool ReadPhotoFacts(int fd, std::uint64_t size, const HeldFactsNeeds& needs, Hel
     facts.problem = problem;
     return false;
 }
+
+}  // namespace heldfacts
 
 }  // namespace brindle

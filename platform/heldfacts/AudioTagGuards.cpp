@@ -1,4 +1,4 @@
-#include "platform/AudioTagGuards.h"
+#include "platform/heldfacts/AudioTagGuards.h"
 
 #include <unistd.h>
 

@@ -37,11 +37,11 @@
 #include <taglib/xiphcomment.h>
 #include <taglib/xmfile.h>
 
-#include "platform/AudioTagGuards.h"
-#include "platform/AudioTagReader.h"
 #include "platform/HeldFacts.h"
 #include "platform/NameCodec.h"
-#include "platform/PreadAudioStream.h"
+#include "platform/heldfacts/AudioTagGuards.h"
+#include "platform/heldfacts/PreadAudioStream.h"
+#include "platform/heldfacts/Readers.h"
 
 namespace brindle {
 
@@ -395,6 +395,8 @@ bool ReadTags(int fd, std::uint64_t size, std::string_view nameBytes, bool byExt
 
 }  // namespace
 
+namespace heldfacts {
+
 void PrepareAudioTagReader() {
     std::call_once(prepared, [] {
         static SilentListener listener;
@@ -431,5 +433,7 @@ bool ReadAudioTags(int fd, std::uint64_t size, std::string_view nameBytes, HeldF
     }
     return false;
 }
+
+}  // namespace heldfacts
 
 }  // namespace brindle

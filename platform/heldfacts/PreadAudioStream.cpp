@@ -1,4 +1,4 @@
-#include "platform/PreadAudioStream.h"
+#include "platform/heldfacts/PreadAudioStream.h"
 
 #include <unistd.h>
 

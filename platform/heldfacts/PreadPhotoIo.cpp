@@ -1,4 +1,4 @@
-#include "platform/PreadPhotoIo.h"
+#include "platform/heldfacts/PreadPhotoIo.h"
 
 #include <sys/mman.h>
 #include <unistd.h>
