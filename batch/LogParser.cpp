@@ -14,8 +14,9 @@ namespace brindle {
 
 namespace {
 
-// No record takes fewer bytes of the log than this ("Old File=" and "New File=" lines
-// with names of one byte): room for the records of a log of a known size is taken at once.
+// A record takes at least this many bytes of the log ("Old File=" and "New File=" lines
+// with names of one byte), so room for the records of a log of a known size is taken at
+// once; lines edited into shorter broken chains only make the room grow.
 constexpr std::size_t kLeastRecordBytes = 22;
 
 enum Flag : std::uint8_t {
@@ -354,7 +355,8 @@ private:
     // Room for `length` bytes of names, and its place in the record. Left unset: the
     // names are copied in at once.
     char* Reserve(std::size_t length, UndoLog::Compact& record) {
-        log_.names_.Reserve(log_.namesUsed_ + length);
+        // Some room even for names that are empty: never a null place to copy to.
+        log_.names_.Reserve(std::max<std::size_t>(log_.namesUsed_ + length, 1));
         record.namePosition = log_.namesUsed_;
         log_.namesUsed_ += length;
         return log_.names_.data() + record.namePosition;

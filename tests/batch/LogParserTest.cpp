@@ -404,6 +404,20 @@ TEST(LogParserTest, ReadInChunksAsFromWholeBytes) {
     }
     UndoLog failed;
     EXPECT_FALSE(failed.Read([](char*, std::size_t) -> long { return -1; }));
+
+    // Records of empty names only, read without the log's size: nothing to copy, nowhere.
+    const std::string empty = "Old Directory=/\nNew Directory=/\nOld File=\nNew File=\n";
+    bool given = false;
+    UndoLog emptyNames;
+    EXPECT_TRUE(emptyNames.Read([&](char* buffer, std::size_t size) -> long {
+        if (given || size < empty.size())
+            return 0;
+        given = true;
+        std::memcpy(buffer, empty.data(), empty.size());
+        return static_cast<long>(empty.size());
+    }));
+    ASSERT_EQ(emptyNames.size(), 1u);
+    EXPECT_EQ(emptyNames.At(0).names, (LogRecord{u"/", u"/", u"", u""}));
 }
 
 }  // namespace
