@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace brindle {
@@ -36,10 +37,8 @@ private:
     static constexpr std::size_t kChunk = 1 << 16;
 
     const ReadBytes& read_;
-    // What was read and not yet handed out: the log's bytes are read into it directly.
-    std::unique_ptr<char[]> buffer_;
-    std::size_t capacity_ = 0;
-    std::size_t end_ = 0;      // the bytes read end here
+    std::unique_ptr<char[]> chunk_ = std::make_unique<char[]>(kChunk);
+    std::string buffer_;
     std::size_t start_ = 0;    // where the next line starts
     std::size_t scanned_ = 0;  // no line end before this, from start_ on
     std::uint64_t base_ = 0;   // the log's offset of buffer_[0]
