@@ -83,7 +83,7 @@ struct BatchPlanner::Level {
     std::u16string base;
     std::uint32_t index = 0;
     std::shared_ptr<const OpenFolder> folder;
-    std::vector<FolderEntry> entries;
+    FolderListing entries;
     std::size_t next = 0;
     // The folder could not be listed whole: it is met as an item of its own first.
     bool unreadable = false;
@@ -179,9 +179,9 @@ std::uint32_t BatchPlanner::FolderIndex(const std::u16string& path) {
     return at->second;
 }
 
-std::vector<FolderEntry> BatchPlanner::Listed(const OpenFolder& folder, std::uint32_t index) {
+FolderListing BatchPlanner::Listed(const OpenFolder& folder, std::uint32_t index) {
     int error = 0;
-    std::vector<FolderEntry> entries = folder.List(&error);
+    FolderListing entries = folder.List(&error);
     // What was read before a failure is still planned; the rest is not guessed at.
     plan_.folders[index].listError = error;
     // The filesystem's own order, unless it is reversed or the whole batch is ordered
@@ -208,11 +208,7 @@ std::vector<FolderEntry> BatchPlanner::Listed(const OpenFolder& folder, std::uin
                 names.push_back(entry.name);
             indices = NameOrderIndices(names, NameOrder::Natural);
         }
-        std::vector<FolderEntry> sorted;
-        sorted.reserve(entries.size());
-        for (const std::size_t at : indices)
-            sorted.push_back(std::move(entries[at]));
-        entries = std::move(sorted);
+        entries.Reorder(indices);
     }
     if (mode_ == Mode::Preview) {
         PlanFolder& planned = plan_.folders[index];
@@ -254,7 +250,7 @@ bool BatchPlanner::StartScan(const std::u16string& base, bool recursive) {
     if (top->isOpen() && !walked_.insert(IdentityKey(top->identity())).second)
         return false;
     const std::uint32_t index = FolderIndex(base);
-    std::vector<FolderEntry> entries = Listed(*top, index);
+    FolderListing entries = Listed(*top, index);
     levels_.push_back(Level{base,
                             index,
                             std::move(top),
@@ -268,8 +264,8 @@ bool BatchPlanner::StartScan(const std::u16string& base, bool recursive) {
     return true;
 }
 
-void BatchPlanner::Name(std::u16string name, const std::u16string& directory, std::uint32_t folder,
-                        PlanItem& item, bool droppedFolder, bool isFolder) {
+void BatchPlanner::Name(std::u16string_view name, const std::u16string& directory,
+                        std::uint32_t folder, PlanItem& item, bool droppedFolder, bool isFolder) {
     if (!chain_) {
         // The table is read once for the whole batch, before its first item is named.
         if (settings_.onlyEnglish) {
@@ -346,7 +342,8 @@ void BatchPlanner::Name(std::u16string name, const std::u16string& directory, st
         if (!plan_.details.empty())
             plan_.details.back() = std::move(details);
     }
-    item.oldName = std::move(name);
+    // Into the room the item had: a batch's items are used again, group after group.
+    item.oldName.assign(name);
 }
 
 void BatchPlanner::RefuseOption(std::u16string mistake) {
@@ -372,14 +369,14 @@ bool BatchPlanner::Next(PlanItem& item, ItemFolders* folders) {
     return true;
 }
 
-bool BatchPlanner::Takes(const std::u16string& name, std::uint32_t folder, bool isFolder,
+bool BatchPlanner::Takes(std::u16string_view name, std::uint32_t folder, bool isFolder,
                          bool listed) {
     const bool taken = (isFolder || !settings_.foldersOnly) && (!filter_ || filter_->Takes(name));
     if (!taken && mode_ == Mode::Preview) {
         // It keeps its name: the check must see it among the folder's entries.
         if (listed)
-            plan_.folders[folder].others.push_back(name);
-        plan_.skipped.push_back({folder, name});
+            plan_.folders[folder].others.emplace_back(name);
+        plan_.skipped.push_back({folder, std::u16string(name)});
     }
     return taken;
 }
@@ -388,10 +385,16 @@ std::shared_ptr<const OpenFolder> BatchPlanner::FolderAbove(std::size_t level) c
     return level >= 1 ? levels_[level - 1].folder : topParent_;
 }
 
-BatchPlanner::Met BatchPlanner::EntryMet(Level& level, FolderEntry& entry) {
+BatchPlanner::Met BatchPlanner::EntryMet(const Level& level, const FolderEntry& entry) const {
+    Met met;
+    met.listed = entry.name;
+    met.folder = level.index;
+    met.from = level.folder;
     // `level` is the deepest: the folder above it is the one below it on the stack.
-    return Met{std::move(entry.name), level.index,    level.folder, FolderAbove(levels_.size() - 1),
-               entry.inode,           entry.isFolder, false};
+    met.up = FolderAbove(levels_.size() - 1);
+    met.inode = entry.inode;
+    met.isFolder = entry.isFolder;
+    return met;
 }
 
 BatchPlanner::Walked BatchPlanner::Walk(Met& met, std::uint32_t& unreadable) {
@@ -410,15 +413,15 @@ BatchPlanner::Walked BatchPlanner::Walk(Met& met, std::uint32_t& unreadable) {
                 }
                 // "Folders Only": the folder itself, now that all inside it was met.
                 Level& parent = levels_[levels_.size() - 2];
-                met = Met{std::move(level.nameInParent),
-                          parent.index,
-                          parent.folder,
-                          FolderAbove(levels_.size() - 2),
-                          level.inode,
-                          true,
-                          false};
+                met = Met{};
+                met.Own(std::move(level.nameInParent));
+                met.folder = parent.index;
+                met.from = parent.folder;
+                met.up = FolderAbove(levels_.size() - 2);
+                met.inode = level.inode;
+                met.isFolder = true;
                 levels_.pop_back();
-                if (!Takes(met.name, met.folder, true, true))
+                if (!Takes(met.name(), met.folder, true, true))
                     continue;
                 return Walked::Item;
             }
@@ -426,7 +429,7 @@ BatchPlanner::Walked BatchPlanner::Walk(Met& met, std::uint32_t& unreadable) {
             if (entry.isFolder) {
                 const bool item = settings_.foldersOnly;
                 if (!item && mode_ == Mode::Preview)
-                    plan_.folders[level.index].others.push_back(entry.name);
+                    plan_.folders[level.index].others.emplace_back(entry.name);
                 if (!recursive_) {
                     if (!item || !Takes(entry.name, level.index, true, true))
                         continue;
@@ -439,13 +442,15 @@ BatchPlanner::Walked BatchPlanner::Walk(Met& met, std::uint32_t& unreadable) {
                     OpenFolder::Child(*level.folder, entry.name));
                 if (child->isOpen() && !walked_.insert(IdentityKey(child->identity())).second)
                     continue;
-                std::u16string childBase = level.base + entry.name + kPathSeparator;
+                std::u16string childBase = level.base;
+                childBase += entry.name;
+                childBase += kPathSeparator;
                 const std::uint32_t index = FolderIndex(childBase);
-                std::vector<FolderEntry> entries = Listed(*child, index);
-                levels_.push_back(Level{std::move(childBase), index, std::move(child),
-                                        std::move(entries), 0, plan_.folders[index].listError != 0,
-                                        0, item, item ? std::move(entry.name) : std::u16string(),
-                                        entry.inode});
+                FolderListing entries = Listed(*child, index);
+                levels_.push_back(
+                    Level{std::move(childBase), index, std::move(child), std::move(entries), 0,
+                          plan_.folders[index].listError != 0, 0, item,
+                          item ? std::u16string(entry.name) : std::u16string(), entry.inode});
                 continue;  // `level` is invalid now
             }
             if (dedupe_ && met_.contains(MetKey(*level.folder, entry.name)))
@@ -513,7 +518,12 @@ BatchPlanner::Walked BatchPlanner::Walk(Met& met, std::uint32_t& unreadable) {
         // Dir", as ever.
         if (!Takes(name, index, folder, false))
             continue;
-        met = Met{std::move(name), index, std::move(from), nullptr, 0, folder, folder};
+        met = Met{};
+        met.Own(std::move(name));
+        met.folder = index;
+        met.from = std::move(from);
+        met.isFolder = folder;
+        met.droppedFolder = folder;
         return Walked::Item;
     }
 }
@@ -531,7 +541,7 @@ void BatchPlanner::Emit(Met met, PlanItem& item) {
     // A copy, since naming may add the folder above to the plan's folders; kept from item
     // to item, so that it takes no new memory.
     emitDirectory_ = plan_.folders[met.folder].path;
-    Name(std::move(met.name), emitDirectory_, met.folder, item, met.droppedFolder, met.isFolder);
+    Name(met.name(), emitDirectory_, met.folder, item, met.droppedFolder, met.isFolder);
     item.inode = met.inode;
     if (item.newFolder == item.folder) {
         to_ = from_;
@@ -661,8 +671,11 @@ void BatchPlanner::Collect() {
             break;
         if (walked == Walked::Unreadable)
             unreadables_.push_back(unreadable);
-        else
+        else {
+            // Kept past its listing, which the walk lets go of as it goes on.
+            met.Keep();
             pending_.push_back(std::move(met));
+        }
     }
     collecting_ = false;
     std::vector<std::size_t> indices;
@@ -675,7 +688,7 @@ void BatchPlanner::Collect() {
         keyed.reserve(pending_.size());
         for (const Met& met : pending_)
             keyed.push_back(
-                {&plan_.folders[met.folder].path, met.name, met.from.get(), met.isFolder});
+                {&plan_.folders[met.folder].path, met.name(), met.from.get(), met.isFolder});
         indices = Ordered(keyed);
     }
     if (settings_.foldersOnly && settings_.scanSubfolders) {
@@ -708,7 +721,7 @@ bool BatchPlanner::NextItem(PlanItem& item) {
                  ++askedPending_) {
                 const Met& ahead = pending_[pendingOrder_[askedPending_]];
                 if (!ahead.isFolder && ahead.from && ahead.from->isOpen())
-                    readAhead_->Ask(ahead.from, EncodeName(ahead.name));
+                    readAhead_->Ask(ahead.from, EncodeName(ahead.name()));
             }
         }
         Emit(std::move(pending_[pendingOrder_[nextPending_++]]), item);

@@ -105,7 +105,20 @@ private:
     struct Level;
     // An item the walk met, not yet named.
     struct Met {
-        std::u16string name;
+        // Its name: a view of the listing it came from, which the walk holds until the
+        // item is named, or a name of its own once it must outlive the listing (Keep).
+        std::u16string_view name() const { return owned ? std::u16string_view(ownName) : listed; }
+        void Own(std::u16string name) {
+            ownName = std::move(name);
+            owned = true;
+        }
+        void Keep() {
+            if (!owned)
+                Own(std::u16string(listed));
+        }
+        std::u16string_view listed;
+        std::u16string ownName;
+        bool owned = false;
         std::uint32_t folder = 0;
         std::shared_ptr<const OpenFolder> from;
         // The folder above `from` as the walk holds it (the file mover's target); null
@@ -118,8 +131,9 @@ private:
     enum class Walked { Item, Unreadable, End };
     // The folder above levels_[level] (the top's parent above the first).
     std::shared_ptr<const OpenFolder> FolderAbove(std::size_t level) const;
-    // The item of `level`'s `entry` (its name moved out); `level` is the deepest.
-    Met EntryMet(Level& level, FolderEntry& entry);
+    // The item of `level`'s `entry`, its name a view of the level's listing; `level` is
+    // the deepest.
+    Met EntryMet(const Level& level, const FolderEntry& entry) const;
 
     bool NextItem(PlanItem& item);
     // The walk: the next item met (passing over what the filters leave out), or a folder
@@ -127,7 +141,7 @@ private:
     // the end of what is ordered as one).
     Walked Walk(Met& met, std::uint32_t& unreadable);
     // Whether the filters and "Folders Only" take the item; notes it when they do not.
-    bool Takes(const std::u16string& name, std::uint32_t folder, bool isFolder, bool listed);
+    bool Takes(std::u16string_view name, std::uint32_t folder, bool isFolder, bool listed);
     // Names the item the walk met, in its place in the order.
     void Emit(Met met, PlanItem& item);
     // "Across Folders": walks everything that is ordered as one into pending_, and orders it.
@@ -156,14 +170,14 @@ private:
     void UnreadableFolder(std::uint32_t folder, PlanItem& item);
     // Names the item and fills `item`.
     // In a Preview, `item` is the plan's last.
-    void Name(std::u16string name, const std::u16string& directory, std::uint32_t folder,
+    void Name(std::u16string_view name, const std::u16string& directory, std::uint32_t folder,
               PlanItem& item, bool droppedFolder, bool isFolder);
     std::uint32_t FolderIndex(const std::u16string& path);
     // Ends the batch before its first item: the regular expression has a mistake.
     void RefuseRegex();
     // Ends the batch before its first item: the order or a filter has a mistake.
     void RefuseOption(std::u16string mistake);
-    std::vector<FolderEntry> Listed(const OpenFolder& folder, std::uint32_t index);
+    FolderListing Listed(const OpenFolder& folder, std::uint32_t index);
     // Asks the read-ahead for the files that come next in `level`.
     void AskAhead(Level& level);
     std::string MetKey(const OpenFolder& folder, std::u16string_view name) const;

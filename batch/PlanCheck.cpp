@@ -130,7 +130,7 @@ private:
 // What the check learns of each folder of the plan that it did not list itself.
 struct FolderState {
     bool needed = false;
-    std::vector<FolderEntry> listing;  // for folders the planner did not list
+    FolderListing listing;  // for folders the planner did not list
 };
 
 class Checker {
@@ -293,14 +293,14 @@ private:
     }
 
     // The name as the folder compares it.
-    std::u16string_view Key(std::uint32_t folder, const std::u16string& name) {
+    std::u16string_view Key(std::uint32_t folder, std::u16string_view name) {
         if (!plan_.folders[folder].ignoresCase)
             return name;
         folded_.push_back(CaseFolded(name));
         return folded_.back();
     }
 
-    void AddExisting(FolderNames& names, std::uint32_t folder, const std::u16string& name) {
+    void AddExisting(FolderNames& names, std::uint32_t folder, std::u16string_view name) {
         const std::u16string_view key = Key(folder, name);
         if (names.Find(folder, key) == kNoIndex)
             names.Add({key, folder, kNoIndex, false});

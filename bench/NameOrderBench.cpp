@@ -14,12 +14,12 @@
 namespace {
 
 // FILE_000000.TXT ..., shuffled as a hashed directory lists them.
-std::vector<brindle::FolderEntry> NumberedFiles(std::size_t count) {
-    std::vector<brindle::FolderEntry> entries;
+std::vector<std::u16string> NumberedFiles(std::size_t count) {
+    std::vector<std::u16string> entries;
     char name[32];
     for (std::size_t i = 0; i < count; ++i) {
         std::snprintf(name, sizeof name, "FILE_%06zu.TXT", i);
-        entries.push_back({std::u16string(name, name + std::char_traits<char>::length(name))});
+        entries.emplace_back(name, name + std::char_traits<char>::length(name));
     }
     std::shuffle(entries.begin(), entries.end(), std::mt19937(1));
     return entries;
@@ -27,7 +27,7 @@ std::vector<brindle::FolderEntry> NumberedFiles(std::size_t count) {
 
 // Photos, songs, documents and downloads: mixed case, numbers in several places, spaces,
 // accented Latin and Cyrillic.
-std::vector<brindle::FolderEntry> MixedFiles(std::size_t count) {
+std::vector<std::u16string> MixedFiles(std::size_t count) {
     const std::u16string stems[] = {u"IMG_",    u"img_",        u"DSC",    u"Track ",
                                     u"report-", u"Über Größe ", u"фото ",  u"Screenshot ",
                                     u"invoice", u"Отчёт_",      u"Scan (", u"notes v"};
@@ -36,7 +36,7 @@ std::vector<brindle::FolderEntry> MixedFiles(std::size_t count) {
     std::uniform_int_distribution<std::size_t> stem(0, std::size(stems) - 1);
     std::uniform_int_distribution<std::size_t> extension(0, std::size(extensions) - 1);
     std::uniform_int_distribution<int> number(0, 99999);
-    std::vector<brindle::FolderEntry> entries;
+    std::vector<std::u16string> entries;
     for (std::size_t i = 0; i < count; ++i) {
         std::u16string name = stems[stem(random)];
         const std::string digits = std::to_string(number(random));
@@ -48,25 +48,25 @@ std::vector<brindle::FolderEntry> MixedFiles(std::size_t count) {
             name.append(more.begin(), more.end());
         }
         name += extensions[extension(random)];
-        entries.push_back({std::move(name)});
+        entries.push_back(std::move(name));
     }
     return entries;
 }
 
-void SortEntries(benchmark::State& state, std::vector<brindle::FolderEntry> (*make)(std::size_t),
+void SortEntries(benchmark::State& state, std::vector<std::u16string> (*make)(std::size_t),
                  brindle::NameOrder order) {
-    const std::vector<brindle::FolderEntry> listing =
-        make(static_cast<std::size_t>(state.range(0)));
-    std::vector<brindle::FolderEntry> entries;
+    const std::vector<std::u16string> names = make(static_cast<std::size_t>(state.range(0)));
+    brindle::FolderListing entries;
     for (auto _ : state) {
         state.PauseTiming();
         // The last round's entries are freed, and the new ones made in listing order as
-        // a listing makes them (assigned over the old ones, they would lie scattered).
-        entries = {};
-        entries = listing;
+        // a listing makes them.
+        entries = brindle::FolderListing(names.size());
+        for (const std::u16string& name : names)
+            entries.Add(name, false, 0);
         state.ResumeTiming();
         brindle::OrderFolderEntries(entries, order);
-        benchmark::DoNotOptimize(entries.data());
+        benchmark::DoNotOptimize(entries.begin());
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
@@ -85,10 +85,10 @@ BENCHMARK_CAPTURE(SortEntries, mixedBytes, MixedFiles, brindle::NameOrder::Bytes
     ->Unit(benchmark::kMillisecond);
 
 void SortKeys(benchmark::State& state) {
-    const std::vector<brindle::FolderEntry> listing = MixedFiles(1000);
+    const std::vector<std::u16string> names = MixedFiles(1000);
     for (auto _ : state) {
-        for (const auto& entry : listing) {
-            std::string key = brindle::NaturalSortKey(entry.name);
+        for (const std::u16string& name : names) {
+            std::string key = brindle::NaturalSortKey(name);
             benchmark::DoNotOptimize(key);
         }
     }

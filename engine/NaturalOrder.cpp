@@ -268,19 +268,14 @@ std::vector<std::size_t> NameOrderIndices(const std::vector<std::u16string_view>
         [&](std::size_t x, std::size_t y) { return CompareBytes(names[x], names[y]); });
 }
 
-void OrderFolderEntries(std::vector<FolderEntry>& entries, NameOrder order) {
+void OrderFolderEntries(FolderListing& entries, NameOrder order) {
     if (order == NameOrder::None || entries.size() < 2)
         return;
     std::vector<std::u16string_view> names;
     names.reserve(entries.size());
     for (const FolderEntry& entry : entries)
         names.push_back(entry.name);
-    const std::vector<std::size_t> indices = NameOrderIndices(names, order);
-    std::vector<FolderEntry> sorted;
-    sorted.reserve(entries.size());
-    for (const std::size_t index : indices)
-        sorted.push_back(std::move(entries[index]));
-    entries = std::move(sorted);
+    entries.Reorder(NameOrderIndices(names, order));
 }
 
 }  // namespace brindle

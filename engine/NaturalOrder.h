@@ -33,6 +33,6 @@ std::vector<std::size_t> NameOrderIndices(const std::vector<std::u16string_view>
                                           NameOrder order);
 
 // A folder's listing sorted in place into the chosen order.
-void OrderFolderEntries(std::vector<FolderEntry>& entries, NameOrder order);
+void OrderFolderEntries(FolderListing& entries, NameOrder order);
 
 }  // namespace brindle

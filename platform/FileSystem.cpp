@@ -156,12 +156,11 @@ std::size_t EntriesRoomFor(int fd) {
 
 }  // namespace
 
-std::vector<FolderEntry> ListFolderDescriptor(int fd, int* error) {
-    std::vector<FolderEntry> entries;
-    entries.reserve(EntriesRoomFor(fd));
+FolderListing ListFolderDescriptor(int fd, int* error) {
+    FolderListing entries(EntriesRoomFor(fd));
     const int failure = VisitFolderDescriptor(
         fd, [&entries](std::string_view name, std::uint64_t inode, bool isFolder) {
-            entries.push_back({DecodeName(name), isFolder, inode});
+            entries.AddBytes(name, isFolder, inode);
         });
     if (error)
         *error = failure;

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/FolderListing.h"
+
 namespace brindle {
 
 // Every path is a UTF-16 name, encoded with the name codec at the system call. Paths of
@@ -27,20 +29,12 @@ int StatFollowingLinks(std::u16string_view path, bool& isFolder);
 // no '/' or NUL, valid UTF-16 (IsValidName16).
 bool IsUsableName(std::u16string_view name);
 
-struct FolderEntry {
-    std::u16string name;
-    bool isFolder = false;  // a real folder, not a link to one
-    // The inode number the listing gives; where inode numbers are stable it is the one
-    // lstat gives, for no more than the listing's cost.
-    std::uint64_t inode = 0;
-};
-
 // The entries of the folder open on `fd` (which it takes over and closes) other than "."
 // and "..", in the order the filesystem returns them, all collected before the call
 // returns. A folder that cannot be read gives the entries read before the failure, and
 // its errno in `error` (0 when the whole folder was read), so that a failure is never
 // taken for the end of the folder.
-std::vector<FolderEntry> ListFolderDescriptor(int fd, int* error = nullptr);
+FolderListing ListFolderDescriptor(int fd, int* error = nullptr);
 // Each entry of that listing as the system gives it: the name's bytes, its inode number,
 // and whether it is a folder. Nothing is kept. 0, or the errno that ended the listing
 // early.

@@ -70,16 +70,6 @@ std::size_t DecodeOne(std::string_view bytes, std::size_t pos, char32_t& code) {
     return length;
 }
 
-void AppendUtf16(std::u16string& out, char32_t code) {
-    if (code < 0x10000) {
-        out.push_back(static_cast<char16_t>(code));
-    } else {
-        code -= 0x10000;
-        out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-        out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
-    }
-}
-
 void AppendUtf8(std::string& out, char32_t code) {
     if (code < 0x80) {
         out.push_back(static_cast<char>(code));
@@ -116,27 +106,39 @@ std::u16string DecodeName(std::string_view bytes) {
 }
 
 void DecodeNameInto(std::string_view bytes, std::u16string& name) {
+    // Never more units than bytes: room for all, then cut to what was written.
+    name.resize(bytes.size());
+    name.resize(DecodeNameTo(bytes, name.data()));
+}
+
+std::size_t DecodeNameTo(std::string_view bytes, char16_t* out) {
     // Most names are plain ASCII: each byte is its own character.
     if (AllAscii(bytes.data(), bytes.size())) {
-        name.assign(bytes.begin(), bytes.end());
-        return;
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            out[i] = static_cast<std::uint8_t>(bytes[i]);
+        return bytes.size();
     }
-    name.clear();
-    name.reserve(bytes.size());
+    char16_t* at = out;
     std::size_t pos = 0;
     while (pos < bytes.size()) {
         char32_t code = 0;
         const std::size_t length = DecodeOne(bytes, pos, code);
         if (length == 0) {
             // Only bytes 0x80..0xFF can fail, so the escape stays within U+DC80..U+DCFF.
-            name.push_back(
-                static_cast<char16_t>(kEscapeBase + static_cast<std::uint8_t>(bytes[pos])));
+            *at++ = static_cast<char16_t>(kEscapeBase + static_cast<std::uint8_t>(bytes[pos]));
             ++pos;
+        } else if (code < 0x10000) {
+            *at++ = static_cast<char16_t>(code);
+            pos += length;
         } else {
-            AppendUtf16(name, code);
+            // Four bytes make two units.
+            code -= 0x10000;
+            *at++ = static_cast<char16_t>(0xD800 + (code >> 10));
+            *at++ = static_cast<char16_t>(0xDC00 + (code & 0x3FF));
             pos += length;
         }
     }
+    return static_cast<std::size_t>(at - out);
 }
 
 std::string EncodeName(std::u16string_view name) {

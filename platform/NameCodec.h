@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,9 @@ namespace brindle {
 std::u16string DecodeName(std::string_view bytes);
 // The same into `name`, reusing its room.
 void DecodeNameInto(std::string_view bytes, std::u16string& name);
+// The same into `out`, which has room for `bytes.size()` units (a name never decodes to
+// more units than it has bytes); the units written.
+std::size_t DecodeNameTo(std::string_view bytes, char16_t* out);
 
 // Inverse of DecodeName. An unpaired surrogate that is not a byte escape cannot be a
 // name; it is written in the generalised 3-byte form so that nothing is lost in text

@@ -102,7 +102,7 @@ std::string SwappedAsciiCase(const std::string& name) {
     return swapped;
 }
 
-bool ProbeIgnoresCase(const OpenFolder& folder, const std::vector<FolderEntry>& listing) {
+bool ProbeIgnoresCase(const OpenFolder& folder, const FolderListing& listing) {
     std::unordered_set<std::string> spelled;
     int tries = 0;
     for (const FolderEntry& entry : listing) {
@@ -129,7 +129,7 @@ bool ProbeIgnoresCase(const OpenFolder& folder, const std::vector<FolderEntry>& 
 
 }  // namespace
 
-bool FolderIgnoresCase(const OpenFolder& folder, const std::vector<FolderEntry>& listing) {
+bool FolderIgnoresCase(const OpenFolder& folder, const FolderListing& listing) {
     if (!folder.isOpen())
         return false;
     struct statfs fs {};
@@ -262,7 +262,7 @@ const ItemStamp& OpenFolder::stamp() const {
     return *stamp_;
 }
 
-std::vector<FolderEntry> OpenFolder::List(int* error) const {
+FolderListing OpenFolder::List(int* error) const {
     if (fd_ < 0) {
         if (error)
             *error = error_;

@@ -69,7 +69,7 @@ public:
 
     // The entries other than "." and "..", in the order the filesystem returns them;
     // `error` as ListFolderDescriptor gives it.
-    std::vector<FolderEntry> List(int* error = nullptr) const;
+    FolderListing List(int* error = nullptr) const;
     // The same, each entry handed to `visit` as the system gives it, and nothing kept.
     // 0, or the errno that ended the listing early.
     int Visit(const FolderVisitor& visit) const;
@@ -118,7 +118,7 @@ CaseRule CaseRuleOfFilesystem(std::int64_t statfsType);
 // by its filesystem's type, by the casefold attribute where a filesystem sets it per
 // folder, and elsewhere by a probe: an entry of `listing` looked up with the case of its
 // ASCII letters swapped is found, and that spelling is not itself listed.
-bool FolderIgnoresCase(const OpenFolder& folder, const std::vector<FolderEntry>& listing);
+bool FolderIgnoresCase(const OpenFolder& folder, const FolderListing& listing);
 
 // The file at `path` (links followed), then every folder that really holds it, up to
 // the root; empty when the file cannot be found.

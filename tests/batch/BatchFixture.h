@@ -77,7 +77,7 @@ protected:
     // The names of the folder's entries, in the order the scan meets them.
     std::vector<std::string> listed(const std::string& relative) const {
         std::vector<std::string> names;
-        std::vector<FolderEntry> entries = OpenFolder::AtPath(temp.folder(relative)).List();
+        FolderListing entries = OpenFolder::AtPath(temp.folder(relative)).List();
         OrderFolderEntries(entries, session.settings().order);
         for (const FolderEntry& entry : entries) {
             names.push_back(N(entry.name));

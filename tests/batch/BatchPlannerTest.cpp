@@ -22,7 +22,7 @@ protected:
     // Depth first: each subfolder's files where the subfolder stands in its parent's
     // listing.
     void expectDepthFirst(const std::string& relative, std::vector<std::string>& out) const {
-        std::vector<FolderEntry> entries = OpenFolder::AtPath(temp.folder(relative)).List();
+        FolderListing entries = OpenFolder::AtPath(temp.folder(relative)).List();
         OrderFolderEntries(entries, session.settings().order);
         for (const FolderEntry& entry : entries) {
             const std::string name = N(entry.name);

@@ -224,7 +224,10 @@ TEST(NaturalOrderTest, LongestKeysFitTheirRoom) {
 }
 
 TEST(NaturalOrderTest, FolderEntriesKeepTheirKind) {
-    std::vector<FolderEntry> entries = {{u"file10", false}, {u"Dir2", true}, {u"file9", false}};
+    FolderListing entries;
+    entries.Add(u"file10", false, 0);
+    entries.Add(u"Dir2", true, 0);
+    entries.Add(u"file9", false, 0);
     OrderFolderEntries(entries, NameOrder::Natural);
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[0].name, u"Dir2");
