@@ -101,6 +101,10 @@ void UndoLookAhead::TouchedEverything() {
 
 void UndoLookAhead::Run() {
     FolderCache folders;
+    // Records come folder by folder: the folder is found again only when it changes.
+    std::string_view lastDirectory;
+    std::shared_ptr<const OpenFolder> folder;
+    std::u16string name;
     for (std::size_t index = log_.size(); index-- > 0;) {
         if (reached_.load() >= index + kAhead) {
             // Far enough ahead: on again once Undo has come half the way.
@@ -113,16 +117,25 @@ void UndoLookAhead::Run() {
         }
         if (stopping_.load())
             return;
-        // Undo passed it already.
-        if (index > reached_.load())
-            continue;
+        // Undo has come this far, and looks at the records it comes to itself: looking at
+        // them too would only make both threads look at each one. This thread goes on a
+        // little ahead of it instead, where its looks are still of use.
+        if (const std::size_t reached = reached_.load(); index + kCaught > reached) {
+            if (reached < kLead)
+                return;
+            index = std::min(index, reached - kLead);
+        }
         const UndoLog::Place place = log_.StampedPlaceOf(index);
         if (place.newName.empty() || place.newDirectory.empty() ||
             place.newDirectory.front() != '/' || place.newDirectory.back() != '/') {
             continue;
         }
-        const std::shared_ptr<const OpenFolder> folder =
-            folders.Get(DecodeName(place.newDirectory));
+        // The log's folders are held once each: the same folder is the same view.
+        if (!folder || place.newDirectory.data() != lastDirectory.data() ||
+            place.newDirectory.size() != lastDirectory.size()) {
+            folder = folders.Get(DecodeName(place.newDirectory));
+            lastDirectory = place.newDirectory;
+        }
         if (!folder->isOpen())
             continue;
         // The slot's last record is done: Undo has come past it (see the wait above).
@@ -130,7 +143,8 @@ void UndoLookAhead::Run() {
         slot.ready.store(kNone, std::memory_order_relaxed);
         slot.folder = folder->identity();
         slot.name.assign(place.newName);
-        slot.key = NameKey(*folder, DecodeName(place.newName));
+        DecodeNameInto(place.newName, name);
+        slot.key = NameKey(*folder, name);
         // What Undo changed before the look began; a change made after it shows later.
         slot.seen = changes_.load(std::memory_order_acquire);
         slot.error = folder->StatWithStamp(slot.name, slot.status, slot.stamp);

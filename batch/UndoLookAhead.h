@@ -45,6 +45,10 @@ public:
     void Touched(std::uint64_t key);
     void TouchedEverything();
 
+    // Where Undo has caught up with the thread, the thread goes on this many records
+    // ahead of it: the records in between are Undo's own to look at.
+    static constexpr std::size_t kLead = 16;
+
 private:
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
     // Each on lines of its own: the thread fills one while Undo reads another.
@@ -65,6 +69,10 @@ private:
 
     // Slots for this many records ahead of Undo at most.
     static constexpr std::size_t kAhead = 512;
+    // A look this close to where Undo is would come too late: this thread goes on from
+    // kLead records ahead of Undo instead. Looking costs more than renaming, so Undo
+    // catches up again and again, and looks at the records in between itself.
+    static constexpr std::size_t kCaught = 2;
     // Places for the names Undo changed, at most.
     static constexpr std::size_t kTouchedPlaces = std::size_t{1} << 16;
 

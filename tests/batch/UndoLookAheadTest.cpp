@@ -68,31 +68,43 @@ protected:
 
 TEST_F(UndoLookAheadTest, HandsOutWhatTheDiskShows) {
     UndoLookAhead ahead(log, 1);
+    ahead.Reached(kRecords - 1);
+    EntryStatus status;
+    ItemStamp stamp;
+    // The thread goes on ahead of Undo; the oldest record is the last it looks at.
+    ASSERT_TRUE(TakeWhenReady(ahead, 0, u"new0", status, stamp));
+    std::size_t taken = 0;
     for (std::size_t index = kRecords; index-- > 0;) {
         ahead.Reached(index);
         const std::u16string name = u"new" + DecodeName(std::to_string(index));
-        EntryStatus status;
-        ItemStamp stamp;
-        ASSERT_TRUE(TakeWhenReady(ahead, index, name, status, stamp)) << index;
+        int error = -1;
+        if (!ahead.Take(index, folder, name, error, status, stamp))
+            continue;
+        ++taken;
+        ASSERT_EQ(error, 0);
         EntryStatus now;
         ItemStamp nowStamp;
         ASSERT_EQ(folder.StatWithStamp(EncodeName(name), now, nowStamp), 0);
         EXPECT_EQ(status.identity, now.identity);
         EXPECT_EQ(stamp, nowStamp);
         // Asked for another name or record, it has nothing.
-        int error = 0;
         EXPECT_FALSE(ahead.Take(index, folder, u"other", error, status, stamp));
         EXPECT_FALSE(ahead.Take(index + 1, folder, name, error, status, stamp));
     }
+    // Only the records where Undo stood when the thread began were left to Undo.
+    EXPECT_GE(taken, kRecords - UndoLookAhead::kLead - 1);
 }
 
 TEST_F(UndoLookAheadTest, AChangeUndoMadeSpoilsTheLooksBeforeIt) {
     UndoLookAhead ahead(log, 1);
-    const std::size_t last = kRecords - 1;
-    ahead.Reached(last);
-    const std::u16string name = u"new" + DecodeName(std::to_string(last));
+    ahead.Reached(kRecords - 1);
     EntryStatus status;
     ItemStamp stamp;
+    // Every look the thread makes is made before any change below.
+    ASSERT_TRUE(TakeWhenReady(ahead, 0, u"new0", status, stamp));
+    const std::size_t last = 2;
+    ahead.Reached(last);
+    const std::u16string name = u"new" + DecodeName(std::to_string(last));
     ASSERT_TRUE(TakeWhenReady(ahead, last, name, status, stamp));
     // Another name changed: the look still holds; a name that shares its place among the
     // changes kept, its own name, or every name: it does not. Names are kept by the lowest
@@ -112,9 +124,11 @@ TEST_F(UndoLookAheadTest, AChangeUndoMadeSpoilsTheLooksBeforeIt) {
         }
     };
     int error = 0;
-    ahead.Touched(other(false));
+    const std::uint64_t apart = other(false);
+    const std::uint64_t sharing = other(true);
+    ahead.Touched(apart);
     EXPECT_TRUE(ahead.Take(last, folder, name, error, status, stamp));
-    ahead.Touched(other(true));
+    ahead.Touched(sharing);
     EXPECT_FALSE(ahead.Take(last, folder, name, error, status, stamp));
 
     ahead.Reached(next);
@@ -125,11 +139,17 @@ TEST_F(UndoLookAheadTest, AChangeUndoMadeSpoilsTheLooksBeforeIt) {
     const std::size_t third = next - 1;
     const std::u16string thirdName = u"new" + DecodeName(std::to_string(third));
     ahead.Reached(third);
-    // Its look began before the changes or after them; either way it is taken only if after.
-    if (ahead.Take(third, folder, thirdName, error, status, stamp)) {
-        ahead.TouchedEverything();
-        EXPECT_FALSE(ahead.Take(third, folder, thirdName, error, status, stamp));
+    // Its look began before the changes, none of which touched its place: taken, until
+    // every name counts as changed.
+    const std::uint64_t thirdKey = NameKey(folder, thirdName);
+    bool apartFromAll = true;
+    for (const std::uint64_t touched : {apart, sharing, nextKey})
+        apartFromAll = apartFromAll && (thirdKey & 0x3FF) != (touched & 0x3FF);
+    if (apartFromAll) {
+        EXPECT_TRUE(ahead.Take(third, folder, thirdName, error, status, stamp));
     }
+    ahead.TouchedEverything();
+    EXPECT_FALSE(ahead.Take(third, folder, thirdName, error, status, stamp));
 }
 
 TEST_F(UndoLookAheadTest, ASmallLogIsNotLookedAheadAt) {
