@@ -75,6 +75,8 @@ struct PlanFolder {
     bool caseKnown = false;
     // The errno that kept the planner from listing all of it; 0 when it was.
     int listError = 0;
+    // A line break in its path: no record of an item in it can be written to the log.
+    bool holdsLineBreak = false;
 };
 
 // One item of a batch, in the order the batch meets it. Compact: the two names, the

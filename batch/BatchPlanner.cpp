@@ -9,6 +9,7 @@
 
 #include "batch/FileMover.h"
 #include "batch/PlanCheck.h"
+#include "batch/RenameLog.h"
 #include "engine/HeldFactsCache.h"
 #include "engine/NaturalOrder.h"
 #include "engine/PathParts.h"
@@ -175,6 +176,7 @@ std::uint32_t BatchPlanner::FolderIndex(const std::u16string& path) {
     if (added) {
         plan_.folders.emplace_back();
         plan_.folders.back().path = path;
+        plan_.folders.back().holdsLineBreak = HoldsLineBreak(path);
     }
     return at->second;
 }

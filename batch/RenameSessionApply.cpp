@@ -29,7 +29,8 @@ bool RenameSession::Recordable(const Plan& plan, const PlanItem& item) {
     // A line break would split its line: the record could not be read back, and a name
     // could forge records of its own.
     return !HoldsLineBreak(item.oldName) && !HoldsLineBreak(item.newName) &&
-           !HoldsLineBreak(plan.folderOf(item)) && !HoldsLineBreak(plan.newFolderOf(item));
+           !plan.folders[item.folder].holdsLineBreak &&
+           !plan.folders[item.newFolder].holdsLineBreak;
 }
 
 RenameRecord RenameSession::RecordOf(const Plan& plan, const GroupItem& entry) const {

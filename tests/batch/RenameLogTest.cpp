@@ -229,6 +229,14 @@ TEST_F(RenameLogTest, LineBreaksInNamesAreNeitherRenamedNorLogged) {
     settings().writeLogFile = false;
     session.RunFolderBatch(items());
     EXPECT_TRUE(temp.exists("items/bad\nold file=x"));
+
+    // Nor is an item in a folder whose path holds one.
+    temp.createFiles({"items/Line\nBreak/Inner"});
+    settings().writeLogFile = true;
+    settings().scanSubfolders = true;
+    session.RunFolderBatch(items());
+    EXPECT_TRUE(temp.exists("items/Line\nBreak/Inner"));
+    EXPECT_EQ(log().find("Inner"), std::string::npos);
 }
 
 // A log that another Brindle holds is waited for as long as the host asks, its wait said
