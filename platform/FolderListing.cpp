@@ -36,17 +36,8 @@ FolderListing::FolderListing(std::size_t expected)
     room_ = expected;
 }
 
-FolderListing::FolderListing(FolderListing&& other) noexcept
-    : entries_(std::exchange(other.entries_, nullptr)),
-      count_(std::exchange(other.count_, 0)),
-      room_(std::exchange(other.room_, 0)),
-      heapEntries_(std::move(other.heapEntries_)),
-      bulkEntries_(std::move(other.bulkEntries_)),
-      blocks_(std::move(other.blocks_)),
-      nameRoom_(std::exchange(other.nameRoom_, nullptr)),
-      nameRoomLeft_(std::exchange(other.nameRoomLeft_, 0)),
-      nextBlockUnits_(std::exchange(other.nextBlockUnits_, 0)) {
-    other.blocks_.clear();
+FolderListing::FolderListing(FolderListing&& other) noexcept {
+    *this = std::move(other);
 }
 
 FolderListing& FolderListing::operator=(FolderListing&& other) noexcept {
