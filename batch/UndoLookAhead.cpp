@@ -76,7 +76,10 @@ bool UndoLookAhead::Take(std::size_t index, const OpenFolder& folder, std::u16st
     if (slot.ready.load(std::memory_order_acquire) != index)
         return false;
     const std::uint64_t key = NameKey(folder, name);
-    if (slot.key != key || slot.folder != folder.identity() || slot.name != EncodeName(name))
+    if (slot.key != key || slot.folder != folder.identity())
+        return false;
+    EncodeNameInto(name, nameBytes_);
+    if (slot.name != nameBytes_)
         return false;
     // Undo changed the name, or moved folders, after the look began.
     if (everything_ > slot.seen || TouchedAt(key) > slot.seen)

@@ -94,6 +94,7 @@ private:
     std::uint64_t everything_ = 0;
     std::unique_ptr<std::uint64_t[]> touched_;
     std::uint64_t touchedMask_ = 0;
+    std::string nameBytes_;  // Take's, its room used again
     std::thread thread_;
 };
 

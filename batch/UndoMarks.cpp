@@ -1,5 +1,7 @@
 #include "batch/UndoMarks.h"
 
+#include <algorithm>
+
 #include "batch/RenameLog.h"
 
 namespace brindle {
@@ -22,13 +24,17 @@ UndoMarks::UndoMarks(ExclusiveFile& file, const UndoLog& log) : file_(file) {
 }
 
 void UndoMarks::BeforeMoveTo(std::uint64_t target) {
-    if (pendingSources_.contains(target))
+    if ((pendingFilter_[(target >> 6) & 15] & (std::uint64_t{1} << (target & 63))) != 0 &&
+        std::find(pendingSources_.begin(), pendingSources_.end(), target) !=
+            pendingSources_.end()) {
         Flush();
+    }
 }
 
 void UndoMarks::Undone(std::uint64_t offset, std::uint64_t source) {
     WriteMarkLine(pending_, kLogKeyUndone, offset);
-    pendingSources_.insert(source);
+    pendingSources_.push_back(source);
+    pendingFilter_[(source >> 6) & 15] |= std::uint64_t{1} << (source & 63);
     if (++pendingCount_ >= kMarksAtOnce)
         Flush();
 }
@@ -45,6 +51,7 @@ bool UndoMarks::Temporary(std::uint64_t offset, std::u16string_view name, bool i
 
 bool UndoMarks::Flush(bool durable) {
     pendingSources_.clear();
+    pendingFilter_.fill(0);
     pendingCount_ = 0;
     if (!usable_ || pending_.empty()) {
         pending_.clear();

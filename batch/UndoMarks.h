@@ -1,10 +1,11 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_set>
+#include <vector>
 
 #include "batch/LogParser.h"
 #include "platform/ExclusiveFile.h"
@@ -43,7 +44,10 @@ private:
     bool usable_ = false;
     std::string pending_;
     std::size_t pendingCount_ = 0;
-    std::unordered_set<std::uint64_t> pendingSources_;
+    // The names left by records whose marks are pending, and a filter that answers most
+    // questions about them without reading them through: a bit for each key's low bits.
+    std::vector<std::uint64_t> pendingSources_;
+    std::array<std::uint64_t, 16> pendingFilter_{};
 };
 
 // Records Undo's own temporary steps (a change of letter case on a filesystem that

@@ -236,16 +236,21 @@ bool UndoMover::IsTheItem(const UndoRecord& record, const Seen& seen) {
 
 int UndoMover::Move(const UndoRecord& record, const OpenFolder& from,
                     const std::u16string& fromName, bool fromNewFolder, bool isFolder) {
-    marks_.BeforeMoveTo(Key(*oldFolder_, record.names.oldName));
+    // Each name's key and bytes, once: Undo pays for them on every record.
+    const std::uint64_t fromKey = Key(from, fromName);
+    const std::uint64_t toKey = Key(*oldFolder_, record.names.oldName);
+    EncodeNameInto(fromName, fromBytes_);
+    EncodeNameInto(record.names.oldName, toBytes_);
+    marks_.BeforeMoveTo(toKey);
     UndoSteps steps(marks_, record.offset, fromNewFolder);
-    const int error = RenameNoReplace(from, fromName, *oldFolder_, record.names.oldName, &steps);
+    const int error = RenameNoReplaceBytes(from, fromBytes_, *oldFolder_, toBytes_, &steps);
     // Both names may hold something else now, even after a failure midway.
     if (ahead_) {
         if (isFolder) {
             ahead_->TouchedEverything();
         } else {
-            ahead_->Touched(Key(from, fromName));
-            ahead_->Touched(Key(*oldFolder_, record.names.oldName));
+            ahead_->Touched(fromKey);
+            ahead_->Touched(toKey);
         }
     }
     if (error != 0) {
@@ -258,10 +263,10 @@ int UndoMover::Move(const UndoRecord& record, const OpenFolder& from,
         listed_.Clear();
     } else {
         // Neither name is what the listing saw any more.
-        listed_.Forget(from, EncodeName(fromName));
-        listed_.Forget(*oldFolder_, EncodeName(record.names.oldName));
+        listed_.Forget(from, fromBytes_);
+        listed_.Forget(*oldFolder_, toBytes_);
     }
-    marks_.Undone(record.offset, Key(from, fromName));
+    marks_.Undone(record.offset, fromKey);
     return 0;
 }
 

@@ -66,6 +66,9 @@ private:
     std::shared_ptr<const OpenFolder> oldFolder_;
     std::shared_ptr<const OpenFolder> newFolder_;
     bool stable_ = false;
+    // The names of the last move, as the system takes them: their room is used again.
+    std::string fromBytes_;
+    std::string toBytes_;
     std::u16string reason_;
     std::u16string reasonPath_;
     int error_ = 0;

@@ -142,13 +142,19 @@ std::size_t DecodeNameTo(std::string_view bytes, char16_t* out) {
 }
 
 std::string EncodeName(std::u16string_view name) {
+    std::string bytes;
+    EncodeNameInto(name, bytes);
+    return bytes;
+}
+
+void EncodeNameInto(std::u16string_view name, std::string& bytes) {
     if (AllAscii(name.data(), name.size())) {
-        std::string bytes(name.size(), '\0');
+        bytes.resize(name.size());
         for (std::size_t i = 0; i < name.size(); ++i)
             bytes[i] = static_cast<char>(name[i]);
-        return bytes;
+        return;
     }
-    std::string bytes;
+    bytes.clear();
     bytes.reserve(name.size());
     for (std::size_t i = 0; i < name.size(); ++i) {
         const char16_t unit = name[i];
@@ -164,7 +170,6 @@ std::string EncodeName(std::u16string_view name) {
             AppendUtf8(bytes, unit);
         }
     }
-    return bytes;
 }
 
 bool IsValidName16(std::u16string_view name) {

@@ -21,6 +21,8 @@ std::size_t DecodeNameTo(std::string_view bytes, char16_t* out);
 // name; it is written in the generalised 3-byte form so that nothing is lost in text
 // (IsValidName16 tells such names apart).
 std::string EncodeName(std::u16string_view name);
+// The same into `bytes`, reusing its room.
+void EncodeNameInto(std::u16string_view name, std::string& bytes);
 
 // False when the name holds an unpaired surrogate other than the byte escapes.
 bool IsValidName16(std::u16string_view name);
