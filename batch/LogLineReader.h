@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -37,8 +36,9 @@ private:
     static constexpr std::size_t kChunk = 1 << 16;
 
     const ReadBytes& read_;
-    std::unique_ptr<char[]> chunk_ = std::make_unique<char[]>(kChunk);
+    // Read into straight after the line begun: each byte is copied once, by the read.
     std::string buffer_;
+    std::size_t size_ = 0;     // how much of buffer_ holds the log
     std::size_t start_ = 0;    // where the next line starts
     std::size_t scanned_ = 0;  // no line end before this, from start_ on
     std::uint64_t base_ = 0;   // the log's offset of buffer_[0]

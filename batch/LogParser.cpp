@@ -144,35 +144,39 @@ bool ParseStamp(std::string_view text, ItemStamp& stamp) {
 
 // `lastFolderStamps` are the folder stamps written in full last (old folder, new
 // folder), which "=" stands for; a whole identity's full ones take their place.
-std::optional<Identity> ParseIdentity(std::string_view text,
-                                      std::array<ItemStamp, 2>& lastFolderStamps) {
-    Identity identity;
+// Filled in place: one for the whole log. False when the line is not an identity.
+bool ParseIdentity(std::string_view text, std::array<ItemStamp, 2>& lastFolderStamps,
+                   Identity& identity) {
     for (std::uint64_t* value :
          {&identity.item, &identity.links, &identity.oldFolder, &identity.newFolder}) {
         const std::string_view field = TakeField(text);
         if (field == "-")
             *value = 0;
         else if (!ParseNumber(field, *value))
-            return std::nullopt;
+            return false;
     }
     ItemStamp* folders[2] = {&identity.oldFolderStamp, &identity.newFolderStamp};
     bool same[2] = {false, false};
     const bool stamped = !text.empty();
-    if (stamped) {
+    if (!stamped) {
+        identity.itemStamp = ItemStamp{};
+        identity.oldFolderStamp = ItemStamp{};
+        identity.newFolderStamp = ItemStamp{};
+    } else {
         // The stamps, all three or none.
         if (!ParseStamp(TakeField(text), identity.itemStamp))
-            return std::nullopt;
+            return false;
         for (int which = 0; which < 2; ++which) {
             if (text.empty())
-                return std::nullopt;
+                return false;
             const std::string_view field = TakeField(text);
             same[which] = field == kLogSameStamp;
             if (!same[which] && !ParseStamp(field, *folders[which]))
-                return std::nullopt;
+                return false;
         }
     }
     if (!text.empty() || identity.links > 0xFFFFFFFFu)
-        return std::nullopt;
+        return false;
     for (int which = 0; stamped && which < 2; ++which) {
         // "=" with nothing in full before it leaves the folder's stamp unknown.
         if (same[which])
@@ -180,7 +184,7 @@ std::optional<Identity> ParseIdentity(std::string_view text,
         else
             lastFolderStamps[which] = *folders[which];
     }
-    return identity;
+    return true;
 }
 
 // An item's stamp in the blocks of names: which parts it has, the birth time, the
@@ -251,6 +255,9 @@ ItemStamp UnpackedStamp(std::string_view bytes) {
 }  // namespace
 
 bool ClosesChains(std::string_view line) {
+    // Most lines are a record's own, and none of those closes a chain.
+    if (line.empty() || line.front() == 'O' || line.front() == 'N' || line.front() == 'I')
+        return false;
     return line == kLogSeparator || line == kLogVersionLine || Carries(line, kLogKeyRenamed) ||
            Carries(line, kLogKeyFailed) || Carries(line, kLogKeyUndone) ||
            Carries(line, kLogKeyTemporary) || Carries(line, kLogKeyClaimed) ||
@@ -278,7 +285,7 @@ public:
                     break;
             } else if (Carries(line.text, kLogKeyOldFile)) {
                 if (oldDirectory_.empty()) {
-                    identity_.reset();
+                    hasIdentity_ = false;
                     continue;
                 }
                 const std::uint64_t offset = line.offset;
@@ -381,21 +388,21 @@ private:
         record.newDirectory = DirectoryIndex(newDirectory_, newDirectoryIndex_);
         record.oldLength = static_cast<std::uint32_t>(oldName_.size());
         record.newLength = static_cast<std::uint32_t>(newName_.size());
-        const std::size_t stampLength = identity_ ? PackedStampSize(identity_->itemStamp) : 0;
+        const std::size_t stampLength = hasIdentity_ ? PackedStampSize(identity_.itemStamp) : 0;
         record.stampLength = static_cast<std::uint8_t>(stampLength);
         char* names = Reserve(oldName_.size() + newName_.size() + stampLength, record);
         std::memcpy(names, oldName_.data(), oldName_.size());
         std::memcpy(names + oldName_.size(), newName_.data(), newName_.size());
         if (stampLength != 0)
-            PackStamp(identity_->itemStamp, names + oldName_.size() + newName_.size());
+            PackStamp(identity_.itemStamp, names + oldName_.size() + newName_.size());
         UndoLog::Folders folders;
-        if (identity_) {
+        if (hasIdentity_) {
             record.flags |= kMarked;
-            record.itemInode = identity_->item;
-            record.itemLinks = static_cast<std::uint32_t>(identity_->links);
-            folders = {identity_->oldFolder, identity_->newFolder,
-                       std::move(identity_->oldFolderStamp), std::move(identity_->newFolderStamp)};
-            identity_.reset();
+            record.itemInode = identity_.item;
+            record.itemLinks = static_cast<std::uint32_t>(identity_.links);
+            folders = {identity_.oldFolder, identity_.newFolder,
+                       std::move(identity_.oldFolderStamp), std::move(identity_.newFolderStamp)};
+            hasIdentity_ = false;
         }
         record.folders = FoldersIndex(std::move(folders));
         // Records before the first key are one batch, an earlier version's.
@@ -415,10 +422,11 @@ private:
     void ReadOtherLine(std::string_view text) {
         // An "Identity=" line belongs to the record that starts on the very next line.
         if (Carries(text, kLogKeyIdentity)) {
-            identity_ = ParseIdentity(text.substr(kLogKeyIdentity.size()), lastFolderStamps_);
+            hasIdentity_ =
+                ParseIdentity(text.substr(kLogKeyIdentity.size()), lastFolderStamps_, identity_);
             return;
         }
-        identity_.reset();
+        hasIdentity_ = false;
         if (Carries(text, kLogKeyBatch)) {
             StartBatch(text.substr(kLogKeyBatch.size()));
         } else if (Carries(text, kLogKeyRenamed) || Carries(text, kLogKeyFailed)) {
@@ -502,7 +510,9 @@ private:
     std::optional<std::uint32_t> oldDirectoryIndex_;
     std::optional<std::uint32_t> newDirectoryIndex_;
     std::unordered_map<std::string, std::uint32_t> directoryIndexes_;
-    std::optional<Identity> identity_;
+    // The "Identity=" line just read, for the record on the next line.
+    Identity identity_;
+    bool hasIdentity_ = false;
     std::array<ItemStamp, 2> lastFolderStamps_;
     bool lastLineClosesChains_ = true;
     std::size_t lastNamed_ = static_cast<std::size_t>(-1);
