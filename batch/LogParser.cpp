@@ -255,9 +255,6 @@ ItemStamp UnpackedStamp(std::string_view bytes) {
 }  // namespace
 
 bool ClosesChains(std::string_view line) {
-    // Most lines are a record's own, and none of those closes a chain.
-    if (line.empty() || line.front() == 'O' || line.front() == 'N' || line.front() == 'I')
-        return false;
     return line == kLogSeparator || line == kLogVersionLine || Carries(line, kLogKeyRenamed) ||
            Carries(line, kLogKeyFailed) || Carries(line, kLogKeyUndone) ||
            Carries(line, kLogKeyTemporary) || Carries(line, kLogKeyClaimed) ||

@@ -24,17 +24,13 @@ UndoMarks::UndoMarks(ExclusiveFile& file, const UndoLog& log) : file_(file) {
 }
 
 void UndoMarks::BeforeMoveTo(std::uint64_t target) {
-    if ((pendingFilter_[(target >> 6) & 15] & (std::uint64_t{1} << (target & 63))) != 0 &&
-        std::find(pendingSources_.begin(), pendingSources_.end(), target) !=
-            pendingSources_.end()) {
+    if (std::find(pendingSources_.begin(), pendingSources_.end(), target) != pendingSources_.end())
         Flush();
-    }
 }
 
 void UndoMarks::Undone(std::uint64_t offset, std::uint64_t source) {
     WriteMarkLine(pending_, kLogKeyUndone, offset);
     pendingSources_.push_back(source);
-    pendingFilter_[(source >> 6) & 15] |= std::uint64_t{1} << (source & 63);
     if (++pendingCount_ >= kMarksAtOnce)
         Flush();
 }
@@ -51,7 +47,6 @@ bool UndoMarks::Temporary(std::uint64_t offset, std::u16string_view name, bool i
 
 bool UndoMarks::Flush(bool durable) {
     pendingSources_.clear();
-    pendingFilter_.fill(0);
     pendingCount_ = 0;
     if (!usable_ || pending_.empty()) {
         pending_.clear();

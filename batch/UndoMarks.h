@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -44,10 +43,9 @@ private:
     bool usable_ = false;
     std::string pending_;
     std::size_t pendingCount_ = 0;
-    // The names left by records whose marks are pending, and a filter that answers most
-    // questions about them without reading them through: a bit for each key's low bits.
+    // The names left by records whose marks are pending: a few hundred at most, read
+    // through faster than a hash set fills.
     std::vector<std::uint64_t> pendingSources_;
-    std::array<std::uint64_t, 16> pendingFilter_{};
 };
 
 // Records Undo's own temporary steps (a change of letter case on a filesystem that
