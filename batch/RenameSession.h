@@ -281,11 +281,10 @@ private:
     // kFirstGroupSize items. Larger groups save a few of those calls but cost more than
     // they save: their items have left the caches by the time each is renamed (a logged
     // batch on a disk took some 4% longer with groups of 16,384). A log in memory waits
-    // for no disk: its groups stop growing
-    // at kLastGroupSizeInMemory, where the two groups' items still fit the processor's
-    // caches. A kill leaves at most one group's records without their outcomes, which
-    // Undo then looks for on the disk. Without the log, every group holds
-    // kFirstGroupSize items.
+    // for no disk: its groups stop growing at kLastGroupSizeInMemory, where the two
+    // groups' items still fit the processor's caches. A kill leaves at most one group's
+    // records without their outcomes, which Undo then looks for on the disk. Without the
+    // log, every group holds kFirstGroupSize items.
     static constexpr std::size_t kFirstGroupSize = 256;
     static constexpr std::size_t kLastGroupSize = 8192;
     static constexpr std::size_t kLastGroupSizeInMemory = 1024;
